@@ -1,0 +1,18 @@
+#pragma once
+// The frame's eight-part status line.
+#include <array>
+
+class QMainWindow;
+class QStatusBar;
+
+// Right edges of the eight parts for a frame client width x.
+std::array<int, 8> StatusPartEdges(int x);
+
+QStatusBar* CreateStatusLine(QMainWindow* frame);
+void SetStatusWidths(int state, int y, int x);
+// printf-style text into part (popidx & 0xFF); any of bits 8-15 draws the part raised.
+void SetStatusTextf(int popidx, const char* s, ...) __attribute__((format(printf, 2, 3)));
+// What part n shows now (for tests), and whether it is drawn raised.
+const char* StatusText(int part);
+bool StatusRaised(int part);
+extern int StatusHeight;

@@ -1,0 +1,23 @@
+#pragma once
+// The display picture every picture source produces: 32-bit xRGB, top row first.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Image32 {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> px;  // width * height words, 0x00RRGGBB (bytes blue, green, red, 0)
+
+    Image32() = default;
+    Image32(int w, int h, uint32_t fill = 0) : width(w), height(h), px(size_t(w) * size_t(h), fill) {}
+    bool empty() const { return width <= 0 || height <= 0; }
+    uint32_t at(int x, int y) const { return px[size_t(y) * size_t(width) + size_t(x)]; }
+    uint32_t& at(int x, int y) { return px[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+// A message the user must see, with the box caption the program uses for it.
+struct UserMessage {
+    std::string caption;
+    std::string text;
+};

@@ -1,0 +1,60 @@
+#include "platform/message_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace platform {
+namespace {
+MessageRecorder* recorder = nullptr;
+}
+
+MessageRecorder::MessageRecorder() { recorder = this; }
+MessageRecorder::~MessageRecorder() {
+    if (recorder == this) recorder = nullptr;
+}
+std::vector<std::string> MessageRecorder::texts() const {
+    std::vector<std::string> out;
+    for (const auto& b : boxes) out.push_back(b.text);
+    return out;
+}
+
+int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags) {
+    if (recorder) {
+        recorder->boxes.push_back({caption, text, flags});
+        if (recorder->answers.empty()) return IDOK;
+        int a = recorder->answers.front();
+        recorder->answers.pop_front();
+        return a;
+    }
+    QMessageBox box(owner);
+    box.setWindowTitle(QString::fromStdString(caption));
+    box.setText(QString::fromStdString(text));
+    switch (flags & 0xF0) {
+    case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    switch (flags & 0x0F) {
+    case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    default: box.setStandardButtons(QMessageBox::Ok); break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok: return IDOK;
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    default: return IDCANCEL;
+    }
+}
+
+void MessageBeep(unsigned type) {
+    if (recorder) {
+        recorder->beeps.push_back(type);
+        return;
+    }
+    QApplication::beep();
+}
+
+}  // namespace platform

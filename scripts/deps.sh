@@ -1,0 +1,21 @@
+#!/bin/sh
+# Installs the Debian packages a task needs, only when some are missing.
+# usage: scripts/deps.sh run|test
+set -e
+common="cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev
+        libgl1-mesa-dri libsdl2-dev libturbojpeg0-dev libgif-dev xvfb xauth"
+case "$1" in
+  run)  pkgs="$common" ;;
+  test) pkgs="$common libgtest-dev imagemagick sox python3-pil clang libclang-rt-14-dev" ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+missing=""
+for p in $pkgs; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends $missing
+fi
