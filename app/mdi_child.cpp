@@ -1,0 +1,33 @@
+#include "app/mdi_child.h"
+
+#include "app/frame_globals.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+MdiChild::MdiChild(OPENEDFILE* of, QWidget* parent) : QWidget(parent) {
+    if (of) of->hwnd = this;
+    setAttribute(Qt::WA_DeleteOnClose, false);  // the sub-window owns and deletes us
+}
+
+QMdiSubWindow* MdiChild::subWindow() const {
+    for (QWidget* p = parentWidget(); p; p = p->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) return sub;
+    return nullptr;
+}
+
+void MdiChild::closeEvent(QCloseEvent* e) {
+    if (queryClose()) e->accept();
+    else e->ignore();
+}
+
+QMdiSubWindow* AddChildWindow(MdiChild* child) {
+    QMdiSubWindow* sub = hwndClient->addSubWindow(child);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowTitle(child->windowTitle());
+    QObject::connect(child, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);
+    sub->show();
+    hwndClient->setActiveSubWindow(sub);
+    return sub;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Base of every document window (BmpChild, WavChild, MandelChild, OpenGLChild).
+#include "documents/opened_file.h"
+
+#include <QWidget>
+
+class QMdiSubWindow;
+
+class MdiChild : public QWidget {
+    Q_OBJECT
+public:
+    // Stores the window into the record, as the window's creation does.
+    explicit MdiChild(OPENEDFILE* of, QWidget* parent = nullptr);
+
+    // The record of this window, or null once it has been removed.
+    OPENEDFILE* record() const { return GetFileStruct(this); }
+    // A menu command forwarded by the frame to the active child.
+    virtual void command(int id) { (void)id; }
+    // Asked before the window closes (close box, File Close, Close All, Exit); false keeps it.
+    virtual bool queryClose() { return true; }
+    // The window's sub-window frame in the MDI area (null before it is added).
+    QMdiSubWindow* subWindow() const;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+};
+
+// Adds a document window to the frame's MDI area, shows it and makes it active.
+QMdiSubWindow* AddChildWindow(MdiChild* child);

@@ -1,0 +1,48 @@
+#pragma once
+// The settings record, stored whole (536 bytes, little-endian) as the value "Settings".
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+struct RECT32 {
+    int32_t left, top, right, bottom;
+};
+
+struct WINDOWPOSITION {
+    uint32_t MaximizedWindow : 1;
+    uint32_t FontSize : 8;
+    uint32_t reserved0 : 23;
+    RECT32 NormalWindowPosition;
+};
+
+struct SETTINGS {
+    WINDOWPOSITION wpMain;
+    WINDOWPOSITION wpExtra[4];
+    int32_t Extra[32];
+    double MndlR;
+    double MndlI;
+    double MndlSide;
+    int32_t MndlW;
+    int32_t MndlH;
+    int32_t MndlRepaint;
+    int32_t MndlMaxColors;
+    int32_t MndlIteration;
+    char Palettefile[260];
+};
+
+static_assert(sizeof(WINDOWPOSITION) == 20);
+static_assert(offsetof(SETTINGS, wpExtra) == 20);
+static_assert(offsetof(SETTINGS, Extra) == 100);
+static_assert(offsetof(SETTINGS, MndlR) == 232);
+static_assert(offsetof(SETTINGS, MndlW) == 256);
+static_assert(offsetof(SETTINGS, MndlIteration) == 272);
+static_assert(offsetof(SETTINGS, Palettefile) == 276);
+static_assert(sizeof(SETTINGS) == 536);
+
+constexpr size_t kSettingsSize = 536;
+
+// Zero-fills the record and stores the defaults.
+void SetDefaultSettings(SETTINGS& s);
+// The record's bytes as stored (the host is little-endian, as the stored format).
+std::array<uint8_t, kSettingsSize> SettingsToBytes(const SETTINGS& s);
+void SettingsFromBytes(SETTINGS& s, const uint8_t* bytes);
