@@ -1,0 +1,19 @@
+#pragma once
+// Window placement and dialog helpers.
+#include "app/settings.h"
+
+class QWidget;
+class QDialog;
+
+// Pulls a screen rectangle onto a screen of the given size (unsigned comparisons).
+void SpU_validate_winpos(RECT32& pos, int screenWidth, int screenHeight);
+void SpU_validate_winpos(RECT32& pos);  // the primary screen
+void PositionWindow(QWidget* w, const WINDOWPOSITION& wp);
+void SpU_SaveWindowPosition(QWidget* w, WINDOWPOSITION& pos);
+void SpU_CenterWindow(QWidget* w);
+void CenterWindow(QWidget* w);
+// Resizes so that the client area is xs by ys, at most the client area of `Frame` when given.
+// For a document window the client area is the widget inside its MDI sub-window.
+bool SetClientRect(QWidget* hwnd, int xs, int ys, QWidget* Frame);
+// Runs a modal dialog and returns its end value (QDialog::done(value)).
+int ExecDialog(QDialog* dlg);
