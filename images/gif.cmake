@@ -1,1 +1,3 @@
-target_sources(core_images PRIVATE ${CMAKE_CURRENT_LIST_DIR}/gif_core_stub.cpp)
+target_sources(core_images PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/gif_decoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gif_loader.cpp)

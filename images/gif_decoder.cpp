@@ -1,0 +1,139 @@
+#include "images/gif_decoder.h"
+
+#include <algorithm>
+
+namespace {
+const int32_t code_mask[13] = {0x0,  0x1,  0x3,   0x7,   0xF,   0x1F,  0x3F,
+                               0x7F, 0xFF, 0x1FF, 0x3FF, 0x7FF, 0xFFF};
+}  // namespace
+
+int16_t GifDecoder::init_exp(int16_t size) {
+    curr_size = int16_t(size + 1);
+    top_slot = int16_t(1 << curr_size);
+    clear = int16_t(1 << size);
+    ending = int16_t(clear + 1);
+    slot = newcodes = int16_t(ending + 1);
+    nbits_left = navail_bytes = 0;
+    data_ended = false;
+    return 0;
+}
+
+// Starts the next sub-block. False when the data ended or a block terminator came first.
+bool GifDecoder::refill() {
+    pbytes = byte_buff;
+    const int len = source.get_byte(source.ctx);
+    if (len <= 0) return false;
+    const int got = source.myread(source.ctx, byte_buff, len);
+    if (got <= 0) return false;
+    navail_bytes = int16_t(got);
+    return true;
+}
+
+uint16_t GifDecoder::get_next_code() {
+    if (data_ended) return uint16_t(ending);
+    if (nbits_left == 0) {
+        if (navail_bytes <= 0 && !refill()) {
+            data_ended = true;
+            return uint16_t(ending);
+        }
+        b1 = *pbytes++;
+        nbits_left = 8;
+        --navail_bytes;
+    }
+    uint32_t ret = uint32_t(b1) >> (8 - nbits_left);
+    while (curr_size > nbits_left) {
+        if (navail_bytes <= 0 && !refill()) {
+            data_ended = true;
+            return uint16_t(ending);
+        }
+        b1 = *pbytes++;
+        ret |= uint32_t(b1) << nbits_left;
+        nbits_left = int16_t(nbits_left + 8);
+        --navail_bytes;
+    }
+    nbits_left = int16_t(nbits_left - curr_size);
+    return uint16_t(ret & uint32_t(code_mask[curr_size]));
+}
+
+uint16_t GifDecoder::decoder(uint16_t linewidth) {
+    const int size = source.get_byte(source.ctx);
+    if (size < 2 || size > 9) return kGifBadCodeSize;
+    init_exp(int16_t(size));
+    if (linewidth == 0 || bufs.decoderline_size < linewidth) return 0;
+
+    uint8_t* const buf = bufs.decoderline;
+    uint8_t* bufptr = buf;
+    int bufcnt = linewidth;
+    uint8_t* const stack_base = bufs.dstack;
+    uint8_t* const stack_end = bufs.dstack + kGifStackSize;
+    uint8_t* sp = stack_base;
+    uint8_t* const suffix = bufs.suffix;
+    uint16_t* const prefix = bufs.prefix;
+    int oc = 0, fc = 0;
+    // A stream that does not open with a clear code starts as if it did: its first code
+    // is a plain pixel and defines no string.
+    bool first_after_clear = true;
+
+    auto put_pixel = [&](uint8_t px) {
+        *bufptr++ = px;
+        if (--bufcnt == 0) {
+            sink.out_line(sink.ctx, buf, linewidth);
+            bufptr = buf;
+            bufcnt = linewidth;
+        }
+    };
+
+    for (;;) {
+        const int c = get_next_code();
+        if (c == ending) break;
+        if (c == clear) {
+            curr_size = int16_t(size + 1);
+            slot = newcodes;
+            top_slot = int16_t(1 << curr_size);
+            first_after_clear = true;
+            continue;
+        }
+        if (first_after_clear) {
+            first_after_clear = false;
+            oc = fc = (c >= slot) ? 0 : c;
+            put_pixel(uint8_t(oc));
+            continue;
+        }
+        int code = c;
+        if (code >= slot) {
+            code = oc;
+            *sp++ = uint8_t(fc);
+        }
+        while (code >= newcodes) {
+            if (code > 4095 || sp >= stack_end) return 0;
+            *sp++ = suffix[code];
+            code = prefix[code];
+        }
+        if (sp >= stack_end) return 0;
+        *sp++ = uint8_t(code);
+        if (slot < top_slot) {
+            fc = code;
+            suffix[slot] = uint8_t(fc);
+            prefix[slot] = uint16_t(oc);
+            ++slot;
+            oc = c;
+        }
+        if (slot >= top_slot && curr_size < 12) {
+            top_slot = int16_t(top_slot << 1);
+            ++curr_size;
+        }
+        // Pop the string into the row, a row's worth at a time.
+        while (sp > stack_base) {
+            int n = std::min<int>(int(sp - stack_base), bufcnt);
+            bufcnt -= n;
+            while (n--) *bufptr++ = *--sp;
+            if (bufcnt == 0) {
+                sink.out_line(sink.ctx, buf, linewidth);
+                bufptr = buf;
+                bufcnt = linewidth;
+            }
+        }
+    }
+    if (bufcnt != linewidth) return uint16_t(sink.out_line(sink.ctx, buf, linewidth - bufcnt));
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// GIF files: the first image becomes an 8-bit top-down device-independent bitmap block
+// (40-byte header, colour table of blue, green, red, 0 quads, rows of indices padded to 4
+// bytes), which is then turned into the display picture.
+#include "images/image32.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Largest picture the loader builds (pixels); larger image descriptors are refused.
+constexpr uint64_t kGifMaxPixels = uint64_t(1) << 26;
+
+struct GifView {
+    std::vector<uint8_t> dib;  // empty when no picture was made
+    int Xsize = 0;
+    int Ysize = 0;
+    uint16_t NumColors = 0;
+    uint16_t BitsPerPixel = 0;
+    uint16_t decoder_result = 0;
+    std::vector<UserMessage> messages;
+};
+
+// Reads the header, the blocks up to the first image and that image. Every read stays
+// inside `data`; image data that ends early leaves the unreached pixels at index 0.
+GifView gifview(const uint8_t* data, size_t size);
+
+// The display picture from an 8-bit DIB block of `size` bytes. Returns 1 on success and 0
+// on a block that does not hold what its header says. Indices beyond the colour table
+// show black.
+int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap);

@@ -1,0 +1,29 @@
+#pragma once
+// JPEG files through libjpeg-turbo: the picture is decoded into 24-bit blue-green-red rows,
+// top row first, each padded to a multiple of 4 bytes, then into the display picture.
+#include "images/image32.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Largest picture the loader builds (pixels); larger files are refused.
+constexpr uint64_t kJpegMaxPixels = uint64_t(1) << 26;
+
+// An uncompressed 24-bit picture in memory.
+struct tDIB {
+    int x = 0;                     // width in pixels
+    int y = 0;                     // height in pixels
+    int l = 0;                     // bytes per row: 3 * x rounded up to a multiple of 4
+    std::vector<unsigned char> b;  // rows top row first, blue, green, red per pixel
+};
+
+// Decodes a whole JPEG file held in memory into `B`. Returns 1 on success and 0 when the
+// data is not a JPEG the library decodes completely (not a JPEG, corrupt, truncated,
+// unsupported, too large); `B` is then left empty. Greyscale shows grey, CMYK and YCCK
+// are converted to RGB.
+int LoadJPEG(const uint8_t* data, size_t size, tDIB* B);
+
+// The display picture from a descriptor. Returns 1, or 0 for a descriptor whose buffer
+// does not hold its rows.
+int CreateDDBfromDIB(const tDIB& b, Image32* out);
