@@ -1,0 +1,19 @@
+#include "mandel/mandel_calc.h"
+
+#include <atomic>
+
+int fCalcMandel(double cr, double ci, const int32_t& MndlIteration) {
+    // The window's dialog may store a new limit while a worker runs.
+    std::atomic_ref<int32_t> limit(const_cast<int32_t&>(MndlIteration));
+    double zr = cr, zi = ci, a = 0.0, b = 0.0;
+    int n = 0;
+    // The squares of the previous value serve the test and the next update alike.
+    while (a + b <= 4.0 && n < limit.load(std::memory_order_relaxed)) {
+        a = zr * zr;
+        b = zi * zi;
+        zi = zr * zi * 2.0 + ci;
+        zr = a - b + cr;
+        ++n;
+    }
+    return n == limit.load(std::memory_order_relaxed) ? 0 : n;
+}

@@ -1,0 +1,76 @@
+#include "mandel/mandel_worker.h"
+
+#include "mandel/mandel_calc.h"
+
+#include <chrono>
+
+uint32_t TickCount() {
+    using namespace std::chrono;
+    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void CopyPixels(const uint8_t* src, uint8_t* dst, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        dst[i] = std::atomic_ref<uint8_t>(const_cast<uint8_t&>(src[i])).load(std::memory_order_relaxed);
+}
+
+MandelWorker::MandelWorker(Callbacks c) : cb(std::move(c)) {}
+
+MandelWorker::~MandelWorker() { stop(); }
+
+uint32_t MandelWorker::now() const { return cb.tick ? cb.tick() : TickCount(); }
+
+unsigned MandelWorker::StartNew(const MandelRun& r) {
+    stop();
+    const unsigned run = ++runNumber;
+    // Set before the thread exists, so a stop right after the start is never lost.
+    ThreadRunning.store(true, std::memory_order_release);
+    Thread = std::thread(&MandelWorker::ThreadFunc, this, r, run);
+    return run;
+}
+
+void MandelWorker::stop() {
+    ThreadRunning.store(false, std::memory_order_release);
+    if (Thread.joinable()) Thread.join();
+}
+
+void MandelWorker::wait() {
+    if (Thread.joinable()) Thread.join();
+}
+
+bool MandelWorker::acceptFinish(unsigned run) {
+    if (run != runNumber) return false;
+    wait();
+    return true;
+}
+
+void MandelWorker::ThreadFunc(MandelRun r, unsigned run) {
+    const int mask = r.MndlMaxColors - 1;
+    const int H = r.Ysize;
+    const uint32_t start = now();
+    uint32_t nextRepaint = start + uint32_t(r.MndlRepaint);
+    static const int32_t noIterations = 0;
+    const int32_t& limit = r.MndlIteration ? *r.MndlIteration : noIterations;
+
+    auto pixel = [&](int x, int y) {
+        if (!ThreadRunning.load(std::memory_order_relaxed)) return false;
+        const int n = fCalcMandel(r.fltR + x * r.fltSide / H, r.fltI + y * r.fltSide / H, limit);
+        uint8_t* p = r.BmpData + size_t(y) * size_t(r.stride) + size_t(x);
+        std::atomic_ref<uint8_t>(*p).store(ColourIndex(n, mask), std::memory_order_relaxed);
+        return true;
+    };
+    auto ringDone = [&] {
+        const uint32_t t = now();
+        if (int32_t(t - nextRepaint) > 0) {
+            if (cb.repaint) cb.repaint(run);
+            nextRepaint = t + uint32_t(r.MndlRepaint);
+        }
+    };
+    if (!r.BmpData) r.Xsize = r.Ysize = 0;
+    if (!SpiralWalk(r.Xsize, r.Ysize, pixel, ringDone)) return;
+
+    const uint32_t ms = now() - start;
+    timerMs.store(ms, std::memory_order_relaxed);
+    // Whoever clears the flag first decides: a run stopped from outside reports nothing.
+    if (ThreadRunning.exchange(false, std::memory_order_acq_rel) && cb.finished) cb.finished(run, ms);
+}
