@@ -55,14 +55,13 @@ PictureResult readBmp(const uint8_t* data, size_t size) {
     size_t headerNeeded = core ? 12 : std::max<uint32_t>(headerSize, 40);
     if (!core && avail >= 20 && le32(header + 16) == BI_BITFIELDS) headerNeeded = std::max<size_t>(headerNeeded, 52);
     if (avail < headerNeeded) return refuse("The file is shorter than its bitmap header!");
-    const uint32_t bitsOffset = le32(data + 10);
-    if (bitsOffset > size) return refuse("The bitmap bits start past the end of the file!");
-
     const uint16_t bitCount = le16(header + (core ? 10 : 14));
     const size_t block = std::min(headerBlockSize(headerSize, bitCount), avail);
     DibHeader dib;
     if (!ReadDibHeader(header, block, dib)) return refuse(ErrorOut("Fail in creating DIB bitmap from file!", EINVAL));
     if (block < dib.headerBlockBytes()) return refuse("The file is shorter than its colour table!");
+    const uint32_t bitsOffset = le32(data + 10);
+    if (bitsOffset > size) return refuse("The bitmap bits start past the end of the file!");
     if (size - bitsOffset < dib.bitsBytesNeeded()) return refuse("The file is shorter than its bitmap bits!");
 
     PictureResult r;

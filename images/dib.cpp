@@ -79,22 +79,27 @@ bool readInfoHeader(const uint8_t* h, size_t n, DibHeader& d, std::string* why) 
     return true;
 }
 
-// One colour channel of a 16- or 32-bit pixel, scaled to 0..255.
+// One colour channel of a 16- or 32-bit pixel, widened to 8 bits by repeating its bit
+// pattern (so the largest value gives 255) or narrowed to its top 8 bits.
 struct Channel {
     uint32_t mask = 0;
     int shift = 0;
-    uint32_t max = 0;
+    int bits = 0;
     explicit Channel(uint32_t m) : mask(m) {
         if (m) {
             shift = std::countr_zero(m);
-            max = m >> shift;
+            bits = std::popcount(m);
         }
     }
-    bool contiguous() const { return (max & (max + 1)) == 0; }
+    bool contiguous() const { return !mask || std::countl_zero(mask) + bits + shift == 32; }
     uint32_t operator()(uint32_t px) const {
-        if (!max) return 0;
+        if (!bits) return 0;
         const uint32_t v = (px & mask) >> shift;
-        return max == 255 ? v : uint32_t((uint64_t(v) * 255 + max / 2) / max);
+        if (bits >= 8) return v >> (bits - 8);
+        uint32_t r = 0;
+        int filled = 0;
+        for (; filled < 8; filled += bits) r = r << bits | v;
+        return r >> (filled - 8);
     }
 };
 
