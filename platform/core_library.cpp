@@ -1,0 +1,1 @@
+// orvalis_core is made of the subsystems' object libraries; this file only gives it a source.
