@@ -152,3 +152,11 @@ EOF
 for f in *.bmp; do
     $convert "$f" -depth 8 "rgb:${f%.bmp}.rgb"
 done
+
+# ImageMagick widens 4-bit channels by a shift alone (15 -> 240); the reader repeats the
+# bits (15 -> 255), so the expected bytes for the 4-4-4-4 file are (v >> 4) * 17.
+python3 - <<'EOF2'
+name = "rgba16-4444-v5.rgb"
+data = open(name, "rb").read()
+open(name, "wb").write(bytes((b >> 4) * 17 for b in data))
+EOF2

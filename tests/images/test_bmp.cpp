@@ -1,0 +1,170 @@
+// BMP files and the DIB converter. Expected pixels are ImageMagick's reading of the same
+// files (tests/data/make_bmp.sh) or worked out by hand.
+#include "images/dib.h"
+#include "images/picture_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+const std::string kData = ORVALIS_SOURCE_DIR "/tests/data/bmp/";
+
+std::vector<uint8_t> readFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+}
+
+PictureResult read(const std::vector<uint8_t>& b) { return ReadBmpBytes(b.data(), b.size()); }
+
+// The picture as rows of red, green, blue bytes, like ImageMagick's rgb: output.
+std::vector<uint8_t> rgbBytes(const Image32& img) {
+    std::vector<uint8_t> out;
+    for (uint32_t p : img.px) out.insert(out.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
+    return out;
+}
+
+const char* const kGoodFiles[] = {
+    "pal1", "pal4", "pal8", "pal8-used", "pal8-topdown", "rle8", "rle4", "rle4-skips", "rgb24", "rgb24-topdown",
+    "rgb32", "rgb16-555", "rgb16-565", "rgb16-555-v5", "rgb16-565-v5", "rgba16-4444-v5", "rgba32-v5",
+    "core1", "core4", "core8", "core24",
+};
+
+TEST(BmpReader, decodesEveryFormLikeImageMagick) {
+    for (const char* name : kGoodFiles) {
+        SCOPED_TRACE(name);
+        const PictureResult r = read(readFile(kData + name + ".bmp"));
+        ASSERT_TRUE(r.ok) << (r.messages.empty() ? "" : r.messages[0].text);
+        EXPECT_EQ(r.image.width, 29);
+        EXPECT_EQ(r.image.height, 13);
+        EXPECT_EQ(rgbBytes(r.image), readFile(kData + name + ".rgb"));
+    }
+}
+
+// A file cut anywhere is refused, or (a run-length file that lost only its end code)
+// gives the same picture; under AddressSanitizer this also shows no read past the end.
+TEST(BmpReader, shouldRefuseEveryTruncationOrDecodeTheSamePicture) {
+    for (const char* name : kGoodFiles) {
+        const std::vector<uint8_t> whole = readFile(kData + name + ".bmp");
+        const PictureResult full = read(whole);
+        for (size_t n = 0; n < whole.size(); ++n) {
+            const std::vector<uint8_t> cut(whole.begin(), whole.begin() + n);
+            const PictureResult r = read(cut);
+            SCOPED_TRACE(std::string(name) + " cut at " + std::to_string(n));
+            if (r.ok) {
+                EXPECT_EQ(r.image.px, full.image.px);
+            } else {
+                ASSERT_EQ(r.messages.size(), 1u);
+                EXPECT_EQ(r.messages[0].caption, "Error");
+            }
+        }
+    }
+}
+
+// Header fields set to extreme values never crash or read outside the file.
+TEST(BmpReader, survivesExtremeHeaderFields) {
+    for (const char* name : kGoodFiles) {
+        const std::vector<uint8_t> whole = readFile(kData + name + ".bmp");
+        for (size_t at = 0; at < 70 && at < whole.size(); ++at)
+            for (uint8_t v : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+                std::vector<uint8_t> b = whole;
+                b[at] = v;
+                const PictureResult r = read(b);
+                EXPECT_TRUE(r.ok || r.messages.size() == 1u);
+            }
+    }
+}
+
+const std::string kCreateFailed = "Error on Fail in creating DIB bitmap from file! = 22\n";
+
+TEST(BmpReader, shouldRefuseBrokenFilesWithTheirMessage) {
+    constexpr size_t kAll = SIZE_MAX;
+    struct Case {
+        const char* what;
+        const char* file;
+        size_t keep;                                   // bytes kept
+        std::vector<std::pair<size_t, uint32_t>> set;  // 32-bit fields changed: offset, value
+        std::string text;
+    } cases[] = {
+        {"not BM", "pal8", kAll, {{0, 0x38464947}}, "This is not a DIB bitmap file!"},
+        {"empty", "pal8", 0, {}, "This is not a DIB bitmap file!"},
+        {"no header size", "pal8", 16, {}, "The file is shorter than its bitmap header!"},
+        {"cut in info header", "pal8", 40, {}, "The file is shorter than its bitmap header!"},
+        {"cut in masks", "rgb16-565", 60, {}, "The file is shorter than its bitmap header!"},
+        {"huge header size", "pal8", kAll, {{14, 0xFFFFFFFF}}, "The file is shorter than its bitmap header!"},
+        {"cut in RGB quads", "pal8-used", 54 + 4 * 50, {}, "The file is shorter than its colour table!"},
+        {"cut in RGB triples", "core8", 26 + 3 * 200, {}, "The file is shorter than its colour table!"},
+        {"bits offset past end", "rgb24", kAll, {{10, 1199}}, "The bitmap bits start past the end of the file!"},
+        {"bits offset far past end", "rgb24", kAll, {{10, 0x7FFFFF30}}, "The bitmap bits start past the end of the file!"},
+        {"last row padding missing", "rgb24", 1197, {}, "The file is shorter than its bitmap bits!"},
+        {"bits offset at end", "rgb24", kAll, {{10, 1198}}, "The file is shorter than its bitmap bits!"},
+        {"tall picture, few bits", "rgb24", kAll, {{22, 30000}}, "The file is shorter than its bitmap bits!"},
+        {"wider than the limit", "rgb24", kAll, {{18, 32769}}, kCreateFailed},
+        {"more pixels than the limit", "rgb24", kAll, {{18, 32768}, {22, 32768}}, kCreateFailed},
+        {"RLE bomb", "rle8", kAll, {{18, 32768}, {22, 32768}}, kCreateFailed},
+        {"negative width", "rgb24", kAll, {{18, uint32_t(-29)}}, kCreateFailed},
+        {"zero height", "rgb24", kAll, {{22, 0}}, kCreateFailed},
+        {"most negative height", "rgb24", kAll, {{22, 0x80000000}}, kCreateFailed},
+        {"bit count 2", "pal8", kAll, {{26, 0x00020001}}, kCreateFailed},
+        {"JPEG compression", "rgb24", kAll, {{30, 4}}, kCreateFailed},
+        {"RLE8 on 24 bits", "rgb24", kAll, {{30, 1}}, kCreateFailed},
+        {"bitfields on 8 bits", "pal8", kAll, {{30, 3}}, kCreateFailed},
+        {"top-down RLE", "rle8", kAll, {{22, uint32_t(-13)}}, kCreateFailed},
+        {"header size 66", "pal8", kAll, {{14, 66}}, kCreateFailed},
+        {"header size 16", "pal8", kAll, {{14, 16}}, kCreateFailed},
+        {"split mask", "rgb16-565", kAll, {{54, 0xF00F}}, kCreateFailed},
+        {"RLE run cut off", "rle8", 1100, {}, kCreateFailed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> b = readFile(kData + c.file + ".bmp");
+        b.resize(std::min(b.size(), c.keep));
+        for (auto [at, value] : c.set) put32(b, at, value);
+        const PictureResult r = read(b);
+        EXPECT_FALSE(r.ok);
+        ASSERT_EQ(r.messages.size(), 1u);
+        EXPECT_EQ(r.messages[0].caption, "Error");
+        EXPECT_EQ(r.messages[0].text, c.text);
+    }
+}
+
+TEST(BmpReader, fileErrorsCarryTheSystemCode) {
+    const std::string empty = ::testing::TempDir() + "orvalis_empty.bmp";
+    std::fclose(std::fopen(empty.c_str(), "wb"));
+    const struct {
+        std::string path, text;
+    } cases[] = {
+        {kData + "missing.bmp", "Error on Fail in file open = 2\n"},
+        {kData, "Error on Fail in file open = 21\n"},
+        {empty, "Error on Fail in creating map file = 22\n"},
+    };
+    for (const auto& c : cases) {
+        const PictureResult r = LoadBitmapFileCore(c.path);
+        EXPECT_FALSE(r.ok);
+        ASSERT_EQ(r.messages.size(), 1u);
+        EXPECT_EQ(r.messages[0].caption, "Error");
+        EXPECT_EQ(r.messages[0].text, c.text);
+    }
+    const PictureResult good = LoadBitmapFileCore(kData + "rgb24.bmp");
+    ASSERT_TRUE(good.ok);
+    EXPECT_EQ(rgbBytes(good.image), readFile(kData + "rgb24.rgb"));
+}
+
+TEST(BmpReader, dispatchAddsItsMessageAfterTheLoaders) {
+    const PictureResult r = ReadPictureFile(kData + "missing.bmp");
+    ASSERT_EQ(r.messages.size(), 2u);
+    EXPECT_EQ(r.messages[0].text, "Error on Fail in file open = 2\n");
+    EXPECT_EQ(r.messages[1].text, "Error reading bitmap!");
+    EXPECT_EQ(r.messages[1].caption, "Orvalis");
+}
+
+}  // namespace
