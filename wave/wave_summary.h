@@ -1,0 +1,18 @@
+#pragma once
+// Per-column summary of a channel for drawing long sounds: each column keeps the lowest
+// and highest sample of the frames that fall on it, widened by the last frame of the
+// column before, so a vertical line per column covers what the frame-by-frame trace does.
+#include <cstdint>
+#include <vector>
+
+struct ColumnRange {
+    int16_t lo = 0;
+    int16_t hi = 0;
+    bool used = false;   // some frame falls on this column
+};
+
+// Column of frame i when F frames span W columns (x = i * W / F, truncated).
+inline int FrameColumn(uint32_t i, uint32_t F, int W) { return int(double(i) * (double(W) / double(F))); }
+
+// Summary of channel k (0 left, 1 right) of F 16-bit stereo frames over W columns.
+std::vector<ColumnRange> SummarizeChannel(const uint8_t* data, uint32_t F, int k, int W);
