@@ -1,0 +1,28 @@
+#pragma once
+// Line reader over a DXF text: a named file, or bytes already in memory.
+#include <cstddef>
+#include <cstdio>
+
+class FileAccess {
+public:
+    // Opens the file for reading; on failure writes the runtime's report for the name.
+    explicit FileAccess(const char* FileName);
+    // Reads from a byte block owned by the caller, which must outlive this object.
+    FileAccess(const unsigned char* data, size_t size);
+    ~FileAccess();
+    FileAccess(const FileAccess&) = delete;
+    FileAccess& operator=(const FileAccess&) = delete;
+
+    unsigned char FileOK() const { return FileOpenOK; }
+    // fgets semantics: at most BufSize - 1 characters, a longer line comes in pieces.
+    // Removes one trailing line feed. 0 at end of input or on a read error.
+    int get_line(char* LineBuf, int BufSize);
+    void file_error(const char* msg);
+
+private:
+    std::FILE* FilePtr = nullptr;
+    unsigned char FileOpenOK = 0;
+    const unsigned char* Bytes = nullptr;  // in-memory input, when FilePtr is null
+    size_t ByteCount = 0;
+    size_t BytePos = 0;
+};

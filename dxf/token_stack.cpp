@@ -1,0 +1,34 @@
+#include "dxf/token_stack.h"
+
+#include "dxf/dxf_report.h"
+
+void token_stack::push_token(gl_token token, int intval) {
+    if (token_sp < 1) {
+        DxfReport("push_token: stack overflow\n");
+        return;
+    }
+    --token_sp;
+    token_stack_buf[token_sp].token = token;
+    token_stack_buf[token_sp].val.intval = intval;
+}
+
+void token_stack::push_token(gl_token token, float realval) {
+    if (token_sp < 1) {
+        DxfReport("push_token: stack overflow\n");
+        return;
+    }
+    --token_sp;
+    token_stack_buf[token_sp].token = token;
+    token_stack_buf[token_sp].val.realval = realval;
+}
+
+token_stack_type token_stack::pop_token() {
+    if (token_sp >= kDepth) {
+        DxfReport("pop_token: stack underflow\n");
+        token_stack_type none;
+        none.token = bad_gl_token;
+        none.val.intval = 0;
+        return none;
+    }
+    return token_stack_buf[token_sp++];
+}
