@@ -18,6 +18,11 @@ public:
     virtual void command(int id) { (void)id; }
     // Asked before the window closes (close box, File Close, Close All, Exit); false keeps it.
     virtual bool queryClose() { return true; }
+    // Check mark of a forwarded menu command as this window sees it: -1 none, 0 clear, 1 set.
+    virtual int menuCheck(int id) const {
+        (void)id;
+        return -1;
+    }
     // The window's sub-window frame in the MDI area (null before it is added).
     QMdiSubWindow* subWindow() const;
 

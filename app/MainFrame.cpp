@@ -1,0 +1,312 @@
+#include "app/MainFrame.h"
+
+#include "app/app_icon.h"
+#include "app/frame_globals.h"
+#include "app/mdi_child.h"
+#include "app/registry.h"
+#include "app/status_line.h"
+#include "app/subsystems.h"
+#include "app/window_utils.h"
+#include "images/BmpChild.h"
+#include "platform/message_box.h"
+
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+
+namespace {
+
+const char* const szAbout =
+    "Orvalis 1.00\n\n"
+    "Single-image random-texture stereograms from a texture and a depth picture,\n"
+    "with BMP, GIF and JPEG pictures, WAV sounds, a Mandelbrot explorer\n"
+    "and OpenGL views of DXF drawings.\n\n"
+    "Vennlore";
+
+// The frame's client area: the MDI area above the status line, which it overlaps by a pixel.
+class FrameClient : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        SetStatusWidths(0, height(), width());
+        if (hwndClient) SetClientRect(hwndClient, width(), height() - StatusHeight, nullptr);
+    }
+};
+
+}  // namespace
+
+QMenu* FrameStereoMenu() {
+    auto* f = qobject_cast<MainFrame*>(hwndFrame);
+    return f ? f->stereoMenu() : nullptr;
+}
+
+MainFrame::MainFrame() {
+    setObjectName("Orvalis");
+    setWindowTitle(szMBTitle);
+    setWindowIcon(AppIcon());
+    hwndFrame = this;
+    auto* client = new FrameClient(this);
+    setCentralWidget(client);
+    buildMenus();
+    CreateStatusLine(this);
+    hwndClient = new QMdiArea(client);
+    hwndClient->setObjectName("MDICLIENT");
+    hwndClient->move(0, 0);
+    hwndClient->lower();
+    hwndClient->viewport()->installEventFilter(this);
+    connect(hwndClient, &QMdiArea::subWindowActivated, this, [this] { updateMenus(); });
+    updateMenus();
+}
+
+QAction* MainFrame::addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& key) {
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QString("cmd%1").arg(id));
+    a->setData(id);
+    if (!key.isEmpty()) {
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    connect(a, &QAction::triggered, this, [this, id] { WmCommand(id); });
+    actions[id] = a;
+    return a;
+}
+
+QAction* MainFrame::action(int id) const {
+    auto it = actions.find(id);
+    return it == actions.end() ? nullptr : it->second;
+}
+
+void MainFrame::buildMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu("&File");
+    addCommand(file, "&Open", 100);
+    addCommand(file, "&Close", 105);
+    file->addSeparator();
+    addCommand(file, "E&xit", 111);
+
+    QMenu* edit = bar->addMenu("&Edit");
+    addCommand(edit, "&Copy", 109);
+    addCommand(edit, "C&olor", 101);
+
+    StereoMenu = bar->addMenu("&Stereo");
+    addCommand(StereoMenu, "set as &Background", 114);
+    addCommand(StereoMenu, "set as &Depth view", 115);
+    addCommand(StereoMenu, "&Options", 117);
+    addCommand(StereoMenu, "&Create it now", 116);
+
+    MandelMenu = bar->addMenu("&Mandel");
+    addCommand(MandelMenu, "&Main Mandelbrot", 137);
+    addCommand(MandelMenu, "&New", 119);
+    MandelMenu->addSeparator();
+    addCommand(MandelMenu, "&Paletteshow", 138);
+    addCommand(MandelMenu, "Zoom&InShow", 139);
+    addCommand(MandelMenu, "Zoom&OutShow", 140);
+    connect(MandelMenu, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
+
+    QMenu* gl = bar->addMenu("&Open GL");
+    addCommand(gl, "&GL Aux", 500);
+    addCommand(gl, "&GL 1", 501);
+
+    ButtonMenuFrame = bar->addMenu("&Window");
+    addCommand(ButtonMenuFrame, "&Cascade", 107, QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    addCommand(ButtonMenuFrame, "&Tile", 106, QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    addCommand(ButtonMenuFrame, "&Arrange Icons", 103);
+    addCommand(ButtonMenuFrame, "Cl&ose All", 104);
+    connect(ButtonMenuFrame, &QMenu::aboutToShow, this, &MainFrame::fillWindowList);
+
+    QAction* about = bar->addAction("&About");
+    about->setObjectName("cmd112");
+    connect(about, &QAction::triggered, this, [this] { WmCommand(112); });
+    actions[112] = about;
+
+    // Shift+F3 has no menu item.
+    auto* privateCmd = new QAction(this);
+    privateCmd->setObjectName("cmd118");
+    privateCmd->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    privateCmd->setShortcutContext(Qt::ApplicationShortcut);
+    connect(privateCmd, &QAction::triggered, this, [this] { WmCommand(118); });
+    addAction(privateCmd);
+    actions[118] = privateCmd;
+}
+
+void MainFrame::updateMenus() {
+    const auto enable = [this](std::initializer_list<int> ids, bool on) {
+        for (int id : ids)
+            if (QAction* a = action(id)) a->setEnabled(on);
+    };
+    enable({116, 117}, kStereoReady);
+    enable({137, 119, 138, 139, 140}, kMandelReady);
+    enable({500, 501}, kGLReady);
+    auto* child = qobject_cast<MdiChild*>(ActiveChild());
+    for (int id : {138, 139, 140}) {
+        QAction* a = action(id);
+        const int check = child ? child->menuCheck(id) : -1;
+        a->setCheckable(check >= 0);
+        a->setChecked(check == 1);
+    }
+}
+
+void MainFrame::fillWindowList() {
+    for (QAction* a : ButtonMenuFrame->actions())
+        if (a->property("windowList").toBool()) {
+            ButtonMenuFrame->removeAction(a);
+            a->deleteLater();
+        }
+    const QList<QMdiSubWindow*> subs = hwndClient->subWindowList();
+    if (subs.isEmpty()) return;
+    QAction* sep = ButtonMenuFrame->addSeparator();
+    sep->setProperty("windowList", true);
+    int n = 0;
+    for (QMdiSubWindow* sub : subs) {
+        ++n;
+        const QString text = n < 10 ? QString("&%1 %2").arg(n).arg(sub->windowTitle()) : QString("%1 %2").arg(n).arg(sub->windowTitle());
+        QAction* a = ButtonMenuFrame->addAction(text);
+        a->setProperty("windowList", true);
+        a->setObjectName(QString("cmd%1").arg(145 + n - 1));
+        a->setCheckable(true);
+        a->setChecked(sub == hwndClient->activeSubWindow());
+        QPointer<QMdiSubWindow> target(sub);
+        connect(a, &QAction::triggered, this, [target] {
+            if (target) hwndClient->setActiveSubWindow(target);
+        });
+    }
+}
+
+bool MainFrame::eventFilter(QObject* obj, QEvent* e) {
+    if (hwndClient && obj == hwndClient->viewport() && e->type() == QEvent::MouseButtonRelease) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        if (me->button() == Qt::RightButton) {
+            ButtonMenuFrame->popup(me->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(obj, e);
+}
+
+void MainFrame::markStereo(int role) {
+    QWidget* active = ActiveChild();
+    (role == 1 ? hwndBackground : hwndForeground).mark(active);
+    OPENEDFILE* of = active ? GetFileStruct(active) : nullptr;
+    if (of && of->Type == 1) {
+        if (BMP_DATA* bd = of->data<BMP_DATA>()) {
+            bd->StereoType = role;
+            platform::MessageBeep(0);
+            return;
+        }
+    }
+    platform::MessageBeep(platform::MB_ICONQUESTION);
+}
+
+void MainFrame::CMUColor() {
+    const QColor initial(crColor & 0xFF, (crColor >> 8) & 0xFF, (crColor >> 16) & 0xFF);
+    const QColor c = QColorDialog::getColor(initial, this);
+    if (c.isValid()) crColor = uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;
+    update();
+}
+
+int MainFrame::CloseAll() {
+    int refused = 0;
+    for (QMdiSubWindow* sub : hwndClient->subWindowList())
+        if (!sub->close()) ++refused;
+    return refused;
+}
+
+int MainFrame::WmCommand(int id) {
+    auto* child = qobject_cast<MdiChild*>(ActiveChild());
+    switch (id) {
+    case 100: OpenMulti(CMUFileOpen(this, true)); break;
+    case 105:
+        if (QMdiSubWindow* sub = hwndClient->activeSubWindow()) sub->close();
+        break;
+    case 111: close(); break;
+    case 101: CMUColor(); break;
+    case 114: markStereo(1); break;
+    case 115: markStereo(2); break;
+    case 117:
+        if (RunStereoOptionsDialog() != 2) CreateStereo();
+        break;
+    case 116: CreateStereo(); break;
+    case 137: Mandel_New(1); break;
+    case 119: Mandel_New(0); break;
+    case 500:
+    case 501: CreateGLChild("TEST", id); break;
+    case 107: hwndClient->cascadeSubWindows(); break;
+    case 106: hwndClient->tileSubWindows(); break;
+    case 103: {
+        // Minimised windows in a row along the bottom, left to right.
+        int x = 0;
+        for (QMdiSubWindow* sub : hwndClient->subWindowList())
+            if (sub->isMinimized()) {
+                sub->move(x, hwndClient->viewport()->height() - sub->height());
+                x += sub->width();
+            }
+        break;
+    }
+    case 104: CloseAll(); break;
+    case 112: platform::MessageBox(this, szAbout, szMBTitle, platform::MB_OK | platform::MB_ICONINFORMATION); break;
+    case 109:
+    case 138:
+    case 139:
+    case 140:
+    case 118:
+    case 108:
+    case 125:
+    case 126:
+    case 127:
+    case 131:
+    case 132:
+    case 133:
+        if (child) child->command(id);
+        break;
+    default: return 1;
+    }
+    return 0;
+}
+
+void MainFrame::closeEvent(QCloseEvent* e) {
+    if (CloseAll() > 0) {
+        e->ignore();
+        return;
+    }
+    if (!saved) {
+        SpU_SaveWindowPosition(this, Settings.wpMain);
+        SaveSettings();
+        saved = true;
+    }
+    e->accept();
+}
+
+std::string CommandLineFileName(const std::string& cmdLine) {
+    std::string s = cmdLine.substr(0, 255);
+    size_t start = s.find_first_not_of('"');
+    if (start == std::string::npos) return {};
+    s = s.substr(start);
+    if (size_t q = s.find('"'); q != std::string::npos) s.resize(q);
+    return s;
+}
+
+MainFrame* StartFrame(const std::string& cmdLine) {
+    LoadSettings();
+    auto* frame = new MainFrame;
+    const RECT32& stored = Settings.wpMain.NormalWindowPosition;
+    if (stored.right != 0) {
+        RECT32 r = stored;
+        SpU_validate_winpos(r);
+        frame->resize(r.right - r.left, r.bottom - r.top);
+    } else {
+        const QRect work = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect(0, 0, 1024, 768);
+        frame->resize(work.width() * 3 / 4, work.height() * 3 / 4);
+    }
+    PositionWindow(frame, Settings.wpMain);
+    frame->show();
+    const std::string name = CommandLineFileName(cmdLine);
+    if (!name.empty()) FileOpenMsg(name);
+    return frame;
+}

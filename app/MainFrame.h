@@ -1,0 +1,52 @@
+#pragma once
+// The MDI frame: menus, shortcuts, the MDI area, the status line and the command table.
+#include <QMainWindow>
+#include <map>
+
+class QMdiArea;
+class QMenu;
+class QAction;
+
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    MainFrame();
+
+    // Handles one menu command; returns 0 when handled, 1 when it is not ours (window list).
+    int WmCommand(int id);
+    // The number of document windows that refused to close.
+    int CloseAll();
+    QAction* action(int id) const;
+    QMenu* windowMenu() const { return ButtonMenuFrame; }
+    QMenu* stereoMenu() const { return StereoMenu; }
+    // Enables the items of the subsystems that are built, and the check marks of the active child.
+    void updateMenus();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
+
+private:
+    void buildMenus();
+    QAction* addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& key = {});
+    void fillWindowList();
+    void markStereo(int role);
+    void CMUColor();
+    void layoutClient();
+
+    std::map<int, QAction*> actions;
+    QMenu* ButtonMenuFrame = nullptr;
+    QMenu* StereoMenu = nullptr;
+    QMenu* MandelMenu = nullptr;
+    bool saved = false;
+};
+
+// Opens one file through the extension dispatch (the path is the current file name).
+void FileOpenMsg(const std::string& path);
+// Shows the open dialog; returns the chosen paths in the dialog's order (empty on cancel).
+std::vector<std::string> CMUFileOpen(QWidget* owner, bool multiopen);
+void OpenMulti(const std::vector<std::string>& paths);
+// The command line as one string: leading quotes skipped, ended at the next quote, 255 chars at most.
+std::string CommandLineFileName(const std::string& cmdLine);
+// The whole start-up: settings, frame at its placement, status line, MDI area, command line.
+MainFrame* StartFrame(const std::string& cmdLine);

@@ -1,0 +1,95 @@
+// The open dialog and the dispatch of a path to the window and loader of its kind.
+#include "app/MainFrame.h"
+#include "app/frame_globals.h"
+#include "app/mdi_child.h"
+#include "app/subsystems.h"
+#include "app/window_utils.h"
+#include "images/picture_file.h"
+#include "platform/message_box.h"
+
+#include <QFileDialog>
+#include <QMdiSubWindow>
+#include <cstdio>
+
+namespace {
+// The filter chosen last time; kept for the run only.
+QString selectedFilter;
+
+const QStringList& Filters() {
+    static const QStringList f = {"Pictures (*.jpg *.gif *.bmp)", "WAV audio files (*.wav)", "Autocad drawing exchange (*.dxf)",
+                                  "All Files (*.*)"};
+    return f;
+}
+
+bool KindReady(FileKind k) {
+    switch (k) {
+    case FileKind::Bmp: return true;
+    case FileKind::Gif: return kGifReady;
+    case FileKind::Jpeg: return kJpegReady;
+    case FileKind::Wav: return kWaveReady;
+    case FileKind::Dxf: return kGLReady;
+    default: return false;
+    }
+}
+}  // namespace
+
+std::vector<std::string> CMUFileOpen(QWidget* owner, bool multiopen) {
+    QFileDialog dlg(owner, "Open file");
+    dlg.setNameFilters(Filters());
+    if (!selectedFilter.isEmpty()) dlg.selectNameFilter(selectedFilter);
+    dlg.setFileMode(multiopen ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    std::vector<std::string> out;
+    if (dlg.exec() != QDialog::Accepted) return out;
+    selectedFilter = dlg.selectedNameFilter();
+    for (const QString& f : dlg.selectedFiles()) out.push_back(f.toStdString());
+    if (owner) owner->update();
+    return out;
+}
+
+void OpenMulti(const std::vector<std::string>& paths) {
+    for (const std::string& p : paths) FileOpenMsg(p);
+}
+
+void FileOpenMsg(const std::string& path) {
+    const FileKind kind = DispatchKind(path);
+    if (!KindReady(kind)) {
+        char buf[255];
+        std::snprintf(buf, sizeof buf, "Can't open file: %s", path.c_str());
+        platform::MessageBox(hwndFrame, buf, szMBTitle, platform::MB_OK);
+        return;
+    }
+    OPENEDFILE* of = nullptr;
+    int ok = 1;
+    bool resize = true;
+    switch (kind) {
+    case FileKind::Bmp:
+    case FileKind::Gif:
+    case FileKind::Jpeg:
+        of = CreateBMPChild(hwndClient, path, 0);
+        if (!of) return;
+        ok = kind == FileKind::Bmp ? LoadBitmapFile(of, path) : kind == FileKind::Gif ? LoadGifFile(of, path) : LoadJPGFile(of, path);
+        break;
+    case FileKind::Wav:
+        of = CreateWavChild(hwndClient, path, 1);
+        if (!of) return;
+        ok = LoadWavFile(of, path);
+        resize = false;
+        break;
+    case FileKind::Dxf:
+        of = CreateGLChild(path, 0);
+        if (!of) return;
+        resize = false;
+        break;
+    case FileKind::None: return;
+    }
+    QPointer<QWidget> window = of->hwnd;
+    if (!ok) {
+        platform::MessageBox(hwndFrame, DispatchFailureText(kind), szMBTitle, platform::MB_OK);
+        if (auto* child = qobject_cast<MdiChild*>(window.data()); child && child->subWindow()) child->subWindow()->close();
+        return;
+    }
+    if (!window) return;
+    if (resize) SetClientRect(window, of->Xsize + 1, of->Ysize + 1, hwndFrame);
+    window->setWindowTitle(QString::fromStdString(path));
+}

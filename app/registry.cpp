@@ -1,0 +1,70 @@
+#include "app/registry.h"
+
+#include "app/frame_globals.h"
+#include "app/settings.h"
+#include "platform/key_store.h"
+#include "platform/message_box.h"
+
+#include <QApplication>
+#include <cstring>
+
+namespace {
+const char* const CompanyName = "Vennlore";
+const char* const ProductName = "Orvalis";
+const char* const ProductVersion = "1.00";
+}  // namespace
+
+std::string SettingsKeyPath() {
+    return std::string("Software\\") + CompanyName + "\\" + ProductName + "\\" + ProductVersion;
+}
+
+void RegError(const char* s1, const char*) {
+    platform::MessageBox(QApplication::activeWindow(), s1, "Registry Error", platform::MB_OK);
+}
+
+HKEY CreateKey(const std::string& subkey, bool* IsNew) {
+    bool isNew = false;
+    if (!keystore::CreateKey(subkey, &isNew)) {
+        RegError("create", subkey.c_str());
+        if (IsNew) *IsNew = true;
+        return {};
+    }
+    if (IsNew) *IsNew = isNew;
+    return subkey;
+}
+
+int QueryKey(const HKEY& hKey, const char* name, void* buf, size_t size) {
+    if (!hKey.empty()) {
+        if (auto v = keystore::ReadValue(hKey, name)) {
+            if (v->size() == size) {
+                std::memcpy(buf, v->data(), size);
+                return 1;
+            }
+            RegError("read", name);
+        }
+    }
+    std::memset(buf, 0, size);
+    return 0;
+}
+
+int SetValue(const HKEY& hKey, const char* name, const void* buf, size_t size) {
+    if (hKey.empty() || !keystore::WriteValue(hKey, name, static_cast<const uint8_t*>(buf), size)) {
+        RegError("write", name);
+        return 0;
+    }
+    return 1;
+}
+
+void LoadSettingsInto(SETTINGS& s) {
+    HKEY key = CreateKey(SettingsKeyPath());
+    if (!QueryKey(key, "Settings", &s, sizeof s)) SetDefaultSettings(s);
+    s.Palettefile[sizeof s.Palettefile - 1] = 0;  // a foreign record may lack the terminator
+}
+
+void SaveSettingsFrom(const SETTINGS& s) {
+    HKEY key = CreateKey(SettingsKeyPath());
+    SetValue(key, "Settings", &s, sizeof s);
+}
+
+void LoadSettings() { LoadSettingsInto(Settings); }
+void SaveSettings() { SaveSettingsFrom(Settings); }

@@ -1,0 +1,95 @@
+#include "app/window_utils.h"
+
+#include "app/mdi_child.h"
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+
+// One axis of the placement check; the comparisons are unsigned on purpose, so that a
+// negative near edge counts as far outside.
+void ValidateAxis(int32_t& n, int32_t& f, int32_t s) {
+    const uint32_t us = uint32_t(s);
+    if (uint32_t(f) - uint32_t(n) > us) f = int32_t(uint32_t(n) + us);
+    if (uint32_t(f) > us) {
+        n = int32_t(uint32_t(n) - (uint32_t(f) - us));
+        f = s;
+    }
+    if (uint32_t(n) > us) {
+        f = int32_t(uint32_t(f) - uint32_t(n));
+        n = 0;
+    }
+}
+
+QRect ScreenRect(bool workArea) {
+    QScreen* scr = QGuiApplication::primaryScreen();
+    if (!scr) return QRect(0, 0, 1024, 768);
+    return workArea ? scr->availableGeometry() : scr->geometry();
+}
+
+}  // namespace
+
+void SpU_validate_winpos(RECT32& pos, int screenWidth, int screenHeight) {
+    ValidateAxis(pos.left, pos.right, screenWidth);
+    ValidateAxis(pos.top, pos.bottom, screenHeight);
+}
+
+void SpU_validate_winpos(RECT32& pos) {
+    QRect s = ScreenRect(false);
+    SpU_validate_winpos(pos, s.width(), s.height());
+}
+
+void SpU_CenterWindow(QWidget* w) {
+    const QRect work = ScreenRect(true);
+    const QRect r = w->frameGeometry();
+    w->move(work.x() + ((work.width() - r.width()) >> 1), work.y() + ((work.height() - r.height()) >> 1));
+}
+
+void CenterWindow(QWidget* w) { SpU_CenterWindow(w); }
+
+void PositionWindow(QWidget* w, const WINDOWPOSITION& wp) {
+    RECT32 r = wp.NormalWindowPosition;
+    if (r.right == 0 || r.bottom == 0) {
+        SpU_CenterWindow(w);
+        return;
+    }
+    SpU_validate_winpos(r);
+    w->move(r.left, r.top);
+}
+
+void SpU_SaveWindowPosition(QWidget* w, WINDOWPOSITION& pos) {
+    const QRect frame = w->frameGeometry();
+    const QRect normal = (w->isMaximized() || w->isMinimized() || w->isFullScreen()) ? w->normalGeometry() : w->geometry();
+    const int dx = frame.x() - w->geometry().x(), dy = frame.y() - w->geometry().y();
+    pos.NormalWindowPosition.left = normal.x() + dx;
+    pos.NormalWindowPosition.top = normal.y() + dy;
+    pos.NormalWindowPosition.right = pos.NormalWindowPosition.left + normal.width();
+    pos.NormalWindowPosition.bottom = pos.NormalWindowPosition.top + normal.height();
+    pos.MaximizedWindow = w->isMaximized() ? 1 : 0;
+    if (w->isMinimized() && (w->windowState() & Qt::WindowMaximized)) pos.MaximizedWindow = 1;
+}
+
+bool SetClientRect(QWidget* hwnd, int xs, int ys, QWidget* Frame) {
+    if (!hwnd) return false;
+    QWidget* window = hwnd;
+    QWidget* client = hwnd;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(hwnd)) client = sub->widget() ? sub->widget() : hwnd;
+    else if (auto* child = qobject_cast<MdiChild*>(hwnd); child && child->subWindow()) window = child->subWindow();
+    int w = xs + (window->width() - client->width());
+    int h = ys + (window->height() - client->height());
+    if (Frame) {
+        QWidget* area = Frame;
+        if (auto* mw = qobject_cast<QMainWindow*>(Frame); mw && mw->centralWidget()) area = mw->centralWidget();
+        if (w > area->width()) w = area->width();
+        if (h > area->height()) h = area->height();
+    }
+    window->resize(w, h);
+    return true;
+}
+
+int ExecDialog(QDialog* dlg) { return dlg->exec(); }

@@ -1,0 +1,189 @@
+#include "images/BmpChild.h"
+
+#include "app/frame_globals.h"
+#include "app/subsystems.h"
+#include "images/role_cursors.h"
+#include "platform/message_box.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+
+QMenu* FrameStereoMenu();  // the frame's "&Stereo" popup
+
+QColor WorkspaceColor() {
+    if (hwndClient) return hwndClient->background().color();
+    return QApplication::palette().color(QPalette::Dark);
+}
+
+BmpChild::BmpChild(OPENEDFILE* of) : MdiChild(of), hbar(new QScrollBar(Qt::Horizontal, this)), vbar(new QScrollBar(Qt::Vertical, this)) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    hbar->setObjectName("hscroll");
+    vbar->setObjectName("vscroll");
+    hbar->setSingleStep(5);
+    vbar->setSingleStep(5);
+    hbar->hide();
+    vbar->hide();
+    connect(hbar, &QScrollBar::valueChanged, this, [this](int v) {
+        if (OPENEDFILE* f = record()) f->Xscroll = v;
+        update();
+    });
+    connect(vbar, &QScrollBar::valueChanged, this, [this](int v) {
+        if (OPENEDFILE* f = record()) f->Yscroll = v;
+        update();
+    });
+    resize(400, 300);
+}
+
+BmpChild::~BmpChild() { DelFileStruct(this); }
+
+void BmpChild::SetScroll() {
+    OPENEDFILE* of = record();
+    if (!of) return;
+    // A bar shows when its page does not cover the range; each bar takes room from the other.
+    const int ext = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    bool needH = false, needV = false;
+    for (int pass = 0; pass < 3; ++pass) {
+        const int cw = width() - (needV ? ext : 0), ch = height() - (needH ? ext : 0);
+        needH = cw + 1 <= of->Xsize - 1;
+        needV = ch + 1 <= of->Ysize - 1;
+    }
+    of->Xclient = std::max(0, width() - (needV ? ext : 0));
+    of->Yclient = std::max(0, height() - (needH ? ext : 0));
+    const int largestX = std::max(0, of->Xsize - 1 + 1 - (of->Xclient + 1));
+    const int largestY = std::max(0, of->Ysize - 1 + 1 - (of->Yclient + 1));
+    // The window system clamps the thumb; the stored position follows it.
+    of->Xscroll = std::clamp(of->Xscroll, 0, largestX);
+    of->Yscroll = std::clamp(of->Yscroll, 0, largestY);
+    QSignalBlocker bh(hbar), bv(vbar);
+    hbar->setRange(0, largestX);
+    hbar->setPageStep(of->Xclient + 1);
+    hbar->setValue(of->Xscroll);
+    vbar->setRange(0, largestY);
+    vbar->setPageStep(of->Yclient + 1);
+    vbar->setValue(of->Yscroll);
+    hbar->setGeometry(0, of->Yclient, of->Xclient, ext);
+    vbar->setGeometry(of->Xclient, 0, ext, of->Yclient);
+    hbar->setVisible(needH);
+    vbar->setVisible(needV);
+    update();
+}
+
+void BmpChild::resizeEvent(QResizeEvent*) { SetScroll(); }
+
+void BmpChild::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    OPENEDFILE* of = record();
+    const QColor work = WorkspaceColor();
+    if (!of || of->hBmpSaved.isNull()) {
+        p.fillRect(rect(), work);
+        return;
+    }
+    const int cw = of->Xclient, ch = of->Yclient;
+    p.drawImage(QPoint(0, 0), of->hBmpSaved, QRect(of->Xscroll, of->Yscroll, cw, ch));
+    const int px = of->Xsize - of->Xscroll, py = of->Ysize - of->Yscroll;
+    if (px < width()) p.fillRect(QRect(px, 0, width() - px, height()), work);
+    if (py < height()) p.fillRect(QRect(0, py, std::max(0, px), height() - py), work);
+    // The corner between two visible bars.
+    if (hbar->isVisible() && vbar->isVisible())
+        p.fillRect(QRect(cw, ch, width() - cw, height() - ch), palette().color(QPalette::Window));
+}
+
+void BmpChild::mouseMoveEvent(QMouseEvent* e) {
+    OPENEDFILE* of = record();
+    BMP_DATA* bd = of ? of->data<BMP_DATA>() : nullptr;
+    static const int ids[] = {0, 206, 207, 376};
+    if (bd && bd->StereoType >= 1 && bd->StereoType <= 3) setCursor(RoleCursor(ids[bd->StereoType]));
+    else unsetCursor();
+    MdiChild::mouseMoveEvent(e);
+}
+
+void BmpChild::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::RightButton) {
+        if (QMenu* m = FrameStereoMenu()) m->popup(e->globalPosition().toPoint());
+        return;
+    }
+    MdiChild::mouseReleaseEvent(e);
+}
+
+void BmpChild::command(int id) {
+    if (id != 109) return;
+    OPENEDFILE* of = record();
+    if (of && !of->hBmpSaved.isNull()) QGuiApplication::clipboard()->setImage(of->hBmpSaved);
+    platform::MessageBox(hwndFrame, "Bitmap copied to clipboard.", szMBTitle, platform::MB_OK);
+}
+
+bool BmpChild::queryClose() {
+    OPENEDFILE* of = record();
+    if (!of || !of->Changed) return true;
+    if (QMdiSubWindow* sub = subWindow()) {
+        hwndClient->setActiveSubWindow(sub);
+        sub->showNormal();
+    }
+    if (platform::MessageBox(this, "OK to close?", "Sure about this?", platform::MB_OKCANCEL | platform::MB_ICONQUESTION) !=
+        platform::IDOK)
+        return false;
+    of->Changed = 0;
+    return true;
+}
+
+OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int) {
+    if (!hClient) return nullptr;
+    OPENEDFILE* of = AddFileStruct(nullptr, filename);
+    if (!of) return nullptr;
+    of->ClientData = std::make_unique<BMP_DATA>();
+    of->Type = 1;
+    auto* child = new BmpChild(of);
+    child->setWindowTitle(QString::fromStdString(filename));
+    AddChildWindow(child);
+    of->data<BMP_DATA>()->StereoType = 0;
+    if (!of->hwnd) {
+        DelFileStruct(nullptr);
+        return nullptr;
+    }
+    return of;
+}
+
+void SetDocumentPicture(OPENEDFILE* of, const Image32& img) {
+    QImage q(img.width, img.height, QImage::Format_RGB32);
+    for (int y = 0; y < img.height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(q.scanLine(y));
+        const uint32_t* src = &img.px[size_t(y) * size_t(img.width)];
+        for (int x = 0; x < img.width; ++x) row[x] = src[x] | 0xFF000000u;
+    }
+    of->hBmpSaved = q;
+    of->Xsize = img.width;
+    of->Ysize = img.height;
+    if (auto* child = qobject_cast<BmpChild*>(of->hwnd.data())) child->SetScroll();
+}
+
+Image32 DocumentPicture(const OPENEDFILE* of) {
+    Image32 img;
+    if (!of || of->hBmpSaved.isNull()) return img;
+    const QImage q = of->hBmpSaved.convertToFormat(QImage::Format_RGB32);
+    img = Image32(q.width(), q.height());
+    for (int y = 0; y < q.height(); ++y) {
+        auto* row = reinterpret_cast<const uint32_t*>(q.constScanLine(y));
+        for (int x = 0; x < q.width(); ++x) img.at(x, y) = row[x] & 0x00FFFFFFu;
+    }
+    return img;
+}
+
+int ApplyPictureResult(OPENEDFILE* of, const PictureResult& r) {
+    for (const UserMessage& m : r.messages) platform::MessageBox(hwndClient, m.text, m.caption, platform::MB_OK);
+    if (!r.ok) return 0;
+    if (BMP_DATA* bd = of->data<BMP_DATA>()) {
+        if (r.NumColors) bd->NumColors = r.NumColors;
+        if (r.BitsPerPixel) bd->BitsPerPixel = r.BitsPerPixel;
+    }
+    SetDocumentPicture(of, r.image);
+    return 1;
+}

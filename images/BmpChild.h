@@ -1,0 +1,51 @@
+#pragma once
+// The picture window: shows a picture at natural size with scroll bars.
+#include "app/mdi_child.h"
+#include "images/image32.h"
+#include "images/picture_file.h"
+
+class QMdiArea;
+class QScrollBar;
+
+struct BMP_DATA : ClientBlock {
+    uint16_t NumColors = 0;
+    uint16_t BitsPerPixel = 0;
+    void* hPalette = nullptr;
+    int StereoType = 0;  // 0 none, 1 background, 2 depth, 3 computed stereo picture
+    void* ExtraData = nullptr;
+};
+
+class BmpChild : public MdiChild {
+    Q_OBJECT
+public:
+    explicit BmpChild(OPENEDFILE* of);
+    ~BmpChild() override;
+
+    void command(int id) override;
+    bool queryClose() override;
+    // Sets both bars from the record (range, page, position) and lays out the client area.
+    void SetScroll();
+    QScrollBar* horizontalBar() const { return hbar; }
+    QScrollBar* verticalBar() const { return vbar; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+
+private:
+    QScrollBar* hbar;
+    QScrollBar* vbar;
+};
+
+OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int Type);
+// Gives the document its picture (hBmpSaved, Xsize, Ysize) and refreshes its window.
+void SetDocumentPicture(OPENEDFILE* of, const Image32& img);
+// The document's picture as the readers and generators see it.
+Image32 DocumentPicture(const OPENEDFILE* of);
+// Shows a loader's messages (caption as given, owned by the MDI area) and, on success,
+// stores the picture and the loader's BMP_DATA fields.
+int ApplyPictureResult(OPENEDFILE* of, const PictureResult& r);
+// The application-workspace colour painted around pictures.
+QColor WorkspaceColor();

@@ -1,0 +1,21 @@
+#pragma once
+// The per-user key store that stands in for the registry: a key path such as
+// "Software\Vennlore\Orvalis\1.00" is a folder under $XDG_CONFIG_HOME (default ~/.config)
+// with the "Software\" prefix dropped, and each value is a file holding exactly its bytes.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace keystore {
+
+// The folder of a key, or empty when no home folder is known.
+std::string KeyFolder(const std::string& keyPath);
+// Opens or creates the key's folder; `isNew` tells whether it had to be created.
+bool CreateKey(const std::string& keyPath, bool* isNew);
+// The value's bytes, or nothing when it does not exist or cannot be read.
+std::optional<std::vector<uint8_t>> ReadValue(const std::string& keyPath, const std::string& name);
+// Writes through a temporary file and a rename, so a crash never leaves a half-written value.
+bool WriteValue(const std::string& keyPath, const std::string& name, const uint8_t* data, size_t size);
+
+}  // namespace keystore
