@@ -1,0 +1,251 @@
+#include "mandel/mandel_calc.h"
+#include "mandel/mandel_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr uint8_t kUntouched = 0xEE;
+
+struct Picture {
+    int W, H, stride;
+    std::vector<uint8_t> bytes;
+    Picture(int w, int h) : W(w), H(h), stride((w + 3) & ~3), bytes(size_t(stride) * size_t(h), kUntouched) {}
+    MandelRun run(double r, double i, double side, const int32_t* iterations, int colours = 256, int repaint = 500) {
+        MandelRun m;
+        m.BmpData = bytes.data();
+        m.Xsize = W;
+        m.Ysize = H;
+        m.stride = stride;
+        m.fltR = r;
+        m.fltI = i;
+        m.fltSide = side;
+        m.MndlIteration = iterations;
+        m.MndlMaxColors = colours;
+        m.MndlRepaint = repaint;
+        return m;
+    }
+    size_t written() const {
+        size_t n = 0;
+        for (uint8_t b : bytes) n += b != kUntouched;
+        return n;
+    }
+};
+
+// Finish reports as the window's queue receives them.
+struct Reports {
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<std::pair<unsigned, uint32_t>> finished;
+    std::atomic<int> repaints{0};
+
+    MandelWorker::Callbacks callbacks() {
+        MandelWorker::Callbacks cb;
+        cb.repaint = [this](unsigned) { ++repaints; };
+        cb.finished = [this](unsigned run, uint32_t ms) {
+            std::lock_guard lock(m);
+            finished.emplace_back(run, ms);
+            cv.notify_all();
+        };
+        return cb;
+    }
+    std::pair<unsigned, uint32_t> waitFinish() {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return !finished.empty(); });
+        auto f = finished.front();
+        finished.erase(finished.begin());
+        return f;
+    }
+    size_t pending() {
+        std::lock_guard lock(m);
+        return finished.size();
+    }
+};
+
+TEST(MandelWorker, writesTheColourIndexOfEveryPixelAndLeavesTheRowPaddingAlone) {
+    const int32_t iterations = 300;
+    struct Case {
+        int W, H, colours;
+        double r, i, side;
+    } cases[] = {{37, 23, 256, -2.0, -1.1338, 2.27}, {37, 23, 16, -0.75, -0.1, 0.05}, {1, 9, 4, -2.2, -1.0, 2.0},
+                 {9, 1, 256, -2.2, 0.0, 0.5}};
+    for (const Case& c : cases) {
+        Picture pic(c.W, c.H);
+        Reports reports;
+        MandelWorker worker(reports.callbacks());
+        const unsigned run = worker.StartNew(pic.run(c.r, c.i, c.side, &iterations, c.colours));
+        EXPECT_EQ(reports.waitFinish().first, run);
+        EXPECT_TRUE(worker.acceptFinish(run));
+        EXPECT_FALSE(worker.running());
+        for (int y = 0; y < c.H; ++y) {
+            for (int x = 0; x < pic.stride; ++x) {
+                const uint8_t got = pic.bytes[size_t(y) * size_t(pic.stride) + size_t(x)];
+                if (x >= c.W) {
+                    ASSERT_EQ(got, kUntouched) << "padding at " << x << "," << y;
+                    continue;
+                }
+                const int n = fCalcMandel(c.r + x * c.side / c.H, c.i + y * c.side / c.H, iterations);
+                ASSERT_EQ(got, ColourIndex(n, c.colours - 1)) << c.W << "x" << c.H << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(MandelWorker, asksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
+    // A 10 x 8 picture has rings of 32, 24, 16 and 8 pixels; the clock is read at the start,
+    // after the first three rings and at the end. Interval 500 ms.
+    struct Case {
+        const char* name;
+        std::vector<uint32_t> ticks;
+        std::vector<size_t> pixelsAtRepaint;
+        uint32_t timer;
+    } cases[] = {
+        {"slow first ring", {1000, 1600, 1700, 2101, 2200}, {32, 72}, 1200},
+        {"repaint time reached exactly is not past", {1000, 1500, 1700, 2000, 2000}, {56}, 1000},
+        {"fast run", {1000, 1001, 1002, 1003, 1004}, {}, 4},
+        {"tick count wraps", {0xFFFFFF00u, 0x100u, 0x101u, 0x102u, 0x110u}, {32}, 0x210u},
+    };
+    const int32_t iterations = 50;
+    for (const Case& c : cases) {
+        Picture pic(10, 8);
+        std::vector<size_t> seen;
+        size_t nextTick = 0;
+        MandelWorker::Callbacks cb;
+        cb.tick = [&] { return nextTick < c.ticks.size() ? c.ticks[nextTick++] : c.ticks.back(); };
+        cb.repaint = [&](unsigned) { seen.push_back(pic.written()); };  // on the worker thread
+        uint32_t reported = 0;
+        cb.finished = [&](unsigned, uint32_t ms) { reported = ms; };
+        MandelWorker worker(cb);
+        // Every point escapes at once, so the picture fills with colour index 1.
+        worker.StartNew(pic.run(5.0, 5.0, 1.0, &iterations, 256, 500));
+        worker.wait();
+        EXPECT_EQ(seen, c.pixelsAtRepaint) << c.name;
+        EXPECT_EQ(nextTick, c.ticks.size()) << c.name << ": the clock is read once per ring, not per pixel";
+        EXPECT_EQ(reported, c.timer) << c.name;
+        EXPECT_EQ(worker.Timer(), c.timer) << c.name;
+    }
+}
+
+// Points inside the set with a huge limit: a run that would take hours.
+constexpr int32_t kEndless = 200000;
+
+TEST(MandelWorker, aStopTakesEffectBeforeTheNextPixelAndReportsNoFinish) {
+    // The first ring end asks for a repaint; the test stops the worker there, and the worker
+    // must not compute a single pixel of the second ring.
+    const int32_t iterations = 50;
+    Picture pic(10, 8);
+    Reports reports;
+    MandelWorker::Callbacks cb = reports.callbacks();
+    std::atomic<bool> atRing{false};
+    MandelWorker* self = nullptr;
+    cb.tick = [t = uint32_t(0)]() mutable { return t += 1000; };
+    cb.repaint = [&](unsigned) {
+        atRing = true;
+        while (self->running()) std::this_thread::yield();
+    };
+    MandelWorker worker(cb);
+    self = &worker;
+    worker.StartNew(pic.run(5.0, 5.0, 1.0, &iterations, 256, 1));
+    while (!atRing) std::this_thread::yield();
+    worker.stop();
+    EXPECT_FALSE(worker.running());
+    EXPECT_FALSE(worker.hasThread());
+    EXPECT_EQ(pic.written(), 32u);
+    EXPECT_EQ(reports.pending(), 0u);
+}
+
+TEST(MandelWorker, aLateFinishOfAnEarlierRunLeavesTheNewRunAlone) {
+    const int32_t iterations = 100;
+    Picture quick(16, 12), slow(300, 300);
+    Reports reports;
+    MandelWorker worker(reports.callbacks());
+    const unsigned first = worker.StartNew(quick.run(-2.0, -1.0, 2.0, &iterations));
+    const auto report = reports.waitFinish();  // still queued while the user zooms
+    const unsigned second = worker.StartNew(slow.run(-0.1, -0.1, 0.2, &kEndless));
+    EXPECT_EQ(report.first, first);
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(worker.acceptFinish(report.first));
+    EXPECT_TRUE(worker.running());
+    EXPECT_TRUE(worker.hasThread());
+    worker.stop();
+    EXPECT_EQ(reports.pending(), 0u);
+}
+
+TEST(MandelWorker, restartingARunningWorkerReportsOnlyTheNewRun) {
+    const int32_t iterations = 64;
+    Picture slow(300, 300), quick(20, 10);
+    Reports reports;
+    MandelWorker worker(reports.callbacks());
+    worker.StartNew(slow.run(-0.1, -0.1, 0.2, &kEndless));
+    const unsigned second = worker.StartNew(quick.run(-2.0, -1.0, 2.0, &iterations));
+    const auto report = reports.waitFinish();
+    EXPECT_EQ(report.first, second);
+    EXPECT_TRUE(worker.acceptFinish(report.first));
+    EXPECT_EQ(report.second, worker.Timer());
+    EXPECT_EQ(reports.pending(), 0u);
+}
+
+TEST(MandelWorker, stopRightAfterStartNeverLetsAFinishThrough) {
+    const int32_t iterations = 20;
+    Picture pic(3, 2);
+    Reports reports;
+    MandelWorker worker(reports.callbacks());
+    for (int k = 0; k < 300; ++k) {
+        const unsigned run = worker.StartNew(pic.run(-2.0, -1.0, 2.0, &iterations));
+        if (k % 2) std::this_thread::yield();
+        worker.stop();
+        // A run that completed before the stop reports once; after stop() returns nothing more comes.
+        const size_t n = reports.pending();
+        ASSERT_LE(n, 1u);
+        if (n) {
+            EXPECT_EQ(reports.waitFinish().first, run);
+        }
+    }
+}
+
+TEST(MandelWorker, thePictureCanBeReadAndTheLimitChangedWhileItComputes) {
+    int32_t iterations = 2000;
+    Picture pic(200, 150);
+    Reports reports;
+    MandelWorker worker(reports.callbacks());
+    worker.StartNew(pic.run(-2.0, -1.1338, 2.27, &iterations, 256, 1));
+    std::vector<uint8_t> shown(pic.bytes.size());
+    for (int k = 0; k < 20; ++k) CopyPixels(pic.bytes.data(), shown.data(), shown.size());
+    std::atomic_ref<int32_t>(iterations).store(10, std::memory_order_relaxed);  // as the start dialog does
+    reports.waitFinish();
+    EXPECT_TRUE(worker.acceptFinish(worker.run()));
+    CopyPixels(pic.bytes.data(), shown.data(), shown.size());
+    EXPECT_EQ(shown, pic.bytes);
+}
+
+TEST(MandelWorker, destructionStopsAndJoinsTheRun) {
+    Picture pic(300, 300);
+    Reports reports;
+    {
+        MandelWorker worker(reports.callbacks());
+        worker.StartNew(pic.run(-0.1, -0.1, 0.2, &kEndless));
+    }
+    EXPECT_EQ(reports.pending(), 0u);
+}
+
+TEST(MandelWorker, anEmptyPictureFinishesAtOnce) {
+    const int32_t iterations = 10;
+    Picture pic(0, 0);
+    Reports reports;
+    MandelWorker worker(reports.callbacks());
+    MandelRun r = pic.run(-2, -1, 2, &iterations);
+    r.BmpData = nullptr;
+    r.Xsize = 5;
+    r.Ysize = 5;  // no picture memory: nothing may be written
+    const unsigned run = worker.StartNew(r);
+    EXPECT_EQ(reports.waitFinish().first, run);
+    EXPECT_TRUE(worker.acceptFinish(run));
+}
+
+}  // namespace
