@@ -65,6 +65,13 @@ MainFrame::MainFrame() {
     updateMenus();
 }
 
+MainFrame::~MainFrame() {
+    if (hwndFrame == this) {
+        hwndFrame = nullptr;
+        hwndClient = nullptr;
+    }
+}
+
 QAction* MainFrame::addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& key) {
     QAction* a = menu->addAction(text);
     a->setObjectName(QString("cmd%1").arg(id));

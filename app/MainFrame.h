@@ -11,6 +11,7 @@ class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
     MainFrame();
+    ~MainFrame() override;
 
     // Handles one menu command; returns 0 when handled, 1 when it is not ours (window list).
     int WmCommand(int id);

@@ -25,6 +25,8 @@ public:
     }
     // The window's sub-window frame in the MDI area (null before it is added).
     QMdiSubWindow* subWindow() const;
+    // Arranging keeps a window's size unless the kind knows better.
+    QSize sizeHint() const override { return size(); }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -77,6 +77,11 @@ void BmpChild::SetScroll() {
     update();
 }
 
+QSize BmpChild::sizeHint() const {
+    OPENEDFILE* of = record();
+    return of && !of->hBmpSaved.isNull() ? QSize(of->Xsize + 1, of->Ysize + 1) : QSize(400, 300);
+}
+
 void BmpChild::resizeEvent(QResizeEvent*) { SetScroll(); }
 
 void BmpChild::paintEvent(QPaintEvent*) {

@@ -25,6 +25,7 @@ public:
     bool queryClose() override;
     // Sets both bars from the record (range, page, position) and lays out the client area.
     void SetScroll();
+    QSize sizeHint() const override;
     QScrollBar* horizontalBar() const { return hbar; }
     QScrollBar* verticalBar() const { return vbar; }
 

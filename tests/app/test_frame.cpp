@@ -1,0 +1,310 @@
+#include "app/MainFrame.h"
+#include "app/frame_globals.h"
+#include "app/status_line.h"
+#include "images/BmpChild.h"
+#include "images/bmp_writer.h"
+#include "platform/message_box.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A picture whose pixel (x, y) is a colour worked out from x and y.
+Image32 Gradient(int w, int h) {
+    Image32 img(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.at(x, y) = uint32_t((x * 2) & 0xFF) << 16 | uint32_t((y * 3) & 0xFF) << 8 | 0x40;
+    return img;
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("orvalis-frame-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        frame = StartFrame("");
+        frame->resize(900, 700);
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        rec.answers.clear();
+        frame->CloseAll();
+        flush();
+        delete frame;
+        fs::remove_all(dir);
+    }
+    static void flush() {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+    std::string writeBmp(const std::string& name, int w, int h) {
+        const std::string path = (dir / name).string();
+        EXPECT_TRUE(WriteBmp24(path, Gradient(w, h)));
+        return path;
+    }
+    BmpChild* activeBmp() const { return qobject_cast<BmpChild*>(ActiveChild()); }
+    int windowCount() const {
+        int n = 0;
+        for (QMdiSubWindow* s : hwndClient->subWindowList()) n += s->isVisible();
+        return n;
+    }
+
+    fs::path dir;
+    MainFrame* frame = nullptr;
+    platform::MessageRecorder rec;
+};
+
+TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
+    const std::map<int, QString> texts = {
+        {100, "&Open"}, {105, "&Close"}, {111, "E&xit"}, {109, "&Copy"}, {101, "C&olor"},
+        {114, "set as &Background"}, {115, "set as &Depth view"}, {117, "&Options"}, {116, "&Create it now"},
+        {137, "&Main Mandelbrot"}, {119, "&New"}, {138, "&Paletteshow"}, {139, "Zoom&InShow"}, {140, "Zoom&OutShow"},
+        {500, "&GL Aux"}, {501, "&GL 1"}, {107, "&Cascade"}, {106, "&Tile"}, {103, "&Arrange Icons"},
+        {104, "Cl&ose All"}, {112, "&About"}};
+    for (const auto& [id, text] : texts) {
+        ASSERT_NE(frame->action(id), nullptr) << id;
+        EXPECT_EQ(frame->action(id)->text(), text) << id;
+    }
+    QStringList tops;
+    for (QAction* a : frame->menuBar()->actions()) tops << a->text();
+    EXPECT_EQ(tops, QStringList({"&File", "&Edit", "&Stereo", "&Mandel", "&Open GL", "&Window", "&About"}));
+    EXPECT_EQ(frame->action(107)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    EXPECT_EQ(frame->action(106)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    EXPECT_EQ(frame->action(118)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    EXPECT_EQ(frame->windowTitle(), "Orvalis");
+    EXPECT_EQ(frame->WmCommand(145), 1);  // window-list ids are not the frame's own
+}
+
+TEST_F(FrameTest, StatusLineAndMdiAreaShareOnePixel) {
+    frame->resize(1000, 600);
+    QApplication::processEvents();
+    QWidget* client = frame->centralWidget();
+    QStatusBar* bar = client->findChild<QStatusBar*>("100");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(StatusHeight, bar->height() - 1);
+    EXPECT_EQ(hwndClient->y() + hwndClient->height(), bar->y() + 1);
+    EXPECT_EQ(bar->y() + bar->height(), client->height());
+
+    SetStatusTextf(1, "Time:%d", 1234);
+    EXPECT_STREQ(StatusText(1), "Time:1234");
+    EXPECT_FALSE(StatusRaised(1));
+    SetStatusTextf(257, "Time:%d", 1234);
+    EXPECT_STREQ(StatusText(1), "Time:1234");
+    EXPECT_TRUE(StatusRaised(1));
+    SetStatusTextf(0, "%s", std::string(400, 'x').c_str());
+    EXPECT_EQ(std::string(StatusText(0)).size(), 255u);
+}
+
+TEST_F(FrameTest, BmpOpensTitledAndSizedToPicturePlusOne) {
+    const std::string path = writeBmp("pic.bmp", 100, 80);
+    FileOpenMsg(path);
+    flush();
+    EXPECT_TRUE(rec.boxes.empty()) << (rec.boxes.empty() ? "" : rec.boxes[0].text);
+    BmpChild* child = activeBmp();
+    ASSERT_NE(child, nullptr);
+    OPENEDFILE* of = child->record();
+    ASSERT_NE(of, nullptr);
+    EXPECT_EQ(of->Type, 1);
+    EXPECT_EQ(child->windowTitle().toStdString(), path);
+    EXPECT_EQ(child->subWindow()->windowTitle().toStdString(), path);
+    EXPECT_EQ(of->Xsize, 100);
+    EXPECT_EQ(of->Ysize, 80);
+    EXPECT_EQ(child->width(), 101);
+    EXPECT_EQ(child->height(), 81);
+    EXPECT_FALSE(child->horizontalBar()->isVisible());
+    EXPECT_FALSE(child->verticalBar()->isVisible());
+
+    // Client 50 x 40 with both bars: range 0..49 horizontally, steps of 5.
+    const int ext = child->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    child->resize(50 + ext, 40 + ext);
+    QApplication::processEvents();
+    EXPECT_EQ(of->Xclient, 50);
+    EXPECT_EQ(of->Yclient, 40);
+    EXPECT_TRUE(child->horizontalBar()->isVisible());
+    EXPECT_EQ(child->horizontalBar()->maximum(), 49);
+    EXPECT_EQ(child->horizontalBar()->singleStep(), 5);
+    EXPECT_EQ(child->verticalBar()->maximum(), 80 - 41);
+    child->horizontalBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(of->Xscroll, 49);
+    child->horizontalBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(of->Xscroll, 0);
+}
+
+TEST_F(FrameTest, PaintsPictureFromScrollPositionAndWorkspaceAround) {
+    FileOpenMsg(writeBmp("small.bmp", 40, 30));
+    flush();
+    BmpChild* child = activeBmp();
+    ASSERT_NE(child, nullptr);
+    child->resize(120, 90);
+    QApplication::processEvents();
+    const QImage shot = child->grab().toImage();
+    const Image32 expect = Gradient(40, 30);
+    EXPECT_EQ(shot.pixel(7, 5) & 0xFFFFFF, expect.at(7, 5));
+    EXPECT_EQ(shot.pixel(39, 29) & 0xFFFFFF, expect.at(39, 29));
+    EXPECT_EQ(shot.pixel(60, 5), WorkspaceColor().rgb());
+    EXPECT_EQ(shot.pixel(5, 60), WorkspaceColor().rgb());
+}
+
+TEST_F(FrameTest, DispatchMessagesForRefusedPaths) {
+    struct Case {
+        std::string name, content;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {"a.Jpg", "x", {"Can't open file: %"}},
+        {"a.jpeg", "x", {"Can't open file: %"}},
+        {"notes.txt", "x", {"Can't open file: %"}},
+        {"fake.bmp", "GIF89a not a bitmap", {"This is not a DIB bitmap file!", "Error reading bitmap!"}},
+    };
+    for (auto& c : cases) {
+        rec.clear();
+        const std::string path = (dir / c.name).string();
+        std::ofstream(path, std::ios::binary) << c.content;
+        FileOpenMsg(path);
+        flush();
+        ASSERT_EQ(rec.boxes.size(), c.texts.size()) << c.name;
+        for (size_t i = 0; i < c.texts.size(); ++i) {
+            std::string want = c.texts[i];
+            if (want.back() == '%') want = "Can't open file: " + path;
+            EXPECT_EQ(rec.boxes[i].text, want) << c.name;
+        }
+        EXPECT_EQ(rec.boxes.back().caption, "Orvalis");
+        EXPECT_EQ(windowCount(), 0) << c.name;
+    }
+    EXPECT_EQ(FirstFileStruct(), nullptr);
+}
+
+TEST_F(FrameTest, CloseAllAsksOnlyForChangedPicturesAndCancelKeepsThem) {
+    FileOpenMsg(writeBmp("one.bmp", 20, 20));
+    FileOpenMsg(writeBmp("two.bmp", 20, 20));
+    flush();
+    ASSERT_EQ(windowCount(), 2);
+    activeBmp()->record()->Changed = 1;  // "two" holds unsaved work
+    rec.answers = {platform::IDCANCEL};
+    EXPECT_EQ(frame->CloseAll(), 1);
+    flush();
+    ASSERT_EQ(rec.boxes.size(), 1u);
+    EXPECT_EQ(rec.boxes[0].text, "OK to close?");
+    EXPECT_EQ(rec.boxes[0].caption, "Sure about this?");
+    EXPECT_EQ(rec.boxes[0].flags, unsigned(platform::MB_OKCANCEL | platform::MB_ICONQUESTION));
+    ASSERT_EQ(windowCount(), 1);
+    EXPECT_EQ(fs::path(ActiveChild()->windowTitle().toStdString()).filename(), "two.bmp");
+
+    // Exit is refused while the changed picture refuses, and goes through once it agrees.
+    rec.answers = {platform::IDCANCEL};
+    frame->WmCommand(111);
+    flush();
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(windowCount(), 1);
+    rec.answers = {platform::IDOK};
+    frame->WmCommand(111);
+    flush();
+    EXPECT_EQ(windowCount(), 0);
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(FirstFileStruct(), nullptr);
+}
+
+TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
+    FileOpenMsg(writeBmp("texture.bmp", 16, 16));
+    flush();
+    BmpChild* pic = activeBmp();
+    ASSERT_NE(pic, nullptr);
+    frame->WmCommand(114);
+    EXPECT_EQ(rec.beeps, std::vector<unsigned>({0}));
+    EXPECT_EQ(hwndBackground.hwnd.data(), pic);
+    EXPECT_EQ(pic->record()->data<BMP_DATA>()->StereoType, 1);
+    frame->WmCommand(115);
+    EXPECT_EQ(hwndForeground.hwnd.data(), pic);
+    EXPECT_EQ(hwndBackground.hwnd.data(), pic);
+    EXPECT_EQ(pic->record()->data<BMP_DATA>()->StereoType, 2);
+
+    // A window that is not a picture: question beep, handle stored all the same.
+    OPENEDFILE* other = AddFileStruct(nullptr, "sound");
+    other->Type = 2;
+    auto* plain = new MdiChild(other);
+    AddChildWindow(plain);
+    rec.clear();
+    frame->WmCommand(114);
+    EXPECT_EQ(rec.beeps, std::vector<unsigned>({platform::MB_ICONQUESTION}));
+    EXPECT_EQ(hwndBackground.hwnd.data(), plain);
+    plain->subWindow()->close();
+    DelFileStruct(plain);
+    flush();
+
+    // Closing the marked picture leaves a handle that reads as gone, not dangling.
+    pic->subWindow()->close();
+    flush();
+    EXPECT_TRUE(hwndForeground.set);
+    EXPECT_EQ(hwndForeground.hwnd.data(), nullptr);
+    rec.clear();
+    frame->WmCommand(115);  // no active child
+    EXPECT_EQ(rec.beeps, std::vector<unsigned>({platform::MB_ICONQUESTION}));
+    EXPECT_FALSE(hwndForeground.set);
+}
+
+TEST_F(FrameTest, CopyPutsPictureOnClipboardAndSaysSo) {
+    FileOpenMsg(writeBmp("copy.bmp", 12, 9));
+    flush();
+    frame->WmCommand(109);
+    ASSERT_EQ(rec.boxes.size(), 1u);
+    EXPECT_EQ(rec.boxes[0].text, "Bitmap copied to clipboard.");
+    EXPECT_EQ(rec.boxes[0].caption, "Orvalis");
+    const QImage clip = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(clip.size(), QSize(12, 9));
+    EXPECT_EQ(clip.pixel(11, 8) & 0xFFFFFF, Gradient(12, 9).at(11, 8));
+}
+
+TEST_F(FrameTest, CommandLineQuotesAndOpening) {
+    EXPECT_EQ(CommandLineFileName("\"/a b/c.bmp\""), "/a b/c.bmp");
+    EXPECT_EQ(CommandLineFileName("\"\"/x.bmp\" tail"), "/x.bmp");
+    EXPECT_EQ(CommandLineFileName("\"\"\""), "");
+    EXPECT_EQ(CommandLineFileName(std::string(300, 'a')).size(), 255u);
+
+    const std::string path = writeBmp("with space.bmp", 10, 10);
+    delete frame;
+    frame = StartFrame("\"" + path + "\"");
+    flush();
+    ASSERT_NE(activeBmp(), nullptr);
+    EXPECT_EQ(activeBmp()->windowTitle().toStdString(), path);
+    delete frame;
+    frame = StartFrame("\"\"");
+    flush();
+    EXPECT_EQ(windowCount(), 0);
+    EXPECT_TRUE(rec.boxes.empty());
+}
+
+TEST_F(FrameTest, RightClickOnEmptyAreaOffersWindowMenu) {
+    EXPECT_EQ(frame->windowMenu()->title(), "&Window");
+    QTest::mouseClick(hwndClient->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    EXPECT_TRUE(frame->windowMenu()->isVisible());
+    frame->windowMenu()->hide();
+}
+
+TEST_F(FrameTest, ScreenshotWithTwoPictures) {
+    const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR");
+    if (!out) GTEST_SKIP() << "set ORVALIS_SCREENSHOT_DIR to save a screenshot";
+    FileOpenMsg(std::string(ORVALIS_SOURCE_DIR) + "/samples/texture.bmp");
+    FileOpenMsg(std::string(ORVALIS_SOURCE_DIR) + "/samples/depth.bmp");
+    flush();
+    EXPECT_TRUE(rec.boxes.empty()) << rec.boxes[0].text;
+    EXPECT_EQ(windowCount(), 2);
+    frame->WmCommand(107);
+    SetStatusTextf(1, "Time:%d", 1234);
+    QApplication::processEvents();
+    EXPECT_TRUE(frame->grab().save(QString(out) + "/frame-two-pictures.png"));
+}
+
+}  // namespace

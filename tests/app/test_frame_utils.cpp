@@ -1,0 +1,178 @@
+#include "app/frame_globals.h"
+#include "app/registry.h"
+#include "app/status_line.h"
+#include "app/window_utils.h"
+#include "documents/opened_file.h"
+#include "images/scroll_math.h"
+#include "platform/key_store.h"
+#include "platform/message_box.h"
+
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ValidateWinpos, PullsRectanglesOntoTheScreen) {
+    struct Case {
+        RECT32 in, out;
+    } cases[] = {
+        {{100, 50, 3000, 700}, {0, 50, 1024, 700}},   // wider than the screen: cut, then moved back
+        {{-4, 10, 800, 600}, {0, 10, 804, 600}},      // maximised rectangle: moved, width kept
+        {{900, 100, 1200, 400}, {724, 100, 1024, 400}},  // past the far side: moved back inside
+        {{10, -8, 500, 300}, {10, 0, 500, 308}},       // vertical axis alike
+        {{0, 0, 1024, 768}, {0, 0, 1024, 768}},        // exactly the screen
+    };
+    for (const auto& c : cases) {
+        RECT32 r = c.in;
+        SpU_validate_winpos(r, 1024, 768);
+        EXPECT_EQ(r.left, c.out.left) << c.in.left << "," << c.in.top;
+        EXPECT_EQ(r.top, c.out.top);
+        EXPECT_EQ(r.right, c.out.right);
+        EXPECT_EQ(r.bottom, c.out.bottom);
+    }
+}
+
+TEST(StatusLine, PartEdgesFollowTheFrameWidth) {
+    EXPECT_EQ(StatusPartEdges(1000), (std::array<int, 8>{300, 500, 600, 700, 800, 800, 1000, 1100}));
+    EXPECT_EQ(StatusPartEdges(500), (std::array<int, 8>{150, 250, 300, 350, 400, 400, 500, 550}));
+}
+
+TEST(ScrollMath, StepsPagesThumbAndClamping) {
+    // 100-pixel picture, 50-pixel client: page 51, maximum 99, largest position 49.
+    using namespace scroll;
+    EXPECT_EQ(NewPosition(LineDown, 0, 51, 99, 0), 5);
+    EXPECT_EQ(NewPosition(LineUp, 3, 51, 99, 0), 0);
+    EXPECT_EQ(NewPosition(PageDown, 0, 51, 99, 0), 49);
+    EXPECT_EQ(NewPosition(PageUp, 49, 51, 99, 0), 0);
+    EXPECT_EQ(NewPosition(ThumbTrack, 0, 51, 99, 30), 30);
+    EXPECT_EQ(NewPosition(ThumbPosition, 0, 51, 99, 300), 49);
+    EXPECT_EQ(NewPosition(Bottom, 0, 51, 99, 0), 49);
+    EXPECT_EQ(NewPosition(Top, 40, 51, 99, 0), 0);
+    EXPECT_EQ(NewPosition(EndScroll, 40, 51, 99, 0), -1);
+}
+
+TEST(DocumentList, KeepsCreationOrderAndRelinksOnDelete) {
+    QWidget a, b, c;
+    ASSERT_EQ(FirstFileStruct(), nullptr);
+    OPENEDFILE* ra = AddFileStruct(&a, "A");
+    OPENEDFILE* rb = AddFileStruct(&b, "B");
+    OPENEDFILE* rc = AddFileStruct(&c, "C");
+    EXPECT_EQ(FirstFileStruct(), ra);
+    EXPECT_EQ(GetLastFileStruct(), rc);
+    EXPECT_EQ(GetFileStruct(&b), rb);
+    EXPECT_EQ(rb->Filename, "B");
+    QWidget stranger;
+    EXPECT_EQ(GetFileStruct(&stranger), nullptr);
+    EXPECT_EQ(DelFileStruct(&stranger), 0);
+
+    EXPECT_EQ(DelFileStruct(&b), 1);
+    EXPECT_EQ(ra->NextFile, rc);
+    EXPECT_EQ(rc->PrevFile, ra);
+    EXPECT_EQ(DelFileStruct(&a), 1);
+    EXPECT_EQ(FirstFileStruct(), rc);
+    EXPECT_EQ(rc->PrevFile, nullptr);
+
+    // A record still waiting for its window is found by the null handle.
+    OPENEDFILE* waiting = AddFileStruct(nullptr, "W");
+    EXPECT_EQ(GetFileStruct(nullptr), waiting);
+    EXPECT_EQ(DelFileStruct(nullptr), 1);
+    EXPECT_EQ(DelFileStruct(&c), 1);
+    EXPECT_EQ(FirstFileStruct(), nullptr);
+    EXPECT_EQ(GetLastFileStruct(), nullptr);
+}
+
+TEST(LoadFile, ReadsWholeFilesAndReportsMissingOnes) {
+    platform::MessageRecorder rec;
+    const auto dir = std::filesystem::temp_directory_path();
+    const std::string empty = (dir / "orvalis-empty.bin").string();
+    { std::ofstream(empty, std::ios::binary); }
+    uint32_t size = 99;
+    unsigned char* block = LoadFile(empty, &size);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(block[0], 0);
+    delete[] block;
+
+    const std::string data = (dir / "orvalis-data.bin").string();
+    { std::ofstream(data, std::ios::binary) << "abc"; }
+    block = LoadFile(data, &size);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(size, 3u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(block)), "abc");
+    delete[] block;
+    EXPECT_TRUE(rec.boxes.empty());
+
+    EXPECT_EQ(LoadFile("/nonexistent/x.gif", &size), nullptr);
+    ASSERT_EQ(rec.boxes.size(), 1u);
+    EXPECT_EQ(rec.boxes[0].text, "Couldn't open file:/nonexistent/x.gif");
+    EXPECT_EQ(rec.boxes[0].caption, "LoadFile Error");
+    std::filesystem::remove(empty);
+    std::filesystem::remove(data);
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() / ("orvalis-reg-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        old = std::getenv("XDG_CONFIG_HOME");
+        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    }
+    void TearDown() override {
+        setenv("XDG_CONFIG_HOME", old.c_str(), 1);
+        std::filesystem::remove_all(dir);
+    }
+    std::string valuePath() const { return keystore::KeyFolder(SettingsKeyPath()) + "/Settings"; }
+    std::filesystem::path dir;
+    std::string old;
+};
+
+TEST_F(RegistryTest, FirstRunUsesDefaultsAndSavesA536ByteValue) {
+    platform::MessageRecorder rec;
+    SETTINGS s;
+    std::memset(&s, 0x55, sizeof s);
+    LoadSettingsInto(s);
+    EXPECT_TRUE(rec.boxes.empty());
+    EXPECT_EQ(s.MndlW, 800);
+    EXPECT_EQ(s.wpMain.NormalWindowPosition.right, 0);
+    s.MndlIteration = 999;
+    SaveSettingsFrom(s);
+    EXPECT_EQ(std::filesystem::file_size(valuePath()), 536u);
+    SETTINGS t;
+    LoadSettingsInto(t);
+    EXPECT_EQ(t.MndlIteration, 999);
+    EXPECT_TRUE(rec.boxes.empty());
+}
+
+TEST_F(RegistryTest, WrongSizedValueGivesReadBoxAndDefaults) {
+    for (size_t size : {535u, 537u}) {
+        platform::MessageRecorder rec;
+        std::filesystem::create_directories(keystore::KeyFolder(SettingsKeyPath()));
+        std::ofstream(valuePath(), std::ios::binary) << std::string(size, '\x7f');
+        SETTINGS s;
+        LoadSettingsInto(s);
+        ASSERT_EQ(rec.boxes.size(), 1u) << size;
+        EXPECT_EQ(rec.boxes[0].text, "read");
+        EXPECT_EQ(rec.boxes[0].caption, "Registry Error");
+        EXPECT_EQ(s.MndlH, 600);
+        EXPECT_STREQ(s.Palettefile, "palette.pal");
+    }
+}
+
+TEST_F(RegistryTest, UncreatableKeyGivesCreateThenWriteBoxes) {
+    std::filesystem::create_directories(dir.parent_path());
+    std::ofstream(dir.string()) << "a file where the folder should be";
+    platform::MessageRecorder rec;
+    SETTINGS s;
+    LoadSettingsInto(s);
+    EXPECT_EQ(rec.texts(), std::vector<std::string>({"create"}));
+    EXPECT_EQ(s.MndlMaxColors, 16);
+    SaveSettingsFrom(s);
+    EXPECT_EQ(rec.texts(), std::vector<std::string>({"create", "create", "write"}));
+    std::filesystem::remove(dir);
+}
+
+}  // namespace
