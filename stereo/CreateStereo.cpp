@@ -1,0 +1,65 @@
+// CreateStereo: the marked texture and depth windows to a new "NEWSTEREO" picture document.
+#include "app/frame_globals.h"
+#include "app/subsystems.h"
+#include "app/window_utils.h"
+#include "images/BmpChild.h"
+#include "platform/message_box.h"
+#include "stereo/StereoOptionsDialog.h"
+#include "stereo/stereo_pictures.h"
+
+#include <QMainWindow>
+#include <QMdiArea>
+
+#include <cstdio>
+
+const bool kStereoReady = true;
+
+namespace {
+
+OPENEDFILE* Refuse(const char* text) {
+    platform::MessageBox(hwndFrame, text, szMBTitle, platform::MB_OK);
+    return nullptr;
+}
+
+// The record of a marked window; null once the window has gone.
+OPENEDFILE* MarkedRecord(const MarkedWindow& w) { return w.hwnd ? GetFileStruct(w.hwnd.data()) : nullptr; }
+
+}  // namespace
+
+OPENEDFILE* CreateStereo() {
+    if (!hwndBackground.set)
+        return Refuse("No background selected!\nClick on background picture and\nselect in menu: Stereo, set as background ");
+    if (!hwndForeground.set)
+        return Refuse("No depth selected!\nClick on depth picture and\nselect in menu: Stereo, set as depth");
+    OPENEDFILE* back = MarkedRecord(hwndBackground);
+    if (!back) return Refuse("couldn't retreive back filestruct!");
+    OPENEDFILE* front = MarkedRecord(hwndForeground);
+    if (!front) return Refuse("couldn't retreive depth filestruct!");
+    if (front->hBmpSaved.isNull() || back->hBmpSaved.isNull()) return nullptr;
+
+    Image32 picture;
+    if (!MakeStereoPicture(DocumentPicture(back), DocumentPicture(front), CurrentStereoOptions, picture)) return nullptr;
+    const BMP_DATA* backData = back->data<BMP_DATA>();
+    const int Xsize = front->Xsize, Ysize = front->Ysize;
+
+    OPENEDFILE* of = CreateBMPChild(hwndClient, "NEWSTEREO", 1);
+    if (!of) return nullptr;
+    of->Type = 1;
+    of->Changed = 1;
+    QWidget* w = of->hwnd.data();
+    w->setWindowTitle(QString::fromStdString("New picture:" + of->Filename));
+    BMP_DATA* bd = of->data<BMP_DATA>();
+    bd->NumColors = backData ? backData->NumColors : 0;
+    bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
+    bd->StereoType = 3;
+    SetDocumentPicture(of, picture);
+    of->Xsize = Xsize;
+    of->Ysize = Ysize;
+
+    char caption[300];
+    std::snprintf(caption, sizeof caption, "File:%s  %uX%uX%u", of->Filename.c_str(), unsigned(of->Xsize),
+                  unsigned(of->Ysize), unsigned(bd->BitsPerPixel));
+    w->setWindowTitle(caption);
+    SetClientRect(w, of->Xsize, of->Ysize, hwndFrame);
+    return of;
+}

@@ -1,0 +1,98 @@
+#include "stereo/StereoOptionsDialog.h"
+
+#include "app/frame_globals.h"
+#include "app/window_utils.h"
+#include "platform/message_box.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+
+StereoOptions CurrentStereoOptions;
+
+namespace {
+
+// Dialog units of an 8-point dialog font: a quarter of a character wide, an eighth high.
+QRect Units(int x, int y, int w, int h) {
+    auto px = [](int u) { return (u * 6 + 2) / 4; };
+    auto py = [](int u) { return (u * 13 + 4) / 8; };
+    return QRect(px(x), py(y), px(w), py(h));
+}
+
+template <class W> W* Place(W* w, const char* id, QRect r) {
+    if (id) w->setObjectName(id);
+    w->setGeometry(r);
+    return w;
+}
+
+QLabel* Label(QWidget* parent, const char* text, QRect r, QWidget* buddy) {
+    auto* l = Place(new QLabel(text, parent), nullptr, r);
+    if (buddy) l->setBuddy(buddy);
+    return l;
+}
+
+}  // namespace
+
+StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDialog(owner), values(v) {
+    setWindowTitle("Stereo calculation options");
+    setFixedSize(Units(0, 0, 153, 170).size());
+
+    // Resource order, which is also the tab order.
+    auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(11, 143, 70, 14));
+    auto* cancelButton = Place(new QPushButton("&Cancel", this), "2", Units(87, 143, 50, 14));
+    blocksBox = Place(new QCheckBox("&Blocks on top of screen", this), "10", Units(14, 93, 94, 11));
+    oversamEdit = Place(new QLineEdit(this), "12", Units(14, 10, 32, 12));
+    bkdepthEdit = Place(new QLineEdit(this), "22", Units(15, 30, 32, 11));
+    eyeEdit = Place(new QLineEdit(this), "21", Units(15, 51, 32, 11));
+    distanceEdit = Place(new QLineEdit(this), "18", Units(14, 72, 32, 12));
+    hiddenBox = Place(new QCheckBox("&Hidden removal", this), "11", Units(14, 110, 68, 11));
+    invertBox = Place(new QCheckBox("&Invert depth", this), "13", Units(90, 110, 52, 11));
+    Label(this, "&Oversample factor 1,2,4,6", Units(53, 13, 86, 10), oversamEdit);
+    Label(this, "Background &Depth", Units(53, 33, 66, 10), bkdepthEdit);
+    Label(this, "&Eye separation", Units(53, 54, 66, 10), eyeEdit);
+    Label(this, "Observer &Screen distance", Units(53, 75, 86, 10), distanceEdit);
+    Label(this, "&Size", Units(121, 126, 21, 9), nullptr);
+
+    QWidget* order[] = {goButton, cancelButton, blocksBox, oversamEdit, bkdepthEdit,
+                        eyeEdit,  distanceEdit, hiddenBox, invertBox};
+    for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+
+    goButton->setDefault(true);
+    goButton->setFocus();
+    oversamEdit->setText(QString::number(unsigned(values.oversam)));
+    bkdepthEdit->setText(QString::number(values.bkdepth));
+    eyeEdit->setText(QString::number(unsigned(values.Eye)));
+    distanceEdit->setText(QString::number(unsigned(values.o)));
+    invertBox->setChecked(values.invert == 1);
+    hiddenBox->setChecked(values.dohiddenrem == 1);
+    blocksBox->setChecked(values.BlocksOnTop != 0);
+
+    connect(goButton, &QPushButton::clicked, this, &StereoOptionsDialog::go);
+    connect(cancelButton, &QPushButton::clicked, this, [this] { done(2); });
+}
+
+void StereoOptionsDialog::reject() { done(2); }
+
+void StereoOptionsDialog::go() {
+    StereoOptions next = values;
+    const StereoFieldTexts fields{oversamEdit->text().toStdString(), bkdepthEdit->text().toStdString(),
+                                  eyeEdit->text().toStdString(), distanceEdit->text().toStdString()};
+    const std::string problem = ReadStereoFields(fields, next);
+    if (!problem.empty()) {
+        platform::MessageBox(this, problem, kStereoCaption, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return;
+    }
+    next.dohiddenrem = hiddenBox->isChecked() ? 1 : 0;
+    next.invert = invertBox->isChecked() ? 1 : 0;
+    next.BlocksOnTop = blocksBox->isChecked() ? 1 : 0;
+    values = next;
+    done(1);
+}
+
+int RunStereoOptionsDialog() {
+    StereoOptionsDialog dlg(hwndFrame, CurrentStereoOptions);
+    CenterWindow(&dlg);
+    return ExecDialog(&dlg);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// "Stereo calculation options" (dialog 140): edits the run's stereogram values.
+#include "stereo/stereo_options.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+
+// The values every stereogram of this run is computed with; they start at the defaults and
+// are not saved.
+extern StereoOptions CurrentStereoOptions;
+
+class StereoOptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Shows `values`; they change only when the dialog ends with "&Go and create it".
+    StereoOptionsDialog(QWidget* owner, StereoOptions& values);
+
+    // Ends with 2 like "&Cancel" (Escape and the close box too).
+    void reject() override;
+
+private:
+    void go();
+
+    StereoOptions& values;
+    QLineEdit* oversamEdit;
+    QLineEdit* bkdepthEdit;
+    QLineEdit* eyeEdit;
+    QLineEdit* distanceEdit;
+    QCheckBox* blocksBox;
+    QCheckBox* hiddenBox;
+    QCheckBox* invertBox;
+};
+
+// Runs the dialog over the frame; 1 for "&Go and create it", 2 for "&Cancel".
+int RunStereoOptionsDialog();

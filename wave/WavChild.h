@@ -1,0 +1,31 @@
+#pragma once
+// The wave document window (class "WavChild"): four views of the sound, the outline, and
+// keys that play, loop and stop it.
+#include "app/mdi_child.h"
+
+#include <string>
+
+class QMdiArea;
+
+class WavChild : public MdiChild {
+    Q_OBJECT
+public:
+    explicit WavChild(OPENEDFILE* of);
+    ~WavChild() override;
+
+    void command(int id) override { (void)id; }  // the frame's commands mean nothing here
+    bool queryClose() override;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    bool handleChar(char c);
+    void releaseDocument();
+};
+
+OPENEDFILE* CreateWavChild(QMdiArea* hClient, const std::string& filename, int Type);
