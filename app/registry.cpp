@@ -57,8 +57,9 @@ int SetValue(const HKEY& hKey, const char* name, const void* buf, size_t size) {
 
 void LoadSettingsInto(SETTINGS& s) {
     HKEY key = CreateKey(SettingsKeyPath());
-    if (!QueryKey(key, "Settings", &s, sizeof s)) SetDefaultSettings(s);
-    s.Palettefile[sizeof s.Palettefile - 1] = 0;  // a foreign record may lack the terminator
+    uint8_t stored[kSettingsSize];
+    if (QueryKey(key, "Settings", stored, sizeof stored)) SettingsFromStored(s, stored, sizeof stored);
+    else SetDefaultSettings(s);
 }
 
 void SaveSettingsFrom(const SETTINGS& s) {

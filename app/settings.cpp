@@ -25,3 +25,33 @@ std::array<uint8_t, kSettingsSize> SettingsToBytes(const SETTINGS& s) {
 }
 
 void SettingsFromBytes(SETTINGS& s, const uint8_t* bytes) { std::memcpy(&s, bytes, kSettingsSize); }
+
+bool SettingsFromStored(SETTINGS& s, const uint8_t* data, size_t size) {
+    if (size != kSettingsSize) {
+        SetDefaultSettings(s);
+        return false;
+    }
+    SettingsFromBytes(s, data);
+    s.Palettefile[sizeof s.Palettefile - 1] = 0;
+    return true;
+}
+
+namespace {
+void ValidateAxis(int32_t& n, int32_t& f, int32_t s) {
+    const uint32_t us = uint32_t(s);
+    if (uint32_t(f) - uint32_t(n) > us) f = int32_t(uint32_t(n) + us);
+    if (uint32_t(f) > us) {
+        n = int32_t(uint32_t(n) - (uint32_t(f) - us));
+        f = s;
+    }
+    if (uint32_t(n) > us) {
+        f = int32_t(uint32_t(f) - uint32_t(n));
+        n = 0;
+    }
+}
+}  // namespace
+
+void SpU_validate_winpos(RECT32& pos, int screenWidth, int screenHeight) {
+    ValidateAxis(pos.left, pos.right, screenWidth);
+    ValidateAxis(pos.top, pos.bottom, screenHeight);
+}

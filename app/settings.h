@@ -46,3 +46,9 @@ void SetDefaultSettings(SETTINGS& s);
 // The record's bytes as stored (the host is little-endian, as the stored format).
 std::array<uint8_t, kSettingsSize> SettingsToBytes(const SETTINGS& s);
 void SettingsFromBytes(SETTINGS& s, const uint8_t* bytes);
+// A stored value as the program takes it: exactly 536 bytes, the palette name always
+// terminated. Anything else leaves the defaults and returns false.
+bool SettingsFromStored(SETTINGS& s, const uint8_t* data, size_t size);
+// Pulls a screen rectangle onto a screen of the given size (unsigned comparisons, so a
+// negative near edge counts as far outside).
+void SpU_validate_winpos(RECT32& pos, int screenWidth, int screenHeight);

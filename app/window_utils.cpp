@@ -11,21 +11,6 @@
 
 namespace {
 
-// One axis of the placement check; the comparisons are unsigned on purpose, so that a
-// negative near edge counts as far outside.
-void ValidateAxis(int32_t& n, int32_t& f, int32_t s) {
-    const uint32_t us = uint32_t(s);
-    if (uint32_t(f) - uint32_t(n) > us) f = int32_t(uint32_t(n) + us);
-    if (uint32_t(f) > us) {
-        n = int32_t(uint32_t(n) - (uint32_t(f) - us));
-        f = s;
-    }
-    if (uint32_t(n) > us) {
-        f = int32_t(uint32_t(f) - uint32_t(n));
-        n = 0;
-    }
-}
-
 QRect ScreenRect(bool workArea) {
     QScreen* scr = QGuiApplication::primaryScreen();
     if (!scr) return QRect(0, 0, 1024, 768);
@@ -33,11 +18,6 @@ QRect ScreenRect(bool workArea) {
 }
 
 }  // namespace
-
-void SpU_validate_winpos(RECT32& pos, int screenWidth, int screenHeight) {
-    ValidateAxis(pos.left, pos.right, screenWidth);
-    ValidateAxis(pos.top, pos.bottom, screenHeight);
-}
 
 void SpU_validate_winpos(RECT32& pos) {
     QRect s = ScreenRect(false);

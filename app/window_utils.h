@@ -5,9 +5,7 @@
 class QWidget;
 class QDialog;
 
-// Pulls a screen rectangle onto a screen of the given size (unsigned comparisons).
-void SpU_validate_winpos(RECT32& pos, int screenWidth, int screenHeight);
-void SpU_validate_winpos(RECT32& pos);  // the primary screen
+void SpU_validate_winpos(RECT32& pos);  // onto the primary screen
 void PositionWindow(QWidget* w, const WINDOWPOSITION& wp);
 void SpU_SaveWindowPosition(QWidget* w, WINDOWPOSITION& pos);
 void SpU_CenterWindow(QWidget* w);
