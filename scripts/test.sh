@@ -1,17 +1,26 @@
 #!/bin/sh
-# Builds and runs every test: the normal build (unit and UI tests), then the unit tests
-# again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# Builds and runs every test:
+#   1. the normal build: unit, window (offscreen Qt, OpenGL under Xvfb) and real-file tests;
+#   2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
+#   3. the Mandelbrot worker and sound playback tests under ThreadSanitizer;
+#   4. every fuzz target for FUZZ_SECONDS (default 45) seconds.
 set -e
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
 jobs=$(nproc)
+export SDL_AUDIODRIVER=dummy
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
-(cd build && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24" \
-   ctest --output-on-failure -j"$jobs" --timeout 300)
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$jobs" --timeout 300)
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_UI=OFF -DORVALIS_SANITIZE=address,undefined
 cmake --build build-asan -j"$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 SDL_AUDIODRIVER=dummy ctest --output-on-failure -j"$jobs" --timeout 600)
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs" --timeout 600)
+
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALIS_UI=OFF -DORVALIS_SANITIZE=thread
+cmake --build build-tsan -j"$jobs"
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest -L tsan --output-on-failure -j"$jobs" --timeout 600)
+
+FUZZ_SECONDS=${FUZZ_SECONDS:-45} sh scripts/fuzz.sh
 echo "All tests passed."
