@@ -2,6 +2,7 @@
 
 #include "app/mdi_child.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QMainWindow>
@@ -72,4 +73,15 @@ bool SetClientRect(QWidget* hwnd, int xs, int ys, QWidget* Frame) {
     return true;
 }
 
-int ExecDialog(QDialog* dlg) { return dlg->exec(); }
+void GeneralDlgProc(QDialog* dlg) {
+    for (QAbstractButton* b : dlg->findChildren<QAbstractButton*>()) {
+        bool isId = false;
+        const int id = b->objectName().toInt(&isId);
+        if (isId) QObject::connect(b, &QAbstractButton::clicked, dlg, [dlg, id] { dlg->done(id); });
+    }
+}
+
+int ExecDialog(QDialog* dlg, bool hasProc) {
+    if (!hasProc) GeneralDlgProc(dlg);
+    return dlg->exec();
+}

@@ -13,5 +13,8 @@ void CenterWindow(QWidget* w);
 // Resizes so that the client area is xs by ys, at most the client area of `Frame` when given.
 // For a document window the client area is the widget inside its MDI sub-window.
 bool SetClientRect(QWidget* hwnd, int xs, int ys, QWidget* Frame);
-// Runs a modal dialog and returns its end value (QDialog::done(value)).
-int ExecDialog(QDialog* dlg);
+// Runs a modal dialog and returns its end value (QDialog::done(value)). Without a procedure
+// of its own, the dialog gets GeneralDlgProc's behaviour.
+int ExecDialog(QDialog* dlg, bool hasProc = true);
+// Ends the dialog on any of its buttons, with the button's command id (its object name).
+void GeneralDlgProc(QDialog* dlg);

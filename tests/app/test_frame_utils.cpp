@@ -7,6 +7,9 @@
 #include "platform/key_store.h"
 #include "platform/message_box.h"
 
+#include <QDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -111,6 +114,21 @@ TEST(LoadFile, ReadsWholeFilesAndReportsMissingOnes) {
     EXPECT_EQ(rec.boxes[0].caption, "LoadFile Error");
     std::filesystem::remove(empty);
     std::filesystem::remove(data);
+}
+
+TEST(ExecDialog, DialogWithoutProcedureEndsWithTheButtonId) {
+    QDialog dlg;
+    auto* ok = new QPushButton("OK", &dlg);
+    ok->setObjectName("1");
+    auto* other = new QPushButton("Other", &dlg);
+    other->setObjectName("42");
+    QTimer::singleShot(0, ok, &QPushButton::click);
+    EXPECT_EQ(ExecDialog(&dlg, false), 1);
+    QDialog dlg2;
+    auto* b = new QPushButton("Other", &dlg2);
+    b->setObjectName("42");
+    QTimer::singleShot(0, b, &QPushButton::click);
+    EXPECT_EQ(ExecDialog(&dlg2, false), 42);
 }
 
 class RegistryTest : public ::testing::Test {
