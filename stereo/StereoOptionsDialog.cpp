@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -14,12 +15,20 @@ StereoOptions CurrentStereoOptions;
 
 namespace {
 
-// Dialog units of an 8-point dialog font: a quarter of a character wide, an eighth high.
-QRect Units(int x, int y, int w, int h) {
-    auto px = [](int u) { return (u * 6 + 2) / 4; };
-    auto py = [](int u) { return (u * 13 + 4) / 8; };
-    return QRect(px(x), py(y), px(w), py(h));
-}
+// Dialog units: a quarter of the font's average character width, an eighth of its height.
+struct DialogUnits {
+    int baseX, baseY;
+    explicit DialogUnits(const QFont& f) {
+        QFontMetrics fm(f);
+        baseX = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+        baseY = fm.height();
+    }
+    QRect operator()(int x, int y, int w, int h) const {
+        auto px = [&](int u) { return (u * baseX + 2) / 4; };
+        auto py = [&](int u) { return (u * baseY + 4) / 8; };
+        return QRect(px(x), py(y), px(w), py(h));
+    }
+};
 
 template <class W> W* Place(W* w, const char* id, QRect r) {
     if (id) w->setObjectName(id);
@@ -37,6 +46,10 @@ QLabel* Label(QWidget* parent, const char* text, QRect r, QWidget* buddy) {
 
 StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDialog(owner), values(v) {
     setWindowTitle("Stereo calculation options");
+    QFont f = font();
+    f.setPointSize(8);
+    setFont(f);
+    const DialogUnits Units(f);
     setFixedSize(Units(0, 0, 153, 170).size());
 
     // Resource order, which is also the tab order.

@@ -1,0 +1,203 @@
+#include "gl/OpenGLChild.h"
+
+#include "app/frame_globals.h"
+#include "app/status_line.h"
+#include "app/subsystems.h"
+#include "dxf/dxf_display.h"
+#include "gl/gl_layer.h"
+#include "gl/gl_scenes.h"
+#include "gl/view_state.h"
+#include "platform/message_box.h"
+
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+const bool kGLReady = true;
+
+namespace {
+QSurfaceFormat GLFormat() {
+    QSurfaceFormat f;
+    f.setRenderableType(QSurfaceFormat::OpenGL);
+    f.setProfile(QSurfaceFormat::CompatibilityProfile);
+    f.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    f.setDepthBufferSize(16);
+    f.setStencilBufferSize(0);
+    return f;
+}
+
+bool ProbeContext() {
+    QOpenGLContext ctx;
+    ctx.setFormat(GLFormat());
+    return ctx.create() && !ctx.isOpenGLES() && ctx.format().profile() != QSurfaceFormat::CoreProfile &&
+           ctx.format().depthBufferSize() >= 16;
+}
+}  // namespace
+
+bool (*GLContextProbe)() = ProbeContext;
+
+// The drawing surface; its events go to the window that holds it.
+class GLView : public QOpenGLWidget {
+public:
+    explicit GLView(OpenGLChild* owner) : QOpenGLWidget(owner), owner_(owner) {
+        setFormat(GLFormat());
+        setMouseTracking(true);  // moves turn the view with no button held
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void initializeGL() override { owner_->GL_Create(); }
+    void resizeGL(int w, int h) override { owner_->GL_Size(w, h); }
+    void paintGL() override { owner_->paintScene(); }
+
+    void mouseMoveEvent(QMouseEvent* e) override {
+        ViewMouseMove(int(e->position().x()), int(e->position().y()));
+        update();
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        int delta = e->angleDelta().y();
+        if (delta == 0) {  // a sideways wheel is another message
+            e->ignore();
+            return;
+        }
+        bool held = e->buttons() != Qt::NoButton || (e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+        ViewWheel(delta, held);
+        update();
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        switch (e->key()) {
+        case Qt::Key_Left: ViewArrowKey(ArrowKey::Left); break;
+        case Qt::Key_Right: ViewArrowKey(ArrowKey::Right); break;
+        case Qt::Key_Up: ViewArrowKey(ArrowKey::Up); break;
+        case Qt::Key_Down: ViewArrowKey(ArrowKey::Down); break;
+        default: QOpenGLWidget::keyPressEvent(e); return;
+        }
+        update();
+    }
+
+private:
+    OpenGLChild* owner_;
+};
+
+OpenGLChild::OpenGLChild(OPENEDFILE* of) : MdiChild(of), view_(new GLView(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    setFocusProxy(view_);
+}
+
+OpenGLChild::~OpenGLChild() {
+    if (listBase_ && view_->context()) {
+        view_->makeCurrent();
+        glDeleteLists(listBase_, 3);
+        view_->doneCurrent();
+    }
+    DelFileStruct(this);
+}
+
+QOpenGLWidget* OpenGLChild::view() const { return view_; }
+
+QSize OpenGLChild::sizeHint() const {
+    QSize area = hwndClient ? hwndClient->size() : QSize(640, 480);
+    return QSize(std::max(320, area.width() * 3 / 4), std::max(240, area.height() * 3 / 4));
+}
+
+void OpenGLChild::makeTargetCurrent() { SetCurrentGLTarget(&palette_, listBase_); }
+
+void OpenGLChild::GL_Create() {
+    OPENEDFILE* of = record();
+    if (!of) {
+        platform::MessageBox(nullptr, "Error", "WM_CREATE");
+        return;
+    }
+    listBase_ = glGenLists(3);
+    makeTargetCurrent();
+    int w = view_->width(), h = view_->height();
+    initializeGL(w, h);
+    of->Xclient = w;
+    of->Yclient = h;
+    of->Xscroll = of->Yscroll = 0;
+    switch (of->Type) {
+    case 0: mydxfinit(); break;
+    case 500:
+        createObjects();
+        resize(int(w * view_->devicePixelRatio()), int(h * view_->devicePixelRatio()));
+        break;
+    case 501: myfoginit(); break;
+    default: platform::MessageBox(nullptr, "Create", "No GL Type"); break;
+    }
+}
+
+void OpenGLChild::GL_Size(int x, int y) {
+    OPENEDFILE* of = record();
+    if (!of) return;
+    makeTargetCurrent();
+    of->Xclient = x;
+    of->Yclient = y;
+    of->Xscroll = of->Yscroll = 0;
+    const double dpr = view_->devicePixelRatio();
+    const int w = int(x * dpr), h = int(y * dpr);
+    resize(w, h);
+    switch (of->Type) {
+    case 0: mydxfReshape(w, h); break;
+    case 500: break;
+    case 501: myfogReshape(w, h); break;
+    default: platform::MessageBox(nullptr, "Size", "No GL Type"); break;
+    }
+}
+
+void OpenGLChild::paintScene() {
+    OPENEDFILE* of = record();
+    if (!of) return;
+    makeTargetCurrent();
+    SetStatusTextf(0, "Lat:%.2f Lon:%.2f R:%.2f", double(latitude), double(longitude), radius);
+    switch (of->Type) {
+    case 0: dxfdisplay(of); break;
+    case 500: drawScene(of); break;
+    case 501: fogdisplay(); break;
+    default: break;
+    }
+}
+
+bool OpenGLChild::queryClose() {
+    if (QMdiSubWindow* sub = subWindow(); sub && hwndClient) hwndClient->setActiveSubWindow(sub);
+    OPENEDFILE* of = record();
+    if (of && of->Changed &&
+        platform::MessageBox(nullptr, "OK to close?", "Sure about this?",
+                             platform::MB_OKCANCEL | platform::MB_ICONQUESTION) != platform::IDOK)
+        return false;
+    return true;
+}
+
+void SwapGLBuffers(OPENEDFILE* of) {
+    glFlush();
+    if (auto* child = of ? qobject_cast<OpenGLChild*>(of->hwnd.data()) : nullptr) child->countSwap();
+}
+
+OPENEDFILE* CreateGLChild(const std::string& title, int type) {
+    if (!hwndClient) return nullptr;
+    OPENEDFILE* of = AddFileStruct(nullptr, title);
+    if (!of) return nullptr;
+    of->Type = uint16_t(type);
+    auto* child = new OpenGLChild(of);
+    child->setWindowTitle(QString::fromStdString(title));
+    if (!GLContextProbe()) {
+        platform::MessageBox(nullptr, "ChoosePixelFormat failed", "Error");
+        delete child;  // takes the record with it
+        return nullptr;
+    }
+    // The drawing is read before the window can paint, so it never shows the previous one.
+    if (type == 0) display_gl_obj("Orvalis", of->Filename.c_str());
+    QMdiSubWindow* sub = AddChildWindow(child);
+    if (child->view()->isVisible() && !child->view()->isValid()) {
+        platform::MessageBox(nullptr, "ChoosePixelFormat failed", "Error");
+        delete sub;
+        return nullptr;
+    }
+    QObject::connect(sub, &QMdiSubWindow::aboutToActivate, child->view(), qOverload<>(&QWidget::update));
+    return GetFileStruct(child);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The OpenGL document window: a DXF drawing (type 0) or a demonstration scene (500, 501),
+// drawn on a context of its own.
+#include "app/mdi_child.h"
+#include "gl/gl_palette.h"
+
+#include <string>
+
+class GLView;
+class QOpenGLWidget;
+
+class OpenGLChild : public MdiChild {
+    Q_OBJECT
+public:
+    explicit OpenGLChild(OPENEDFILE* of);
+    ~OpenGLChild() override;
+
+    bool queryClose() override;
+    QSize sizeHint() const override;
+
+    QOpenGLWidget* view() const;
+    // How many frames this window has finished with a buffer swap.
+    int swapCount() const { return swaps_; }
+    void countSwap() { ++swaps_; }
+
+private:
+    friend class GLView;
+    void GL_Create();
+    void GL_Size(int x, int y);
+    void paintScene();
+    void makeTargetCurrent();
+
+    GLView* view_;
+    GLPalette palette_ = DefaultGLPalette();
+    unsigned int listBase_ = 0;
+    int swaps_ = 0;
+};
+
+// Creates the record and the window; null (after "ChoosePixelFormat failed") when no
+// suitable context can be made. For type 0, `title` names the drawing to read.
+OPENEDFILE* CreateGLChild(const std::string& title, int type);
+
+// Whether a compatibility-profile context with a depth buffer can be made; tests replace it.
+extern bool (*GLContextProbe)();

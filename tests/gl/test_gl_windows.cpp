@@ -1,0 +1,294 @@
+// OpenGL windows on a real GL context (run under xvfb-run with Mesa).
+#include "app/MainFrame.h"
+#include "app/frame_globals.h"
+#include "app/status_line.h"
+#include "documents/opened_file.h"
+#include "dxf/dxf_display.h"
+#include "gl/OpenGLChild.h"
+#include "gl/view_state.h"
+#include "platform/message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QOpenGLWidget>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <string>
+
+namespace {
+
+OpenGLChild* Child(OPENEDFILE* of) { return of ? qobject_cast<OpenGLChild*>(of->hwnd.data()) : nullptr; }
+
+// Paints the window now (on its own context) and returns what it shows.
+QImage Paint(OpenGLChild* c) { return c->view()->grabFramebuffer(); }
+
+void Wheel(QWidget* w, int delta, Qt::MouseButtons buttons = Qt::NoButton, Qt::KeyboardModifiers mods = {}) {
+    QPointF at(20, 20);
+    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), buttons, mods, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+}
+
+void Move(QWidget* w, int x, int y) {
+    QPointF at(x, y);
+    QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+struct Colours {
+    int red = 0, green = 0, blue = 0, black = 0, other = 0;
+};
+
+Colours Count(const QImage& img) {
+    Colours c;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            QRgb p = img.pixel(x, y);
+            int r = qRed(p), g = qGreen(p), b = qBlue(p);
+            if (r > 200 && g < 60 && b < 60) ++c.red;
+            else if (g > 200 && r < 60 && b < 60) ++c.green;
+            else if (b > 200 && r < 60 && g < 60) ++c.blue;
+            else if (r == 0 && g == 0 && b == 0) ++c.black;
+            else ++c.other;
+        }
+    return c;
+}
+
+std::string Lines(std::initializer_list<const char*> lines) {
+    std::string out;
+    for (const char* l : lines) out += std::string(l) + "\n";
+    return out;
+}
+
+class GLWindows : public testing::Test {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display (xvfb-run)";
+        frame_ = new QMainWindow;
+        area_ = new QMdiArea;
+        frame_->setCentralWidget(area_);
+        hwndFrame = frame_;
+        hwndClient = area_;
+        CreateStatusLine(frame_);
+        frame_->resize(900, 700);
+        frame_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_));
+        SetStatusWidths(0, area_->height(), area_->width());
+        ASSERT_TRUE(dir_.isValid());
+    }
+    void TearDown() override {
+        delete frame_;
+        hwndFrame = nullptr;
+        hwndClient = nullptr;
+    }
+
+    std::string WriteDxf(const char* name, const std::string& text) {
+        QString path = dir_.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.data(), qint64(text.size()));
+        return path.toStdString();
+    }
+
+    platform::MessageRecorder boxes_;
+    QMainWindow* frame_ = nullptr;
+    QMdiArea* area_ = nullptr;
+    QTemporaryDir dir_;
+};
+
+const std::string kFaces = Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", "3DFACE", "  8", "0", " 10", "-2.5",
+                                  " 20", "0.0", " 30", "0.0", " 11", "7.9", " 21", "0.0", " 31", "0.0", " 12", "0.0",
+                                  " 22", "1.0", " 32", "0.0", " 13", "0.0", " 23", "1.0", " 33", "0.0", "  0",
+                                  "ENDSEC", "  0", "EOF"});
+const std::string kNoFaces = Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", "ENDSEC", "  0", "EOF"});
+
+TEST_F(GLWindows, AuxWindowShowsStartViewInStatusAfterCreation) {
+    lastpos = 0;
+    radius = 1.0;
+    OPENEDFILE* of = CreateGLChild("TEST", 500);
+    ASSERT_NE(of, nullptr);
+    OpenGLChild* c = Child(of);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->windowTitle(), "TEST");
+    EXPECT_EQ(of->Type, 500);
+    EXPECT_TRUE(c->view()->isValid());
+    EXPECT_TRUE(c->view()->format().profile() != QSurfaceFormat::CoreProfile);
+    EXPECT_GE(c->view()->format().depthBufferSize(), 16);
+    Paint(c);
+    EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.50");
+    EXPECT_GT(of->Xclient, 0);
+    EXPECT_GT(of->Yclient, 0);
+    EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(GLWindows, AuxWindowDrawsGlobeConeAndCylinderInTheirColours) {
+    OpenGLChild* c = Child(CreateGLChild("TEST", 500));
+    ASSERT_NE(c, nullptr);
+    c->subWindow()->resize(520, 440);
+    QImage img = Paint(c);
+    img.save("/tmp/gl_aux.png");
+    Colours n = Count(img);
+    EXPECT_GT(n.blue, 400) << "globe lines";
+    EXPECT_GT(n.red, 150) << "cone";
+    EXPECT_GT(n.green, 400) << "cylinder";
+    EXPECT_GT(n.black, img.width() * img.height() / 2) << "cleared to index 0";
+    EXPECT_EQ(img.pixel(2, 2), qRgb(0, 0, 0));
+    EXPECT_GE(c->swapCount(), 1);
+}
+
+TEST_F(GLWindows, WheelAndMouseChangeTheSharedView) {
+    OpenGLChild* a = Child(CreateGLChild("TEST", 500));
+    ASSERT_NE(a, nullptr);
+    QWidget* v = a->view();
+    Wheel(v, 120);  // away from the user
+    Wheel(v, 120);
+    Wheel(v, -120);
+    Paint(a);
+    EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.40");
+    Wheel(v, 120, Qt::LeftButton);
+    Wheel(v, -120, Qt::NoButton, Qt::ShiftModifier);
+    Wheel(v, 120, Qt::NoButton, Qt::ControlModifier);
+    Paint(a);
+    EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.40");
+
+    lastpos = 0;
+    Move(v, 100, 100);  // down and right of (0, 0)
+    Move(v, 400, 50);   // right and up, however far
+    Paint(a);
+    EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:1.00 R:4.40");
+
+    // The last position is shared: the first move in another window compares with it.
+    OpenGLChild* b = Child(CreateGLChild("TEST", 501));
+    ASSERT_NE(b, nullptr);
+    Paint(b);
+    EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.50") << "a new window resets the view";
+    Move(b->view(), 399, 51);
+    Paint(a);
+    EXPECT_STREQ(StatusText(0), "Lat:0.50 Lon:-0.50 R:4.50");
+
+    QTest::keyClick(a->view(), Qt::Key_Right);
+    QTest::keyClick(a->view(), Qt::Key_Up);
+    Paint(a);
+    EXPECT_STREQ(StatusText(0), "Lat:6.50 Lon:2.00 R:4.50");
+
+    radius = 0.05;
+    Wheel(v, 120);
+    EXPECT_DOUBLE_EQ(radius, 0.1) << "below 0 becomes 0.1";
+}
+
+TEST_F(GLWindows, FogWindowClearsAndNeverSwaps) {
+    OPENEDFILE* of = CreateGLChild("TEST", 501);
+    OpenGLChild* c = Child(of);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->windowTitle(), "TEST");
+    QImage img = Paint(c);
+    Paint(c);
+    EXPECT_EQ(c->swapCount(), 0);
+    Colours n = Count(img);
+    EXPECT_EQ(n.black, img.width() * img.height());
+    EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.50");
+}
+
+TEST_F(GLWindows, DxfWindowReportsRangeAndPaintsOnlyWithACurrentObject) {
+    std::string with = WriteDxf("faces.dxf", kFaces), without = WriteDxf("empty.dxf", kNoFaces);
+    OPENEDFILE* of = CreateGLChild(with, 0);
+    OpenGLChild* a = Child(of);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->windowTitle().toStdString(), with);
+    EXPECT_STREQ(StatusText(1), "axis  -1.00 - 8.00");
+    ASSERT_NE(CurrentDxfObject(), nullptr);
+    EXPECT_EQ(CurrentDxfObject()->face_count(), 1);
+    QImage img = Paint(a);
+    EXPECT_EQ(a->swapCount(), 1);
+    // The sphere of list 1 lies nearer than the near plane: only the background shows.
+    EXPECT_EQ(Count(img).black, img.width() * img.height());
+
+    OpenGLChild* b = Child(CreateGLChild(without, 0));
+    ASSERT_NE(b, nullptr);
+    EXPECT_STREQ(StatusText(1), "axis  1024001.00 - -1023999.00");
+    EXPECT_EQ(CurrentDxfObject(), nullptr);
+    Paint(a);
+    Paint(b);
+    EXPECT_EQ(a->swapCount(), 1) << "the drawing read last decides for every DXF window";
+    EXPECT_EQ(b->swapCount(), 0);
+    EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(GLWindows, UnreadableDrawingOpensWithoutCurrentObjectAndSaysSo) {
+    std::string bad = WriteDxf("bad.dxf", Lines({"  0", "SECTION", "  2", "HEADER", "  9", "$ACADVER", "  0", "EOF"}));
+    SetObj(std::make_unique<FaceList>());
+    OPENEDFILE* of = CreateGLChild(bad, 0);
+    ASSERT_NE(of, nullptr);
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_EQ(boxes_.boxes[0].caption, "Error");
+    EXPECT_EQ(boxes_.boxes[0].text,
+              "The drawing could not be read:\n" + bad + "\nHEADER section not closed before EOF");
+    EXPECT_EQ(CurrentDxfObject(), nullptr);
+    OpenGLChild* c = Child(of);
+    Paint(c);
+    EXPECT_EQ(c->swapCount(), 0);
+}
+
+TEST_F(GLWindows, DxfFileIsDispatchedToAnOpenGLWindow) {
+    std::string path = WriteDxf("DRAWING.DXF", kFaces);
+    FileOpenMsg(path);
+    ASSERT_EQ(area_->subWindowList().size(), 1);
+    auto* c = qobject_cast<OpenGLChild*>(area_->subWindowList()[0]->widget());
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->record()->Type, 0);
+    EXPECT_STREQ(StatusText(1), "axis  -1.00 - 8.00");
+}
+
+TEST_F(GLWindows, WindowWithoutContextIsNotOpenedAndTheProgramGoesOn) {
+    bool (*saved)() = GLContextProbe;
+    GLContextProbe = [] { return false; };
+    OPENEDFILE* of = CreateGLChild("TEST", 500);
+    GLContextProbe = saved;
+    EXPECT_EQ(of, nullptr);
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_EQ(boxes_.boxes[0].text, "ChoosePixelFormat failed");
+    EXPECT_EQ(boxes_.boxes[0].caption, "Error");
+    EXPECT_EQ(FirstFileStruct(), nullptr);
+    EXPECT_TRUE(area_->subWindowList().isEmpty());
+    EXPECT_NE(CreateGLChild("TEST", 500), nullptr);
+}
+
+TEST_F(GLWindows, CloseAsksOnlyWhenChangedAndRemovesTheRecord) {
+    OPENEDFILE* of = CreateGLChild("TEST", 500);
+    ASSERT_NE(of, nullptr);
+    QPointer<OpenGLChild> c = Child(of);
+    of->Changed = 1;
+    boxes_.answers = {platform::IDCANCEL};
+    c->subWindow()->close();
+    QApplication::processEvents();
+    ASSERT_FALSE(c.isNull());
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_EQ(boxes_.boxes[0].text, "OK to close?");
+    EXPECT_EQ(boxes_.boxes[0].caption, "Sure about this?");
+    EXPECT_EQ(boxes_.boxes[0].flags, platform::MB_OKCANCEL | platform::MB_ICONQUESTION);
+
+    of->Changed = 0;
+    c->subWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(c.isNull());
+    EXPECT_EQ(FirstFileStruct(), nullptr);
+    EXPECT_EQ(boxes_.boxes.size(), 1u);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
