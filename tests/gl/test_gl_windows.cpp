@@ -110,38 +110,28 @@ const std::string kFaces = Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", "3
                                   "ENDSEC", "  0", "EOF"});
 const std::string kNoFaces = Lines({"  0", "SECTION", "  2", "ENTITIES", "  0", "ENDSEC", "  0", "EOF"});
 
-TEST_F(GLWindows, AuxWindowShowsStartViewInStatusAfterCreation) {
-    lastpos = 0;
+TEST_F(GLWindows, AuxWindowShowsStartViewAndDrawsGlobeConeAndCylinder) {
     radius = 1.0;
     OPENEDFILE* of = CreateGLChild("TEST", 500);
-    ASSERT_NE(of, nullptr);
     OpenGLChild* c = Child(of);
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->windowTitle(), "TEST");
     EXPECT_EQ(of->Type, 500);
-    EXPECT_TRUE(c->view()->isValid());
-    EXPECT_TRUE(c->view()->format().profile() != QSurfaceFormat::CoreProfile);
+    EXPECT_NE(c->view()->format().profile(), QSurfaceFormat::CoreProfile);
     EXPECT_GE(c->view()->format().depthBufferSize(), 16);
-    Paint(c);
-    EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.50");
-    EXPECT_GT(of->Xclient, 0);
-    EXPECT_GT(of->Yclient, 0);
-    EXPECT_TRUE(boxes_.boxes.empty());
-}
-
-TEST_F(GLWindows, AuxWindowDrawsGlobeConeAndCylinderInTheirColours) {
-    OpenGLChild* c = Child(CreateGLChild("TEST", 500));
-    ASSERT_NE(c, nullptr);
     c->subWindow()->resize(520, 440);
+    int before = c->swapCount();
     QImage img = Paint(c);
+    EXPECT_EQ(c->swapCount(), before + 1);
+    EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.50");
     img.save("/tmp/gl_aux.png");
-    Colours n = Count(img);
+    Colours n = Count(img);  // indices 16, 13 and 14 on index 0
     EXPECT_GT(n.blue, 400) << "globe lines";
     EXPECT_GT(n.red, 150) << "cone";
     EXPECT_GT(n.green, 400) << "cylinder";
-    EXPECT_GT(n.black, img.width() * img.height() / 2) << "cleared to index 0";
+    EXPECT_GT(n.black, img.width() * img.height() / 2);
     EXPECT_EQ(img.pixel(2, 2), qRgb(0, 0, 0));
-    EXPECT_GE(c->swapCount(), 1);
+    EXPECT_TRUE(boxes_.boxes.empty());
 }
 
 TEST_F(GLWindows, WheelAndMouseChangeTheSharedView) {
@@ -206,8 +196,9 @@ TEST_F(GLWindows, DxfWindowReportsRangeAndPaintsOnlyWithACurrentObject) {
     EXPECT_STREQ(StatusText(1), "axis  -1.00 - 8.00");
     ASSERT_NE(CurrentDxfObject(), nullptr);
     EXPECT_EQ(CurrentDxfObject()->face_count(), 1);
+    int before = a->swapCount();
     QImage img = Paint(a);
-    EXPECT_EQ(a->swapCount(), 1);
+    EXPECT_EQ(a->swapCount(), before + 1);
     // The sphere of list 1 lies nearer than the near plane: only the background shows.
     EXPECT_EQ(Count(img).black, img.width() * img.height());
 
@@ -215,9 +206,10 @@ TEST_F(GLWindows, DxfWindowReportsRangeAndPaintsOnlyWithACurrentObject) {
     ASSERT_NE(b, nullptr);
     EXPECT_STREQ(StatusText(1), "axis  1024001.00 - -1023999.00");
     EXPECT_EQ(CurrentDxfObject(), nullptr);
+    before = a->swapCount();
     Paint(a);
     Paint(b);
-    EXPECT_EQ(a->swapCount(), 1) << "the drawing read last decides for every DXF window";
+    EXPECT_EQ(a->swapCount(), before) << "the drawing read last decides for every DXF window";
     EXPECT_EQ(b->swapCount(), 0);
     EXPECT_TRUE(boxes_.boxes.empty());
 }

@@ -1,27 +1,13 @@
-// Viewing rules shared by the OpenGL windows, the colour palette, and the reported DXF range.
+// Viewing rules shared by the OpenGL windows, and the reported DXF range.
 #include "dxf/axis_min_max.h"
-#include "gl/gl_palette.h"
 #include "gl/view_state.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <set>
 #include <string>
 
 namespace {
-
-TEST(ViewState, ResetGivesTheStartValues) {
-    radius = 9.0;
-    latitude = longitude = 33.0f;
-    latinc = longinc = 1.0f;
-    ResetViewingState();
-    EXPECT_DOUBLE_EQ(radius, 4.5);
-    EXPECT_EQ(latitude, 0.0f);
-    EXPECT_EQ(longitude, 0.0f);
-    EXPECT_EQ(latinc, 6.0f);
-    EXPECT_EQ(longinc, 2.5f);
-}
 
 TEST(ViewState, EachMoveTurnsHalfADegreePerAxisTowardTheMotion) {
     struct Move {
@@ -80,17 +66,6 @@ TEST(ViewState, ArrowKeysStepTheAnglesByTheirIncrements) {
     EXPECT_FLOAT_EQ(latitude, -6.0f);
     EXPECT_EQ(longinc, 2.5f);
     EXPECT_EQ(latinc, 6.0f);
-}
-
-TEST(GLPaletteTest, SceneIndicesHaveFixedDistinctColoursOnBlack) {
-    const GLPalette& p = DefaultGLPalette();
-    EXPECT_EQ(p[0], 0x000000u);
-    EXPECT_EQ(p[13], 0xFF0000u);
-    EXPECT_EQ(p[14], 0x00FF00u);
-    EXPECT_EQ(p[16], 0x0000FFu);
-    EXPECT_EQ(GLPaletteColour(p, 256 + 13), 0xFF0000u);
-    std::set<uint32_t> distinct(p.begin(), p.end());
-    EXPECT_GE(distinct.size(), 240u);
 }
 
 std::string AxisText(float lo, float hi) {
