@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 const bool kGLReady = true;
 
 namespace {
