@@ -1,0 +1,460 @@
+#include "mandel/MandelChild.h"
+
+#include "app/MainFrame.h"
+#include "app/frame_globals.h"
+#include "app/status_line.h"
+#include "app/subsystems.h"
+#include "app/window_utils.h"
+#include "images/BmpChild.h"
+#include "images/dib_palette.h"
+#include "mandel/StartDialog.h"
+#include "mandel/mandel_cursor.h"
+#include "mandel/palette_file.h"
+#include "platform/message_box.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+const bool kMandelReady = true;
+
+namespace {
+
+constexpr size_t kHeaderAndColours = 1064;
+constexpr uint64_t kLargestPicture = uint64_t(1) << 30;  // bytes of 8-bit pixels
+
+int Stride(int Xsize) { return (Xsize + 3) & ~3; }
+
+bool PictureSizeOk(int Xsize, int Ysize) {
+    return Xsize > 0 && Ysize > 0 && uint64_t(Stride(Xsize)) * uint64_t(Ysize) <= kLargestPicture;
+}
+
+void Put32(uint8_t* p, uint32_t v) {
+    for (int k = 0; k < 4; ++k) p[k] = uint8_t(v >> (8 * k));
+}
+
+void UpdateFrameMenus() {
+    if (auto* frame = qobject_cast<MainFrame*>(hwndFrame)) frame->updateMenus();
+}
+
+QPoint Clamped(QPoint p) { return {std::clamp(p.x(), 0, 0xFFFF), std::clamp(p.y(), 0, 0xFFFF)}; }
+
+}  // namespace
+
+MandelChild::MandelChild(OPENEDFILE* of)
+    : MdiChild(of), hbar(new QScrollBar(Qt::Horizontal, this)), vbar(new QScrollBar(Qt::Vertical, this)) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setWindowIcon(MandelIcon());
+    hbar->setObjectName("hscroll");
+    vbar->setObjectName("vscroll");
+    hbar->setSingleStep(5);
+    vbar->setSingleStep(5);
+    hbar->hide();
+    vbar->hide();
+    connect(hbar, &QScrollBar::valueChanged, this, [this](int v) {
+        if (OPENEDFILE* f = record()) f->Xscroll = v;
+        update();
+    });
+    connect(vbar, &QScrollBar::valueChanged, this, [this](int v) {
+        if (OPENEDFILE* f = record()) f->Yscroll = v;
+        update();
+    });
+    if (MANDEL_DATA* d = md()) {
+        // The worker reports from its own thread; both reports become queued calls, which Qt
+        // drops once this window is gone (the worker has been joined by then).
+        MandelWorker::Callbacks cb;
+        cb.repaint = [this](unsigned) { QMetaObject::invokeMethod(this, [this] { command(135); }, Qt::QueuedConnection); };
+        cb.finished = [this](unsigned run, uint32_t) {
+            QMetaObject::invokeMethod(this, [this, run] { runFinished(run); }, Qt::QueuedConnection);
+        };
+        d->Thread = std::make_unique<MandelWorker>(cb);
+    }
+    resize(400, 300);
+}
+
+MandelChild::~MandelChild() {
+    if (MANDEL_DATA* d = md()) {
+        if (d->Thread) d->Thread->stop();  // before any memory it writes is freed
+        if (d->TimerID) killTimer(d->TimerID);
+    }
+    DelFileStruct(this);
+}
+
+MANDEL_DATA* MandelChild::md() const {
+    OPENEDFILE* of = record();
+    return of ? of->data<MANDEL_DATA>() : nullptr;
+}
+
+MandelGeometry MandelChild::geometry() const {
+    OPENEDFILE* of = record();
+    return of ? MandelGeometry{of->Xsize, of->Ysize, of->Xscroll, of->Yscroll} : MandelGeometry{};
+}
+
+void MandelChild::post(int id) {
+    QMetaObject::invokeMethod(this, [this, id] { command(id); }, Qt::QueuedConnection);
+}
+
+void MandelChild::SetScroll() {
+    OPENEDFILE* of = record();
+    if (!of) return;
+    // The bitmap window's rule: a bar shows when its page does not cover the range.
+    const int ext = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    bool needH = false, needV = false;
+    for (int pass = 0; pass < 3; ++pass) {
+        const int cw = width() - (needV ? ext : 0), ch = height() - (needH ? ext : 0);
+        needH = cw + 1 <= of->Xsize - 1;
+        needV = ch + 1 <= of->Ysize - 1;
+    }
+    of->Xclient = std::max(0, width() - (needV ? ext : 0));
+    of->Yclient = std::max(0, height() - (needH ? ext : 0));
+    const int largestX = std::max(0, of->Xsize - (of->Xclient + 1) + 1);
+    const int largestY = std::max(0, of->Ysize - (of->Yclient + 1) + 1);
+    of->Xscroll = std::clamp(of->Xscroll, 0, largestX);
+    of->Yscroll = std::clamp(of->Yscroll, 0, largestY);
+    QSignalBlocker bh(hbar), bv(vbar);
+    hbar->setRange(0, largestX);
+    hbar->setPageStep(of->Xclient + 1);
+    hbar->setValue(of->Xscroll);
+    vbar->setRange(0, largestY);
+    vbar->setPageStep(of->Yclient + 1);
+    vbar->setValue(of->Yscroll);
+    hbar->setGeometry(0, of->Yclient, of->Xclient, ext);
+    vbar->setGeometry(of->Xclient, 0, ext, of->Yclient);
+    hbar->setVisible(needH);
+    vbar->setVisible(needV);
+    update();
+}
+
+void MandelChild::resizeEvent(QResizeEvent*) { SetScroll(); }
+
+QImage MandelChild::currentPicture() const {
+    OPENEDFILE* of = record();
+    MANDEL_DATA* d = md();
+    if (!of || !d || !d->BmpData) return {};
+    QImage img(of->Xsize, of->Ysize, QImage::Format_Indexed8);
+    if (img.isNull()) return {};
+    QList<QRgb> table(256, qRgb(0, 0, 0));
+    for (size_t i = 0; i < d->hPalette.size() && i < 256; ++i) table[qsizetype(i)] = 0xFF000000u | d->hPalette[i];
+    img.setColorTable(table);
+    const int stride = Stride(of->Xsize);
+    for (int y = 0; y < of->Ysize; ++y) CopyPixels(d->BmpData + size_t(y) * size_t(stride), img.scanLine(y), size_t(of->Xsize));
+    return img;
+}
+
+void MandelChild::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    OPENEDFILE* of = record();
+    const QColor work = WorkspaceColor();
+    if (!of || of->hBmpSaved.isNull()) {
+        p.fillRect(rect(), work);
+        return;
+    }
+    const QImage pic = currentPicture();
+    if (!pic.isNull()) p.drawImage(QPoint(0, 0), pic, QRect(of->Xscroll, of->Yscroll, of->Xclient, of->Yclient));
+    const int px = of->Xsize - of->Xscroll, py = of->Ysize - of->Yscroll;
+    if (px < width()) p.fillRect(QRect(px, 0, width() - px, height()), work);
+    if (py < height()) p.fillRect(QRect(0, py, std::max(0, px), height() - py), work);
+    if (hbar->isVisible() && vbar->isVisible())
+        p.fillRect(QRect(of->Xclient, of->Yclient, width() - of->Xclient, height() - of->Yclient), palette().color(QPalette::Window));
+    if (FirstPoint && !hit) {
+        // The selection outline inverts what it covers.
+        p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        p.setPen(QPen(Qt::black, 1));
+        const QPoint a = *FirstPoint, b = LastPos;
+        const QPoint outline[] = {a, QPoint(a.x(), b.y()), b, QPoint(b.x(), a.y()), a};
+        p.drawPolyline(outline, 5);
+    }
+}
+
+void MandelChild::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) {
+        const QPoint at = Clamped(e->position().toPoint());
+        // Point (0, 0) is the "no selection" mark.
+        if (at.isNull()) FirstPoint.reset();
+        else FirstPoint = at;
+        hit = true;
+    } else if (e->button() == Qt::RightButton) {
+        FirstPoint.reset();
+        LastPos = QPoint();
+        update();
+    }
+}
+
+void MandelChild::mouseMoveEvent(QMouseEvent* e) {
+    if (FirstPoint) {
+        LastPos = Clamped(e->position().toPoint());
+        hit = false;
+        update();
+    } else if (wc) {
+        setCursor(*wc);
+    }
+}
+
+void MandelChild::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    const QPoint at = Clamped(e->position().toPoint());
+    OPENEDFILE* of = record();
+    MANDEL_DATA* d = md();
+    if (FirstPoint && *FirstPoint != at && of && d) {
+        MandelView v = d->view();
+        ::SetMouseValues(v, Settings, {FirstPoint->x(), FirstPoint->y()}, {at.x(), at.y()}, geometry());
+        d->setView(v);
+        post(119);
+    }
+    FirstPoint.reset();
+    LastPos = QPoint();
+    update();
+}
+
+void MandelChild::wheelEvent(QWheelEvent* e) {
+    e->accept();
+    if (e->modifiers() != Qt::NoModifier || e->buttons() != Qt::NoButton) return;
+    // Fine-grained wheels and touchpads add up to whole steps of 120.
+    wheelRest += e->angleDelta().y();
+    if (wheelRest > -120 && wheelRest < 120) return;
+    const double scale = wheelRest > 0 ? 0.5 : 1.5;
+    wheelRest = 0;
+    // A cursor at screen point (0, 0) means "no centre", as for the keys.
+    std::optional<ClientPoint> center;
+    if (e->globalPosition().toPoint() != QPoint(0, 0)) {
+        const QPoint p = e->position().toPoint();
+        center = ClientPoint{p.x(), p.y()};
+    }
+    MandelZoom(scale, center);
+}
+
+void MandelChild::keyPressEvent(QKeyEvent* e) {
+    const QString t = e->text();
+    if (t == "-") MandelZoom(1.5, std::nullopt);
+    else if (t == "+") MandelZoom(0.5, std::nullopt);
+    else if (t == "H" || t == "h") post(137);
+    else MdiChild::keyPressEvent(e);
+}
+
+void MandelChild::timerEvent(QTimerEvent* e) {
+    MANDEL_DATA* d = md();
+    if (d && e->timerId() == d->TimerID) PaletteRotate();
+}
+
+void MandelChild::MandelZoom(double scale, std::optional<ClientPoint> center) {
+    MANDEL_DATA* d = md();
+    if (!d) return;
+    MandelView v = d->view();
+    const bool compute = ::MandelZoom(v, Settings, scale, center, geometry());
+    d->setView(v);
+    if (!compute) return;
+    for (double x : {v.fltR, v.fltI, v.fltSide})
+        if (auto m = checkf(x)) platform::MessageBox(nullptr, m->text, m->caption, platform::MB_OK);
+    post(119);
+}
+
+void MandelChild::StartNew() {
+    OPENEDFILE* of = record();
+    MANDEL_DATA* d = md();
+    if (!of || !d || !d->Thread) return;
+    setWindowTitle(QString::fromStdString(MandelTitle(of->Xsize, of->Ysize, d->view())));
+    d->Thread->stop();
+    if (!d->BmpData) return;  // no picture memory, nothing to compute
+    MandelRun r;
+    r.BmpData = d->BmpData;
+    r.Xsize = of->Xsize;
+    r.Ysize = of->Ysize;
+    r.stride = Stride(of->Xsize);
+    r.fltR = d->fltR;
+    r.fltI = d->fltI;
+    r.fltSide = d->fltSide;
+    r.MndlMaxColors = Settings.MndlMaxColors;
+    r.MndlRepaint = Settings.MndlRepaint;
+    r.MndlIteration = &Settings.MndlIteration;
+    d->Thread->StartNew(r);
+    wc = MandelBusyCursor();
+    setCursor(*wc);
+}
+
+void MandelChild::runFinished(unsigned run) {
+    MANDEL_DATA* d = md();
+    // A report of a run that a restart has already replaced changes nothing.
+    if (!d || !d->Thread || !d->Thread->acceptFinish(run)) return;
+    platform::MessageBeep(0);
+    d->Timer = d->Thread->Timer();
+    unsetCursor();
+    SetStatusTextf(1, "Time:%d", int(d->Timer));
+    wc.reset();
+    if (d->ZoomShow == 1) MandelZoom(0.8, std::nullopt);
+    else if (d->ZoomShow == 2) MandelZoom(1.2, std::nullopt);
+    update();
+}
+
+void MandelChild::PaletteRotate() {
+    MANDEL_DATA* d = md();
+    if (!d || d->Bmp8bpp.size() < kHeaderAndColours) return;
+    // Entries 1..255 move down by one, entry 1 goes to 255; entry 0 stays.
+    uint8_t* table = d->Bmp8bpp.data() + 40;
+    uint8_t saved[4];
+    std::memcpy(saved, table + 4, 4);
+    std::memmove(table + 4, table + 8, 254 * 4);
+    std::memcpy(table + 255 * 4, saved, 4);
+    d->hPalette = MakeDIBPalette(d->Bmp8bpp.data(), d->Bmp8bpp.size());
+    update();
+}
+
+void MandelChild::copyPicture() {
+    OPENEDFILE* of = record();
+    if (of && !of->hBmpSaved.isNull()) {
+        const QImage pic = currentPicture();
+        if (!pic.isNull()) {
+            of->hBmpSaved = pic.convertToFormat(QImage::Format_RGB32);
+            QGuiApplication::clipboard()->setImage(of->hBmpSaved.copy());
+        }
+    }
+    platform::MessageBox(hwndFrame, "Bitmap copied to clipboard.", szMBTitle, platform::MB_OK);
+}
+
+void MandelChild::command(int id) {
+    MANDEL_DATA* d = md();
+    if (!d) return;
+    switch (id) {
+    case 119: StartNew(); break;
+    case 137:
+        d->setView(kHomeView);
+        StartNew();
+        break;
+    case 138:
+        if (d->TimerID == 0) {
+            d->TimerID = startTimer(100);
+        } else {
+            killTimer(d->TimerID);
+            d->TimerID = 0;
+        }
+        UpdateFrameMenus();
+        break;
+    case 139:
+    case 140:
+        if (d->ZoomShow != 0) {
+            d->ZoomShow = 0;
+        } else {
+            d->ZoomShow = id == 139 ? 1 : 2;
+            post(119);
+        }
+        UpdateFrameMenus();
+        break;
+    case 135: update(); break;
+    case 109: copyPicture(); break;
+    default: break;
+    }
+}
+
+int MandelChild::menuCheck(int id) const {
+    MANDEL_DATA* d = md();
+    if (!d) return -1;
+    switch (id) {
+    case 138: return d->TimerID != 0 ? 1 : 0;
+    case 139: return d->ZoomShow == 1 ? 1 : 0;
+    case 140: return d->ZoomShow == 2 ? 1 : 0;
+    default: return -1;
+    }
+}
+
+bool MandelChild::queryClose() {
+    wc.reset();
+    return true;
+}
+
+int Create8bpp(OPENEDFILE* of) {
+    MANDEL_DATA* d = of ? of->data<MANDEL_DATA>() : nullptr;
+    if (!d) return 0;
+    if (d->Thread) d->Thread->stop();  // it writes into the old block
+    d->BmpData = nullptr;
+    d->Bmp8bpp = {};
+    d->hPalette.clear();
+    if (!PictureSizeOk(of->Xsize, of->Ysize)) return 0;
+    const uint32_t stride = uint32_t(Stride(of->Xsize));
+    const uint32_t imageSize = stride * uint32_t(of->Ysize);
+    try {
+        d->Bmp8bpp.assign(kHeaderAndColours + imageSize, 0);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    uint8_t* h = d->Bmp8bpp.data();
+    Put32(h, 40);
+    Put32(h + 4, uint32_t(of->Xsize));
+    Put32(h + 8, uint32_t(-of->Ysize));  // top-down rows
+    h[12] = 1;                           // planes
+    h[14] = 8;                           // bits per pixel
+    Put32(h + 20, imageSize);
+    Put32(h + 32, 256);  // colours used
+    for (size_t i = 0; i < 256; ++i) {
+        const uint32_t k = i < d->Kleuren.size() ? d->Kleuren[i] : 0;
+        uint8_t* e = h + 40 + 4 * i;
+        e[0] = uint8_t(k >> 16);  // blue
+        e[1] = uint8_t(k >> 8);   // green
+        e[2] = uint8_t(k);        // red
+    }
+    d->BmpData = h + kHeaderAndColours;
+    d->hPalette = MakeDIBPalette(d->Bmp8bpp.data(), d->Bmp8bpp.size());
+    return d->hPalette.empty() ? 0 : 1;
+}
+
+int LoadPalette(OPENEDFILE* of, const std::string& filename) {
+    MANDEL_DATA* d = of ? of->data<MANDEL_DATA>() : nullptr;
+    if (!d) return 0;
+    uint32_t size = 0;
+    unsigned char* bytes = LoadFile(FindPaletteFile(filename, PaletteSearchDirs()), &size);
+    if (!bytes) return 0;
+    UserMessage msg;
+    const int ok = LoadPaletteBytes(bytes, size, filename, d->Kleuren, Settings.MndlMaxColors, msg);
+    delete[] bytes;
+    if (!ok) platform::MessageBox(hwndFrame, msg.text, msg.caption, platform::MB_OK);
+    return ok;
+}
+
+OPENEDFILE* CreateMandelChild(QMdiArea* hClient) {
+    if (!hClient) return nullptr;
+    OPENEDFILE* of = AddFileStruct(nullptr, "New Mandelbrot");
+    if (!of) return nullptr;
+    of->ClientData = std::make_unique<MANDEL_DATA>();
+    of->Type = 3;
+    auto* child = new MandelChild(of);
+    child->setWindowTitle("New Mandelbrot");
+    const std::string palette(Settings.Palettefile, strnlen(Settings.Palettefile, sizeof Settings.Palettefile));
+    if (!LoadPalette(of, palette)) {
+        delete child;  // removes the record too
+        return nullptr;
+    }
+    AddChildWindow(child);
+    return of;
+}
+
+OPENEDFILE* OpenMandelWindow(int MainFig) {
+    if (MainFig == 0) {
+        StartDlg dlg(hwndFrame);
+        if (ExecDialog(&dlg) == 0) return nullptr;
+    }
+    OPENEDFILE* of = CreateMandelChild(hwndClient);
+    if (!of) return nullptr;
+    MANDEL_DATA* d = of->data<MANDEL_DATA>();
+    auto* child = static_cast<MandelChild*>(of->hwnd.data());
+    d->setView(MainFig ? kMainView : MandelView{Settings.MndlR, Settings.MndlI, Settings.MndlSide});
+    d->Xsize = of->Xsize = Settings.MndlW;
+    d->Ysize = of->Ysize = Settings.MndlH;
+    SetClientRect(child, of->Xsize, of->Ysize, hwndFrame);
+    if (PictureSizeOk(of->Xsize, of->Ysize)) {
+        of->hBmpSaved = QImage(of->Xsize, of->Ysize, QImage::Format_RGB32);
+        if (!of->hBmpSaved.isNull()) of->hBmpSaved.fill(Qt::black);
+    }
+    Create8bpp(of);
+    child->SetScroll();
+    QMetaObject::invokeMethod(child, [child] { child->command(119); }, Qt::QueuedConnection);
+    return of;
+}
+
+void Mandel_New(int mainPicture) { OpenMandelWindow(mainPicture); }
