@@ -1,7 +1,8 @@
 // Repaint time of each view of the wave window for a 10-minute 44.1 kHz stereo sound,
 // drawn offscreen into a picture of the client size.
-//   wave_bench [WIDTHxHEIGHT] [--naive]
-// --naive also times the channel view drawn frame by frame, for comparison.
+//   wave_bench [WIDTHxHEIGHT] [--naive] [--save DIR]
+// --naive also times the channel view drawn frame by frame, for comparison; --save writes
+// each view as DIR/wave_viewN.png.
 #include "wave/wave_data.h"
 #include "wave/wave_outline.h"
 #include "wave/wave_paint.h"
@@ -65,8 +66,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int W = 1200, H = 800;
     bool naive = false;
+    QString save;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--naive")) naive = true;
+        else if (!std::strcmp(argv[i], "--save") && i + 1 < argc) save = argv[++i];
         else std::sscanf(argv[i], "%dx%d", &W, &H);
     }
     const uint32_t frames = 10u * 60u * 44100u;
@@ -80,12 +83,14 @@ int main(int argc, char** argv) {
     wd.Display = 0;
     std::printf("view 0 channels, first paint (summary made): %8.1f ms\n", PaintOnce(img, wd));
     std::printf("view 0 channels, repaint:                     %8.1f ms  (target < 100)\n", PaintMedian(img, wd, 9));
+    if (!save.isEmpty()) img.save(save + "/wave_view0.png");
     QImage other(W - 37, H, QImage::Format_RGB32);
     std::printf("view 0 channels, after a resize:              %8.1f ms  (target < 100)\n", PaintOnce(other, wd));
 
     wd.Display = 1;
     std::printf("view 1 X/Y, first paint (trace drawn):        %8.1f ms\n", PaintOnce(img, wd));
     std::printf("view 1 X/Y, repaint:                          %8.1f ms\n", PaintMedian(img, wd, 9));
+    if (!save.isEmpty()) img.save(save + "/wave_view1.png");
 
     wd.Display = 2;
     for (int k = 0; k < 40; ++k)  // an outline of 40 points round an ellipse
@@ -99,11 +104,13 @@ int main(int argc, char** argv) {
         moves.push_back(PaintOnce(img, wd));
     }
     std::sort(moves.begin(), moves.end());
+    if (!save.isEmpty()) img.save(save + "/wave_view2.png");
     std::printf("view 2 outline, rubber-band move (median/max): %7.1f / %.1f ms  (target < 100)\n",
                 moves[moves.size() / 2], moves.back());
 
     wd.Display = 3;
     std::printf("view 3 information line:                      %8.1f ms\n", PaintMedian(img, wd, 9));
+    if (!save.isEmpty()) img.save(save + "/wave_view3.png");
 
     if (naive) {  // every frame one segment, as a plain trace would draw it
         QPainter p(&img);

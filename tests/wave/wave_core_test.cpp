@@ -319,3 +319,26 @@ TEST(ChannelSummary, columnsHoldTheRangeOfTheirFramesAndTheSegmentIntoThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every prefix of a valid file: refused with the message of the part that is cut, never
+// read past (the sanitizer build checks the reads).
+TEST(WaveLoader, everyCutOfAFileIsRefusedByThePartItCuts) {
+    const Bytes file = Riff({{"JUNK", Bytes(3, 7)}, Fmt(2, 8000, 16), {"data", Ramp(16)}});
+    const size_t fmtAt = 12 + 12, dataAt = fmtAt + 24;  // JUNK is 8 + 3 + pad
+    for (size_t n = 0; n < file.size(); ++n) {
+        Bytes cut(file.begin(), file.begin() + long(n));
+        WaveState wd;
+        const char* expect = n < 12                     ? "No wave file"
+                             : n < fmtAt + 8            ? "wave file corrupt"
+                             : n < dataAt               ? "read error"
+                             : n < dataAt + 8           ? "No data chunk"
+                                                        : "Failed read chunk";
+        EXPECT_EQ(Load(cut, wd), expect) << n << " bytes";
+    }
+    WaveState wd;
+    EXPECT_EQ(Load(file, wd), "");
+}
+
+}  // namespace

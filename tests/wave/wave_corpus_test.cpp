@@ -57,7 +57,9 @@ TEST(WaveCorpus, realFilesLoadOrAreRefusedWithTheirMessage) {
         } else if (expected.rfind("refuse", 0) == 0) {
             EXPECT_NE(message, "") << file;
             auto q = expected.find('"');
-            if (q != std::string::npos) EXPECT_EQ('"' + message + '"', expected.substr(q)) << file;
+            if (q != std::string::npos) {
+                EXPECT_EQ('"' + message + '"', expected.substr(q)) << file;
+            }
         }
         ++checked;
     }

@@ -8,6 +8,7 @@
 #include "wave/WavChild.h"
 #include "wave/wave_data.h"
 #include "wave/wave_document.h"
+#include "wave/wave_paint.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,9 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QTest>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -296,8 +299,14 @@ TEST_F(WaveWindow, viewsDrawTheirAxesTracesAndOutline) {
     EXPECT_EQ(v3.pixel(2, 15) & 0xFFFFFF, 0xFFFFFFu);  // the text's opaque box at (1, 14)
     int dark = 0;
     for (int x = 1; x < 150; ++x)
-        for (int y = 14; y < 30; ++y) dark += (v3.pixel(x, y) & 0xFFFFFF) == 0;
+        for (int y = 14; y < 30; ++y) dark += qGray(v3.pixel(x, y)) < 100;
     EXPECT_GT(dark, 20);
+    if (const char* dir = std::getenv("WAVE_UI_SHOTS")) {  // for looking at the views by eye
+        v0.save(QString(dir) + "/view0.png");
+        v1.save(QString(dir) + "/view1.png");
+        v2.save(QString(dir) + "/view2.png");
+        v3.save(QString(dir) + "/view3.png");
+    }
 }
 
 TEST_F(WaveWindow, playbackTitlesFollowTheDevice) {
@@ -361,9 +370,91 @@ TEST_F(WaveWindow, afterMakeFormClosingAsksAndCancelKeepsTheWindow) {
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
+bool NearColourIn(const QImage& img, int x, int y, QRgb colour) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (img.rect().contains(x + dx, y + dy) && img.pixel(x + dx, y + dy) == colour) return true;
+    return false;
+}
+
+// The quick drawing (columns merged, the X/Y trace rasterised once) against every frame
+// drawn as a painter's line: the pixels must agree almost everywhere.
+TEST(WavePaint, quickViewsLookLikeTheFrameByFrameTrace) {
+    const int W = 320, H = 240;
+    const QColor bg(160, 160, 160);
+    struct Case {
+        const char* name;
+        int display;
+        uint32_t frames;
+    } cases[] = {{"channels, 50 frames per column", 0, 16000}, {"X/Y", 1, 3000}};
+    for (const Case& c : cases) {
+        WAVE_DATA wd;
+        wd.dwDataSize = c.frames * 4;
+        wd.lpData.reset(new uint8_t[wd.dwDataSize]);
+        uint32_t seed = 7;
+        for (uint32_t i = 0; i < c.frames; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            int l = int(20000 * std::sin(i * 0.013)) + int(seed >> 22) - 512;
+            int r = int(15000 * std::cos(i * 0.021)) + int((seed >> 12) & 1023) - 512;
+            Bytes b;
+            Put16(b, uint16_t(l));
+            Put16(b, uint16_t(r));
+            std::copy(b.begin(), b.end(), wd.lpData.get() + size_t(i) * 4);
+        }
+        wd.Display = c.display;
+        QImage quick(W, H, QImage::Format_RGB32), slow(W, H, QImage::Format_RGB32);
+        {
+            QPainter p(&quick);
+            PaintWav(p, W, H, wd, bg);
+        }
+        {
+            QPainter p(&slow);
+            p.fillRect(0, 0, W, H, bg);
+            p.setPen(QPen(Qt::white, 1));
+            auto sample = [&](uint32_t i, int k) { return FrameSample(wd.lpData.get(), i, k); };
+            std::vector<QPoint> a, b;
+            if (c.display == 0) {
+                for (int y : {H / 2, H / 2 + 1, H / 2 - 1, H / 4, H - H / 4}) p.drawLine(0, y, W, y);
+                const double s = (H / 2) / 65535.0;
+                for (uint32_t i = 0; i < c.frames; ++i) {
+                    a.emplace_back(int(i * double(W) / c.frames), int(H / 4 - sample(i, 0) * s));
+                    b.emplace_back(int(i * double(W) / c.frames), int(H - H / 4 - sample(i, 1) * s));
+                }
+                p.setPen(QPen(QColor(0, 255, 0), 1));
+                p.drawPolyline(a.data(), int(a.size()));
+                p.setPen(QPen(QColor(255, 0, 0), 2));
+                p.drawPolyline(b.data(), int(b.size()));
+            } else {
+                p.drawLine(0, H / 2, W, H / 2);
+                p.drawLine(W / 2, 0, W / 2, H);
+                for (uint32_t i = 0; i < c.frames; ++i)
+                    a.emplace_back(int(W / 2 + sample(i, 0) * (W / 65535.0)), int(H / 2 - sample(i, 1) * (H / 65535.0)));
+                p.setPen(QPen(QColor(0, 255, 0), 1));
+                p.drawPolyline(a.data(), int(a.size()));
+            }
+        }
+        // Each coloured pixel of one picture has the same colour within one pixel in the other.
+        auto unmatched = [&](const QImage& a, const QImage& b) {
+            int n = 0;
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < W; ++x)
+                    if (a.pixel(x, y) != bg.rgb() && !NearColourIn(b, x, y, a.pixel(x, y))) ++n;
+            return n;
+        };
+        int drawn = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) drawn += slow.pixel(x, y) != bg.rgb();
+        EXPECT_GT(drawn, 1000) << c.name;
+        EXPECT_LE(unmatched(quick, slow), drawn / 200) << c.name;
+        EXPECT_LE(unmatched(slow, quick), drawn / 200) << c.name;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
