@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -430,7 +431,7 @@ OPENEDFILE* CreateMandelChild(QMdiArea* hClient) {
         delete child;  // removes the record too
         return nullptr;
     }
-    AddChildWindow(child);
+    if (QMdiSubWindow* sub = AddChildWindow(child)) sub->setWindowIcon(child->windowIcon());
     return of;
 }
 

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -24,8 +26,14 @@ StartDlg::StartDlg(QWidget* owner) : QDialog(owner) {
     setObjectName("StartDlg");
     setWindowTitle("Mandelbrot start values");
     setModal(true);
+    // The template's dialog units, widened where this font's texts would not fit their labels.
     const QFontMetrics fm(font());
-    const Units u{fm.averageCharWidth() / 4.0, fm.height() / 8.0};
+    Units u{fm.averageCharWidth() / 4.0, fm.height() / 8.0};
+    const std::pair<const char*, int> labels[] = {{"Length", 34}, {"R value", 34}, {"I value", 34},
+                                                  {"Width", 25},  {"Height", 25},  {"Iterations", 35},
+                                                  {"Colors", 25}, {"Redraw every", 50}, {"milli seconds", 50},
+                                                  {"Palette", 25}};
+    for (auto [text, width] : labels) u.x = std::max(u.x, (fm.horizontalAdvance(text) + 2) / double(width));
     setFixedSize(u.rect(0, 0, 216, 161).size());
 
     auto* group = new QGroupBox(this);
