@@ -42,8 +42,7 @@ void PaintChannels(QPainter& p, int W, int H, WAVE_DATA& wd, const Pens& pens) {
     const uint32_t F = wd.frames();
     if (!wd.lpData || F == 0) return;
     if (Summarised(F, W) && (wd.summaryWidth != W || wd.summaryGeneration != wd.generation)) {
-        wd.summaryLeft = SummarizeChannel(wd.lpData.get(), F, 0, W);
-        wd.summaryRight = SummarizeChannel(wd.lpData.get(), F, 1, W);
+        SummarizeChannels(wd.lpData.get(), F, W, wd.summaryLeft, wd.summaryRight);
         wd.summaryWidth = W;
         wd.summaryGeneration = wd.generation;
     }

@@ -14,5 +14,8 @@ struct ColumnRange {
 // Column of frame i when F frames span W columns (x = i * W / F, truncated).
 inline int FrameColumn(uint32_t i, uint32_t F, int W) { return int(double(i) * (double(W) / double(F))); }
 
+// Summaries of both channels in one pass over the data.
+void SummarizeChannels(const uint8_t* data, uint32_t F, int W, std::vector<ColumnRange>& left,
+                       std::vector<ColumnRange>& right);
 // Summary of channel k (0 left, 1 right) of F 16-bit stereo frames over W columns.
 std::vector<ColumnRange> SummarizeChannel(const uint8_t* data, uint32_t F, int k, int W);
