@@ -95,11 +95,4 @@ TEST(Spiral, anEmptyPictureHasNoPixels) {
     for (auto [W, H] : {std::pair{0, 5}, {5, 0}, {0, 0}, {-3, 4}}) EXPECT_TRUE(Walk(W, H).empty()) << W << "x" << H;
 }
 
-TEST(Spiral, stopsWhenThePixelSaysSo) {
-    int visited = 0;
-    const bool completed = SpiralWalk(5, 5, [&](int, int) { return ++visited < 7; }, [] {});
-    EXPECT_FALSE(completed);
-    EXPECT_EQ(visited, 7);
-}
-
 }  // namespace

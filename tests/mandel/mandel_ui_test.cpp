@@ -285,19 +285,6 @@ TEST_F(MandelWindow, aMissingPaletteGivesTheOpenMessageAndNoWindow) {
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
-TEST_F(MandelWindow, aBrokenPaletteIsRefusedWithItsMessage) {
-    MessageRecorder rec;
-    const std::string path = (dir_ / "short.pal").string();
-    FILE* f = std::fopen(path.c_str(), "w");
-    std::fputs("a\nb\n4\n1 2 3\n", f);
-    std::fclose(f);
-    std::strcpy(Settings.Palettefile, path.c_str());
-    EXPECT_EQ(OpenMandelWindow(1), nullptr);
-    ASSERT_EQ(rec.boxes.size(), 1u);
-    EXPECT_EQ(rec.boxes[0].text, "Fewer colours than announced in palette file:" + path);
-    EXPECT_EQ(FirstFileStruct(), nullptr);
-}
-
 TEST_F(MandelWindow, startDialogShowsStoresOnStartOnlyAndOpensTheChosenView) {
     {
         StartDlg dlg(frame_);

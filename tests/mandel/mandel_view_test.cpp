@@ -105,15 +105,6 @@ TEST(SetMouseValues, theSelectionsTopLeftBecomesTheCornerAndItsHeightTheSide) {
     }
 }
 
-TEST(MandelViews, homeAndMainViews) {
-    EXPECT_EQ(kHomeView.fltSide, 2.3);
-    EXPECT_EQ(kHomeView.fltR, -2.0);
-    EXPECT_EQ(kHomeView.fltI, -1.15);
-    EXPECT_EQ(kMainView.fltSide, 2.27);
-    EXPECT_EQ(kMainView.fltR, -2.0);
-    EXPECT_EQ(kMainView.fltI, -1.1338);
-}
-
 TEST(MandelTitle, showsSizeCornerAndSideInExponentForm) {
     EXPECT_EQ(MandelTitle(800, 600, kMainView), "Mandel - 800X600 R:-2.0e+00 I:-1.1e+00 L:2.27e+00");
     EXPECT_EQ(MandelTitle(640, 480, {-0.744846, -0.132678, 0.002463}),

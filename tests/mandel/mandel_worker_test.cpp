@@ -160,35 +160,31 @@ TEST(MandelWorker, aStopTakesEffectBeforeTheNextPixelAndReportsNoFinish) {
     EXPECT_EQ(reports.pending(), 0u);
 }
 
-TEST(MandelWorker, aLateFinishOfAnEarlierRunLeavesTheNewRunAlone) {
+TEST(MandelWorker, aRestartSilencesTheOldRunAndALateFinishLeavesTheNewRunAlone) {
     const int32_t iterations = 100;
     Picture quick(16, 12), slow(300, 300);
     Reports reports;
     MandelWorker worker(reports.callbacks());
+    // Restarting a running worker: only the new run reports.
+    worker.StartNew(slow.run(-0.1, -0.1, 0.2, &kEndless));
     const unsigned first = worker.StartNew(quick.run(-2.0, -1.0, 2.0, &iterations));
     const auto report = reports.waitFinish();  // still queued while the user zooms
-    const unsigned second = worker.StartNew(slow.run(-0.1, -0.1, 0.2, &kEndless));
     EXPECT_EQ(report.first, first);
+    EXPECT_EQ(reports.pending(), 0u);
+    const unsigned second = worker.StartNew(slow.run(-0.1, -0.1, 0.2, &kEndless));
     EXPECT_NE(second, first);
     EXPECT_FALSE(worker.acceptFinish(report.first));
     EXPECT_TRUE(worker.running());
     EXPECT_TRUE(worker.hasThread());
     worker.stop();
     EXPECT_EQ(reports.pending(), 0u);
-}
-
-TEST(MandelWorker, restartingARunningWorkerReportsOnlyTheNewRun) {
-    const int32_t iterations = 64;
-    Picture slow(300, 300), quick(20, 10);
-    Reports reports;
-    MandelWorker worker(reports.callbacks());
-    worker.StartNew(slow.run(-0.1, -0.1, 0.2, &kEndless));
-    const unsigned second = worker.StartNew(quick.run(-2.0, -1.0, 2.0, &iterations));
-    const auto report = reports.waitFinish();
-    EXPECT_EQ(report.first, second);
-    EXPECT_TRUE(worker.acceptFinish(report.first));
-    EXPECT_EQ(report.second, worker.Timer());
-    EXPECT_EQ(reports.pending(), 0u);
+    // Accepting the current run's finish joins it and keeps its time.
+    const unsigned third = worker.StartNew(quick.run(-2.0, -1.0, 2.0, &iterations));
+    const auto last = reports.waitFinish();
+    EXPECT_EQ(last.first, third);
+    EXPECT_TRUE(worker.acceptFinish(third));
+    EXPECT_FALSE(worker.hasThread());
+    EXPECT_EQ(last.second, worker.Timer());
 }
 
 TEST(MandelWorker, stopRightAfterStartNeverLetsAFinishThrough) {
@@ -222,16 +218,6 @@ TEST(MandelWorker, thePictureCanBeReadAndTheLimitChangedWhileItComputes) {
     EXPECT_TRUE(worker.acceptFinish(worker.run()));
     CopyPixels(pic.bytes.data(), shown.data(), shown.size());
     EXPECT_EQ(shown, pic.bytes);
-}
-
-TEST(MandelWorker, destructionStopsAndJoinsTheRun) {
-    Picture pic(300, 300);
-    Reports reports;
-    {
-        MandelWorker worker(reports.callbacks());
-        worker.StartNew(pic.run(-0.1, -0.1, 0.2, &kEndless));
-    }
-    EXPECT_EQ(reports.pending(), 0u);
 }
 
 TEST(MandelWorker, anEmptyPictureFinishesAtOnce) {
