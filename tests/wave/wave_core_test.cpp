@@ -1,7 +1,6 @@
 // RIFF reading, the loader's messages, the information texts, the outline and the
 // per-column summary.
 #include "wav_builder.h"
-#include "wave/riff_reader.h"
 #include "wave/wav_loader.h"
 #include "wave/wave_outline.h"
 #include "wave/wave_summary.h"
@@ -22,42 +21,6 @@ bool AcceptAll(const WAVEFORMATEX&) { return true; }
 
 std::string Load(const Bytes& b, WaveState& wd, FormatQuery q = AcceptAll) {
     return LoadWaveBytes(wd, b.data(), b.size(), q);
-}
-
-TEST(RiffReader, findsChunksSkipsOthersWithPadAndNeverLeavesTheData) {
-    Bytes file = Riff({{"JUNK", Bytes(3, 0xEE)}, {"fmt ", Bytes(16, 1)}, {"abcd", Bytes(5, 2)}, {"data", Bytes{9, 8, 7}, -1, false}});
-    RiffReader rd(file.data(), file.size());
-    MMCKINFO riff;
-    riff.fccType = FourCC('W', 'A', 'V', 'E');
-    ASSERT_TRUE(rd.descend(riff, nullptr, RiffReader::Find::Riff));
-    EXPECT_EQ(riff.cksize, file.size() - 8);
-    EXPECT_EQ(rd.position(), 12u);
-
-    MMCKINFO data;
-    data.ckid = FourCC('d', 'a', 't', 'a');
-    ASSERT_TRUE(rd.descend(data, &riff, RiffReader::Find::Chunk));
-    // 12 + JUNK(8+3+pad) + fmt(8+16) + abcd(8+5+pad) + header 8
-    EXPECT_EQ(data.dwDataOffset, size_t(12 + 12 + 24 + 14 + 8));
-    EXPECT_EQ(data.cksize, 3u);
-    uint8_t buf[8] = {};
-    EXPECT_EQ(rd.read(buf, sizeof buf), 3u);  // the file ends there
-    EXPECT_EQ(buf[0], 9);
-
-    // A data chunk before the current position is not found again.
-    MMCKINFO again;
-    again.ckid = FourCC('f', 'm', 't', ' ');
-    EXPECT_FALSE(rd.descend(again, &riff, RiffReader::Find::Chunk));
-    EXPECT_EQ(rd.position(), file.size());
-
-    // A chunk claiming far more than the data: found, ascend stops at the end.
-    Bytes cut = Riff({{"oooo", Bytes(2, 0), 2974173522u}}, "WAVE", 1179011408);
-    RiffReader rc(cut.data(), cut.size());
-    ASSERT_TRUE(rc.descend(riff, nullptr, RiffReader::Find::Riff));
-    MMCKINFO any;
-    ASSERT_TRUE(rc.descend(any, &riff, RiffReader::Find::Next));
-    rc.ascend(any);
-    EXPECT_EQ(rc.position(), cut.size());
-    EXPECT_FALSE(rc.descend(any, &riff, RiffReader::Find::Next));
 }
 
 TEST(WaveLoader, everyFailureHasItsOwnMessageAndLeavesNoData) {
