@@ -2,7 +2,10 @@
 
 #include <cstdio>
 
+bool DxfQuiet = false;
+
 void DxfReport(const char* text) {
+    if (DxfQuiet) return;
     std::fputs(text, stderr);
     std::fflush(stderr);
 }

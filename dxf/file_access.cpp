@@ -52,6 +52,10 @@ int FileAccess::get_line(char* LineBuf, int BufSize) {
         }
         LineBuf[n] = '\0';
     }
+    if (FirstLine) {
+        FirstLine = false;
+        Binary = std::strncmp(LineBuf, "AutoCAD Binary DXF", 18) == 0;
+    }
     size_t len = std::strlen(LineBuf);
     if (len && LineBuf[len - 1] == '\n') LineBuf[len - 1] = '\0';
     return 1;

@@ -18,6 +18,9 @@ public:
     // Removes one trailing line feed. 0 at end of input or on a read error.
     int get_line(char* LineBuf, int BufSize);
     void file_error(const char* msg);
+    // The input began with the sentinel line of a binary drawing, which a line reader
+    // cannot take apart.
+    bool IsBinary() const { return Binary; }
 
 private:
     std::FILE* FilePtr = nullptr;
@@ -25,4 +28,6 @@ private:
     const unsigned char* Bytes = nullptr;  // in-memory input, when FilePtr is null
     size_t ByteCount = 0;
     size_t BytePos = 0;
+    bool FirstLine = true;
+    bool Binary = false;
 };

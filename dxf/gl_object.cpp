@@ -2,7 +2,7 @@
 
 #include "dxf/dxf_report.h"
 
-GL_object::GL_object(FileAccess* FileObj) : GL_scan(std::make_unique<GL_scanner>(FileObj)) {}
+GL_object::GL_object(FileAccess* FileObj) : File(FileObj), GL_scan(std::make_unique<GL_scanner>(FileObj)) {}
 
 GL_object::~GL_object() = default;
 
@@ -20,6 +20,10 @@ void GL_object::fail(const std::string& why) {
 std::unique_ptr<FaceList> GL_object::GL_GetFaceList() {
     ListPtr CurObj;
     gl_token token = next_token();
+    if (File && File->IsBinary()) {
+        fail("This is a binary DXF drawing; only text drawings are read.");
+        DxfReport("This is a binary DXF drawing; only text drawings are read.\n");
+    }
     while (token != end_of_file && !failed()) {
         switch (token) {
         case header:

@@ -50,6 +50,7 @@ private:
     float GetCoord();
     void undo(gl_token token);
 
+    FileAccess* File;
     std::unique_ptr<GL_scanner> GL_scan;
     std::string ErrorText;
 };

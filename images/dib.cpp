@@ -223,6 +223,9 @@ bool CreateDIBitmap(const uint8_t* header, size_t headerBytes, const uint8_t* bi
     if (!ReadDibHeader(header, headerBytes, d, why)) return false;
     if (headerBytes < d.headerBlockBytes()) return fail(why, "colour table cut short");
     if (bitsBytes < d.bitsBytesNeeded()) return fail(why, "pixel bits cut short");
+    if ((d.compression == BI_RLE8 || d.compression == BI_RLE4) &&
+        uint64_t(d.width) * uint64_t(d.height) > kRleFreePixels + kRlePixelsPerByte * bitsBytes)
+        return fail(why, "picture too large for its run-length data");
     const std::vector<uint32_t> pal = readColorTable(d, header);
     Image32 img(d.width, d.height);
     if (d.compression == BI_RLE8 || d.compression == BI_RLE4) {

@@ -15,6 +15,11 @@ inline constexpr uint32_t BI_BITFIELDS = 3;
 // Limits checked before anything is allocated.
 constexpr int32_t kDibMaxSide = 32768;
 constexpr uint64_t kDibMaxPixels = uint64_t(1) << 26;
+// Run-length data cannot honestly cover more than this many pixels per byte (a run code is
+// two bytes for at most 255 pixels); more means the picture is mostly skipped, a cheap way
+// to make us fill a huge picture from a few bytes.
+constexpr uint64_t kRlePixelsPerByte = 1024;
+constexpr uint64_t kRleFreePixels = uint64_t(1) << 20;
 
 // What a header says, checked against the format and the limits above.
 struct DibHeader {

@@ -138,6 +138,8 @@ void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads
     const uint8_t flags = d[8];
     if (width == 0 || height == 0) return refuse(v, "The GIF image has no pixels!");
     if (uint64_t(width) * height > kGifMaxPixels) return refuse(v, "The GIF image is too large!");
+    if (uint64_t(width) * height > kGifFreePixels + kGifPixelsPerByte * g.left())
+        return refuse(v, "The GIF image is too large for its data!");
 
     // A local colour table belongs to the image and gives its colours.
     std::vector<uint8_t> local_quads;

@@ -10,6 +10,11 @@
 
 // Largest picture the loader builds (pixels); larger image descriptors are refused.
 constexpr uint64_t kGifMaxPixels = uint64_t(1) << 26;
+// An LZW code of at least 3 bits yields at most 4096 pixels, so complete image data never
+// covers more than about 2731 pixels per byte; a picture far beyond that is refused rather
+// than filled from a few bytes.
+constexpr uint64_t kGifPixelsPerByte = 4096;
+constexpr uint64_t kGifFreePixels = uint64_t(1) << 20;
 
 struct GifView {
     std::vector<uint8_t> dib;  // empty when no picture was made

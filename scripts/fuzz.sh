@@ -10,17 +10,18 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DBUILD_TESTING=OFF -DORVALIS_FUZZ=ON -DORVALIS_SANITIZE=address,undefined
 cmake --build build-fuzz -j"$(nproc)"
 
-work=$(mktemp -d)
+work=build-fuzz/fuzz-run
+rm -rf "$work"; mkdir -p "$work"
 run_one() {
   name=$1 seeds=$2
   mkdir -p "$work/$name/corpus" "$work/$name/artifacts"
   cp -r "$seeds"/. "$work/$name/corpus/" 2>/dev/null || true
-  if build-fuzz/tests/fuzz/fuzz_$name -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 -max_len=65536 \
+  if build-fuzz/tests/fuzz/fuzz_$name -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 -max_len=4096 \
        -print_final_stats=1 -artifact_prefix="$work/$name/artifacts/" "$work/$name/corpus" \
        > "$work/$name/log" 2>&1; then
     echo "fuzz_$name: $(grep -m1 'stat::number_of_executed_units' "$work/$name/log" | awk '{print $2}') executions, no findings"
   else
-    echo "fuzz_$name: FOUND A PROBLEM"; tail -40 "$work/$name/log"; ls "$work/$name/artifacts"
+    echo "fuzz_$name: FOUND A PROBLEM (input kept in $work/$name/artifacts)"; grep -E "ERROR|SUMMARY|#[0-9]+ 0x" "$work/$name/log" | head -30
     return 1
   fi
 }
@@ -36,5 +37,4 @@ while [ $# -gt 0 ]; do
   cat "$work/out1"
   if [ -n "$p2" ]; then wait $p2 || status=1; cat "$work/out2"; fi
 done
-rm -rf "$work"
 exit $status

@@ -10,7 +10,7 @@ scripts/deps.sh test
 jobs=$(nproc)
 export SDL_AUDIODRIVER=dummy
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 # The build lists the tests of window programs by starting them, so it runs under Xvfb too.
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
   "cmake --build build -j$jobs && cd build && ctest --output-on-failure -j$jobs --timeout 300"

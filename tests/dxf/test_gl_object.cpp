@@ -175,13 +175,15 @@ TEST(GlObject, PolylineWithoutVerticesAcceptsAnyPointsPerFace) {
     EXPECT_NE(d.faces, nullptr);
 }
 
-TEST(GlObject, BinaryGarbageEndsWithoutHanging) {
+TEST(GlObject, BinaryDrawingIsRefusedAndEndsWithoutHanging) {
     std::string junk = "AutoCAD Binary DXF\r\n\x1a";
     junk.push_back('\0');
     for (int i = 0; i < 4000; ++i) junk.push_back(char((i * 131 + 7) & 0xFF));
+    testing::internal::CaptureStderr();
     DxfDrawing d = Read(junk);
-    (void)d;  // reaching here is the test: the end of input stops every loop
-    SUCCEED();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "This is a binary DXF drawing; only text drawings are read.\n");
+    EXPECT_EQ(d.error, "This is a binary DXF drawing; only text drawings are read.");
+    EXPECT_EQ(d.faces, nullptr);
 }
 
 TEST(ReadDxfFile, MissingFileIsReported) {

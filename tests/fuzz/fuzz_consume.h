@@ -1,14 +1,9 @@
 #pragma once
-// Touches every pixel of a result, so a picture made from memory that was never written
-// shows up under the sanitizers.
+// A picture that claims success must be whole: as many words as its size says.
 #include "images/image32.h"
 
-#include <cstdint>
+#include <cstdlib>
 
 inline void ConsumePicture(const Image32& img) {
-    volatile uint32_t sink = 0;
-    uint32_t acc = 0;
-    for (uint32_t p : img.px) acc += p;
-    sink = acc;
-    (void)sink;
+    if (img.width <= 0 || img.height <= 0 || img.px.size() != size_t(img.width) * size_t(img.height)) std::abort();
 }
