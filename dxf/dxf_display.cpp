@@ -17,7 +17,7 @@ const int AxisPoint[3] = {1, 0, 0};
 }  // namespace
 
 void mydxfinit() {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);  // opaque, so the window shows black wherever it composes
     glColor3f(1.0f, 1.0f, 1.0f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glNewList(GLList(1), GL_COMPILE);

@@ -19,7 +19,7 @@ void IndexColour(int index) {
 
 void ClearIndex(float index) {
     uint32_t c = GLPaletteColour(Palette(), int(index));
-    glClearColor(float(c >> 16 & 0xFF) / 255.0f, float(c >> 8 & 0xFF) / 255.0f, float(c & 0xFF) / 255.0f, 0.0f);
+    glClearColor(float(c >> 16 & 0xFF) / 255.0f, float(c >> 8 & 0xFF) / 255.0f, float(c & 0xFF) / 255.0f, 1.0f);
 }
 
 GLuint GLList(int n) { return current_list_base + GLuint(n - 1); }

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -305,6 +306,36 @@ TEST_F(FrameTest, ScreenshotWithTwoPictures) {
     SetStatusTextf(1, "Time:%d", 1234);
     QApplication::processEvents();
     EXPECT_TRUE(frame->grab().save(QString(out) + "/frame-two-pictures.png"));
+}
+
+}  // namespace
+
+namespace {
+
+// Every kind of window in one frame, for a look by eye (run under Xvfb with
+// QT_QPA_PLATFORM=xcb so the OpenGL window draws).
+TEST_F(FrameTest, ScreenshotOfEveryWindowKind) {
+    const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR");
+    if (!out) GTEST_SKIP() << "set ORVALIS_SCREENSHOT_DIR to save a screenshot";
+    frame->resize(1260, 980);
+    const std::string src = ORVALIS_SOURCE_DIR;
+    QDir::setCurrent(QString::fromStdString(src + "/mandel"));
+    FileOpenMsg(src + "/samples/texture.bmp");
+    frame->WmCommand(114);
+    FileOpenMsg(src + "/samples/depth.bmp");
+    frame->WmCommand(115);
+    frame->WmCommand(116);
+    frame->WmCommand(137);
+    FileOpenMsg(src + "/tests/data/wav/stereo16.wav");
+    frame->WmCommand(500);
+    for (int i = 0; i < 40; ++i) {
+        QTest::qWait(100);
+    }
+    frame->WmCommand(106);
+    QTest::qWait(500);
+    EXPECT_TRUE(frame->grab().save(QString(out) + "/frame-every-kind.png"));
+    for (const auto& b : rec.boxes) ADD_FAILURE() << b.caption << ": " << b.text;
+    rec.answers = {platform::IDOK, platform::IDOK, platform::IDOK};
 }
 
 }  // namespace
