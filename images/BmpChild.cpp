@@ -45,19 +45,18 @@ BmpChild::BmpChild(OPENEDFILE* of) : MdiChild(of), hbar(new QScrollBar(Qt::Horiz
 
 BmpChild::~BmpChild() { DelFileStruct(this); }
 
-void BmpChild::SetScroll() {
-    OPENEDFILE* of = record();
+void SetScroll(QWidget* hWnd, OPENEDFILE* of, QScrollBar* hbar, QScrollBar* vbar) {
     if (!of) return;
     // A bar shows when its page does not cover the range; each bar takes room from the other.
-    const int ext = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int ext = hWnd->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     bool needH = false, needV = false;
     for (int pass = 0; pass < 3; ++pass) {
-        const int cw = width() - (needV ? ext : 0), ch = height() - (needH ? ext : 0);
+        const int cw = hWnd->width() - (needV ? ext : 0), ch = hWnd->height() - (needH ? ext : 0);
         needH = cw + 1 <= of->Xsize - 1;
         needV = ch + 1 <= of->Ysize - 1;
     }
-    of->Xclient = std::max(0, width() - (needV ? ext : 0));
-    of->Yclient = std::max(0, height() - (needH ? ext : 0));
+    of->Xclient = std::max(0, hWnd->width() - (needV ? ext : 0));
+    of->Yclient = std::max(0, hWnd->height() - (needH ? ext : 0));
     const int largestX = std::max(0, of->Xsize - 1 + 1 - (of->Xclient + 1));
     const int largestY = std::max(0, of->Ysize - 1 + 1 - (of->Yclient + 1));
     // The window system clamps the thumb; the stored position follows it.
@@ -74,8 +73,10 @@ void BmpChild::SetScroll() {
     vbar->setGeometry(of->Xclient, 0, ext, of->Yclient);
     hbar->setVisible(needH);
     vbar->setVisible(needV);
-    update();
+    hWnd->update();
 }
+
+void BmpChild::SetScroll() { ::SetScroll(this, record(), hbar, vbar); }
 
 QSize BmpChild::sizeHint() const {
     OPENEDFILE* of = record();

@@ -41,6 +41,9 @@ private:
 };
 
 OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int Type);
+// Sets a picture window's two bars from its record (range, page, position) and lays out
+// its client area; the Mandelbrot window scrolls the same way.
+void SetScroll(QWidget* hWnd, OPENEDFILE* of, QScrollBar* hbar, QScrollBar* vbar);
 // Gives the document its picture (hBmpSaved, Xsize, Ysize) and refreshes its window.
 void SetDocumentPicture(OPENEDFILE* of, const Image32& img);
 // The document's picture as the readers and generators see it.

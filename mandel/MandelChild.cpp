@@ -104,36 +104,7 @@ void MandelChild::post(int id) {
     QMetaObject::invokeMethod(this, [this, id] { command(id); }, Qt::QueuedConnection);
 }
 
-void MandelChild::SetScroll() {
-    OPENEDFILE* of = record();
-    if (!of) return;
-    // The bitmap window's rule: a bar shows when its page does not cover the range.
-    const int ext = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    bool needH = false, needV = false;
-    for (int pass = 0; pass < 3; ++pass) {
-        const int cw = width() - (needV ? ext : 0), ch = height() - (needH ? ext : 0);
-        needH = cw + 1 <= of->Xsize - 1;
-        needV = ch + 1 <= of->Ysize - 1;
-    }
-    of->Xclient = std::max(0, width() - (needV ? ext : 0));
-    of->Yclient = std::max(0, height() - (needH ? ext : 0));
-    const int largestX = std::max(0, of->Xsize - (of->Xclient + 1) + 1);
-    const int largestY = std::max(0, of->Ysize - (of->Yclient + 1) + 1);
-    of->Xscroll = std::clamp(of->Xscroll, 0, largestX);
-    of->Yscroll = std::clamp(of->Yscroll, 0, largestY);
-    QSignalBlocker bh(hbar), bv(vbar);
-    hbar->setRange(0, largestX);
-    hbar->setPageStep(of->Xclient + 1);
-    hbar->setValue(of->Xscroll);
-    vbar->setRange(0, largestY);
-    vbar->setPageStep(of->Yclient + 1);
-    vbar->setValue(of->Yscroll);
-    hbar->setGeometry(0, of->Yclient, of->Xclient, ext);
-    vbar->setGeometry(of->Xclient, 0, ext, of->Yclient);
-    hbar->setVisible(needH);
-    vbar->setVisible(needV);
-    update();
-}
+void MandelChild::SetScroll() { ::SetScroll(this, record(), hbar, vbar); }
 
 void MandelChild::resizeEvent(QResizeEvent*) { SetScroll(); }
 
