@@ -1,4 +1,5 @@
 // Token scanner and push-back stack.
+#include "dxf/dxf_reader.h"
 #include "dxf/gl_scanner.h"
 
 #include <gtest/gtest.h>
@@ -24,16 +25,14 @@ std::vector<Scanned> ScanAll(const std::string& text) {
     return out;
 }
 
-struct LineCase {
-    const char* line;
-    gl_token token;
-    int gl_int;
-    float gl_float;  // checked for real tokens only
-    const char* word;
-};
-
 TEST(GlScanner, EachLineYieldsOneTokenByTheScanRules) {
-    const LineCase cases[] = {
+    const struct {
+        std::string line;
+        gl_token token;
+        int gl_int;
+        float gl_float;  // checked for real tokens only
+        std::string word;
+    } cases[] = {
         {"  0", integer, 0, 0, "0"},
         {"SECTION", section, -1, 0, "SECTION"},
         {"section", name, -1, 0, "section"},
@@ -46,48 +45,30 @@ TEST(GlScanner, EachLineYieldsOneTokenByTheScanRules) {
         {"AC1009", name, -1, 0, "AC1009"},
         {"1E+20", name, -1, 0, "1E"},
         {"1.5E+3", real, -1, 1.5f, "1.5"},
-        {" 72", integer, 72, 0, "72"},
         {"-5 trailing words", integer, -5, 0, "-5"},
         {"-", integer, -1, 0, "-"},
-        {"7.", real, -1, 7.0f, "7."},
-        {"EOF", end_of_file, -1, 0, "EOF"},
         {"ENDSEC\r", endsec, -1, 0, "ENDSEC"},
-        {"  0\r", integer, 0, 0, "0"},
-        {"POLYLINE_001", polyline, -1, 0, "POLYLINE"},  // words stop at the underscore
-        {"bad_gl_token", name, -1, 0, "bad"},
+        {"POLYLINE_001", polyline, -1, 0, "POLYLINE"},
         {"real", real, -1, 0, "real"},  // the lower-case token names are keywords too
-        {"Eof", name, -1, 0, "Eof"},
         {"\xC4SECTION", integer, -1, 0, ""},  // bytes above 127 are no letters
         {"99999999999", integer, 2147483647, 0, "99999999999"},
         {"-99999999999", integer, -2147483647 - 1, 0, "-99999999999"},
+        {std::string(45, 'W'), name, -1, 0, std::string(39, 'W')},
+        {std::string(41, '1'), integer, 2147483647, 0, std::string(39, '1')},
     };
-    for (const LineCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        auto got = ScanAll(std::string(c.line) + "\n");
+        auto got = ScanAll(c.line + "\n");
         ASSERT_EQ(got.size(), 1u);
         EXPECT_EQ(got[0].token, c.token);
         EXPECT_EQ(got[0].gl_int, c.gl_int);
         EXPECT_EQ(got[0].word, c.word);
-        if (c.token == real) {
-            EXPECT_FLOAT_EQ(got[0].gl_float, c.gl_float);
-        }
+        if (c.token == real) { EXPECT_FLOAT_EQ(got[0].gl_float, c.gl_float); }
     }
 }
 
-TEST(GlScanner, LongWordsAreCutTo39Characters) {
-    const std::string w45(45, 'W');
-    auto got = ScanAll(w45 + "\n" + std::string(41, '1') + "\n");
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].word, std::string(39, 'W'));
-    EXPECT_EQ(got[0].token, name);
-    EXPECT_EQ(got[1].word, std::string(39, '1'));
-    EXPECT_EQ(got[1].gl_int, 2147483647);
-}
-
 TEST(GlScanner, LinesOver79CharactersArriveInPieces) {
-    // 79 characters fill the first piece; the other 21 and then "0" follow.
-    std::string line = std::string(79, 'A') + std::string(21, 'B');
-    auto got = ScanAll(line + "\n0\n");
+    auto got = ScanAll(std::string(79, 'A') + std::string(21, 'B') + "\n0\n");
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0].word, std::string(39, 'A'));
     EXPECT_EQ(got[1].word, std::string(21, 'B'));
@@ -95,50 +76,33 @@ TEST(GlScanner, LinesOver79CharactersArriveInPieces) {
     EXPECT_EQ(got[2].gl_int, 0);
 }
 
-TEST(GlScanner, EndOfInputYieldsNoTokenOnEveryCall) {
-    const std::string text = "0\nEOF";  // no line feed after the last line
-    FileAccess file(reinterpret_cast<const unsigned char*>(text.data()), text.size());
-    GL_scanner scan(&file);
-    EXPECT_EQ(scan.get_next_token(), integer);
-    EXPECT_EQ(scan.get_next_token(), end_of_file);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(scan.get_next_token(), bad_gl_token);
-}
-
-TEST(GlScanner, PushedTokensComeBackLastFirstWithTheirValues) {
-    const std::string text = "3.25\n8\n";
+TEST(GlScanner, TenPushedTokensComeBackLastFirstThenTheFileUntilItsEnd) {
+    const std::string text = "3.25\n8";  // no line feed after the last line
     FileAccess file(reinterpret_cast<const unsigned char*>(text.data()), text.size());
     GL_scanner scan(&file);
     ASSERT_EQ(scan.get_next_token(), real);
     scan.put_token_in_stack(integer, 10);
     scan.put_token_in_stack(real);
-    scan.put_token_in_stack(vertex);
-
-    EXPECT_EQ(scan.get_next_token(), vertex);
-    EXPECT_EQ(scan.get_gl_int(), -1);
+    for (int i = 0; i < 8; ++i) scan.put_token_in_stack(vertex);
+    testing::internal::CaptureStderr();
+    scan.put_token_in_stack(name);  // the 11th is lost
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "push_token: stack overflow\n");
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(scan.get_next_token(), vertex);
+        EXPECT_EQ(scan.get_gl_int(), -1);
+    }
     EXPECT_EQ(scan.get_next_token(), real);
     EXPECT_FLOAT_EQ(scan.get_gl_float(), 3.25f);
     EXPECT_EQ(scan.get_next_token(), integer);
     EXPECT_EQ(scan.get_gl_int(), 10);
-    EXPECT_EQ(scan.get_next_token(), integer);  // back to the file
+    EXPECT_EQ(scan.get_next_token(), integer);
     EXPECT_EQ(scan.get_gl_int(), 8);
     EXPECT_EQ(scan.get_token_from_stack(), bad_gl_token);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(scan.get_next_token(), bad_gl_token);
 }
 
-TEST(TokenStack, ElevenPushesLoseTheLastAndReportOverflow) {
+TEST(TokenStack, PopFromEmptyStackReportsUnderflow) {
     token_stack s;
-    testing::internal::CaptureStderr();
-    for (int i = 0; i < 10; ++i) s.push_token(integer, i);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    testing::internal::CaptureStderr();
-    s.push_token(real, 11.0f);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "push_token: stack overflow\n");
-
-    for (int i = 9; i >= 0; --i) {
-        token_stack_type e = s.pop_token();
-        EXPECT_EQ(e.token, integer);
-        EXPECT_EQ(e.val.intval, i);
-    }
-    EXPECT_FALSE(s.StackHasItems());
     testing::internal::CaptureStderr();
     token_stack_type e = s.pop_token();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "pop_token: stack underflow\n");
@@ -146,15 +110,20 @@ TEST(TokenStack, ElevenPushesLoseTheLastAndReportOverflow) {
     EXPECT_EQ(e.val.intval, 0);
 }
 
-TEST(FileAccess, MissingFileIsNotOpenAndReadsNothing) {
+TEST(FileAccess, MissingFileIsReportedAndReadsNothing) {
     testing::internal::CaptureStderr();
     FileAccess file("/nonexistent/drawing.dxf");
-    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "/nonexistent/drawing.dxf: No such file or directory\n");
     EXPECT_EQ(file.FileOK(), 0);
-    EXPECT_EQ(err, "/nonexistent/drawing.dxf: No such file or directory\n");
     char buf[8] = "x";
     EXPECT_EQ(file.get_line(buf, sizeof buf), 0);
     EXPECT_STREQ(buf, "");
+
+    testing::internal::CaptureStderr();
+    DxfDrawing d = ReadDxfFile("/nonexistent/x.dxf");
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(d.error, "cannot open /nonexistent/x.dxf");
+    EXPECT_EQ(d.faces, nullptr);
 }
 
 }  // namespace
