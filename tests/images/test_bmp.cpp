@@ -1,33 +1,19 @@
 // BMP files and the DIB converter. Expected pixels are ImageMagick's reading of the same
 // files (tests/data/make_bmp.sh) or worked out by hand.
 #include "images/dib.h"
-#include "images/picture_file.h"
-
-#include <gtest/gtest.h>
+#include "image_test_util.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
-const std::string kData = ORVALIS_SOURCE_DIR "/tests/data/bmp/";
+const std::string kBmp = kDataDir + "bmp/";
 
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
-
-void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
-}
-
-PictureResult read(const std::vector<uint8_t>& b) { return ReadBmpBytes(b.data(), b.size()); }
+PictureResult Read(const std::vector<uint8_t>& b) { return ReadBmpBytes(b.data(), b.size()); }
 
 // The picture as rows of red, green, blue bytes, like ImageMagick's rgb: output.
-std::vector<uint8_t> rgbBytes(const Image32& img) {
+std::vector<uint8_t> RgbBytes(const Image32& img) {
     std::vector<uint8_t> out;
     for (uint32_t p : img.px) out.insert(out.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
     return out;
@@ -39,43 +25,34 @@ const char* const kGoodFiles[] = {
     "core1", "core4", "core8", "core24",
 };
 
-TEST(BmpReader, decodesEveryFormLikeImageMagick) {
+// Every form decodes like ImageMagick; a file cut anywhere is refused with one message, or
+// (a run-length file that lost only its end code) gives the same picture; header fields set to
+// extreme values are refused or decoded. Under ASan: nothing is read outside the file.
+TEST(BmpReader, DecodesEveryFormLikeImageMagickAndSurvivesCutsAndExtremeFields) {
     for (const char* name : kGoodFiles) {
         SCOPED_TRACE(name);
-        const PictureResult r = read(readFile(kData + name + ".bmp"));
-        ASSERT_TRUE(r.ok) << (r.messages.empty() ? "" : r.messages[0].text);
-        EXPECT_EQ(r.image.width, 29);
-        EXPECT_EQ(r.image.height, 13);
-        EXPECT_EQ(rgbBytes(r.image), readFile(kData + name + ".rgb"));
-    }
-}
-
-// A file cut anywhere is refused, or (a run-length file that lost only its end code)
-// gives the same picture; header fields set to extreme values are refused or decoded.
-// Under AddressSanitizer this also shows that nothing is read outside the file.
-TEST(BmpReader, shouldRefuseTruncationsAndSurviveExtremeHeaderFields) {
-    for (const char* name : kGoodFiles) {
-        SCOPED_TRACE(name);
-        const std::vector<uint8_t> whole = readFile(kData + name + ".bmp");
-        const PictureResult full = read(whole);
+        const std::vector<uint8_t> whole = ReadFileBytes(kBmp + name + ".bmp");
+        const PictureResult full = Read(whole);
+        ASSERT_TRUE(full.ok) << (full.messages.empty() ? "" : full.messages[0].text);
+        EXPECT_EQ(std::make_pair(29, 13), std::make_pair(full.image.width, full.image.height));
+        EXPECT_EQ(RgbBytes(full.image), ReadFileBytes(kBmp + name + ".rgb"));
         for (size_t n = 0; n < whole.size(); ++n) {
-            const PictureResult r = read(std::vector<uint8_t>(whole.begin(), whole.begin() + n));
+            const PictureResult r = Read(std::vector<uint8_t>(whole.begin(), whole.begin() + long(n)));
             EXPECT_TRUE(r.ok ? r.image.px == full.image.px : r.messages.size() == 1u) << "cut at " << n;
         }
         for (size_t at = 0; at < 70; ++at)
             for (uint8_t v : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
                 std::vector<uint8_t> b = whole;
                 b[at] = v;
-                const PictureResult r = read(b);
-                EXPECT_TRUE(r.ok || r.messages.size() == 1u);
+                const PictureResult r = Read(b);
+                EXPECT_TRUE(r.ok || r.messages.size() == 1u) << at << " = " << int(v);
             }
     }
 }
 
-const std::string kCreateFailed = "Error on Fail in creating DIB bitmap from file! = 22\n";
-
-TEST(BmpReader, shouldRefuseBrokenFilesWithTheirMessage) {
+TEST(BmpReader, RefusesBrokenFilesWithTheirMessage) {
     constexpr size_t kAll = SIZE_MAX;
+    const std::string kCreateFailed = "Error on Fail in creating DIB bitmap from file! = 22\n";
     struct Case {
         const char* what;
         const char* file;
@@ -110,46 +87,34 @@ TEST(BmpReader, shouldRefuseBrokenFilesWithTheirMessage) {
         {"RLE run cut off", "rle8", 1100, {}, kCreateFailed},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::vector<uint8_t> b = readFile(kData + c.file + ".bmp");
+        std::vector<uint8_t> b = ReadFileBytes(kBmp + c.file + ".bmp");
         b.resize(std::min(b.size(), c.keep));
-        for (auto [at, value] : c.set) put32(b, at, value);
-        const PictureResult r = read(b);
-        EXPECT_FALSE(r.ok);
-        ASSERT_EQ(r.messages.size(), 1u);
-        EXPECT_EQ(r.messages[0].caption, "Error");
-        EXPECT_EQ(r.messages[0].text, c.text);
+        for (auto [at, value] : c.set)
+            for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(value >> (8 * i));
+        const PictureResult r = Read(b);
+        EXPECT_FALSE(r.ok) << c.what;
+        EXPECT_EQ(Messages(r), (Boxes{{"Error", c.text}})) << c.what;
     }
 }
 
-TEST(BmpReader, fileErrorsCarryTheSystemCode) {
+TEST(BmpReader, FileErrorsCarryTheSystemCodeAndTheDispatchAddsItsMessage) {
     const std::string empty = ::testing::TempDir() + "orvalis_empty.bmp";
     std::fclose(std::fopen(empty.c_str(), "wb"));
-    const struct {
-        std::string path, text;
-    } cases[] = {
-        {kData + "missing.bmp", "Error on Fail in file open = 2\n"},
-        {kData, "Error on Fail in file open = 21\n"},
+    const std::pair<std::string, std::string> cases[] = {
+        {kBmp + "missing.bmp", "Error on Fail in file open = 2\n"},
+        {kBmp, "Error on Fail in file open = 21\n"},
         {empty, "Error on Fail in creating map file = 22\n"},
     };
-    for (const auto& c : cases) {
-        const PictureResult r = LoadBitmapFileCore(c.path);
+    for (const auto& [path, text] : cases) {
+        const PictureResult r = LoadBitmapFileCore(path);
         EXPECT_FALSE(r.ok);
-        ASSERT_EQ(r.messages.size(), 1u);
-        EXPECT_EQ(r.messages[0].caption, "Error");
-        EXPECT_EQ(r.messages[0].text, c.text);
+        EXPECT_EQ(Messages(r), (Boxes{{"Error", text}})) << path;
     }
-    const PictureResult good = LoadBitmapFileCore(kData + "rgb24.bmp");
+    const PictureResult good = LoadBitmapFileCore(kBmp + "rgb24.bmp");
     ASSERT_TRUE(good.ok);
-    EXPECT_EQ(rgbBytes(good.image), readFile(kData + "rgb24.rgb"));
-}
-
-TEST(BmpReader, dispatchAddsItsMessageAfterTheLoaders) {
-    const PictureResult r = ReadPictureFile(kData + "missing.bmp");
-    ASSERT_EQ(r.messages.size(), 2u);
-    EXPECT_EQ(r.messages[0].text, "Error on Fail in file open = 2\n");
-    EXPECT_EQ(r.messages[1].text, "Error reading bitmap!");
-    EXPECT_EQ(r.messages[1].caption, "Orvalis");
+    EXPECT_EQ(RgbBytes(good.image), ReadFileBytes(kBmp + "rgb24.rgb"));
+    EXPECT_EQ(Messages(ReadPictureFile(kBmp + "missing.bmp")),
+              (Boxes{{"Error", "Error on Fail in file open = 2\n"}, {"Orvalis", "Error reading bitmap!"}}));
 }
 
 }  // namespace

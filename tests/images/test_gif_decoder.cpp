@@ -1,31 +1,30 @@
 #include "images/gif_decoder.h"
-#include "gif_test_util.h"
-
-#include <gtest/gtest.h>
+#include "image_test_util.h"
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
 using Codes = std::vector<std::pair<int, int>>;
+using Px = std::vector<uint8_t>;
 
 // Runs the decoder over `data` and records the rows it hands over.
 struct DecodeRun {
-    std::vector<uint8_t> data;
+    Px data;
     size_t pos = 0;
-    std::vector<std::vector<uint8_t>> rows;
+    std::vector<Px> rows;
     int sinkResult = 0;
     uint16_t result = 0;
-
-    std::vector<uint8_t> dstack = std::vector<uint8_t>(kGifStackSize);
-    std::vector<uint8_t> suffix = std::vector<uint8_t>(kGifTableSize);
+    Px dstack = Px(kGifStackSize), suffix = Px(kGifTableSize), line = Px(2049);
     std::vector<uint16_t> prefix = std::vector<uint16_t>(kGifPrefixSize);
-    std::vector<uint8_t> line = std::vector<uint8_t>(2049);
 
-    DecodeRun(std::vector<uint8_t> d, uint16_t width, int sink = 0) : data(std::move(d)), sinkResult(sink) {
+    DecodeRun(Px d, uint16_t width, int sink = 0) : data(std::move(d)), sinkResult(sink) {
         GifDecoder dec;
-        dec.source = {this, [](void* c) { auto* r = static_cast<DecodeRun*>(c); return r->pos < r->data.size() ? int(r->data[r->pos++]) : -1; },
+        dec.source = {this,
+                      [](void* c) {
+                          auto* r = static_cast<DecodeRun*>(c);
+                          return r->pos < r->data.size() ? int(r->data[r->pos++]) : -1;
+                      },
                       [](void* c, uint8_t* buf, int len) {
                           auto* r = static_cast<DecodeRun*>(c);
                           const size_t n = std::min(size_t(len), r->data.size() - r->pos);
@@ -41,22 +40,20 @@ struct DecodeRun {
         dec.bufs = {dstack.data(), suffix.data(), prefix.data(), line.data(), line.size()};
         result = dec.decoder(width);
     }
-    std::vector<uint8_t> pixels() const {
-        std::vector<uint8_t> all;
+    Px pixels() const {
+        Px all;
         for (auto& r : rows) all.insert(all.end(), r.begin(), r.end());
         return all;
     }
 };
 
-struct DecodeCase {
-    const char* rule;
-    int codeSize;
-    Codes codes;
-    std::vector<uint8_t> expected;  // worked out by hand
-};
-
 TEST(GifDecoder, DecodesHandWorkedCodeStreams) {
-    const DecodeCase cases[] = {
+    const struct {
+        const char* rule;
+        int codeSize;
+        Codes codes;
+        Px expected;
+    } cases[] = {
         // clear 4, end 5; 6 = "0 1", 7 = "1 0"; slot reaches 8 after the third code, so 7 and
         // the end code are 4 bits wide.
         {"codes are 3 bits until slot 8, then 4", 2, {{4, 3}, {0, 3}, {1, 3}, {6, 3}, {7, 4}, {5, 4}}, {0, 1, 0, 1, 1, 0}},
@@ -77,47 +74,54 @@ TEST(GifDecoder, DecodesHandWorkedCodeStreams) {
 }
 
 TEST(GifDecoder, CodesCrossSubBlockBoundariesLeastSignificantBitFirst) {
-    std::vector<uint8_t> px;
+    Px px;
     for (int i = 0; i < 700; ++i) px.push_back(uint8_t((i * 37) % 251));
-    for (int block : {1, 2, 3, 7, 254, 255}) {
-        DecodeRun r(PackCodes(8, LiteralCodes(8, px), block), 700);
-        EXPECT_EQ(r.pixels(), px) << "sub-blocks of " << block;
-    }
-    // Hand-packed: size 2, codes 4,1,1,5 (3 bits each), least significant bit first -> 0x4C 0x0A,
-    // split into two one-byte sub-blocks.
-    DecodeRun r({2, 1, 0x4C, 1, 0x0A, 0}, 10);
-    EXPECT_EQ(r.pixels(), (std::vector<uint8_t>{1, 1}));
+    for (int block : {1, 2, 3, 7, 254, 255})
+        EXPECT_EQ(DecodeRun(PackCodes(8, LiteralCodes(8, px), block), 700).pixels(), px) << "sub-blocks of " << block;
+    // Hand-packed: size 2, codes 4,1,1,5 (3 bits each) -> 0x4C 0x0A, in two one-byte sub-blocks.
+    EXPECT_EQ(DecodeRun({2, 1, 0x4C, 1, 0x0A, 0}, 10).pixels(), (Px{1, 1}));
 }
 
 TEST(GifDecoder, FullTableAddsNothingAndKeepsTwelveBitCodesUntilClear) {
-    std::vector<uint8_t> px;
+    Px px;
     for (int i = 0; i < 3900; ++i) px.push_back(uint8_t((i * 7) ^ (i >> 3)));
     Codes codes = LiteralCodes(8, px);
     codes.pop_back();  // the end code
     // 3839 literals define codes 258..4095; code 4095 = literal 3837 followed by literal 3838.
-    codes.push_back({4095, 12});
-    codes.push_back({256, 12});
-    codes.push_back({9, 9});
-    codes.push_back({257, 9});
-    DecodeRun r(PackCodes(8, codes), 1000);
-    std::vector<uint8_t> expected = px;
+    codes.insert(codes.end(), {{4095, 12}, {256, 12}, {9, 9}, {257, 9}});
+    Px expected = px;
     expected.insert(expected.end(), {px[3837], px[3838], 9});
-    EXPECT_EQ(r.pixels(), expected);
+    EXPECT_EQ(DecodeRun(PackCodes(8, codes), 1000).pixels(), expected);
 }
 
-TEST(GifDecoder, RowsOfFiveFromTwelvePixelsAre5And5And2AndTheLastRowGivesTheSinkResult) {
-    const std::vector<uint8_t> px{1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0};
-    for (int sink : {0, -1}) {
-        DecodeRun r(PackCodes(2, LiteralCodes(2, px)), 5, sink);
-        ASSERT_EQ(r.rows.size(), 3u);
-        EXPECT_EQ(r.rows[0].size(), 5u);
-        EXPECT_EQ(r.rows[1].size(), 5u);
-        EXPECT_EQ(r.rows[2], (std::vector<uint8_t>{3, 0}));
-        EXPECT_EQ(r.result, uint16_t(sink));
+TEST(GifDecoder, HandsOverRowsAndEndsWithTheRightResult) {
+    const Px twelve{1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0};
+    Codes cut = LiteralCodes(2, {1, 2, 3, 0, 1, 2, 3, 0});  // 32 bits of codes: no padding bits
+    cut.pop_back();
+    Px cutThenTrailer = PackCodes(2, cut);
+    cutThenTrailer.insert(cutThenTrailer.end(), {0x3B, 5, 9, 9, 9, 9, 9});
+    const std::vector<Px> rows125 = {{1, 2, 3, 0, 1}, {2, 3, 0, 1, 2}, {3, 0}};
+    const std::vector<Px> rows332 = {{1, 2, 3}, {0, 1, 2}, {3, 0}};
+    const struct {
+        const char* what;
+        Px data;
+        uint16_t width;
+        int sink;
+        std::vector<Px> rows;
+        uint16_t result;
+    } cases[] = {
+        {"12 pixels into rows of 5", PackCodes(2, LiteralCodes(2, twelve)), 5, 0, rows125, 0},
+        {"a partial last row gives the sink's result", PackCodes(2, LiteralCodes(2, twelve)), 5, -1, rows125, 0xFFFF},
+        {"a complete last row gives 0", PackCodes(2, LiteralCodes(2, {1, 2, 3, 0, 1})), 5, -1, {{1, 2, 3, 0, 1}}, 0},
+        {"data ends before the end code", PackCodes(2, cut, 255, false), 3, 0, rows332, 0},
+        {"zero-length sub-block, then nothing", PackCodes(2, cut), 3, 0, rows332, 0},
+        {"zero-length sub-block, then more bytes", cutThenTrailer, 3, 0, rows332, 0},
+    };
+    for (const auto& c : cases) {
+        DecodeRun r(c.data, c.width, c.sink);
+        EXPECT_EQ(r.rows, c.rows) << c.what;
+        EXPECT_EQ(r.result, c.result) << c.what;
     }
-    DecodeRun whole(PackCodes(2, LiteralCodes(2, {1, 2, 3, 0, 1})), 5, -1);
-    EXPECT_EQ(whole.rows.size(), 1u);
-    EXPECT_EQ(whole.result, 0) << "a complete last row gives 0, not the sink's result";
 }
 
 TEST(GifDecoder, CodeSizeOutside2To9GivesFFECAtOnce) {
@@ -126,23 +130,6 @@ TEST(GifDecoder, CodeSizeOutside2To9GivesFFECAtOnce) {
         EXPECT_EQ(r.result, kGifBadCodeSize) << size;
         EXPECT_TRUE(r.rows.empty());
         EXPECT_EQ(r.pos, 1u) << "only the code-size byte is read";
-    }
-}
-
-TEST(GifDecoder, DataEndingBeforeTheEndCodeStopsThereAndKeepsTheRows) {
-    const std::vector<uint8_t> px{1, 2, 3, 0, 1, 2, 3, 0};  // 32 bits of codes: no padding bits
-    Codes codes = LiteralCodes(2, px);
-    codes.pop_back();
-    const std::vector<std::vector<uint8_t>> inputs{
-        PackCodes(2, codes, 255, false),        // end of data
-        PackCodes(2, codes, 255, true),         // block terminator, then nothing
-        [&] { auto d = PackCodes(2, codes, 255, true); d.insert(d.end(), {0x3B, 5, 9, 9, 9, 9, 9}); return d; }(),
-    };
-    for (const auto& in : inputs) {
-        DecodeRun r(in, 3);
-        ASSERT_EQ(r.rows.size(), 3u);
-        EXPECT_EQ(r.rows[2], (std::vector<uint8_t>{3, 0}));
-        EXPECT_LE(r.pos, in.size());
     }
 }
 

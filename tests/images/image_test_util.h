@@ -1,9 +1,65 @@
 #pragma once
-// Builds GIF data by hand for the tests: LZW codes packed least significant bit first into
-// data sub-blocks, and whole files around them.
+// Helpers for the picture reader tests: files, Pillow's PPM references, messages, and GIF data
+// built by hand (LZW codes packed least significant bit first into data sub-blocks).
+#include "images/picture_file.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <utility>
 #include <vector>
+
+inline const std::string kDataDir = ORVALIS_SOURCE_DIR "/tests/data/";
+
+inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+// The loader's messages as (caption, text) pairs.
+using Boxes = std::vector<std::pair<std::string, std::string>>;
+inline Boxes Messages(const PictureResult& r) {
+    Boxes m;
+    for (const auto& u : r.messages) m.emplace_back(u.caption, u.text);
+    return m;
+}
+
+// A P6 file with maxval 255 (no comments), as Pillow writes it; empty on anything else.
+inline Image32 ReadPpm(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::string magic;
+    int w = 0, h = 0, maxval = 0;
+    f >> magic >> w >> h >> maxval;
+    f.get();
+    if (magic != "P6" || maxval != 255 || w <= 0 || h <= 0) return {};
+    Image32 img(w, h);
+    for (auto& p : img.px) {
+        uint8_t rgb[3] = {};
+        f.read(reinterpret_cast<char*>(rgb), 3);
+        p = uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2];
+    }
+    return f ? img : Image32{};
+}
+
+// Every `ext` file in tests/data/<dir> read through the dispatch equals the PPM Pillow made of it.
+inline void ExpectEveryFileMatchesPillow(const std::string& dir, const std::string& ext, int atLeast) {
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(kDataDir + dir)) {
+        if (e.path().extension() != ext) continue;
+        ++files;
+        const Image32 ref = ReadPpm(std::filesystem::path(e.path()).replace_extension(".ppm").string());
+        const PictureResult r = ReadPictureFile(e.path().string());
+        ASSERT_TRUE(r.ok) << e.path();
+        EXPECT_TRUE(r.messages.empty()) << e.path();
+        EXPECT_EQ(std::make_pair(ref.width, ref.height), std::make_pair(r.image.width, r.image.height)) << e.path();
+        EXPECT_TRUE(r.image.px == ref.px) << e.path();
+    }
+    EXPECT_GE(files, atLeast);
+}
 
 // Codes as (value, width in bits) pairs, packed and cut into sub-blocks of `block` bytes,
 // preceded by the code-size byte and followed by a block terminator.
@@ -14,12 +70,7 @@ inline std::vector<uint8_t> PackCodes(int codeSize, const std::vector<std::pair<
     int bits = 0;
     for (auto [value, width] : codes) {
         acc |= uint32_t(value) << bits;
-        bits += width;
-        while (bits >= 8) {
-            bytes.push_back(uint8_t(acc));
-            acc >>= 8;
-            bits -= 8;
-        }
+        for (bits += width; bits >= 8; bits -= 8, acc >>= 8) bytes.push_back(uint8_t(acc));
     }
     if (bits > 0) bytes.push_back(uint8_t(acc));
     std::vector<uint8_t> out{uint8_t(codeSize)};
@@ -33,7 +84,7 @@ inline std::vector<uint8_t> PackCodes(int codeSize, const std::vector<std::pair<
 }
 
 // Literal-only codes for `pixels` with the usual GIF width rule: a clear code first, the
-// width grows once the next free code no longer fits, at most 12 bits.
+// width grows once the next free code no longer fits, at most 12 bits; the end code last.
 inline std::vector<std::pair<int, int>> LiteralCodes(int codeSize, const std::vector<uint8_t>& pixels) {
     const int clear = 1 << codeSize;
     std::vector<std::pair<int, int>> codes{{clear, codeSize + 1}};
