@@ -1,21 +1,20 @@
 #pragma once
 // WAV images built byte by byte for the tests.
+#include "wave/wave_format.h"
+
 #include <cstdint>
+#include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace wavtest {
 
 using Bytes = std::vector<uint8_t>;
+using Pairs = std::vector<std::pair<int, int>>;  // (left, right) frames
 
-inline void Put16(Bytes& b, uint32_t v) {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-}
-inline void Put32(Bytes& b, uint32_t v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
+inline void Put16(Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
+inline void Put32(Bytes& b, uint32_t v) { Put16(b, v & 0xFFFF), Put16(b, v >> 16); }
 
 struct Chunk {
     std::string id;
@@ -26,20 +25,12 @@ struct Chunk {
 
 inline Bytes PcmFormat(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, size_t extra = 0) {
     Bytes b;
-    uint16_t align = uint16_t(channels * ((bits + 7) / 8));
-    Put16(b, tag);
-    Put16(b, channels);
-    Put32(b, rate);
-    Put32(b, rate * align);
-    Put16(b, align);
-    Put16(b, bits);
-    for (size_t i = 0; i < extra; ++i) b.push_back(0);
+    const uint16_t align = uint16_t(channels * ((bits + 7) / 8));
+    Put16(b, tag), Put16(b, channels), Put32(b, rate), Put32(b, rate * align), Put16(b, align), Put16(b, bits);
+    b.resize(b.size() + extra);
     return b;
 }
-
-inline Chunk Fmt(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t tag = 1) {
-    return {"fmt ", PcmFormat(tag, channels, rate, bits)};
-}
+inline Chunk Fmt(uint16_t ch, uint32_t rate, uint16_t bits, uint16_t tag = 1) { return {"fmt ", PcmFormat(tag, ch, rate, bits)}; }
 
 inline Bytes Ramp(size_t n, uint8_t start = 1) {
     Bytes b(n);
@@ -47,25 +38,37 @@ inline Bytes Ramp(size_t n, uint8_t start = 1) {
     return b;
 }
 
-inline Bytes ChunkBytes(const Chunk& c) {
-    Bytes b(c.id.begin(), c.id.end());
-    Put32(b, c.declared >= 0 ? uint32_t(c.declared) : uint32_t(c.body.size()));
-    b.insert(b.end(), c.body.begin(), c.body.end());
-    if (c.pad && (c.body.size() & 1)) b.push_back(0);
+inline Bytes Frames16(const Pairs& f) {
+    Bytes b;
+    for (auto [l, r] : f) Put16(b, uint16_t(l)), Put16(b, uint16_t(r));
     return b;
+}
+
+inline Pairs Frames(const WaveState& wd) {
+    Pairs out;
+    for (uint32_t i = 0; i < wd.frames(); ++i)
+        out.emplace_back(FrameSample(wd.lpData.get(), i, 0), FrameSample(wd.lpData.get(), i, 1));
+    return out;
 }
 
 // "RIFF" <size> <form> chunks...; riffSize -1 means the true size.
 inline Bytes Riff(const std::vector<Chunk>& chunks, const std::string& form = "WAVE", int64_t riffSize = -1) {
     Bytes body(form.begin(), form.end());
     for (const Chunk& c : chunks) {
-        Bytes cb = ChunkBytes(c);
-        body.insert(body.end(), cb.begin(), cb.end());
+        body.insert(body.end(), c.id.begin(), c.id.end());
+        Put32(body, c.declared >= 0 ? uint32_t(c.declared) : uint32_t(c.body.size()));
+        body.insert(body.end(), c.body.begin(), c.body.end());
+        if (c.pad && (c.body.size() & 1)) body.push_back(0);
     }
     Bytes b{'R', 'I', 'F', 'F'};
     Put32(b, riffSize >= 0 ? uint32_t(riffSize) : uint32_t(body.size()));
     b.insert(b.end(), body.begin(), body.end());
     return b;
+}
+
+inline std::string WriteBytes(const std::string& path, const Bytes& b) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), long(b.size()));
+    return path;
 }
 
 }  // namespace wavtest
