@@ -174,7 +174,9 @@ TEST(MandelWorker, stopRightAfterStartNeverLetsAFinishThrough) {
         // A run that completed before the stop reports once; after stop() returns nothing more comes.
         const size_t n = reports.pending();
         ASSERT_LE(n, 1u);
-        if (n) EXPECT_EQ(reports.waitFinish().first, run);
+        if (n) {
+            EXPECT_EQ(reports.waitFinish().first, run);
+        }
     }
 }
 
