@@ -1,6 +1,7 @@
-// orvalis-cli picture IN OUT.bmp, run as a program.
+// orvalis-cli picture IN OUT.bmp, run as a program; its file errors carry the system's code.
 #include "image_test_util.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
 
@@ -21,21 +22,23 @@ TEST(PictureCommand, WritesTheDecodedPictureAs24BitBmp) {
     const auto [status, err] = RunCli(kBmp + "rle4.bmp " + out);
     ASSERT_EQ(status, 0) << err;
     const std::vector<uint8_t> written = ReadFileBytes(out);
-    ASSERT_GE(written.size(), 54u);
-    EXPECT_EQ(written[28], 24);
+    EXPECT_EQ(written.at(28), 24);
     const PictureResult back = ReadBmpBytes(written.data(), written.size());
     ASSERT_TRUE(back.ok);
-    std::vector<uint8_t> rgb;
-    for (uint32_t p : back.image.px) rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
-    EXPECT_EQ(rgb, ReadFileBytes(kBmp + "rle4.rgb"));
+    EXPECT_EQ(RgbBytes(back.image), ReadFileBytes(kBmp + "rle4.rgb"));
 }
 
 TEST(PictureCommand, PrintsTheLoaderMessagesAndFailsOnRefusal) {
-    const std::string notBmp = ::testing::TempDir() + "orvalis_not.bmp";
+    const std::string tmp = ::testing::TempDir(), notBmp = tmp + "orvalis_not.bmp", empty = tmp + "orvalis_0.bmp";
     std::ofstream(notBmp) << "GIF89a";
+    std::fclose(std::fopen(empty.c_str(), "wb"));
+    std::filesystem::create_directories(tmp + "orvalis_dir.bmp");
+    const std::string kDispatch = "Error reading bitmap!\n";
     const std::pair<std::string, std::pair<int, std::string>> cases[] = {
-        {notBmp + " /dev/null", {1, "This is not a DIB bitmap file!\nError reading bitmap!\n"}},
-        {kBmp + "missing.bmp /dev/null", {1, "Error on Fail in file open = 2\nError reading bitmap!\n"}},
+        {notBmp + " /dev/null", {1, "This is not a DIB bitmap file!\n" + kDispatch}},
+        {kBmp + "missing.bmp /dev/null", {1, "Error on Fail in file open = 2\n" + kDispatch}},
+        {tmp + "orvalis_dir.bmp /dev/null", {1, "Error on Fail in file open = 21\n" + kDispatch}},
+        {empty + " /dev/null", {1, "Error on Fail in creating map file = 22\n" + kDispatch}},
         {kBmp + "rgb24.rgb /dev/null", {1, "Can't open file: " + kBmp + "rgb24.rgb\n"}},
         {kBmp + "rgb24.bmp", {2, "usage: orvalis-cli picture IN OUT.bmp\n"}},
     };

@@ -9,47 +9,33 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class CliStereo : public testing::Test {
-protected:
-    void SetUp() override {
-        fs::create_directories(dir);
-        std::mt19937 rng(8);
-        for (auto& p : texture.px) p = rng() & 0xFFFFFF;
-        for (int y = 0; y < depth.height; ++y)
-            for (int x = 0; x < depth.width; ++x)
-                depth.at(x, y) = 0x808080 + ((x - 75) * (x - 75) + y * y < 900 ? 60 : 0);
-        ASSERT_TRUE(WriteBmp24((dir / "t.bmp").string(), texture));
-        ASSERT_TRUE(WriteBmp24((dir / "d.bmp").string(), depth));
-    }
-    void TearDown() override { fs::remove_all(dir); }
+// Exit status and everything printed.
+std::pair<int, std::string> Cli(const std::string& args) {
+    std::string text;
+    FILE* p = popen((std::string(ORVALIS_CLI) + " stereo " + args + " 2>&1").c_str(), "r");
+    char buf[512];
+    while (size_t n = fread(buf, 1, sizeof buf, p)) text.append(buf, n);
+    const int s = pclose(p);
+    return {WIFEXITED(s) ? WEXITSTATUS(s) : -1, text};
+}
 
-    // Exit status and everything printed.
-    static std::pair<int, std::string> Cli(const std::string& args) {
-        const std::string cmd = std::string(ORVALIS_CLI) + " stereo " + args + " 2>&1";
-        std::string text;
-        FILE* p = popen(cmd.c_str(), "r");
-        char buf[512];
-        while (size_t n = fread(buf, 1, sizeof buf, p)) text.append(buf, n);
-        const int s = pclose(p);
-        return {WIFEXITED(s) ? WEXITSTATUS(s) : -1, text};
-    }
-    std::pair<int, std::string> Run(const std::string& args, const char* tex = "t.bmp") {
-        return Cli("--texture " + (dir / tex).string() + " --depth " + (dir / "d.bmp").string() + " -o " +
-                   out.string() + " " + args);
-    }
-
-    fs::path dir = fs::temp_directory_path() / ("orvalis_cli_stereo_" + std::to_string(::getpid()));
-    fs::path out = dir / "out.bmp";
-    Image32 texture{37, 21}, depth{151, 43};
-};
-
-TEST_F(CliStereo, WritesThePixelsOfTheProgramPipelineForEachOption) {
+TEST(CliStereo, WritesThePixelsOfTheProgramPipelineForEachOptionAndRefusesBadValuesAndFiles) {
+    const fs::path dir = fs::temp_directory_path() / ("orvalis_cli_stereo_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    Image32 texture(37, 21), depth(151, 43);
+    for (size_t i = 0; i < texture.px.size(); ++i) texture.px[i] = uint32_t(i * 2654435761u >> 8) & 0xFFFFFF;
+    for (int y = 0; y < depth.height; ++y)
+        for (int x = 0; x < depth.width; ++x) depth.at(x, y) = (x - 75) * (x - 75) + y * y < 900 ? 0x8080BC : 0x808080;
+    ASSERT_TRUE(WriteBmp24((dir / "t.bmp").string(), texture) && WriteBmp24((dir / "d.bmp").string(), depth));
+    const std::string out = (dir / "out.bmp").string(), dAndOut = " --depth " + (dir / "d.bmp").string() + " -o " + out;
+    const std::string files = "--texture " + (dir / "t.bmp").string() + dAndOut + " ";
     const std::pair<const char*, StereoOptions> cases[] = {
         {"", {}},
         {"--oversample 4 --hidden", {4, -800, 150, 700, 0, 1, 0}},
@@ -57,7 +43,7 @@ TEST_F(CliStereo, WritesThePixelsOfTheProgramPipelineForEachOption) {
          {6, -300, 90, 500, 1, 0, 1}},
     };
     for (const auto& [flags, opts] : cases) {
-        const auto [status, text] = Run(flags);
+        const auto [status, text] = Cli(files + flags);
         ASSERT_EQ(0, status) << flags << ": " << text;
         Image32 want;
         ASSERT_TRUE(MakeStereoPicture(texture, depth, opts, want));
@@ -68,23 +54,19 @@ TEST_F(CliStereo, WritesThePixelsOfTheProgramPipelineForEachOption) {
         ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
         EXPECT_EQ(want.px, got.image.px) << flags;
     }
-}
-
-TEST_F(CliStereo, BadValuesAndFilesGiveTheirMessageAndStatusOne) {
-    const std::pair<const char*, std::string> cases[] = {
-        {"--oversample 3", "Oversample factor must be 1, 2, 4 or 6.\n"},
-        {"--eye abc", "Eye separation is not a number: it must be a whole number of 1 or more.\n"},
-        {"--distance 0", "Observer screen distance must be a whole number of 1 or more.\n"},
-        {"--background-depth -100",
-         "Background depth must be a whole number of -128 or less, so that every depth lies behind the screen.\n"},
+    fs::remove(out);
+    const std::string usage = "usage: orvalis-cli stereo --texture T --depth D -o OUT.bmp [--oversample N] "
+                              "[--background-depth N] [--eye N] [--distance N] [--blocks] [--hidden] [--invert]\n";
+    const std::pair<std::string, std::pair<int, std::string>> refusals[] = {
+        {files + "--oversample 3", {1, "Oversample factor must be 1, 2, 4 or 6.\n"}},
+        {files + "--eye abc", {1, "Eye separation is not a number: it must be a whole number of 1 or more.\n"}},
+        {"--texture " + (dir / "none.bmp").string() + dAndOut,
+         {1, "Error on Fail in file open = 2\nError reading bitmap!\n"}},
+        {files + "--wobble", {2, "orvalis-cli stereo: unknown option --wobble\n" + usage}},
     };
-    for (const auto& [args, message] : cases) EXPECT_EQ(std::make_pair(1, message), Run(args)) << args;
-    const auto [status, text] = Run("", "none.bmp");
-    EXPECT_EQ(1, status);
-    EXPECT_NE(std::string::npos, text.find("Error reading bitmap!")) << text;
+    for (const auto& [args, want] : refusals) EXPECT_EQ(want, Cli(args)) << args;
     EXPECT_FALSE(fs::exists(out));
-    EXPECT_EQ(2, Run("--wobble").first);
-    EXPECT_EQ(2, Cli("--texture x.bmp -o y.bmp").first);
+    fs::remove_all(dir);
 }
 
 }  // namespace

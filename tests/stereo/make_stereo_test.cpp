@@ -1,36 +1,39 @@
+// The stereogram generator against worked-out rules and a plain reference version, the field
+// reader of the options, and the picture pipeline around the generator.
 #include "stereo/make_stereo.h"
+#include "stereo/stereo_options.h"
+#include "stereo/stereo_pictures.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <cstdint>
 #include <functional>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-// A bottom-up bitmap with rows padded to 4 bytes, allocated to its exact size so that ASan
-// sees any read past its end. Pixels are little-endian words of `bpp` bits.
+// A bottom-up bitmap with rows padded to 4 bytes, allocated to its exact size so that ASan sees
+// any read past its end. Pixels are little-endian words of `bpp` bits; `at` steps by the row size.
 struct Dib {
     int w, h, bpp;
     std::vector<uint8_t> bits;
     Dib(int w_, int h_, int bpp_, const std::function<uint32_t(int, int)>& fill = {})
-        : w(w_), h(h_), bpp(bpp_), bits(stride() * size_t(h_)) {
+        : w(w_), h(h_), bpp(bpp_), bits((size_t(bpp_) * w_ + 31) / 32 * 4 * size_t(h_)) {
         for (int y = 0; fill && y < h; ++y)
             for (int x = 0; x < w; ++x) setPixel(x, y, fill(x, y));
     }
-    size_t stride() const { return ((size_t(bpp) * w + 31) / 32) * 4; }
-    int bytes() const { return bpp / 8; }
-    uint8_t* at(int x, int y) { return bits.data() + y * stride() + x * bytes(); }
-    const uint8_t* at(int x, int y) const { return bits.data() + y * stride() + x * bytes(); }
+    uint8_t* at(int x, int y) { return bits.data() + size_t(y) * (bits.size() / h) + size_t(x) * (bpp / 8); }
+    const uint8_t* at(int x, int y) const { return const_cast<Dib*>(this)->at(x, y); }
     uint32_t pixel(int x, int y) const {
         uint32_t v = 0;
-        for (int k = 0; k < bytes(); ++k) v |= uint32_t(at(x, y)[k]) << (8 * k);
+        std::memcpy(&v, at(x, y), bpp / 8);  // the host is little-endian
         return v;
     }
-    void setPixel(int x, int y, uint32_t v) {
-        for (int k = 0; k < bytes(); ++k) at(x, y)[k] = uint8_t(v >> (8 * k));
-    }
+    void setPixel(int x, int y, uint32_t v) { std::memcpy(at(x, y), &v, bpp / 8); }
 };
 
 // Random colours, fourth byte 0 as a 32-bit display gives it.
@@ -52,28 +55,19 @@ Dib Stereo(const Dib& wall, const Dib& depth, const StereoOptions& opts) {
 }
 
 // A plain generator (a division per sample, explicit clamps) that MakeStereo must match byte for byte.
-int32_t ReadWord(const uint8_t* row, size_t at, size_t rowBytes) {
-    uint32_t w = 0;
-    for (size_t k = 0; k < 4; ++k)
-        if (at + k < rowBytes) w |= uint32_t(row[at + k]) << (8 * k);
-    return int32_t(w);
-}
-
 Dib Reference(const Dib& wall, const Dib& depth, const StereoOptions& opts) {
     const int oversam = opts.oversam, bkdepth = opts.bkdepth, Eye = opts.Eye, o = opts.o;
-    const int fb = depth.bytes(), bb = wall.bytes(), picwidth = depth.w & ~1, n = picwidth * oversam;
-    const int wrap = std::max(wall.w & ~1, 1);
-    const size_t browBytes = size_t(wall.w) * bb;
-    const std::vector<int> taps = oversam == 1   ? std::vector<int>{100}
-                                  : oversam == 2 ? std::vector<int>{42, 24, 5}
-                                  : oversam == 4 ? std::vector<int>{26, 18, 12, 7}
-                                                 : std::vector<int>{14, 14, 11, 8, 5, 3, 2};
+    const int bb = wall.bpp / 8, picwidth = depth.w & ~1, n = picwidth * oversam, wrap = std::max(wall.w & ~1, 1);
+    static const std::vector<int> kTaps[] = {{}, {100}, {42, 24, 5}, {}, {26, 18, 12, 7}, {}, {14, 14, 11, 8, 5, 3, 2}};
+    const std::vector<int>& taps = kTaps[oversam];  // the output filter, centre first
     std::vector<int> z(picwidth), Link(n);
     std::vector<int32_t> pixels(n);
     auto sample = [&](long i) { return int64_t(pixels[std::clamp(i, 0L, long(n - 1))]); };
     auto zAt = [&](long pos) { return z[std::clamp(pos / oversam, 0L, long(picwidth - 1))]; };
-    auto put = [&](uint8_t* p, int32_t c) {
-        for (int k = 0; k < fb; ++k) p[k] = uint8_t(uint32_t(c) >> (8 * k));
+    auto word = [&](const uint8_t* row, size_t at) {  // bytes past the row's pixels count as 0
+        uint32_t v = 0;
+        for (size_t k = 0; k < 4 && at + k < size_t(wall.w) * bb; ++k) v |= uint32_t(row[at + k]) << (8 * k);
+        return int32_t(v);
     };
     Dib out(depth.w, depth.h, depth.bpp);
     for (int y = 0; y < depth.h; ++y) {
@@ -81,10 +75,8 @@ Dib Reference(const Dib& wall, const Dib& depth, const StereoOptions& opts) {
         for (int i = 0; i < n; ++i) Link[i] = i;
         int highest = bkdepth;
         for (int x = 0; x < picwidth; ++x) {
-            int h = depth.at(x, y)[0] & 127;
-            if (opts.BlocksOnTop && y >= 8 && y < 32) h = (x / 32) % 2 == 1 ? 32 : 0;
-            else if (opts.invert) h = ~depth.at(x, y)[0] & 127;
-            z[x] = h + bkdepth;
+            const int h = depth.at(x, y)[0] & 127, block = (x / 32) % 2 * 32;
+            z[x] = bkdepth + (opts.BlocksOnTop && y >= 8 && y < 32 ? block : opts.invert ? 127 - h : h);
             highest = std::max(highest, z[x]);
         }
         for (int x = 0; x < n; ++x) {
@@ -92,55 +84,37 @@ Dib Reference(const Dib& wall, const Dib& depth, const StereoOptions& opts) {
             int64_t separation = int64_t(__int128(Eye) * oversam * t / (int64_t(t) - o));
             int64_t left = x - separation / 2, right = left + separation;
             if (left < 0 || right >= n) continue;
-            int visible = 1;
-            if (opts.dohiddenrem) {
-                float v = float((o - t) * 2.0 / Eye);
-                int64_t u;
-                int dx = 1;
-                do {
-                    u = int64_t(dx * double(v) + t);
-                    if (zAt(long(x) + dx) >= u || zAt(long(x) - dx) >= u) visible = 0;
-                    ++dx;
-                } while (u <= highest && visible == 1);
+            bool visible = true;
+            const float v = float((o - t) * 2.0 / Eye);
+            for (int dx = 1; opts.dohiddenrem && visible; ++dx) {
+                const int64_t u = int64_t(dx * double(v) + t);
+                visible = zAt(long(x) + dx) < u && zAt(long(x) - dx) < u;
+                if (u > highest) break;
             }
             if (visible) Link[right] = int(left);
         }
-        int32_t c = 0;
-        for (int x = 0, pp = 0; x < n; ++x) {
-            if (Link[x] != x) {
-                pixels[x] = pixels[Link[x]];
-                continue;
-            }
-            if (pp++ % oversam == 0) c = ReadWord(W, size_t(x % wrap) * bb, browBytes);
-            pixels[x] = c;
-        }
+        for (int x = 0, pp = 0, c = 0; x < n; ++x)  // a new texture word every `oversam` free samples
+            pixels[x] = Link[x] != x ? pixels[Link[x]] : (c = pp++ % oversam == 0 ? word(W, size_t(x % wrap) * bb) : c);
         for (int x = 0; x < picwidth; ++x) {
             const long xx = long(x) * oversam;
             int64_t v = taps[0] * sample(xx);
             for (size_t k = 1; k < taps.size(); ++k) v += taps[k] * (sample(xx - long(k)) + sample(xx + long(k)));
-            put(out.at(x, y), int32_t(v / 100));
+            out.setPixel(x, y, uint32_t(int32_t(v / 100)));
         }
-        if (depth.w == 1) put(out.at(0, y), ReadWord(W, 0, browBytes));
-        else if (depth.w % 2) std::copy_n(out.at(depth.w - 2, y), fb, out.at(depth.w - 1, y));
+        if (depth.w == 1) out.setPixel(0, y, uint32_t(word(W, 0)));
+        else if (depth.w % 2) out.setPixel(depth.w - 1, y, out.pixel(depth.w - 2, y));
     }
     return out;
 }
 
 TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriodForAnyBackgroundAndRowLayout) {
-    // Defaults: period 150 * t / (t - 700) with t = level - 800; level 0 gives 80, level 127 gives
-    // 73. The level is the low 7 bits of the first byte (the other bytes are noise). Narrow and
-    // low backgrounds repeat inside each period (odd widths rounded down to even); odd widths and
-    // 16/24-bit rows are padded, and the last column of an odd width repeats its neighbour (a
-    // 1-pixel result takes the texture's first column).
-    struct Case {
-        int bw, bh, bbpp, width, fbpp;
-        uint8_t first = 0;
-        int invert = 0, period = 80;
-    } cases[] = {
+    // Defaults: period 150 * t / (t - 700), t = level - 800: 80 for level 0 (byte 128), 73 for 127 (byte 255).
+    // Narrow and low backgrounds repeat in each period (odd widths taken as even); rows are padded, and an
+    // odd width's last column repeats its neighbour (a 1-pixel result takes the texture's first column).
+    struct Case { int bw, bh, bbpp, width, fbpp; uint8_t first = 0; int invert = 0, period = 80; } cases[] = {
         {256, 16, 32, 300, 32, 128, 0, 80}, {256, 16, 32, 300, 32, 255, 0, 73}, {256, 16, 32, 300, 32, 255, 1, 80},
-        {256, 16, 32, 300, 32, 128, 1, 73}, {31, 5, 32, 240, 32},  {200, 1, 24, 240, 24}, {7, 3, 24, 240, 24},
-        {1, 2, 32, 240, 32},  {45, 64, 16, 240, 16}, {101, 9, 24, 81, 24}, {33, 9, 32, 81, 32}, {97, 9, 32, 163, 24},
-        {255, 9, 24, 99, 16}, {90, 9, 24, 162, 24},  {3, 9, 24, 1, 24},
+        {256, 16, 32, 300, 32, 128, 1, 73}, {31, 5, 32, 240, 32},  {200, 1, 24, 240, 24}, {1, 2, 32, 240, 32},
+        {45, 64, 16, 240, 16}, {101, 9, 24, 81, 24}, {97, 9, 32, 163, 24}, {255, 9, 24, 99, 16}, {3, 9, 24, 1, 24},
     };
     for (const Case& c : cases) {
         Dib wall = RandomTexture(c.bw, c.bh, c.bbpp, 7);
@@ -154,9 +128,7 @@ TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriodForAnyBackgroundAndRowLayout
                 uint32_t want = x == (c.width & ~1) ? (x ? out.pixel(x - 1, y) : wall.pixel(0, y % c.bh))
                                 : x < c.period  ? wall.pixel(x % wrap, y % c.bh)
                                                 : out.pixel(x - c.period, y);
-                ASSERT_EQ(want & mask, out.pixel(x, y))
-                    << "texture " << c.bw << "x" << c.bh << "x" << c.bbpp << ", width " << c.width << " at " << c.fbpp
-                    << ", byte " << int(c.first) << " invert " << c.invert << ": " << x << "," << y;
+                ASSERT_EQ(want & mask, out.pixel(x, y)) << "case " << &c - cases << " at " << x << "," << y;
             }
     }
 }
@@ -177,51 +149,31 @@ TEST(MakeStereo, UniformBackgroundPassesEveryFilterUnchanged) {
     for (auto [ov, bpp] : {std::pair{1, 32}, {2, 32}, {4, 32}, {6, 32}, {1, 24}})
         for (int hidden : {0, 1}) {
             Dib wall(50, 7, bpp, [](int, int) { return 0xC08040u; });
-            StereoOptions opts;
-            opts.oversam = ov;
-            opts.dohiddenrem = hidden;
-            Dib out = Stereo(wall, RandomTexture(123, 35, bpp, 11), opts);
+            Dib out = Stereo(wall, RandomTexture(123, 35, bpp, 11), {ov, -800, 150, 700, 0, hidden, 0});
             for (int y = 0; y < out.h; ++y)
                 for (int x = 0; x < out.w; ++x)
-                    ASSERT_EQ(0xC08040u, out.pixel(x, y) & 0xFFFFFF)
-                        << "oversam " << ov << " hidden " << hidden << " bpp " << bpp << " at " << x << "," << y;
+                    ASSERT_EQ(0xC08040u, out.pixel(x, y) & 0xFFFFFF) << ov << " " << hidden << " " << bpp << " " << x;
         }
 }
 
-TEST(MakeStereo, BlocksReplaceDepthInRowsEightToThirtyOne) {
+TEST(MakeStereo, BlocksReplaceDepthInRowsEightToThirtyOneWhereInversionDoesNotCount) {
     // Rows 8..31 must look as if their depth were levels 0 and 32 in alternating 32-column steps.
-    Dib wall = RandomTexture(128, 40, 32, 5);
-    Dib depth = RandomTexture(200, 40, 32, 6);
-    Dib stepped = depth;
+    Dib wall = RandomTexture(128, 40, 32, 5), depth = RandomTexture(200, 40, 32, 6), stepped = depth;
     for (int y = 8; y < 32; ++y)
         for (int x = 0; x < 200; ++x) stepped.setPixel(x, y, (x / 32) % 2 ? 32 : 0);
-    for (int hidden : {0, 1}) {
-        StereoOptions blocks;
-        blocks.BlocksOnTop = 1;
-        blocks.dohiddenrem = hidden;
-        StereoOptions plain = blocks;
-        plain.BlocksOnTop = 0;
-        Dib straight = Stereo(wall, stepped, plain);
-        EXPECT_EQ(straight.bits, Stereo(wall, depth, blocks).bits) << "hidden " << hidden;
-        // The block rows ignore inversion too; the others do not.
-        blocks.invert = 1;
-        Dib inverted = Stereo(wall, depth, blocks);
-        for (int y = 0; y < 40; ++y)
-            EXPECT_EQ(y >= 8 && y < 32, std::equal(inverted.at(0, y), inverted.at(0, y) + 800, straight.at(0, y)))
-                << "row " << y;
-    }
+    const Dib straight = Stereo(wall, stepped, {1, -800, 150, 700, 0, 1, 0});
+    const Dib blocks = Stereo(wall, depth, {1, -800, 150, 700, 1, 1, 1});  // with hidden removal and inversion
+    for (int y = 0; y < 40; ++y)
+        EXPECT_EQ(y >= 8 && y < 32, std::equal(blocks.at(0, y), blocks.at(0, y) + 800, straight.at(0, y))) << y;
 }
 
 TEST(MakeStereo, HiddenRemovalFreesOnlyPairsWhoseSightIsBlocked) {
-    // Level 127 at columns 200..209, level 0 elsewhere; defaults. A level-0 sample gains 20 depth
-    // units per step toward the eyes, so it is hidden within 6 columns of the raised block:
-    // samples 194..199 and 210..215 lose their pairs, whose right ends 234..239 and 250..255 are
-    // free unless the block's own pairs (right ends 237..246) take them.
+    // Level 127 at columns 200..209, 0 elsewhere. A level-0 sample gains 20 depth units per step toward the
+    // eyes, so samples 194..199 and 210..215 are hidden and lose their pairs: right ends 234..239 and
+    // 250..255 stay free unless the block's own pairs (right ends 237..246) take them.
     Dib wall = RandomTexture(512, 1, 32, 9);
     Dib depth(400, 1, 32, [](int x, int) { return x >= 200 && x < 210 ? 127u : 0u; });
-    StereoOptions opts;
-    opts.dohiddenrem = 1;
-    Dib hidden = Stereo(wall, depth, opts);
+    Dib hidden = Stereo(wall, depth, {1, -800, 150, 700, 0, 1, 0});
     for (int x : {234, 235, 236, 250, 251, 252, 253, 254, 255}) EXPECT_EQ(wall.pixel(x, 0), hidden.pixel(x, 0)) << x;
     for (int x : {237, 240, 246, 300, 399}) EXPECT_NE(wall.pixel(x, 0), hidden.pixel(x, 0)) << x;
     Dib shown = Stereo(wall, depth, StereoOptions{});
@@ -229,53 +181,105 @@ TEST(MakeStereo, HiddenRemovalFreesOnlyPairsWhoseSightIsBlocked) {
     EXPECT_EQ(shown.pixel(300, 0), hidden.pixel(300, 0));
 }
 
-TEST(MakeStereo, RefusesUnusableInputsWithoutWriting) {
+TEST(MakeStereo, RefusesUnusableInputsWithoutWritingAndSoDoesThePicturePipeline) {
     Dib wall = RandomTexture(64, 4, 32, 2), depth = FlatDepth(64, 4, 32, 0);
-    struct Case {
-        const char* what;
-        StereoOptions opts;
-        int fbpp, bbpp, bw;
-    } cases[] = {
-        {"oversam 3", {3}, 32, 32, 64},      {"depth on the screen", {1, -127}, 32, 32, 64},
-        {"eye 0", {1, -800, 0}, 32, 32, 64}, {"distance 0", {1, -800, 150, 0}, 32, 32, 64},
-        {"8-bit depth", {}, 8, 32, 64},      {"8-bit texture", {}, 32, 8, 64}, {"empty texture", {}, 32, 32, 0},
-    };
+    // Oversampling 3, depth on the screen, eye 0, distance 0, 8-bit depth, 8-bit texture, empty texture.
+    struct Case { StereoOptions opts; int fbpp, bbpp, bw; } cases[] = {{{3}, 32, 32, 64}, {{1, -127}, 32, 32, 64},
+        {{1, -800, 0}, 32, 32, 64}, {{1, -800, 150, 0}, 32, 32, 64}, {{}, 8, 32, 64}, {{}, 32, 8, 64}, {{}, 32, 32, 0}};
     for (const Case& c : cases) {
         std::vector<uint8_t> out(64 * 4 * 4, 0xEE);
-        const int made =
-            MakeStereo(wall.bits.data(), depth.bits.data(), out.data(), 64, 4, c.fbpp, c.bw, 4, c.bbpp, c.opts);
-        EXPECT_EQ(0, made) << c.what;
-        EXPECT_EQ(std::vector<uint8_t>(out.size(), 0xEE), out) << c.what;
+        const uint8_t *w = wall.bits.data(), *z = depth.bits.data();
+        EXPECT_EQ(0, MakeStereo(w, z, out.data(), 64, 4, c.fbpp, c.bw, 4, c.bbpp, c.opts)) << "case " << &c - cases;
+        EXPECT_EQ(std::vector<uint8_t>(out.size(), 0xEE), out) << "case " << &c - cases;
     }
+    Image32 tex(10, 10, 1), dimg(10, 10), out(3, 3, 42);
+    EXPECT_FALSE(MakeStereoPicture(Image32(), dimg, StereoOptions{}, out));
+    EXPECT_FALSE(MakeStereoPicture(tex, Image32(), StereoOptions{}, out));
+    EXPECT_FALSE(MakeStereoPicture(tex, dimg, StereoOptions{5}, out));
+    EXPECT_EQ(std::vector<uint32_t>(9, 42), out.px);
 }
 
+// Every option combination on random depth pictures of plateaus and noise (so that links, overwrites and
+// blocked sight all occur), for two geometries and a few row layouts.
 TEST(MakeStereo, MatchesReferenceForEveryOptionCombination) {
-    const StereoOptions geometries[] = {{}, {1, -140, 60, 300}, {1, -128, 300, 40}};
+    const StereoOptions geometries[] = {{}, {1, -128, 300, 40}};
+    const int layouts[][3] = {{97, 16, 24}, {130, 24, 32}, {97, 32, 32}, {130, 32, 24}};  // width, depth, texture bits
     int run = 0;
     for (const StereoOptions& g : geometries)
         for (int ov : {1, 2, 4, 6})
             for (int flags = 0; flags < 8; ++flags)
-                for (int width : {97, 130})
-                    for (int fbpp : {16, 24, 32})
-                        for (int bbpp : {24, 32}) {
-                            StereoOptions opts = g;
-                            opts.oversam = ov;
-                            opts.dohiddenrem = flags & 1;
-                            opts.invert = (flags >> 1) & 1;
-                            opts.BlocksOnTop = (flags >> 2) & 1;
-                            Dib wall = RandomTexture(13 + run % 40, 1 + run % 11, bbpp, run);
-                            // Plateaus and noise, so that links, overwrites and blocked sight all occur.
-                            std::mt19937 rng(run + 1000);
-                            int level = 0;
-                            Dib depth(width, 36, fbpp, [&](int, int) {
-                                if (rng() % 9 == 0) level = int(rng() % 256);
-                                return rng() % 5 == 0 ? uint32_t(rng()) : uint32_t(level);
-                            });
-                            ASSERT_EQ(Reference(wall, depth, opts).bits, Stereo(wall, depth, opts).bits)
-                                << "oversam " << ov << " flags " << flags << " width " << width << " fbpp " << fbpp
-                                << " bbpp " << bbpp << " texture " << wall.w << "x" << wall.h << " eye " << g.Eye;
-                            ++run;
-                        }
+                for (auto [width, fbpp, bbpp] : layouts) {
+                    const StereoOptions opts{ov, g.bkdepth, g.Eye, g.o, flags & 1, (flags >> 1) & 1, (flags >> 2) & 1};
+                    Dib wall = RandomTexture(13 + run % 40, 1 + run % 11, bbpp, run);
+                    std::mt19937 rng(run + 1000);
+                    int level = 0;
+                    Dib depth(width, 36, fbpp, [&](int, int) {
+                        if (rng() % 9 == 0) level = int(rng() % 256);
+                        return rng() % 5 == 0 ? uint32_t(rng()) : uint32_t(level);
+                    });
+                    ASSERT_EQ(Reference(wall, depth, opts).bits, Stereo(wall, depth, opts).bits)
+                        << "eye " << g.Eye << ", oversam " << ov << ", flags " << flags << ", layout " << width;
+                    ++run;
+                }
+}
+
+// "<field> must be <range>" for a number out of range, "<field> is not a number: it must be <range>" else.
+std::string Message(int field, bool number) {
+    static const char* const kFields[][2] = {
+        {"Oversample factor", "1, 2, 4 or 6."},
+        {"Background depth", "a whole number of -128 or less, so that every depth lies behind the screen."},
+        {"Eye separation", "a whole number of 1 or more."},
+        {"Observer screen distance", "a whole number of 1 or more."}};
+    return kFields[field][0] + std::string(number ? " must be " : " is not a number: it must be ") + kFields[field][1];
+}
+
+auto Tie(const StereoOptions& s) {
+    return std::tie(s.oversam, s.bkdepth, s.Eye, s.o, s.BlocksOnTop, s.dohiddenrem, s.invert);
+}
+
+TEST(StereoOptions, FieldsAreStoredOnlyWhenAllAreGoodElseTheFirstBadOneNamesItsRange) {
+    const StereoOptions start{2, -900, 100, 600, 1, 0, 1};
+    struct Case { StereoFieldTexts fields; std::string message; StereoOptions want; } cases[] = {
+        {{" 6 ", "-128", "1", "1"}, "", {6, -128, 1, 1, 1, 0, 1}},
+        {{"2", "-2147483648", "2147483647", "2147483647"}, "", {2, INT32_MIN, INT32_MAX, INT32_MAX, 1, 0, 1}},
+        {{"3", "-800", "150", "700"}, Message(0, true), start},
+        {{"0", "x", "0", "0"}, Message(0, true), start},
+        {{"4x", "-800", "150", "700"}, Message(0, false), start},
+        {{"1", "-127", "150", "700"}, Message(1, true), start},
+        {{"1", "-99999999999", "150", "700"}, Message(1, true), start},
+        {{"1", "--800", "150", "700"}, Message(1, false), start},
+        {{"1", "-800", "0", "0"}, Message(2, true), start},
+        {{"1", "-800", "1.5", "700"}, Message(2, false), start},
+        {{"1", "-800", "150", "0"}, Message(3, true), start},
+        {{"1", "-800", "150", "+700"}, Message(3, false), start},
+    };
+    for (const Case& c : cases) {
+        StereoOptions opts = start;
+        SCOPED_TRACE(c.fields.oversam + " | " + c.fields.bkdepth + " | " + c.fields.Eye + " | " + c.fields.o);
+        EXPECT_EQ(c.message, ReadStereoFields(c.fields, opts));
+        EXPECT_EQ(Tie(c.want), Tie(opts));
+    }
+}
+
+// Bits bottom-up, blue, green, red, 0; the picture has the depth's size and its bottom row uses
+// texture row 0, so picture row y uses texture row (h-1-y) % bh.
+TEST(StereoPictures, BitsAreBottomUpBlueGreenRedZeroAndTextureRowsRepeatFromTheBottom) {
+    Image32 img(2, 2);
+    img.px = {0xFF112233, 0x00445566, 0x00778899, 0x00AABBCC};  // a stray top byte must not reach the bits
+    EXPECT_EQ(std::vector<uint8_t>({0x99, 0x88, 0x77, 0, 0xCC, 0xBB, 0xAA, 0, 0x33, 0x22, 0x11, 0, 0x66, 0x55, 0x44, 0}),
+              BottomUpBits32(img));
+    const uint8_t back[] = {1, 2, 3, 0xEE, 4, 5, 6, 0x7F};
+    EXPECT_EQ(std::vector<uint32_t>({0x00060504u, 0x00030201u}), PictureFromBottomUpBits32(back, 1, 2).px);
+    std::mt19937 rng(4);
+    Image32 tex(100, 7), depth(161, 30, 0x00000080), out;
+    for (auto& p : tex.px) p = rng() & 0xFFFFFF;
+    ASSERT_TRUE(MakeStereoPicture(tex, depth, StereoOptions{}, out));
+    ASSERT_EQ(std::make_pair(161, 30), std::make_pair(out.width, out.height));
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 161; ++x) {
+            const uint32_t want = x == 160 ? out.at(159, y) : x < 80 ? tex.at(x, 6 - (29 - y) % 7) : out.at(x - 80, y);
+            ASSERT_EQ(want, out.at(x, y)) << x << "," << y;
+        }
 }
 
 }  // namespace

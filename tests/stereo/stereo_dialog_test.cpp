@@ -1,3 +1,5 @@
+// The options dialog and CreateStereo on real windows; the field rules and every message text
+// are checked on the field reader (stereo_options_test), here each path through the windows.
 #include "app/MainFrame.h"
 #include "app/frame_globals.h"
 #include "app/subsystems.h"
@@ -16,7 +18,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <random>
 #include <tuple>
 
 namespace {
@@ -37,11 +38,6 @@ QStringList Texts(QWidget* dlg) {
     return t;
 }
 
-void Fill(QWidget* dlg, const QStringList& texts) {
-    for (int i = 0; i < 4; ++i) Find<QLineEdit>(dlg, kFields[i])->setText(texts[i]);
-    for (int i = 0; i < 3; ++i) Find<QCheckBox>(dlg, kBoxes[i])->setChecked(!texts[4 + i].isEmpty());
-}
-
 auto Tie(const StereoOptions& s) {
     return std::tie(s.oversam, s.bkdepth, s.Eye, s.o, s.BlocksOnTop, s.dohiddenrem, s.invert);
 }
@@ -50,89 +46,54 @@ TEST(StereoOptionsDialog, ShowsTitleControlsDefaultsAndTabOrder) {
     StereoOptions values;
     StereoOptionsDialog dlg(nullptr, values);
     EXPECT_EQ("Stereo calculation options", dlg.windowTitle());
-    const std::pair<const char*, const char*> texts[] = {
-        {"1", "&Go and create it"}, {"2", "&Cancel"}, {"10", "&Blocks on top of screen"},
-        {"11", "&Hidden removal"},  {"13", "&Invert depth"},
-    };
+    const std::pair<const char*, const char*> texts[] = {{"1", "&Go and create it"}, {"2", "&Cancel"},
+        {"10", "&Blocks on top of screen"}, {"11", "&Hidden removal"}, {"13", "&Invert depth"}};
     for (auto [id, text] : texts) EXPECT_EQ(text, Find<QAbstractButton>(&dlg, id)->text()) << id;
     EXPECT_TRUE(Find<QPushButton>(&dlg, "1")->isDefault());
     EXPECT_EQ(QStringList({"1", "-800", "150", "700", "", "", ""}), Texts(&dlg));
-    QStringList labels;
+    QStringList labels, order, want{"&Oversample factor 1,2,4,6", "Background &Depth", "&Eye separation",
+                                    "Observer &Screen distance", "&Size"};
     for (QLabel* l : dlg.findChildren<QLabel*>()) labels << l->text();
-    EXPECT_EQ(QStringList({"&Oversample factor 1,2,4,6", "Background &Depth", "&Eye separation",
-                           "Observer &Screen distance", "&Size"}),
-              labels);
-    QStringList order;
-    QWidget* w = Find<QWidget>(&dlg, "1");
-    for (int i = 0; i < 9; ++i) {
-        order << w->objectName();
-        do w = w->nextInFocusChain();
-        while (!(w->focusPolicy() & Qt::TabFocus));
-    }
+    EXPECT_EQ(want, labels);
+    for (QWidget* w = Find<QWidget>(&dlg, "1"); order.size() < 9; w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(QStringList({"1", "2", "10", "12", "22", "21", "18", "11", "13"}), order);
 }
 
-TEST(StereoOptionsDialog, ShowsStoredValuesAndStoresThemOnlyOnGoWithGoodFields) {
-    // Every message text is checked on the field reader; here each field's path through the dialog.
-    const StereoOptions start{6, -2000, 65, 300, 5, 1, 1};
-    enum Press { Go, Cancel, Escape };
-    struct Case {
-        Press press;
-        QStringList texts;
-        int result;
-        StereoOptions want;
-        const char* message = nullptr;
-    } cases[] = {
-        {Go, {" 4", "-300", "99", "500 ", "", "", "x"}, 1, {4, -300, 99, 500, 0, 0, 1}},
-        {Cancel, {"4", "-300", "99", "500", "", "", ""}, 2, start},
-        {Escape, {"4", "-300", "99", "500", "", "", ""}, 2, start},
-        {Go, {"3", "-800", "150", "700", "", "", "x"}, 0, start, "Oversample factor must be 1, 2, 4 or 6."},
-        {Go, {"1", "", "150", "700", "", "", "x"}, 0, start,
-         "Background depth is not a number: it must be a whole number of -128 or less, so that every depth lies "
-         "behind the screen."},
-        {Go, {"1", "-800", "15O", "700", "", "", "x"}, 0, start,
-         "Eye separation is not a number: it must be a whole number of 1 or more."},
-        {Go, {"1", "-800", "150", "0", "", "", "x"}, 0, start,
-         "Observer screen distance must be a whole number of 1 or more."},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.texts.join(" | ").toStdString());
-        StereoOptions values = start;
-        StereoOptionsDialog dlg(nullptr, values);
-        dlg.show();
-        EXPECT_EQ(QStringList({"6", "-2000", "65", "300", "x", "x", "x"}), Texts(&dlg));
-        Fill(&dlg, c.texts);
-        platform::MessageRecorder rec;
-        if (c.press == Escape) dlg.reject();
-        else Find<QPushButton>(&dlg, c.press == Go ? "1" : "2")->click();
-        EXPECT_EQ(c.result, dlg.result());
-        EXPECT_EQ(c.result == 0, dlg.isVisible());
-        EXPECT_EQ(Tie(c.want), Tie(values));
-        ASSERT_EQ(c.message ? 1u : 0u, rec.boxes.size());
-        if (c.message) {
-            EXPECT_EQ("Orvalis", rec.boxes[0].caption);
-            EXPECT_EQ(c.message, rec.boxes[0].text);
-        }
-    }
-}
-
-TEST(StereoOptionsDialog, RunReturnsButtonAndKeepsValuesForTheRun) {
+// Run from the frame: the values of the run are shown and stored on "&Go and create it" only when
+// every field is good; a bad one keeps the dialog open with its message (the test then cancels).
+TEST(StereoOptionsDialog, RunShowsTheValuesOfTheRunAndStoresThemOnlyOnGoWithGoodFields) {
     MainFrame frame;
-    const StereoOptions before = CurrentStereoOptions;
-    auto press = [](const char* button) {
-        QTimer::singleShot(0, [=] {
+    const StereoOptions before = CurrentStereoOptions, start{6, -2000, 65, 300, 5, 1, 1};
+    CurrentStereoOptions = start;
+    struct Case { const char* button; QStringList texts; int result; StereoOptions want; const char* message; };
+    const Case cases[] = {
+        {"2", {"4", "-300", "99", "500", "", "", ""}, 2, start, nullptr},
+        {"1", {"1", "-800", "15O", "700", "", "", "x"}, 2, start,
+         "Eye separation is not a number: it must be a whole number of 1 or more."},
+        {"1", {" 4", "-300", "99", "500 ", "", "", "x"}, 1, {4, -300, 99, 500, 0, 0, 1}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.texts.join(" | ").toStdString());
+        platform::MessageRecorder rec;
+        QStringList shown;
+        bool keptOpen = false;
+        QTimer::singleShot(0, [&] {
             QWidget* dlg = QApplication::activeModalWidget();
             ASSERT_NE(nullptr, dlg);
-            Find<QLineEdit>(dlg, "21")->setText("120");
-            Find<QPushButton>(dlg, button)->click();
+            shown = Texts(dlg);
+            for (int i = 0; i < 4; ++i) Find<QLineEdit>(dlg, kFields[i])->setText(c.texts[i]);
+            for (int i = 0; i < 3; ++i) Find<QCheckBox>(dlg, kBoxes[i])->setChecked(!c.texts[4 + i].isEmpty());
+            Find<QPushButton>(dlg, c.button)->click();
+            if ((keptOpen = dlg->isVisible())) Find<QPushButton>(dlg, "2")->click();
         });
-    };
-    press("2");
-    EXPECT_EQ(2, RunStereoOptionsDialog());
-    EXPECT_EQ(Tie(before), Tie(CurrentStereoOptions));
-    press("1");
-    EXPECT_EQ(1, RunStereoOptionsDialog());
-    EXPECT_EQ(120, CurrentStereoOptions.Eye);
+        EXPECT_EQ(c.result, RunStereoOptionsDialog());
+        EXPECT_EQ(QStringList({"6", "-2000", "65", "300", "x", "x", "x"}), shown);
+        EXPECT_EQ(c.message != nullptr, keptOpen);
+        EXPECT_EQ(Tie(c.want), Tie(CurrentStereoOptions));
+        EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, rec.texts());
+        for (const auto& b : rec.boxes) EXPECT_EQ("Orvalis", b.caption);
+    }
     CurrentStereoOptions = before;
 }
 
@@ -140,11 +101,8 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndAChangedStereoDocumentEachRunWithTh
     MainFrame frame;
     frame.resize(1000, 800);
     frame.show();
-    std::mt19937 rng(3);
     Image32 texture(64, 50), depth(640, 480, 0x808080);
-    for (auto& p : texture.px) p = rng() & 0xFFFFFF;
-    for (int y = 100; y < 300; ++y)
-        for (int x = 200; x < 400; ++x) depth.at(x, y) = 0xA0A0A0;
+    for (size_t i = 0; i < texture.px.size(); ++i) texture.px[i] = uint32_t(i * 2654435761u >> 8) & 0xFFFFFF;
     auto open = [](const char* name, const Image32& img, uint16_t colours) {  // as the loaders leave it
         OPENEDFILE* of = CreateBMPChild(hwndClient, name, 1);
         SetDocumentPicture(of, img);
@@ -190,15 +148,13 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndAChangedStereoDocumentEachRunWithTh
     EXPECT_EQ(nullptr, CreateStereo());
     std::vector<std::pair<std::string, std::string>> boxes;
     for (const auto& b : rec.boxes) boxes.emplace_back(b.caption, b.text);
-    const std::vector<std::pair<std::string, std::string>> want = {
-        {"Orvalis",
-         "No background selected!\nClick on background picture and\nselect in menu: Stereo, set as background "},
+    EXPECT_EQ(boxes, (std::vector<std::pair<std::string, std::string>>{
+        {"Orvalis", "No background selected!\nClick on background picture and\n"
+                    "select in menu: Stereo, set as background "},
         {"Orvalis", "No depth selected!\nClick on depth picture and\nselect in menu: Stereo, set as depth"},
         {"Sure about this?", "OK to close?"},
         {"Orvalis", "couldn't retreive depth filestruct!"},
-        {"Orvalis", "couldn't retreive back filestruct!"},
-    };
-    EXPECT_EQ(want, boxes);
+        {"Orvalis", "couldn't retreive back filestruct!"}}));
     hwndBackground = hwndForeground = MarkedWindow();
     for (QMdiSubWindow* s : hwndClient->subWindowList()) s->close();  // the recorder answers OK
 }

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <fstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace wavtest {
@@ -16,19 +15,14 @@ using Pairs = std::vector<std::pair<int, int>>;  // (left, right) frames
 inline void Put16(Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
 inline void Put32(Bytes& b, uint32_t v) { Put16(b, v & 0xFFFF), Put16(b, v >> 16); }
 
-struct Chunk {
-    std::string id;
-    Bytes body;
-    int64_t declared = -1;  // size field when it should differ from the body
-    bool pad = true;        // pad byte after an odd body
-};
+// declared: the size field when it should differ from the body; pad: a pad byte after an odd body.
+struct Chunk { std::string id; Bytes body; int64_t declared = -1; bool pad = true; };
 
 inline Bytes PcmFormat(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, size_t extra = 0) {
     Bytes b;
     const uint16_t align = uint16_t(channels * ((bits + 7) / 8));
     Put16(b, tag), Put16(b, channels), Put32(b, rate), Put32(b, rate * align), Put16(b, align), Put16(b, bits);
-    b.resize(b.size() + extra);
-    return b;
+    return b.resize(b.size() + extra), b;
 }
 inline Chunk Fmt(uint16_t ch, uint32_t rate, uint16_t bits, uint16_t tag = 1) { return {"fmt ", PcmFormat(tag, ch, rate, bits)}; }
 
@@ -37,13 +31,11 @@ inline Bytes Ramp(size_t n, uint8_t start = 1) {
     for (size_t i = 0; i < n; ++i) b[i] = uint8_t(start + i * 7);
     return b;
 }
-
 inline Bytes Frames16(const Pairs& f) {
     Bytes b;
     for (auto [l, r] : f) Put16(b, uint16_t(l)), Put16(b, uint16_t(r));
     return b;
 }
-
 inline Pairs Frames(const WaveState& wd) {
     Pairs out;
     for (uint32_t i = 0; i < wd.frames(); ++i)
@@ -56,19 +48,22 @@ inline Bytes Riff(const std::vector<Chunk>& chunks, const std::string& form = "W
     Bytes body(form.begin(), form.end());
     for (const Chunk& c : chunks) {
         body.insert(body.end(), c.id.begin(), c.id.end());
-        Put32(body, c.declared >= 0 ? uint32_t(c.declared) : uint32_t(c.body.size()));
+        Put32(body, uint32_t(c.declared >= 0 ? c.declared : int64_t(c.body.size())));
         body.insert(body.end(), c.body.begin(), c.body.end());
         if (c.pad && (c.body.size() & 1)) body.push_back(0);
     }
     Bytes b{'R', 'I', 'F', 'F'};
-    Put32(b, riffSize >= 0 ? uint32_t(riffSize) : uint32_t(body.size()));
-    b.insert(b.end(), body.begin(), body.end());
-    return b;
+    Put32(b, uint32_t(riffSize >= 0 ? riffSize : int64_t(body.size())));
+    return b.insert(b.end(), body.begin(), body.end()), b;
 }
 
 inline std::string WriteBytes(const std::string& path, const Bytes& b) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), long(b.size()));
     return path;
+}
+inline Bytes ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 }  // namespace wavtest

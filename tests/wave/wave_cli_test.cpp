@@ -16,13 +16,7 @@ TEST(WaveInfoCommand, printsTheInformationLineOrTheLoadMessage) {
     const auto dir = std::filesystem::temp_directory_path() / ("wave_cli_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string errPath = (dir / "stderr").string();
-    struct Case {
-        const char* name;
-        Bytes file;  // empty: not written
-        int status;
-        const char* out;
-        const char* err;
-    } cases[] = {
+    struct Case { const char* name; Bytes file /* empty: not written */; int status; const char* out, *err; } cases[] = {
         {"ok.wav", Riff({Fmt(2, 44100, 16), {"data", Ramp(8960)}}), 0, "44100/16 bits/ 2 Channels  2240 samples\n", ""},
         {"float.wav", Riff({Fmt(1, 44100, 32, 3), {"data", Ramp(4)}}), 1, "", "no PCM file\n"},
         {"nochan.wav", Riff({Fmt(0, 44100, 16), {"data", Ramp(4)}}), 1, "", "Can't play this format\n"},
@@ -32,14 +26,12 @@ TEST(WaveInfoCommand, printsTheInformationLineOrTheLoadMessage) {
         const std::string path = (dir / c.name).string();
         if (!c.file.empty()) WriteBytes(path, c.file);
         const std::string cmd = "SDL_AUDIODRIVER=dummy '" ORVALIS_CLI "' wave-info '" + path + "' 2>'" + errPath + "'";
-        std::string out;
+        std::string out(256, '\0');
         FILE* p = popen(cmd.c_str(), "r");
-        char buf[256];
-        while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+        out.resize(fread(out.data(), 1, out.size(), p));
         EXPECT_EQ(WEXITSTATUS(pclose(p)), c.status) << c.name;
-        std::ifstream e(errPath);
-        EXPECT_EQ(out, c.out) << c.name;
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>()), c.err) << c.name;
+        const Bytes err = ReadBytes(errPath);
+        EXPECT_EQ(out + "|" + std::string(err.begin(), err.end()), std::string(c.out) + "|" + c.err) << c.name;
     }
     std::filesystem::remove_all(dir);
 }
