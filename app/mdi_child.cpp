@@ -1,6 +1,7 @@
 #include "app/mdi_child.h"
 
 #include "app/frame_globals.h"
+#include "platform/message_box.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -20,6 +21,20 @@ QMdiSubWindow* MdiChild::subWindow() const {
 void MdiChild::closeEvent(QCloseEvent* e) {
     if (queryClose()) e->accept();
     else e->ignore();
+}
+
+bool MdiChild::confirmDiscard() {
+    OPENEDFILE* of = record();
+    if (!of || !of->Changed) return true;
+    if (QMdiSubWindow* sub = subWindow()) {
+        if (hwndClient) hwndClient->setActiveSubWindow(sub);
+        sub->showNormal();
+    }
+    if (platform::MessageBox(this, "OK to close?", "Sure about this?", platform::MB_OKCANCEL | platform::MB_ICONQUESTION) !=
+        platform::IDOK)
+        return false;
+    of->Changed = 0;
+    return true;
 }
 
 QMdiSubWindow* AddChildWindow(MdiChild* child) {

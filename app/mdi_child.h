@@ -30,6 +30,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // For a document holding unsaved work: brings the window forward and asks "OK to close?".
+    // True when the window may close (its Changed flag is then cleared).
+    bool confirmDiscard();
 };
 
 // Adds a document window to the frame's MDI area, shows it and makes it active.

@@ -167,12 +167,7 @@ void OpenGLChild::paintScene() {
 
 bool OpenGLChild::queryClose() {
     if (QMdiSubWindow* sub = subWindow(); sub && hwndClient) hwndClient->setActiveSubWindow(sub);
-    OPENEDFILE* of = record();
-    if (of && of->Changed &&
-        platform::MessageBox(nullptr, "OK to close?", "Sure about this?",
-                             platform::MB_OKCANCEL | platform::MB_ICONQUESTION) != platform::IDOK)
-        return false;
-    return true;
+    return confirmDiscard();
 }
 
 void SwapGLBuffers(OPENEDFILE* of) {

@@ -26,24 +26,28 @@ QColor WorkspaceColor() {
 BmpChild::BmpChild(OPENEDFILE* of) : MdiChild(of), hbar(new QScrollBar(Qt::Horizontal, this)), vbar(new QScrollBar(Qt::Vertical, this)) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InitScrollBars(this, hbar, vbar);
+    resize(400, 300);
+}
+
+BmpChild::~BmpChild() { DelFileStruct(this); }
+
+void InitScrollBars(QWidget* hWnd, QScrollBar* hbar, QScrollBar* vbar) {
     hbar->setObjectName("hscroll");
     vbar->setObjectName("vscroll");
     hbar->setSingleStep(5);
     vbar->setSingleStep(5);
     hbar->hide();
     vbar->hide();
-    connect(hbar, &QScrollBar::valueChanged, this, [this](int v) {
-        if (OPENEDFILE* f = record()) f->Xscroll = v;
-        update();
+    QObject::connect(hbar, &QScrollBar::valueChanged, hWnd, [hWnd](int v) {
+        if (OPENEDFILE* f = GetFileStruct(hWnd)) f->Xscroll = v;
+        hWnd->update();
     });
-    connect(vbar, &QScrollBar::valueChanged, this, [this](int v) {
-        if (OPENEDFILE* f = record()) f->Yscroll = v;
-        update();
+    QObject::connect(vbar, &QScrollBar::valueChanged, hWnd, [hWnd](int v) {
+        if (OPENEDFILE* f = GetFileStruct(hWnd)) f->Yscroll = v;
+        hWnd->update();
     });
-    resize(400, 300);
 }
-
-BmpChild::~BmpChild() { DelFileStruct(this); }
 
 void SetScroll(QWidget* hWnd, OPENEDFILE* of, QScrollBar* hbar, QScrollBar* vbar) {
     if (!of) return;
@@ -127,19 +131,7 @@ void BmpChild::command(int id) {
     platform::MessageBox(hwndFrame, "Bitmap copied to clipboard.", szMBTitle, platform::MB_OK);
 }
 
-bool BmpChild::queryClose() {
-    OPENEDFILE* of = record();
-    if (!of || !of->Changed) return true;
-    if (QMdiSubWindow* sub = subWindow()) {
-        hwndClient->setActiveSubWindow(sub);
-        sub->showNormal();
-    }
-    if (platform::MessageBox(this, "OK to close?", "Sure about this?", platform::MB_OKCANCEL | platform::MB_ICONQUESTION) !=
-        platform::IDOK)
-        return false;
-    of->Changed = 0;
-    return true;
-}
+bool BmpChild::queryClose() { return confirmDiscard(); }
 
 OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int) {
     if (!hClient) return nullptr;

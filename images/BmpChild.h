@@ -41,6 +41,8 @@ private:
 };
 
 OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int Type);
+// Names the bars, steps them by 5 and keeps the record's scroll position with them.
+void InitScrollBars(QWidget* hWnd, QScrollBar* hbar, QScrollBar* vbar);
 // Sets a picture window's two bars from its record (range, page, position) and lays out
 // its client area; the Mandelbrot window scrolls the same way.
 void SetScroll(QWidget* hWnd, OPENEDFILE* of, QScrollBar* hbar, QScrollBar* vbar);

@@ -55,20 +55,7 @@ MandelChild::MandelChild(OPENEDFILE* of)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowIcon(MandelIcon());
-    hbar->setObjectName("hscroll");
-    vbar->setObjectName("vscroll");
-    hbar->setSingleStep(5);
-    vbar->setSingleStep(5);
-    hbar->hide();
-    vbar->hide();
-    connect(hbar, &QScrollBar::valueChanged, this, [this](int v) {
-        if (OPENEDFILE* f = record()) f->Xscroll = v;
-        update();
-    });
-    connect(vbar, &QScrollBar::valueChanged, this, [this](int v) {
-        if (OPENEDFILE* f = record()) f->Yscroll = v;
-        update();
-    });
+    InitScrollBars(this, hbar, vbar);
     if (MANDEL_DATA* d = md()) {
         // The worker reports from its own thread; both reports become queued calls, which Qt
         // drops once this window is gone (the worker has been joined by then).

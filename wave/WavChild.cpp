@@ -41,11 +41,7 @@ void WavChild::releaseDocument() {
 
 bool WavChild::queryClose() {
     if (QMdiSubWindow* sub = subWindow(); sub && hwndClient) hwndClient->setActiveSubWindow(sub);
-    OPENEDFILE* of = record();
-    if (of && of->Changed &&
-        platform::MessageBox(nullptr, "OK to close?", "Sure about this?",
-                             platform::MB_OKCANCEL | platform::MB_ICONQUESTION) != platform::IDOK)
-        return false;
+    if (!confirmDiscard()) return false;
     releaseDocument();
     update();
     return true;
