@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 #include "app/frame_globals.h"
+#include "app/registry.h"
 #include "app/status_line.h"
 #include "images/BmpChild.h"
 #include "images/bmp_writer.h"
@@ -336,6 +337,30 @@ TEST_F(FrameTest, ScreenshotOfEveryWindowKind) {
     EXPECT_TRUE(frame->grab().save(QString(out) + "/frame-every-kind.png"));
     for (const auto& b : rec.boxes) ADD_FAILURE() << b.caption << ": " << b.text;
     rec.answers = {platform::IDOK, platform::IDOK, platform::IDOK};
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
+    frame->move(120, 60);
+    frame->resize(500, 300);  // inside the offscreen screen, so the check moves nothing
+    QApplication::processEvents();
+    frame->WmCommand(111);  // Exit: no documents, so the frame goes and saves
+    flush();
+    SETTINGS stored;
+    LoadSettingsInto(stored);
+    const RECT32 r = stored.wpMain.NormalWindowPosition;
+    EXPECT_EQ(r.right - r.left, 500);
+    EXPECT_EQ(r.bottom - r.top, 300);
+    EXPECT_EQ(stored.MndlW, 800);  // the rest of the record goes back as it was
+
+    delete frame;
+    frame = StartFrame("");
+    QApplication::processEvents();
+    EXPECT_EQ(frame->size(), QSize(500, 300));
+    EXPECT_EQ(frame->frameGeometry().topLeft(), QPoint(r.left, r.top));
 }
 
 }  // namespace
