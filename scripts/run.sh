@@ -4,7 +4,7 @@
 set -e
 cd "$(dirname "$0")/.."
 scripts/deps.sh run
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
 cmake --build build -j"$(nproc)" --target orvalis orvalis-cli
 mkdir -p out
 build/tools/orvalis-cli stereo --texture samples/texture.bmp --depth samples/depth.bmp -o out/stereo.bmp
