@@ -174,6 +174,18 @@ TEST(GifLoader, BuildsATopDownEightBitBlockWithRowsRoundedToFourBytes) {
               Px({1, 2, 3, 4, 5, 0, 0, 0, 6, 7, 8, 9, 10, 0, 0, 0, 11, 12, 13, 14, 15, 0, 0, 0}));
 }
 
+TEST(GifLoader, InterlacedRowsFollowThePassesAndRowsPastTheLastPassAreDropped) {
+    // Five rows take the passes 0; 4; 2; 1, 3. A sixth row of data must not overwrite row 3.
+    auto f = MakeGif(1, 5, 0x83, PackCodes(4, LiteralCodes(4, {10, 11, 12, 13, 14, 15})));
+    ASSERT_EQ(f[13 + 48], 0x2C);
+    f[13 + 48 + 9] = 0x40;  // the image descriptor's interlace flag
+    PictureResult r = ReadGifBytes(f.data(), f.size());
+    ASSERT_TRUE(r.ok);
+    std::vector<uint32_t> column;
+    for (int y = 0; y < 5; ++y) column.push_back(r.image.at(0, y));
+    EXPECT_EQ(column, std::vector<uint32_t>({0x0A0A0A, 0x0D0D0D, 0x0C0C0C, 0x0E0E0E, 0x0B0B0B}));
+}
+
 TEST(GifLoader, RefusesFilesWithoutAUsableFirstImage) {
     const auto good = MakeGif(4, 4, 0x81, OnePixel());
     auto headerThen = [](uint8_t block) { Px f = Cut(MakeGif(1, 1, 0x80, {}), 19); f.push_back(block); return f; };
