@@ -89,22 +89,24 @@ QSize BmpChild::sizeHint() const {
 
 void BmpChild::resizeEvent(QResizeEvent*) { SetScroll(); }
 
+void PaintPicture(QPainter& p, QWidget* hWnd, const OPENEDFILE* of, const QImage& picture, bool cornerBetweenBars) {
+    const QColor work = WorkspaceColor();
+    if (!of || picture.isNull()) {
+        p.fillRect(hWnd->rect(), work);
+        return;
+    }
+    const int cw = of->Xclient, ch = of->Yclient, w = hWnd->width(), h = hWnd->height();
+    p.drawImage(QPoint(0, 0), picture, QRect(of->Xscroll, of->Yscroll, cw, ch));
+    const int px = of->Xsize - of->Xscroll, py = of->Ysize - of->Yscroll;
+    if (px < w) p.fillRect(QRect(px, 0, w - px, h), work);
+    if (py < h) p.fillRect(QRect(0, py, std::max(0, px), h - py), work);
+    if (cornerBetweenBars) p.fillRect(QRect(cw, ch, w - cw, h - ch), hWnd->palette().color(QPalette::Window));
+}
+
 void BmpChild::paintEvent(QPaintEvent*) {
     QPainter p(this);
     OPENEDFILE* of = record();
-    const QColor work = WorkspaceColor();
-    if (!of || of->hBmpSaved.isNull()) {
-        p.fillRect(rect(), work);
-        return;
-    }
-    const int cw = of->Xclient, ch = of->Yclient;
-    p.drawImage(QPoint(0, 0), of->hBmpSaved, QRect(of->Xscroll, of->Yscroll, cw, ch));
-    const int px = of->Xsize - of->Xscroll, py = of->Ysize - of->Yscroll;
-    if (px < width()) p.fillRect(QRect(px, 0, width() - px, height()), work);
-    if (py < height()) p.fillRect(QRect(0, py, std::max(0, px), height() - py), work);
-    // The corner between two visible bars.
-    if (hbar->isVisible() && vbar->isVisible())
-        p.fillRect(QRect(cw, ch, width() - cw, height() - ch), palette().color(QPalette::Window));
+    PaintPicture(p, this, of, of ? of->hBmpSaved : QImage(), hbar->isVisible() && vbar->isVisible());
 }
 
 void BmpChild::mouseMoveEvent(QMouseEvent* e) {

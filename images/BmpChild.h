@@ -5,6 +5,7 @@
 #include "images/picture_file.h"
 
 class QMdiArea;
+class QPainter;
 class QScrollBar;
 
 struct BMP_DATA : ClientBlock {
@@ -46,6 +47,9 @@ void InitScrollBars(QWidget* hWnd, QScrollBar* hbar, QScrollBar* vbar);
 // Sets a picture window's two bars from its record (range, page, position) and lays out
 // its client area; the Mandelbrot window scrolls the same way.
 void SetScroll(QWidget* hWnd, OPENEDFILE* of, QScrollBar* hbar, QScrollBar* vbar);
+// Paints `picture` from the record's scroll position at the top left, the workspace colour
+// right of and below it (all of it without a picture), and the corner between two bars.
+void PaintPicture(QPainter& p, QWidget* hWnd, const OPENEDFILE* of, const QImage& picture, bool cornerBetweenBars);
 // Gives the document its picture (hBmpSaved, Xsize, Ysize) and refreshes its window.
 void SetDocumentPicture(OPENEDFILE* of, const Image32& img);
 // The document's picture as the readers and generators see it.

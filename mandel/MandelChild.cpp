@@ -112,18 +112,10 @@ QImage MandelChild::currentPicture() const {
 void MandelChild::paintEvent(QPaintEvent*) {
     QPainter p(this);
     OPENEDFILE* of = record();
-    const QColor work = WorkspaceColor();
-    if (!of || of->hBmpSaved.isNull()) {
-        p.fillRect(rect(), work);
-        return;
-    }
-    const QImage pic = currentPicture();
-    if (!pic.isNull()) p.drawImage(QPoint(0, 0), pic, QRect(of->Xscroll, of->Yscroll, of->Xclient, of->Yclient));
-    const int px = of->Xsize - of->Xscroll, py = of->Ysize - of->Yscroll;
-    if (px < width()) p.fillRect(QRect(px, 0, width() - px, height()), work);
-    if (py < height()) p.fillRect(QRect(0, py, std::max(0, px), height() - py), work);
-    if (hbar->isVisible() && vbar->isVisible())
-        p.fillRect(QRect(of->Xclient, of->Yclient, width() - of->Xclient, height() - of->Yclient), palette().color(QPalette::Window));
+    // The window without its picture block shows only the workspace colour.
+    PaintPicture(p, this, of, of && !of->hBmpSaved.isNull() ? currentPicture() : QImage(),
+                 hbar->isVisible() && vbar->isVisible());
+    if (!of || of->hBmpSaved.isNull()) return;
     if (FirstPoint && !hit) {
         // The selection outline inverts what it covers.
         p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
