@@ -1,14 +1,17 @@
 #include "app/MainFrame.h"
 
 #include "app/app_icon.h"
-#include "app/frame_globals.h"
-#include "app/mdi_child.h"
 #include "app/registry.h"
-#include "app/status_line.h"
-#include "app/subsystems.h"
-#include "app/window_utils.h"
+#include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
+#include "mandel/MandelChild.h"
 #include "platform/message_box.h"
+#include "stereo/CreateStereo.h"
+#include "stereo/StereoOptionsDialog.h"
+#include "workspace/frame_globals.h"
+#include "workspace/mdi_child.h"
+#include "workspace/status_line.h"
+#include "workspace/window_utils.h"
 
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -42,16 +45,12 @@ protected:
 
 }  // namespace
 
-QMenu* FrameStereoMenu() {
-    auto* f = qobject_cast<MainFrame*>(hwndFrame);
-    return f ? f->stereoMenu() : nullptr;
-}
-
 MainFrame::MainFrame() {
     setObjectName("Orvalis");
     setWindowTitle(szMBTitle);
     setWindowIcon(AppIcon());
     hwndFrame = this;
+    SetFrame(this);
     auto* client = new FrameClient(this);
     setCentralWidget(client);
     buildMenus();
@@ -66,8 +65,12 @@ MainFrame::MainFrame() {
 }
 
 MainFrame::~MainFrame() {
+    // The children are destroyed after this body; their activation signals must not reach
+    // a frame that is half gone.
+    for (auto* area : findChildren<QMdiArea*>()) area->disconnect(this);
     if (hwndFrame == this) {
         hwndFrame = nullptr;
+        SetFrame(nullptr);
         hwndClient = nullptr;
     }
 }
@@ -144,13 +147,6 @@ void MainFrame::buildMenus() {
 }
 
 void MainFrame::updateMenus() {
-    const auto enable = [this](std::initializer_list<int> ids, bool on) {
-        for (int id : ids)
-            if (QAction* a = action(id)) a->setEnabled(on);
-    };
-    enable({116, 117}, kStereoReady);
-    enable({137, 119, 138, 139, 140}, kMandelReady);
-    enable({500, 501}, kGLReady);
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
     for (int id : {138, 139, 140}) {
         QAction* a = action(id);

@@ -1,5 +1,7 @@
 #pragma once
 // The MDI frame: menus, shortcuts, the MDI area, the status line and the command table.
+#include "workspace/frame_globals.h"
+
 #include <QMainWindow>
 #include <map>
 
@@ -7,7 +9,7 @@ class QMdiArea;
 class QMenu;
 class QAction;
 
-class MainFrame : public QMainWindow {
+class MainFrame : public QMainWindow, public FrameInterface {
     Q_OBJECT
 public:
     MainFrame();
@@ -19,9 +21,9 @@ public:
     int CloseAll();
     QAction* action(int id) const;
     QMenu* windowMenu() const { return ButtonMenuFrame; }
-    QMenu* stereoMenu() const { return StereoMenu; }
-    // Enables the items of the subsystems that are built, and the check marks of the active child.
-    void updateMenus();
+    QMenu* stereoMenu() const override { return StereoMenu; }
+    // The check marks of the active child.
+    void updateMenus() override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -1,11 +1,15 @@
 // The open dialog and the dispatch of a path to the window and loader of its kind.
 #include "app/MainFrame.h"
-#include "app/frame_globals.h"
-#include "app/mdi_child.h"
-#include "app/subsystems.h"
-#include "app/window_utils.h"
+#include "gl/OpenGLChild.h"
+#include "images/BmpChild.h"
 #include "images/picture_file.h"
+#include "images/picture_loaders.h"
 #include "platform/message_box.h"
+#include "wave/WavChild.h"
+#include "wave/wave_document.h"
+#include "workspace/frame_globals.h"
+#include "workspace/mdi_child.h"
+#include "workspace/window_utils.h"
 
 #include <QFileDialog>
 #include <QMdiSubWindow>
@@ -19,17 +23,6 @@ const QStringList& Filters() {
     static const QStringList f = {"Pictures (*.jpg *.gif *.bmp)", "WAV audio files (*.wav)", "Autocad drawing exchange (*.dxf)",
                                   "All Files (*.*)"};
     return f;
-}
-
-bool KindReady(FileKind k) {
-    switch (k) {
-    case FileKind::Bmp: return true;
-    case FileKind::Gif: return kGifReady;
-    case FileKind::Jpeg: return kJpegReady;
-    case FileKind::Wav: return kWaveReady;
-    case FileKind::Dxf: return kGLReady;
-    default: return false;
-    }
 }
 }  // namespace
 
@@ -53,7 +46,7 @@ void OpenMulti(const std::vector<std::string>& paths) {
 
 void FileOpenMsg(const std::string& path) {
     const FileKind kind = DispatchKind(path);
-    if (!KindReady(kind)) {
+    if (kind == FileKind::None) {
         char buf[255];
         std::snprintf(buf, sizeof buf, "Can't open file: %s", path.c_str());
         platform::MessageBox(hwndFrame, buf, szMBTitle, platform::MB_OK);

@@ -1,9 +1,9 @@
 #include "app/registry.h"
 
-#include "app/frame_globals.h"
-#include "app/settings.h"
 #include "platform/key_store.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
+#include "workspace/settings.h"
 
 #include <QApplication>
 #include <cstring>

@@ -1,13 +1,12 @@
 #include "gl/OpenGLChild.h"
 
-#include "app/frame_globals.h"
-#include "app/status_line.h"
-#include "app/subsystems.h"
-#include "dxf/dxf_display.h"
+#include "gl/dxf_display.h"
 #include "gl/gl_layer.h"
 #include "gl/gl_scenes.h"
 #include "gl/view_state.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
+#include "workspace/status_line.h"
 
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -18,8 +17,6 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-
-const bool kGLReady = true;
 
 namespace {
 QSurfaceFormat GLFormat() {

@@ -1,8 +1,8 @@
 #pragma once
 // The OpenGL document window: a DXF drawing (type 0) or a demonstration scene (500, 501),
 // drawn on a context of its own.
-#include "app/mdi_child.h"
 #include "gl/gl_palette.h"
+#include "workspace/mdi_child.h"
 
 #include <string>
 

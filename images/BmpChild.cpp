@@ -1,9 +1,8 @@
 #include "images/BmpChild.h"
 
-#include "app/frame_globals.h"
-#include "app/subsystems.h"
 #include "images/role_cursors.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,8 +14,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
-
-QMenu* FrameStereoMenu();  // the frame's "&Stereo" popup
 
 QColor WorkspaceColor() {
     if (hwndClient) return hwndClient->background().color();

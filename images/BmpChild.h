@@ -1,8 +1,8 @@
 #pragma once
 // The picture window: shows a picture at natural size with scroll bars.
-#include "app/mdi_child.h"
 #include "images/image32.h"
 #include "images/picture_file.h"
+#include "workspace/mdi_child.h"
 
 class QMdiArea;
 class QPainter;

@@ -1,9 +1,7 @@
 // The picture loaders as the file dispatch calls them: read, report, store.
-#include "app/subsystems.h"
-#include "images/BmpChild.h"
+#include "images/picture_loaders.h"
 
-const bool kGifReady = true;
-const bool kJpegReady = true;
+#include "images/BmpChild.h"
 
 int LoadBitmapFile(OPENEDFILE* of, const std::string& file) { return ApplyPictureResult(of, LoadBitmapFileCore(file)); }
 int LoadGifFile(OPENEDFILE* of, const std::string& file) { return ApplyPictureResult(of, LoadGifFileCore(file)); }

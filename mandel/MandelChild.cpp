@@ -1,19 +1,18 @@
 #include "mandel/MandelChild.h"
 
-#include "app/MainFrame.h"
-#include "app/frame_globals.h"
-#include "app/status_line.h"
-#include "app/subsystems.h"
-#include "app/window_utils.h"
 #include "images/BmpChild.h"
 #include "images/dib_palette.h"
 #include "mandel/StartDialog.h"
 #include "mandel/mandel_cursor.h"
 #include "mandel/palette_file.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
+#include "workspace/status_line.h"
+#include "workspace/window_utils.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -23,8 +22,6 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-
-const bool kMandelReady = true;
 
 namespace {
 
@@ -42,7 +39,7 @@ void Put32(uint8_t* p, uint32_t v) {
 }
 
 void UpdateFrameMenus() {
-    if (auto* frame = qobject_cast<MainFrame*>(hwndFrame)) frame->updateMenus();
+    if (FrameInterface* frame = TheFrame()) frame->updateMenus();
 }
 
 QPoint Clamped(QPoint p) { return {std::clamp(p.x(), 0, 0xFFFF), std::clamp(p.y(), 0, 0xFFFF)}; }

@@ -1,9 +1,9 @@
 #pragma once
 // The Mandelbrot window: an 8-bit picture computed by its worker, zoomed by keys, wheel and
 // rubber band, with palette rotation and zoom shows.
-#include "app/mdi_child.h"
 #include "mandel/mandel_view.h"
 #include "mandel/mandel_worker.h"
+#include "workspace/mdi_child.h"
 
 #include <QCursor>
 #include <QImage>
@@ -90,6 +90,8 @@ private:
 };
 
 OPENEDFILE* CreateMandelChild(QMdiArea* hClient);
+// File New (mainPicture 1) or the window of the Mandelbrot menu's "New" (0).
+void Mandel_New(int mainPicture);
 // Opens a window; MainFig 0 asks for the start values first. Returns the record or null.
 OPENEDFILE* OpenMandelWindow(int MainFig);
 // Remakes the 8-bit picture block and its palette; 1, or 0 when either was not obtained.

@@ -1,7 +1,7 @@
 #include "mandel/StartDialog.h"
 
-#include "app/frame_globals.h"
 #include "mandel/start_values.h"
+#include "workspace/frame_globals.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 // The view of a Mandelbrot picture and the arithmetic of its zooms.
-#include "app/settings.h"
 #include "images/image32.h"
+#include "workspace/settings.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 // The values of the "Mandelbrot start values" dialog, as texts in and out of the settings.
-#include "app/settings.h"
+#include "workspace/settings.h"
 
 #include <cstdint>
 #include <string>

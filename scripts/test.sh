@@ -1,5 +1,6 @@
 #!/bin/sh
 # Builds and runs every test:
+#   0. the include layers (scripts/check_layers.py);
 #   1. the normal build: unit, window (offscreen Qt, OpenGL under Xvfb) and real-file tests;
 #   2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the Mandelbrot worker and sound playback tests under ThreadSanitizer;
@@ -7,6 +8,7 @@
 set -e
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
+python3 scripts/check_layers.py
 jobs=$(nproc)
 export SDL_AUDIODRIVER=dummy
 

@@ -1,18 +1,16 @@
-// CreateStereo: the marked texture and depth windows to a new "NEWSTEREO" picture document.
-#include "app/frame_globals.h"
-#include "app/subsystems.h"
-#include "app/window_utils.h"
+#include "stereo/CreateStereo.h"
+
 #include "images/BmpChild.h"
 #include "platform/message_box.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
+#include "workspace/frame_globals.h"
+#include "workspace/window_utils.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
 
 #include <cstdio>
-
-const bool kStereoReady = true;
 
 namespace {
 

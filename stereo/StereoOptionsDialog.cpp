@@ -1,8 +1,8 @@
 #include "stereo/StereoOptionsDialog.h"
 
-#include "app/frame_globals.h"
-#include "app/window_utils.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
+#include "workspace/window_utils.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

@@ -1,19 +1,16 @@
 #include "wave/WavChild.h"
 
-#include "app/frame_globals.h"
-#include "app/subsystems.h"
 #include "platform/message_box.h"
 #include "wave/wave_data.h"
 #include "wave/wave_document.h"
 #include "wave/wave_paint.h"
+#include "workspace/frame_globals.h"
 
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
-
-const bool kWaveReady = true;
 
 namespace {
 long PackPos(const QPoint& p) { return long((uint32_t(p.x()) & 0xFFFF) | (uint32_t(p.y()) & 0xFFFF) << 16); }

@@ -1,7 +1,7 @@
 #pragma once
 // The wave document window (class "WavChild"): four views of the sound, the outline, and
 // keys that play, loop and stop it.
-#include "app/mdi_child.h"
+#include "workspace/mdi_child.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
 #include "app/MainFrame.h"
-#include "app/frame_globals.h"
 #include "app/registry.h"
-#include "app/status_line.h"
 #include "images/BmpChild.h"
 #include "images/bmp_writer.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
+#include "workspace/status_line.h"
 
 #include <QApplication>
 #include <QClipboard>

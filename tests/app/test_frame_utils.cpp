@@ -1,11 +1,11 @@
-#include "app/frame_globals.h"
 #include "app/registry.h"
-#include "app/status_line.h"
-#include "app/window_utils.h"
 #include "documents/opened_file.h"
 #include "images/scroll_math.h"
 #include "platform/key_store.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
+#include "workspace/status_line.h"
+#include "workspace/window_utils.h"
 
 #include <QDialog>
 #include <QPushButton>

@@ -1,5 +1,5 @@
-#include "app/settings.h"
 #include "platform/key_store.h"
+#include "workspace/settings.h"
 
 #include <cstdlib>
 #include <cstring>

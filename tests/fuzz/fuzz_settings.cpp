@@ -1,6 +1,6 @@
 // The stored settings record as the program takes it at start: size check, then the
 // placement check and the palette name.
-#include "app/settings.h"
+#include "workspace/settings.h"
 
 #include <cstring>
 

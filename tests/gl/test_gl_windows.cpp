@@ -1,12 +1,12 @@
 // OpenGL windows on a real GL context (run under xvfb-run with Mesa).
 #include "app/MainFrame.h"
-#include "app/frame_globals.h"
-#include "app/status_line.h"
 #include "documents/opened_file.h"
-#include "dxf/dxf_display.h"
 #include "gl/OpenGLChild.h"
+#include "gl/dxf_display.h"
 #include "gl/view_state.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
+#include "workspace/status_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The Mandelbrot window offscreen: opening, runs to the end, keys, wheel, rubber band,
 // palette rotation, shows, Copy, a missing palette, the start dialog, late finish reports.
 // The zoom arithmetic itself is checked without a window; here each input reaches it.
-#include "app/frame_globals.h"
-#include "app/status_line.h"
 #include "mandel/MandelChild.h"
 #include "mandel/StartDialog.h"
 #include "mandel/start_values.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
+#include "workspace/status_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The options dialog and CreateStereo on real windows; the field rules and every message text
 // are checked on the field reader (stereo_options_test), here each path through the windows.
 #include "app/MainFrame.h"
-#include "app/frame_globals.h"
-#include "app/subsystems.h"
 #include "images/BmpChild.h"
 #include "platform/message_box.h"
+#include "stereo/CreateStereo.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
+#include "workspace/frame_globals.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,14 +1,13 @@
 // The wave window offscreen: loading through the dispatch, keys, views, outline clicks,
 // playback titles under SDL's dummy driver, and the close question.
 #include "app/MainFrame.h"
-#include "app/frame_globals.h"
-#include "app/subsystems.h"
 #include "platform/message_box.h"
 #include "wav_builder.h"
 #include "wave/WavChild.h"
 #include "wave/wave_data.h"
 #include "wave/wave_document.h"
 #include "wave/wave_paint.h"
+#include "workspace/frame_globals.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +111,7 @@ TEST_F(WaveWindow, failedLoadsShowTheLoaderMessageThenTheDispatchsAndCloseTheWin
 TEST_F(WaveWindow, loadingShowsItsTitleThenTheDispatchNamesTheWindow) {
     const std::string path = WriteWav("title.wav", {{1, 2}, {3, 4}});
     OPENEDFILE* of = CreateWavChild(hwndClient, path, 1);
-    ASSERT_TRUE(of && kWaveReady);
+    ASSERT_TRUE(of);
     ASSERT_EQ(std::make_pair(int(of->Type), LoadWavFile(of, path)), std::make_pair(2, 1));
     EXPECT_EQ(of->hwnd->objectName() + " " + of->hwnd->windowTitle(), "WavChild Loading file:" + QString::fromStdString(path));
     hwndClient->closeAllSubWindows();

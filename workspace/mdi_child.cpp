@@ -1,7 +1,7 @@
-#include "app/mdi_child.h"
+#include "workspace/mdi_child.h"
 
-#include "app/frame_globals.h"
 #include "platform/message_box.h"
+#include "workspace/frame_globals.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>

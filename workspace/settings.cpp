@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "workspace/settings.h"
 
 #include <bit>
 #include <cstring>

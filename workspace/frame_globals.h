@@ -1,6 +1,6 @@
 #pragma once
 // Program-wide state of the frame, shared with the subsystems.
-#include "app/settings.h"
+#include "workspace/settings.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -8,6 +8,7 @@
 
 class QMainWindow;
 class QMdiArea;
+class QMenu;
 
 extern QMainWindow* hwndFrame;   // the frame
 extern QMdiArea* hwndClient;     // its MDI area
@@ -30,3 +31,20 @@ extern MarkedWindow hwndForeground;
 
 // The active document window, or null.
 QWidget* ActiveChild();
+
+// What document windows ask of the frame above them. The frame registers itself when it is
+// built and unregisters when it goes.
+class FrameInterface {
+public:
+    virtual QMenu* stereoMenu() const = 0;  // the "&Stereo" popup
+    // Menu items and check marks follow the active child.
+    virtual void updateMenus() = 0;
+
+protected:
+    ~FrameInterface() = default;
+};
+void SetFrame(FrameInterface* frame);
+// The registered frame, or null (no frame, as in the command-line tools' tests).
+FrameInterface* TheFrame();
+// The frame's "&Stereo" popup, or null.
+QMenu* FrameStereoMenu();

@@ -1,4 +1,4 @@
-#include "app/status_line.h"
+#include "workspace/status_line.h"
 
 #include <QMainWindow>
 #include <QPainter>

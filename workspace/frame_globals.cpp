@@ -1,9 +1,17 @@
-#include "app/frame_globals.h"
+#include "workspace/frame_globals.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
 QMainWindow* hwndFrame = nullptr;
+
+namespace {
+FrameInterface* registeredFrame = nullptr;
+}
+
+void SetFrame(FrameInterface* frame) { registeredFrame = frame; }
+FrameInterface* TheFrame() { return registeredFrame; }
+QMenu* FrameStereoMenu() { return registeredFrame ? registeredFrame->stereoMenu() : nullptr; }
 QMdiArea* hwndClient = nullptr;
 SETTINGS Settings;
 uint32_t crColor = 0;

@@ -1,6 +1,6 @@
-#include "app/window_utils.h"
+#include "workspace/window_utils.h"
 
-#include "app/mdi_child.h"
+#include "workspace/mdi_child.h"
 
 #include <QAbstractButton>
 #include <QDialog>

@@ -1,9 +1,9 @@
-#include "dxf/dxf_display.h"
+#include "gl/dxf_display.h"
 
-#include "app/status_line.h"
 #include "dxf/file_access.h"
 #include "gl/gl_layer.h"
 #include "platform/message_box.h"
+#include "workspace/status_line.h"
 
 #include <GL/glu.h>
 

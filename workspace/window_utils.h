@@ -1,6 +1,6 @@
 #pragma once
 // Window placement and dialog helpers.
-#include "app/settings.h"
+#include "workspace/settings.h"
 
 class QWidget;
 class QDialog;
