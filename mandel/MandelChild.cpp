@@ -13,6 +13,7 @@
 #include "platform/message_box.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -184,6 +185,9 @@ void MandelChild::wheelEvent(QWheelEvent* e) {
 }
 
 void MandelChild::keyPressEvent(QKeyEvent* e) {
+    // Commands that earlier keys posted run first, as posted messages go ahead of waiting
+    // input: a flood of keys ends where the same keys typed slowly end.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     const QString t = e->text();
     if (t == "-") MandelZoom(1.5, std::nullopt);
     else if (t == "+") MandelZoom(0.5, std::nullopt);
