@@ -8,6 +8,7 @@ struct Image32 {
     int width = 0;
     int height = 0;
     std::vector<uint32_t> px;  // width * height words, 0x00RRGGBB (bytes blue, green, red, 0)
+    std::vector<uint16_t> grey16;  // 16-bit grey values, top row first, empty when the picture had none
 
     Image32() = default;
     Image32(int w, int h, uint32_t fill = 0) : width(w), height(h), px(size_t(w) * size_t(h), fill) {}
