@@ -2,6 +2,7 @@
 // converter. Every field that points into the file is checked against its length first.
 #include "images/dib.h"
 #include "images/picture_file.h"
+#include "platform/little_endian.h"
 #include "platform/whole_file.h"
 
 #include <algorithm>
@@ -12,9 +13,6 @@
 namespace {
 
 constexpr size_t kFileHeaderBytes = 14;
-
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
 UserMessage ErrorOut(const char* errstring, int code) {
     char buf[80];
@@ -46,17 +44,17 @@ PictureResult readBmp(const uint8_t* data, size_t size) {
     if (size < kFileHeaderBytes + 4) return refuse("The file is shorter than its bitmap header!");
     const uint8_t* header = data + kFileHeaderBytes;
     const size_t avail = size - kFileHeaderBytes;
-    const uint32_t headerSize = le32(header);
+    const uint32_t headerSize = Le32(header);
     const bool core = headerSize == 12;
     size_t headerNeeded = core ? 12 : std::max<uint32_t>(headerSize, 40);
-    if (!core && avail >= 20 && le32(header + 16) == BI_BITFIELDS) headerNeeded = std::max<size_t>(headerNeeded, 52);
+    if (!core && avail >= 20 && Le32(header + 16) == BI_BITFIELDS) headerNeeded = std::max<size_t>(headerNeeded, 52);
     if (avail < headerNeeded) return refuse("The file is shorter than its bitmap header!");
-    const uint16_t bitCount = le16(header + (core ? 10 : 14));
+    const uint16_t bitCount = Le16(header + (core ? 10 : 14));
     const size_t block = std::min(headerBlockSize(headerSize, bitCount), avail);
     DibHeader dib;
     if (!ReadDibHeader(header, block, dib)) return refuse(ErrorOut("Fail in creating DIB bitmap from file!", EINVAL));
     if (block < dib.headerBlockBytes()) return refuse("The file is shorter than its colour table!");
-    const uint32_t bitsOffset = le32(data + 10);
+    const uint32_t bitsOffset = Le32(data + 10);
     if (bitsOffset > size) return refuse("The bitmap bits start past the end of the file!");
     if (size - bitsOffset < dib.bitsBytesNeeded()) return refuse("The file is shorter than its bitmap bits!");
 

@@ -1,16 +1,8 @@
 #include "images/bmp_writer.h"
 
-#include <cstdio>
+#include "platform/little_endian.h"
 
-namespace {
-void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    b[at] = uint8_t(v);
-    b[at + 1] = uint8_t(v >> 8);
-}
-void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
-}
-}  // namespace
+#include <cstdio>
 
 std::vector<uint8_t> EncodeBmp24(const Image32& img) {
     const size_t stride = (size_t(img.width) * 3 + 3) & ~size_t(3);
@@ -18,16 +10,16 @@ std::vector<uint8_t> EncodeBmp24(const Image32& img) {
     std::vector<uint8_t> b(54 + bits, 0);
     b[0] = 'B';
     b[1] = 'M';
-    put32(b, 2, uint32_t(b.size()));
-    put32(b, 10, 54);
-    put32(b, 14, 40);
-    put32(b, 18, uint32_t(img.width));
-    put32(b, 22, uint32_t(img.height));
-    put16(b, 26, 1);
-    put16(b, 28, 24);
-    put32(b, 34, uint32_t(bits));
-    put32(b, 38, 2835);
-    put32(b, 42, 2835);
+    PutLe32(b.data() + 2, uint32_t(b.size()));
+    PutLe32(b.data() + 10, 54);
+    PutLe32(b.data() + 14, 40);
+    PutLe32(b.data() + 18, uint32_t(img.width));
+    PutLe32(b.data() + 22, uint32_t(img.height));
+    PutLe16(b.data() + 26, 1);
+    PutLe16(b.data() + 28, 24);
+    PutLe32(b.data() + 34, uint32_t(bits));
+    PutLe32(b.data() + 38, 2835);
+    PutLe32(b.data() + 42, 2835);
     for (int y = 0; y < img.height; ++y) {
         uint8_t* row = &b[54 + stride * size_t(img.height - 1 - y)];
         for (int x = 0; x < img.width; ++x) {
