@@ -77,6 +77,8 @@ protected:
     platform::MessageRecorder rec;
 };
 
+}  // namespace
+
 TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
     const std::map<int, QString> texts = {
         {100, "&Open"}, {105, "&Close"}, {111, "E&xit"}, {109, "&Copy"}, {101, "C&olor"},
@@ -401,10 +403,6 @@ TEST_F(FrameTest, ScreenshotWithTwoPictures) {
     EXPECT_TRUE(frame->grab().save(QString(out) + "/frame-two-pictures.png"));
 }
 
-}  // namespace
-
-namespace {
-
 // Every kind of window in one frame, for a look by eye (run under Xvfb with
 // QT_QPA_PLATFORM=xcb so the OpenGL window draws).
 TEST_F(FrameTest, ScreenshotOfEveryWindowKind) {
@@ -431,10 +429,6 @@ TEST_F(FrameTest, ScreenshotOfEveryWindowKind) {
     rec.answers = {platform::IDOK, platform::IDOK, platform::IDOK};
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
     frame->move(120, 60);
     frame->resize(500, 300);  // inside the offscreen screen, so the check moves nothing
@@ -454,5 +448,3 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
     EXPECT_EQ(frame->size(), QSize(500, 300));
     EXPECT_EQ(frame->frameGeometry().topLeft(), QPoint(r.left, r.top));
 }
-
-}  // namespace

@@ -1,6 +1,5 @@
 #include "app/registry.h"
 #include "documents/opened_file.h"
-#include "images/scroll_math.h"
 #include "platform/key_store.h"
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
@@ -45,20 +44,6 @@ TEST(ValidateWinpos, PullsRectanglesOntoTheScreen) {
 TEST(StatusLine, PartEdgesFollowTheFrameWidth) {
     EXPECT_EQ(StatusPartEdges(1000), (std::array<int, 8>{300, 500, 600, 700, 800, 800, 1000, 1100}));
     EXPECT_EQ(StatusPartEdges(500), (std::array<int, 8>{150, 250, 300, 350, 400, 400, 500, 550}));
-}
-
-TEST(ScrollMath, StepsPagesThumbAndClamping) {
-    // 100-pixel picture, 50-pixel client: page 51, maximum 99, largest position 49.
-    using namespace scroll;
-    EXPECT_EQ(NewPosition(LineDown, 0, 51, 99, 0), 5);
-    EXPECT_EQ(NewPosition(LineUp, 3, 51, 99, 0), 0);
-    EXPECT_EQ(NewPosition(PageDown, 0, 51, 99, 0), 49);
-    EXPECT_EQ(NewPosition(PageUp, 49, 51, 99, 0), 0);
-    EXPECT_EQ(NewPosition(ThumbTrack, 0, 51, 99, 30), 30);
-    EXPECT_EQ(NewPosition(ThumbPosition, 0, 51, 99, 300), 49);
-    EXPECT_EQ(NewPosition(Bottom, 0, 51, 99, 0), 49);
-    EXPECT_EQ(NewPosition(Top, 40, 51, 99, 0), 0);
-    EXPECT_EQ(NewPosition(EndScroll, 40, 51, 99, 0), -1);
 }
 
 TEST(DocumentList, KeepsCreationOrderAndRelinksOnDelete) {
