@@ -6,6 +6,8 @@
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
 #include "tests/common/cli_run.h"
+#include "tests/images/image_test_util.h"
+#include "tests/wave/wav_builder.h"
 #include "workspace/settings.h"
 #include "workspace/status_line.h"
 
@@ -106,176 +108,170 @@ TEST_F(FrameTest, StatusLineAndMdiAreaShareOnePixel) {
     QWidget* client = frame->centralWidget();
     QStatusBar* bar = client->findChild<QStatusBar*>("100");
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(StatusHeight, bar->height() - 1);
-    EXPECT_EQ(hwndClient->y() + hwndClient->height(), bar->y() + 1);
-    EXPECT_EQ(bar->y() + bar->height(), client->height());
-
+    EXPECT_EQ(std::make_tuple(StatusHeight, hwndClient->y() + hwndClient->height(), bar->y() + bar->height()),
+              std::make_tuple(bar->height() - 1, bar->y() + 1, client->height()));
     SetStatusTextf(1, "Time:%d", 1234);
-    EXPECT_STREQ(StatusText(1), "Time:1234");
-    EXPECT_FALSE(StatusRaised(1));
-    SetStatusTextf(257, "Time:%d", 1234);
-    EXPECT_STREQ(StatusText(1), "Time:1234");
-    EXPECT_TRUE(StatusRaised(1));
+    EXPECT_TRUE(std::string(StatusText(1)) == "Time:1234" && !StatusRaised(1));
+    SetStatusTextf(257, "Time:%d", 1234);  // part 1, raised
+    EXPECT_TRUE(std::string(StatusText(1)) == "Time:1234" && StatusRaised(1));
     SetStatusTextf(0, "%s", std::string(400, 'x').c_str());
     EXPECT_EQ(std::string(StatusText(0)).size(), 255u);
 }
 
-TEST_F(FrameTest, BmpOpensTitledAndSizedToPicturePlusOne) {
+// Opened, the picture is titled with its path, sized to its picture plus one pixel, painted
+// from the scroll position with the workspace colour around it, and copied on request.
+TEST_F(FrameTest, BmpOpensTitledSizedPaintedAndCopied) {
     const std::string path = writeBmp("pic.bmp", 100, 80);
     FileOpenMsg(path);
     flush();
-    EXPECT_TRUE(rec.boxes.empty()) << (rec.boxes.empty() ? "" : rec.boxes[0].text);
     BmpChild* child = activeBmp();
-    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(child && child->record() && rec.boxes.empty());
     OPENEDFILE* of = child->record();
-    ASSERT_NE(of, nullptr);
-    EXPECT_EQ(of->Type, 1);
-    EXPECT_EQ(child->windowTitle().toStdString(), path);
-    EXPECT_EQ(child->subWindow()->windowTitle().toStdString(), path);
-    EXPECT_EQ(of->Xsize, 100);
-    EXPECT_EQ(of->Ysize, 80);
-    EXPECT_EQ(child->width(), 101);
-    EXPECT_EQ(child->height(), 81);
-    EXPECT_FALSE(child->horizontalBar()->isVisible());
-    EXPECT_FALSE(child->verticalBar()->isVisible());
-
+    EXPECT_EQ(std::make_tuple(of->Type, of->Xsize, of->Ysize, child->width(), child->height()), std::make_tuple(1, 100, 80, 101, 81));
+    EXPECT_EQ(child->windowTitle().toStdString() + "|" + child->subWindow()->windowTitle().toStdString(), path + "|" + path);
+    EXPECT_FALSE(child->horizontalBar()->isVisible() || child->verticalBar()->isVisible());
     // Client 50 x 40 with both bars: range 0..49 horizontally, steps of 5.
     const int ext = child->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     child->resize(50 + ext, 40 + ext);
     QApplication::processEvents();
-    EXPECT_EQ(of->Xclient, 50);
-    EXPECT_EQ(of->Yclient, 40);
-    EXPECT_TRUE(child->horizontalBar()->isVisible());
-    EXPECT_EQ(child->horizontalBar()->maximum(), 49);
-    EXPECT_EQ(child->horizontalBar()->singleStep(), 5);
-    EXPECT_EQ(child->verticalBar()->maximum(), 80 - 41);
+    EXPECT_EQ(std::make_tuple(of->Xclient, of->Yclient, child->horizontalBar()->isVisible(), child->horizontalBar()->maximum(),
+                              child->horizontalBar()->singleStep(), child->verticalBar()->maximum()),
+              std::make_tuple(50, 40, true, 49, 5, 80 - 41));
     child->horizontalBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_EQ(of->Xscroll, 49);
-    child->horizontalBar()->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(of->Xscroll, 0);
-}
-
-TEST_F(FrameTest, PaintsPictureFromScrollPositionAndWorkspaceAround) {
-    FileOpenMsg(writeBmp("small.bmp", 40, 30));
-    flush();
-    BmpChild* child = activeBmp();
-    ASSERT_NE(child, nullptr);
-    child->resize(120, 90);
+    QImage shot = child->grab().toImage();
+    EXPECT_EQ(shot.pixel(7, 5) & 0xFFFFFF, Gradient(100, 80).at(56, 5));
+    child->resize(120 + ext, 90 + ext);
     QApplication::processEvents();
-    const QImage shot = child->grab().toImage();
-    const Image32 expect = Gradient(40, 30);
-    EXPECT_EQ(shot.pixel(7, 5) & 0xFFFFFF, expect.at(7, 5));
-    EXPECT_EQ(shot.pixel(39, 29) & 0xFFFFFF, expect.at(39, 29));
-    EXPECT_EQ(shot.pixel(60, 5), WorkspaceColor().rgb());
-    EXPECT_EQ(shot.pixel(5, 60), WorkspaceColor().rgb());
+    shot = child->grab().toImage();
+    EXPECT_EQ(std::make_tuple(of->Xscroll, shot.pixel(99, 79) & 0xFFFFFF, shot.pixel(105, 5), shot.pixel(5, 85)),
+              std::make_tuple(0, Gradient(100, 80).at(99, 79), WorkspaceColor().rgb(), WorkspaceColor().rgb()));
+    frame->WmCommand(109);
+    EXPECT_EQ(rec.texts(), std::vector<std::string>{"Bitmap copied to clipboard."});
+    EXPECT_EQ(rec.boxes.at(0).caption, "Orvalis");
+    const QImage clip = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(std::make_pair(clip.size(), clip.pixel(99, 79) & 0xFFFFFF), std::make_pair(QSize(100, 80), Gradient(100, 80).at(99, 79)));
 }
 
-TEST_F(FrameTest, DispatchMessagesForRefusedPaths) {
-    struct Case {
-        std::string name, content;
-        std::vector<std::string> texts;
-    } cases[] = {
-        {"a.Jpg", "x", {"Can't open file: %"}},
-        {"a.jpeg", "x", {"Can't open file: %"}},
-        {"notes.txt", "x", {"Can't open file: %"}},
-        {"fake.bmp", "GIF89a not a bitmap", {"This is not a DIB bitmap file!", "Error reading bitmap!"}},
-    };
-    for (auto& c : cases) {
-        rec.clear();
-        const std::string path = (dir / c.name).string();
-        std::ofstream(path, std::ios::binary) << c.content;
-        FileOpenMsg(path);
-        flush();
-        ASSERT_EQ(rec.boxes.size(), c.texts.size()) << c.name;
-        for (size_t i = 0; i < c.texts.size(); ++i) {
-            std::string want = c.texts[i];
-            if (want.back() == '%') want = "Can't open file: " + path;
-            EXPECT_EQ(rec.boxes[i].text, want) << c.name;
-        }
-        EXPECT_EQ(rec.boxes.back().caption, "Orvalis");
-        EXPECT_EQ(windowCount(), 0) << c.name;
-    }
-    EXPECT_EQ(FirstFileStruct(), nullptr);
-}
-
-// A file that cannot be read whole, under a name of every kind: a directory, a FIFO, a file
-// nobody may read and a file that ends before its size (a sysfs file gives 4096 and holds a
-// few bytes). Each gives the kind's message for a failed open or read, through the dispatch
-// and through orvalis-cli, and leaves no window.
-TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
+// Every kind of file that cannot be read whole: missing, a directory, a FIFO, a file nobody may
+// read, and a file that ends before its size (a sysfs file claims 4096 bytes and holds a few);
+// then names the dispatch takes for no kind and contents a loader refuses. Each gives the same
+// messages through the dispatch (boxes) and orvalis-cli (standard error, status 1), and no window.
+TEST_F(FrameTest, RefusedFilesGiveTheirMessagesThroughTheDispatchAndTheCommandLineAndNoWindow) {
     const char* kShort = "/sys/devices/system/cpu/online";
-    if (fs::file_size(kShort) <= 64) GTEST_SKIP() << kShort << " does not claim more than it holds";
-    struct Fault {
-        const char* name;
-        int error;
-    } faults[] = {{"dir", EISDIR}, {"fifo", EINVAL}, {"locked", EACCES}, {"short", EIO}};
-    // Boxes ('|' between them) for a failed open and a failed read, then what the command line
-    // writes when it is not those boxes one to a line; %p is the path, %e the code, %s its text.
+    ASSERT_GT(fs::file_size(kShort), 64u) << kShort << " must claim more than it holds";
+    const std::pair<const char*, int> faults[] = {{"missing", ENOENT}, {"dir", EISDIR}, {"fifo", EINVAL}, {"locked", EACCES},
+                                                  {"short", EIO}};
+    // Boxes (caption:text, '|' between them) for a failed open and a failed read, then standard
+    // error when it is not their texts a line each; %p is the path, %e the error code, %s its text.
     struct Kind {
-        const char* ext, *cli, *open, *read, *cliOpen = nullptr, *cliRead = nullptr;
+        const char *ext, *cli, *open, *read, *cliOpen = nullptr, *cliRead = nullptr;
     } kinds[] = {
-        {"bmp", "picture %p /dev/null", "Error on Fail in file open = %e\n|Error reading bitmap!",
-         "Error on Fail in mapping view of the Map File object = %e\n|Error reading bitmap!"},
-        {"gif", "picture %p /dev/null", "Couldn't open file:%p|Error from LoadGIF()!", "Error reading file|Error from LoadGIF()!"},
-        {"jpg", "picture %p /dev/null", "Error reading JPEG file!", "Error reading JPEG file!"},
-        {"wav", "wave-info %p", "couldn't load|Error from LoadWave()!", "read error|Error from LoadWave()!", "couldn't load\n",
-         "read error\n"},
-        {"dxf", "dxf-info %p", "The drawing could not be read:\n%p\n%s", "The drawing could not be read:\n%p\n%s",
+        {"bmp", "picture %p /dev/null", "Error:Error on Fail in file open = %e\n|Orvalis:Error reading bitmap!",
+         "Error:Error on Fail in mapping view of the Map File object = %e\n|Orvalis:Error reading bitmap!"},
+        {"gif", "picture %p /dev/null", "LoadFile Error:Couldn't open file:%p|Orvalis:Error from LoadGIF()!",
+         "Error:Error reading file|Orvalis:Error from LoadGIF()!"},
+        {"jpg", "picture %p /dev/null", "Orvalis:Error reading JPEG file!", "Orvalis:Error reading JPEG file!"},
+        {"wav", "wave-info %p", ":couldn't load|Orvalis:Error from LoadWave()!", ":read error|Orvalis:Error from LoadWave()!",
+         "couldn't load\n", "read error\n"},
+        {"dxf", "dxf-info %p", "Error:The drawing could not be read:\n%p\n%s", "Error:The drawing could not be read:\n%p\n%s",
          "%p: %s\ndxf-info: %p: cannot open %p\n", "File error: %s\ndxf-info: %p: cannot read %p\n"},
-        {"pal", "mandel -o /dev/null --width 8 --height 8 --palette %p", "Couldn't open file:%p", "Error reading file"},
+        {"pal", "mandel -o /dev/null --width 8 --height 8 --palette %p", "LoadFile Error:Couldn't open file:%p",
+         "Error:Error reading file"},
     };
-    const bool root = ::geteuid() == 0;  // root reads any file: drop the right for the locked one
+    struct Case {
+        std::string ext, path, cli, boxes, err;
+    };
+    std::vector<Case> cases;
+    auto add = [&](const std::string& ext, const std::string& path, const char* cli, const char* boxes, const char* err,
+                   int error) {
+        auto fill = [&](std::string t) {
+            for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(error)},
+                                      {"%s", std::strerror(error)}})
+                for (size_t at; (at = t.find(key)) != std::string::npos;) t.replace(at, 2, value);
+            return t;
+        };
+        Case c{ext, path, fill(cli), fill(boxes), err ? fill(err) : ""};
+        for (size_t at = 0; !err && at < c.boxes.size();) {  // the boxes' texts, a line each
+            const size_t end = std::min(c.boxes.find('|', at), c.boxes.size());
+            c.err += c.boxes.substr(c.boxes.find(':', at) + 1, end - c.boxes.find(':', at) - 1);
+            if (c.err.back() != '\n') c.err += '\n';
+            at = end + 1;
+        }
+        cases.push_back(c);
+    };
+    for (const Kind& k : kinds)
+        for (auto [fault, error] : faults) {
+            const std::string path = (dir / (std::string(fault) + "." + k.ext)).string(), f = fault;
+            if (f == "dir") fs::create_directory(path);
+            if (f == "fifo") ::mkfifo(path.c_str(), 0644);
+            if (f == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
+            if (f == "short") fs::create_symlink(kShort, path);
+            const bool read = f == "short";
+            add(k.ext, path, k.cli, read ? k.read : k.open, read ? k.cliRead : k.cliOpen, error);
+        }
+    const std::tuple<const char*, const char*, const char*> refused[] = {
+        {"a.Jpg", "x", "Orvalis:Can't open file: %p"}, {"a.jpeg", "x", "Orvalis:Can't open file: %p"},
+        {"notes.txt", "x", "Orvalis:Can't open file: %p"},
+        {"fake.bmp", "GIF89a not a bitmap", "Error:This is not a DIB bitmap file!|Orvalis:Error reading bitmap!"},
+        {"empty.bmp", "", "Error:Error on Fail in creating map file = 22\n|Orvalis:Error reading bitmap!"}};
+    for (auto [name, content, boxes] : refused) {
+        std::ofstream((dir / name).string()) << content;
+        add("", (dir / name).string(), "picture %p /dev/null", boxes, nullptr, 0);
+    }
+
+    const bool root = ::geteuid() == 0;  // root reads any file: it gives up the right for the locked one
     const std::string palette = Settings.Palettefile;
     bool (*probe)() = GLContextProbe;
     GLContextProbe = [] { return true; };  // the offscreen platform has no OpenGL; the file fails first
-    for (const Kind& k : kinds) {
-        for (const Fault& f : faults) {
-            const std::string path = (dir / (std::string(f.name) + "." + k.ext)).string(), fault = f.name;
-            if (fault == "dir") fs::create_directory(path);
-            if (fault == "fifo") ::mkfifo(path.c_str(), 0644);
-            if (fault == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
-            if (fault == "short") fs::create_symlink(kShort, path);
-            auto fill = [&](std::string t) {
-                for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(f.error)},
-                                          {"%s", std::strerror(f.error)}})
-                    for (size_t at; (at = t.find(key)) != std::string::npos;) t.replace(at, 2, value);
-                return t;
-            };
-            const bool read = fault == "short";
-            const std::string boxes = fill(read ? k.read : k.open), trace = std::string(k.ext) + " " + f.name;
-            rec.clear();
-            if (root && fault == "locked") ::setfsuid(65534);
-            if (std::string(k.ext) == "pal") {
-                std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
-                frame->WmCommand(137);
-            } else {
-                FileOpenMsg(path);
-            }
-            ::setfsuid(0);
-            flush();
-            std::string got;
-            for (const auto& b : rec.boxes) got += (got.empty() ? "" : "|") + b.text;
-            EXPECT_EQ(got, boxes) << trace;
-            EXPECT_EQ(windowCount(), 0) << trace;
-            EXPECT_EQ(FirstFileStruct(), nullptr) << trace;
-
-            std::string err = (read ? k.cliRead : k.cliOpen) ? fill(read ? k.cliRead : k.cliOpen) : "";
-            for (size_t at = 0; !(read ? k.cliRead : k.cliOpen) && at <= boxes.size();) {
-                const size_t end = std::min(boxes.find('|', at), boxes.size());
-                err += boxes.substr(at, end - at);
-                if (err.back() != '\n') err += '\n';
-                at = end + 1;
-            }
-            const char* nobody = root && fault == "locked" ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
-            const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") + nobody);
-            EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, err)) << trace;
+    for (const Case& c : cases) {
+        const bool locked = root && c.path.find("/locked.") != std::string::npos;
+        rec.clear();
+        if (locked) ::setfsuid(65534);
+        if (c.ext == "pal") {
+            std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", c.path.c_str());
+            frame->WmCommand(137);
+        } else {
+            FileOpenMsg(c.path);
         }
+        ::setfsuid(0);
+        flush();
+        std::string boxes;
+        for (const auto& b : rec.boxes) boxes += (boxes.empty() ? "" : "|") + b.caption + ":" + b.text;
+        EXPECT_EQ(boxes, c.boxes) << c.path;
+        EXPECT_TRUE(windowCount() == 0 && !FirstFileStruct()) << c.path;
+        const CliRun cli = RunCli(c.cli, std::string("SDL_AUDIODRIVER=dummy ") +
+                                             (locked ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : ""));
+        EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, c.err)) << c.path;
     }
     std::strcpy(Settings.Palettefile, palette.c_str());
     GLContextProbe = probe;
 }
 
-TEST_F(FrameTest, CloseAllAsksOnlyForChangedPicturesAndCancelKeepsThem) {
+// What the commands print or write when they succeed, and a wrong argument count.
+TEST(Commands, PrintOrWriteTheirResultsAndRefuseAWrongArgumentCount) {
+    const std::string data = kDataDir, out = (fs::temp_directory_path() / "orvalis_cli_out.bmp").string();
+    const std::string wav = wavtest::WriteBytes((fs::temp_directory_path() / "orvalis_cli.wav").string(),
+                                                wavtest::Riff({wavtest::Fmt(2, 44100, 16), {"data", wavtest::Ramp(8960)}}));
+    const std::pair<std::string, std::tuple<int, std::string, std::string>> cases[] = {
+        {"picture " + data + "bmp/rle4.bmp " + out, {0, "", ""}},
+        {"picture " + data + "bmp/rgb24.bmp", {2, "", "usage: orvalis-cli picture IN OUT.bmp\n"}},
+        {"wave-info " + wav, {0, "44100/16 bits/ 2 Channels  2240 samples\n", ""}},
+        {"dxf-info " + data + "dxf/face.dxf", {0, "faces 1\npoints 3\nrange 0 1\n", ""}},  // a triangle in the unit square
+    };
+    for (const auto& [args, want] : cases) {
+        const CliRun r = RunCli(args, "SDL_AUDIODRIVER=dummy");
+        EXPECT_EQ(std::tie(r.status, r.out, r.err), want) << args;
+    }
+    // A 24-bit BMP whose pixels are ImageMagick's reading of the RLE4 file.
+    const std::vector<uint8_t> bmp = ReadFileBytes(out);
+    ASSERT_GT(bmp.size(), 28u);
+    EXPECT_EQ(bmp[28], 24);
+    EXPECT_EQ(RgbBytes(ReadBmpBytes(bmp.data(), bmp.size()).image), ReadFileBytes(data + "bmp/rle4.rgb"));
+    fs::remove(out), fs::remove(wav);
+}
+
+TEST_F(FrameTest, CloseAllAndExitAskOnlyForChangedPicturesAndCancelKeepsThem) {
     FileOpenMsg(writeBmp("one.bmp", 20, 20));
     FileOpenMsg(writeBmp("two.bmp", 20, 20));
     flush();
@@ -285,23 +281,16 @@ TEST_F(FrameTest, CloseAllAsksOnlyForChangedPicturesAndCancelKeepsThem) {
     EXPECT_EQ(frame->CloseAll(), 1);
     flush();
     ASSERT_EQ(rec.boxes.size(), 1u);
-    EXPECT_EQ(rec.boxes[0].text, "OK to close?");
-    EXPECT_EQ(rec.boxes[0].caption, "Sure about this?");
-    EXPECT_EQ(rec.boxes[0].flags, unsigned(platform::MB_OKCANCEL | platform::MB_ICONQUESTION));
+    EXPECT_EQ(std::make_tuple(rec.boxes[0].text, rec.boxes[0].caption, rec.boxes[0].flags),
+              std::make_tuple("OK to close?", "Sure about this?", unsigned(platform::MB_OKCANCEL | platform::MB_ICONQUESTION)));
     ASSERT_EQ(windowCount(), 1);
     EXPECT_EQ(fs::path(ActiveChild()->windowTitle().toStdString()).filename(), "two.bmp");
-
-    // Exit is refused while the changed picture refuses, and goes through once it agrees.
-    rec.answers = {platform::IDCANCEL};
-    frame->WmCommand(111);
-    flush();
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(windowCount(), 1);
-    rec.answers = {platform::IDOK};
-    frame->WmCommand(111);
-    flush();
-    EXPECT_EQ(windowCount(), 0);
-    EXPECT_FALSE(frame->isVisible());
+    for (int answer : {platform::IDCANCEL, platform::IDOK}) {  // Exit waits for the changed picture's consent
+        rec.answers = {answer};
+        frame->WmCommand(111);
+        flush();
+        EXPECT_EQ(std::make_pair(frame->isVisible(), windowCount()), std::make_pair(answer == platform::IDCANCEL, int(answer == platform::IDCANCEL)));
+    }
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
@@ -311,14 +300,11 @@ TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
     BmpChild* pic = activeBmp();
     ASSERT_NE(pic, nullptr);
     frame->WmCommand(114);
-    EXPECT_EQ(rec.beeps, std::vector<unsigned>({0}));
-    EXPECT_EQ(hwndBackground.hwnd.data(), pic);
-    EXPECT_EQ(pic->record()->data<BMP_DATA>()->StereoType, 1);
+    EXPECT_EQ(std::make_tuple(rec.beeps, hwndBackground.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
+              std::make_tuple(std::vector<unsigned>{0}, (QWidget*)pic, uint8_t(1)));
     frame->WmCommand(115);
-    EXPECT_EQ(hwndForeground.hwnd.data(), pic);
-    EXPECT_EQ(hwndBackground.hwnd.data(), pic);
-    EXPECT_EQ(pic->record()->data<BMP_DATA>()->StereoType, 2);
-
+    EXPECT_EQ(std::make_tuple(hwndForeground.hwnd.data(), hwndBackground.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
+              std::make_tuple((QWidget*)pic, (QWidget*)pic, uint8_t(2)));
     // A window that is not a picture: question beep, handle stored all the same.
     OPENEDFILE* other = AddFileStruct(nullptr, "sound");
     other->Type = 2;
@@ -326,33 +312,16 @@ TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
     AddChildWindow(plain);
     rec.clear();
     frame->WmCommand(114);
-    EXPECT_EQ(rec.beeps, std::vector<unsigned>({platform::MB_ICONQUESTION}));
-    EXPECT_EQ(hwndBackground.hwnd.data(), plain);
+    EXPECT_EQ(std::make_pair(rec.beeps, hwndBackground.hwnd.data()), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, (QWidget*)plain));
     plain->subWindow()->close();
     DelFileStruct(plain);
-    flush();
-
     // Closing the marked picture leaves a handle that reads as gone, not dangling.
     pic->subWindow()->close();
     flush();
-    EXPECT_TRUE(hwndForeground.set);
-    EXPECT_EQ(hwndForeground.hwnd.data(), nullptr);
+    EXPECT_TRUE(hwndForeground.set && !hwndForeground.hwnd);
     rec.clear();
     frame->WmCommand(115);  // no active child
-    EXPECT_EQ(rec.beeps, std::vector<unsigned>({platform::MB_ICONQUESTION}));
-    EXPECT_FALSE(hwndForeground.set);
-}
-
-TEST_F(FrameTest, CopyPutsPictureOnClipboardAndSaysSo) {
-    FileOpenMsg(writeBmp("copy.bmp", 12, 9));
-    flush();
-    frame->WmCommand(109);
-    ASSERT_EQ(rec.boxes.size(), 1u);
-    EXPECT_EQ(rec.boxes[0].text, "Bitmap copied to clipboard.");
-    EXPECT_EQ(rec.boxes[0].caption, "Orvalis");
-    const QImage clip = QGuiApplication::clipboard()->image();
-    ASSERT_EQ(clip.size(), QSize(12, 9));
-    EXPECT_EQ(clip.pixel(11, 8) & 0xFFFFFF, Gradient(12, 9).at(11, 8));
+    EXPECT_EQ(std::make_pair(rec.beeps, hwndForeground.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
 }
 
 TEST_F(FrameTest, CommandLineQuotesAndOpening) {
@@ -360,25 +329,15 @@ TEST_F(FrameTest, CommandLineQuotesAndOpening) {
     EXPECT_EQ(CommandLineFileName("\"\"/x.bmp\" tail"), "/x.bmp");
     EXPECT_EQ(CommandLineFileName("\"\"\""), "");
     EXPECT_EQ(CommandLineFileName(std::string(300, 'a')).size(), 255u);
-
-    const std::string path = writeBmp("with space.bmp", 10, 10);
-    delete frame;
-    frame = StartFrame("\"" + path + "\"");
-    flush();
-    ASSERT_NE(activeBmp(), nullptr);
-    EXPECT_EQ(activeBmp()->windowTitle().toStdString(), path);
-    // The desktop's %F: every file a window, the last one active.
-    delete frame;
-    const std::string second = writeBmp("second.bmp", 6, 4);
-    frame = StartFrame(std::vector<std::string>{path, second});
-    flush();
-    EXPECT_EQ(windowCount(), 2);
-    ASSERT_NE(activeBmp(), nullptr);
-    EXPECT_EQ(activeBmp()->windowTitle().toStdString(), second);
-    delete frame;
-    frame = StartFrame("\"\"");
-    flush();
-    EXPECT_EQ(windowCount(), 0);
+    const std::string path = writeBmp("with space.bmp", 10, 10), second = writeBmp("second.bmp", 6, 4);
+    // One quoted name; the desktop's %F (every file a window, the last one active); an empty name.
+    for (auto [start, windows, active] : {std::tuple{0, 1, path}, {1, 2, second}, {2, 0, std::string()}}) {
+        delete frame;
+        frame = start == 0 ? StartFrame("\"" + path + "\"") : start == 1 ? StartFrame(std::vector<std::string>{path, second}) : StartFrame("\"\"");
+        flush();
+        EXPECT_EQ(windowCount(), windows);
+        EXPECT_EQ(activeBmp() ? activeBmp()->windowTitle().toStdString() : "", active);
+    }
     EXPECT_TRUE(rec.boxes.empty());
 }
 
@@ -387,20 +346,6 @@ TEST_F(FrameTest, RightClickOnEmptyAreaOffersWindowMenu) {
     QTest::mouseClick(hwndClient->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     EXPECT_TRUE(frame->windowMenu()->isVisible());
     frame->windowMenu()->hide();
-}
-
-TEST_F(FrameTest, ScreenshotWithTwoPictures) {
-    const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR");
-    if (!out) GTEST_SKIP() << "set ORVALIS_SCREENSHOT_DIR to save a screenshot";
-    FileOpenMsg(std::string(ORVALIS_SOURCE_DIR) + "/samples/texture.bmp");
-    FileOpenMsg(std::string(ORVALIS_SOURCE_DIR) + "/samples/depth.bmp");
-    flush();
-    EXPECT_TRUE(rec.boxes.empty()) << rec.boxes[0].text;
-    EXPECT_EQ(windowCount(), 2);
-    frame->WmCommand(107);
-    SetStatusTextf(1, "Time:%d", 1234);
-    QApplication::processEvents();
-    EXPECT_TRUE(frame->grab().save(QString(out) + "/frame-two-pictures.png"));
 }
 
 // Every kind of window in one frame, for a look by eye (run under Xvfb with
@@ -419,9 +364,7 @@ TEST_F(FrameTest, ScreenshotOfEveryWindowKind) {
     frame->WmCommand(137);
     FileOpenMsg(src + "/tests/data/wav/stereo16.wav");
     frame->WmCommand(500);
-    for (int i = 0; i < 40; ++i) {
-        QTest::qWait(100);
-    }
+    QTest::qWait(4000);
     frame->WmCommand(106);
     QTest::qWait(500);
     EXPECT_TRUE(frame->grab().save(QString(out) + "/frame-every-kind.png"));
@@ -438,13 +381,9 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
     SETTINGS stored;
     LoadSettingsInto(stored);
     const RECT32 r = stored.wpMain.NormalWindowPosition;
-    EXPECT_EQ(r.right - r.left, 500);
-    EXPECT_EQ(r.bottom - r.top, 300);
-    EXPECT_EQ(stored.MndlW, 800);  // the rest of the record goes back as it was
-
+    EXPECT_EQ(std::make_tuple(r.right - r.left, r.bottom - r.top, stored.MndlW), std::make_tuple(500, 300, 800));  // the rest as it was
     delete frame;
     frame = StartFrame("");
     QApplication::processEvents();
-    EXPECT_EQ(frame->size(), QSize(500, 300));
-    EXPECT_EQ(frame->frameGeometry().topLeft(), QPoint(r.left, r.top));
+    EXPECT_EQ(std::make_pair(frame->size(), frame->frameGeometry().topLeft()), std::make_pair(QSize(500, 300), QPoint(r.left, r.top)));
 }

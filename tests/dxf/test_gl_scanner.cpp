@@ -1,5 +1,4 @@
 // Token scanner and push-back stack.
-#include "dxf/dxf_reader.h"
 #include "dxf/gl_scanner.h"
 
 #include <gtest/gtest.h>
@@ -108,22 +107,6 @@ TEST(TokenStack, PopFromEmptyStackReportsUnderflow) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "pop_token: stack underflow\n");
     EXPECT_EQ(e.token, bad_gl_token);
     EXPECT_EQ(e.val.intval, 0);
-}
-
-TEST(FileAccess, MissingFileIsReportedAndReadsNothing) {
-    testing::internal::CaptureStderr();
-    FileAccess file("/nonexistent/drawing.dxf");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "/nonexistent/drawing.dxf: No such file or directory\n");
-    EXPECT_EQ(file.FileOK(), 0);
-    char buf[8] = "x";
-    EXPECT_EQ(file.get_line(buf, sizeof buf), 0);
-    EXPECT_STREQ(buf, "");
-
-    testing::internal::CaptureStderr();
-    DxfDrawing d = ReadDxfFile("/nonexistent/x.dxf");
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(d.error, "cannot open /nonexistent/x.dxf");
-    EXPECT_EQ(d.faces, nullptr);
 }
 
 }  // namespace

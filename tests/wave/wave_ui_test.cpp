@@ -95,19 +95,6 @@ protected:
     static inline std::filesystem::path dir_;
 };
 
-// The loader's messages themselves are checked without a window.
-TEST_F(WaveWindow, failedLoadsShowTheLoaderMessageThenTheDispatchsAndCloseTheWindow) {
-    for (auto [name, message] : {std::pair{"nonpcm.wav", "no PCM file"}, {"missing.wav", "couldn't load"}}) {
-        MessageRecorder rec;
-        FileOpenMsg(name[0] == 'm' ? Path(name) : WriteBytes(Path(name), Riff({Fmt(1, 8000, 8, 7), {"data", Ramp(8)}})));
-        QApplication::processEvents();
-        EXPECT_EQ(rec.texts(), (Strings{message, "Error from LoadWave()!"})) << name;
-        ASSERT_FALSE(rec.boxes.empty());
-        EXPECT_TRUE(rec.boxes[0].caption.empty() && rec.boxes[0].flags == (platform::MB_OK | platform::MB_ICONEXCLAMATION));
-        EXPECT_EQ(hwndClient->subWindowList().size(), 0) << name;
-    }
-}
-
 TEST_F(WaveWindow, loadingShowsItsTitleThenTheDispatchNamesTheWindow) {
     const std::string path = WriteWav("title.wav", {{1, 2}, {3, 4}});
     OPENEDFILE* of = CreateWavChild(hwndClient, path, 1);
