@@ -6,8 +6,6 @@
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
 #include "tests/common/cli_run.h"
-#include "tests/images/image_test_util.h"
-#include "tests/wave/wav_builder.h"
 #include "workspace/settings.h"
 #include "workspace/status_line.h"
 
@@ -153,122 +151,102 @@ TEST_F(FrameTest, BmpOpensTitledSizedPaintedAndCopied) {
     EXPECT_EQ(std::make_pair(clip.size(), clip.pixel(99, 79) & 0xFFFFFF), std::make_pair(QSize(100, 80), Gradient(100, 80).at(99, 79)));
 }
 
+TEST_F(FrameTest, DispatchMessagesForRefusedPaths) {
+    struct Case {
+        std::string name, content;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {"a.Jpg", "x", {"Can't open file: %"}},
+        {"a.jpeg", "x", {"Can't open file: %"}},
+        {"notes.txt", "x", {"Can't open file: %"}},
+        {"fake.bmp", "GIF89a not a bitmap", {"This is not a DIB bitmap file!", "Error reading bitmap!"}},
+    };
+    for (auto& c : cases) {
+        rec.clear();
+        const std::string path = (dir / c.name).string();
+        std::ofstream(path, std::ios::binary) << c.content;
+        FileOpenMsg(path);
+        flush();
+        ASSERT_EQ(rec.boxes.size(), c.texts.size()) << c.name;
+        for (size_t i = 0; i < c.texts.size(); ++i) {
+            std::string want = c.texts[i];
+            if (want.back() == '%') want = "Can't open file: " + path;
+            EXPECT_EQ(rec.boxes[i].text, want) << c.name;
+        }
+        EXPECT_EQ(rec.boxes.back().caption, "Orvalis");
+        EXPECT_EQ(windowCount(), 0) << c.name;
+    }
+    EXPECT_EQ(FirstFileStruct(), nullptr);
+}
+
 // Every kind of file that cannot be read whole: missing, a directory, a FIFO, a file nobody may
-// read, and a file that ends before its size (a sysfs file claims 4096 bytes and holds a few);
-// then names the dispatch takes for no kind and contents a loader refuses. Each gives the same
-// messages through the dispatch (boxes) and orvalis-cli (standard error, status 1), and no window.
-TEST_F(FrameTest, RefusedFilesGiveTheirMessagesThroughTheDispatchAndTheCommandLineAndNoWindow) {
+// read, and a file that ends before its size (a sysfs file claims 4096 bytes and holds a few).
+// Each gives the kind's message for a failed open or read through the dispatch and through
+// orvalis-cli (status 1), and no window.
+TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
     const char* kShort = "/sys/devices/system/cpu/online";
     ASSERT_GT(fs::file_size(kShort), 64u) << kShort << " must claim more than it holds";
     const std::pair<const char*, int> faults[] = {{"missing", ENOENT}, {"dir", EISDIR}, {"fifo", EINVAL}, {"locked", EACCES},
                                                   {"short", EIO}};
-    // Boxes (caption:text, '|' between them) for a failed open and a failed read, then standard
-    // error when it is not their texts a line each; %p is the path, %e the error code, %s its text.
+    // Boxes (caption:text, '|' between them) and standard error, for a failed open and a failed
+    // read; %p is the path, %e the error code, %s its text.
     struct Kind {
-        const char *ext, *cli, *open, *read, *cliOpen = nullptr, *cliRead = nullptr;
+        const char *ext, *cli, *open, *read, *cliOpen, *cliRead;
     } kinds[] = {
         {"bmp", "picture %p /dev/null", "Error:Error on Fail in file open = %e\n|Orvalis:Error reading bitmap!",
-         "Error:Error on Fail in mapping view of the Map File object = %e\n|Orvalis:Error reading bitmap!"},
+         "Error:Error on Fail in mapping view of the Map File object = %e\n|Orvalis:Error reading bitmap!",
+         "Error on Fail in file open = %e\nError reading bitmap!\n",
+         "Error on Fail in mapping view of the Map File object = %e\nError reading bitmap!\n"},
         {"gif", "picture %p /dev/null", "LoadFile Error:Couldn't open file:%p|Orvalis:Error from LoadGIF()!",
-         "Error:Error reading file|Orvalis:Error from LoadGIF()!"},
-        {"jpg", "picture %p /dev/null", "Orvalis:Error reading JPEG file!", "Orvalis:Error reading JPEG file!"},
+         "Error:Error reading file|Orvalis:Error from LoadGIF()!", "Couldn't open file:%p\nError from LoadGIF()!\n",
+         "Error reading file\nError from LoadGIF()!\n"},
+        {"jpg", "picture %p /dev/null", "Orvalis:Error reading JPEG file!", "Orvalis:Error reading JPEG file!",
+         "Error reading JPEG file!\n", "Error reading JPEG file!\n"},
         {"wav", "wave-info %p", ":couldn't load|Orvalis:Error from LoadWave()!", ":read error|Orvalis:Error from LoadWave()!",
          "couldn't load\n", "read error\n"},
         {"dxf", "dxf-info %p", "Error:The drawing could not be read:\n%p\n%s", "Error:The drawing could not be read:\n%p\n%s",
          "%p: %s\ndxf-info: %p: cannot open %p\n", "File error: %s\ndxf-info: %p: cannot read %p\n"},
         {"pal", "mandel -o /dev/null --width 8 --height 8 --palette %p", "LoadFile Error:Couldn't open file:%p",
-         "Error:Error reading file"},
+         "Error:Error reading file", "Couldn't open file:%p\n", "Error reading file\n"},
     };
-    struct Case {
-        std::string ext, path, cli, boxes, err;
-    };
-    std::vector<Case> cases;
-    auto add = [&](const std::string& ext, const std::string& path, const char* cli, const char* boxes, const char* err,
-                   int error) {
-        auto fill = [&](std::string t) {
-            for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(error)},
-                                      {"%s", std::strerror(error)}})
-                for (size_t at; (at = t.find(key)) != std::string::npos;) t.replace(at, 2, value);
-            return t;
-        };
-        Case c{ext, path, fill(cli), fill(boxes), err ? fill(err) : ""};
-        for (size_t at = 0; !err && at < c.boxes.size();) {  // the boxes' texts, a line each
-            const size_t end = std::min(c.boxes.find('|', at), c.boxes.size());
-            c.err += c.boxes.substr(c.boxes.find(':', at) + 1, end - c.boxes.find(':', at) - 1);
-            if (c.err.back() != '\n') c.err += '\n';
-            at = end + 1;
-        }
-        cases.push_back(c);
-    };
-    for (const Kind& k : kinds)
-        for (auto [fault, error] : faults) {
-            const std::string path = (dir / (std::string(fault) + "." + k.ext)).string(), f = fault;
-            if (f == "dir") fs::create_directory(path);
-            if (f == "fifo") ::mkfifo(path.c_str(), 0644);
-            if (f == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
-            if (f == "short") fs::create_symlink(kShort, path);
-            const bool read = f == "short";
-            add(k.ext, path, k.cli, read ? k.read : k.open, read ? k.cliRead : k.cliOpen, error);
-        }
-    const std::tuple<const char*, const char*, const char*> refused[] = {
-        {"a.Jpg", "x", "Orvalis:Can't open file: %p"}, {"a.jpeg", "x", "Orvalis:Can't open file: %p"},
-        {"notes.txt", "x", "Orvalis:Can't open file: %p"},
-        {"fake.bmp", "GIF89a not a bitmap", "Error:This is not a DIB bitmap file!|Orvalis:Error reading bitmap!"},
-        {"empty.bmp", "", "Error:Error on Fail in creating map file = 22\n|Orvalis:Error reading bitmap!"}};
-    for (auto [name, content, boxes] : refused) {
-        std::ofstream((dir / name).string()) << content;
-        add("", (dir / name).string(), "picture %p /dev/null", boxes, nullptr, 0);
-    }
-
     const bool root = ::geteuid() == 0;  // root reads any file: it gives up the right for the locked one
     const std::string palette = Settings.Palettefile;
     bool (*probe)() = GLContextProbe;
     GLContextProbe = [] { return true; };  // the offscreen platform has no OpenGL; the file fails first
-    for (const Case& c : cases) {
-        const bool locked = root && c.path.find("/locked.") != std::string::npos;
-        rec.clear();
-        if (locked) ::setfsuid(65534);
-        if (c.ext == "pal") {
-            std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", c.path.c_str());
-            frame->WmCommand(137);
-        } else {
-            FileOpenMsg(c.path);
+    for (const Kind& k : kinds)
+        for (auto [name, error] : faults) {
+            const std::string path = (dir / (std::string(name) + "." + k.ext)).string(), fault = name;
+            if (fault == "dir") fs::create_directory(path);
+            if (fault == "fifo") ::mkfifo(path.c_str(), 0644);
+            if (fault == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
+            if (fault == "short") fs::create_symlink(kShort, path);
+            auto fill = [&](std::string t) {
+                for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(error)},
+                                          {"%s", std::strerror(error)}})
+                    for (size_t at; (at = t.find(key)) != std::string::npos;) t.replace(at, 2, value);
+                return t;
+            };
+            const bool read = fault == "short", locked = root && fault == "locked";
+            rec.clear();
+            if (locked) ::setfsuid(65534);
+            if (std::string(k.ext) == "pal") {
+                std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
+                frame->WmCommand(137);
+            } else {
+                FileOpenMsg(path);
+            }
+            ::setfsuid(0);
+            flush();
+            std::string boxes;
+            for (const auto& b : rec.boxes) boxes += (boxes.empty() ? "" : "|") + b.caption + ":" + b.text;
+            EXPECT_EQ(boxes, fill(read ? k.read : k.open)) << path;
+            EXPECT_TRUE(windowCount() == 0 && !FirstFileStruct()) << path;
+            const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") +
+                                                       (locked ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : ""));
+            EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, fill(read ? k.cliRead : k.cliOpen))) << path;
         }
-        ::setfsuid(0);
-        flush();
-        std::string boxes;
-        for (const auto& b : rec.boxes) boxes += (boxes.empty() ? "" : "|") + b.caption + ":" + b.text;
-        EXPECT_EQ(boxes, c.boxes) << c.path;
-        EXPECT_TRUE(windowCount() == 0 && !FirstFileStruct()) << c.path;
-        const CliRun cli = RunCli(c.cli, std::string("SDL_AUDIODRIVER=dummy ") +
-                                             (locked ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : ""));
-        EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, c.err)) << c.path;
-    }
     std::strcpy(Settings.Palettefile, palette.c_str());
     GLContextProbe = probe;
-}
-
-// What the commands print or write when they succeed, and a wrong argument count.
-TEST(Commands, PrintOrWriteTheirResultsAndRefuseAWrongArgumentCount) {
-    const std::string data = kDataDir, out = (fs::temp_directory_path() / "orvalis_cli_out.bmp").string();
-    const std::string wav = wavtest::WriteBytes((fs::temp_directory_path() / "orvalis_cli.wav").string(),
-                                                wavtest::Riff({wavtest::Fmt(2, 44100, 16), {"data", wavtest::Ramp(8960)}}));
-    const std::pair<std::string, std::tuple<int, std::string, std::string>> cases[] = {
-        {"picture " + data + "bmp/rle4.bmp " + out, {0, "", ""}},
-        {"picture " + data + "bmp/rgb24.bmp", {2, "", "usage: orvalis-cli picture IN OUT.bmp\n"}},
-        {"wave-info " + wav, {0, "44100/16 bits/ 2 Channels  2240 samples\n", ""}},
-        {"dxf-info " + data + "dxf/face.dxf", {0, "faces 1\npoints 3\nrange 0 1\n", ""}},  // a triangle in the unit square
-    };
-    for (const auto& [args, want] : cases) {
-        const CliRun r = RunCli(args, "SDL_AUDIODRIVER=dummy");
-        EXPECT_EQ(std::tie(r.status, r.out, r.err), want) << args;
-    }
-    // A 24-bit BMP whose pixels are ImageMagick's reading of the RLE4 file.
-    const std::vector<uint8_t> bmp = ReadFileBytes(out);
-    ASSERT_GT(bmp.size(), 28u);
-    EXPECT_EQ(bmp[28], 24);
-    EXPECT_EQ(RgbBytes(ReadBmpBytes(bmp.data(), bmp.size()).image), ReadFileBytes(data + "bmp/rle4.rgb"));
-    fs::remove(out), fs::remove(wav);
 }
 
 TEST_F(FrameTest, CloseAllAndExitAskOnlyForChangedPicturesAndCancelKeepsThem) {

@@ -233,4 +233,10 @@ TEST(GifLoader, TruncatedAndCorruptedFilesStayInsideTheData) {
     }
 }
 
+// A fuzz find: a few bytes claiming an 8192 x 4096 picture (clear, one pixel, end) took seconds.
+TEST(GifLoader, GifOfAFewBytesCannotClaimAHugePicture) {
+    const Px g = MakeGif(8192, 4096, 0x80, {2, 2, 0x44, 0x01, 0});
+    EXPECT_EQ(Messages(ReadGifBytes(g.data(), g.size())), (Boxes{{"Error", "The GIF image is too large for its data!"}}));
+}
+
 }  // namespace
