@@ -47,7 +47,9 @@ TEST(DocumentList, KeepsCreationOrderAndRelinksOnDelete) {
     OPENEDFILE *ra = AddFileStruct(&a, "A"), *rb = AddFileStruct(&b, "B"), *rc = AddFileStruct(&c, "C");
     EXPECT_EQ(std::make_tuple(FirstFileStruct(), GetLastFileStruct(), GetFileStruct(&b), GetFileStruct(&stranger)),
               std::make_tuple(ra, rc, rb, nullptr));
-    EXPECT_EQ(std::make_tuple(rb->Filename, DelFileStruct(&stranger), DelFileStruct(&b)), std::make_tuple("B", 0, 1));
+    EXPECT_EQ(rb->Filename, "B");
+    EXPECT_EQ(DelFileStruct(&stranger), 0);
+    EXPECT_EQ(DelFileStruct(&b), 1);
     EXPECT_EQ(std::make_pair(ra->NextFile, rc->PrevFile), std::make_pair(rc, ra));
     EXPECT_EQ(DelFileStruct(&a), 1);
     EXPECT_EQ(std::make_pair(FirstFileStruct(), rc->PrevFile), std::make_pair(rc, (OPENEDFILE*)nullptr));
