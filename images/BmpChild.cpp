@@ -133,20 +133,7 @@ void BmpChild::command(int id) {
 bool BmpChild::queryClose() { return confirmDiscard(); }
 
 OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int) {
-    if (!hClient) return nullptr;
-    OPENEDFILE* of = AddFileStruct(nullptr, filename);
-    if (!of) return nullptr;
-    of->ClientData = std::make_unique<BMP_DATA>();
-    of->Type = 1;
-    auto* child = new BmpChild(of);
-    child->setWindowTitle(QString::fromStdString(filename));
-    AddChildWindow(child);
-    of->data<BMP_DATA>()->StereoType = 0;
-    if (!of->hwnd) {
-        DelFileStruct(nullptr);
-        return nullptr;
-    }
-    return of;
+    return CreateDocumentChild<BmpChild, BMP_DATA>(hClient, filename, 1);
 }
 
 void SetDocumentPicture(OPENEDFILE* of, const Image32& img) {
