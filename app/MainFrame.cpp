@@ -144,6 +144,20 @@ void MainFrame::buildMenus() {
     connect(privateCmd, &QAction::triggered, this, [this] { WmCommand(118); });
     addAction(privateCmd);
     actions[118] = privateCmd;
+
+    // The MDI system keys QMdiArea does not give here; each sub-window's own menu closes it
+    // on Ctrl+F4.
+    const std::pair<QKeySequence, void (*)()> mdiKeys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_F6), [] { hwndClient->activateNextSubWindow(); }},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), [] { hwndClient->activatePreviousSubWindow(); }},
+    };
+    for (const auto& [key, act] : mdiKeys) {
+        auto* a = new QAction(this);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, act);
+        addAction(a);
+    }
 }
 
 void MainFrame::updateMenus() {
@@ -240,7 +254,7 @@ int MainFrame::WmCommand(int id) {
     case 119: Mandel_New(0); break;
     case 500:
     case 501: CreateGLChild("TEST", id); break;
-    case 107: hwndClient->cascadeSubWindows(); break;
+    case 107: CascadeWindows(hwndClient); break;
     case 106: hwndClient->tileSubWindows(); break;
     case 103: {
         // Minimised windows in a row along the bottom, left to right.
@@ -295,7 +309,7 @@ std::string CommandLineFileName(const std::string& cmdLine) {
     return s;
 }
 
-MainFrame* StartFrame(const std::string& cmdLine) {
+MainFrame* StartFrame(const std::vector<std::string>& args) {
     LoadSettings();
     auto* frame = new MainFrame;
     const RECT32& stored = Settings.wpMain.NormalWindowPosition;
@@ -309,7 +323,12 @@ MainFrame* StartFrame(const std::string& cmdLine) {
     }
     PositionWindow(frame, Settings.wpMain);
     frame->show();
-    const std::string name = CommandLineFileName(cmdLine);
-    if (!name.empty()) FileOpenMsg(name);
+    if (args.size() == 1) {
+        const std::string name = CommandLineFileName(args[0]);
+        if (!name.empty()) FileOpenMsg(name);
+    } else {
+        for (const std::string& path : args)
+            if (!path.empty()) FileOpenMsg(path);
+    }
     return frame;
 }
