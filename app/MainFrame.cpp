@@ -309,7 +309,7 @@ std::string CommandLineFileName(const std::string& cmdLine) {
     return s;
 }
 
-MainFrame* StartFrame(const std::vector<std::string>& args) {
+MainFrame* StartFrame(const std::string& cmdLine) {
     LoadSettings();
     auto* frame = new MainFrame;
     const RECT32& stored = Settings.wpMain.NormalWindowPosition;
@@ -323,12 +323,13 @@ MainFrame* StartFrame(const std::vector<std::string>& args) {
     }
     PositionWindow(frame, Settings.wpMain);
     frame->show();
-    if (args.size() == 1) {
-        const std::string name = CommandLineFileName(args[0]);
-        if (!name.empty()) FileOpenMsg(name);
-    } else {
-        for (const std::string& path : args)
-            if (!path.empty()) FileOpenMsg(path);
-    }
+    const std::string name = CommandLineFileName(cmdLine);
+    if (!name.empty()) FileOpenMsg(name);
+    return frame;
+}
+
+MainFrame* StartFrame(const std::vector<std::string>& args) {
+    MainFrame* frame = StartFrame(args.size() == 1 ? args[0] : std::string());
+    if (args.size() > 1) OpenMulti(args);
     return frame;
 }

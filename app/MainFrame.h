@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 #include <map>
+#include <string>
+#include <vector>
 
 class QMdiArea;
 class QMenu;
@@ -51,7 +53,8 @@ std::vector<std::string> CMUFileOpen(QWidget* owner, bool multiopen);
 void OpenMulti(const std::vector<std::string>& paths);
 // The command line as one string: leading quotes skipped, ended at the next quote, 255 chars at most.
 std::string CommandLineFileName(const std::string& cmdLine);
-// The whole start-up: settings, frame at its placement, status line, MDI area, and the files
-// named on the command line: one argument through CommandLineFileName, several each as given,
-// in order.
-MainFrame* StartFrame(const std::vector<std::string>& args = {});
+// The whole start-up: settings, frame at its placement, status line, MDI area, command line.
+MainFrame* StartFrame(const std::string& cmdLine);
+// Start-up from the program's arguments: one is the command line above; several (the desktop's
+// %F from the menu entry or a file manager) are opened one after another.
+MainFrame* StartFrame(const std::vector<std::string>& args);

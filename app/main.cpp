@@ -6,6 +6,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Orvalis");
+    // Ties the windows to the menu entry and its icon (Wayland app id, X11 startup matching).
+    QGuiApplication::setDesktopFileName("org.vennlore.Orvalis");
     QApplication::setWindowIcon(AppIcon());
     StartFrame(std::vector<std::string>(argv + 1, argv + argc));
     return app.exec();
