@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QDir>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -17,6 +19,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <cstdlib>
 #include <functional>
@@ -476,6 +479,48 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
     QApplication::processEvents();
     EXPECT_EQ(frame->size(), QSize(500, 300));
     EXPECT_EQ(frame->frameGeometry().topLeft(), QPoint(r.left, r.top));
+}
+
+}  // namespace
+
+namespace {
+
+// The About box shows its lines as written: none wraps, so no word stands alone on a line.
+TEST_F(FrameTest, AboutLinesDoNotWrap) {
+    { platform::MessageRecorder off; }  // the real box
+    int wrapped = -1;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (auto* label = box ? box->findChild<QLabel*>("qt_msgbox_label") : nullptr) {
+            wrapped = label->heightForWidth(label->width()) > label->heightForWidth(100000);
+            if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) box->grab().save(QString(out) + "/about.png");
+        }
+        if (box) box->close();
+    });
+    frame->WmCommand(112);
+    EXPECT_EQ(wrapped, 0);
+}
+
+// Edit, Color keeps the chosen colour; custom colours live for one call, and Qt writes no
+// settings file of its own for them.
+TEST_F(FrameTest, ColorDialogKeepsTheColourButNoCustomColours) {
+    QRgb customAtStart = 0;
+    auto pick = [&](QColor c) {
+        QTimer::singleShot(0, [&customAtStart, c] {
+            auto* dlg = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            if (!dlg) return;
+            customAtStart = QColorDialog::customColor(0).rgb();
+            QColorDialog::setCustomColor(0, Qt::red);  // as "Add to Custom Colors" does
+            dlg->setCurrentColor(c);
+            dlg->accept();
+        });
+        frame->WmCommand(101);
+    };
+    pick(QColor(10, 20, 30));
+    EXPECT_EQ(crColor, 0x1E140Au);
+    pick(QColor(1, 2, 3));
+    EXPECT_EQ(std::make_pair(crColor, customAtStart), std::make_pair(0x030201u, qRgb(255, 255, 255)));
+    EXPECT_FALSE(QFile::exists(QString(std::getenv("XDG_CONFIG_HOME")) + "/QtProject.conf"));
 }
 
 }  // namespace
