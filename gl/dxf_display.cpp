@@ -10,6 +10,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -85,7 +86,7 @@ bool display_gl_obj(OPENEDFILE* of, const char* FileName) {
     if (!d) return false;
     FileAccess file(FileName);
     if (!file.FileOK()) {
-        Refuse(FileName, "The file does not open.");
+        Refuse(FileName, std::strerror(file.error()));
         return false;
     }
     GL_object reader(&file);

@@ -1,14 +1,13 @@
 #include "wave/wav_loader.h"
 
+#include "platform/whole_file.h"
 #include "wave/riff_reader.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -51,53 +50,12 @@ std::string Fail(WaveState& wd, const char* message) {
     return message;
 }
 
-// A read-only view of a whole file.
-class MappedFile {
-public:
-    explicit MappedFile(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) return;
-        struct stat st;
-        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-            close_fd();
-            return;
-        }
-        size_ = size_t(st.st_size);
-        if (size_ == 0) return;
-        void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd_, 0);
-        if (p == MAP_FAILED) {
-            close_fd();
-            return;
-        }
-        data_ = static_cast<const uint8_t*>(p);
-    }
-    ~MappedFile() {
-        if (data_) ::munmap(const_cast<uint8_t*>(data_), size_);
-        if (fd_ >= 0) ::close(fd_);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
-    bool open() const { return fd_ >= 0; }
-    const uint8_t* data() const { return data_; }
-    size_t size() const { return data_ ? size_ : 0; }
-
-private:
-    void close_fd() {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    int fd_ = -1;
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
-};
-
 }  // namespace
 
-std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* query, WaveHeader& out) {
-    out = WaveHeader{};
-    RiffReader rd(data, size);
+namespace {
 
+std::string ReadHeader(RiffReader& rd, const FormatQuery* query, WaveHeader& out) {
+    out = WaveHeader{};
     MMCKINFO riff;
     riff.fccType = FourCC('W', 'A', 'V', 'E');
     if (!rd.descend(riff, nullptr, RiffReader::Find::Riff)) return "No wave file";
@@ -106,8 +64,11 @@ std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* 
     fmt.ckid = FourCC('f', 'm', 't', ' ');
     // A chunk too short for the PCM fields counts as no format at all.
     if (!rd.descend(fmt, &riff, RiffReader::Find::Chunk) || fmt.cksize < kPcmFormatBytes) return "wave file corrupt";
-    if (fmt.cksize > size - rd.position()) return "read error";
-    out.format = ParseFormat(data + rd.position(), fmt.cksize);
+    if (fmt.cksize > rd.size() - rd.position()) return "read error";
+    uint8_t fields[18];
+    const size_t n = std::min<size_t>(fmt.cksize, sizeof fields);
+    if (rd.read(fields, n) != n) return "read error";
+    out.format = ParseFormat(fields, n);
 
     if (out.format.wFormatTag != WAVE_FORMAT_PCM) return "no PCM file";
     if (!LayoutOf(out.format).valid() || (query && (!*query || !(*query)(out.format)))) return "Can't play this format";
@@ -119,18 +80,28 @@ std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* 
     out.dwDataSize = dataCk.cksize;
     out.dataOffset = rd.position();
     if (out.dwDataSize == 0) return "empty chunk";
-    if (out.dwDataSize > size - rd.position()) return "Failed read chunk";
+    if (out.dwDataSize > rd.size() - rd.position()) return "Failed read chunk";
     return {};
 }
 
+}  // namespace
+
+std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* query, WaveHeader& out) {
+    RiffReader rd(data, size);
+    return ReadHeader(rd, query, out);
+}
+
 std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
-    // Mapped, so only the pages holding chunk headers are ever read.
-    MappedFile file(path);
-    if (!file.open()) {
+    const FileParts file(path);
+    if (!file || file.size() > SIZE_MAX) {
         out = WaveHeader{};
         return "couldn't load";
     }
-    return ReadWaveHeader(file.data(), file.size(), nullptr, out);
+    // Only chunk headers and the format fields are read, never the samples.
+    RiffReader rd([&file](size_t at, void* to, size_t n) { return file.ReadAt(at, to, n); }, size_t(file.size()));
+    std::string message = ReadHeader(rd, nullptr, out);
+    // Bytes inside the file's size that would not come: it ended early, as a whole read says.
+    return rd.fetchFailed() ? "read error" : message;
 }
 
 std::string LoadWaveBytes(WaveState& wd, const uint8_t* data, size_t size, const FormatQuery& query) {
@@ -149,12 +120,12 @@ std::string LoadWaveBytes(WaveState& wd, const uint8_t* data, size_t size, const
 }
 
 std::string LoadWaveFileCore(WaveState& wd, const std::string& path, const FormatQuery& query) {
-    MappedFile file(path);
-    if (!file.open()) {
+    const WholeFile file = ReadWholeFile(path);
+    if (!file) {
         ResetWaveState(wd);
-        return "couldn't load";
+        return file.fault == FileFault::Read ? "read error" : "couldn't load";
     }
-    return LoadWaveBytes(wd, file.data(), file.size(), query);
+    return LoadWaveBytes(wd, file.data(), file.size, query);
 }
 
 SampleLayout LayoutOf(const WAVEFORMATEX& f) {
