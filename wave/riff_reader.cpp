@@ -4,25 +4,9 @@
 #include <cstring>
 
 namespace {
+uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 constexpr uint32_t kRiff = FourCC('R', 'I', 'F', 'F');
 }  // namespace
-
-bool RiffReader::get(size_t at, void* to, size_t n) {
-    if (data_) {
-        std::memcpy(to, data_ + at, n);
-        return true;
-    }
-    if (fetch_ && fetch_(at, to, n)) return true;
-    failed_ = true;
-    std::memset(to, 0, n);
-    return false;
-}
-
-uint32_t RiffReader::le32at(size_t at) {
-    uint8_t p[4];
-    get(at, p, 4);
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 size_t RiffReader::end_of(const MMCKINFO* parent) const {
     if (!parent) return size_;
@@ -36,11 +20,11 @@ bool RiffReader::descend(MMCKINFO& ck, const MMCKINFO* parent, Find mode) {
     uint64_t at = pos_;
     while (at + 8 <= end) {
         MMCKINFO found;
-        found.ckid = le32at(size_t(at));
-        found.cksize = le32at(size_t(at) + 4);
+        found.ckid = le32(data_ + at);
+        found.cksize = le32(data_ + at + 4);
         found.dwDataOffset = size_t(at + 8);
         bool hasForm = found.ckid == kRiff || found.ckid == FourCC('L', 'I', 'S', 'T');
-        if (hasForm && at + 12 <= end) found.fccType = le32at(size_t(at) + 8);
+        if (hasForm && at + 12 <= end) found.fccType = le32(data_ + at + 8);
         bool match = mode == Find::Next ||
                      (mode == Find::Chunk && found.ckid == ck.ckid) ||
                      (mode == Find::Riff && found.ckid == kRiff && at + 12 <= end && found.fccType == ck.fccType);
@@ -67,7 +51,7 @@ void RiffReader::ascend(const MMCKINFO& ck) {
 
 size_t RiffReader::read(void* dst, size_t n) {
     size_t take = std::min(n, size_ - pos_);
-    if (take && !get(pos_, dst, take)) return 0;
+    if (take) std::memcpy(dst, data_ + pos_, take);
     pos_ += take;
     return take;
 }

@@ -1,10 +1,8 @@
 #pragma once
-// RIFF chunk reading on a byte span or on bytes fetched on demand (a file read in parts),
-// with the descend / ascend / read model of a multimedia file service. Nothing is ever read
-// outside the span, and only chunk headers and what `read` asks for are fetched.
+// RIFF chunk reading on a byte span, with the descend / ascend / read model of a
+// multimedia file service. Nothing is ever read outside the span.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 
 constexpr uint32_t FourCC(char a, char b, char c, char d) {
     return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 |
@@ -22,11 +20,7 @@ class RiffReader {
 public:
     enum class Find { Next, Chunk, Riff };
 
-    // Copies n bytes at an offset below the size; false when they cannot be had.
-    using Fetch = std::function<bool(size_t at, void* to, size_t n)>;
-
     RiffReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    RiffReader(Fetch fetch, size_t size) : fetch_(std::move(fetch)), size_(size) {}
 
     // Searches from the current position, up to the end of `parent` (or of the data), for
     // a chunk matching `ck.ckid` (Find::Chunk) or a "RIFF" chunk of form `ck.fccType`
@@ -42,17 +36,11 @@ public:
 
     size_t position() const { return pos_; }
     size_t size() const { return size_; }
-    // Some fetch failed: the bytes were inside the size, yet could not be had.
-    bool fetchFailed() const { return failed_; }
 
 private:
     size_t end_of(const MMCKINFO* parent) const;
-    bool get(size_t at, void* to, size_t n);
-    uint32_t le32at(size_t at);
 
-    const uint8_t* data_ = nullptr;
-    Fetch fetch_;
+    const uint8_t* data_;
     size_t size_;
     size_t pos_ = 0;
-    bool failed_ = false;
 };

@@ -3,8 +3,6 @@
 #include "platform/whole_file.h"
 #include "wave/riff_reader.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -52,10 +50,10 @@ std::string Fail(WaveState& wd, const char* message) {
 
 }  // namespace
 
-namespace {
-
-std::string ReadHeader(RiffReader& rd, const FormatQuery* query, WaveHeader& out) {
+std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* query, WaveHeader& out) {
     out = WaveHeader{};
+    RiffReader rd(data, size);
+
     MMCKINFO riff;
     riff.fccType = FourCC('W', 'A', 'V', 'E');
     if (!rd.descend(riff, nullptr, RiffReader::Find::Riff)) return "No wave file";
@@ -64,11 +62,8 @@ std::string ReadHeader(RiffReader& rd, const FormatQuery* query, WaveHeader& out
     fmt.ckid = FourCC('f', 'm', 't', ' ');
     // A chunk too short for the PCM fields counts as no format at all.
     if (!rd.descend(fmt, &riff, RiffReader::Find::Chunk) || fmt.cksize < kPcmFormatBytes) return "wave file corrupt";
-    if (fmt.cksize > rd.size() - rd.position()) return "read error";
-    uint8_t fields[18];
-    const size_t n = std::min<size_t>(fmt.cksize, sizeof fields);
-    if (rd.read(fields, n) != n) return "read error";
-    out.format = ParseFormat(fields, n);
+    if (fmt.cksize > size - rd.position()) return "read error";
+    out.format = ParseFormat(data + rd.position(), fmt.cksize);
 
     if (out.format.wFormatTag != WAVE_FORMAT_PCM) return "no PCM file";
     if (!LayoutOf(out.format).valid() || (query && (!*query || !(*query)(out.format)))) return "Can't play this format";
@@ -80,28 +75,31 @@ std::string ReadHeader(RiffReader& rd, const FormatQuery* query, WaveHeader& out
     out.dwDataSize = dataCk.cksize;
     out.dataOffset = rd.position();
     if (out.dwDataSize == 0) return "empty chunk";
-    if (out.dwDataSize > rd.size() - rd.position()) return "Failed read chunk";
+    if (out.dwDataSize > size - rd.position()) return "Failed read chunk";
     return {};
 }
 
-}  // namespace
-
-std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* query, WaveHeader& out) {
-    RiffReader rd(data, size);
-    return ReadHeader(rd, query, out);
-}
-
 std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
-    const FileParts file(path);
-    if (!file || file.size() > SIZE_MAX) {
+    // The chunk headers nearly always lie in the file's first block; the samples are never
+    // read unless they do not.
+    constexpr size_t kHead = size_t(1) << 20;
+    uint64_t fileSize = 0;
+    WholeFile head = ReadFileStart(path, kHead, fileSize);
+    if (!head) {
         out = WaveHeader{};
-        return "couldn't load";
+        return head.fault == FileFault::Read ? "read error" : "couldn't load";
     }
-    // Only chunk headers and the format fields are read, never the samples.
-    RiffReader rd([&file](size_t at, void* to, size_t n) { return file.ReadAt(at, to, n); }, size_t(file.size()));
-    std::string message = ReadHeader(rd, nullptr, out);
-    // Bytes inside the file's size that would not come: it ended early, as a whole read says.
-    return rd.fetchFailed() ? "read error" : message;
+    std::string message = ReadWaveHeader(head.data(), head.size, nullptr, out);
+    if (head.size == fileSize) return message;
+    if (message == "Failed read chunk") return out.dataOffset + uint64_t(out.dwDataSize) <= fileSize ? std::string() : message;
+    // Only these can come from a chunk header beyond the head.
+    if (message != "wave file corrupt" && message != "read error" && message != "No data chunk") return message;
+    const WholeFile whole = ReadWholeFile(path);
+    if (!whole) {
+        out = WaveHeader{};
+        return whole.fault == FileFault::Read ? "read error" : "couldn't load";
+    }
+    return ReadWaveHeader(whole.data(), whole.size, nullptr, out);
 }
 
 std::string LoadWaveBytes(WaveState& wd, const uint8_t* data, size_t size, const FormatQuery& query) {
