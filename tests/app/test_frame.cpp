@@ -455,39 +455,27 @@ TEST_F(FrameTest, MdiKeysAndPictureScrollKeysAndWheel) {
     flush();
     OPENEDFILE* of = two->record();
     ASSERT_EQ(std::make_pair(of->Xclient, of->Yclient), std::make_pair(100, 80));
-    const int lines = QApplication::wheelScrollLines() * 5;
-    auto wheel = [&](QPoint delta, Qt::KeyboardModifiers mods) {
-        QWheelEvent e(QPointF(10, 10), two->mapToGlobal(QPointF(10, 10)), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(two, &e);
-    };
-    const struct { std::function<void()> act; int x, y; const char* what; } cases[] = {
-        {[&] { QTest::keyClick(two, Qt::Key_Down); }, 0, 5, "down"},
-        {[&] { QTest::keyClick(two, Qt::Key_Right); }, 5, 5, "right"},
-        {[&] { QTest::keyClick(two, Qt::Key_PageDown); }, 5, 86, "page down"},
-        {[&] { QTest::keyClick(two, Qt::Key_End); }, 5, 300 - 81, "end"},
-        {[&] { QTest::keyClick(two, Qt::Key_Left); }, 0, 300 - 81, "left"},
-        {[&] { QTest::keyClick(two, Qt::Key_Home); }, 0, 0, "home"},
-        {[&] { wheel({0, -120}, Qt::NoModifier); }, 0, lines, "wheel down"},
-        {[&] { wheel({0, -120}, Qt::ShiftModifier); }, lines, lines, "shift wheel"},
-        {[&] { wheel({120, 0}, Qt::NoModifier); }, 0, lines, "sideways wheel"},
-        {[&] { QTest::keyClick(two, Qt::Key_Up); }, 0, lines - 5, "up"},
-        {[&] { QTest::keyClick(two, Qt::Key_PageUp); }, 0, 0, "page up"},
-    };
-    for (const auto& c : cases) {
-        c.act();
-        EXPECT_EQ(std::make_pair(of->Xscroll, of->Yscroll), std::make_pair(c.x, c.y)) << c.what;
+    const int L = QApplication::wheelScrollLines() * 5;  // one wheel notch
+    // A key, or (key 0) a wheel turn by (dx, dy), with Shift or not; then the scroll position.
+    const struct { int key, dx, dy; bool shift; int x, y; } steps[] = {
+        {Qt::Key_Down, 0, 0, 0, 0, 5},  {Qt::Key_Right, 0, 0, 0, 5, 5}, {Qt::Key_PageDown, 0, 0, 0, 5, 86},
+        {Qt::Key_End, 0, 0, 0, 5, 219}, {Qt::Key_Left, 0, 0, 0, 0, 219}, {Qt::Key_Home, 0, 0, 0, 0, 0},
+        {0, 0, -120, 0, 0, L},          {0, 0, -120, 1, L, L},          {0, 120, 0, 0, 0, L},
+        {Qt::Key_Up, 0, 0, 0, 0, L - 5}, {Qt::Key_PageUp, 0, 0, 0, 0, 0}};
+    for (const auto& s : steps) {
+        QWheelEvent e({10, 10}, two->mapToGlobal(QPointF(10, 10)), {}, {s.dx, s.dy}, {}, s.shift ? Qt::ShiftModifier : Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        s.key ? QTest::keyClick(two, Qt::Key(s.key)) : void(QApplication::sendEvent(two, &e));
+        EXPECT_EQ(std::make_pair(of->Xscroll, of->Yscroll), std::make_pair(s.x, s.y)) << s.key << " " << s.dx << " " << s.dy;
     }
-
     of->Changed = 1;
-    rec.answers = {platform::IDCANCEL};
-    QTest::keyClick(two, Qt::Key_F4, Qt::ControlModifier);
-    flush();
-    EXPECT_EQ(rec.texts(), std::vector<std::string>{"OK to close?"});
-    EXPECT_EQ(windowCount(), 2);
-    rec.answers = {platform::IDOK};
-    QTest::keyClick(two, Qt::Key_F4, Qt::ControlModifier);
-    flush();
-    EXPECT_EQ(windowCount(), 1);
+    for (auto [answer, left] : {std::pair{platform::IDCANCEL, 2}, {platform::IDOK, 1}}) {
+        rec.answers = {answer};
+        QTest::keyClick(two, Qt::Key_F4, Qt::ControlModifier);
+        flush();
+        EXPECT_EQ(windowCount(), left);
+    }
+    EXPECT_EQ(rec.texts(), std::vector<std::string>(2, "OK to close?"));
 }
 
 TEST_F(FrameTest, RightClickOnEmptyAreaOffersWindowMenu) {
