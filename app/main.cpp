@@ -1,10 +1,9 @@
 #include "app/MainFrame.h"
 #include "app/app_icon.h"
-
-#include <QApplication>
+#include "app/application.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName("Orvalis");
     QApplication::setWindowIcon(AppIcon());
     std::string cmdLine;

@@ -1,5 +1,6 @@
 // CreateStereo: the marked texture and depth windows to a new "NEWSTEREO" picture document.
 #include "app/frame_globals.h"
+#include "app/mdi_child.h"
 #include "app/subsystems.h"
 #include "app/window_utils.h"
 #include "images/BmpChild.h"
@@ -9,8 +10,10 @@
 
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include <cstdio>
+#include <new>
 
 const bool kStereoReady = true;
 
@@ -37,10 +40,16 @@ OPENEDFILE* CreateStereo() {
     if (!front) return Refuse("couldn't retreive depth filestruct!");
     if (front->hBmpSaved.isNull() || back->hBmpSaved.isNull()) return nullptr;
 
-    Image32 picture;
-    if (!MakeStereoPicture(DocumentPicture(back), DocumentPicture(front), CurrentStereoOptions, picture)) return nullptr;
     const BMP_DATA* backData = back->data<BMP_DATA>();
     const int Xsize = front->Xsize, Ysize = front->Ysize;
+    const std::string noMemory = NotEnoughMemoryFor(Xsize, Ysize, "stereogram");
+    Image32 picture;
+    try {
+        if (!MakeStereoPicture(DocumentPicture(back), DocumentPicture(front), CurrentStereoOptions, picture))
+            return Refuse(noMemory.c_str());
+    } catch (const std::bad_alloc&) {
+        return Refuse(noMemory.c_str());
+    }
 
     OPENEDFILE* of = CreateBMPChild(hwndClient, "NEWSTEREO", 1);
     if (!of) return nullptr;
@@ -52,7 +61,10 @@ OPENEDFILE* CreateStereo() {
     bd->NumColors = backData ? backData->NumColors : 0;
     bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
     bd->StereoType = 3;
-    SetDocumentPicture(of, picture);
+    if (!SetDocumentPicture(of, std::move(picture))) {
+        delete static_cast<MdiChild*>(w)->subWindow();  // the window takes its record with it
+        return Refuse(noMemory.c_str());
+    }
     of->Xsize = Xsize;
     of->Ysize = Ysize;
 
