@@ -90,26 +90,32 @@ void MandelChild::SetScroll() { ::SetScroll(this, record(), hbar, vbar); }
 
 void MandelChild::resizeEvent(QResizeEvent*) { SetScroll(); }
 
-QImage MandelChild::currentPicture() const {
+QImage MandelChild::currentPicture(QRect part) const {
     OPENEDFILE* of = record();
     MANDEL_DATA* d = md();
     if (!of || !d || !d->BmpData) return {};
-    QImage img(of->Xsize, of->Ysize, QImage::Format_Indexed8);
+    part = part.isEmpty() ? QRect(0, 0, of->Xsize, of->Ysize) : part & QRect(0, 0, of->Xsize, of->Ysize);
+    QImage img(part.size(), QImage::Format_Indexed8);
     if (img.isNull()) return {};
     QList<QRgb> table(256, qRgb(0, 0, 0));
     for (size_t i = 0; i < d->hPalette.size() && i < 256; ++i) table[qsizetype(i)] = 0xFF000000u | d->hPalette[i];
     img.setColorTable(table);
     const int stride = Stride(of->Xsize);
-    for (int y = 0; y < of->Ysize; ++y) CopyPixels(d->BmpData + size_t(y) * size_t(stride), img.scanLine(y), size_t(of->Xsize));
+    for (int y = 0; y < part.height(); ++y)
+        CopyPixels(d->BmpData + size_t(part.y() + y) * size_t(stride) + size_t(part.x()), img.scanLine(y),
+                   size_t(part.width()));
     return img;
 }
 
 void MandelChild::paintEvent(QPaintEvent*) {
     QPainter p(this);
     OPENEDFILE* of = record();
-    // The window without its picture block shows only the workspace colour.
-    PaintPicture(p, this, of, of && !of->hBmpSaved.isNull() ? currentPicture() : QImage(),
-                 hbar->isVisible() && vbar->isVisible());
+    // The window without its picture block shows only the workspace colour; the rest takes
+    // only the part in view.
+    const QRect part = of ? QRect(of->Xscroll, of->Yscroll, of->Xclient, of->Yclient) & QRect(0, 0, of->Xsize, of->Ysize)
+                          : QRect();
+    PaintPicture(p, this, of, of && !of->hBmpSaved.isNull() && !part.isEmpty() ? currentPicture(part) : QImage(),
+                 hbar->isVisible() && vbar->isVisible(), part.topLeft());
     if (!of || of->hBmpSaved.isNull()) return;
     if (FirstPoint && !hit) {
         // The selection outline inverts what it covers.
@@ -224,7 +230,10 @@ void MandelChild::StartNew() {
     r.MndlMaxColors = Settings.MndlMaxColors;
     r.MndlRepaint = Settings.MndlRepaint;
     r.MndlIteration = &Settings.MndlIteration;
-    d->Thread->StartNew(r);
+    if (d->Thread->StartNew(r) == 0) {
+        platform::MessageBox(hwndFrame, "not enough memory to start the computation", szMBTitle, platform::MB_OK);
+        return;
+    }
     wc = MandelBusyCursor();
     setCursor(*wc);
 }
@@ -260,10 +269,13 @@ void MandelChild::copyPicture() {
     OPENEDFILE* of = record();
     if (of && !of->hBmpSaved.isNull()) {
         const QImage pic = currentPicture();
-        if (!pic.isNull()) {
-            of->hBmpSaved = pic.convertToFormat(QImage::Format_RGB32);
-            QGuiApplication::clipboard()->setImage(of->hBmpSaved.copy());
+        const QImage rgb = pic.isNull() ? QImage() : pic.convertToFormat(QImage::Format_RGB32);
+        if (rgb.isNull()) {
+            platform::MessageBox(hwndFrame, NotEnoughMemoryFor(of->Xsize, of->Ysize), szMBTitle, platform::MB_OK);
+            return;
         }
+        of->hBmpSaved = rgb;
+        QGuiApplication::clipboard()->setImage(rgb);
     }
     platform::MessageBox(hwndFrame, "Bitmap copied to clipboard.", szMBTitle, platform::MB_OK);
 }
@@ -401,6 +413,12 @@ OPENEDFILE* OpenMandelWindow(int MainFig) {
         if (!of->hBmpSaved.isNull()) of->hBmpSaved.fill(Qt::black);
     }
     Create8bpp(of);
+    // Out of memory for the picture: a message, and no window.
+    if (PictureSizeOk(of->Xsize, of->Ysize) && (of->hBmpSaved.isNull() || !d->BmpData)) {
+        platform::MessageBox(hwndFrame, NotEnoughMemoryFor(of->Xsize, of->Ysize), szMBTitle, platform::MB_OK);
+        delete child->subWindow();
+        return nullptr;
+    }
     child->SetScroll();
     QMetaObject::invokeMethod(child, [child] { child->command(119); }, Qt::QueuedConnection);
     return of;

@@ -44,6 +44,7 @@ build_deep_libjpeg() {
   jpeg_args="-DJPEG_INCLUDE_DIR=$top/install/include -DJPEG_LIBRARY_RELEASE=$top/install/lib/libjpeg.a"
 }
 if [ "${FUZZ_DEEP:-0}" = 1 ]; then
+  scripts/deps.sh fuzz-deep
   build=build-fuzz-deep
   build_deep_libjpeg
 fi

@@ -5,12 +5,15 @@
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_globals.h"
+#include "workspace/mdi_child.h"
 #include "workspace/window_utils.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -35,10 +38,16 @@ OPENEDFILE* CreateStereo() {
     if (!front) return Refuse("couldn't retreive depth filestruct!");
     if (front->hBmpSaved.isNull() || back->hBmpSaved.isNull()) return nullptr;
 
-    Image32 picture;
-    if (!MakeStereoPicture(DocumentPicture(back), DocumentPicture(front), CurrentStereoOptions, picture)) return nullptr;
     const BMP_DATA* backData = back->data<BMP_DATA>();
     const int Xsize = front->Xsize, Ysize = front->Ysize;
+    const std::string noMemory = NotEnoughMemoryFor(Xsize, Ysize, "stereogram");
+    Image32 picture;
+    try {
+        if (!MakeStereoPicture(DocumentPicture(back), DocumentPicture(front), CurrentStereoOptions, picture))
+            return Refuse(noMemory.c_str());
+    } catch (const std::bad_alloc&) {
+        return Refuse(noMemory.c_str());
+    }
 
     OPENEDFILE* of = CreateBMPChild(hwndClient, "NEWSTEREO", 1);
     if (!of) return nullptr;
@@ -50,7 +59,10 @@ OPENEDFILE* CreateStereo() {
     bd->NumColors = backData ? backData->NumColors : 0;
     bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
     bd->StereoType = 3;
-    SetDocumentPicture(of, picture);
+    if (!SetDocumentPicture(of, std::move(picture))) {
+        delete static_cast<MdiChild*>(w)->subWindow();  // the window takes its record with it
+        return Refuse(noMemory.c_str());
+    }
     of->Xsize = Xsize;
     of->Ysize = Ysize;
 

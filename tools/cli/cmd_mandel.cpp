@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -87,21 +88,32 @@ int RunMandel(const std::vector<std::string>& args) {
     if (!LoadColours(o, Kleuren, colors)) return 1;
 
     const int stride = (o.width + 3) & ~3;
-    std::vector<uint8_t> pixels(size_t(stride) * size_t(o.height), 0);
+    std::vector<uint8_t> pixels;
+    try {
+        pixels.assign(size_t(stride) * size_t(o.height), 0);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "orvalis-cli: %s\n", NotEnoughMemoryFor(o.width, o.height).c_str());
+        return 1;
+    }
     const int32_t iterations = o.iterations;
     MandelRun run{pixels.data(), o.width, o.height, stride, o.view.fltR, o.view.fltI, o.view.fltSide,
                   colors, 1 << 30, &iterations};
     MandelWorker worker;
-    worker.StartNew(run);
+    if (worker.StartNew(run) == 0) {
+        std::fprintf(stderr, "orvalis-cli: not enough memory to start the computation\n");
+        return 1;
+    }
     worker.wait();
 
-    Image32 img(o.width, o.height);
-    for (int y = 0; y < o.height; ++y)
+    // Row by row from the colour indices: no second picture in memory.
+    const bool written = WriteBmp24Rows(o.out, o.width, o.height, [&](int y, uint32_t* row) {
+        const uint8_t* index = pixels.data() + size_t(y) * size_t(stride);
         for (int x = 0; x < o.width; ++x) {
-            const uint32_t bgr = Kleuren[pixels[size_t(y) * size_t(stride) + size_t(x)]];
-            img.at(x, y) = (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
+            const uint32_t bgr = Kleuren[index[x]];
+            row[x] = (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
         }
-    if (!WriteBmp24(o.out, img)) {
+    });
+    if (!written) {
         std::fprintf(stderr, "orvalis-cli mandel: cannot write %s\n", o.out.c_str());
         return 1;
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <new>
 
 namespace {
 struct Entry {
@@ -43,5 +44,11 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
-    return it->second.handler(std::vector<std::string>(argv + 2, argv + argc));
+    // The commands report the allocations of a picture's size themselves; this catches the rest.
+    try {
+        return it->second.handler(std::vector<std::string>(argv + 2, argv + argc));
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "orvalis-cli: not enough memory\n");
+        return 1;
+    }
 }
