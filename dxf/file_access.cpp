@@ -11,7 +11,8 @@ FileAccess::FileAccess(const char* FileName) {
     if (FilePtr) {
         FileOpenOK = 1;
     } else {
-        std::string msg = std::string(FileName) + ": " + std::strerror(errno) + "\n";
+        OpenErrno = errno;
+        std::string msg = std::string(FileName) + ": " + std::strerror(OpenErrno) + "\n";
         DxfReport(msg.c_str());
     }
 }

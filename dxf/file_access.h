@@ -14,6 +14,8 @@ public:
     FileAccess& operator=(const FileAccess&) = delete;
 
     unsigned char FileOK() const { return FileOpenOK; }
+    // The system's error number when the file did not open, else 0.
+    int OpenError() const { return OpenErrno; }
     // fgets semantics: at most BufSize - 1 characters, a longer line comes in pieces.
     // Removes one trailing line feed. 0 at end of input or on a read error.
     int get_line(char* LineBuf, int BufSize);
@@ -25,6 +27,7 @@ public:
 private:
     std::FILE* FilePtr = nullptr;
     unsigned char FileOpenOK = 0;
+    int OpenErrno = 0;
     const unsigned char* Bytes = nullptr;  // in-memory input, when FilePtr is null
     size_t ByteCount = 0;
     size_t BytePos = 0;

@@ -26,13 +26,7 @@
 namespace {
 
 constexpr size_t kHeaderAndColours = 1064;
-constexpr uint64_t kLargestPicture = uint64_t(1) << 30;  // bytes of 8-bit pixels
-
 int Stride(int Xsize) { return (Xsize + 3) & ~3; }
-
-bool PictureSizeOk(int Xsize, int Ysize) {
-    return Xsize > 0 && Ysize > 0 && uint64_t(Stride(Xsize)) * uint64_t(Ysize) <= kLargestPicture;
-}
 
 void Put32(uint8_t* p, uint32_t v) {
     for (int k = 0; k < 4; ++k) p[k] = uint8_t(v >> (8 * k));
@@ -324,7 +318,7 @@ int Create8bpp(OPENEDFILE* of) {
     d->BmpData = nullptr;
     d->Bmp8bpp = {};
     d->hPalette.clear();
-    if (!PictureSizeOk(of->Xsize, of->Ysize)) return 0;
+    if (!MandelPictureSizeOk(of->Xsize, of->Ysize)) return 0;
     const uint32_t stride = uint32_t(Stride(of->Xsize));
     const uint32_t imageSize = stride * uint32_t(of->Ysize);
     try {
@@ -395,7 +389,7 @@ OPENEDFILE* OpenMandelWindow(int MainFig) {
     d->Xsize = of->Xsize = Settings.MndlW;
     d->Ysize = of->Ysize = Settings.MndlH;
     SetClientRect(child, of->Xsize, of->Ysize, hwndFrame);
-    if (PictureSizeOk(of->Xsize, of->Ysize)) {
+    if (MandelPictureSizeOk(of->Xsize, of->Ysize)) {
         of->hBmpSaved = QImage(of->Xsize, of->Ysize, QImage::Format_RGB32);
         if (!of->hBmpSaved.isNull()) of->hBmpSaved.fill(Qt::black);
     }

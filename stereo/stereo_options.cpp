@@ -19,7 +19,8 @@ const FieldRule kOversam{"Oversample factor", "1, 2, 4 or 6",
 // Level 127 must still lie behind the screen plane.
 const FieldRule kBkdepth{"Background depth", "a whole number of -128 or less, so that every depth lies behind the screen",
                          [](int v) { return v <= -128; }};
-const FieldRule kEye{"Eye separation", "a whole number of 1 or more", [](int v) { return v >= 1; }};
+// A separation wider than the widest picture a reader accepts only repeats the texture.
+const FieldRule kEye{"Eye separation", "a whole number from 1 to 32768", [](int v) { return v >= 1 && v <= 32768; }};
 const FieldRule kDistance{"Observer screen distance", "a whole number of 1 or more", [](int v) { return v >= 1; }};
 
 std::string RangeMessage(const FieldRule& r) { return std::string(r.label) + " must be " + r.range + "."; }
@@ -54,22 +55,30 @@ std::string ValidateStereoOptions(const StereoOptions& opts) {
     return {};
 }
 
+std::string ReadStereoField(StereoField field, const std::string& text, int& value) {
+    const FieldRule* rules[] = {&kOversam, &kBkdepth, &kEye, &kDistance};
+    const FieldRule& rule = *rules[int(field)];
+    int v = 0;
+    switch (ParseStereoNumber(text, v)) {
+    case NumberReading::NotANumber: return NotANumberMessage(rule);
+    case NumberReading::TooLarge: return RangeMessage(rule);
+    case NumberReading::Ok: break;
+    }
+    if (!rule.ok(v)) return RangeMessage(rule);
+    value = v;
+    return {};
+}
+
 std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out) {
     StereoOptions next = out;
-    const std::tuple<const FieldRule*, const std::string*, int*> order[] = {
-        {&kOversam, &fields.oversam, &next.oversam},
-        {&kBkdepth, &fields.bkdepth, &next.bkdepth},
-        {&kEye, &fields.Eye, &next.Eye},
-        {&kDistance, &fields.o, &next.o},
+    const std::tuple<StereoField, const std::string*, int*> order[] = {
+        {StereoField::Oversample, &fields.oversam, &next.oversam},
+        {StereoField::BackgroundDepth, &fields.bkdepth, &next.bkdepth},
+        {StereoField::Eye, &fields.Eye, &next.Eye},
+        {StereoField::Distance, &fields.o, &next.o},
     };
-    for (const auto& [rule, text, dest] : order) {
-        switch (ParseStereoNumber(*text, *dest)) {
-        case NumberReading::NotANumber: return NotANumberMessage(*rule);
-        case NumberReading::TooLarge: return RangeMessage(*rule);
-        case NumberReading::Ok: break;
-        }
-        if (!rule->ok(*dest)) return RangeMessage(*rule);
-    }
+    for (const auto& [field, text, dest] : order)
+        if (std::string why = ReadStereoField(field, *text, *dest); !why.empty()) return why;
     out = next;
     return {};
 }

@@ -24,6 +24,11 @@ struct StereoFieldTexts {
 // or an empty string when all are good.
 std::string ValidateStereoOptions(const StereoOptions& opts);
 
+enum class StereoField { Oversample, BackgroundDepth, Eye, Distance };
+// Reads one field's text into `value` (left alone on refusal); returns the dialog's message
+// for a text that is not a number or is out of range, or an empty string.
+std::string ReadStereoField(StereoField field, const std::string& text, int& value);
+
 // Reads the four fields into `out` (its switches are left alone). Returns the message for
 // the first field that is not a number or is out of range, or an empty string; `out` is
 // changed only when every field is good.
