@@ -30,7 +30,6 @@ void PrintHelp(const CliSpec& spec) {
         std::printf("  %-24s %s%s\n", left.c_str(), o.help.c_str(), o.required ? " (required)" : "");
     }
     std::printf("  %-24s %s\n", "--help", "show this help");
-    if (!spec.options.empty()) std::printf("\nAn option's value may also follow an equals sign: --name=VALUE.\n");
 }
 
 const CliOption* Find(const CliSpec& spec, const std::string& name) {

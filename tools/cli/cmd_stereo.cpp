@@ -8,14 +8,12 @@
 
 namespace {
 
-// A number field of the options dialog, refused with the dialog's own message.
-CliTake Field(StereoField field, int& out) {
-    return [field, &out](const std::string& v) { return ReadStereoField(field, v, out); };
-}
-
 int Stereo(const std::vector<std::string>& args) {
     std::string texture, depth, out;
     StereoOptions o;
+    // The number fields as the dialog has them, checked together once all are given.
+    StereoFieldTexts f{std::to_string(o.oversam), std::to_string(o.bkdepth), std::to_string(o.Eye),
+                       std::to_string(o.o)};
     const CliSpec spec{
         "stereo",
         "A single-image stereogram of the depth picture, textured with the texture picture.",
@@ -24,17 +22,22 @@ int Stereo(const std::vector<std::string>& args) {
             {"--texture", "T", "the texture (background) picture", CliText(texture), true},
             {"--depth", "D", "the depth picture; the result has its size", CliText(depth), true},
             {"-o", "OUT", "the stereogram: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(out), true},
-            {"--oversample", "N", "samples per pixel: 1, 2, 4 or 6 (default 1)", Field(StereoField::Oversample, o.oversam)},
-            {"--background-depth", "N", "depth of level 0, -128 or less (default -800)",
-             Field(StereoField::BackgroundDepth, o.bkdepth)},
-            {"--eye", "N", "eye separation in pixels, 1 to 32768 (default 150)", Field(StereoField::Eye, o.Eye)},
-            {"--distance", "N", "observer's distance from the screen, 1 or more (default 700)",
-             Field(StereoField::Distance, o.o)},
+            {"--oversample", "N", "samples per pixel: 1, 2, 4 or 6 (default 1)", CliText(f.oversam)},
+            {"--background-depth", "N", "depth of level 0, -128 or less (default -800)", CliText(f.bkdepth)},
+            {"--eye", "N", "eye separation in pixels, 1 to 32768 (default 150)", CliText(f.Eye)},
+            {"--distance", "N", "observer's distance from the screen, 1 or more (default 700)", CliText(f.o)},
             {"--blocks", "", "a block pattern on top instead of the depth in rows 8 to 31", CliSwitch(o.BlocksOnTop)},
             {"--hidden", "", "hidden-surface removal", CliSwitch(o.dohiddenrem)},
             {"--invert", "", "invert the depth", CliSwitch(o.invert)},
         }};
     if (int status = CliParse(spec, args); status >= 0) return status;
+    StereoField bad{};
+    if (std::string why = ReadStereoFields(f, o, &bad); !why.empty()) {
+        // The option of each field, in StereoField order.
+        const char* const names[] = {"--oversample", "--background-depth", "--eye", "--distance",
+                                     "--relief", "--size", "--size"};
+        return CliUsageError("stereo", std::string(names[int(bad)]) + ": " + why);
+    }
     Image32 tex, dep, result;
     if (!CliReadPicture(texture, tex) || !CliReadPicture(depth, dep)) return 1;
     if (!MakeStereoPicture(tex, dep, o, result)) {

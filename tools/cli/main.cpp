@@ -15,7 +15,8 @@ std::map<std::string, Entry>& table() {
 void usage(FILE* to) {
     std::fprintf(to, "usage: orvalis-cli COMMAND [ARGUMENT]...\n       orvalis-cli --version\n\nCommands:\n");
     for (const auto& [name, e] : table()) std::fprintf(to, "  %-10s %s\n", name.c_str(), e.summary);
-    std::fprintf(to, "\n'orvalis-cli COMMAND --help' shows a command's options.\n");
+    std::fprintf(to, "\n'orvalis-cli COMMAND --help' shows a command's options; a value may follow a blank or an\n"
+                     "equals sign (--name VALUE or --name=VALUE).\n");
 }
 }  // namespace
 
