@@ -3,6 +3,7 @@
 #include "images/bmp_writer.h"
 
 #include <QBuffer>
+#include <algorithm>
 #include <QImageWriter>
 #include <cctype>
 #include <cerrno>
@@ -69,9 +70,17 @@ Image32 FromQImage(const QImage& img) {
     return out;
 }
 
-std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f) {
+std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std::vector<uint16_t>& grey16) {
     if (img.isNull() || f == PictureFormat::None) return {};
     if (f == PictureFormat::Bmp) return EncodeBmp24(FromQImage(img));
+    QImage picture = img.convertToFormat(QImage::Format_RGB32);
+    const bool deep = (f == PictureFormat::Png || f == PictureFormat::Tiff) &&
+                      grey16.size() == size_t(img.width()) * size_t(img.height());
+    if (deep) {
+        picture = QImage(img.width(), img.height(), QImage::Format_Grayscale16);
+        for (int y = 0; y < img.height(); ++y)
+            std::copy_n(&grey16[size_t(y) * size_t(img.width())], img.width(), reinterpret_cast<uint16_t*>(picture.scanLine(y)));
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -79,7 +88,7 @@ std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f) {
     if (f == PictureFormat::Jpeg) w.setQuality(95);
     if (f == PictureFormat::Webp) w.setQuality(100);  // lossless: a stereogram's dots must stay exact
     if (f == PictureFormat::Tiff) w.setCompression(1);  // LZW
-    if (!w.write(img.convertToFormat(QImage::Format_RGB32))) return {};
+    if (!w.write(picture)) return {};
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
@@ -104,8 +113,9 @@ std::string WriteFileAtomically(const std::string& path, const uint8_t* data, si
     return code ? SystemReason(code) : std::string();
 }
 
-std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f) {
-    const std::vector<uint8_t> bytes = EncodePicture(img, f);
+std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
+                         const std::vector<uint16_t>& grey16) {
+    const std::vector<uint8_t> bytes = EncodePicture(img, f, grey16);
     if (bytes.empty()) return "the picture could not be encoded";
     return WriteFileAtomically(path, bytes.data(), bytes.size());
 }

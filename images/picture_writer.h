@@ -19,12 +19,14 @@ const char* PictureFormatSuffix(PictureFormat f);
 const char* PictureFormatList();
 
 // The encoded file: BMP through the program's own 24-bit writer, the rest through Qt
-// (JPEG at quality 95, WebP lossless, TIFF with LZW). Empty when the encoder fails.
-std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f);
+// (JPEG at quality 95, WebP lossless, TIFF with LZW). PNG and TIFF keep 16-bit grey values
+// when given (width * height, top row first). Empty when the encoder fails.
+std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std::vector<uint16_t>& grey16 = {});
 // Writes the bytes atomically. Returns "" or the system's reason (strerror).
 std::string WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size);
 // Both: "" or why the picture was not written.
-std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f);
+std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
+                         const std::vector<uint16_t>& grey16 = {});
 
 // The display picture as a QImage (Format_RGB32) and back.
 QImage ToQImage(const Image32& img);

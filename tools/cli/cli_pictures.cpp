@@ -2,6 +2,7 @@
 // the name asks for.
 #include "images/picture_file.h"
 #include "images/picture_writer.h"
+#include "images/qt_picture_reader.h"
 #include "tools/cli/cli.h"
 
 namespace {
@@ -12,7 +13,7 @@ std::string Trimmed(std::string s) {
 }  // namespace
 
 bool CliReadPicture(const std::string& path, Image32& out) {
-    PictureResult r = LoadPictureOfKind(DispatchKind(path), path);
+    PictureResult r = LoadPictureOfKind(DispatchKind(path), path, &LoadQtPictureFile);
     if (r.ok) {
         out = std::move(r.image);
         return true;
@@ -23,6 +24,6 @@ bool CliReadPicture(const std::string& path, Image32& out) {
 }
 
 int CliWritePicture(const std::string& path, const Image32& img) {
-    const std::string why = WritePicture(path, ToQImage(img), PictureFormatFromName(path));
+    const std::string why = WritePicture(path, ToQImage(img), PictureFormatFromName(path), img.grey16);
     return why.empty() ? 0 : CliFileError(path, why);
 }

@@ -8,7 +8,7 @@ int Picture(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     const CliSpec spec{"picture",
                        "Reads IN as the program opens it and writes it to OUT (.bmp, .png, .jpg, .jpeg, .tif, .tiff "
-                       "or .webp; BMP as 24 bits).",
+                       "or .webp; BMP as 24 bits). A 16-bit grey picture stays 16-bit in PNG and TIFF.",
                        {"IN", "OUT"},
                        {}};
     if (int status = CliParse(spec, args, &files); status >= 0) return status;
