@@ -19,7 +19,7 @@ DxfDrawing ReadDxfFile(const char* FileName) {
     FileAccess file(FileName);
     if (!file.FileOK()) {
         DxfDrawing out;
-        out.error = std::strerror(file.OpenError());
+        out.error = std::string(file.fault() == FileFault::Read ? "read error: " : "") + std::strerror(file.error());
         return out;
     }
     return Read(file);

@@ -1,15 +1,13 @@
 #include "images/qt_picture_reader.h"
 
+#include "platform/whole_file.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -118,24 +116,9 @@ PictureResult ReadQtPictureBytes(const uint8_t* data, size_t size, const std::st
 }
 
 PictureResult LoadQtPictureFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    int code = fd < 0 ? errno : ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
-    std::vector<uint8_t> data;
-    try {
-        while (!code) {
-            uint8_t chunk[65536];
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n == 0) break;
-            if (n < 0 && errno != EINTR) code = errno;
-            if (n > 0) data.insert(data.end(), chunk, chunk + n);
-        }
-    } catch (const std::bad_alloc&) {
-        code = ENOMEM;
-    }
-    if (fd >= 0) ::close(fd);
-    if (code) return Refuse("The file could not be read: " + std::string(std::strerror(code)) + ".");
-    return ReadQtPictureBytes(data.data(), data.size(), path);
+    const WholeFile file = ReadWholeFile(path);
+    if (!file) return Refuse("The file could not be read: " + std::string(std::strerror(file.error)) + ".");
+    return ReadQtPictureBytes(file.data(), file.size, path);
 }
 
 PictureResult ReadAnyPictureFile(const std::string& path) { return ReadPictureFile(path, &LoadQtPictureFile); }

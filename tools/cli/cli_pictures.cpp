@@ -18,7 +18,9 @@ bool CliReadPicture(const std::string& path, Image32& out) {
         out = std::move(r.image);
         return true;
     }
-    if (r.messages.empty()) CliFileError(path, "not a picture (the program opens it in another kind of window)");
+    const FileKind kind = DispatchKind(path);
+    if (r.messages.empty())  // a loader that leaves the telling to the dispatch
+        CliFileError(path, kind == FileKind::Wav || kind == FileKind::Dxf ? "not a picture" : DispatchFailureText(kind));
     for (const UserMessage& m : r.messages) CliFileError(path, Trimmed(m.text));
     return false;
 }

@@ -4,14 +4,12 @@
 #include "mandel/mandel_worker.h"
 #include "mandel/palette_file.h"
 #include "mandel/start_values.h"
+#include "platform/whole_file.h"
 #include "tools/cli/cli.h"
 
-#include <cerrno>
 #include <cfloat>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <new>
 
 namespace {
@@ -24,11 +22,10 @@ struct Options {
 
 bool LoadColours(const Options& o, std::vector<uint32_t>& Kleuren, int32_t& colors) {
     const std::string path = FindPaletteFile(o.palette, PaletteSearchDirs());
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return CliFileError(o.palette, std::strerror(errno)) == 0;
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const WholeFile file = ReadWholeFile(path);
+    if (!file) return CliFileError(o.palette, std::strerror(file.error)) == 0;
     UserMessage msg;
-    if (!LoadPaletteBytes(bytes.data(), bytes.size(), path, Kleuren, colors, msg))
+    if (!LoadPaletteBytes(file.data(), file.size, path, Kleuren, colors, msg))
         return CliFileError(o.palette, msg.text) == 0;
     return true;
 }
