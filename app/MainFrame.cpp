@@ -97,6 +97,10 @@ void MainFrame::buildMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu("&File");
     addCommand(file, "&Open", 100);
+    // Saving is not among the original commands; its ids lie above theirs.
+    addCommand(file, "&Save", 600, QKeySequence(Qt::CTRL | Qt::Key_S));
+    addCommand(file, "Save &As...", 601, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(file, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
     addCommand(file, "&Close", 105);
     file->addSeparator();
     addCommand(file, "E&xit", 111);
@@ -148,6 +152,8 @@ void MainFrame::buildMenus() {
 
 void MainFrame::updateMenus() {
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
+    const bool canSave = child && !child->saveFilters().isEmpty();
+    for (int id : {600, 601}) action(id)->setEnabled(canSave);
     for (int id : {138, 139, 140}) {
         QAction* a = action(id);
         const int check = child ? child->menuCheck(id) : -1;
@@ -225,6 +231,8 @@ int MainFrame::WmCommand(int id) {
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
     switch (id) {
     case 100: OpenMulti(CMUFileOpen(this, true)); break;
+    case 600: SaveActiveDocument(this, false); break;
+    case 601: SaveActiveDocument(this, true); break;
     case 105:
         if (QMdiSubWindow* sub = hwndClient->activeSubWindow()) sub->close();
         break;

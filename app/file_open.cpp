@@ -84,4 +84,5 @@ void FileOpenMsg(const std::string& path) {
     if (!window) return;
     if (resize) SetClientRect(window, of->Xsize + 1, of->Ysize + 1, hwndFrame);
     window->setWindowTitle(QString::fromStdString(path));
+    if (FrameInterface* frame = TheFrame()) frame->updateMenus();  // a loaded sound can be saved
 }

@@ -1,17 +1,13 @@
 #include "images/picture_writer.h"
 
 #include "images/bmp_writer.h"
+#include "platform/file_writer.h"
 
 #include <QBuffer>
-#include <algorithm>
 #include <QImageWriter>
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -28,8 +24,6 @@ std::string Lower(std::string s) {
     return s;
 }
 
-std::string SystemReason(int code) { return std::strerror(code); }
-
 }  // namespace
 
 PictureFormat PictureFormatFromName(const std::string& path) {
@@ -43,6 +37,11 @@ const char* PictureFormatSuffix(PictureFormat f) {
     for (const FormatRow& r : kFormats)
         if (r.format == f) return r.ext;
     return "";
+}
+
+QStringList PictureSaveFilters() {
+    return {"PNG picture (*.png)", "BMP picture, 24 bits (*.bmp)", "JPEG picture (*.jpg *.jpeg)",
+            "TIFF picture (*.tif *.tiff)", "WebP picture, lossless (*.webp)"};
 }
 
 const char* PictureFormatList() { return ".bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp"; }
@@ -90,27 +89,6 @@ std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std
     if (f == PictureFormat::Tiff) w.setCompression(1);  // LZW
     if (!w.write(picture)) return {};
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
-std::string WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size) {
-    const std::filesystem::path target(path);
-    const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string tmp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return SystemReason(errno);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    int code = ::fchmod(fd, 0666 & ~mask) == 0 ? 0 : errno;
-    for (size_t done = 0; !code && done < size;) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n < 0 && errno != EINTR) code = errno;
-        if (n > 0) done += size_t(n);
-    }
-    if (!code && ::fsync(fd) != 0) code = errno;
-    if (::close(fd) != 0 && !code) code = errno;
-    if (!code && ::rename(tmp.c_str(), path.c_str()) != 0) code = errno;
-    if (code) ::unlink(tmp.c_str());
-    return code ? SystemReason(code) : std::string();
 }
 
 std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,

@@ -1,10 +1,10 @@
 #pragma once
 // Pictures written to files: the format a name's extension asks for, encoded in memory and
-// written atomically (a temporary file in the same folder, renamed over the target), so a
-// failed save never leaves a partial file behind.
+// written atomically (platform/file_writer.h), so a failed save leaves no partial file.
 #include "images/image32.h"
 
 #include <QImage>
+#include <QStringList>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,11 +22,12 @@ const char* PictureFormatList();
 // (JPEG at quality 95, WebP lossless, TIFF with LZW). PNG and TIFF keep 16-bit grey values
 // when given (width * height, top row first). Empty when the encoder fails.
 std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std::vector<uint16_t>& grey16 = {});
-// Writes the bytes atomically. Returns "" or the system's reason (strerror).
-std::string WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size);
 // Both: "" or why the picture was not written.
 std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
                          const std::vector<uint16_t>& grey16 = {});
+
+// The Save As filters of a picture window, PNG first.
+QStringList PictureSaveFilters();
 
 // The display picture as a QImage (Format_RGB32) and back.
 QImage ToQImage(const Image32& img);

@@ -2,6 +2,7 @@
 
 #include "images/BmpChild.h"
 #include "images/dib_palette.h"
+#include "images/picture_writer.h"
 #include "mandel/StartDialog.h"
 #include "mandel/mandel_cursor.h"
 #include "mandel/palette_file.h"
@@ -310,6 +311,16 @@ int MandelChild::menuCheck(int id) const {
     }
 }
 
+QStringList MandelChild::saveFilters() const {
+    return currentPicture().isNull() ? QStringList() : PictureSaveFilters();
+}
+
+// The picture as it shows now, its colours rotated or not.
+std::string MandelChild::saveDocument(const std::string& path) {
+    const QImage pic = currentPicture();
+    return pic.isNull() ? "nothing to save" : WritePicture(path, pic, PictureFormatFromName(path));
+}
+
 bool MandelChild::queryClose() {
     wc.reset();
     return true;
@@ -399,6 +410,7 @@ OPENEDFILE* OpenMandelWindow(int MainFig) {
     }
     Create8bpp(of);
     child->SetScroll();
+    UpdateFrameMenus();
     QMetaObject::invokeMethod(child, [child] { child->command(119); }, Qt::QueuedConnection);
     return of;
 }

@@ -4,6 +4,7 @@
 #include "images/BmpChild.h"
 #include "images/bmp_writer.h"
 #include "platform/message_box.h"
+#include "wave/wave_data.h"
 #include "workspace/frame_globals.h"
 #include "tests/common/cli_run.h"
 #include "workspace/settings.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -19,6 +21,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -456,3 +459,117 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a command prints on standard output.
+std::string Output(const std::string& cmd) {
+    std::string out;
+    char buf[4096];
+    FILE* p = popen(cmd.c_str(), "r");
+    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+// Pillow's reading of a picture: its RGB bytes, or ("g16") its 16-bit grey values.
+std::string Pillow(const std::string& path, const char* what = "rgb") {
+    return Output(std::string("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                              "sys.stdout.buffer.write(im.convert('RGB').tobytes() if sys.argv[2] == 'rgb' else "
+                              "b''.join(v.to_bytes(2, 'little') for v in im.getdata()))\" '") +
+                  path + "' " + what);
+}
+
+// Answers the next Save As dialog with `path`, under `filter` when one is given.
+void AnswerSaveDialog(const std::string& path, const QString& filter = {}) {
+    QTimer::singleShot(0, [=] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        if (!filter.isEmpty()) dlg->selectNameFilter(filter);
+        dlg->selectFile(QString::fromStdString(path));
+        QMetaObject::invokeMethod(dlg, "accept");
+    });
+}
+
+}  // namespace
+
+// Every format Save As writes reads back in Pillow as the picture (JPEG within a small error);
+// the window then carries the name and no unsaved work, and Save writes there without asking.
+TEST_F(FrameTest, SaveAsWritesEachFormatAndTheWindowTakesTheNewName) {
+    FileOpenMsg(writeBmp("gradient.bmp", 40, 30));
+    flush();
+    OPENEDFILE* of = activeBmp()->record();
+    std::string want;
+    for (uint32_t p : Gradient(40, 30).px) want += {char(p >> 16), char(p >> 8), char(p)};
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.png", ""}, {"a.bmp", ""}, {"a.jpg", ""}, {"a.jpeg", ""}, {"a.tif", ""}, {"a.tiff", ""}, {"a.webp", ""},
+        {"plain", "TIFF picture (*.tif *.tiff)"}};
+    for (const auto& [name, filter] : cases) {
+        of->Changed = 1;
+        const std::string path = (dir / name).string(), saved = *filter ? path + ".tif" : path;
+        AnswerSaveDialog(path, filter);
+        frame->WmCommand(601);
+        const std::string got = Pillow(saved);
+        ASSERT_EQ(got.size(), want.size()) << name;
+        int worst = 0;
+        for (size_t i = 0; i < got.size(); ++i) worst = std::max(worst, std::abs(int(uint8_t(got[i])) - int(uint8_t(want[i]))));
+        EXPECT_LE(worst, fs::path(name).extension().string().rfind(".jp", 0) == 0 ? 6 : 0) << name;
+        EXPECT_EQ(of->Changed, 0) << name;
+        EXPECT_EQ(of->Filename, saved);
+        EXPECT_EQ(ActiveChild()->windowTitle().toStdString(), saved);
+    }
+    fs::remove(dir / "plain.tif");
+    frame->WmCommand(600);  // its name is a TIFF now: saved there, no dialog
+    EXPECT_EQ(Pillow((dir / "plain.tif").string()), want);
+    EXPECT_TRUE(rec.boxes.empty());
+
+    // 16-bit grey stays 16-bit through a TIFF save.
+    FileOpenMsg(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png");
+    flush();
+    AnswerSaveDialog((dir / "grey16.tif").string());
+    frame->WmCommand(601);
+    std::ifstream g16(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png.g16", std::ios::binary);
+    EXPECT_EQ(Pillow((dir / "grey16.tif").string(), "g16"), std::string(std::istreambuf_iterator<char>(g16), {}));
+}
+
+TEST_F(FrameTest, AFailedSaveKeepsTheWindowChangedAndLeavesNoFile) {
+    FileOpenMsg(writeBmp("keep.bmp", 8, 8));
+    flush();
+    OPENEDFILE* of = activeBmp()->record();
+    of->Changed = 1;
+    const fs::path locked = dir / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    const std::string path = (locked / "out.png").string();
+    AnswerSaveDialog(path);
+    if (::geteuid() == 0) ::setfsuid(65534);  // root writes anywhere
+    frame->WmCommand(601);
+    ::setfsuid(0);
+    ASSERT_EQ(rec.boxes.size(), 1u);
+    EXPECT_EQ(rec.boxes[0].text, "Can't save file: " + path + "\nPermission denied");
+    EXPECT_EQ(rec.boxes[0].caption, "Orvalis");
+    EXPECT_EQ(of->Changed, 1);
+    EXPECT_EQ(of->Filename, (dir / "keep.bmp").string());
+    EXPECT_TRUE(fs::is_empty(locked));
+    fs::permissions(locked, fs::perms::owner_all);
+}
+
+// The saved sound holds the document's format and its samples as they are now (changed here
+// as an outline would change them), as sox reads them.
+TEST_F(FrameTest, SavedWaveHoldsTheFormatAndTheCurrentSamples) {
+    const std::string in = (dir / "tone.wav").string(), out = (dir / "saved.wav").string();
+    ASSERT_EQ(std::system(("sox -n -r 11025 -c 2 -b 16 -e signed-integer '" + in + "' synth 0.05 sine 440").c_str()), 0);
+    FileOpenMsg(in);
+    flush();
+    OPENEDFILE* of = GetFileStruct(ActiveChild());
+    ASSERT_NE(of, nullptr);
+    EXPECT_TRUE(frame->action(600)->isEnabled() && frame->action(601)->isEnabled());
+    auto* wd = of->data<WAVE_DATA>();
+    ASSERT_NE(wd, nullptr);
+    for (uint32_t i = 0; i < 64; ++i) wd->lpData[i] = uint8_t(i * 37);
+    const std::string samples(reinterpret_cast<const char*>(wd->lpData.get()), wd->dwDataSize);
+    AnswerSaveDialog(out);
+    frame->WmCommand(601);
+    EXPECT_EQ(Output("soxi -r '" + out + "'; soxi -c '" + out + "'; soxi -b '" + out + "'"), "11025\n2\n16\n");
+    EXPECT_EQ(Output("sox '" + out + "' -t raw -"), samples);
+}
