@@ -15,12 +15,16 @@
 
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QUrl>
 
 namespace {
 
@@ -49,6 +53,7 @@ MainFrame::MainFrame() {
     setObjectName("Orvalis");
     setWindowTitle(szMBTitle);
     setWindowIcon(AppIcon());
+    setAcceptDrops(true);
     hwndFrame = this;
     SetFrame(this);
     auto* client = new FrameClient(this);
@@ -279,6 +284,27 @@ int MainFrame::WmCommand(int id) {
     default: return 1;
     }
     return 0;
+}
+
+namespace {
+std::vector<std::string> DroppedFiles(const QMimeData* mime) {
+    std::vector<std::string> paths;
+    if (mime)
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    return paths;
+}
+}  // namespace
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* e) {
+    if (!DroppedFiles(e->mimeData()).empty()) e->acceptProposedAction();
+}
+
+void MainFrame::dropEvent(QDropEvent* e) {
+    const std::vector<std::string> paths = DroppedFiles(e->mimeData());
+    if (paths.empty()) return;
+    e->acceptProposedAction();
+    OpenMulti(paths);
 }
 
 void MainFrame::closeEvent(QCloseEvent* e) {

@@ -29,6 +29,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // Files dropped on the frame open as through File Open, in the order given.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
     bool eventFilter(QObject* obj, QEvent* e) override;
 
 private:

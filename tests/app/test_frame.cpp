@@ -17,11 +17,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -572,4 +574,22 @@ TEST_F(FrameTest, SavedWaveHoldsTheFormatAndTheCurrentSamples) {
     frame->WmCommand(601);
     EXPECT_EQ(Output("soxi -r '" + out + "'; soxi -c '" + out + "'; soxi -b '" + out + "'"), "11025\n2\n16\n");
     EXPECT_EQ(Output("sox '" + out + "' -t raw -"), samples);
+}
+
+TEST_F(FrameTest, FilesDroppedOnTheFrameOpenInTheOrderGiven) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(writeBmp("first.bmp", 9, 7))),
+                  QUrl::fromLocalFile(ORVALIS_SOURCE_DIR "/tests/data/everyday/rgb.png")});
+    const QPoint at = hwndClient->mapTo(frame, hwndClient->rect().center());
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+    flush();
+    std::vector<std::string> opened;
+    for (OPENEDFILE* of = FirstFileStruct(); of; of = of->NextFile) opened.push_back(fs::path(of->Filename).filename());
+    EXPECT_EQ(opened, std::vector<std::string>({"first.bmp", "rgb.png"}));
+    EXPECT_EQ(GetFileStruct(ActiveChild())->Xsize, 23);  // the last one opened is in front
+    EXPECT_TRUE(rec.boxes.empty());
 }
