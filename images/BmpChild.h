@@ -29,7 +29,6 @@ public:
     std::string saveDocument(const std::string& path) override;
     // Sets both bars from the record (range, page, position) and lays out the client area.
     void SetScroll();
-    QSize sizeHint() const override;
     QScrollBar* horizontalBar() const { return hbar; }
     QScrollBar* verticalBar() const { return vbar; }
 
@@ -38,10 +37,14 @@ protected:
     void resizeEvent(QResizeEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
+    // Arrows, Page Up/Down and Home/End, and the wheel: the bars' own requests.
+    void keyPressEvent(QKeyEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
 
 private:
     QScrollBar* hbar;
     QScrollBar* vbar;
+    int wheelRest = 0;  // wheel delta short of a whole step
 };
 
 OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int Type);

@@ -48,6 +48,8 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     WriteBytes(at("ok.wav"), Riff({Fmt(2, 44100, 16), {"data", Ramp(8960)}}));
     WriteBytes(at("float.wav"), Riff({Fmt(1, 44100, 32, 3), {"data", Ramp(4)}}));
     WriteBytes(at("nochan.wav"), Riff({Fmt(0, 44100, 16), {"data", Ramp(4)}}));
+    WriteBytes(at("mono8.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(2241)}}));
+    WriteBytes(at("cut.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(8), 9}}));
     WriteBytes(at("gif.bmp"), {'G', 'I', 'F', '8', '9', 'a'});
     const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
     const std::pair<std::string, Result> cases[] = {
@@ -81,6 +83,8 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
         {"wave-info " + at("float.wav"), {1, "", "orvalis-cli: " + at("float.wav") + ": no PCM file\n"}},
         {"wave-info " + at("nochan.wav"), {1, "", "orvalis-cli: " + at("nochan.wav") + ": Can't play this format\n"}},
         {"wave-info " + at("none.wav"), {1, "", "orvalis-cli: " + at("none.wav") + ": couldn't load\n"}},
+        {"wave-info " + at("mono8.wav"), {0, "8000/8 bits/ 1 Channels  2241 samples\n", ""}},
+        {"wave-info " + at("cut.wav"), {1, "", "orvalis-cli: " + at("cut.wav") + ": Failed read chunk\n"}},
         {"wave-info", {2, "", "orvalis-cli wave-info: missing FILE\n" + Try("wave-info")}},
         {"dxf-info " + at("none.dxf"), {1, "", "orvalis-cli: " + at("none.dxf") + ": No such file or directory\n"}},
     };
