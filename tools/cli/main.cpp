@@ -1,5 +1,6 @@
 #include "tools/cli/cli.h"
 
+#include <QtGlobal>
 #include <cstdio>
 #include <map>
 
@@ -25,6 +26,9 @@ CliCommand::CliCommand(const char* name, const char* summary, CliHandler handler
 }
 
 int main(int argc, char** argv) {
+    // Qt's picture readers log their decoders' complaints; the reason reaches the user in the
+    // one "orvalis-cli: PATH: message" line instead.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const std::string first = argc > 1 ? argv[1] : "";
     if (first == "--help" || first == "-h") {
         usage(stdout);
