@@ -1,5 +1,6 @@
 #include "images/BmpChild.h"
 
+#include "images/picture_writer.h"
 #include "images/role_cursors.h"
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
@@ -164,6 +165,18 @@ void BmpChild::command(int id) {
 
 bool BmpChild::queryClose() { return confirmDiscard(); }
 
+QStringList BmpChild::saveFilters() const {
+    const OPENEDFILE* of = record();
+    return of && !of->hBmpSaved.isNull() ? PictureSaveFilters() : QStringList();
+}
+
+std::string BmpChild::saveDocument(const std::string& path) {
+    const OPENEDFILE* of = record();
+    const BMP_DATA* bd = of ? of->data<BMP_DATA>() : nullptr;
+    if (!bd || of->hBmpSaved.isNull()) return "nothing to save";
+    return WritePicture(path, of->hBmpSaved, PictureFormatFromName(path), bd->grey16);
+}
+
 OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int) {
     return CreateDocumentChild<BmpChild, BMP_DATA>(hClient, filename, 1);
 }
@@ -187,6 +200,7 @@ bool SetDocumentPicture(OPENEDFILE* of, Image32 img) {
     of->Xsize = img.width;
     of->Ysize = img.height;
     if (auto* child = qobject_cast<BmpChild*>(of->hwnd.data())) child->SetScroll();
+    if (FrameInterface* frame = TheFrame()) frame->updateMenus();  // now there is something to save
     return true;
 }
 

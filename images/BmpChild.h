@@ -25,6 +25,8 @@ public:
 
     void command(int id) override;
     bool queryClose() override;
+    QStringList saveFilters() const override;
+    std::string saveDocument(const std::string& path) override;
     // Sets both bars from the record (range, page, position) and lays out the client area.
     void SetScroll();
     QScrollBar* horizontalBar() const { return hbar; }

@@ -2,6 +2,7 @@
 
 #include "images/BmpChild.h"
 #include "images/dib_palette.h"
+#include "images/picture_writer.h"
 #include "mandel/StartDialog.h"
 #include "mandel/mandel_cursor.h"
 #include "mandel/palette_file.h"
@@ -28,13 +29,7 @@
 namespace {
 
 constexpr size_t kHeaderAndColours = 1064;
-constexpr uint64_t kLargestPicture = uint64_t(1) << 30;  // bytes of 8-bit pixels
-
 int Stride(int Xsize) { return (Xsize + 3) & ~3; }
-
-bool PictureSizeOk(int Xsize, int Ysize) {
-    return Xsize > 0 && Ysize > 0 && uint64_t(Stride(Xsize)) * uint64_t(Ysize) <= kLargestPicture;
-}
 
 void UpdateFrameMenus() {
     if (FrameInterface* frame = TheFrame()) frame->updateMenus();
@@ -325,6 +320,16 @@ int MandelChild::menuCheck(int id) const {
     }
 }
 
+QStringList MandelChild::saveFilters() const {
+    return currentPicture().isNull() ? QStringList() : PictureSaveFilters();
+}
+
+// The picture as it shows now, its colours rotated or not.
+std::string MandelChild::saveDocument(const std::string& path) {
+    const QImage pic = currentPicture();
+    return pic.isNull() ? "nothing to save" : WritePicture(path, pic, PictureFormatFromName(path));
+}
+
 bool MandelChild::queryClose() {
     wc.reset();
     return true;
@@ -337,7 +342,7 @@ int Create8bpp(OPENEDFILE* of) {
     d->BmpData = nullptr;
     d->Bmp8bpp = {};
     d->hPalette.clear();
-    if (!PictureSizeOk(of->Xsize, of->Ysize)) return 0;
+    if (!MandelPictureSizeOk(of->Xsize, of->Ysize)) return 0;
     const uint32_t stride = uint32_t(Stride(of->Xsize));
     const uint32_t imageSize = stride * uint32_t(of->Ysize);
     try {
@@ -408,18 +413,19 @@ OPENEDFILE* OpenMandelWindow(int MainFig) {
     d->Xsize = of->Xsize = Settings.MndlW;
     d->Ysize = of->Ysize = Settings.MndlH;
     SetClientRect(child, of->Xsize, of->Ysize, hwndFrame);
-    if (PictureSizeOk(of->Xsize, of->Ysize)) {
+    if (MandelPictureSizeOk(of->Xsize, of->Ysize)) {
         of->hBmpSaved = QImage(of->Xsize, of->Ysize, QImage::Format_RGB32);
         if (!of->hBmpSaved.isNull()) of->hBmpSaved.fill(Qt::black);
     }
     Create8bpp(of);
     // Out of memory for the picture: a message, and no window.
-    if (PictureSizeOk(of->Xsize, of->Ysize) && (of->hBmpSaved.isNull() || !d->BmpData)) {
+    if (MandelPictureSizeOk(of->Xsize, of->Ysize) && (of->hBmpSaved.isNull() || !d->BmpData)) {
         platform::MessageBox(hwndFrame, NotEnoughMemoryFor(of->Xsize, of->Ysize), szMBTitle, platform::MB_OK);
         delete child->subWindow();
         return nullptr;
     }
     child->SetScroll();
+    UpdateFrameMenus();
     QMetaObject::invokeMethod(child, [child] { child->command(119); }, Qt::QueuedConnection);
     return of;
 }

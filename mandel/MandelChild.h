@@ -50,6 +50,8 @@ public:
     void command(int id) override;
     bool queryClose() override;
     int menuCheck(int id) const override;
+    QStringList saveFilters() const override;
+    std::string saveDocument(const std::string& path) override;
 
     void SetScroll();
     // (Re)starts the computation of the current view.
