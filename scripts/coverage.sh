@@ -14,6 +14,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" cmake --build "$build" -j"$(nproc)"
 # to write its counters too.
 find "$build" -name '*.gcda' -delete
 chmod -R a+rwX "$build"
+umask 000
 (cd "$build" && SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24" ctest -j"$(nproc)" --timeout 600 >/dev/null) ||
   echo "coverage: some tests failed" >&2
 # Every object of the core modules of those folders names its source.
