@@ -2,7 +2,7 @@
 # Installs the Debian packages a task needs, only when some are missing.
 # usage: scripts/deps.sh run|test
 set -e
-common="cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev
+common="cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev libtbb-dev libhwy-dev
         libgl1-mesa-dri libsdl2-dev libjpeg62-turbo-dev fonts-dejavu-core xvfb xauth"
 case "$1" in
   run)  pkgs="$common" ;;
