@@ -70,6 +70,7 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
     uint8_t* const suffix = bufs.suffix;
     uint16_t* const prefix = bufs.prefix;
     int oc = 0, fc = 0;
+    for (int k = 0; k < newcodes; ++k) length[k] = 1;
     // A stream that does not open with a clear code starts as if it did: its first code
     // is a plain pixel and defines no string.
     bool first_after_clear = true;
@@ -100,27 +101,49 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             continue;
         }
         int code = c;
-        if (code >= slot) {
-            code = oc;
-            *sp++ = uint8_t(fc);
+        // A code not yet defined stands for the previous string followed by its first byte.
+        const bool extra = code >= slot;
+        if (extra) code = oc;
+        const int len = code < slot ? length[code] + extra : 0;
+        if (len > extra && len <= bufcnt) {
+            // The whole string fits in the row: written there back to front, no stack.
+            const int roots = newcodes;  // kept in a register: the byte stores may alias members
+            uint8_t* p = bufptr + len - 1;
+            if (extra) *p-- = uint8_t(fc);
+            while (code >= roots) {
+                *p-- = suffix[code];
+                code = prefix[code];
+            }
+            *p = uint8_t(code);
+            bufptr += len;
+            bufcnt -= len;
+        } else {
+            if (extra) *sp++ = uint8_t(fc);
+            while (code >= newcodes) {
+                if (code > 4095 || sp >= stack_end) return 0;
+                *sp++ = suffix[code];
+                code = prefix[code];
+            }
+            if (sp >= stack_end) return 0;
+            *sp++ = uint8_t(code);
         }
-        while (code >= newcodes) {
-            if (code > 4095 || sp >= stack_end) return 0;
-            *sp++ = suffix[code];
-            code = prefix[code];
-        }
-        if (sp >= stack_end) return 0;
-        *sp++ = uint8_t(code);
         if (slot < top_slot) {
             fc = code;
             suffix[slot] = uint8_t(fc);
             prefix[slot] = uint16_t(oc);
+            // The length is known only for a string built on a defined one.
+            length[slot] = uint16_t(oc < slot && length[oc] ? length[oc] + 1 : 0);
             ++slot;
             oc = c;
         }
         if (slot >= top_slot && curr_size < 12) {
             top_slot = int16_t(top_slot << 1);
             ++curr_size;
+        }
+        if (bufcnt == 0) {
+            sink.out_line(sink.ctx, buf, linewidth);
+            bufptr = buf;
+            bufcnt = linewidth;
         }
         // Pop the string into the row, a row's worth at a time.
         while (sp > stack_base) {

@@ -1,14 +1,15 @@
 #include "images/gif_loader.h"
 
+#include "images/bmp_writer.h"
+#include "images/file_bytes.h"
 #include "images/gif_decoder.h"
 #include "images/picture_file.h"
+#include "platform/parallel.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <new>
 
 namespace {
@@ -210,33 +211,59 @@ GifView gifview(const uint8_t* data, size_t size) {
     }
 }
 
-int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap) {
-    if (size < kHeaderSize || get32(hDIB) != kHeaderSize || hDIB[14] != 8) return 0;
+namespace {
+
+// What MakeBitmapAndPalette needs of a DIB block, checked.
+struct GifDib {
+    int32_t width = 0, height = 0;
+    bool topDown = false;
+    size_t stride = 0;
+    const uint8_t* bits = nullptr;
+    uint32_t pal[256] = {};  // 0x00RRGGBB; indices past the table are black
+};
+
+bool ReadGifDib(const uint8_t* hDIB, size_t size, GifDib& d) {
+    if (size < kHeaderSize || get32(hDIB) != kHeaderSize || hDIB[14] != 8) return false;
     const int32_t width = int32_t(get32(hDIB + 4));
     const int32_t h = int32_t(get32(hDIB + 8));
     const uint32_t used = get32(hDIB + 32);
-    if (width <= 0 || h == 0 || h == INT32_MIN || used > 256) return 0;
-    const int32_t height = h < 0 ? -h : h;
-    const size_t stride = ((8 * size_t(width) + 31) & ~size_t(31)) / 8;
+    if (width <= 0 || h == 0 || h == INT32_MIN || used > 256) return false;
+    d.width = width;
+    d.height = h < 0 ? -h : h;
+    d.topDown = h < 0;
+    d.stride = ((8 * size_t(width) + 31) & ~size_t(31)) / 8;
     const size_t bits = kHeaderSize + 4 * size_t(used);
-    if (size < bits || (size - bits) / stride < size_t(height)) return 0;
-
-    uint32_t pal[256] = {};
+    if (size < bits || (size - bits) / d.stride < size_t(d.height)) return false;
+    d.bits = hDIB + bits;
     for (uint32_t i = 0; i < used; ++i) {
         const uint8_t* q = hDIB + kHeaderSize + 4 * i;
-        pal[i] = uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
+        d.pal[i] = uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
     }
+    return true;
+}
+
+const uint8_t* GifDibRow(const GifDib& d, int32_t y) {
+    return d.bits + size_t(d.topDown ? y : d.height - 1 - y) * d.stride;
+}
+
+}  // namespace
+
+int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap) {
+    GifDib d;
+    if (!ReadGifDib(hDIB, size, d)) return 0;
     Image32 img;
     try {
-        img = Image32(width, height);
+        img = Image32(d.width, d.height);
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* row = hDIB + bits + size_t(h < 0 ? y : height - 1 - y) * stride;
-        uint32_t* out = &img.px[size_t(y) * size_t(width)];
-        for (int32_t x = 0; x < width; ++x) out[x] = pal[row[x]];
-    }
+    ParallelFor(0, d.height, 64, [&](int first, int last) {
+        for (int32_t y = first; y < last; ++y) {
+            const uint8_t* row = GifDibRow(d, y);
+            uint32_t* out = &img.px[size_t(y) * size_t(d.width)];
+            for (int32_t x = 0; x < d.width; ++x) out[x] = d.pal[row[x]];
+        }
+    });
     *phBitmap = std::move(img);
     return 1;
 }
@@ -254,23 +281,53 @@ PictureResult ReadGifBytes(const uint8_t* data, size_t size) {
 
 PictureResult LoadGifFileCore(const std::string& path) {
     PictureResult r;
-    std::ifstream f(path, std::ios::binary);
-    if (!f) {
+    std::vector<uint8_t> data;
+    switch (ReadFileBytes(path, data)) {
+    case FileBytes::Ok: return ReadGifBytes(data.data(), data.size());
+    case FileBytes::OpenFailed: {
         char text[250];
         std::snprintf(text, sizeof text, "Couldn't open file:%s", path.c_str());
         r.messages.push_back({"LoadFile Error", text});
         return r;
     }
+    case FileBytes::NoMemory: r.messages.push_back({"Error", "Couldn't allocate memory"}); return r;
+    default: r.messages.push_back({"Error", "Error reading file"}); return r;
+    }
+}
+
+bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<UserMessage>& messages,
+                    bool& writeFailed) {
+    writeFailed = false;
     std::vector<uint8_t> data;
-    try {
-        data.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    } catch (const std::bad_alloc&) {
-        r.messages.push_back({"Error", "Couldn't allocate memory"});
-        return r;
+    switch (ReadFileBytes(in, data)) {
+    case FileBytes::Ok: break;
+    case FileBytes::OpenFailed: {
+        char text[250];
+        std::snprintf(text, sizeof text, "Couldn't open file:%s", in.c_str());
+        messages.push_back({"LoadFile Error", text});
+        return false;
     }
-    if (f.bad()) {
-        r.messages.push_back({"Error", "Error reading file"});
-        return r;
+    case FileBytes::NoMemory: messages.push_back({"Error", "Couldn't allocate memory"}); return false;
+    default: messages.push_back({"Error", "Error reading file"}); return false;
     }
-    return ReadGifBytes(data.data(), data.size());
+    GifView v = gifview(data.data(), data.size());
+    messages = std::move(v.messages);
+    GifDib d;
+    if (v.dib.empty() || !ReadGifDib(v.dib.data(), v.dib.size(), d)) return false;
+    data = {};
+    // Each file row straight from the colour indices: the 32-bit picture is never made.
+    const bool written = WriteBmp24Rows(out, d.width, d.height, [&](int first, int count, uint8_t* rows, size_t stride) {
+        ParallelFor(0, count, 64, [&](int begin, int end) {
+            for (int r = begin; r < end; ++r) {
+                const uint8_t* idx = GifDibRow(d, d.height - 1 - (first + r));
+                uint8_t* o = rows + size_t(r) * stride;
+                for (int32_t x = 0; x < d.width; ++x, o += 3) {
+                    const uint32_t c = d.pal[idx[x]];
+                    o[0] = uint8_t(c), o[1] = uint8_t(c >> 8), o[2] = uint8_t(c >> 16);
+                }
+            }
+        });
+    });
+    writeFailed = !written;
+    return written;
 }

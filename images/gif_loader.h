@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Largest picture the loader builds (pixels); larger image descriptors are refused.
@@ -34,3 +35,9 @@ GifView gifview(const uint8_t* data, size_t size);
 // on a block that does not hold what its header says. Indices beyond the colour table
 // show black.
 int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap);
+
+// orvalis-cli picture for a GIF file: the BMP rows are made from the colour indices without
+// the 32-bit picture. On failure `messages` holds the loader's messages, or `writeFailed`
+// says that the output could not be written.
+bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<UserMessage>& messages,
+                    bool& writeFailed);
