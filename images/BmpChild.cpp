@@ -157,6 +157,7 @@ void SetDocumentPicture(OPENEDFILE* of, const Image32& img) {
         for (int x = 0; x < img.width; ++x) row[x] = src[x] | 0xFF000000u;
     }
     of->hBmpSaved = q;
+    if (BMP_DATA* bd = of->data<BMP_DATA>()) bd->grey16 = img.grey16;
     of->Xsize = img.width;
     of->Ysize = img.height;
     if (auto* child = qobject_cast<BmpChild*>(of->hwnd.data())) child->SetScroll();
@@ -171,6 +172,7 @@ Image32 DocumentPicture(const OPENEDFILE* of) {
         auto* row = reinterpret_cast<const uint32_t*>(q.constScanLine(y));
         for (int x = 0; x < q.width(); ++x) img.at(x, y) = row[x] & 0x00FFFFFFu;
     }
+    if (const BMP_DATA* bd = of->data<BMP_DATA>(); bd && bd->grey16.size() == img.px.size()) img.grey16 = bd->grey16;
     return img;
 }
 

@@ -14,6 +14,7 @@ struct BMP_DATA : ClientBlock {
     void* hPalette = nullptr;
     int StereoType = 0;  // 0 none, 1 background, 2 depth, 3 computed stereo picture
     void* ExtraData = nullptr;
+    std::vector<uint16_t> grey16;  // 16-bit grey values, top row first, empty when the picture had none
 };
 
 class BmpChild : public MdiChild {

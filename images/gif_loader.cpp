@@ -261,7 +261,15 @@ int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap) {
         for (int32_t y = first; y < last; ++y) {
             const uint8_t* row = GifDibRow(d, y);
             uint32_t* out = &img.px[size_t(y) * size_t(d.width)];
-            for (int32_t x = 0; x < d.width; ++x) out[x] = d.pal[row[x]];
+            // Four at a time: under the fuzzer's instrumentation the loop test costs more than a pixel.
+            int32_t x = 0;
+            for (; x + 4 <= d.width; x += 4) {
+                out[x] = d.pal[row[x]];
+                out[x + 1] = d.pal[row[x + 1]];
+                out[x + 2] = d.pal[row[x + 2]];
+                out[x + 3] = d.pal[row[x + 3]];
+            }
+            for (; x < d.width; ++x) out[x] = d.pal[row[x]];
         }
     });
     *phBitmap = std::move(img);

@@ -9,10 +9,9 @@
 
 namespace {
 
-constexpr int kLevels = 128;
 constexpr int kGuard = 6;  // widest filter reach, in samples, on each side of a row
 
-template <class T> std::unique_ptr<T[]> Allocate(size_t n) { return std::unique_ptr<T[]>(new (std::nothrow) T[n]); }
+template <class T> std::unique_ptr<T[]> AllocateArray(size_t n) { return std::unique_ptr<T[]>(new (std::nothrow) T[n]); }
 
 bool SupportedBits(int bpp) { return bpp == 16 || bpp == 24 || bpp == 32; }
 
@@ -31,33 +30,6 @@ uint32_t LoadWord(const uint8_t* row, size_t offset, size_t rowBytes) {
 void StoreWord(uint8_t* p, int32_t c, int bytes) {
     uint32_t w = uint32_t(c);
     std::memcpy(p, &w, size_t(bytes));
-}
-
-// Everything that stays the same for every row of one call.
-struct Plan {
-    int fB = 0, bB = 0;          // bytes per pixel
-    int picwidth = 0;            // depth width rounded down to even
-    int wrap = 0;                // texture wrap width
-    int ov = 1;
-    int n = 0;                   // samples per row
-    size_t fstride = 0, bstride = 0, browBytes = 0;
-    int32_t invmask = 0;
-    int64_t half[kLevels];       // separation / 2 per depth level
-    int64_t sep[kLevels];        // separation per depth level
-    float v[kLevels];            // hidden-surface slope per depth level
-    int bkdepth = 0;
-};
-
-void BuildTables(Plan& p, const StereoOptions& opts) {
-    for (int h = 0; h < kLevels; ++h) {
-        int64_t t = int64_t(h) + opts.bkdepth;
-        int64_t d = t - opts.o;
-        // The product can pass 64 bits for extreme values; the quotient never passes Eye x oversam.
-        __int128 num = __int128(int64_t(opts.Eye) * p.ov) * t;
-        p.sep[h] = int64_t(num / d);
-        p.half[h] = p.sep[h] / 2;
-        p.v[h] = float(double(opts.o - t) * 2.0 / opts.Eye);
-    }
 }
 
 // True when the line of sight from sample x at depth t toward either eye meets the surface.
@@ -91,7 +63,7 @@ template <bool kDirect32> struct Texture {
 // Constraint and fill passes in one sweep: every link into sample x comes from a sample to
 // its left, so Link[x] is final when the sweep reaches x.
 template <bool kDirect32, bool kHidden>
-void BuildSamples(const Plan& p, const uint8_t* lev, const int32_t* zs, int64_t highest, int32_t* link,
+void BuildSamples(const StereoPlan& p, const int32_t* d, const int32_t* zs, int64_t highest, int32_t* link,
                   int32_t* pix, const Texture<kDirect32>& tex) {
     const int n = p.n;
     std::iota(link, link + n, 0);
@@ -100,13 +72,13 @@ void BuildSamples(const Plan& p, const uint8_t* lev, const int32_t* zs, int64_t 
     int32_t c = 0;
     int x = 0;
     for (int px = 0; px < p.picwidth; ++px) {
-        const int h = lev[px];
-        const int64_t half = p.half[h], sep = p.sep[h];
+        const int h = d[px];
+        const int64_t half = p.half[size_t(h)], sep = p.sep[size_t(h)];
         for (int k = 0; k < p.ov; ++k, ++x) {
             int64_t left = x - half;
             int64_t right = left + sep;
             if (left >= 0 && right < n) {
-                if (!kHidden || !Hidden(zs, n, x, int64_t(h) + p.bkdepth, p.v[h], highest))
+                if (!kHidden || !Hidden(zs, n, x, int64_t(h) + p.bkdepth, p.v[size_t(h)], highest))
                     link[right] = int32_t(left);
             }
             int32_t lk = link[x];
@@ -125,7 +97,7 @@ void BuildSamples(const Plan& p, const uint8_t* lev, const int32_t* zs, int64_t 
     }
 }
 
-template <int kReach> void FilterRow(const Plan& p, const int32_t* pix, const int (&w)[kReach + 1], uint8_t* out) {
+template <int kReach> void FilterRow(const StereoPlan& p, const int32_t* pix, const int (&w)[kReach + 1], uint8_t* out) {
     for (int x = 0; x < p.picwidth; ++x) {
         const int32_t* s = pix + size_t(x) * p.ov;
         int64_t sum = int64_t(w[0]) * s[0];
@@ -134,7 +106,7 @@ template <int kReach> void FilterRow(const Plan& p, const int32_t* pix, const in
     }
 }
 
-void OutputRow(const Plan& p, int32_t* pix, uint8_t* out) {
+void OutputRow(const StereoPlan& p, int32_t* pix, uint8_t* out) {
     if (p.n > 0) {
         std::fill(pix - kGuard, pix, pix[0]);
         std::fill(pix + p.n, pix + p.n + kGuard, pix[p.n - 1]);
@@ -156,80 +128,197 @@ void OutputRow(const Plan& p, int32_t* pix, uint8_t* out) {
     }
 }
 
+int64_t GreyOfPixel(const uint8_t* px, int bpp) {
+    int b = px[0], g, r;
+    if (bpp == 16) {
+        const int v = px[0] | px[1] << 8;  // 5-5-5
+        auto wide = [](int c) { return c << 3 | c >> 2; };
+        b = wide(v & 31);
+        g = wide(v >> 5 & 31);
+        r = wide(v >> 10 & 31);
+    } else {
+        g = px[1];
+        r = px[2];
+    }
+    return (299 * r + 587 * g + 114 * b + 500) / 1000;
+}
+
+// Where output position i of `out` positions falls between picture positions of `in`, pixel
+// centres matched: (i + 1/2) x in / out - 1/2, in units of 1 / (2 out), held at the edges.
+void Between(int i, int in, int out, int& at0, int& at1, int64_t& frac) {
+    const int64_t pos = (2 * int64_t(i) + 1) * in - out, unit = 2 * int64_t(out);
+    at0 = 0;
+    frac = 0;
+    if (pos > 0) {
+        at0 = int(pos / unit);
+        frac = pos % unit;
+    }
+    if (at0 >= in - 1) {
+        at0 = in - 1;
+        frac = 0;
+    }
+    at1 = std::min(at0 + 1, in - 1);
+}
+
 }  // namespace
+
+DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h)
+    : pic(p), opts(o), outWidth(w), outHeight(h) {
+    grey = opts.DepthMode == kDepthGrey;
+    if (!grey) pic.grey16 = nullptr;
+    gmax = !grey ? 127 : pic.grey16 ? 65535 : 255;
+    scaled = w != pic.width || h != pic.height;
+    if (scaled) {
+        columns.resize(size_t(w));
+        for (int x = 0; x < w; ++x) Between(x, pic.width, w, columns[size_t(x)].at0, columns[size_t(x)].at1, columns[size_t(x)].frac);
+    } else {
+        offsetOf.resize(size_t(gmax) + 1);
+        for (int64_t g = 0; g <= gmax; ++g)
+            offsetOf[size_t(g)] = int32_t((opts.invert ? gmax - g : g) * opts.relief / gmax);
+    }
+}
+
+int64_t DepthRows::Grey(int x, int y) const {
+    if (pic.grey16) return pic.grey16[size_t(pic.height - 1 - y) * size_t(pic.width) + size_t(x)];
+    const uint8_t* px = pic.bottomRow + y * pic.rowStep + ptrdiff_t(x) * (pic.bpp >> 3);
+    return grey ? GreyOfPixel(px, pic.bpp) : px[0] & 127;
+}
+
+void DepthRows::Row(int y, int32_t* d) const {
+    if (opts.BlocksOnTop && y >= 8 && y < 32) {
+        const int32_t step = int32_t(32 * int64_t(opts.relief) / 127);
+        for (int x = 0; x < outWidth; ++x) d[x] = (x / 32) & 1 ? step : 0;
+        return;
+    }
+    if (!scaled) {
+        if (!grey) {
+            const uint8_t* row = pic.bottomRow + y * pic.rowStep;
+            const int B = pic.bpp >> 3;
+            for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[row[size_t(x) * size_t(B)] & 127];
+        } else {
+            for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[size_t(Grey(x, y))];
+        }
+        return;
+    }
+    int y0, y1;
+    int64_t fy;
+    Between(y, pic.height, outHeight, y0, y1, fy);
+    const int64_t unitX = 2 * int64_t(outWidth), unitY = 2 * int64_t(outHeight), whole = gmax * unitX * unitY;
+    for (int x = 0; x < outWidth; ++x) {
+        const Tap& c = columns[size_t(x)];
+        const int64_t top = Grey(c.at0, y1) * (unitX - c.frac) + Grey(c.at1, y1) * c.frac;
+        const int64_t bottom = Grey(c.at0, y0) * (unitX - c.frac) + Grey(c.at1, y0) * c.frac;
+        int64_t v = bottom * (unitY - fy) + top * fy;  // g x unitX x unitY
+        if (opts.invert) v = whole - v;
+        d[x] = int32_t(v * opts.relief / whole);
+    }
+}
 
 size_t DibStride(int width, int bitsPerPixel) {
     return ((size_t(bitsPerPixel) * size_t(width) + 31) & ~size_t(31)) / 8;
 }
 
-int MakeStereo(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int Height, int fbpp, int bw, int bh,
-               int bbpp, const StereoOptions& opts) {
-    if (!ValidateStereoOptions(opts).empty() || !SupportedBits(fbpp) || !SupportedBits(bbpp)) return 0;
-    if (Width < 0 || Height < 0 || bw < 1 || bh < 1) return 0;
-    if (Width == 0 || Height == 0) return 1;
-    if (!Wall || !Z || !T) return 0;
-
-    auto plan = std::make_unique<Plan>();
-    Plan& p = *plan;
+bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int bbpp, StereoPlan& p) {
+    if (!ValidateStereoOptions(opts).empty() || !SupportedBits(fbpp) || !SupportedBits(bbpp)) return false;
+    if (width < 0 || bw < 1) return false;
+    p.width = width;
     p.fB = fbpp >> 3;
     p.bB = bbpp >> 3;
-    p.picwidth = Width & ~1;
+    p.picwidth = width & ~1;
     p.wrap = std::max(bw & ~1, 1);  // a 1-pixel-wide texture still has its one column
     p.ov = opts.oversam;
-    if (int64_t(p.picwidth) * p.ov > std::numeric_limits<int32_t>::max() - 2 * kGuard) return 0;
+    if (int64_t(p.picwidth) * p.ov > std::numeric_limits<int32_t>::max() - 2 * kGuard) return false;
     p.n = p.picwidth * p.ov;
-    p.fstride = DibStride(Width, fbpp);
-    p.bstride = DibStride(bw, bbpp);
     p.browBytes = size_t(bw) * size_t(p.bB);
-    p.invmask = opts.invert ? 127 : 0;
     p.bkdepth = opts.bkdepth;
-    BuildTables(p, opts);
-
-    const bool direct = p.bB == 4;
-    auto lev = Allocate<uint8_t>(size_t(p.picwidth) + 1);
-    auto link = Allocate<int32_t>(size_t(p.n) + 1);
-    auto pixels = Allocate<int32_t>(size_t(p.n) + 2 * kGuard);
-    auto zs = opts.dohiddenrem ? Allocate<int32_t>(size_t(p.n) + 1) : nullptr;
-    auto words = direct ? nullptr : Allocate<uint32_t>(size_t(p.wrap));
-    if (!lev || !link || !pixels || (opts.dohiddenrem && !zs) || (!direct && !words)) return 0;
-    int32_t* pix = pixels.get() + kGuard;
-
-    for (int y = 0; y < Height; ++y) {
-        const uint8_t* zrow = Z + size_t(y) * p.fstride;
-        uint8_t* trow = T + size_t(y) * p.fstride;
-        const uint8_t* wrow = Wall + size_t(y % bh) * p.bstride;
-
-        const bool blocks = opts.BlocksOnTop && y >= 8 && y < 32;
-        int highest = 0;
-        for (int x = 0; x < p.picwidth; ++x) {
-            int h = blocks ? ((x / 32) & 1 ? 32 : 0) : ((zrow[size_t(x) * p.fB] & 127) ^ p.invmask);
-            lev[x] = uint8_t(h);
-            highest = std::max(highest, h);
-        }
-        if (!direct)
-            for (int c = 0; c < p.wrap; ++c) words[c] = LoadWord(wrow, size_t(c) * p.bB, p.browBytes);
-
-        if (opts.dohiddenrem) {
-            for (int x = 0; x < p.n; ++x) zs[x] = lev[x / p.ov] + p.bkdepth;
-            const int64_t top = int64_t(highest) + p.bkdepth;
-            if (direct)
-                BuildSamples<true, true>(p, lev.get(), zs.get(), top, link.get(), pix, {wrow, nullptr});
-            else
-                BuildSamples<false, true>(p, lev.get(), zs.get(), top, link.get(), pix, {wrow, words.get()});
-        } else if (direct) {
-            BuildSamples<true, false>(p, lev.get(), nullptr, 0, link.get(), pix, {wrow, nullptr});
-        } else {
-            BuildSamples<false, false>(p, lev.get(), nullptr, 0, link.get(), pix, {wrow, words.get()});
-        }
-        OutputRow(p, pix, trow);
-
-        if (Width & 1) {
-            uint8_t* last = trow + size_t(Width - 1) * p.fB;
-            if (Width > 1)
-                std::memcpy(last, last - p.fB, size_t(p.fB));
-            else
-                StoreWord(last, int32_t(LoadWord(wrow, 0, p.browBytes)), p.fB);
-        }
+    p.relief = opts.relief;
+    p.hidden = opts.dohiddenrem != 0;
+    const size_t levels = size_t(opts.relief) + 1;
+    p.half.resize(levels);
+    p.sep.resize(levels);
+    p.v.resize(levels);
+    for (size_t h = 0; h < levels; ++h) {
+        int64_t t = int64_t(h) + opts.bkdepth;
+        int64_t dt = t - opts.o;
+        // The product can pass 64 bits for extreme values; the quotient never passes Eye x oversam.
+        __int128 num = __int128(int64_t(opts.Eye) * p.ov) * t;
+        p.sep[h] = int64_t(num / dt);
+        p.half[h] = p.sep[h] / 2;
+        p.v[h] = float(double(opts.o - t) * 2.0 / opts.Eye);
     }
-    return 1;
+    return true;
+}
+
+bool StereoRowWork::Allocate(const StereoPlan& p) {
+    link = AllocateArray<int32_t>(size_t(p.n) + 1);
+    pixels = AllocateArray<int32_t>(size_t(p.n) + 2 * kGuard);
+    zs = p.hidden ? AllocateArray<int32_t>(size_t(p.n) + 1) : nullptr;
+    words = p.bB == 4 ? nullptr : AllocateArray<uint32_t>(size_t(p.wrap));
+    return link && pixels && (!p.hidden || zs) && (p.bB == 4 || words);
+}
+
+void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, const uint8_t* wallRow, uint8_t* outRow) {
+    const bool direct = p.bB == 4;
+    int32_t* pix = w.pixels.get() + kGuard;
+    if (!direct)
+        for (int c = 0; c < p.wrap; ++c) w.words[size_t(c)] = LoadWord(wallRow, size_t(c) * p.bB, p.browBytes);
+    if (p.hidden) {
+        int32_t highest = 0;
+        for (int x = 0; x < p.picwidth; ++x) highest = std::max(highest, d[x]);
+        int32_t* zs = w.zs.get();
+        for (int x = 0, px = 0; px < p.picwidth; ++px)
+            for (int k = 0; k < p.ov; ++k) zs[x++] = d[px] + p.bkdepth;
+        const int64_t top = int64_t(highest) + p.bkdepth;
+        if (direct)
+            BuildSamples<true, true>(p, d, zs, top, w.link.get(), pix, {wallRow, nullptr});
+        else
+            BuildSamples<false, true>(p, d, zs, top, w.link.get(), pix, {wallRow, w.words.get()});
+    } else if (direct) {
+        BuildSamples<true, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, nullptr});
+    } else {
+        BuildSamples<false, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, w.words.get()});
+    }
+    OutputRow(p, pix, outRow);
+
+    if (p.width & 1) {
+        uint8_t* last = outRow + size_t(p.width - 1) * p.fB;
+        if (p.width > 1)
+            std::memcpy(last, last - p.fB, size_t(p.fB));
+        else
+            StoreWord(last, int32_t(LoadWord(wallRow, 0, p.browBytes)), p.fB);
+    }
+}
+
+namespace {
+
+bool MakeStereoRows(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int Height, int fbpp, int bw, int bh,
+                    int bbpp, const StereoOptions& opts, const StereoPlan& p) {
+    const int outW = p.width, outH = opts.OutHeight ? opts.OutHeight : Height;
+    const DepthRows depth({Width, Height, Z, ptrdiff_t(DibStride(Width, fbpp)), fbpp, nullptr}, opts, outW, outH);
+    StereoRowWork work;
+    auto d = AllocateArray<int32_t>(size_t(outW) + 1);
+    if (!d || !work.Allocate(p)) return false;
+    const size_t tstride = DibStride(outW, fbpp), bstride = DibStride(bw, bbpp);
+    for (int y = 0; y < outH; ++y) {
+        depth.Row(y, d.get());
+        MakeStereoRow(p, work, d.get(), Wall + size_t(y % bh) * bstride, T + size_t(y) * tstride);
+    }
+    return true;
+}
+
+}  // namespace
+
+int MakeStereo(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int Height, int fbpp, int bw, int bh,
+               int bbpp, const StereoOptions& opts) {
+    StereoPlan p;
+    try {
+        if (!BuildStereoPlan(opts, opts.OutWidth ? opts.OutWidth : Width, fbpp, bw, bbpp, p)) return 0;
+        if (Width < 0 || Height < 0 || bh < 1) return 0;
+        // An empty depth picture has nothing to scale to another size.
+        if (Width == 0 || Height == 0) return opts.OutWidth == 0 && opts.OutHeight == 0 ? 1 : 0;
+        if (!Wall || !Z || !T) return 0;
+        return MakeStereoRows(Wall, Z, T, Width, Height, fbpp, bw, bh, bbpp, opts, p) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }

@@ -8,24 +8,42 @@
 
 namespace {
 
+// A field's name, the range it must lie in (which may depend on the other values), and the test.
 struct FieldRule {
     const char* label;
-    const char* range;
-    bool (*ok)(int);
+    std::string (*range)(const StereoOptions& opts);
+    bool (*ok)(int v, const StereoOptions& opts);
 };
 
-const FieldRule kOversam{"Oversample factor", "1, 2, 4 or 6",
-                         [](int v) { return v == 1 || v == 2 || v == 4 || v == 6; }};
-// Level 127 must still lie behind the screen plane.
-const FieldRule kBkdepth{"Background depth", "a whole number of -128 or less, so that every depth lies behind the screen",
-                         [](int v) { return v <= -128; }};
-const FieldRule kEye{"Eye separation", "a whole number of 1 or more", [](int v) { return v >= 1; }};
-const FieldRule kDistance{"Observer screen distance", "a whole number of 1 or more", [](int v) { return v >= 1; }};
+int UsableRelief(const StereoOptions& opts) { return opts.relief >= 1 && opts.relief <= kMaxRelief ? opts.relief : 127; }
 
-std::string RangeMessage(const FieldRule& r) { return std::string(r.label) + " must be " + r.range + "."; }
+std::string AtLeastOne(const StereoOptions&) { return "a whole number of 1 or more"; }
+bool Positive(int v, const StereoOptions&) { return v >= 1; }
+std::string SideRange(const StereoOptions&) { return "empty or a whole number from 16 to 16384"; }
+bool SideOk(int v, const StereoOptions&) { return v == 0 || (v >= kMinOutSide && v <= kMaxOutSide); }
 
-std::string NotANumberMessage(const FieldRule& r) {
-    return std::string(r.label) + " is not a number: it must be " + r.range + ".";
+const FieldRule kOversam{"Oversample factor", [](const StereoOptions&) { return std::string("1, 2, 4 or 6"); },
+                         [](int v, const StereoOptions&) { return v == 1 || v == 2 || v == 4 || v == 6; }};
+// The nearest depth value must still lie behind the screen plane.
+const FieldRule kBkdepth{"Background depth",
+                         [](const StereoOptions& opts) {
+                             return "a whole number of " + std::to_string(-UsableRelief(opts) - 1) +
+                                    " or less, so that every depth lies behind the screen";
+                         },
+                         [](int v, const StereoOptions& opts) { return int64_t(v) + UsableRelief(opts) < 0; }};
+const FieldRule kEye{"Eye separation", AtLeastOne, Positive};
+const FieldRule kDistance{"Observer screen distance", AtLeastOne, Positive};
+const FieldRule kRelief{"Relief", [](const StereoOptions&) { return std::string("a whole number from 1 to 4000"); },
+                        [](int v, const StereoOptions&) { return v >= 1 && v <= kMaxRelief; }};
+const FieldRule kOutWidth{"Result width", SideRange, SideOk};
+const FieldRule kOutHeight{"Result height", SideRange, SideOk};
+
+std::string RangeMessage(const FieldRule& r, const StereoOptions& opts) {
+    return std::string(r.label) + " must be " + r.range(opts) + ".";
+}
+
+std::string NotANumberMessage(const FieldRule& r, const StereoOptions& opts) {
+    return std::string(r.label) + " is not a number: it must be " + r.range(opts) + ".";
 }
 
 }  // namespace
@@ -48,28 +66,44 @@ NumberReading ParseStereoNumber(const std::string& text, int& value) {
 
 std::string ValidateStereoOptions(const StereoOptions& opts) {
     const std::pair<const FieldRule*, int> order[] = {
-        {&kOversam, opts.oversam}, {&kBkdepth, opts.bkdepth}, {&kEye, opts.Eye}, {&kDistance, opts.o}};
+        {&kOversam, opts.oversam}, {&kBkdepth, opts.bkdepth}, {&kEye, opts.Eye},
+        {&kDistance, opts.o},      {&kRelief, opts.relief},   {&kOutWidth, opts.OutWidth},
+        {&kOutHeight, opts.OutHeight}};
     for (const auto& [rule, v] : order)
-        if (!rule->ok(v)) return RangeMessage(*rule);
+        if (!rule->ok(v, opts)) return RangeMessage(*rule, opts);
+    if (opts.DepthMode != kDepthClassic && opts.DepthMode != kDepthGrey) return "Depth source must be classic or grey.";
     return {};
 }
 
 std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out) {
     StereoOptions next = out;
     const std::tuple<const FieldRule*, const std::string*, int*> order[] = {
-        {&kOversam, &fields.oversam, &next.oversam},
-        {&kBkdepth, &fields.bkdepth, &next.bkdepth},
-        {&kEye, &fields.Eye, &next.Eye},
-        {&kDistance, &fields.o, &next.o},
+        {&kOversam, &fields.oversam, &next.oversam},  {&kBkdepth, &fields.bkdepth, &next.bkdepth},
+        {&kEye, &fields.Eye, &next.Eye},              {&kDistance, &fields.o, &next.o},
+        {&kRelief, &fields.relief, &next.relief},     {&kOutWidth, &fields.OutWidth, &next.OutWidth},
+        {&kOutHeight, &fields.OutHeight, &next.OutHeight},
     };
+    // Background depth is checked against the relief, which comes later in the order.
+    int relief = 0;
+    if (ParseStereoNumber(fields.relief, relief) == NumberReading::Ok) next.relief = relief;
     for (const auto& [rule, text, dest] : order) {
+        const bool side = rule == &kOutWidth || rule == &kOutHeight;
+        if (side && text->find_first_not_of(" \t") == std::string::npos) {
+            *dest = 0;
+            continue;
+        }
         switch (ParseStereoNumber(*text, *dest)) {
-        case NumberReading::NotANumber: return NotANumberMessage(*rule);
-        case NumberReading::TooLarge: return RangeMessage(*rule);
+        case NumberReading::NotANumber: return NotANumberMessage(*rule, next);
+        case NumberReading::TooLarge: return RangeMessage(*rule, next);
         case NumberReading::Ok: break;
         }
-        if (!rule->ok(*dest)) return RangeMessage(*rule);
+        if (!rule->ok(*dest, next)) return RangeMessage(*rule, next);
     }
     out = next;
     return {};
+}
+
+int BackgroundSeparation(const StereoOptions& opts) {
+    const int64_t t = opts.bkdepth;
+    return int(int64_t(opts.Eye) * t / (t - opts.o));
 }

@@ -1,6 +1,14 @@
 #pragma once
-// The seven values that steer a stereogram computation, and their checking.
+// The values that steer a stereogram computation, and their checking.
 #include <string>
+
+// Where a depth pixel's value comes from.
+enum : int {
+    kDepthClassic = 0,  // level = low 7 bits of the pixel's first byte, 0..127
+    kDepthGrey = 1,     // its grey value (16-bit when the picture kept one), white near
+};
+inline constexpr int kMaxRelief = 4000;
+inline constexpr int kMinOutSide = 16, kMaxOutSide = 16384;
 
 struct StereoOptions {
     int oversam = 1;       // samples per output pixel: 1, 2, 4 or 6
@@ -10,21 +18,29 @@ struct StereoOptions {
     int BlocksOnTop = 0;   // nonzero: rows 8 to 31 show a block pattern instead of the depth
     int dohiddenrem = 0;   // nonzero: hidden-surface removal
     int invert = 0;        // nonzero: depth levels inverted
+    int DepthMode = kDepthClassic;
+    int relief = 127;      // depth units from the farthest (level 0) to the nearest depth value
+    int OutWidth = 0;      // result size; 0 takes the depth picture's width or height
+    int OutHeight = 0;
+    int dots = 0;          // nonzero: a white band with two convergence dots above the result
 };
 
-// The four number fields as the user typed them.
+// The number fields as the user typed them; an empty size field takes the depth picture's side.
 struct StereoFieldTexts {
     std::string oversam;
     std::string bkdepth;
     std::string Eye;
     std::string o;
+    std::string relief = "127";
+    std::string OutWidth = "";
+    std::string OutHeight = "";
 };
 
 // The message for the first value the generator cannot work with (fields in dialog order),
 // or an empty string when all are good.
 std::string ValidateStereoOptions(const StereoOptions& opts);
 
-// Reads the four fields into `out` (its switches are left alone). Returns the message for
+// Reads the fields into `out` (its switches are left alone). Returns the message for
 // the first field that is not a number or is out of range, or an empty string; `out` is
 // changed only when every field is good.
 std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out);
@@ -33,6 +49,10 @@ enum class NumberReading { Ok, NotANumber, TooLarge };
 // A plain decimal whole number with an optional minus sign and surrounding blanks; TooLarge
 // for such a number outside int.
 NumberReading ParseStereoNumber(const std::string& text, int& value);
+
+// The separation of the background plane in output pixels (80 at the defaults): the distance
+// that a flat stereogram repeats at and that the convergence dots lie apart.
+int BackgroundSeparation(const StereoOptions& opts);
 
 // Caption of every stereo message box.
 inline constexpr const char* kStereoCaption = "Orvalis";

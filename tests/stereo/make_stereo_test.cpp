@@ -54,8 +54,12 @@ Dib Stereo(const Dib& wall, const Dib& depth, const StereoOptions& opts) {
     return out;
 }
 
-// A plain generator (a division per sample, explicit clamps) that MakeStereo must match byte for byte.
-Dib Reference(const Dib& wall, const Dib& depth, const StereoOptions& opts) {
+// Depth offset 0..relief of depth pixel (x, y), y from the bottom.
+using Offsets = std::function<int(int x, int y)>;
+
+// A plain generator (a division per sample, explicit clamps) that MakeStereo must match byte for byte;
+// without `offset` the depth offset is the classic level (low 7 bits of the first byte) times relief / 127.
+Dib Reference(const Dib& wall, const Dib& depth, const StereoOptions& opts, Offsets offset = {}) {
     const int oversam = opts.oversam, bkdepth = opts.bkdepth, Eye = opts.Eye, o = opts.o;
     const int bb = wall.bpp / 8, picwidth = depth.w & ~1, n = picwidth * oversam, wrap = std::max(wall.w & ~1, 1);
     static const std::vector<int> kTaps[] = {{}, {100}, {42, 24, 5}, {}, {26, 18, 12, 7}, {}, {14, 14, 11, 8, 5, 3, 2}};
@@ -76,7 +80,8 @@ Dib Reference(const Dib& wall, const Dib& depth, const StereoOptions& opts) {
         int highest = bkdepth;
         for (int x = 0; x < picwidth; ++x) {
             const int h = depth.at(x, y)[0] & 127, block = (x / 32) % 2 * 32;
-            z[x] = bkdepth + (opts.BlocksOnTop && y >= 8 && y < 32 ? block : opts.invert ? 127 - h : h);
+            const int level = offset ? offset(x, y) : (opts.invert ? 127 - h : h) * opts.relief / 127;
+            z[x] = bkdepth + (opts.BlocksOnTop && y >= 8 && y < 32 ? block * opts.relief / 127 : level);
             highest = std::max(highest, z[x]);
         }
         for (int x = 0; x < n; ++x) {
@@ -183,9 +188,12 @@ TEST(MakeStereo, HiddenRemovalFreesOnlyPairsWhoseSightIsBlocked) {
 
 TEST(MakeStereo, RefusesUnusableInputsWithoutWritingAndSoDoesThePicturePipeline) {
     Dib wall = RandomTexture(64, 4, 32, 2), depth = FlatDepth(64, 4, 32, 0);
-    // Oversampling 3, depth on the screen, eye 0, distance 0, 8-bit depth, 8-bit texture, empty texture.
+    // Oversampling 3, depth on the screen, eye 0, distance 0, 8-bit depth, 8-bit texture, empty texture,
+    // nearest depth on the screen, relief 0, a result 15 wide.
     struct Case { StereoOptions opts; int fbpp, bbpp, bw; } cases[] = {{{3}, 32, 32, 64}, {{1, -127}, 32, 32, 64},
-        {{1, -800, 0}, 32, 32, 64}, {{1, -800, 150, 0}, 32, 32, 64}, {{}, 8, 32, 64}, {{}, 32, 8, 64}, {{}, 32, 32, 0}};
+        {{1, -800, 0}, 32, 32, 64}, {{1, -800, 150, 0}, 32, 32, 64}, {{}, 8, 32, 64}, {{}, 32, 8, 64}, {{}, 32, 32, 0},
+        {{1, -200, 150, 700, 0, 0, 0, kDepthGrey, 200}, 32, 32, 64}, {{1, -800, 150, 700, 0, 0, 0, 0, 0}, 32, 32, 64},
+        {{1, -800, 150, 700, 0, 0, 0, 0, 127, 15}, 32, 32, 64}};
     for (const Case& c : cases) {
         std::vector<uint8_t> out(64 * 4 * 4, 0xEE);
         const uint8_t *w = wall.bits.data(), *z = depth.bits.data();
@@ -200,16 +208,17 @@ TEST(MakeStereo, RefusesUnusableInputsWithoutWritingAndSoDoesThePicturePipeline)
 }
 
 // Every option combination on random depth pictures of plateaus and noise (so that links, overwrites and
-// blocked sight all occur), for two geometries and a few row layouts.
+// blocked sight all occur), for three geometries (one with a deep relief) and a few row layouts.
 TEST(MakeStereo, MatchesReferenceForEveryOptionCombination) {
-    const StereoOptions geometries[] = {{}, {1, -128, 300, 40}};
+    const StereoOptions geometries[] = {{}, {1, -128, 300, 40}, {1, -2500, 150, 700, 0, 0, 0, kDepthClassic, 2000}};
     const int layouts[][3] = {{97, 16, 24}, {130, 24, 32}, {97, 32, 32}, {130, 32, 24}};  // width, depth, texture bits
     int run = 0;
     for (const StereoOptions& g : geometries)
         for (int ov : {1, 2, 4, 6})
             for (int flags = 0; flags < 8; ++flags)
                 for (auto [width, fbpp, bbpp] : layouts) {
-                    const StereoOptions opts{ov, g.bkdepth, g.Eye, g.o, flags & 1, (flags >> 1) & 1, (flags >> 2) & 1};
+                    const StereoOptions opts{ov, g.bkdepth, g.Eye, g.o, flags & 1, (flags >> 1) & 1, (flags >> 2) & 1,
+                                             kDepthClassic, g.relief};
                     Dib wall = RandomTexture(13 + run % 40, 1 + run % 11, bbpp, run);
                     std::mt19937 rng(run + 1000);
                     int level = 0;
@@ -223,18 +232,109 @@ TEST(MakeStereo, MatchesReferenceForEveryOptionCombination) {
                 }
 }
 
+// Grey mode on random 8-bit colour pictures (grey = (299 R + 587 G + 114 B + 500) / 1000 of 255) and on 16-bit
+// grey values kept beside the picture (of 65535), for every oversampling and relief, hidden removal and invert.
+TEST(MakeStereo, GreyModeAndReliefMatchReferenceOnEightAndSixteenBitDepth) {
+    int run = 0;
+    for (int relief : {1, 255, 4000})
+        for (int ov : {1, 2, 4, 6})
+            for (int flags = 0; flags < 4; ++flags, ++run) {
+                const StereoOptions opts{ov, -relief - 700, 150, 700, 0, flags & 1, flags >> 1, kDepthGrey, relief};
+                std::mt19937 rng(run);
+                uint32_t value = 0;
+                auto plateaus = [&](uint32_t mask) { return rng() % 7 == 0 ? value = rng() & mask : rng() % 5 ? value : rng() & mask; };
+                const Dib wall = RandomTexture(61, 9, 32, run), depth(230, 12, 24, [&](int, int) { return plateaus(0xFFFFFF); });
+                auto offset = [&](int64_t g, int64_t gmax) { return int((flags >> 1 ? gmax - g : g) * relief / gmax); };
+                const Dib want8 = Reference(wall, depth, opts, [&](int x, int y) {
+                    const uint8_t* p = depth.at(x, y);
+                    return offset((299 * p[2] + 587 * p[1] + 114 * p[0] + 500) / 1000, 255);
+                });
+                ASSERT_EQ(want8.bits, Stereo(wall, depth, opts).bits) << relief << " " << ov << " " << flags;
+
+                Image32 grey(230, 12), out;  // colours that must not count, and grey values top row first
+                for (uint32_t& px : grey.px) px = rng();
+                for (int i = 0; i < 230 * 12; ++i) grey.grey16.push_back(uint16_t(plateaus(0xFFFF)));
+                const Dib want16 = Reference(wall, Dib(230, 12, 32), opts, [&](int x, int y) {
+                    return offset(grey.grey16[size_t(11 - y) * 230 + size_t(x)], 65535);
+                });
+                ASSERT_TRUE(MakeStereoPicture(PictureFromBottomUpBits32(wall.bits.data(), 61, 9), grey, opts, out));
+                ASSERT_EQ(want16.bits, BottomUpBits32(out)) << relief << " " << ov << " " << flags;
+            }
+}
+
+// Depth offsets of a scaled depth picture, worked by hand: output pixel i lies at (i + 1/2) x in / out - 1/2
+// of the picture, held at its edges, and the offset is the exact bilinear value x relief / gmax, truncated.
+TEST(DepthRows, ScaleBilinearlyWithPixelCentresMatchedAndEdgesHeld) {
+    struct Case { int w, h, outW, outH; std::vector<uint32_t> px; std::vector<uint16_t> grey16; StereoOptions opts;
+                  std::vector<int> want; } cases[] = {
+        // 2 -> 8: at -3/8, -1/8, 1/8, 3/8, 5/8, 7/8, 9/8, 11/8 of grey 0 | 255.
+        {2, 1, 8, 1, {0, 0xFFFFFF}, {}, {1, -800, 150, 700, 0, 0, 0, kDepthGrey, 255}, {0, 0, 31, 95, 159, 223, 255, 255}},
+        {2, 1, 8, 1, {0, 0xFFFFFF}, {}, {1, -800, 150, 700, 0, 0, 1, kDepthGrey, 255}, {255, 255, 223, 159, 95, 31, 0, 0}},
+        // 2 rows -> 4 (bottom row first): at -1/4, 1/4, 3/4, 5/4.
+        {1, 2, 1, 4, {0xFFFFFF, 0}, {}, {1, -800, 150, 700, 0, 0, 0, kDepthGrey, 255}, {0, 63, 191, 255}},
+        // 4 -> 2: at 1/2 and 5/2 of grey 0, 100, 200, 250.
+        {4, 1, 2, 1, {0, 0x646464, 0xC8C8C8, 0xFAFAFA}, {}, {1, -800, 150, 700, 0, 0, 0, kDepthGrey, 255}, {50, 225}},
+        // Classic levels 0 | 127 (high bit and other bytes ignored), 2 -> 4: at -1/4, 1/4, 3/4, 5/4.
+        {2, 1, 4, 1, {0xFFFF80, 0x00007F}, {}, {}, {0, 31, 95, 127}},
+        // 16-bit grey 0 | 65535 with relief 4000, 2 -> 4: exactly a quarter and three quarters.
+        {2, 1, 4, 1, {0xFFFFFF, 0xFFFFFF}, {0, 65535}, {1, -5000, 150, 700, 0, 0, 0, kDepthGrey, 4000}, {0, 1000, 3000, 4000}},
+    };
+    for (const Case& c : cases) {
+        const auto* top = reinterpret_cast<const uint8_t*>(c.px.data());
+        const DepthRows rows({c.w, c.h, top + (c.h - 1) * c.w * 4, -c.w * 4, 32, c.grey16.empty() ? nullptr : c.grey16.data()},
+                             c.opts, c.outW, c.outH);
+        std::vector<int> got;
+        for (int y = 0; y < c.outH; ++y) {
+            std::vector<int32_t> d(size_t(c.outW));
+            rows.Row(y, d.data());
+            got.insert(got.end(), d.begin(), d.end());
+        }
+        EXPECT_EQ(c.want, got) << "case " << &c - cases;
+    }
+}
+
+TEST(StereoPictures, ResultSizeDotsAndRandomTextureRepeatingAtTheSeparation) {
+    // A random black-and-white texture 2 x 80 wide, a flat 40 x 30 depth picture made 1000 x 50 with dots:
+    // r = 5, a 30-row band, centres on row 15 at 459 and 539 (80 apart about column 499.5).
+    const Image32 tex = RandomDotTexture(80, true, 7), depth(40, 30, 0x808080);
+    ASSERT_EQ(std::make_pair(160, 256), std::make_pair(tex.width, tex.height));
+    EXPECT_TRUE(std::all_of(tex.px.begin(), tex.px.end(), [](uint32_t p) { return p == 0 || p == 0xFFFFFF; }));
+    EXPECT_EQ(tex.px, RandomDotTexture(80, true, 7).px);
+    EXPECT_NE(tex.px, RandomDotTexture(80, true, 8).px);
+    EXPECT_NE(tex.px, RandomDotTexture(80, false, 7).px);
+    StereoOptions opts;
+    opts.OutWidth = 1000;
+    opts.OutHeight = 50;
+    opts.dots = 1;
+    Image32 out;
+    ASSERT_TRUE(MakeStereoPicture(tex, depth, opts, out));
+    ASSERT_EQ(std::make_pair(1000, 80), std::make_pair(out.width, out.height));
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 1000; ++x) {
+            const int dx = std::min(std::abs(x - 459), std::abs(x - 539)), dy = y - 15;
+            ASSERT_EQ(dx * dx + dy * dy <= 25 ? 0u : 0xFFFFFFu, out.at(x, y)) << x << "," << y;
+        }
+    for (int y = 30; y < 80; ++y)  // bottom-up row 79 - y, texture row 255 - (79 - y) from the top
+        for (int x = 0; x < 1000; ++x)
+            ASSERT_EQ(x < 80 ? tex.at(x, 255 - (79 - y)) : out.at(x - 80, y), out.at(x, y)) << x << "," << y;
+}
+
 // "<field> must be <range>" for a number out of range, "<field> is not a number: it must be <range>" else.
 std::string Message(int field, bool number) {
     static const char* const kFields[][2] = {
         {"Oversample factor", "1, 2, 4 or 6."},
         {"Background depth", "a whole number of -128 or less, so that every depth lies behind the screen."},
         {"Eye separation", "a whole number of 1 or more."},
-        {"Observer screen distance", "a whole number of 1 or more."}};
+        {"Observer screen distance", "a whole number of 1 or more."},
+        {"Relief", "a whole number from 1 to 4000."},
+        {"Result width", "empty or a whole number from 16 to 16384."},
+        {"Background depth", "a whole number of -4001 or less, so that every depth lies behind the screen."}};
     return kFields[field][0] + std::string(number ? " must be " : " is not a number: it must be ") + kFields[field][1];
 }
 
 auto Tie(const StereoOptions& s) {
-    return std::tie(s.oversam, s.bkdepth, s.Eye, s.o, s.BlocksOnTop, s.dohiddenrem, s.invert);
+    return std::tie(s.oversam, s.bkdepth, s.Eye, s.o, s.BlocksOnTop, s.dohiddenrem, s.invert, s.relief, s.OutWidth,
+                    s.OutHeight);
 }
 
 TEST(StereoOptions, FieldsAreStoredOnlyWhenAllAreGoodElseTheFirstBadOneNamesItsRange) {
@@ -252,6 +352,12 @@ TEST(StereoOptions, FieldsAreStoredOnlyWhenAllAreGoodElseTheFirstBadOneNamesItsR
         {{"1", "-800", "1.5", "700"}, Message(2, false), start},
         {{"1", "-800", "150", "0"}, Message(3, true), start},
         {{"1", "-800", "150", "+700"}, Message(3, false), start},
+        {{"1", "-4001", "1", "1", "4000", " 16", "16384"}, "", {1, -4001, 1, 1, 1, 0, 1, 0, 4000, 16, 16384}},
+        {{"1", "-4000", "1", "1", "4000"}, Message(6, true), start},
+        {{"1", "-4000", "1", "1", "4001"}, Message(4, true), start},
+        {{"1", "-800", "1", "1", "0x"}, Message(4, false), start},
+        {{"1", "-800", "1", "1", "127", "15", ""}, Message(5, true), start},
+        {{"1", "-800", "1", "1", "127", "", "x"}, "Result height is not a number: it must be empty or a whole number from 16 to 16384.", start},
     };
     for (const Case& c : cases) {
         StereoOptions opts = start;
