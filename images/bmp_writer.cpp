@@ -77,14 +77,14 @@ bool Bmp24File::open(const std::string& path, int width, int height) {
 }
 
 bool Bmp24File::put(const uint8_t* p, size_t n, uint64_t at) {
-    const bool inOrder = at == end_;
-    if (!ok_ || (!inOrder && !regular_)) return ok_ = false;
+    // A regular file takes every write at its place; anything else only in order.
+    if (!ok_ || (!regular_ && at != end_)) return ok_ = false;
     for (uint64_t pos = at; n > 0;) {
-        const ssize_t k = inOrder ? ::write(fd_, p, n) : ::pwrite(fd_, p, n, off_t(pos));
+        const ssize_t k = regular_ ? ::pwrite(fd_, p, n, off_t(pos)) : ::write(fd_, p, n);
         if (k < 0 && errno == EINTR) continue;
         if (k <= 0) return ok_ = false;
         p += k, n -= size_t(k), pos += uint64_t(k);
-        if (inOrder) end_ = pos;
+        if (!regular_) end_ = pos;
     }
     return true;
 }

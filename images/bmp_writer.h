@@ -3,14 +3,15 @@
 // at a time: no picture-sized buffer is ever made.
 #include "images/image32.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 
 // A BMP file being written. Rows are counted in file order, the bottom row of the picture
-// first. They may come in any order when the file is a regular one (seekable()); a pipe or
-// a device takes them in order only.
+// first. They may come in any order, and from several threads at once, when the file is a
+// regular one (seekable()); a pipe or a device takes them in order from one thread only.
 class Bmp24File {
 public:
     Bmp24File() = default;
@@ -38,7 +39,8 @@ private:
     int height_ = 0;
     size_t stride_ = 0;
     uint64_t end_ = 0;  // where the next in-order write goes
-    bool ok_ = false, created_ = false, regular_ = false;
+    std::atomic<bool> ok_{false};
+    bool created_ = false, regular_ = false;
 };
 
 // Fills rows first..first + count - 1 (file order) at `rows`, `stride` bytes apart; the

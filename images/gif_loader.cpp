@@ -6,10 +6,13 @@
 #include "images/picture_file.h"
 #include "platform/parallel.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace {
@@ -17,6 +20,7 @@ namespace {
 constexpr int kHeaderSize = 40;
 constexpr int kPassFirst[4] = {0, 4, 2, 1};
 constexpr int kPassStep[4] = {8, 8, 4, 2};
+constexpr int32_t kRowsPerReport = 64;
 
 // The loader's state for one file: the read position in the file data and the picture
 // being filled.
@@ -31,6 +35,10 @@ struct GifLoad {
     uint8_t Interlace = 0;
     bool passes_done = false;
     uint8_t* pB = nullptr;
+    const GifRowsDone* rowsDone = nullptr;  // set for a picture that is not interlaced
+    const uint8_t* dib = nullptr;
+    size_t dibSize = 0;
+    int32_t reported = 0;  // rows handed to rowsDone so far
 
     size_t left() const { return size_t(FileEnd - FilePointer); }
 };
@@ -63,6 +71,11 @@ int out_line(void* ctx, const uint8_t* pixels, int linelen) {
     }
     if (!g->Interlace) {
         ++g->maxy;
+        const int32_t done = std::min(g->maxy, int32_t(g->height));
+        if (g->rowsDone && (done - g->reported >= kRowsPerReport || (done == int32_t(g->height) && done > g->reported))) {
+            (*g->rowsDone)(g->reported, done - g->reported, g->dib, g->dibSize);
+            g->reported = done;
+        }
         return 0;
     }
     if (int64_t(g->maxy) + kPassStep[g->IntStp] < int64_t(g->height)) {
@@ -130,7 +143,7 @@ void fill_header(uint8_t* pb, uint32_t width, uint32_t height, size_t stride, in
 void refuse(GifView& v, const char* text) { v.messages.push_back({"Error", text}); }
 
 // Decodes the image whose descriptor starts at the read position into `v.dib`.
-void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads) {
+void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads, const GifRowsDone& rowsDone) {
     if (g.left() < 9) return;
     const uint8_t* d = g.FilePointer;
     g.FilePointer += 9;
@@ -169,6 +182,7 @@ void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads
     g.pB = pb.data() + kHeaderSize + table_bytes;
     g.Interlace = flags & 0x40;
     g.maxy = 0;
+    if (rowsDone && !g.Interlace) g.rowsDone = &rowsDone, g.dib = pb.data(), g.dibSize = pb.size();
 
     GifDecoder dec;
     dec.source = {&g, get_byte, myread};
@@ -182,7 +196,7 @@ void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads
 
 }  // namespace
 
-GifView gifview(const uint8_t* data, size_t size) {
+GifView gifview(const uint8_t* data, size_t size, const GifRowsDone& rowsDone) {
     GifView v;
     GifLoad g;
     g.FilePointer = data;
@@ -203,7 +217,7 @@ GifView gifview(const uint8_t* data, size_t size) {
         if (introducer == 0x21) {
             if (!skip_extension(g)) return v;
         } else if (introducer == 0x2C) {
-            read_image(g, v, quads);
+            read_image(g, v, quads, rowsDone);
             return v;
         } else {
             return v;  // trailer, garbage or end of data: no picture
@@ -318,24 +332,59 @@ bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<U
     case FileBytes::NoMemory: messages.push_back({"Error", "Couldn't allocate memory"}); return false;
     default: messages.push_back({"Error", "Error reading file"}); return false;
     }
-    GifView v = gifview(data.data(), data.size());
-    messages = std::move(v.messages);
+    struct stat st {};
+    const bool regular = ::stat(out.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+    Bmp24File file;
     GifDib d;
+    bool opened = false, openFailed = false;
+    auto open = [&](const uint8_t* dib, size_t size) {
+        opened = true;
+        openFailed = !ReadGifDib(dib, size, d) || !file.open(out, d.width, d.height);
+        return !openFailed;
+    };
+    // Picture rows first..first + count - 1 become file rows straight from the colour
+    // indices; the 32-bit picture is never made.
+    auto convert = [&](int first, int count) {
+        std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[file.stride() * size_t(count)]);
+        if (!rows) return (void)file.write(-1, 0, nullptr);  // fails the file
+        for (int r = 0; r < count; ++r) {
+            const uint8_t* idx = GifDibRow(d, first + count - 1 - r);  // file order: bottom row first
+            uint8_t* o = rows.get() + size_t(r) * file.stride();
+            for (int32_t x = 0; x < d.width; ++x, o += 3) {
+                const uint32_t c = d.pal[idx[x]];
+                o[0] = uint8_t(c), o[1] = uint8_t(c >> 8), o[2] = uint8_t(c >> 16);
+            }
+            std::memset(o, 0, file.stride() - size_t(d.width) * 3);
+        }
+        file.write(d.height - first - count, count, rows.get());
+    };
+    // Rows of a picture that is not interlaced go to a regular file while later ones are
+    // decoded; the file is opened when the first rows are done.
+    int written = 0;
+    TaskGroup writers;
+    const GifRowsDone rowsDone = [&](int first, int count, const uint8_t* dib, size_t size) {
+        if (!(opened ? !openFailed : open(dib, size))) return;
+        writers.run([&convert, first, count] { convert(first, count); });
+        written = first + count;
+    };
+    GifView v = gifview(data.data(), data.size(), regular ? rowsDone : GifRowsDone{});
+    writers.wait();
+    messages = std::move(v.messages);
     if (v.dib.empty() || !ReadGifDib(v.dib.data(), v.dib.size(), d)) return false;
     data = {};
-    // Each file row straight from the colour indices: the 32-bit picture is never made.
-    const bool written = WriteBmp24Rows(out, d.width, d.height, [&](int first, int count, uint8_t* rows, size_t stride) {
-        ParallelFor(0, count, 64, [&](int begin, int end) {
-            for (int r = begin; r < end; ++r) {
-                const uint8_t* idx = GifDibRow(d, d.height - 1 - (first + r));
-                uint8_t* o = rows + size_t(r) * stride;
-                for (int32_t x = 0; x < d.width; ++x, o += 3) {
-                    const uint32_t c = d.pal[idx[x]];
-                    o[0] = uint8_t(c), o[1] = uint8_t(c >> 8), o[2] = uint8_t(c >> 16);
-                }
-            }
+    if ((opened ? openFailed : !open(v.dib.data(), v.dib.size()))) return writeFailed = true, false;
+    // What is left: an interlaced picture, rows the data never reached, or a pipe's rows in order.
+    constexpr int kBlock = 64;
+    const int blocks = (d.height - written + kBlock - 1) / kBlock;
+    auto block = [&](int b) {
+        const int fileFirst = b * kBlock, count = std::min(kBlock, d.height - written - fileFirst);
+        convert(d.height - fileFirst - count, count);
+    };
+    if (file.seekable())
+        ParallelFor(0, blocks, 1, [&](int b0, int b1) {
+            for (int b = b0; b < b1; ++b) block(b);
         });
-    });
-    writeFailed = !written;
-    return written;
+    else
+        for (int b = 0; b < blocks; ++b) block(b);
+    return file.close() || (writeFailed = true, false);
 }

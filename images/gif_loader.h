@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,14 @@ struct GifView {
     std::vector<UserMessage> messages;
 };
 
+// For a picture that is not interlaced: called while it is decoded with rows
+// first..first + count - 1 (top row 0), final from then on, in order. `dib` is the DIB block
+// being filled (`size` bytes), as MakeBitmapAndPalette takes it.
+using GifRowsDone = std::function<void(int first, int count, const uint8_t* dib, size_t size)>;
+
 // Reads the header, the blocks up to the first image and that image. Every read stays
 // inside `data`; image data that ends early leaves the unreached pixels at index 0.
-GifView gifview(const uint8_t* data, size_t size);
+GifView gifview(const uint8_t* data, size_t size, const GifRowsDone& rowsDone = {});
 
 // The display picture from an 8-bit DIB block of `size` bytes. Returns 1 on success and 0
 // on a block that does not hold what its header says. Indices beyond the colour table

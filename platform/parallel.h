@@ -9,6 +9,7 @@
 #include <tbb/task_group.h>
 
 #include <charconv>
+#include <utility>
 #include <cstdlib>
 #include <cstring>
 
@@ -60,20 +61,35 @@ template <class Body> void ParallelFor(int first, int last, int grain, const Bod
     parallel_detail::Acquire(&end);
 }
 
+// Work handed to other threads while the caller goes on; wait() returns when all is done.
+class TaskGroup {
+public:
+    TaskGroup() { ParallelThreads(); }  // the thread limit holds from the first task on
+    ~TaskGroup() { wait(); }
+    template <class F> void run(F&& f) {
+        parallel_detail::Release(&start_);
+        group_.run([this, f = std::forward<F>(f)] {
+            parallel_detail::Acquire(&start_);
+            f();
+            parallel_detail::Release(&end_);
+        });
+    }
+    void wait() {
+        group_.wait();
+        parallel_detail::Acquire(&end_);
+    }
+
+private:
+    tbb::task_group group_;
+    char start_ = 0, end_ = 0;
+};
+
 // Runs `work` on `threads` threads at once (the caller's among them) and waits for all;
 // each call of `work` gets its own index from 0 to threads - 1.
 template <class Work> void RunOnThreads(int threads, const Work& work) {
     if (threads <= 1) return work(0);
-    char start = 0, end = 0;
-    parallel_detail::Release(&start);
-    tbb::task_group group;
-    for (int k = 1; k < threads; ++k)
-        group.run([&, k] {
-            parallel_detail::Acquire(&start);
-            work(k);
-            parallel_detail::Release(&end);
-        });
+    TaskGroup group;
+    for (int k = 1; k < threads; ++k) group.run([&work, k] { work(k); });
     work(0);
     group.wait();
-    parallel_detail::Acquire(&end);
 }
