@@ -3,6 +3,7 @@
 #include "images/bmp_writer.h"
 #include "images/file_bytes.h"
 #include "images/picture_file.h"
+#include "platform/parallel.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -193,31 +194,39 @@ bool JpegFileToBmp24(const std::string& in, const std::string& out, bool& writeF
         return WriteBmp24(out, r.image) || (writeFailed = true, false);
     }
     Bmp24File file;
-    int height = 0, strip = 0;
-    std::unique_ptr<uint8_t[]> rows;
+    int height = 0, strip = 0, current = 0;
+    // Two strips of rows, each kept in file order (bottom row first): one is written out
+    // while the next is decoded.
+    std::unique_ptr<uint8_t[]> strips[2];
+    TaskGroup writer;
     JpegRows sink;
     sink.start = [&](int w, int h) {
         if (!file.open(out, w, h)) return writeFailed = true, false;
         height = h;
-        // A strip of rows is kept in file order (bottom row first) and written in one go;
-        // the library's batches of rows never straddle two strips.
-        strip = int(std::max<size_t>((size_t(4) << 20) / file.stride() / kBatch, 1) * kBatch);
-        rows.reset(new (std::nothrow) uint8_t[file.stride() * size_t(strip)]);
-        if (!rows) return false;
+        // The library's batches of rows never straddle two strips.
+        strip = int(std::max<size_t>((size_t(2) << 20) / file.stride() / kBatch, 1) * kBatch);
         const size_t pixels = size_t(w) * 3;
-        for (int r = 0; r < strip; ++r) std::memset(rows.get() + size_t(r) * file.stride() + pixels, 0, file.stride() - pixels);
+        for (auto& rows : strips) {
+            rows.reset(new (std::nothrow) uint8_t[file.stride() * size_t(strip)]);
+            if (!rows) return false;
+            for (int r = 0; r < strip; ++r) std::memset(rows.get() + size_t(r) * file.stride() + pixels, 0, file.stride() - pixels);
+        }
         return true;
     };
-    sink.row = [&](int y) { return rows.get() + size_t(strip - 1 - y % strip) * file.stride(); };
+    sink.row = [&](int y) { return strips[current].get() + size_t(strip - 1 - y % strip) * file.stride(); };
     sink.done = [&](int first, int count) {
         const int end = first + count;
         if (end % strip != 0 && end != height) return true;
-        const int top = (end - 1) / strip * strip;  // the strip's first picture row
-        const int n = end - top;
-        if (!file.write(height - end, n, rows.get() + size_t(strip - n) * file.stride())) return writeFailed = true, false;
+        const int n = end - (end - 1) / strip * strip;  // rows in this strip
+        writer.wait();
+        const uint8_t* rows = strips[current].get() + size_t(strip - n) * file.stride();
+        writer.run([&file, rows, at = height - end, n] { file.write(at, n, rows); });
+        current ^= 1;
         return true;
     };
-    if (!DecodeJpeg(data.data(), data.size(), sink)) return false;
+    const bool decoded = DecodeJpeg(data.data(), data.size(), sink);
+    writer.wait();
+    if (!decoded) return false;
     if (!file.close()) return writeFailed = true, false;
     return true;
 }
