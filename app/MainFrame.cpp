@@ -144,6 +144,20 @@ void MainFrame::buildMenus() {
     connect(privateCmd, &QAction::triggered, this, [this] { WmCommand(118); });
     addAction(privateCmd);
     actions[118] = privateCmd;
+
+    // The MDI system keys QMdiArea does not give here; each sub-window's own menu closes it
+    // on Ctrl+F4.
+    const std::pair<QKeySequence, void (*)()> mdiKeys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_F6), [] { hwndClient->activateNextSubWindow(); }},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), [] { hwndClient->activatePreviousSubWindow(); }},
+    };
+    for (const auto& [key, act] : mdiKeys) {
+        auto* a = new QAction(this);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, act);
+        addAction(a);
+    }
 }
 
 void MainFrame::updateMenus() {
@@ -240,7 +254,7 @@ int MainFrame::WmCommand(int id) {
     case 119: Mandel_New(0); break;
     case 500:
     case 501: CreateGLChild("TEST", id); break;
-    case 107: hwndClient->cascadeSubWindows(); break;
+    case 107: CascadeWindows(hwndClient); break;
     case 106: hwndClient->tileSubWindows(); break;
     case 103: {
         // Minimised windows in a row along the bottom, left to right.

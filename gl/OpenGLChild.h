@@ -16,7 +16,6 @@ public:
     ~OpenGLChild() override;
 
     bool queryClose() override;
-    QSize sizeHint() const override;
 
     QOpenGLWidget* view() const;
     // How many frames this window has finished with a buffer swap.
@@ -37,7 +36,8 @@ private:
 };
 
 // Creates the record and the window; null (after "ChoosePixelFormat failed") when no
-// suitable context can be made. For type 0, `title` names the drawing to read.
+// suitable context can be made. For type 0, `title` names the drawing to read, and a
+// drawing that is refused (after its message) leaves no window either.
 OPENEDFILE* CreateGLChild(const std::string& title, int type);
 
 // Whether a compatibility-profile context with a depth buffer can be made; tests replace it.

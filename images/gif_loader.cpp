@@ -1,16 +1,15 @@
 #include "images/gif_loader.h"
 
 #include "images/bmp_writer.h"
-#include "images/file_bytes.h"
 #include "images/gif_decoder.h"
 #include "images/picture_file.h"
 #include "platform/parallel.h"
+#include "platform/whole_file.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -302,35 +301,21 @@ PictureResult ReadGifBytes(const uint8_t* data, size_t size) {
 }
 
 PictureResult LoadGifFileCore(const std::string& path) {
-    PictureResult r;
-    std::vector<uint8_t> data;
-    switch (ReadFileBytes(path, data)) {
-    case FileBytes::Ok: return ReadGifBytes(data.data(), data.size());
-    case FileBytes::OpenFailed: {
-        char text[250];
-        std::snprintf(text, sizeof text, "Couldn't open file:%s", path.c_str());
-        r.messages.push_back({"LoadFile Error", text});
+    const WholeFile file = ReadWholeFile(path);
+    if (!file) {
+        PictureResult r;
+        r.messages.push_back(LoadFileMessage(file, path));
         return r;
     }
-    case FileBytes::NoMemory: r.messages.push_back({"Error", "Couldn't allocate memory"}); return r;
-    default: r.messages.push_back({"Error", "Error reading file"}); return r;
-    }
-}
+    return ReadGifBytes(file.data(), file.size);
 
 bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<UserMessage>& messages,
                     bool& writeFailed) {
     writeFailed = false;
-    std::vector<uint8_t> data;
-    switch (ReadFileBytes(in, data)) {
-    case FileBytes::Ok: break;
-    case FileBytes::OpenFailed: {
-        char text[250];
-        std::snprintf(text, sizeof text, "Couldn't open file:%s", in.c_str());
-        messages.push_back({"LoadFile Error", text});
+    WholeFile data = ReadWholeFile(in);
+    if (!data) {
+        messages.push_back(LoadFileMessage(data, in));
         return false;
-    }
-    case FileBytes::NoMemory: messages.push_back({"Error", "Couldn't allocate memory"}); return false;
-    default: messages.push_back({"Error", "Error reading file"}); return false;
     }
     struct stat st {};
     const bool regular = ::stat(out.c_str(), &st) != 0 || S_ISREG(st.st_mode);
@@ -367,11 +352,11 @@ bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<U
         writers.run([&convert, first, count] { convert(first, count); });
         written = first + count;
     };
-    GifView v = gifview(data.data(), data.size(), regular ? rowsDone : GifRowsDone{});
+    GifView v = gifview(data.data(), data.size, regular ? rowsDone : GifRowsDone{});
     writers.wait();
     messages = std::move(v.messages);
     if (v.dib.empty() || !ReadGifDib(v.dib.data(), v.dib.size(), d)) return false;
-    data = {};
+    data.bytes.reset();
     if ((opened ? openFailed : !open(v.dib.data(), v.dib.size()))) return writeFailed = true, false;
     // What is left: an interlaced picture, rows the data never reached, or a pipe's rows in order.
     constexpr int kBlock = 64;

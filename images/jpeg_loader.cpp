@@ -1,9 +1,9 @@
 #include "images/jpeg_loader.h"
 
 #include "images/bmp_writer.h"
-#include "images/file_bytes.h"
 #include "images/picture_file.h"
 #include "platform/parallel.h"
+#include "platform/whole_file.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -177,19 +177,19 @@ PictureResult ReadJpegBytes(const uint8_t* data, size_t size) {
 
 // No message of its own: a file that cannot be read fails like one that cannot be decoded.
 PictureResult LoadJpegFileCore(const std::string& path) {
-    std::vector<uint8_t> data;
-    if (ReadFileBytes(path, data) != FileBytes::Ok) return {};
-    return ReadJpegBytes(data.data(), data.size());
+    const WholeFile file = ReadWholeFile(path);
+    if (!file) return {};
+    return ReadJpegBytes(file.data(), file.size);
 }
 
 bool JpegFileToBmp24(const std::string& in, const std::string& out, bool& writeFailed) {
     writeFailed = false;
-    std::vector<uint8_t> data;
-    if (ReadFileBytes(in, data) != FileBytes::Ok) return false;
+    const WholeFile data = ReadWholeFile(in);
+    if (!data) return false;
     struct stat st {};
     if (::stat(out.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         // A pipe or a device takes the rows in file order only: the whole picture first.
-        PictureResult r = ReadJpegBytes(data.data(), data.size());
+        PictureResult r = ReadJpegBytes(data.data(), data.size);
         if (!r.ok) return false;
         return WriteBmp24(out, r.image) || (writeFailed = true, false);
     }
@@ -224,7 +224,7 @@ bool JpegFileToBmp24(const std::string& in, const std::string& out, bool& writeF
         current ^= 1;
         return true;
     };
-    const bool decoded = DecodeJpeg(data.data(), data.size(), sink);
+    const bool decoded = DecodeJpeg(data.data(), data.size, sink);
     writer.wait();
     if (!decoded) return false;
     if (!file.close()) return writeFailed = true, false;

@@ -1,10 +1,14 @@
 #include "app/MainFrame.h"
 #include "app/registry.h"
+#include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
 #include "images/bmp_writer.h"
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
+#include "tests/common/cli_run.h"
+#include "workspace/settings.h"
 #include "workspace/status_line.h"
+#include "workspace/window_utils.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,10 +20,17 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
+#include <QWheelEvent>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <set>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -189,6 +200,83 @@ TEST_F(FrameTest, DispatchMessagesForRefusedPaths) {
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
+// A file that cannot be read whole, under a name of every kind: a directory, a FIFO, a file
+// nobody may read and a file that ends before its size (a sysfs file gives 4096 and holds a
+// few bytes). Each gives the kind's message for a failed open or read, through the dispatch
+// and through orvalis-cli, and leaves no window.
+TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
+    const char* kShort = "/sys/devices/system/cpu/online";
+    if (fs::file_size(kShort) <= 64) GTEST_SKIP() << kShort << " does not claim more than it holds";
+    struct Fault {
+        const char* name;
+        int error;
+    } faults[] = {{"dir", EISDIR}, {"fifo", EINVAL}, {"locked", EACCES}, {"short", EIO}};
+    // Boxes ('|' between them) for a failed open and a failed read, then what the command line
+    // writes when it is not those boxes one to a line; %p is the path, %e the code, %s its text.
+    struct Kind {
+        const char* ext, *cli, *open, *read, *cliOpen = nullptr, *cliRead = nullptr;
+    } kinds[] = {
+        {"bmp", "picture %p /dev/null", "Error on Fail in file open = %e\n|Error reading bitmap!",
+         "Error on Fail in mapping view of the Map File object = %e\n|Error reading bitmap!"},
+        {"gif", "picture %p /dev/null", "Couldn't open file:%p|Error from LoadGIF()!", "Error reading file|Error from LoadGIF()!"},
+        {"jpg", "picture %p /dev/null", "Error reading JPEG file!", "Error reading JPEG file!"},
+        {"wav", "wave-info %p", "couldn't load|Error from LoadWave()!", "read error|Error from LoadWave()!", "couldn't load\n",
+         "read error\n"},
+        {"dxf", "dxf-info %p", "The drawing could not be read:\n%p\n%s", "The drawing could not be read:\n%p\n%s",
+         "%p: %s\ndxf-info: %p: cannot open %p\n", "File error: %s\ndxf-info: %p: cannot read %p\n"},
+        {"pal", "mandel -o /dev/null --width 8 --height 8 --palette %p", "Couldn't open file:%p", "Error reading file"},
+    };
+    const bool root = ::geteuid() == 0;  // root reads any file: drop the right for the locked one
+    const std::string palette = Settings.Palettefile;
+    bool (*probe)() = GLContextProbe;
+    GLContextProbe = [] { return true; };  // the offscreen platform has no OpenGL; the file fails first
+    for (const Kind& k : kinds) {
+        for (const Fault& f : faults) {
+            const std::string path = (dir / (std::string(f.name) + "." + k.ext)).string(), fault = f.name;
+            if (fault == "dir") fs::create_directory(path);
+            if (fault == "fifo") ::mkfifo(path.c_str(), 0644);
+            if (fault == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
+            if (fault == "short") fs::create_symlink(kShort, path);
+            auto fill = [&](std::string t) {
+                for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(f.error)},
+                                          {"%s", std::strerror(f.error)}})
+                    for (size_t at; (at = t.find(key)) != std::string::npos;) t.replace(at, 2, value);
+                return t;
+            };
+            const bool read = fault == "short";
+            const std::string boxes = fill(read ? k.read : k.open), trace = std::string(k.ext) + " " + f.name;
+            rec.clear();
+            if (root && fault == "locked") ::setfsuid(65534);
+            if (std::string(k.ext) == "pal") {
+                std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
+                frame->WmCommand(137);
+            } else {
+                FileOpenMsg(path);
+            }
+            ::setfsuid(0);
+            flush();
+            std::string got;
+            for (const auto& b : rec.boxes) got += (got.empty() ? "" : "|") + b.text;
+            EXPECT_EQ(got, boxes) << trace;
+            EXPECT_EQ(windowCount(), 0) << trace;
+            EXPECT_EQ(FirstFileStruct(), nullptr) << trace;
+
+            std::string err = (read ? k.cliRead : k.cliOpen) ? fill(read ? k.cliRead : k.cliOpen) : "";
+            for (size_t at = 0; !(read ? k.cliRead : k.cliOpen) && at <= boxes.size();) {
+                const size_t end = std::min(boxes.find('|', at), boxes.size());
+                err += boxes.substr(at, end - at);
+                if (err.back() != '\n') err += '\n';
+                at = end + 1;
+            }
+            const char* nobody = root && fault == "locked" ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+            const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") + nobody);
+            EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, err)) << trace;
+        }
+    }
+    std::strcpy(Settings.Palettefile, palette.c_str());
+    GLContextProbe = probe;
+}
+
 TEST_F(FrameTest, CloseAllAsksOnlyForChangedPicturesAndCancelKeepsThem) {
     FileOpenMsg(writeBmp("one.bmp", 20, 20));
     FileOpenMsg(writeBmp("two.bmp", 20, 20));
@@ -294,6 +382,109 @@ TEST_F(FrameTest, CommandLineQuotesAndOpening) {
     flush();
     EXPECT_EQ(windowCount(), 0);
     EXPECT_TRUE(rec.boxes.empty());
+}
+
+// In an 800 x 600 frame a large picture, a stereogram of it and a 2000 x 1500 Mandelbrot
+// window each open at a new cascade slot, wholly inside the visible MDI area (close box
+// included), with both scroll bars. Cascade then gives every window one size inside the
+// area; a window opened while the active one is maximised opens maximised. With
+// ORVALIS_SCREENSHOT_DIR set, each new window's frame is saved there.
+TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
+    frame->resize(800, 600);
+    flush();
+    const QRect area = hwndClient->viewport()->rect();
+    const std::string big = writeBmp("big.bmp", 1024, 768);
+    QDir::setCurrent(QString(ORVALIS_SOURCE_DIR) + "/mandel");  // its palette file
+    Settings.MndlW = 2000, Settings.MndlH = 1500;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"texture", [&] { FileOpenMsg(writeBmp("texture.bmp", 64, 64)), frame->WmCommand(114); }},
+        {"picture", [&] { FileOpenMsg(big), frame->WmCommand(115); }},
+        {"stereogram", [&] { frame->WmCommand(116); }},
+        {"mandelbrot", [&] { frame->WmCommand(137); }},
+    };
+    std::set<std::pair<int, int>> corners;
+    for (const auto& [name, open] : steps) {
+        open();
+        flush();
+        auto* child = qobject_cast<MdiChild*>(ActiveChild());
+        ASSERT_NE(child, nullptr) << name;
+        const QRect g = child->subWindow()->geometry();
+        EXPECT_TRUE(area.contains(g)) << name << ": " << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
+        corners.insert({g.x(), g.y()});
+        const bool large = std::string(name) != "texture";
+        for (const char* bar : {"hscroll", "vscroll"})
+            EXPECT_EQ(child->findChild<QScrollBar*>(bar)->isVisible(), large) << name << " " << bar;
+        if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) {
+            EXPECT_TRUE(frame->grab().save(QString(out) + "/small-frame-" + name + ".png"));
+        }
+    }
+    EXPECT_EQ(corners.size(), 4u) << "each window at its own slot";
+    frame->WmCommand(107);
+    const QList<QMdiSubWindow*> subs = hwndClient->subWindowList();
+    for (QMdiSubWindow* sub : subs) {
+        EXPECT_EQ(sub->size(), subs[0]->size());
+        EXPECT_TRUE(area.contains(sub->geometry()));
+    }
+    EXPECT_LT(subs[0]->width(), area.width());
+    hwndClient->activeSubWindow()->showMaximized();
+    FileOpenMsg(big);
+    flush();
+    EXPECT_TRUE(hwndClient->activeSubWindow()->isMaximized());
+}
+
+// Ctrl+F6 and Ctrl+Shift+F6 go round the windows, Ctrl+F4 closes the active one through its
+// question. In a picture the arrows, Page Up/Down, Home/End and the wheel (Shift or sideways:
+// horizontal) scroll by the bars' steps.
+TEST_F(FrameTest, MdiKeysAndPictureScrollKeysAndWheel) {
+    FileOpenMsg(writeBmp("one.bmp", 20, 20));
+    FileOpenMsg(writeBmp("two.bmp", 400, 300));
+    flush();
+    BmpChild* two = activeBmp();
+    ASSERT_NE(two, nullptr);
+    QList<QMdiSubWindow*> subs = hwndClient->subWindowList(QMdiArea::CreationOrder);
+    QTest::keyClick(two, Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_EQ(hwndClient->activeSubWindow(), subs[0]);
+    QTest::keyClick(hwndClient->activeSubWindow()->widget(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(hwndClient->activeSubWindow(), subs[1]);
+
+    const int ext = two->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    SetClientRect(two, 100 + ext, 80 + ext, nullptr);  // client 100 x 80: page 101 and 81
+    flush();
+    OPENEDFILE* of = two->record();
+    ASSERT_EQ(std::make_pair(of->Xclient, of->Yclient), std::make_pair(100, 80));
+    const int lines = QApplication::wheelScrollLines() * 5;
+    auto wheel = [&](QPoint delta, Qt::KeyboardModifiers mods) {
+        QWheelEvent e(QPointF(10, 10), two->mapToGlobal(QPointF(10, 10)), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(two, &e);
+    };
+    const struct { std::function<void()> act; int x, y; const char* what; } cases[] = {
+        {[&] { QTest::keyClick(two, Qt::Key_Down); }, 0, 5, "down"},
+        {[&] { QTest::keyClick(two, Qt::Key_Right); }, 5, 5, "right"},
+        {[&] { QTest::keyClick(two, Qt::Key_PageDown); }, 5, 86, "page down"},
+        {[&] { QTest::keyClick(two, Qt::Key_End); }, 5, 300 - 81, "end"},
+        {[&] { QTest::keyClick(two, Qt::Key_Left); }, 0, 300 - 81, "left"},
+        {[&] { QTest::keyClick(two, Qt::Key_Home); }, 0, 0, "home"},
+        {[&] { wheel({0, -120}, Qt::NoModifier); }, 0, lines, "wheel down"},
+        {[&] { wheel({0, -120}, Qt::ShiftModifier); }, lines, lines, "shift wheel"},
+        {[&] { wheel({120, 0}, Qt::NoModifier); }, 0, lines, "sideways wheel"},
+        {[&] { QTest::keyClick(two, Qt::Key_Up); }, 0, lines - 5, "up"},
+        {[&] { QTest::keyClick(two, Qt::Key_PageUp); }, 0, 0, "page up"},
+    };
+    for (const auto& c : cases) {
+        c.act();
+        EXPECT_EQ(std::make_pair(of->Xscroll, of->Yscroll), std::make_pair(c.x, c.y)) << c.what;
+    }
+
+    of->Changed = 1;
+    rec.answers = {platform::IDCANCEL};
+    QTest::keyClick(two, Qt::Key_F4, Qt::ControlModifier);
+    flush();
+    EXPECT_EQ(rec.texts(), std::vector<std::string>{"OK to close?"});
+    EXPECT_EQ(windowCount(), 2);
+    rec.answers = {platform::IDOK};
+    QTest::keyClick(two, Qt::Key_F4, Qt::ControlModifier);
+    flush();
+    EXPECT_EQ(windowCount(), 1);
 }
 
 TEST_F(FrameTest, RightClickOnEmptyAreaOffersWindowMenu) {
