@@ -308,6 +308,7 @@ PictureResult LoadGifFileCore(const std::string& path) {
         return r;
     }
     return ReadGifBytes(file.data(), file.size);
+}
 
 bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<UserMessage>& messages,
                     bool& writeFailed) {

@@ -2,6 +2,7 @@
 // Picture files as the program reads them, without any window: each loader takes a path
 // (or bytes) and returns the picture or the messages the user is to see, in order.
 #include "images/image32.h"
+#include "platform/whole_file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +31,18 @@ PictureResult LoadGifFileCore(const std::string& path);
 PictureResult ReadGifBytes(const uint8_t* data, size_t size);
 PictureResult LoadJpegFileCore(const std::string& path);
 PictureResult ReadJpegBytes(const uint8_t* data, size_t size);
+
+// A picture whose rows are read where they lie: a BMP file of plain 24- or 32-bit rows keeps
+// its bytes (bottomRow, rowStep and bpp describe its rows, picture.image stays empty); any
+// other file is decoded into picture.image. picture.ok and the messages as ReadPictureFile.
+struct PictureRows {
+    PictureResult picture;
+    WholeFile file;
+    const uint8_t* bottomRow = nullptr;  // null when the picture was decoded
+    ptrdiff_t rowStep = 0;               // bytes from a row to the one above it
+    int width = 0, height = 0, bpp = 0;
+};
+PictureRows ReadPictureRows(const std::string& path);
 
 // Any picture the program opens. On failure the messages end with the dispatch's message
 // (or "Can't open file: %s" for a path no picture row takes).

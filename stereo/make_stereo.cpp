@@ -1,6 +1,9 @@
 #include "stereo/make_stereo.h"
 
+#include "platform/parallel.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -49,11 +52,12 @@ bool Hidden(const int32_t* zs, int n, int x, int64_t t, float v, int64_t highest
 template <bool kDirect32> struct Texture {
     const uint8_t* row;
     const uint32_t* words;
+    uint32_t mask;
     int32_t at(int col) const {
         if constexpr (kDirect32) {
             uint32_t w;
             std::memcpy(&w, row + size_t(col) * 4, 4);
-            return int32_t(w);
+            return int32_t(w & mask);
         } else {
             return int32_t(words[col]);
         }
@@ -97,12 +101,33 @@ void BuildSamples(const StereoPlan& p, const int32_t* d, const int32_t* zs, int6
     }
 }
 
-template <int kReach> void FilterRow(const StereoPlan& p, const int32_t* pix, const int (&w)[kReach + 1], uint8_t* out) {
+// The pixel size is a constant here, so each store is a plain move rather than a call.
+template <int kBytes> void StoreBytes(uint8_t* p, int32_t c) {
+    const uint32_t w = uint32_t(c);
+    std::memcpy(p, &w, kBytes);
+}
+
+template <int kReach, int kBytes>
+void FilterRow(const StereoPlan& p, const int32_t* pix, const int (&w)[kReach + 1], uint8_t* out) {
     for (int x = 0; x < p.picwidth; ++x) {
         const int32_t* s = pix + size_t(x) * p.ov;
         int64_t sum = int64_t(w[0]) * s[0];
         for (int k = 1; k <= kReach; ++k) sum += int64_t(w[k]) * (int64_t(s[-k]) + s[k]);
-        StoreWord(out + size_t(x) * p.fB, int32_t(sum / 100), p.fB);
+        StoreBytes<kBytes>(out + size_t(x) * kBytes, int32_t(sum / 100));
+    }
+}
+
+template <int kBytes> void OutputPixels(const StereoPlan& p, const int32_t* pix, uint8_t* out) {
+    static const int w2[] = {42, 24, 5};
+    static const int w4[] = {26, 18, 12, 7};
+    static const int w6[] = {14, 14, 11, 8, 5, 3, 2};
+    switch (p.ov) {
+    case 1:
+        for (int x = 0; x < p.picwidth; ++x) StoreBytes<kBytes>(out + size_t(x) * kBytes, pix[x]);
+        break;
+    case 2: FilterRow<2, kBytes>(p, pix, w2, out); break;
+    case 4: FilterRow<3, kBytes>(p, pix, w4, out); break;
+    default: FilterRow<6, kBytes>(p, pix, w6, out); break;
     }
 }
 
@@ -111,20 +136,10 @@ void OutputRow(const StereoPlan& p, int32_t* pix, uint8_t* out) {
         std::fill(pix - kGuard, pix, pix[0]);
         std::fill(pix + p.n, pix + p.n + kGuard, pix[p.n - 1]);
     }
-    static const int w2[] = {42, 24, 5};
-    static const int w4[] = {26, 18, 12, 7};
-    static const int w6[] = {14, 14, 11, 8, 5, 3, 2};
-    switch (p.ov) {
-    case 1:
-        if (p.fB == 4) {
-            std::memcpy(out, pix, size_t(p.picwidth) * 4);
-        } else {
-            for (int x = 0; x < p.picwidth; ++x) StoreWord(out + size_t(x) * p.fB, pix[x], p.fB);
-        }
-        break;
-    case 2: FilterRow<2>(p, pix, w2, out); break;
-    case 4: FilterRow<3>(p, pix, w4, out); break;
-    default: FilterRow<6>(p, pix, w6, out); break;
+    switch (p.fB) {
+    case 4: OutputPixels<4>(p, pix, out); break;
+    case 3: OutputPixels<3>(p, pix, out); break;
+    default: OutputPixels<2>(p, pix, out); break;
     }
 }
 
@@ -261,7 +276,7 @@ void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, cons
     const bool direct = p.bB == 4;
     int32_t* pix = w.pixels.get() + kGuard;
     if (!direct)
-        for (int c = 0; c < p.wrap; ++c) w.words[size_t(c)] = LoadWord(wallRow, size_t(c) * p.bB, p.browBytes);
+        for (int c = 0; c < p.wrap; ++c) w.words[size_t(c)] = LoadWord(wallRow, size_t(c) * p.bB, p.browBytes) & p.texMask;
     if (p.hidden) {
         int32_t highest = 0;
         for (int x = 0; x < p.picwidth; ++x) highest = std::max(highest, d[x]);
@@ -270,13 +285,13 @@ void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, cons
             for (int k = 0; k < p.ov; ++k) zs[x++] = d[px] + p.bkdepth;
         const int64_t top = int64_t(highest) + p.bkdepth;
         if (direct)
-            BuildSamples<true, true>(p, d, zs, top, w.link.get(), pix, {wallRow, nullptr});
+            BuildSamples<true, true>(p, d, zs, top, w.link.get(), pix, {wallRow, nullptr, p.texMask});
         else
-            BuildSamples<false, true>(p, d, zs, top, w.link.get(), pix, {wallRow, w.words.get()});
+            BuildSamples<false, true>(p, d, zs, top, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
     } else if (direct) {
-        BuildSamples<true, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, nullptr});
+        BuildSamples<true, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, nullptr, p.texMask});
     } else {
-        BuildSamples<false, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, w.words.get()});
+        BuildSamples<false, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
     }
     OutputRow(p, pix, outRow);
 
@@ -285,28 +300,25 @@ void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, cons
         if (p.width > 1)
             std::memcpy(last, last - p.fB, size_t(p.fB));
         else
-            StoreWord(last, int32_t(LoadWord(wallRow, 0, p.browBytes)), p.fB);
+            StoreWord(last, int32_t(LoadWord(wallRow, 0, p.browBytes) & p.texMask), p.fB);
     }
 }
 
-namespace {
-
-bool MakeStereoRows(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int Height, int fbpp, int bw, int bh,
-                    int bbpp, const StereoOptions& opts, const StereoPlan& p) {
-    const int outW = p.width, outH = opts.OutHeight ? opts.OutHeight : Height;
-    const DepthRows depth({Width, Height, Z, ptrdiff_t(DibStride(Width, fbpp)), fbpp, nullptr}, opts, outW, outH);
-    StereoRowWork work;
-    auto d = AllocateArray<int32_t>(size_t(outW) + 1);
-    if (!d || !work.Allocate(p)) return false;
-    const size_t tstride = DibStride(outW, fbpp), bstride = DibStride(bw, bbpp);
-    for (int y = 0; y < outH; ++y) {
-        depth.Row(y, d.get());
-        MakeStereoRow(p, work, d.get(), Wall + size_t(y % bh) * bstride, T + size_t(y) * tstride);
-    }
-    return true;
+bool MakeStereoRows(const StereoPlan& p, const DepthRows& depth, int y0, int y1,
+                    const std::function<const uint8_t*(int y)>& wallRow, const std::function<uint8_t*(int y)>& outRow) {
+    std::atomic<bool> ok{true};
+    // Rows do not depend on each other; each piece of rows has its own work arrays.
+    ParallelFor(y0, y1, 4, [&](int first, int last) {
+        StereoRowWork work;
+        auto d = AllocateArray<int32_t>(size_t(p.width) + 1);
+        if (!d || !work.Allocate(p)) return ok.store(false, std::memory_order_relaxed);
+        for (int y = first; y < last; ++y) {
+            depth.Row(y, d.get());
+            MakeStereoRow(p, work, d.get(), wallRow(y), outRow(y));
+        }
+    });
+    return ok.load();
 }
-
-}  // namespace
 
 int MakeStereo(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int Height, int fbpp, int bw, int bh,
                int bbpp, const StereoOptions& opts) {
@@ -317,7 +329,14 @@ int MakeStereo(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int
         // An empty depth picture has nothing to scale to another size.
         if (Width == 0 || Height == 0) return opts.OutWidth == 0 && opts.OutHeight == 0 ? 1 : 0;
         if (!Wall || !Z || !T) return 0;
-        return MakeStereoRows(Wall, Z, T, Width, Height, fbpp, bw, bh, bbpp, opts, p) ? 1 : 0;
+        const int outH = opts.OutHeight ? opts.OutHeight : Height;
+        const DepthRows depth({Width, Height, Z, ptrdiff_t(DibStride(Width, fbpp)), fbpp, nullptr}, opts, p.width, outH);
+        const size_t tstride = DibStride(p.width, fbpp), bstride = DibStride(bw, bbpp);
+        return MakeStereoRows(
+                   p, depth, 0, outH, [&](int y) { return Wall + size_t(y % bh) * bstride; },
+                   [&](int y) { return T + size_t(y) * tstride; })
+                   ? 1
+                   : 0;
     } catch (const std::bad_alloc&) {
         return 0;
     }

@@ -1,23 +1,63 @@
 #pragma once
 // Stereograms from two display pictures, as the program and orvalis-cli make them.
 #include "images/image32.h"
+#include "stereo/make_stereo.h"
 #include "stereo/stereo_options.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
-// The picture's bits as GetDIBits gives them from a 32-bit display: rows bottom-up, each
-// pixel blue, green, red, 0.
-std::vector<uint8_t> BottomUpBits32(const Image32& img);
+// A picture read where it lies: rows top first, `stride` words apart, each word 0x..RRGGBB
+// (its top byte is not looked at), and 16-bit grey values beside it when it has them.
+struct PictureView {
+    const uint32_t* px = nullptr;
+    ptrdiff_t stride = 0;
+    int width = 0, height = 0;
+    const uint16_t* grey16 = nullptr;  // width x height, top row first, or null
+};
+PictureView ViewOf(const Image32& img);
+// The generator's view of a picture as a depth picture.
+DepthPicture DepthOf(const PictureView& v);
 
-// A 32-bit bottom-up buffer back to a picture (the fourth byte of each pixel is ignored).
-Image32 PictureFromBottomUpBits32(const uint8_t* bits, int width, int height);
+// A stereogram made straight into the caller's memory, any rows at a time, on every core;
+// neither picture is copied.
+class StereoMaker {
+public:
+    // False for an empty picture or unusable options. Pixels are written as `outBytes` bytes:
+    // 4 (blue, green, red, 0) or 3 (blue, green, red).
+    bool Prepare(const PictureView& background, const DepthPicture& depth, const StereoOptions& opts, int outBytes);
+    int width() const { return plan.width; }
+    int height() const { return outHeight; }  // without the band of convergence dots
+    // Rows y0..y1-1, the top row 0: row y goes to out + (y - y0) x stride bytes. False when
+    // memory runs out.
+    bool Make(int y0, int y1, uint8_t* out, ptrdiff_t stride) const;
+
+private:
+    StereoPlan plan;
+    std::unique_ptr<DepthRows> depth;
+    PictureView texture;
+    int outHeight = 0;
+};
 
 // The stereogram of `depth` textured with `background`: the size of `depth` or the options'
 // size, with the band of convergence dots above it when the options ask. The depth picture's
 // 16-bit grey values are used in grey mode when it has them. False (and `out` untouched) when
 // a picture is empty, the options are unusable or memory runs out.
 bool MakeStereoPicture(const Image32& background, const Image32& depth, const StereoOptions& opts, Image32& out);
+
+// What WriteStereoBmp24 did.
+enum class StereoFile { Written, Refused, WriteFailed };
+
+// The stereogram of MakeStereoPicture as a 24-bit BMP file, its rows made straight into the
+// file's row buffer a block at a time: no whole picture is ever held.
+StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                            const std::string& path);
+
+// The band of convergence dots alone, `width` wide (see AddConvergenceDots).
+Image32 ConvergenceBand(int width, int separation);
 
 // Puts a white band 6r high (r = max(2, width / 200)) above `img` holding two black discs of
 // radius r on its middle row, `separation` pixels apart and symmetric about the middle column

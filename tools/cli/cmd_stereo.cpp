@@ -55,17 +55,18 @@ int ParseArgs(const std::vector<std::string>& args, StereoArgs& a) {
     return 0;
 }
 
-bool Load(const std::string& path, Image32& img) {
-    PictureResult r = ReadPictureFile(path);
-    if (r.ok) {
-        img = std::move(r.image);
-        return true;
-    }
+void Report(const PictureResult& r) {
     for (const UserMessage& m : r.messages) {
         const bool newline = !m.text.empty() && m.text.back() == '\n';
         std::fprintf(stderr, "%s%s", m.text.c_str(), newline ? "" : "\n");
     }
-    return false;
+}
+
+bool Load(const std::string& path, Image32& img) {
+    PictureResult r = ReadPictureFile(path);
+    if (!r.ok) return Report(r), false;
+    img = std::move(r.image);
+    return true;
 }
 
 int Stereo(const std::vector<std::string>& args) {
@@ -76,17 +77,22 @@ int Stereo(const std::vector<std::string>& args) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 1;
     }
-    Image32 texture, depth, out;
-    if (!Load(a.texture, texture) || !Load(a.depth, depth)) return 1;
-    if (!MakeStereoPicture(texture, depth, a.opts, out)) {
-        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", depth.width, depth.height);
+    Image32 texture;
+    if (!Load(a.texture, texture)) return 1;
+    // A plain BMP depth picture is read where it lies in the file's bytes, and the rows go
+    // straight into the output file: neither exists as a whole 32-bit picture.
+    PictureRows depth = ReadPictureRows(a.depth);
+    if (!depth.picture.ok) return Report(depth.picture), 1;
+    const DepthPicture view = depth.bottomRow
+                                  ? DepthPicture{depth.width, depth.height, depth.bottomRow, depth.rowStep, depth.bpp, nullptr}
+                                  : DepthOf(ViewOf(depth.picture.image));
+    switch (WriteStereoBmp24(texture, view, a.opts, a.out)) {
+    case StereoFile::Written: return 0;
+    case StereoFile::Refused:
+        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", view.width, view.height);
         return 1;
+    default: std::fprintf(stderr, "orvalis-cli: cannot write %s\n", a.out.c_str()); return 1;
     }
-    if (!WriteBmp24(a.out, out)) {
-        std::fprintf(stderr, "orvalis-cli: cannot write %s\n", a.out.c_str());
-        return 1;
-    }
-    return 0;
 }
 
 CliCommand reg("stereo", kUsage, Stereo);
