@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kGuard = 6;  // widest filter reach, in samples, on each side of a row
+constexpr int kSightSteps = StereoPlan::kSightSteps;
 
 template <class T> std::unique_ptr<T[]> AllocateArray(size_t n) { return std::unique_ptr<T[]>(new (std::nothrow) T[n]); }
 
@@ -35,17 +36,30 @@ void StoreWord(uint8_t* p, int32_t c, int bytes) {
     std::memcpy(p, &w, size_t(bytes));
 }
 
-// True when the line of sight from sample x at depth t toward either eye meets the surface.
-// Positions beyond the row take the depth of its first or last sample.
-bool Hidden(const int32_t* zs, int n, int x, int64_t t, float v, int64_t highest) {
+// The depths of one row's samples for the hidden-surface walk, with the largest depth left
+// of and including each sample (ahead) and right of and including it (behind).
+struct Sight {
+    const int32_t *zs, *maxUpTo, *maxFrom;
+    int n;
+    int64_t highest;
+};
+
+// True when the line of sight from sample x at depth offset h toward either eye meets the
+// surface. Positions beyond the row take the depth of its first or last sample. The ray's
+// height u only grows with the step, so the walk ends as soon as it passes every depth that
+// a later step could still test.
+bool Hidden(const StereoPlan& p, const Sight& s, int x, int h) {
+    const int64_t t = int64_t(h) + p.bkdepth;
+    const double v = double(p.v[size_t(h)]);
+    const int64_t* table = p.sight.data() + size_t(h) * kSightSteps;
     for (int64_t dx = 1;; ++dx) {
-        int64_t u = int64_t(double(dx) * double(v) + double(t));
-        int64_t r = std::min<int64_t>(x + dx, n - 1);
-        int64_t l = std::max<int64_t>(x - dx, 0);
-        if (zs[r] >= u || zs[l] >= u) return true;
-        if (u > highest) return false;
-        // Both ends pinned: the depths tested no longer change while u only grows.
-        if (r == n - 1 && l == 0) return false;
+        const int64_t u = dx <= kSightSteps ? table[dx - 1] : int64_t(double(dx) * v + double(t));
+        const int64_t r = std::min<int64_t>(x + dx, s.n - 1);
+        const int64_t l = std::max<int64_t>(x - dx, 0);
+        if (s.zs[r] >= u || s.zs[l] >= u) return true;
+        if (u > s.highest) return false;
+        const int32_t later = std::max(s.maxUpTo[std::max<int64_t>(l - 1, 0)], s.maxFrom[std::min<int64_t>(r + 1, s.n - 1)]);
+        if (u > later) return false;
     }
 }
 
@@ -67,8 +81,8 @@ template <bool kDirect32> struct Texture {
 // Constraint and fill passes in one sweep: every link into sample x comes from a sample to
 // its left, so Link[x] is final when the sweep reaches x.
 template <bool kDirect32, bool kHidden>
-void BuildSamples(const StereoPlan& p, const int32_t* d, const int32_t* zs, int64_t highest, int32_t* link,
-                  int32_t* pix, const Texture<kDirect32>& tex) {
+void BuildSamples(const StereoPlan& p, const int32_t* d, const Sight& sight, int32_t* link, int32_t* pix,
+                  const Texture<kDirect32>& tex) {
     const int n = p.n;
     std::iota(link, link + n, 0);
     int col = 0;
@@ -82,7 +96,7 @@ void BuildSamples(const StereoPlan& p, const int32_t* d, const int32_t* zs, int6
             int64_t left = x - half;
             int64_t right = left + sep;
             if (left >= 0 && right < n) {
-                if (!kHidden || !Hidden(zs, n, x, int64_t(h) + p.bkdepth, p.v[size_t(h)], highest))
+                if (!kHidden || !Hidden(p, sight, x, h))
                     link[right] = int32_t(left);
             }
             int32_t lk = link[x];
@@ -261,13 +275,21 @@ bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int
         p.half[h] = p.sep[h] / 2;
         p.v[h] = float(double(opts.o - t) * 2.0 / opts.Eye);
     }
+    // The ray's first heights per depth offset, as the walk would compute them.
+    if (p.hidden) {
+        p.sight.resize(levels * kSightSteps);
+        for (size_t h = 0; h < levels; ++h)
+            for (int dx = 1; dx <= kSightSteps; ++dx)
+                p.sight[h * kSightSteps + size_t(dx - 1)] =
+                    int64_t(double(dx) * double(p.v[h]) + double(int64_t(h) + opts.bkdepth));
+    }
     return true;
 }
 
 bool StereoRowWork::Allocate(const StereoPlan& p) {
     link = AllocateArray<int32_t>(size_t(p.n) + 1);
     pixels = AllocateArray<int32_t>(size_t(p.n) + 2 * kGuard);
-    zs = p.hidden ? AllocateArray<int32_t>(size_t(p.n) + 1) : nullptr;
+    zs = p.hidden ? AllocateArray<int32_t>(3 * size_t(p.n) + 1) : nullptr;
     words = p.bB == 4 ? nullptr : AllocateArray<uint32_t>(size_t(p.wrap));
     return link && pixels && (!p.hidden || zs) && (p.bB == 4 || words);
 }
@@ -280,18 +302,22 @@ void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, cons
     if (p.hidden) {
         int32_t highest = 0;
         for (int x = 0; x < p.picwidth; ++x) highest = std::max(highest, d[x]);
-        int32_t* zs = w.zs.get();
+        int32_t *zs = w.zs.get(), *upTo = zs + p.n, *from = upTo + p.n;
         for (int x = 0, px = 0; px < p.picwidth; ++px)
             for (int k = 0; k < p.ov; ++k) zs[x++] = d[px] + p.bkdepth;
-        const int64_t top = int64_t(highest) + p.bkdepth;
+        int32_t m = std::numeric_limits<int32_t>::min();
+        for (int x = 0; x < p.n; ++x) upTo[x] = m = std::max(m, zs[x]);
+        m = std::numeric_limits<int32_t>::min();
+        for (int x = p.n - 1; x >= 0; --x) from[x] = m = std::max(m, zs[x]);
+        const Sight sight{zs, upTo, from, p.n, int64_t(highest) + p.bkdepth};
         if (direct)
-            BuildSamples<true, true>(p, d, zs, top, w.link.get(), pix, {wallRow, nullptr, p.texMask});
+            BuildSamples<true, true>(p, d, sight, w.link.get(), pix, {wallRow, nullptr, p.texMask});
         else
-            BuildSamples<false, true>(p, d, zs, top, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
+            BuildSamples<false, true>(p, d, sight, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
     } else if (direct) {
-        BuildSamples<true, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, nullptr, p.texMask});
+        BuildSamples<true, false>(p, d, {}, w.link.get(), pix, {wallRow, nullptr, p.texMask});
     } else {
-        BuildSamples<false, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
+        BuildSamples<false, false>(p, d, {}, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
     }
     OutputRow(p, pix, outRow);
 

@@ -67,6 +67,8 @@ struct StereoPlan {
     uint32_t texMask = 0xFFFFFFFFu;  // texture words are taken ANDed with this
     std::vector<int64_t> half, sep;  // separation and its half, per depth offset 0..relief
     std::vector<float> v;            // hidden-surface slope per depth offset
+    static constexpr int kSightSteps = 16;
+    std::vector<int64_t> sight;      // the ray's height after 1..kSightSteps steps, per depth offset
 };
 
 // False when the options or sizes are unusable.
