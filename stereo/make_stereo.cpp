@@ -36,30 +36,52 @@ void StoreWord(uint8_t* p, int32_t c, int bytes) {
     std::memcpy(p, &w, size_t(bytes));
 }
 
-// The depths of one row's samples for the hidden-surface walk, with the largest depth left
-// of and including each sample (ahead) and right of and including it (behind).
+// The depths of one row's samples for the hidden-surface walk, kSightSteps copies of the
+// first and last sample's depth beyond each end, as positions past the row read them.
 struct Sight {
-    const int32_t *zs, *maxUpTo, *maxFrom;
+    const int32_t* zs;    // zs[-kSightSteps] .. zs[n + kSightSteps - 1]
+    const int32_t* near;  // the largest depth within kSightSteps samples of each sample
     int n;
     int64_t highest;
 };
 
+// The largest of each run of `width` values of a (out[i] = max a[i .. i + width - 1]) for
+// `count` runs, from maxima within blocks of `width` taken from each side.
+void RunningMax(const int32_t* a, int count, int width, int32_t* fromStart, int32_t* toEnd, int32_t* out) {
+    const int len = count + width - 1;
+    for (int b = 0; b < len; b += width) {
+        const int e = std::min(b + width, len);
+        int32_t m = a[b];
+        for (int i = b; i < e; ++i) fromStart[i] = m = std::max(m, a[i]);
+        m = a[e - 1];
+        for (int i = e - 1; i >= b; --i) toEnd[i] = m = std::max(m, a[i]);
+    }
+    for (int i = 0; i < count; ++i) out[i] = std::max(toEnd[i], fromStart[i + width - 1]);
+}
+
 // True when the line of sight from sample x at depth offset h toward either eye meets the
-// surface. Positions beyond the row take the depth of its first or last sample. The ray's
-// height u only grows with the step, so the walk ends as soon as it passes every depth that
-// a later step could still test.
+// surface. A step can only meet a depth at or above the ray's height u, which grows with the
+// step, so steps whose u passes the row's highest depth never do: testing them changes nothing.
+// The first kSightSteps steps are tested together, both sides at once, from a table of u.
 bool Hidden(const StereoPlan& p, const Sight& s, int x, int h) {
+    const int32_t* u = p.sight32.data() + size_t(h) * kSightSteps;         // u at steps 1, 2, ...
+    const int32_t* back = p.sightBack.data() + size_t(h) * kSightSteps;    // u at steps kSightSteps .. 1
+    const int32_t* right = s.zs + x + 1;
+    const int32_t* left = s.zs + x - kSightSteps;
+    int hit = 0;
+    for (int k = 0; k < kSightSteps; ++k) hit |= (right[k] >= u[k]) | (left[k] >= back[k]);
+    if (hit) return true;
+    if (int64_t(u[kSightSteps - 1]) > s.highest) return false;
+    // A long walk goes on step by step; positions past the row take its end depths.
     const int64_t t = int64_t(h) + p.bkdepth;
     const double v = double(p.v[size_t(h)]);
-    const int64_t* table = p.sight.data() + size_t(h) * kSightSteps;
-    for (int64_t dx = 1;; ++dx) {
-        const int64_t u = dx <= kSightSteps ? table[dx - 1] : int64_t(double(dx) * v + double(t));
+    for (int64_t dx = kSightSteps + 1;; ++dx) {
+        const int64_t ud = int64_t(double(dx) * v + double(t));
         const int64_t r = std::min<int64_t>(x + dx, s.n - 1);
         const int64_t l = std::max<int64_t>(x - dx, 0);
-        if (s.zs[r] >= u || s.zs[l] >= u) return true;
-        if (u > s.highest) return false;
-        const int32_t later = std::max(s.maxUpTo[std::max<int64_t>(l - 1, 0)], s.maxFrom[std::min<int64_t>(r + 1, s.n - 1)]);
-        if (u > later) return false;
+        if (s.zs[r] >= ud || s.zs[l] >= ud) return true;
+        if (ud > s.highest) return false;
+        if (r == s.n - 1 && l == 0) return false;  // the depths tested no longer change
     }
 }
 
@@ -96,7 +118,10 @@ void BuildSamples(const StereoPlan& p, const int32_t* d, const Sight& sight, int
             int64_t left = x - half;
             int64_t right = left + sep;
             if (left >= 0 && right < n) {
-                if (!kHidden || !Hidden(p, sight, x, h))
+                // Most samples are seen plainly: the ray's first step already passes every depth
+                // within reach of the table, and its last table step the row's highest.
+                const int32_t* u = kHidden ? p.sight32.data() + size_t(h) * kSightSteps : nullptr;
+                if (!kHidden || (u[0] > sight.near[x] && u[kSightSteps - 1] > sight.highest) || !Hidden(p, sight, x, h))
                     link[right] = int32_t(left);
             }
             int32_t lk = link[x];
@@ -276,12 +301,17 @@ bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int
         p.v[h] = float(double(opts.o - t) * 2.0 / opts.Eye);
     }
     // The ray's first heights per depth offset, as the walk would compute them.
+    // Heights above every depth (which lie below 0) are kept as the largest int.
     if (p.hidden) {
-        p.sight.resize(levels * kSightSteps);
+        p.sight32.resize(levels * kSightSteps);
+        p.sightBack.resize(levels * kSightSteps);
         for (size_t h = 0; h < levels; ++h)
-            for (int dx = 1; dx <= kSightSteps; ++dx)
-                p.sight[h * kSightSteps + size_t(dx - 1)] =
-                    int64_t(double(dx) * double(p.v[h]) + double(int64_t(h) + opts.bkdepth));
+            for (int dx = 1; dx <= kSightSteps; ++dx) {
+                const int64_t u = int64_t(double(dx) * double(p.v[h]) + double(int64_t(h) + opts.bkdepth));
+                const int32_t u32 = int32_t(std::min<int64_t>(u, std::numeric_limits<int32_t>::max()));
+                p.sight32[h * kSightSteps + size_t(dx - 1)] = u32;
+                p.sightBack[h * kSightSteps + size_t(kSightSteps - dx)] = u32;
+            }
     }
     return true;
 }
@@ -289,7 +319,7 @@ bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int
 bool StereoRowWork::Allocate(const StereoPlan& p) {
     link = AllocateArray<int32_t>(size_t(p.n) + 1);
     pixels = AllocateArray<int32_t>(size_t(p.n) + 2 * kGuard);
-    zs = p.hidden ? AllocateArray<int32_t>(3 * size_t(p.n) + 1) : nullptr;
+    zs = p.hidden ? AllocateArray<int32_t>(4 * (size_t(p.n) + 2 * kSightSteps)) : nullptr;
     words = p.bB == 4 ? nullptr : AllocateArray<uint32_t>(size_t(p.wrap));
     return link && pixels && (!p.hidden || zs) && (p.bB == 4 || words);
 }
@@ -302,14 +332,18 @@ void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, cons
     if (p.hidden) {
         int32_t highest = 0;
         for (int x = 0; x < p.picwidth; ++x) highest = std::max(highest, d[x]);
-        int32_t *zs = w.zs.get(), *upTo = zs + p.n, *from = upTo + p.n;
+        int32_t* zs = w.zs.get() + kSightSteps;
         for (int x = 0, px = 0; px < p.picwidth; ++px)
             for (int k = 0; k < p.ov; ++k) zs[x++] = d[px] + p.bkdepth;
-        int32_t m = std::numeric_limits<int32_t>::min();
-        for (int x = 0; x < p.n; ++x) upTo[x] = m = std::max(m, zs[x]);
-        m = std::numeric_limits<int32_t>::min();
-        for (int x = p.n - 1; x >= 0; --x) from[x] = m = std::max(m, zs[x]);
-        const Sight sight{zs, upTo, from, p.n, int64_t(highest) + p.bkdepth};
+        if (p.n > 0) {
+            std::fill(zs - kSightSteps, zs, zs[0]);
+            std::fill(zs + p.n, zs + p.n + kSightSteps, zs[p.n - 1]);
+        }
+        int32_t* fromStart = zs + p.n + kSightSteps;
+        int32_t* toEnd = fromStart + p.n + 2 * kSightSteps;
+        int32_t* near = toEnd + p.n + 2 * kSightSteps;
+        RunningMax(zs - kSightSteps, p.n, 2 * kSightSteps + 1, fromStart, toEnd, near);
+        const Sight sight{zs, near, p.n, int64_t(highest) + p.bkdepth};
         if (direct)
             BuildSamples<true, true>(p, d, sight, w.link.get(), pix, {wallRow, nullptr, p.texMask});
         else

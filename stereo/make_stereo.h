@@ -68,7 +68,8 @@ struct StereoPlan {
     std::vector<int64_t> half, sep;  // separation and its half, per depth offset 0..relief
     std::vector<float> v;            // hidden-surface slope per depth offset
     static constexpr int kSightSteps = 16;
-    std::vector<int64_t> sight;      // the ray's height after 1..kSightSteps steps, per depth offset
+    std::vector<int32_t> sight32;    // the ray's height after 1..kSightSteps steps, per depth offset
+    std::vector<int32_t> sightBack;  // the same, last step first
 };
 
 // False when the options or sizes are unusable.
