@@ -11,6 +11,7 @@
 #include <QMdiArea>
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -21,6 +22,27 @@ OPENEDFILE* Refuse(const char* text) {
 
 // The record of a marked window; null once the window has gone.
 OPENEDFILE* MarkedRecord(const MarkedWindow& w) { return w.hwnd ? GetFileStruct(w.hwnd.data()) : nullptr; }
+
+// The stereogram made straight into the new document's picture, with the dots band on top
+// when the options ask for it; neither input picture is copied.
+bool MakeStereoImage(const PictureView& background, const PictureView& depth, const StereoOptions& opts, QImage& out) try {
+    StereoMaker maker;
+    if (!maker.Prepare(background, DepthOf(depth), opts, 4)) return false;
+    const Image32 band = opts.dots ? ConvergenceBand(maker.width(), BackgroundSeparation(opts)) : Image32();
+    QImage img(maker.width(), maker.height() + band.height, QImage::Format_RGB32);
+    if (img.isNull()) return false;
+    const ptrdiff_t bpl = img.bytesPerLine();
+    if (!maker.Make(0, maker.height(), img.bits() + band.height * bpl, bpl)) return false;
+    for (int y = 0; y < img.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(img.scanLine(y));
+        const uint32_t* from = y < band.height ? &band.px[size_t(y) * size_t(band.width)] : row;
+        for (int x = 0; x < img.width(); ++x) row[x] = from[x] | 0xFF000000u;
+    }
+    out = img;
+    return true;
+} catch (const std::bad_alloc&) {
+    return false;
+}
 
 }  // namespace
 
@@ -35,8 +57,9 @@ OPENEDFILE* CreateStereo() {
     if (!front) return Refuse("couldn't retreive depth filestruct!");
     if (front->hBmpSaved.isNull() || back->hBmpSaved.isNull()) return nullptr;
 
-    Image32 picture;
-    if (!MakeStereoPicture(DocumentPicture(back), DocumentPicture(front), CurrentStereoOptions, picture)) return nullptr;
+    QImage keepBack, keepFront, picture;
+    if (!MakeStereoImage(DocumentView(back, keepBack), DocumentView(front, keepFront), CurrentStereoOptions, picture))
+        return nullptr;
     const BMP_DATA* backData = back->data<BMP_DATA>();
     const int Xsize = front->Xsize, Ysize = front->Ysize;
 
@@ -50,7 +73,7 @@ OPENEDFILE* CreateStereo() {
     bd->NumColors = backData ? backData->NumColors : 0;
     bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
     bd->StereoType = 3;
-    SetDocumentPicture(of, picture);
+    SetDocumentImage(of, picture);
     of->Xsize = Xsize;
     of->Ysize = Ysize;
 

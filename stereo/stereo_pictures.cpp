@@ -8,11 +8,6 @@
 #include <new>
 #include <random>
 
-PictureView ViewOf(const Image32& img) {
-    const bool grey = !img.grey16.empty() && img.grey16.size() == img.px.size();
-    return {img.px.data(), img.width, img.width, img.height, grey ? img.grey16.data() : nullptr};
-}
-
 DepthPicture DepthOf(const PictureView& v) {
     // The generator counts rows from the bottom: the picture's last row comes first.
     const auto* bottom = reinterpret_cast<const uint8_t*>(v.px + (v.height - 1) * v.stride);

@@ -10,15 +10,6 @@
 #include <string>
 #include <vector>
 
-// A picture read where it lies: rows top first, `stride` words apart, each word 0x..RRGGBB
-// (its top byte is not looked at), and 16-bit grey values beside it when it has them.
-struct PictureView {
-    const uint32_t* px = nullptr;
-    ptrdiff_t stride = 0;
-    int width = 0, height = 0;
-    const uint16_t* grey16 = nullptr;  // width x height, top row first, or null
-};
-PictureView ViewOf(const Image32& img);
 // The generator's view of a picture as a depth picture.
 DepthPicture DepthOf(const PictureView& v);
 
