@@ -15,7 +15,8 @@ import sys
 import tempfile
 import time
 
-runs, new, base, data, base_name = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
+runs, base_name = int(sys.argv[1]), sys.argv[5]
+new, base, data = (os.path.abspath(p) for p in sys.argv[2:5])
 NEW_CLI, BASE_CLI = f"{new}/tools/orvalis-cli", f"{base}/tools/orvalis-cli"
 tmp = tempfile.mkdtemp(prefix="orvalis-bench-")
 failures = []
