@@ -15,20 +15,29 @@
 
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QOpenGLWidget>
 #include <QScreen>
+#include <QSettings>
+#include <QUrl>
 
 namespace {
 
+// Lines short enough that the box never wraps them.
 const char* const szAbout =
     "Orvalis 1.00\n\n"
-    "Single-image random-texture stereograms from a texture and a depth picture,\n"
-    "with BMP, GIF and JPEG pictures, WAV sounds, a Mandelbrot explorer\n"
-    "and OpenGL views of DXF drawings.\n\n"
+    "Single-image random-texture stereograms\n"
+    "from a texture and a depth picture,\n"
+    "with BMP, GIF and JPEG pictures, WAV sounds,\n"
+    "a Mandelbrot explorer and OpenGL views\n"
+    "of DXF drawings.\n\n"
     "Vennlore";
 
 // The frame's client area: the MDI area above the status line, which it overlaps by a pixel.
@@ -49,6 +58,7 @@ MainFrame::MainFrame() {
     setObjectName("Orvalis");
     setWindowTitle(szMBTitle);
     setWindowIcon(AppIcon());
+    setAcceptDrops(true);
     hwndFrame = this;
     SetFrame(this);
     auto* client = new FrameClient(this);
@@ -97,6 +107,10 @@ void MainFrame::buildMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu("&File");
     addCommand(file, "&Open", 100);
+    // Saving is not among the original commands; its ids lie above theirs.
+    addCommand(file, "&Save", 600, QKeySequence(Qt::CTRL | Qt::Key_S));
+    addCommand(file, "Save &As...", 601, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(file, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
     addCommand(file, "&Close", 105);
     file->addSeparator();
     addCommand(file, "E&xit", 111);
@@ -162,6 +176,8 @@ void MainFrame::buildMenus() {
 
 void MainFrame::updateMenus() {
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
+    const bool canSave = child && !child->saveFilters().isEmpty();
+    for (int id : {600, 601}) action(id)->setEnabled(canSave);
     for (int id : {138, 139, 140}) {
         QAction* a = action(id);
         const int check = child ? child->menuCheck(id) : -1;
@@ -222,9 +238,18 @@ void MainFrame::markStereo(int role) {
 }
 
 void MainFrame::CMUColor() {
-    const QColor initial(crColor & 0xFF, (crColor >> 8) & 0xFF, (crColor >> 16) & 0xFF);
-    const QColor c = QColorDialog::getColor(initial, this);
-    if (c.isValid()) crColor = uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;
+    // The custom colours start white and live for this call only.
+    auto clearCustom = [] {
+        for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, Qt::white);
+    };
+    clearCustom();
+    QColorDialog dlg(QColor(crColor & 0xFF, (crColor >> 8) & 0xFF, (crColor >> 16) & 0xFF), this);
+    dlg.setOption(QColorDialog::DontUseNativeDialog);
+    if (dlg.exec() == QDialog::Accepted) {
+        const QColor c = dlg.selectedColor();
+        crColor = uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;
+    }
+    clearCustom();
     update();
 }
 
@@ -239,6 +264,8 @@ int MainFrame::WmCommand(int id) {
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
     switch (id) {
     case 100: OpenMulti(CMUFileOpen(this, true)); break;
+    case 600: SaveActiveDocument(this, false); break;
+    case 601: SaveActiveDocument(this, true); break;
     case 105:
         if (QMdiSubWindow* sub = hwndClient->activeSubWindow()) sub->close();
         break;
@@ -287,6 +314,27 @@ int MainFrame::WmCommand(int id) {
     return 0;
 }
 
+namespace {
+std::vector<std::string> DroppedFiles(const QMimeData* mime) {
+    std::vector<std::string> paths;
+    if (mime)
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    return paths;
+}
+}  // namespace
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* e) {
+    if (!DroppedFiles(e->mimeData()).empty()) e->acceptProposedAction();
+}
+
+void MainFrame::dropEvent(QDropEvent* e) {
+    const std::vector<std::string> paths = DroppedFiles(e->mimeData());
+    if (paths.empty()) return;
+    e->acceptProposedAction();
+    OpenMulti(paths);
+}
+
 void MainFrame::closeEvent(QCloseEvent* e) {
     if (CloseAll() > 0) {
         e->ignore();
@@ -310,6 +358,9 @@ std::string CommandLineFileName(const std::string& cmdLine) {
 }
 
 MainFrame* StartFrame(const std::string& cmdLine) {
+    // Qt keeps dialog state (custom colours, file dialog history) in a settings file of its
+    // own; the program writes no such file, so that store points where nothing can be made.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, "/dev/null");
     LoadSettings();
     auto* frame = new MainFrame;
     const RECT32& stored = Settings.wpMain.NormalWindowPosition;
@@ -322,6 +373,10 @@ MainFrame* StartFrame(const std::string& cmdLine) {
         frame->resize(work.width() * 3 / 4, work.height() * 3 / 4);
     }
     PositionWindow(frame, Settings.wpMain);
+    // With OpenGL in use the frame composes through it from the start (a hidden OpenGL child
+    // says so), so the first OpenGL window does not make the toolkit recreate the frame's
+    // native window, which flickers under a window manager.
+    if (QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts) && GLContextProbe()) (new QOpenGLWidget(frame))->hide();
     frame->show();
     const std::string name = CommandLineFileName(cmdLine);
     if (!name.empty()) FileOpenMsg(name);

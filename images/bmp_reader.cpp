@@ -107,32 +107,22 @@ PictureResult LoadBitmapFileCore(const std::string& path) {
     return ReadBmpBytes(file.data(), file.size);
 }
 
-PictureRows ReadPictureRows(const std::string& path) {
-    PictureRows rows;
-    if (DispatchKind(path) != FileKind::Bmp) {
-        rows.picture = ReadPictureFile(path);
-        return rows;
-    }
+bool ReadPlainBmpRows(const std::string& path, PictureRows& rows) {
+    if (DispatchKind(path) != FileKind::Bmp) return false;
     rows.file = ReadWholeFile(path);
-    if (!rows.file || rows.file.size == 0) {
-        rows.picture = bmpFileFault(rows.file);
-    } else {
-        CheckedBmp c;
-        const DibHeader& d = c.dib;
-        if (checkBmp(rows.file.data(), rows.file.size, c, rows.picture) && d.compression == BI_RGB &&
-            (d.bitCount == 24 || d.bitCount == 32)) {
-            const uint8_t* bits = rows.file.data() + c.bitsOffset;
-            rows.bottomRow = d.topDown ? bits + (d.height - 1) * d.stride : bits;
-            rows.rowStep = d.topDown ? -ptrdiff_t(d.stride) : ptrdiff_t(d.stride);
-            rows.width = d.width;
-            rows.height = d.height;
-            rows.bpp = d.bitCount;
-            rows.picture.ok = true;
-            return rows;
-        }
-        if (rows.picture.messages.empty()) rows.picture = ReadBmpBytes(rows.file.data(), rows.file.size);
+    CheckedBmp c;
+    PictureResult refusal;
+    const DibHeader& d = c.dib;
+    if (!rows.file || !checkBmp(rows.file.data(), rows.file.size, c, refusal) || d.compression != BI_RGB ||
+        (d.bitCount != 24 && d.bitCount != 32)) {
         rows.file = WholeFile{};
+        return false;
     }
-    if (!rows.picture.ok) rows.picture.messages.push_back({"Orvalis", DispatchFailureText(FileKind::Bmp)});
-    return rows;
+    const uint8_t* bits = rows.file.data() + c.bitsOffset;
+    rows.bottomRow = d.topDown ? bits + (d.height - 1) * d.stride : bits;
+    rows.rowStep = d.topDown ? -ptrdiff_t(d.stride) : ptrdiff_t(d.stride);
+    rows.width = d.width;
+    rows.height = d.height;
+    rows.bpp = d.bitCount;
+    return true;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
 
@@ -26,6 +27,26 @@ void put32(uint8_t* b, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[i] = uint8_t(v >> (8 * i));
 }
 
+// The file and info headers of a 24-bit bottom-up picture whose rows are `stride` bytes.
+void BmpHeader(uint8_t (&h)[kHeaderBytes], int width, int height, size_t stride) {
+    const size_t bits = stride * size_t(height);
+    std::memset(h, 0, sizeof h);
+    h[0] = 'B';
+    h[1] = 'M';
+    put32(h + 2, uint32_t(kHeaderBytes + bits));
+    put32(h + 10, kHeaderBytes);
+    put32(h + 14, 40);
+    put32(h + 18, uint32_t(width));
+    put32(h + 22, uint32_t(height));
+    put16(h + 26, 1);
+    put16(h + 28, 24);
+    put32(h + 34, uint32_t(bits));
+    put32(h + 38, 2835);
+    put32(h + 42, 2835);
+}
+
+size_t Stride(int width) { return (size_t(width) * 3 + 3) & ~size_t(3); }
+
 }  // namespace
 
 void PackBgr24(const uint32_t* px, int width, uint8_t* out) {
@@ -43,48 +64,44 @@ void PackBgr24(const uint32_t* px, int width, uint8_t* out) {
     }
 }
 
-Bmp24File::~Bmp24File() {
-    if (fd_ >= 0) discard();
-}
+Bmp24File::~Bmp24File() { discard(); }
 
 bool Bmp24File::open(const std::string& path, int width, int height) {
     if (fd_ >= 0 || width <= 0 || height <= 0) return false;
-    stride_ = (size_t(width) * 3 + 3) & ~size_t(3);
-    const uint64_t bits = uint64_t(stride_) * uint64_t(height);
-    if (bits > 0xFFFFFFFFu - kHeaderBytes) return false;
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    created_ = fd_ >= 0;
-    if (!created_ && errno == EEXIST) fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd_ < 0) return false;
-    struct stat st {};
-    regular_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode);
+    stride_ = Stride(width);
+    if (uint64_t(stride_) * uint64_t(height) > 0xFFFFFFFFu - kHeaderBytes) return false;
     path_ = path;
     height_ = height;
     end_ = 0;
-    uint8_t h[kHeaderBytes] = {'B', 'M'};
-    put32(h + 2, uint32_t(kHeaderBytes + bits));
-    put32(h + 10, kHeaderBytes);
-    put32(h + 14, 40);
-    put32(h + 18, uint32_t(width));
-    put32(h + 22, uint32_t(height));
-    put16(h + 26, 1);
-    put16(h + 28, 24);
-    put32(h + 34, uint32_t(bits));
-    put32(h + 38, 2835);
-    put32(h + 42, 2835);
+    struct stat st {};
+    direct_ = ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    if (direct_) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    } else {
+        const std::filesystem::path target(path);
+        const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+        temp_ = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+        fd_ = ::mkstemp(temp_.data());
+        // mkstemp makes the file private; the written file gets the usual mode.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (fd_ >= 0 && ::fchmod(fd_, 0666 & ~mask) != 0) discard();
+    }
+    if (fd_ < 0) return false;
+    uint8_t h[kHeaderBytes];
+    BmpHeader(h, width, height, stride_);
     ok_ = true;
     return put(h, kHeaderBytes, 0);
 }
 
 bool Bmp24File::put(const uint8_t* p, size_t n, uint64_t at) {
-    // A regular file takes every write at its place; anything else only in order.
-    if (!ok_ || (!regular_ && at != end_)) return ok_ = false;
+    if (!ok_ || (direct_ && at != end_)) return ok_ = false;
     for (uint64_t pos = at; n > 0;) {
-        const ssize_t k = regular_ ? ::pwrite(fd_, p, n, off_t(pos)) : ::write(fd_, p, n);
+        const ssize_t k = direct_ ? ::write(fd_, p, n) : ::pwrite(fd_, p, n, off_t(pos));
         if (k < 0 && errno == EINTR) continue;
         if (k <= 0) return ok_ = false;
         p += k, n -= size_t(k), pos += uint64_t(k);
-        if (!regular_) end_ = pos;
+        if (direct_) end_ = pos;
     }
     return true;
 }
@@ -95,25 +112,24 @@ bool Bmp24File::write(int first, int count, const uint8_t* rows) {
 }
 
 bool Bmp24File::close() {
-    if (fd_ < 0) return false;
-    if (!ok_) return discard(), false;
-    const bool closed = ::close(fd_) == 0;
+    if (fd_ < 0 || !ok_) return discard(), false;
+    const int fd = fd_;
     fd_ = -1;
-    if (!closed && created_ && regular_) ::unlink(path_.c_str());
-    return closed;
+    if (::close(fd) != 0 || (!direct_ && ::rename(temp_.c_str(), path_.c_str()) != 0)) {
+        if (!direct_) ::unlink(temp_.c_str());
+        return false;
+    }
+    return true;
 }
 
 void Bmp24File::discard() {
     if (fd_ < 0) return;
-    if (regular_ && !created_ && ::ftruncate(fd_, 0) != 0) {
-        // nothing more can be done for it
-    }
     ::close(fd_);
     fd_ = -1;
-    if (regular_ && created_) ::unlink(path_.c_str());
+    if (!direct_) ::unlink(temp_.c_str());
 }
 
-bool WriteBmp24Rows(const std::string& path, int width, int height, const Bmp24RowFiller& fill) {
+bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill) {
     Bmp24File file;
     if (!file.open(path, width, height)) return false;
     const int rows = int(std::clamp<size_t>(kBlockBytes / file.stride(), 1, size_t(height)));
@@ -130,12 +146,40 @@ bool WriteBmp24Rows(const std::string& path, int width, int height, const Bmp24R
     return file.close();
 }
 
+bool WriteBmp24Rows(const std::string& path, int width, int height, const std::function<void(int, uint32_t*)>& row) {
+    std::unique_ptr<uint32_t[]> words(new (std::nothrow) uint32_t[size_t(std::max(width, 1))]);
+    if (!words) return false;
+    return WriteBmp24Blocks(path, width, height, [&](int first, int count, uint8_t* rows, size_t stride) {
+        for (int r = 0; r < count; ++r) {
+            row(height - 1 - first - r, words.get());
+            PackBgr24(words.get(), width, rows + size_t(r) * stride);
+        }
+    });
+}
+
 bool WriteBmp24(const std::string& path, const Image32& img) {
-    return WriteBmp24Rows(path, img.width, img.height, [&](int first, int count, uint8_t* rows, size_t stride) {
+    return WriteBmp24Blocks(path, img.width, img.height, [&](int first, int count, uint8_t* rows, size_t stride) {
         ParallelFor(0, count, 64, [&](int begin, int end) {
             for (int r = begin; r < end; ++r)
                 PackBgr24(&img.px[size_t(img.height - 1 - first - r) * size_t(img.width)], img.width,
                           rows + size_t(r) * stride);
         });
     });
+}
+
+std::vector<uint8_t> EncodeBmp24(const Image32& img) {
+    if (img.empty()) return {};
+    const size_t stride = Stride(img.width);
+    std::vector<uint8_t> file;
+    try {
+        file.resize(kHeaderBytes + stride * size_t(img.height));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    uint8_t h[kHeaderBytes];
+    BmpHeader(h, img.width, img.height, stride);
+    std::memcpy(file.data(), h, sizeof h);
+    for (int y = 0; y < img.height; ++y)
+        PackBgr24(&img.px[size_t(y) * size_t(img.width)], img.width, &file[kHeaderBytes + size_t(img.height - 1 - y) * stride]);
+    return file;
 }

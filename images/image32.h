@@ -37,3 +37,8 @@ inline PictureView ViewOf(const Image32& img) {
     const bool grey = !img.grey16.empty() && img.grey16.size() == img.px.size();
     return {img.px.data(), img.width, img.width, img.height, grey ? img.grey16.data() : nullptr};
 }
+
+// "not enough memory for a 8000 x 8000 picture": an allocation of a picture's size failed.
+inline std::string NotEnoughMemoryFor(int width, int height, const char* what = "picture") {
+    return "not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) + " " + what;
+}

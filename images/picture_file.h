@@ -32,18 +32,24 @@ PictureResult ReadGifBytes(const uint8_t* data, size_t size);
 PictureResult LoadJpegFileCore(const std::string& path);
 PictureResult ReadJpegBytes(const uint8_t* data, size_t size);
 
-// A picture whose rows are read where they lie: a BMP file of plain 24- or 32-bit rows keeps
-// its bytes (bottomRow, rowStep and bpp describe its rows, picture.image stays empty); any
-// other file is decoded into picture.image. picture.ok and the messages as ReadPictureFile.
+// The loader of a picture row (Bmp, Gif, Jpeg) with its own messages only; `other` reads a
+// path that no row of the extension table takes (null: refused with "Can't open file: %s").
+using PictureFileReader = PictureResult (*)(const std::string& path);
+PictureResult LoadPictureOfKind(FileKind kind, const std::string& path, PictureFileReader other = nullptr);
+
+// A BMP file of plain 24- or 32-bit rows read where its rows lie in its bytes: true with
+// `file` holding them (bottomRow, rowStep and bpp describe the rows); false for anything
+// else, which the picture loaders then read (and refuse with their messages).
 struct PictureRows {
-    PictureResult picture;
     WholeFile file;
     const uint8_t* bottomRow = nullptr;  // null when the picture was decoded
     ptrdiff_t rowStep = 0;               // bytes from a row to the one above it
     int width = 0, height = 0, bpp = 0;
 };
-PictureRows ReadPictureRows(const std::string& path);
+bool ReadPlainBmpRows(const std::string& path, PictureRows& rows);
 
 // Any picture the program opens. On failure the messages end with the dispatch's message
-// (or "Can't open file: %s" for a path no picture row takes).
-PictureResult ReadPictureFile(const std::string& path);
+// ("Can't open file: %s" for a path no picture row takes).
+PictureResult ReadPictureFile(const std::string& path, PictureFileReader other = nullptr);
+// "Can't open file: %s" with the path, as the dispatch shows it.
+std::string CantOpenText(const std::string& path);

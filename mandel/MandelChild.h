@@ -50,6 +50,8 @@ public:
     void command(int id) override;
     bool queryClose() override;
     int menuCheck(int id) const override;
+    QStringList saveFilters() const override;
+    std::string saveDocument(const std::string& path) override;
 
     void SetScroll();
     // (Re)starts the computation of the current view.
@@ -57,8 +59,9 @@ public:
     // Zooms by `scale` about the fixed point (no centre) or the client point `center`.
     void MandelZoom(double scale, std::optional<ClientPoint> center);
     void PaletteRotate();
-    // The picture with its current colours (what Copy puts on the clipboard).
-    QImage currentPicture() const;
+    // The picture with its current colours (what Copy puts on the clipboard), or the part
+    // `part` of it; null when there is no memory for it.
+    QImage currentPicture(QRect part = {}) const;
     QScrollBar* horizontalBar() const { return hbar; }
     QScrollBar* verticalBar() const { return vbar; }
 

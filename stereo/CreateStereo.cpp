@@ -5,10 +5,12 @@
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_globals.h"
+#include "workspace/mdi_child.h"
 #include "workspace/window_utils.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include <cstdio>
 #include <new>
@@ -57,11 +59,12 @@ OPENEDFILE* CreateStereo() {
     if (!front) return Refuse("couldn't retreive depth filestruct!");
     if (front->hBmpSaved.isNull() || back->hBmpSaved.isNull()) return nullptr;
 
-    QImage keepBack, keepFront, picture;
-    if (!MakeStereoImage(DocumentView(back, keepBack), DocumentView(front, keepFront), CurrentStereoOptions, picture))
-        return nullptr;
     const BMP_DATA* backData = back->data<BMP_DATA>();
     const int Xsize = front->Xsize, Ysize = front->Ysize;
+    const std::string noMemory = NotEnoughMemoryFor(Xsize, Ysize, "stereogram");
+    QImage keepBack, keepFront, picture;
+    if (!MakeStereoImage(DocumentView(back, keepBack), DocumentView(front, keepFront), CurrentStereoOptions, picture))
+        return Refuse(noMemory.c_str());
 
     OPENEDFILE* of = CreateBMPChild(hwndClient, "NEWSTEREO", 1);
     if (!of) return nullptr;

@@ -67,7 +67,7 @@ StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth
         const int H = maker.height(), total = H + band.height;
         bool made = true;
         // File rows run from the bottom: the stereogram's, then the band's above it.
-        const bool written = WriteBmp24Rows(path, maker.width(), total, [&](int first, int count, uint8_t* rows, size_t stride) {
+        const bool written = WriteBmp24Blocks(path, maker.width(), total, [&](int first, int count, uint8_t* rows, size_t stride) {
             const int split = std::clamp(H - first, 0, count);
             if (split > 0)
                 made = made && maker.Make(H - first - split, H - first, rows + (split - 1) * stride, -ptrdiff_t(stride));

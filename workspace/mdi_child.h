@@ -2,7 +2,9 @@
 // Base of every document window (BmpChild, WavChild, MandelChild, OpenGLChild).
 #include "documents/opened_file.h"
 
+#include <QStringList>
 #include <QWidget>
+#include <string>
 
 class QMdiSubWindow;
 
@@ -22,6 +24,14 @@ public:
     virtual int menuCheck(int id) const {
         (void)id;
         return -1;
+    }
+    // File Save and Save As: the file types this window writes, as dialog filters with the
+    // default first ("PNG picture (*.png)"); empty when it has nothing to save.
+    virtual QStringList saveFilters() const { return {}; }
+    // Writes the document to `path`, whose extension names the type; "" or why it failed.
+    virtual std::string saveDocument(const std::string& path) {
+        (void)path;
+        return "nothing to save";
     }
     // The window's sub-window frame in the MDI area (null before it is added).
     QMdiSubWindow* subWindow() const;

@@ -246,12 +246,28 @@ TEST_F(GLWindows, CloseAsksOnlyWhenChangedAndRemovesTheRecord) {
     EXPECT_EQ(boxes_.boxes.size(), 1u);
 }
 
+// The frame composes through OpenGL from the start, so the first OpenGL window does not
+// make the toolkit recreate the frame's native window (a flicker under a window manager).
+TEST(GLFrame, FirstOpenGLWindowKeepsTheFramesNativeWindow) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display (xvfb-run)";
+    MainFrame* frame = StartFrame("");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    const WId before = frame->winId();
+    ASSERT_NE(CreateGLChild("TEST", 500), nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(frame->winId(), before);
+    delete frame;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    QTemporaryDir config;  // the frame's settings
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // as the program sets it
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

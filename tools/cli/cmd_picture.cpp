@@ -1,43 +1,39 @@
-// orvalis-cli picture IN OUT.bmp: any picture the program opens, written as a 24-bit BMP.
-#include "images/bmp_writer.h"
+// orvalis-cli picture IN OUT: any picture the program opens, written in the format OUT's
+// extension names.
 #include "images/gif_loader.h"
 #include "images/jpeg_loader.h"
 #include "images/picture_file.h"
+#include "images/picture_writer.h"
 #include "tools/cli/cli.h"
-
-#include <cstdio>
 
 namespace {
 
-int picture(const std::vector<std::string>& args) {
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: orvalis-cli picture IN OUT.bmp\n");
-        return 2;
+int Picture(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    const CliSpec spec{"picture",
+                       "Reads IN as the program opens it and writes it to OUT (.bmp, .png, .jpg, .jpeg, .tif, .tiff "
+                       "or .webp; BMP as 24 bits). A 16-bit grey picture stays 16-bit in PNG and TIFF.",
+                       {"IN", "OUT"},
+                       {}};
+    if (int status = CliParse(spec, args, &files); status >= 0) return status;
+    std::string out;
+    if (std::string why = CliOutputPicture(out)(files[1]); !why.empty()) return CliUsageError("picture", "OUT: " + why);
+    // JPEG and GIF rows go into a BMP file without a whole 32-bit picture in between; a picture
+    // they refuse is read once more the usual way, which tells why.
+    const FileKind kind = DispatchKind(files[0]);
+    if (PictureFormatFromName(out) == PictureFormat::Bmp && (kind == FileKind::Jpeg || kind == FileKind::Gif)) {
+        bool writeFailed = false;
+        std::vector<UserMessage> messages;
+        if (kind == FileKind::Jpeg ? JpegFileToBmp24(files[0], out, writeFailed)
+                                   : GifFileToBmp24(files[0], out, messages, writeFailed))
+            return 0;
+        if (writeFailed) return CliFileError(out, "cannot write the file");
     }
-    const FileKind kind = DispatchKind(args[0]);
-    bool written = false, writeFailed = false;
-    std::vector<UserMessage> messages;
-    // JPEG and GIF rows go into the file without a 32-bit picture in between.
-    if (kind == FileKind::Jpeg) {
-        written = JpegFileToBmp24(args[0], args[1], writeFailed);
-    } else if (kind == FileKind::Gif) {
-        written = GifFileToBmp24(args[0], args[1], messages, writeFailed);
-    } else {
-        PictureResult r = ReadPictureFile(args[0]);
-        messages = std::move(r.messages);
-        if (r.ok) writeFailed = !(written = WriteBmp24(args[1], r.image));
-    }
-    if (written) return 0;
-    if (!writeFailed && (kind == FileKind::Jpeg || kind == FileKind::Gif))
-        messages.push_back({"Orvalis", DispatchFailureText(kind)});
-    for (const UserMessage& m : messages) {
-        const bool newline = !m.text.empty() && m.text.back() == '\n';
-        std::fprintf(stderr, "%s%s", m.text.c_str(), newline ? "" : "\n");
-    }
-    if (writeFailed) std::fprintf(stderr, "orvalis-cli: cannot write %s\n", args[1].c_str());
-    return 1;
+    Image32 img;
+    if (!CliReadPicture(files[0], img)) return 1;
+    return CliWritePicture(out, img);
 }
 
-CliCommand reg("picture", "IN OUT.bmp", picture);
+CliCommand reg("picture", "any picture the program opens, written as BMP, PNG, JPEG, TIFF or WebP", Picture);
 
 }  // namespace

@@ -1,7 +1,7 @@
 // orvalis-cli stereo: a stereogram from a texture and a depth picture, the pixels the program
-// shows for the same pictures and options, written as a 24-bit BMP.
-#include "images/bmp_writer.h"
+// shows for the same pictures and options, written in the format the output name asks for.
 #include "images/picture_file.h"
+#include "images/picture_writer.h"
 #include "stereo/stereo_options.h"
 #include "stereo/stereo_pictures.h"
 #include "tools/cli/cli.h"
@@ -10,91 +10,62 @@
 
 namespace {
 
-const char kUsage[] =
-    "--texture T --depth D -o OUT.bmp [--oversample N] [--background-depth N] [--eye N] [--distance N] "
-    "[--blocks] [--hidden] [--invert]";
-
-struct StereoArgs {
+int Stereo(const std::vector<std::string>& args) {
     std::string texture, depth, out;
-    StereoFieldTexts fields;
-    StereoOptions opts;
-};
-
-// Returns 0 when parsed, else the exit status (usage already printed).
-int ParseArgs(const std::vector<std::string>& args, StereoArgs& a) {
-    const StereoOptions d;
-    a.fields = {std::to_string(d.oversam), std::to_string(d.bkdepth), std::to_string(d.Eye), std::to_string(d.o)};
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& s = args[i];
-        std::string* value = s == "--texture"            ? &a.texture
-                             : s == "--depth"            ? &a.depth
-                             : s == "-o"                 ? &a.out
-                             : s == "--oversample"       ? &a.fields.oversam
-                             : s == "--background-depth" ? &a.fields.bkdepth
-                             : s == "--eye"              ? &a.fields.Eye
-                             : s == "--distance"         ? &a.fields.o
-                                                         : nullptr;
-        if (value) {
-            if (!CliTakeValue(args, i, *value)) return 2;
-        } else if (s == "--blocks") {
-            a.opts.BlocksOnTop = 1;
-        } else if (s == "--hidden") {
-            a.opts.dohiddenrem = 1;
-        } else if (s == "--invert") {
-            a.opts.invert = 1;
-        } else {
-            std::fprintf(stderr, "orvalis-cli stereo: unknown option %s\nusage: orvalis-cli stereo %s\n", s.c_str(),
-                         kUsage);
-            return 2;
+    StereoOptions o;
+    // The number fields as the dialog has them, checked together once all are given.
+    StereoFieldTexts f{std::to_string(o.oversam), std::to_string(o.bkdepth), std::to_string(o.Eye),
+                       std::to_string(o.o)};
+    const CliSpec spec{
+        "stereo",
+        "A single-image stereogram of the depth picture, textured with the texture picture.",
+        {},
+        {
+            {"--texture", "T", "the texture (background) picture", CliText(texture), true},
+            {"--depth", "D", "the depth picture; the result has its size", CliText(depth), true},
+            {"-o", "OUT", "the stereogram: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(out), true},
+            {"--oversample", "N", "samples per pixel: 1, 2, 4 or 6 (default 1)", CliText(f.oversam)},
+            {"--background-depth", "N", "depth of level 0, -128 or less (default -800)", CliText(f.bkdepth)},
+            {"--eye", "N", "eye separation in pixels, 1 to 32768 (default 150)", CliText(f.Eye)},
+            {"--distance", "N", "observer's distance from the screen, 1 or more (default 700)", CliText(f.o)},
+            {"--blocks", "", "a block pattern on top instead of the depth in rows 8 to 31", CliSwitch(o.BlocksOnTop)},
+            {"--hidden", "", "hidden-surface removal", CliSwitch(o.dohiddenrem)},
+            {"--invert", "", "invert the depth", CliSwitch(o.invert)},
+        }};
+    if (int status = CliParse(spec, args); status >= 0) return status;
+    StereoField bad{};
+    if (std::string why = ReadStereoFields(f, o, &bad); !why.empty()) {
+        // The option of each field, in StereoField order.
+        const char* const names[] = {"--oversample", "--background-depth", "--eye", "--distance",
+                                     "--relief", "--size", "--size"};
+        return CliUsageError("stereo", std::string(names[int(bad)]) + ": " + why);
+    }
+    Image32 tex, dep, result;
+    if (!CliReadPicture(texture, tex)) return 1;
+    if (PictureFormatFromName(out) == PictureFormat::Bmp) {
+        // A plain BMP depth picture is read where its rows lie in the file, and the rows of the
+        // result go straight into the BMP file: neither exists as a whole 32-bit picture.
+        PictureRows plain;
+        if (!ReadPlainBmpRows(depth, plain) && !CliReadPicture(depth, dep)) return 1;
+        const DepthPicture view = plain.file ? DepthPicture{plain.width, plain.height, plain.bottomRow, plain.rowStep,
+                                                            plain.bpp, nullptr}
+                                             : DepthOf(ViewOf(dep));
+        switch (WriteStereoBmp24(tex, view, o, out)) {
+        case StereoFile::Written: return 0;
+        case StereoFile::Refused:
+            std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", view.width, view.height);
+            return 1;
+        default: return CliFileError(out, "cannot write the file");
         }
     }
-    if (a.texture.empty() || a.depth.empty() || a.out.empty()) {
-        std::fprintf(stderr, "usage: orvalis-cli stereo %s\n", kUsage);
-        return 2;
-    }
-    return 0;
-}
-
-void Report(const PictureResult& r) {
-    for (const UserMessage& m : r.messages) {
-        const bool newline = !m.text.empty() && m.text.back() == '\n';
-        std::fprintf(stderr, "%s%s", m.text.c_str(), newline ? "" : "\n");
-    }
-}
-
-bool Load(const std::string& path, Image32& img) {
-    PictureResult r = ReadPictureFile(path);
-    if (!r.ok) return Report(r), false;
-    img = std::move(r.image);
-    return true;
-}
-
-int Stereo(const std::vector<std::string>& args) {
-    StereoArgs a;
-    if (int status = ParseArgs(args, a)) return status;
-    const std::string problem = ReadStereoFields(a.fields, a.opts);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    if (!CliReadPicture(depth, dep)) return 1;
+    if (!MakeStereoPicture(tex, dep, o, result)) {
+        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", dep.width, dep.height);
         return 1;
     }
-    Image32 texture;
-    if (!Load(a.texture, texture)) return 1;
-    // A plain BMP depth picture is read where it lies in the file's bytes, and the rows go
-    // straight into the output file: neither exists as a whole 32-bit picture.
-    PictureRows depth = ReadPictureRows(a.depth);
-    if (!depth.picture.ok) return Report(depth.picture), 1;
-    const DepthPicture view = depth.bottomRow
-                                  ? DepthPicture{depth.width, depth.height, depth.bottomRow, depth.rowStep, depth.bpp, nullptr}
-                                  : DepthOf(ViewOf(depth.picture.image));
-    switch (WriteStereoBmp24(texture, view, a.opts, a.out)) {
-    case StereoFile::Written: return 0;
-    case StereoFile::Refused:
-        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", view.width, view.height);
-        return 1;
-    default: std::fprintf(stderr, "orvalis-cli: cannot write %s\n", a.out.c_str()); return 1;
-    }
+    return CliWritePicture(out, result);
 }
 
-CliCommand reg("stereo", kUsage, Stereo);
+CliCommand reg("stereo", "a stereogram from a texture and a depth picture", Stereo);
 
 }  // namespace
