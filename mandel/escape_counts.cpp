@@ -1,5 +1,5 @@
 // Compiled once for each instruction set Highway targets; the best one the processor runs is
-// chosen at the first call. The build turns off contraction into fused multiply-adds, which
+// chosen at the first call (by our own check of the processor: Highway's library is not needed). The build turns off contraction into fused multiply-adds, which
 // would round differently from the plain loop.
 // Vectors are kept in arrays, which the sizeless vectors of SVE and RVV do not allow.
 #define HWY_DISABLED_TARGETS (HWY_SVE | HWY_SVE2 | HWY_SVE_256 | HWY_SVE2_128 | HWY_RVV)
@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 HWY_BEFORE_NAMESPACE();
 namespace orvalis_mandel {
@@ -160,19 +161,89 @@ HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace orvalis_mandel {
-HWY_EXPORT(EscapeCountsImpl);
-bool Dispatch(const double* cr, const double* ci, int n, const int32_t& limit, int32_t* counts,
-              const std::atomic<bool>& keepGoing) {
-    return HWY_DYNAMIC_DISPATCH(EscapeCountsImpl)(cr, ci, n, &limit, counts, &keepGoing);
+namespace {
+
+using Kernel = bool (*)(const double*, const double*, int, const int32_t*, int32_t*, const std::atomic<bool>*);
+
+// The instruction sets each compiled version uses, as Highway's target attributes name them;
+// the choice is ours, so no library has to be loaded (and calibrated) at start-up.
+bool Has(const char* const* features) {
+    for (; *features; ++features) {
+        const std::string f = *features;
+#define ORVALIS_FEATURE(name) \
+    if (f == name && !__builtin_cpu_supports(name)) return false;
+        ORVALIS_FEATURE("ssse3") ORVALIS_FEATURE("sse4.1") ORVALIS_FEATURE("sse4.2") ORVALIS_FEATURE("pclmul")
+        ORVALIS_FEATURE("aes") ORVALIS_FEATURE("avx") ORVALIS_FEATURE("avx2") ORVALIS_FEATURE("bmi")
+        ORVALIS_FEATURE("bmi2") ORVALIS_FEATURE("fma") ORVALIS_FEATURE("f16c") ORVALIS_FEATURE("avx512f")
+        ORVALIS_FEATURE("avx512vl") ORVALIS_FEATURE("avx512dq") ORVALIS_FEATURE("avx512bw")
+#undef ORVALIS_FEATURE
+    }
+    return true;
 }
+
+struct Version {
+    int64_t target;
+    Kernel kernel;
+    const char* const* features;
+};
+
+constexpr const char* kSsse3[] = {"ssse3", nullptr};
+constexpr const char* kSse4[] = {"ssse3", "sse4.1", "sse4.2", "pclmul", "aes", nullptr};
+constexpr const char* kAvx2[] = {"ssse3", "sse4.1", "sse4.2", "pclmul", "aes", "avx", "avx2", "bmi", "bmi2", "fma", "f16c", nullptr};
+constexpr const char* kAvx3[] = {"ssse3", "sse4.1", "sse4.2", "pclmul", "aes", "avx", "avx2", "bmi", "bmi2", "fma", "f16c",
+                                 "avx512f", "avx512vl", "avx512dq", "avx512bw", nullptr};
+constexpr const char* kNone[] = {nullptr};
+
+// Best first.
+const Version kVersions[] = {
+#if HWY_TARGETS & HWY_AVX3
+    {HWY_AVX3, &N_AVX3::EscapeCountsImpl, kAvx3},
+#endif
+#if HWY_TARGETS & HWY_AVX2
+    {HWY_AVX2, &N_AVX2::EscapeCountsImpl, kAvx2},
+#endif
+#if HWY_TARGETS & HWY_SSE4
+    {HWY_SSE4, &N_SSE4::EscapeCountsImpl, kSse4},
+#endif
+#if HWY_TARGETS & HWY_SSSE3
+    {HWY_SSSE3, &N_SSSE3::EscapeCountsImpl, kSsse3},
+#endif
+#if HWY_TARGETS & HWY_EMU128
+    {HWY_EMU128, &N_EMU128::EscapeCountsImpl, kNone},
+#endif
+#if HWY_TARGETS & HWY_SCALAR
+    {HWY_SCALAR, &N_SCALAR::EscapeCountsImpl, kNone},
+#endif
+};
+
+std::atomic<int64_t> forced{0};
+
+Kernel Chosen() {
+    static const Kernel best = [] {
+        for (const Version& v : kVersions)
+            if (Has(v.features)) return v.kernel;
+        return kVersions[std::size(kVersions) - 1].kernel;
+    }();
+    if (const int64_t t = forced.load(std::memory_order_relaxed))
+        for (const Version& v : kVersions)
+            if (v.target == t) return v.kernel;
+    return best;
+}
+
+}  // namespace
 }  // namespace orvalis_mandel
 
 bool EscapeCounts(const double* cr, const double* ci, int n, const int32_t& limit, int32_t* counts,
                   const std::atomic<bool>& keepGoing) {
-    return orvalis_mandel::Dispatch(cr, ci, n, limit, counts, keepGoing);
+    return orvalis_mandel::Chosen()(cr, ci, n, &limit, counts, &keepGoing);
 }
 
-std::vector<int64_t> EscapeCountTargets() { return hwy::SupportedAndGeneratedTargets(); }
+std::vector<int64_t> EscapeCountTargets() {
+    std::vector<int64_t> targets;
+    for (const auto& v : orvalis_mandel::kVersions)
+        if (orvalis_mandel::Has(v.features)) targets.push_back(v.target);
+    return targets;
+}
 std::string EscapeCountTargetName(int64_t target) { return hwy::TargetName(target); }
-void ForceEscapeCountTarget(int64_t target) { hwy::SetSupportedTargetsForTest(target); }
+void ForceEscapeCountTarget(int64_t target) { orvalis_mandel::forced.store(target, std::memory_order_relaxed); }
 #endif
