@@ -8,14 +8,14 @@
 #include <tbb/parallel_for.h>
 #include <tbb/task_group.h>
 
+#include <algorithm>
+#include <atomic>
 #include <charconv>
-#include <utility>
 #include <cstdlib>
 #include <cstring>
-
-#if defined(__SANITIZE_THREAD__)
-#include <sanitizer/tsan_interface.h>
-#endif
+#include <thread>
+#include <utility>
+#include <vector>
 
 // Threads that parallel loops may use (at least 1). The first call applies the limit.
 inline int ParallelThreads() {
@@ -33,32 +33,47 @@ inline int ParallelThreads() {
     return threads;
 }
 
-namespace parallel_detail {
-// oneTBB's own hand-over between threads is not instrumented, so ThreadSanitizer is told
-// that a piece of work starts after the loop began and the loop ends after every piece.
 #if defined(__SANITIZE_THREAD__)
-inline void Release(void* token) { __tsan_release(token); }
-inline void Acquire(void* token) { __tsan_acquire(token); }
+// Under ThreadSanitizer the same loops run on plain threads, whose hand-overs it sees: oneTBB
+// hands its own objects from thread to thread inside its uninstrumented library, which would
+// be reported as races of those objects and hide ours.
+
+template <class Body> void ParallelFor(int first, int last, int grain, const Body& body) {
+    if (last <= first) return;
+    const int threads = ParallelThreads(), step = std::max(grain, 1);
+    if (threads == 1 || last - first <= step) return body(first, last);
+    std::atomic<int> next{first};
+    auto work = [&] {
+        for (int b; (b = next.fetch_add(step)) < last;) body(b, std::min(b + step, last));
+    };
+    std::vector<std::thread> others;
+    for (int k = 1; k < threads; ++k) others.emplace_back(work);
+    work();
+    for (std::thread& t : others) t.join();
+}
+
+class TaskGroup {
+public:
+    ~TaskGroup() { wait(); }
+    template <class F> void run(F&& f) { threads_.emplace_back(std::forward<F>(f)); }
+    void wait() {
+        for (std::thread& t : threads_) t.join();
+        threads_.clear();
+    }
+
+private:
+    std::vector<std::thread> threads_;
+};
+
 #else
-inline void Release(void*) {}
-inline void Acquire(void*) {}
-#endif
-}  // namespace parallel_detail
 
 // Calls body(begin, end) on pieces of [first, last) of about `grain` items each, on up to
 // ParallelThreads() threads at once; returns when every piece is done.
 template <class Body> void ParallelFor(int first, int last, int grain, const Body& body) {
     if (last <= first) return;
     if (ParallelThreads() == 1 || last - first <= grain) return body(first, last);
-    char start = 0, end = 0;
-    parallel_detail::Release(&start);
     tbb::parallel_for(tbb::blocked_range<int>(first, last, grain > 0 ? grain : 1),
-                      [&](const tbb::blocked_range<int>& r) {
-                          parallel_detail::Acquire(&start);
-                          body(r.begin(), r.end());
-                          parallel_detail::Release(&end);
-                      });
-    parallel_detail::Acquire(&end);
+                      [&](const tbb::blocked_range<int>& r) { body(r.begin(), r.end()); });
 }
 
 // Work handed to other threads while the caller goes on; wait() returns when all is done.
@@ -66,23 +81,14 @@ class TaskGroup {
 public:
     TaskGroup() { ParallelThreads(); }  // the thread limit holds from the first task on
     ~TaskGroup() { wait(); }
-    template <class F> void run(F&& f) {
-        parallel_detail::Release(&start_);
-        group_.run([this, f = std::forward<F>(f)] {
-            parallel_detail::Acquire(&start_);
-            f();
-            parallel_detail::Release(&end_);
-        });
-    }
-    void wait() {
-        group_.wait();
-        parallel_detail::Acquire(&end_);
-    }
+    template <class F> void run(F&& f) { group_.run(std::forward<F>(f)); }
+    void wait() { group_.wait(); }
 
 private:
     tbb::task_group group_;
-    char start_ = 0, end_ = 0;
 };
+
+#endif
 
 // Runs `work` on `threads` threads at once (the caller's among them) and waits for all;
 // each call of `work` gets its own index from 0 to threads - 1.
