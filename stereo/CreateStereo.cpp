@@ -33,12 +33,23 @@ OPENEDFILE* CreateStereo() {
     if (!back) return Refuse("couldn't retreive back filestruct!");
     OPENEDFILE* front = MarkedRecord(hwndForeground);
     if (!front) return Refuse("couldn't retreive depth filestruct!");
-    if (front->hBmpSaved.isNull() || back->hBmpSaved.isNull()) return nullptr;
+    if (back->hBmpSaved.isNull()) return nullptr;
 
+    // A Mandelbrot or OpenGL window gives a 16-bit depth picture of what it shows, in grey mode.
+    Image32 depth;
+    StereoOptions opts = CurrentStereoOptions;
+    auto* view = qobject_cast<MdiChild*>(front->hwnd.data());
+    if (view && view->hasDepthView()) {
+        if (!view->depthView(depth.width, depth.height, depth.grey16)) return nullptr;
+        depth.px.assign(depth.grey16.size(), 0);
+        opts.DepthMode = kDepthGrey;
+    } else {
+        if (front->hBmpSaved.isNull()) return nullptr;
+        depth = DocumentPicture(front);
+    }
     Image32 picture;
-    if (!MakeStereoPicture(DocumentPicture(back), DocumentPicture(front), CurrentStereoOptions, picture)) return nullptr;
+    if (!MakeStereoPicture(DocumentPicture(back), depth, opts, picture)) return nullptr;
     const BMP_DATA* backData = back->data<BMP_DATA>();
-    const int Xsize = front->Xsize, Ysize = front->Ysize;
 
     OPENEDFILE* of = CreateBMPChild(hwndClient, "NEWSTEREO", 1);
     if (!of) return nullptr;
@@ -50,9 +61,7 @@ OPENEDFILE* CreateStereo() {
     bd->NumColors = backData ? backData->NumColors : 0;
     bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
     bd->StereoType = 3;
-    SetDocumentPicture(of, picture);
-    of->Xsize = Xsize;
-    of->Ysize = Ysize;
+    SetDocumentPicture(of, picture);  // sizes the record too
 
     char caption[300];
     std::snprintf(caption, sizeof caption, "File:%s  %uX%uX%u", of->Filename.c_str(), unsigned(of->Xsize),

@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <vector>
+
 class QMdiSubWindow;
 
 class MdiChild : public QWidget {
@@ -22,6 +25,14 @@ public:
     virtual int menuCheck(int id) const {
         (void)id;
         return -1;
+    }
+    // Whether the window can give a depth picture of what it shows for a stereogram.
+    virtual bool hasDepthView() const { return false; }
+    // That depth picture: width x height 16-bit grey values, white near, top row first. False
+    // when the window has none (yet).
+    virtual bool depthView(int& width, int& height, std::vector<uint16_t>& grey) {
+        (void)width, (void)height, (void)grey;
+        return false;
     }
     // The window's sub-window frame in the MDI area (null before it is added).
     QMdiSubWindow* subWindow() const;

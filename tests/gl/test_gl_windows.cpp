@@ -155,6 +155,32 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
     EXPECT_STREQ(StatusText(0), "Lat:-5.50 Lon:2.00 R:4.50");
 }
 
+TEST_F(GLWindows, DepthViewOfTheDemoSceneIsWhiteAtItsNearestPointAndBlackWhereNothingIsDrawn) {
+    OpenGLChild* c = Child(CreateGLChild("TEST", 500));
+    ASSERT_NE(c, nullptr);
+    c->subWindow()->resize(420, 330);
+    const QImage img = Paint(c);
+    int w = 0, h = 0;
+    std::vector<uint16_t> grey;
+    ASSERT_TRUE(c->depthView(w, h, grey));
+    ASSERT_EQ(img.size(), QSize(w, h));
+    int background = 0, nearest = 0, between = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint16_t g = grey[size_t(y) * size_t(w) + size_t(x)];
+            const bool drawn = (img.pixel(x, y) & 0xFFFFFF) != 0;
+            if (!drawn) {
+                EXPECT_EQ(g, 0) << x << "," << y;
+            }
+            background += !drawn;
+            nearest += drawn && g == 65535;
+            between += drawn && g > 0 && g < 65535;
+        }
+    EXPECT_GT(background, w * h / 2);
+    EXPECT_GT(nearest, 0);
+    EXPECT_GT(between, 1000);
+}
+
 TEST_F(GLWindows, DxfFileOpensAnOpenGLWindowThatReportsRangeAndPaintsOnlyWithACurrentObject) {
     std::string with = WriteDxf("DRAWING.DXF", kFaces), without = WriteDxf("empty.dxf", kNoFaces);
     FileOpenMsg(with);
