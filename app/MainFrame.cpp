@@ -322,3 +322,9 @@ MainFrame* StartFrame(const std::string& cmdLine) {
     if (!name.empty()) FileOpenMsg(name);
     return frame;
 }
+
+MainFrame* StartFrame(const std::vector<std::string>& args) {
+    MainFrame* frame = StartFrame(args.size() == 1 ? args[0] : std::string());
+    if (args.size() > 1) OpenMulti(args);
+    return frame;
+}

@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 #include <map>
+#include <string>
+#include <vector>
 
 class QMdiArea;
 class QMenu;
@@ -53,3 +55,6 @@ void OpenMulti(const std::vector<std::string>& paths);
 std::string CommandLineFileName(const std::string& cmdLine);
 // The whole start-up: settings, frame at its placement, status line, MDI area, command line.
 MainFrame* StartFrame(const std::string& cmdLine);
+// Start-up from the program's arguments: one is the command line above; several (the desktop's
+// %F from the menu entry or a file manager) are opened one after another.
+MainFrame* StartFrame(const std::vector<std::string>& args);

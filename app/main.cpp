@@ -6,12 +6,9 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Orvalis");
+    // Ties the windows to the menu entry and its icon (Wayland app id, X11 startup matching).
+    QGuiApplication::setDesktopFileName("org.vennlore.Orvalis");
     QApplication::setWindowIcon(AppIcon());
-    std::string cmdLine;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) cmdLine += ' ';
-        cmdLine += argv[i];
-    }
-    StartFrame(cmdLine);
+    StartFrame(std::vector<std::string>(argv + 1, argv + argc));
     return app.exec();
 }

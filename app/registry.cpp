@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <cstring>
+#include <vector>
 
 namespace {
 const char* const CompanyName = "Vennlore";
@@ -35,13 +36,14 @@ HKEY CreateKey(const std::string& subkey, bool* IsNew) {
 
 int QueryKey(const HKEY& hKey, const char* name, void* buf, size_t size) {
     if (!hKey.empty()) {
-        if (auto v = keystore::ReadValue(hKey, name)) {
-            if (v->size() == size) {
-                std::memcpy(buf, v->data(), size);
-                return 1;
-            }
-            RegError("read", name);
+        // One byte more than wanted tells a longer value from an exact one.
+        std::vector<uint8_t> v;
+        const keystore::ReadResult r = keystore::ReadValue(hKey, name, size + 1, v);
+        if (r == keystore::ReadResult::Read && v.size() == size) {
+            std::memcpy(buf, v.data(), size);
+            return 1;
         }
+        if (r != keystore::ReadResult::Missing) RegError("read", name);
     }
     std::memset(buf, 0, size);
     return 0;
@@ -57,6 +59,7 @@ int SetValue(const HKEY& hKey, const char* name, const void* buf, size_t size) {
 
 void LoadSettingsInto(SETTINGS& s) {
     HKEY key = CreateKey(SettingsKeyPath());
+    if (!key.empty()) keystore::RemoveStaleTemporaries(key, "Settings");
     uint8_t stored[kSettingsSize];
     if (QueryKey(key, "Settings", stored, sizeof stored)) SettingsFromStored(s, stored, sizeof stored);
     else SetDefaultSettings(s);

@@ -1,6 +1,7 @@
 #include "images/gif_decoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 const int32_t code_mask[13] = {0x0,  0x1,  0x3,   0x7,   0xF,   0x1F,  0x3F,
@@ -66,7 +67,12 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
     int bufcnt = linewidth;
     uint8_t* const stack_base = bufs.dstack;
     uint8_t* const stack_end = bufs.dstack + kGifStackSize;
-    uint8_t* sp = stack_base;
+    // The stack fills downwards, so a finished string reads forwards and moves by memcpy. The
+    // last table code's string stays there: the same code again, as in large plain areas,
+    // reuses it instead of walking its chain once more.
+    uint8_t* sp = stack_end;
+    int cached_code = -1, cached_first = 0;
+    uint8_t* cached_sp = stack_end;
     uint8_t* const suffix = bufs.suffix;
     uint16_t* const prefix = bufs.prefix;
     int oc = 0, fc = 0;
@@ -91,6 +97,7 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             slot = newcodes;
             top_slot = int16_t(1 << curr_size);
             first_after_clear = true;
+            cached_code = -1;
             continue;
         }
         if (first_after_clear) {
@@ -100,17 +107,25 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             continue;
         }
         int code = c;
-        if (code >= slot) {
-            code = oc;
-            *sp++ = uint8_t(fc);
+        if (code == cached_code) {
+            sp = cached_sp;
+            code = cached_first;
+        } else {
+            if (code >= slot) {
+                code = oc;
+                *--sp = uint8_t(fc);
+            }
+            while (code >= newcodes) {
+                if (code > 4095 || sp == stack_base) return 0;
+                *--sp = suffix[code];
+                code = prefix[code];
+            }
+            if (sp == stack_base) return 0;
+            *--sp = uint8_t(code);
+            cached_code = c < slot ? c : -1;  // a string made from the previous one is not kept
+            cached_sp = sp;
+            cached_first = code;
         }
-        while (code >= newcodes) {
-            if (code > 4095 || sp >= stack_end) return 0;
-            *sp++ = suffix[code];
-            code = prefix[code];
-        }
-        if (sp >= stack_end) return 0;
-        *sp++ = uint8_t(code);
         if (slot < top_slot) {
             fc = code;
             suffix[slot] = uint8_t(fc);
@@ -122,11 +137,13 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             top_slot = int16_t(top_slot << 1);
             ++curr_size;
         }
-        // Pop the string into the row, a row's worth at a time.
-        while (sp > stack_base) {
-            int n = std::min<int>(int(sp - stack_base), bufcnt);
+        // Move the string into the row, a row's worth at a time.
+        while (sp < stack_end) {
+            const int n = std::min<int>(int(stack_end - sp), bufcnt);
+            std::memcpy(bufptr, sp, size_t(n));
+            sp += n;
+            bufptr += n;
             bufcnt -= n;
-            while (n--) *bufptr++ = *--sp;
             if (bufcnt == 0) {
                 sink.out_line(sink.ctx, buf, linewidth);
                 bufptr = buf;

@@ -1,5 +1,6 @@
 #pragma once
 // The display picture every picture source produces: 32-bit xRGB, top row first.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,7 +12,10 @@ struct Image32 {
     std::vector<uint16_t> grey16;  // 16-bit grey values, top row first, empty when the picture had none
 
     Image32() = default;
-    Image32(int w, int h, uint32_t fill = 0) : width(w), height(h), px(size_t(w) * size_t(h), fill) {}
+    // Zero words come from a plain clear of memory, which is many times faster than a fill.
+    Image32(int w, int h, uint32_t fill = 0) : width(w), height(h), px(size_t(w) * size_t(h)) {
+        if (fill) std::fill(px.begin(), px.end(), fill);
+    }
     bool empty() const { return width <= 0 || height <= 0; }
     uint32_t at(int x, int y) const { return px[size_t(y) * size_t(width) + size_t(x)]; }
     uint32_t& at(int x, int y) { return px[size_t(y) * size_t(width) + size_t(x)]; }

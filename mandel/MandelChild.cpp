@@ -12,6 +12,7 @@
 #include "workspace/window_utils.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -192,6 +193,9 @@ void MandelChild::wheelEvent(QWheelEvent* e) {
 }
 
 void MandelChild::keyPressEvent(QKeyEvent* e) {
+    // Commands that earlier keys posted run first, as posted messages go ahead of waiting
+    // input: a flood of keys ends where the same keys typed slowly end.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     const QString t = e->text();
     if (t == "-") MandelZoom(1.5, std::nullopt);
     else if (t == "+") MandelZoom(0.5, std::nullopt);

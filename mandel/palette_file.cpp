@@ -85,10 +85,11 @@ std::vector<std::filesystem::path> PaletteSearchDirs() {
     std::error_code ec;
     dirs.push_back(std::filesystem::current_path(ec));
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) dirs.push_back(exe.parent_path());
-#ifdef ORVALIS_DATA_DIR
-    dirs.push_back(ORVALIS_DATA_DIR);
-#endif
+    if (!ec) {
+        dirs.push_back(exe.parent_path());
+        // The data folder relative to the program, so a package or a DESTDIR copy finds it wherever it lands.
+        dirs.push_back((exe.parent_path() / ORVALIS_DATA_FROM_BIN).lexically_normal());
+    }
     return dirs;
 }
 

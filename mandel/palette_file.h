@@ -16,7 +16,7 @@ int LoadPaletteBytes(const uint8_t* data, size_t size, const std::string& filena
                      int32_t& MndlMaxColors, UserMessage& msg);
 
 // Where a relative palette name is looked for: the current directory, the directory of the
-// running program, the installed data folder.
+// running program, the installed data folder beside it (bin/../share/orvalis).
 std::vector<std::filesystem::path> PaletteSearchDirs();
 // The first existing file of that name in `dirs`; an absolute name, or one found nowhere,
 // comes back unchanged (so the open fails with the name the user gave).

@@ -1,9 +1,12 @@
 #include "platform/key_store.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -33,14 +36,48 @@ bool CreateKey(const std::string& keyPath, bool* isNew) {
     return fs::is_directory(dir, ec);
 }
 
-std::optional<std::vector<uint8_t>> ReadValue(const std::string& keyPath, const std::string& name) {
+ReadResult ReadValue(const std::string& keyPath, const std::string& name, size_t limit, std::vector<uint8_t>& bytes) {
+    bytes.clear();
     std::string dir = KeyFolder(keyPath);
-    if (dir.empty()) return std::nullopt;
-    std::ifstream in(dir + "/" + name, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+    if (dir.empty()) return ReadResult::Missing;
+    // Non-blocking, so that opening a pipe never waits for a writer.
+    const int fd = ::open((dir + "/" + name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        bytes.resize(limit);
+        size_t got = 0;
+        while (got < limit) {
+            const ssize_t n = ::read(fd, bytes.data() + got, limit - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                ok = n == 0;
+                break;
+            }
+            got += size_t(n);
+        }
+        bytes.resize(got);
+    }
+    ::close(fd);
+    return ok ? ReadResult::Read : ReadResult::Failed;
+}
+
+void RemoveStaleTemporaries(const std::string& keyPath, const std::string& name) {
+    const std::string dir = KeyFolder(keyPath);
+    const std::string prefix = name + ".tmp.";
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        if (file.size() <= prefix.size() || file.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string digits = file.substr(prefix.size());
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t pid = pid_t(std::stol(digits));
+        // A live process other than this one may be saving right now.
+        if (pid != ::getpid() && pid > 0 && !(::kill(pid, 0) != 0 && errno == ESRCH)) continue;
+        std::error_code ignored;
+        fs::remove(it->path(), ignored);
+    }
 }
 
 bool WriteValue(const std::string& keyPath, const std::string& name, const uint8_t* data, size_t size) {

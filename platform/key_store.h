@@ -3,7 +3,6 @@
 // "Software\Vennlore\Orvalis\1.00" is a folder under $XDG_CONFIG_HOME (default ~/.config)
 // with the "Software\" prefix dropped, and each value is a file holding exactly its bytes.
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +12,13 @@ namespace keystore {
 std::string KeyFolder(const std::string& keyPath);
 // Opens or creates the key's folder; `isNew` tells whether it had to be created.
 bool CreateKey(const std::string& keyPath, bool* isNew);
-// The value's bytes, or nothing when it does not exist or cannot be read.
-std::optional<std::vector<uint8_t>> ReadValue(const std::string& keyPath, const std::string& name);
+enum class ReadResult { Missing, Read, Failed };
+// Reads at most `limit` bytes of the value into `bytes` (a caller allowing one byte more than
+// it wants sees a longer value by its size). Only a regular file is a value: anything else at
+// its path (a folder, a pipe, a device) is a failed read, never a wait or an endless read.
+ReadResult ReadValue(const std::string& keyPath, const std::string& name, size_t limit, std::vector<uint8_t>& bytes);
+// Removes the temporaries "<name>.tmp.<pid>" that saves of ended processes left behind.
+void RemoveStaleTemporaries(const std::string& keyPath, const std::string& name);
 // Writes through a temporary file and a rename, so a crash never leaves a half-written value.
 bool WriteValue(const std::string& keyPath, const std::string& name, const uint8_t* data, size_t size);
 

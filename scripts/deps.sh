@@ -6,7 +6,8 @@ common="cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libgl-de
         libgl1-mesa-dri libsdl2-dev libjpeg62-turbo-dev fonts-dejavu-core xvfb xauth"
 case "$1" in
   run)  pkgs="$common" ;;
-  test) pkgs="$common libgtest-dev libgif-dev imagemagick sox python3 python3-pil clang libclang-rt-14-dev" ;;
+  test) pkgs="$common libgtest-dev libgif-dev imagemagick sox python3 python3-pil clang libclang-rt-14-dev
+              dpkg-dev file desktop-file-utils appstream lintian" ;;
   *) echo "usage: $0 run|test" >&2; exit 2 ;;
 esac
 missing=""

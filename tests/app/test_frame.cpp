@@ -281,6 +281,14 @@ TEST_F(FrameTest, CommandLineQuotesAndOpening) {
     flush();
     ASSERT_NE(activeBmp(), nullptr);
     EXPECT_EQ(activeBmp()->windowTitle().toStdString(), path);
+    // The desktop's %F: every file a window, the last one active.
+    delete frame;
+    const std::string second = writeBmp("second.bmp", 6, 4);
+    frame = StartFrame(std::vector<std::string>{path, second});
+    flush();
+    EXPECT_EQ(windowCount(), 2);
+    ASSERT_NE(activeBmp(), nullptr);
+    EXPECT_EQ(activeBmp()->windowTitle().toStdString(), second);
     delete frame;
     frame = StartFrame("\"\"");
     flush();

@@ -12,6 +12,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -178,6 +182,55 @@ TEST_F(RegistryTest, WrongSizedValueGivesReadBoxAndDefaults) {
         EXPECT_EQ(s.MndlH, 600);
         EXPECT_STREQ(s.Palettefile, "palette.pal");
     }
+}
+
+// Whatever sits at the value's path, the start neither stops, blocks nor reads without end.
+TEST_F(RegistryTest, AnythingButARegularFileIsAFailedReadAndSavingLosesNothing) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        bool replaced;  // saving puts a 536-byte value in its place
+    } cases[] = {
+        {"a folder", [](const std::string& p) { fs::create_directories(p + "/kept"); }, false},
+        {"a pipe", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, true},
+        {"a link to /dev/zero", [](const std::string& p) { fs::create_symlink("/dev/zero", p); }, true},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(dir);
+        fs::create_directories(keystore::KeyFolder(SettingsKeyPath()));
+        c.make(valuePath());
+        platform::MessageRecorder rec;
+        SETTINGS s;
+        LoadSettingsInto(s);
+        EXPECT_EQ(rec.texts(), std::vector<std::string>{"read"}) << c.what;
+        EXPECT_EQ(s.MndlIteration, 256) << c.what;
+        SaveSettingsFrom(s);
+        const std::vector<std::string> boxes = c.replaced ? std::vector<std::string>{"read"}
+                                                          : std::vector<std::string>{"read", "write"};
+        EXPECT_EQ(rec.texts(), boxes) << c.what;
+        if (c.replaced) EXPECT_EQ(fs::file_size(valuePath()), 536u) << c.what;
+        else EXPECT_TRUE(fs::is_directory(valuePath() + "/kept")) << c.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(keystore::KeyFolder(SettingsKeyPath())), {}), 1) << c.what;
+    }
+}
+
+// A save cut short by a kill leaves its temporary behind; the next start clears those of
+// processes that are gone, and nothing else.
+TEST_F(RegistryTest, StartRemovesTemporariesOfEndedSaves) {
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string folder = keystore::KeyFolder(SettingsKeyPath());
+    std::filesystem::create_directories(folder);
+    const std::pair<std::string, bool> files[] = {  // name, still there after the start
+        {"Settings.tmp." + std::to_string(gone), false}, {"Settings.tmp." + std::to_string(::getpid()), false},
+        {"Settings.tmp." + std::to_string(::getppid()), true},  // a save going on in a live process
+        {"Settings.tmp.12x", true}, {"Other.tmp." + std::to_string(gone), true}, {"Settings.tmp.", true}};
+    for (const auto& f : files) std::ofstream(folder + "/" + f.first) << "partial";
+    SETTINGS s;
+    LoadSettingsInto(s);
+    for (const auto& f : files) EXPECT_EQ(std::filesystem::exists(folder + "/" + f.first), f.second) << f.first;
 }
 
 TEST_F(RegistryTest, UncreatableKeyGivesCreateThenWriteBoxes) {

@@ -58,12 +58,14 @@ TEST(KeyStore, ValueIsAFileUnderTheConfigFolderWrittenWhole) {
     EXPECT_TRUE(isNew);
     ASSERT_TRUE(keystore::CreateKey(key, &isNew));
     EXPECT_FALSE(isNew);
-    EXPECT_FALSE(keystore::ReadValue(key, "Settings").has_value());
+    std::vector<uint8_t> v;
+    EXPECT_EQ(keystore::ReadValue(key, "Settings", 10, v), keystore::ReadResult::Missing);
     const uint8_t bytes[] = {1, 2, 3, 0, 5};
     ASSERT_TRUE(keystore::WriteValue(key, "Settings", bytes, sizeof bytes));
-    auto v = keystore::ReadValue(key, "Settings");
-    ASSERT_TRUE(v.has_value());
-    EXPECT_EQ(*v, std::vector<uint8_t>(bytes, bytes + 5));
+    ASSERT_EQ(keystore::ReadValue(key, "Settings", 10, v), keystore::ReadResult::Read);
+    EXPECT_EQ(v, std::vector<uint8_t>(bytes, bytes + 5));
+    ASSERT_EQ(keystore::ReadValue(key, "Settings", 3, v), keystore::ReadResult::Read);  // read no further
+    EXPECT_EQ(v, std::vector<uint8_t>(bytes, bytes + 3));
     // No temporary file is left beside the value.
     int files = 0;
     for (auto& e : std::filesystem::directory_iterator(keystore::KeyFolder(key))) files += e.is_regular_file();

@@ -141,6 +141,24 @@ TEST_F(MandelWindow, keysWheelAndRubberBandReachTheZoom) {
         ExpectView(child, c.expected, c.name);
     }
 }
+// 300 keys sent with no event handling between them, as xdotool types them. From side 2.3
+// the 47th halving gives "DOUBLE ERROR" (the corner's I reaches 0); typed slowly, each "h"
+// resets after 30, so the flood must not carry the zoom past a reset.
+TEST_F(MandelWindow, aFloodOfZoomKeysEndsWhereTheSameKeysTypedSlowlyEnd) {
+    MandelChild* child = OpenFinished(160, 120);
+    ASSERT_NE(child, nullptr);
+    std::string keys;
+    for (int k = 0; k < 9; ++k) keys += std::string(30, '+') + "h";
+    keys += std::string(21, '+');
+    MessageRecorder rec;
+    Data(child)->setView(kHomeView);
+    for (char key : keys) QTest::keyClick(child, key);
+    QApplication::processEvents();
+    EXPECT_TRUE(rec.boxes.empty()) << rec.texts().at(0);
+    const double side = 2.3 / (1 << 21);  // about the fixed point: the corner moves by half the change
+    ExpectView(child, {-2.0 + (2.3 - side) / 2, -1.15 + (2.3 - side) / 2, side}, "after the flood");
+}
+
 TEST_F(MandelWindow, paletteRotationTogglesAndCopyTakesThePictureWithItsCurrentColours) {
     MandelChild* child = OpenFinished(64, 48);
     ASSERT_NE(child, nullptr);
