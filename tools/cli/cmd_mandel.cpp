@@ -1,12 +1,15 @@
 // orvalis-cli mandel: a Mandelbrot picture computed by the window's worker, written as BMP.
 #include "images/bmp_writer.h"
+#include "mandel/mandel_calc.h"
 #include "mandel/mandel_view.h"
 #include "mandel/mandel_worker.h"
 #include "mandel/palette_file.h"
 #include "tools/cli/cli.h"
 
+#include <QImage>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -35,7 +38,7 @@ bool ToDouble(const std::string& text, double& out, const char* name) {
 }
 
 struct Options {
-    std::string out, palette = "palette.pal";
+    std::string out, depthOut, palette = "palette.pal";
     int width = 800, height = 600, iterations = 256, colors = 256;
     MandelView view = kMainView;
 };
@@ -47,6 +50,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o) {
         if (!CliTakeValue(args, i, v)) return false;
         bool ok = true;
         if (a == "-o") o.out = v;
+        else if (a == "--depth-out") o.depthOut = v;
         else if (a == "--palette") o.palette = v;
         else if (a == "--width") ok = ToInt(v, 1, 16384, o.width, "--width");
         else if (a == "--height") ok = ToInt(v, 1, 16384, o.height, "--height");
@@ -61,8 +65,20 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o) {
         }
         if (!ok) return false;
     }
-    if (o.out.empty()) std::fprintf(stderr, "orvalis-cli mandel: -o OUT.bmp is required\n");
-    return !o.out.empty();
+    if (o.out.empty() && o.depthOut.empty())
+        std::fprintf(stderr, "orvalis-cli mandel: -o OUT.bmp or --depth-out D.png is required\n");
+    return !o.out.empty() || !o.depthOut.empty();
+}
+
+// The depth picture of the view as a 16-bit grey PNG (white: the set).
+bool WriteDepth(const Options& o) {
+    const std::vector<uint16_t> grey =
+        MandelDepth(o.view.fltR, o.view.fltI, o.view.fltSide, o.width, o.height, o.iterations);
+    QImage img(o.width, o.height, QImage::Format_Grayscale16);
+    if (img.isNull()) return false;
+    for (int y = 0; y < o.height; ++y)
+        std::memcpy(img.scanLine(y), grey.data() + size_t(y) * size_t(o.width), size_t(o.width) * 2);
+    return img.save(QString::fromStdString(o.depthOut), "PNG");
 }
 
 bool LoadColours(const Options& o, std::vector<uint32_t>& Kleuren, int32_t& colors) {
@@ -84,6 +100,11 @@ bool LoadColours(const Options& o, std::vector<uint32_t>& Kleuren, int32_t& colo
 int RunMandel(const std::vector<std::string>& args) {
     Options o;
     if (!ParseOptions(args, o)) return 2;
+    if (!o.depthOut.empty() && !WriteDepth(o)) {
+        std::fprintf(stderr, "orvalis-cli mandel: cannot write %s\n", o.depthOut.c_str());
+        return 1;
+    }
+    if (o.out.empty()) return 0;
     std::vector<uint32_t> Kleuren;
     int32_t colors = o.colors;
     if (!LoadColours(o, Kleuren, colors)) return 1;
@@ -113,7 +134,7 @@ int RunMandel(const std::vector<std::string>& args) {
 }
 
 CliCommand reg("mandel",
-               "-o OUT.bmp [--width W] [--height H] [--r R] [--i I] [--side S] [--iterations N] [--colors C] "
+               "[-o OUT.bmp] [--depth-out D.png] [--width W] [--height H] [--r R] [--i I] [--side S] [--iterations N] [--colors C] "
                "[--palette FILE]",
                RunMandel);
 

@@ -6,19 +6,45 @@
 #include "stereo/stereo_pictures.h"
 #include "tools/cli/cli.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace {
 
 const char kUsage[] =
-    "--texture T --depth D -o OUT.bmp [--oversample N] [--background-depth N] [--eye N] [--distance N] "
-    "[--blocks] [--hidden] [--invert]";
+    "--texture T|random[:SEED]|random-bw[:SEED] --depth D -o OUT.bmp [--oversample N] [--background-depth N] "
+    "[--eye N] [--distance N] [--blocks] [--hidden] [--invert] [--depth-mode classic|grey] [--relief N] "
+    "[--size WxH] [--dots]";
 
 struct StereoArgs {
-    std::string texture, depth, out;
+    std::string texture, depth, out, mode = "classic", size;
     StereoFieldTexts fields;
     StereoOptions opts;
 };
+
+// "random", "random-bw", optionally with ":SEED" (default 1); false for a file name.
+bool RandomTextureName(const std::string& name, bool& bw, uint32_t& seed, bool& badSeed) {
+    bw = name.rfind("random-bw", 0) == 0;
+    const size_t stem = bw ? 9 : 6;
+    if (name.rfind("random", 0) != 0 || (name.size() > stem && name[stem] != ':')) return false;
+    seed = 1;
+    badSeed = false;
+    if (name.size() > stem) {
+        const char* b = name.data() + stem + 1;
+        const auto r = std::from_chars(b, name.data() + name.size(), seed);
+        badSeed = b == name.data() + name.size() || r.ec != std::errc() || r.ptr != name.data() + name.size();
+    }
+    return true;
+}
+
+// "--size WxH" into the two size fields; false when it has no x.
+bool SplitSize(const std::string& size, StereoFieldTexts& f) {
+    const size_t x = size.find('x');
+    if (x == std::string::npos) return false;
+    f.OutWidth = size.substr(0, x);
+    f.OutHeight = size.substr(x + 1);
+    return !f.OutWidth.empty() && !f.OutHeight.empty();
+}
 
 // Returns 0 when parsed, else the exit status (usage already printed).
 int ParseArgs(const std::vector<std::string>& args, StereoArgs& a) {
@@ -33,6 +59,9 @@ int ParseArgs(const std::vector<std::string>& args, StereoArgs& a) {
                              : s == "--background-depth" ? &a.fields.bkdepth
                              : s == "--eye"              ? &a.fields.Eye
                              : s == "--distance"         ? &a.fields.o
+                             : s == "--relief"           ? &a.fields.relief
+                             : s == "--depth-mode"       ? &a.mode
+                             : s == "--size"             ? &a.size
                                                          : nullptr;
         if (value) {
             if (!CliTakeValue(args, i, *value)) return 2;
@@ -42,6 +71,8 @@ int ParseArgs(const std::vector<std::string>& args, StereoArgs& a) {
             a.opts.dohiddenrem = 1;
         } else if (s == "--invert") {
             a.opts.invert = 1;
+        } else if (s == "--dots") {
+            a.opts.dots = 1;
         } else {
             std::fprintf(stderr, "orvalis-cli stereo: unknown option %s\nusage: orvalis-cli stereo %s\n", s.c_str(),
                          kUsage);
@@ -50,6 +81,15 @@ int ParseArgs(const std::vector<std::string>& args, StereoArgs& a) {
     }
     if (a.texture.empty() || a.depth.empty() || a.out.empty()) {
         std::fprintf(stderr, "usage: orvalis-cli stereo %s\n", kUsage);
+        return 2;
+    }
+    if (a.mode != "classic" && a.mode != "grey") {
+        std::fprintf(stderr, "orvalis-cli stereo: --depth-mode must be classic or grey\n");
+        return 2;
+    }
+    a.opts.DepthMode = a.mode == "grey" ? kDepthGrey : kDepthClassic;
+    if (!a.size.empty() && !SplitSize(a.size, a.fields)) {
+        std::fprintf(stderr, "orvalis-cli stereo: --size must be WIDTHxHEIGHT, such as 1920x1080\n");
         return 2;
     }
     return 0;
@@ -77,9 +117,21 @@ int Stereo(const std::vector<std::string>& args) {
         return 1;
     }
     Image32 texture, depth, out;
-    if (!Load(a.texture, texture) || !Load(a.depth, depth)) return 1;
+    bool bw = false, badSeed = false;
+    uint32_t seed = 1;
+    if (RandomTextureName(a.texture, bw, seed, badSeed)) {
+        if (badSeed) {
+            std::fprintf(stderr, "Seed must be a whole number from 0 to 4294967295.\n");
+            return 1;
+        }
+        texture = RandomDotTexture(BackgroundSeparation(a.opts), bw, seed);
+    } else if (!Load(a.texture, texture)) {
+        return 1;
+    }
+    if (!Load(a.depth, depth)) return 1;
     if (!MakeStereoPicture(texture, depth, a.opts, out)) {
-        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", depth.width, depth.height);
+        const int w = a.opts.OutWidth ? a.opts.OutWidth : depth.width, h = a.opts.OutHeight ? a.opts.OutHeight : depth.height;
+        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", w, h);
         return 1;
     }
     if (!WriteBmp24(a.out, out)) {
