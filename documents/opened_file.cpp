@@ -1,10 +1,9 @@
 #include "documents/opened_file.h"
 
 #include "platform/message_box.h"
+#include "platform/whole_file.h"
 
 #include <QApplication>
-#include <cstdio>
-#include <fstream>
 #include <new>
 
 namespace {
@@ -50,33 +49,13 @@ int DelFileStruct(const QWidget* hwnd) {
 }
 
 unsigned char* LoadFile(const std::string& filename, uint32_t* filesize) {
-    QWidget* owner = QApplication::activeWindow();
-    std::ifstream in(filename, std::ios::binary);
-    if (!in) {
-        char buf[250];
-        std::snprintf(buf, sizeof buf, "Couldn't open file:%s", filename.c_str());
-        platform::MessageBox(owner, buf, "LoadFile Error", platform::MB_OK);
+    WholeFile file = ReadWholeFile(filename, 32, 0xFFFFFFE0);  // a 32-bit size plus the slack must fit
+    if (!file) {
+        const UserMessage m = LoadFileMessage(file, filename);
+        platform::MessageBox(QApplication::activeWindow(), m.text, m.caption, platform::MB_OK);
         return nullptr;
     }
-    in.seekg(0, std::ios::end);
-    std::streamoff end = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (end < 0 || end > 0xFFFFFFE0LL) {  // a 32-bit size plus the slack must fit
-        platform::MessageBox(owner, "Couldn't allocate memory", "Error", platform::MB_OK);
-        return nullptr;
-    }
-    uint32_t size = uint32_t(end);
-    *filesize = size;
-    auto* block = new (std::nothrow) unsigned char[size_t(size) + 32];
-    if (!block) {
-        platform::MessageBox(owner, "Couldn't allocate memory", "Error", platform::MB_OK);
-        return nullptr;
-    }
-    if (size && !in.read(reinterpret_cast<char*>(block), size)) {
-        delete[] block;
-        platform::MessageBox(owner, "Error reading file", "Error", platform::MB_OK);
-        return nullptr;
-    }
-    block[size] = 0;
-    return block;
+    *filesize = uint32_t(file.size);
+    file.bytes[file.size] = 0;
+    return file.bytes.release();
 }

@@ -17,7 +17,7 @@ DxfDrawing ReadDxfFile(const char* FileName) {
     FileAccess file(FileName);
     if (!file.FileOK()) {
         DxfDrawing out;
-        out.error = std::string("cannot open ") + FileName;
+        out.error = std::string(file.fault() == FileFault::Read ? "cannot read " : "cannot open ") + FileName;
         return out;
     }
     return Read(file);

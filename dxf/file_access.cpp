@@ -2,26 +2,22 @@
 
 #include "dxf/dxf_report.h"
 
-#include <cerrno>
 #include <cstring>
 #include <string>
 
-FileAccess::FileAccess(const char* FileName) {
-    FilePtr = std::fopen(FileName, "r");
-    if (FilePtr) {
+FileAccess::FileAccess(const char* FileName) : File(ReadWholeFile(FileName)), Fault(File.fault) {
+    if (Fault == FileFault::None) {
         FileOpenOK = 1;
-    } else {
-        std::string msg = std::string(FileName) + ": " + std::strerror(errno) + "\n";
-        DxfReport(msg.c_str());
+        Bytes = File.data();
+        ByteCount = File.size;
+        return;
     }
+    const std::string lead = Fault == FileFault::Read ? std::string("File error") : std::string(FileName);
+    DxfReport((lead + ": " + std::strerror(File.error) + "\n").c_str());
 }
 
 FileAccess::FileAccess(const unsigned char* data, size_t size)
     : FileOpenOK(1), Bytes(data), ByteCount(data ? size : 0) {}
-
-FileAccess::~FileAccess() {
-    if (FilePtr) std::fclose(FilePtr);
-}
 
 void FileAccess::file_error(const char*) {}
 
@@ -29,29 +25,17 @@ int FileAccess::get_line(char* LineBuf, int BufSize) {
     if (BufSize <= 0) return 0;
     LineBuf[0] = '\0';
     if (!FileOpenOK || BufSize == 1) return 0;
-    if (FilePtr) {
-        if (!std::fgets(LineBuf, BufSize, FilePtr)) {
-            if (std::feof(FilePtr)) {
-                file_error("Unexpected end of file");
-            } else {
-                std::string msg = std::string("File error: ") + std::strerror(errno) + "\n";
-                DxfReport(msg.c_str());
-            }
-            return 0;
-        }
-    } else {
-        if (BytePos >= ByteCount) {
-            file_error("Unexpected end of file");
-            return 0;
-        }
-        size_t n = 0;
-        while (n < size_t(BufSize - 1) && BytePos < ByteCount) {
-            char c = char(Bytes[BytePos++]);
-            LineBuf[n++] = c;
-            if (c == '\n') break;
-        }
-        LineBuf[n] = '\0';
+    if (BytePos >= ByteCount) {
+        file_error("Unexpected end of file");
+        return 0;
     }
+    size_t n = 0;
+    while (n < size_t(BufSize - 1) && BytePos < ByteCount) {
+        char c = char(Bytes[BytePos++]);
+        LineBuf[n++] = c;
+        if (c == '\n') break;
+    }
+    LineBuf[n] = '\0';
     if (FirstLine) {
         FirstLine = false;
         Binary = std::strncmp(LineBuf, "AutoCAD Binary DXF", 18) == 0;

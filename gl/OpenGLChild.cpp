@@ -204,7 +204,10 @@ OPENEDFILE* CreateGLChild(const std::string& title, int type) {
         return nullptr;
     }
     // The drawing is read before the window can paint, so it never shows the previous one.
-    if (type == 0) display_gl_obj("Orvalis", of->Filename.c_str());
+    if (type == 0 && !display_gl_obj("Orvalis", of->Filename.c_str())) {
+        delete child;
+        return nullptr;
+    }
     QMdiSubWindow* sub = AddChildWindow(child);
     if (child->view()->isVisible() && !child->view()->isValid()) {
         platform::MessageBox(nullptr, "ChoosePixelFormat failed", "Error");

@@ -7,6 +7,7 @@
 
 #include <GL/glu.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -28,19 +29,28 @@ void mydxfinit() {
     gluDeleteQuadric(q);
 }
 
-void display_gl_obj(const char*, const char* FileName) {
+namespace {
+void ShowUnreadDrawing(const char* FileName, const std::string& reason) {
+    platform::MessageBox(nullptr, std::string("The drawing could not be read:\n") + FileName + "\n" + reason, "Error");
+}
+}  // namespace
+
+bool display_gl_obj(const char*, const char* FileName) {
     FileAccess file(FileName);
-    if (!file.FileOK()) return;
+    if (!file.FileOK()) {
+        ShowUnreadDrawing(FileName, std::strerror(file.error()));
+        return false;
+    }
     GL_object reader(&file);
     std::unique_ptr<FaceList> list = reader.GL_GetFaceList();
     if (reader.failed()) {
         SetObj(nullptr);
-        std::string text = std::string("The drawing could not be read:\n") + FileName + "\n" + reader.error();
-        platform::MessageBox(nullptr, text, "Error");
-        return;
+        ShowUnreadDrawing(FileName, reader.error());
+        return true;
     }
     SetObj(std::move(list));
     init_minmax(reader);
+    return true;
 }
 
 void SetObj(std::unique_ptr<FaceList> obj) { CurObj = std::move(obj); }

@@ -11,7 +11,8 @@ struct OPENEDFILE;
 
 void mydxfinit();
 // Reads the drawing; a drawing that cannot be read leaves no current object and says so.
-void display_gl_obj(const char* ProgName, const char* FileName);
+// False, after its message, when the file itself cannot be read: nothing changes then.
+bool display_gl_obj(const char* ProgName, const char* FileName);
 void mydxfReshape(int w, int h);
 void dxfdisplay(OPENEDFILE* of);
 // Takes the list over; the one it replaces is freed.

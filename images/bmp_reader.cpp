@@ -2,16 +2,12 @@
 // converter. Every field that points into the file is checked against its length first.
 #include "images/dib.h"
 #include "images/picture_file.h"
+#include "platform/whole_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <new>
-
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -81,28 +77,15 @@ PictureResult ReadBmpBytes(const uint8_t* data, size_t size) {
     }
 }
 
+// The file is read whole rather than mapped: a mapped file that shrinks kills the reader.
 PictureResult LoadBitmapFileCore(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return refuse(ErrorOut("Fail in file open", errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return refuse(ErrorOut("Fail in file open", code));
+    const WholeFile file = ReadWholeFile(path);
+    switch (file.fault) {
+    case FileFault::Open: return refuse(ErrorOut("Fail in file open", file.error));
+    case FileFault::Size: return refuse(ErrorOut("Fail in creating map file", file.error));
+    case FileFault::Read: return refuse(ErrorOut("Fail in mapping view of the Map File object", file.error));
+    case FileFault::None: break;
     }
-    if (st.st_size <= 0) {  // an empty file cannot be mapped
-        ::close(fd);
-        return refuse(ErrorOut("Fail in creating map file", EINVAL));
-    }
-    const size_t size = size_t(st.st_size);
-    void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (view == MAP_FAILED) {
-        const int code = errno;
-        ::close(fd);
-        return refuse(ErrorOut("Fail in mapping view of the Map File object", code));
-    }
-    PictureResult r = ReadBmpBytes(static_cast<const uint8_t*>(view), size);
-    ::munmap(view, size);
-    ::close(fd);
-    return r;
+    if (file.size == 0) return refuse(ErrorOut("Fail in creating map file", EINVAL));  // as an empty file cannot be mapped
+    return ReadBmpBytes(file.data(), file.size);
 }

@@ -2,13 +2,11 @@
 
 #include "images/gif_decoder.h"
 #include "images/picture_file.h"
+#include "platform/whole_file.h"
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <new>
 
 namespace {
@@ -261,24 +259,11 @@ PictureResult ReadGifBytes(const uint8_t* data, size_t size) {
 }
 
 PictureResult LoadGifFileCore(const std::string& path) {
-    PictureResult r;
-    std::ifstream f(path, std::ios::binary);
-    if (!f) {
-        char text[250];
-        std::snprintf(text, sizeof text, "Couldn't open file:%s", path.c_str());
-        r.messages.push_back({"LoadFile Error", text});
+    const WholeFile file = ReadWholeFile(path);
+    if (!file) {
+        PictureResult r;
+        r.messages.push_back(LoadFileMessage(file, path));
         return r;
     }
-    std::vector<uint8_t> data;
-    try {
-        data.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    } catch (const std::bad_alloc&) {
-        r.messages.push_back({"Error", "Couldn't allocate memory"});
-        return r;
-    }
-    if (f.bad()) {
-        r.messages.push_back({"Error", "Error reading file"});
-        return r;
-    }
-    return ReadGifBytes(data.data(), data.size());
+    return ReadGifBytes(file.data(), file.size);
 }

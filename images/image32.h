@@ -1,5 +1,7 @@
 #pragma once
 // The display picture every picture source produces: 32-bit xRGB, top row first.
+#include "platform/user_message.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -19,10 +21,4 @@ struct Image32 {
     bool empty() const { return width <= 0 || height <= 0; }
     uint32_t at(int x, int y) const { return px[size_t(y) * size_t(width) + size_t(x)]; }
     uint32_t& at(int x, int y) { return px[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-// A message the user must see, with the box caption the program uses for it.
-struct UserMessage {
-    std::string caption;
-    std::string text;
 };

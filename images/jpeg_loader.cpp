@@ -1,11 +1,10 @@
 #include "images/jpeg_loader.h"
 
 #include "images/picture_file.h"
+#include "platform/whole_file.h"
 
 #include <csetjmp>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <new>
 
 #include <jerror.h>
@@ -127,14 +126,7 @@ PictureResult ReadJpegBytes(const uint8_t* data, size_t size) {
 
 // No message of its own: a file that cannot be read fails like one that cannot be decoded.
 PictureResult LoadJpegFileCore(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) return {};
-    std::vector<uint8_t> data;
-    try {
-        data.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
-    if (f.bad()) return {};
-    return ReadJpegBytes(data.data(), data.size());
+    const WholeFile file = ReadWholeFile(path);
+    if (!file) return {};
+    return ReadJpegBytes(file.data(), file.size);
 }

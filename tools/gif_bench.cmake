@@ -2,5 +2,5 @@
 find_package(GIF)
 if(GIF_FOUND)
   add_executable(gif_bench ${CMAKE_CURRENT_LIST_DIR}/gif_bench.cpp)
-  target_link_libraries(gif_bench PRIVATE core_images GIF::GIF)
+  target_link_libraries(gif_bench PRIVATE orvalis_core GIF::GIF)
 endif()

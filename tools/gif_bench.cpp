@@ -2,6 +2,7 @@
 // Usage: gif_bench [repeats] [file.gif ...]   (without files it makes 4000 x 3000 pictures)
 #include "images/gif_loader.h"
 #include "images/picture_file.h"
+#include "platform/whole_file.h"
 
 #include <gif_lib.h>
 
@@ -10,8 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -147,9 +146,12 @@ int main(int argc, char** argv) {
     std::printf("best of %d runs\n", repeats);
     if (argc > 2) {
         for (int i = 2; i < argc; ++i) {
-            std::ifstream f(argv[i], std::ios::binary);
-            std::vector<uint8_t> d((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-            run(argv[i], d, repeats);
+            const WholeFile f = ReadWholeFile(argv[i]);
+            if (!f) {
+                std::fprintf(stderr, "%s: %s\n", argv[i], std::strerror(f.error));
+                return 1;
+            }
+            run(argv[i], std::vector<uint8_t>(f.data(), f.data() + f.size), repeats);
         }
         return 0;
     }

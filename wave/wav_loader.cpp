@@ -1,13 +1,10 @@
 #include "wave/wav_loader.h"
 
+#include "platform/whole_file.h"
 #include "wave/riff_reader.h"
 
 #include <cstdio>
-#include <fcntl.h>
 #include <new>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -49,47 +46,6 @@ std::string Fail(WaveState& wd, const char* message) {
     wd.dwDataSize = 0;
     return message;
 }
-
-// A read-only view of a whole file.
-class MappedFile {
-public:
-    explicit MappedFile(const std::string& path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) return;
-        struct stat st;
-        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-            close_fd();
-            return;
-        }
-        size_ = size_t(st.st_size);
-        if (size_ == 0) return;
-        void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd_, 0);
-        if (p == MAP_FAILED) {
-            close_fd();
-            return;
-        }
-        data_ = static_cast<const uint8_t*>(p);
-    }
-    ~MappedFile() {
-        if (data_) ::munmap(const_cast<uint8_t*>(data_), size_);
-        if (fd_ >= 0) ::close(fd_);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-
-    bool open() const { return fd_ >= 0; }
-    const uint8_t* data() const { return data_; }
-    size_t size() const { return data_ ? size_ : 0; }
-
-private:
-    void close_fd() {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    int fd_ = -1;
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
-};
 
 }  // namespace
 
@@ -138,12 +94,12 @@ std::string LoadWaveBytes(WaveState& wd, const uint8_t* data, size_t size, const
 }
 
 std::string LoadWaveFileCore(WaveState& wd, const std::string& path, const FormatQuery& query) {
-    MappedFile file(path);
-    if (!file.open()) {
+    const WholeFile file = ReadWholeFile(path);
+    if (!file) {
         ResetWaveState(wd);
-        return "couldn't load";
+        return file.fault == FileFault::Read ? "read error" : "couldn't load";
     }
-    return LoadWaveBytes(wd, file.data(), file.size(), query);
+    return LoadWaveBytes(wd, file.data(), file.size, query);
 }
 
 std::string WaveInfoText(const WAVEFORMATEX& fmt, uint32_t dwDataSize) {

@@ -1,9 +1,12 @@
 #include "app/MainFrame.h"
 #include "app/registry.h"
+#include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
 #include "images/bmp_writer.h"
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
+#include "tests/common/cli_run.h"
+#include "workspace/settings.h"
 #include "workspace/status_line.h"
 
 #include <QApplication>
@@ -16,10 +19,14 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -187,6 +194,83 @@ TEST_F(FrameTest, DispatchMessagesForRefusedPaths) {
         EXPECT_EQ(windowCount(), 0) << c.name;
     }
     EXPECT_EQ(FirstFileStruct(), nullptr);
+}
+
+// A file that cannot be read whole, under a name of every kind: a directory, a FIFO, a file
+// nobody may read and a file that ends before its size (a sysfs file gives 4096 and holds a
+// few bytes). Each gives the kind's message for a failed open or read, through the dispatch
+// and through orvalis-cli, and leaves no window.
+TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
+    const char* kShort = "/sys/devices/system/cpu/online";
+    if (fs::file_size(kShort) <= 64) GTEST_SKIP() << kShort << " does not claim more than it holds";
+    struct Fault {
+        const char* name;
+        int error;
+    } faults[] = {{"dir", EISDIR}, {"fifo", EINVAL}, {"locked", EACCES}, {"short", EIO}};
+    // Boxes ('|' between them) for a failed open and a failed read, then what the command line
+    // writes when it is not those boxes one to a line; %p is the path, %e the code, %s its text.
+    struct Kind {
+        const char* ext, *cli, *open, *read, *cliOpen = nullptr, *cliRead = nullptr;
+    } kinds[] = {
+        {"bmp", "picture %p /dev/null", "Error on Fail in file open = %e\n|Error reading bitmap!",
+         "Error on Fail in mapping view of the Map File object = %e\n|Error reading bitmap!"},
+        {"gif", "picture %p /dev/null", "Couldn't open file:%p|Error from LoadGIF()!", "Error reading file|Error from LoadGIF()!"},
+        {"jpg", "picture %p /dev/null", "Error reading JPEG file!", "Error reading JPEG file!"},
+        {"wav", "wave-info %p", "couldn't load|Error from LoadWave()!", "read error|Error from LoadWave()!", "couldn't load\n",
+         "read error\n"},
+        {"dxf", "dxf-info %p", "The drawing could not be read:\n%p\n%s", "The drawing could not be read:\n%p\n%s",
+         "%p: %s\ndxf-info: %p: cannot open %p\n", "File error: %s\ndxf-info: %p: cannot read %p\n"},
+        {"pal", "mandel -o /dev/null --width 8 --height 8 --palette %p", "Couldn't open file:%p", "Error reading file"},
+    };
+    const bool root = ::geteuid() == 0;  // root reads any file: drop the right for the locked one
+    const std::string palette = Settings.Palettefile;
+    bool (*probe)() = GLContextProbe;
+    GLContextProbe = [] { return true; };  // the offscreen platform has no OpenGL; the file fails first
+    for (const Kind& k : kinds) {
+        for (const Fault& f : faults) {
+            const std::string path = (dir / (std::string(f.name) + "." + k.ext)).string(), fault = f.name;
+            if (fault == "dir") fs::create_directory(path);
+            if (fault == "fifo") ::mkfifo(path.c_str(), 0644);
+            if (fault == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
+            if (fault == "short") fs::create_symlink(kShort, path);
+            auto fill = [&](std::string t) {
+                for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(f.error)},
+                                          {"%s", std::strerror(f.error)}})
+                    for (size_t at; (at = t.find(key)) != std::string::npos;) t.replace(at, 2, value);
+                return t;
+            };
+            const bool read = fault == "short";
+            const std::string boxes = fill(read ? k.read : k.open), trace = std::string(k.ext) + " " + f.name;
+            rec.clear();
+            if (root && fault == "locked") ::setfsuid(65534);
+            if (std::string(k.ext) == "pal") {
+                std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
+                frame->WmCommand(137);
+            } else {
+                FileOpenMsg(path);
+            }
+            ::setfsuid(0);
+            flush();
+            std::string got;
+            for (const auto& b : rec.boxes) got += (got.empty() ? "" : "|") + b.text;
+            EXPECT_EQ(got, boxes) << trace;
+            EXPECT_EQ(windowCount(), 0) << trace;
+            EXPECT_EQ(FirstFileStruct(), nullptr) << trace;
+
+            std::string err = (read ? k.cliRead : k.cliOpen) ? fill(read ? k.cliRead : k.cliOpen) : "";
+            for (size_t at = 0; !(read ? k.cliRead : k.cliOpen) && at <= boxes.size();) {
+                const size_t end = std::min(boxes.find('|', at), boxes.size());
+                err += boxes.substr(at, end - at);
+                if (err.back() != '\n') err += '\n';
+                at = end + 1;
+            }
+            const char* nobody = root && fault == "locked" ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+            const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") + nobody);
+            EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, err)) << trace;
+        }
+    }
+    std::strcpy(Settings.Palettefile, palette.c_str());
+    GLContextProbe = probe;
 }
 
 TEST_F(FrameTest, CloseAllAsksOnlyForChangedPicturesAndCancelKeepsThem) {

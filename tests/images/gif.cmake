@@ -1,1 +1,1 @@
-orvalis_gtest(test_gif SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_gif.cpp LIBS core_images LABELS images)
+orvalis_gtest(test_gif SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_gif.cpp LIBS orvalis_core LABELS images)

@@ -1,4 +1,4 @@
 orvalis_gtest(test_reader_regressions
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_reader_regressions.cpp
-  LIBS core_images
+  LIBS orvalis_core
   LABELS images)

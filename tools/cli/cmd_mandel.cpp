@@ -4,14 +4,13 @@
 #include "mandel/mandel_view.h"
 #include "mandel/mandel_worker.h"
 #include "mandel/palette_file.h"
+#include "platform/whole_file.h"
 #include "tools/cli/cli.h"
 
 #include <QImage>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -83,14 +82,13 @@ bool WriteDepth(const Options& o) {
 
 bool LoadColours(const Options& o, std::vector<uint32_t>& Kleuren, int32_t& colors) {
     const std::string path = FindPaletteFile(o.palette, PaletteSearchDirs());
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "Couldn't open file:%s\n", o.palette.c_str());
+    const WholeFile file = ReadWholeFile(path);
+    if (!file) {
+        std::fprintf(stderr, "%s\n", LoadFileMessage(file, path).text.c_str());
         return false;
     }
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     UserMessage msg;
-    if (!LoadPaletteBytes(bytes.data(), bytes.size(), path, Kleuren, colors, msg)) {
+    if (!LoadPaletteBytes(file.data(), file.size, path, Kleuren, colors, msg)) {
         std::fprintf(stderr, "%s\n", msg.text.c_str());
         return false;
     }
