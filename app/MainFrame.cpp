@@ -21,15 +21,20 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QOpenGLWidget>
 #include <QScreen>
+#include <QSettings>
 
 namespace {
 
+// Lines short enough that the box never wraps them.
 const char* const szAbout =
     "Orvalis 1.00\n\n"
-    "Single-image random-texture stereograms from a texture and a depth picture,\n"
-    "with BMP, GIF and JPEG pictures, WAV sounds, a Mandelbrot explorer\n"
-    "and OpenGL views of DXF drawings.\n\n"
+    "Single-image random-texture stereograms\n"
+    "from a texture and a depth picture,\n"
+    "with BMP, GIF and JPEG pictures, WAV sounds,\n"
+    "a Mandelbrot explorer and OpenGL views\n"
+    "of DXF drawings.\n\n"
     "Vennlore";
 
 // The frame's client area: the MDI area above the status line, which it overlaps by a pixel.
@@ -147,6 +152,20 @@ void MainFrame::buildMenus() {
     connect(privateCmd, &QAction::triggered, this, [this] { WmCommand(118); });
     addAction(privateCmd);
     actions[118] = privateCmd;
+
+    // The MDI system keys QMdiArea does not give here; each sub-window's own menu closes it
+    // on Ctrl+F4.
+    const std::pair<QKeySequence, void (*)()> mdiKeys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_F6), [] { hwndClient->activateNextSubWindow(); }},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), [] { hwndClient->activatePreviousSubWindow(); }},
+    };
+    for (const auto& [key, act] : mdiKeys) {
+        auto* a = new QAction(this);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, act);
+        addAction(a);
+    }
 }
 
 void MainFrame::updateMenus() {
@@ -216,9 +235,18 @@ void MainFrame::markStereo(int role) {
 }
 
 void MainFrame::CMUColor() {
-    const QColor initial(crColor & 0xFF, (crColor >> 8) & 0xFF, (crColor >> 16) & 0xFF);
-    const QColor c = QColorDialog::getColor(initial, this);
-    if (c.isValid()) crColor = uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;
+    // The custom colours start white and live for this call only.
+    auto clearCustom = [] {
+        for (int i = 0; i < QColorDialog::customCount(); ++i) QColorDialog::setCustomColor(i, Qt::white);
+    };
+    clearCustom();
+    QColorDialog dlg(QColor(crColor & 0xFF, (crColor >> 8) & 0xFF, (crColor >> 16) & 0xFF), this);
+    dlg.setOption(QColorDialog::DontUseNativeDialog);
+    if (dlg.exec() == QDialog::Accepted) {
+        const QColor c = dlg.selectedColor();
+        crColor = uint32_t(c.red()) | uint32_t(c.green()) << 8 | uint32_t(c.blue()) << 16;
+    }
+    clearCustom();
     update();
 }
 
@@ -249,7 +277,7 @@ int MainFrame::WmCommand(int id) {
     case 119: Mandel_New(0); break;
     case 500:
     case 501: CreateGLChild("TEST", id); break;
-    case 107: hwndClient->cascadeSubWindows(); break;
+    case 107: CascadeWindows(hwndClient); break;
     case 106: hwndClient->tileSubWindows(); break;
     case 103: {
         // Minimised windows in a row along the bottom, left to right.
@@ -305,6 +333,9 @@ std::string CommandLineFileName(const std::string& cmdLine) {
 }
 
 MainFrame* StartFrame(const std::string& cmdLine) {
+    // Qt keeps dialog state (custom colours, file dialog history) in a settings file of its
+    // own; the program writes no such file, so that store points where nothing can be made.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, "/dev/null");
     LoadSettings();
     auto* frame = new MainFrame;
     const RECT32& stored = Settings.wpMain.NormalWindowPosition;
@@ -317,6 +348,10 @@ MainFrame* StartFrame(const std::string& cmdLine) {
         frame->resize(work.width() * 3 / 4, work.height() * 3 / 4);
     }
     PositionWindow(frame, Settings.wpMain);
+    // With OpenGL in use the frame composes through it from the start (a hidden OpenGL child
+    // says so), so the first OpenGL window does not make the toolkit recreate the frame's
+    // native window, which flickers under a window manager.
+    if (QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts) && GLContextProbe()) (new QOpenGLWidget(frame))->hide();
     frame->show();
     const std::string name = CommandLineFileName(cmdLine);
     if (!name.empty()) FileOpenMsg(name);

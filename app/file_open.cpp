@@ -19,15 +19,18 @@ namespace {
 // The filter chosen last time; kept for the run only.
 QString selectedFilter;
 
+// Each entry's patterns go in its last parentheses, which the dialog hides, so the shown
+// descriptions are the program's own; "All Files" matches names without a dot too.
 const QStringList& Filters() {
-    static const QStringList f = {"Pictures (*.jpg *.gif *.bmp)", "WAV audio files (*.wav)", "Autocad drawing exchange (*.dxf)",
-                                  "All Files (*.*)"};
+    static const QStringList f = {"Pictures (*.jpg *.gif *.bmp)", "WAV audio files (*.wav) (*.wav)",
+                                  "Autocad drawing exchange (*.dxf) (*.dxf)", "All Files (*.*) (*)"};
     return f;
 }
 }  // namespace
 
 std::vector<std::string> CMUFileOpen(QWidget* owner, bool multiopen) {
     QFileDialog dlg(owner, "Open file");
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setNameFilters(Filters());
     if (!selectedFilter.isEmpty()) dlg.selectNameFilter(selectedFilter);
     dlg.setFileMode(multiopen ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);

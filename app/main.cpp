@@ -4,6 +4,8 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // OpenGL windows share one family of contexts with the frame's compositing.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Orvalis");
     // Ties the windows to the menu entry and its icon (Wayland app id, X11 startup matching).

@@ -101,11 +101,6 @@ OpenGLChild::~OpenGLChild() {
 
 QOpenGLWidget* OpenGLChild::view() const { return view_; }
 
-QSize OpenGLChild::sizeHint() const {
-    QSize area = hwndClient ? hwndClient->size() : QSize(640, 480);
-    return QSize(std::max(320, area.width() * 3 / 4), std::max(240, area.height() * 3 / 4));
-}
-
 void OpenGLChild::makeTargetCurrent() { SetCurrentGLTarget(&palette_, listBase_); }
 
 void OpenGLChild::GL_Create() {
@@ -203,10 +198,13 @@ OPENEDFILE* CreateGLChild(const std::string& title, int type) {
         delete child;  // takes the record with it
         return nullptr;
     }
-    // The drawing is read before the window can paint, so it never shows the previous one.
-    if (type == 0 && !display_gl_obj("Orvalis", of->Filename.c_str())) {
-        delete child;
-        return nullptr;
+    // The drawing is read before the window shows; a refused one leaves no window.
+    if (type == 0) {
+        of->ClientData = std::make_unique<DXF_DATA>();
+        if (!display_gl_obj(of, of->Filename.c_str())) {
+            delete child;
+            return nullptr;
+        }
     }
     QMdiSubWindow* sub = AddChildWindow(child);
     if (child->view()->isVisible() && !child->view()->isValid()) {

@@ -16,7 +16,6 @@ public:
     ~OpenGLChild() override;
 
     bool queryClose() override;
-    QSize sizeHint() const override;
 
     bool hasDepthView() const override { return true; }
     // The depth buffer as last painted (painted first when it never was), nearest white.
@@ -43,7 +42,8 @@ private:
 };
 
 // Creates the record and the window; null (after "ChoosePixelFormat failed") when no
-// suitable context can be made. For type 0, `title` names the drawing to read.
+// suitable context can be made. For type 0, `title` names the drawing to read, and a
+// drawing that is refused (after its message) leaves no window either.
 OPENEDFILE* CreateGLChild(const std::string& title, int type);
 
 // Whether a compatibility-profile context with a depth buffer can be made; tests replace it.

@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr float kFlat = 1.0f / 4096;  // window depth
+
 // Distance from the eye of a window depth: undoes the perspective division (for an orthographic
 // projection window depth is already linear in distance).
 double EyeDistance(double d, const double* m) {
@@ -19,14 +21,19 @@ std::vector<uint16_t> DepthBufferToGrey16(const float* depth, int w, int h, cons
     const size_t count = size_t(std::max(w, 0)) * size_t(std::max(h, 0));
     std::vector<double> dist(count, std::numeric_limits<double>::quiet_NaN());  // NaN: nothing drawn
     double nearest = std::numeric_limits<double>::infinity(), farthest = -nearest;
+    float lowest = 1.0f, highest = 0.0f;
     for (size_t i = 0; i < count; ++i)
         if (depth[i] < 1.0f) {
             dist[i] = EyeDistance(depth[i], projection);
             nearest = std::min(nearest, dist[i]);
             farthest = std::max(farthest, dist[i]);
+            lowest = std::min(lowest, depth[i]);
+            highest = std::max(highest, depth[i]);
         }
     std::vector<uint16_t> grey(count, 0);
-    const double span = farthest - nearest;
+    // A scene flat to within a few steps of the depth buffer (such as a face seen head-on, whose
+    // edges the polygon offset draws a step nearer) is all nearest.
+    const double span = highest - lowest < kFlat ? 0.0 : farthest - nearest;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const double v = dist[size_t(y) * size_t(w) + size_t(x)];

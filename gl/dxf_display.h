@@ -1,23 +1,27 @@
 #pragma once
-// How an OpenGL window of type 0 shows a DXF drawing. The drawing read last is the current
-// object of every DXF window.
+// How an OpenGL window of type 0 shows a DXF drawing: each window holds its own faces and
+// paints them filled and lit, edges on top, fitted to the window and turned by the shared
+// viewing state.
 #include "dxf/axis_min_max.h"
 #include "dxf/face_list.h"
 #include "dxf/gl_object.h"
+#include "documents/opened_file.h"
+#include "gl/dxf_fit.h"
 
 #include <memory>
 
-struct OPENEDFILE;
+// The drawing of one DXF window.
+struct DXF_DATA : ClientBlock {
+    std::unique_ptr<FaceList> CurObj;  // null for a drawing without faces
+    AxisMinMax Axis;
+    DxfBounds bounds;
+    bool listsMade = false;  // the faces are compiled into the window's lists 2 and 3
+};
 
 void mydxfinit();
-// Reads the drawing; a drawing that cannot be read leaves no current object and says so.
-// False, after its message, when the file itself cannot be read: nothing changes then.
-bool display_gl_obj(const char* ProgName, const char* FileName);
+// Reads the drawing into the document and reports its range; a drawing that does not open
+// or is refused gives a message, clears the range from the status line and returns false.
+bool display_gl_obj(OPENEDFILE* of, const char* FileName);
 void mydxfReshape(int w, int h);
 void dxfdisplay(OPENEDFILE* of);
-// Takes the list over; the one it replaces is freed.
-void SetObj(std::unique_ptr<FaceList> obj);
-void init_minmax(const GL_object& GL_Obj);
-
-const FaceList* CurrentDxfObject();
-AxisMinMax CurrentAxis();
+void init_minmax(DXF_DATA& d, const GL_object& GL_Obj);

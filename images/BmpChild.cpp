@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -14,6 +15,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QWheelEvent>
 
 QColor WorkspaceColor() {
     if (hwndClient) return hwndClient->background().color();
@@ -22,6 +24,7 @@ QColor WorkspaceColor() {
 
 BmpChild::BmpChild(OPENEDFILE* of) : MdiChild(of), hbar(new QScrollBar(Qt::Horizontal, this)), vbar(new QScrollBar(Qt::Vertical, this)) {
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     InitScrollBars(this, hbar, vbar);
     resize(400, 300);
@@ -79,11 +82,6 @@ void SetScroll(QWidget* hWnd, OPENEDFILE* of, QScrollBar* hbar, QScrollBar* vbar
 
 void BmpChild::SetScroll() { ::SetScroll(this, record(), hbar, vbar); }
 
-QSize BmpChild::sizeHint() const {
-    OPENEDFILE* of = record();
-    return of && !of->hBmpSaved.isNull() ? QSize(of->Xsize + 1, of->Ysize + 1) : QSize(400, 300);
-}
-
 void BmpChild::resizeEvent(QResizeEvent*) { SetScroll(); }
 
 void PaintPicture(QPainter& p, QWidget* hWnd, const OPENEDFILE* of, const QImage& picture, bool cornerBetweenBars) {
@@ -121,6 +119,37 @@ void BmpChild::mouseReleaseEvent(QMouseEvent* e) {
         return;
     }
     MdiChild::mouseReleaseEvent(e);
+}
+
+void BmpChild::keyPressEvent(QKeyEvent* e) {
+    using A = QAbstractSlider::SliderAction;
+    struct Step {
+        int key;
+        QScrollBar* bar;
+        A action;
+    };
+    const Step steps[] = {{Qt::Key_Up, vbar, A::SliderSingleStepSub},   {Qt::Key_Down, vbar, A::SliderSingleStepAdd},
+                          {Qt::Key_Left, hbar, A::SliderSingleStepSub}, {Qt::Key_Right, hbar, A::SliderSingleStepAdd},
+                          {Qt::Key_PageUp, vbar, A::SliderPageStepSub}, {Qt::Key_PageDown, vbar, A::SliderPageStepAdd},
+                          {Qt::Key_Home, vbar, A::SliderToMinimum},     {Qt::Key_End, vbar, A::SliderToMaximum}};
+    for (const Step& s : steps)
+        if (e->key() == s.key) {
+            s.bar->triggerAction(s.action);
+            return;
+        }
+    MdiChild::keyPressEvent(e);
+}
+
+void BmpChild::wheelEvent(QWheelEvent* e) {
+    const QPoint d = e->angleDelta();
+    const bool sideways = d.x() != 0 || (e->modifiers() & Qt::ShiftModifier);
+    QScrollBar* bar = sideways ? hbar : vbar;
+    // Whole notches of 120 scroll the system's number of lines, each a line step of the bar.
+    wheelRest += d.x() != 0 ? d.x() : d.y();
+    const int notches = wheelRest / 120;
+    wheelRest %= 120;
+    if (notches) bar->setValue(bar->value() - notches * QApplication::wheelScrollLines() * bar->singleStep());
+    e->accept();
 }
 
 void BmpChild::command(int id) {

@@ -27,7 +27,6 @@ public:
     bool queryClose() override;
     // Sets both bars from the record (range, page, position) and lays out the client area.
     void SetScroll();
-    QSize sizeHint() const override;
     QScrollBar* horizontalBar() const { return hbar; }
     QScrollBar* verticalBar() const { return vbar; }
 
@@ -36,10 +35,14 @@ protected:
     void resizeEvent(QResizeEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
+    // Arrows, Page Up/Down and Home/End, and the wheel: the bars' own requests.
+    void keyPressEvent(QKeyEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
 
 private:
     QScrollBar* hbar;
     QScrollBar* vbar;
+    int wheelRest = 0;  // wheel delta short of a whole step
 };
 
 OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int Type);

@@ -1,5 +1,6 @@
 #include "platform/whole_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <new>
@@ -41,30 +42,59 @@ ssize_t ReadSome(int fd, uint8_t* to, size_t n) {
 
 }  // namespace
 
-WholeFile ReadWholeFile(const std::string& path, size_t slack, size_t limit) {
-    // Without O_NONBLOCK opening a FIFO would wait for a writer.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) return Fault(FileFault::Open, errno);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return Fault(FileFault::Open, errno);
-    if (!S_ISREG(st.st_mode)) return Fault(FileFault::Open, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    const uint64_t size = uint64_t(st.st_size);
-    if (size > limit || size > SIZE_MAX - slack) return Fault(FileFault::Size, EFBIG);
+namespace {
 
+// Reads `want` bytes of an open regular file of `size` bytes; with `whole` the file must end
+// exactly there.
+WholeFile ReadOpenFile(int fd, size_t want, size_t slack, bool whole) {
     WholeFile f;
-    f.bytes.reset(new (std::nothrow) uint8_t[size_t(size) + slack]);
+    f.bytes.reset(new (std::nothrow) uint8_t[want + slack]);
     if (!f.bytes) return Fault(FileFault::Size, ENOMEM);
-    f.size = size_t(size);
+    f.size = want;
     for (size_t done = 0; done < f.size;) {
-        const ssize_t got = ReadSome(fd.get(), f.bytes.get() + done, f.size - done);
+        const ssize_t got = ReadSome(fd, f.bytes.get() + done, f.size - done);
         if (got < 0) return Fault(FileFault::Read, errno);
         if (got == 0) return Fault(FileFault::Read, EIO);  // shrank while read
         done += size_t(got);
     }
-    uint8_t more;
-    const ssize_t extra = ReadSome(fd.get(), &more, 1);
-    if (extra != 0) return Fault(FileFault::Read, extra < 0 ? errno : EIO);  // grew while read
+    if (whole) {
+        uint8_t more;
+        const ssize_t extra = ReadSome(fd, &more, 1);
+        if (extra != 0) return Fault(FileFault::Read, extra < 0 ? errno : EIO);  // grew while read
+    }
     return f;
+}
+
+// Opens a regular file without waiting on a FIFO; its size in `size`.
+WholeFile OpenRegular(const std::string& path, int& fd, uint64_t& size) {
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return Fault(FileFault::Open, errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return Fault(FileFault::Open, errno);
+    if (!S_ISREG(st.st_mode)) return Fault(FileFault::Open, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    size = uint64_t(st.st_size);
+    return {};
+}
+
+}  // namespace
+
+WholeFile ReadWholeFile(const std::string& path, size_t slack, size_t limit) {
+    int raw = -1;
+    uint64_t size = 0;
+    WholeFile opened = OpenRegular(path, raw, size);
+    Descriptor fd(raw);
+    if (!opened) return opened;
+    if (size > limit || size > SIZE_MAX - slack) return Fault(FileFault::Size, EFBIG);
+    return ReadOpenFile(fd.get(), size_t(size), slack, true);
+}
+
+WholeFile ReadFileStart(const std::string& path, size_t limit, uint64_t& fileSize) {
+    int raw = -1;
+    fileSize = 0;
+    WholeFile opened = OpenRegular(path, raw, fileSize);
+    Descriptor fd(raw);
+    if (!opened) return opened;
+    return ReadOpenFile(fd.get(), size_t(std::min<uint64_t>(fileSize, limit)), 0, fileSize <= limit);
 }
 
 UserMessage LoadFileMessage(const WholeFile& file, const std::string& path) {

@@ -24,6 +24,9 @@ struct WholeFile {
 // Size: it is larger than `limit` or its block cannot be allocated.
 // Read: a read fails, or the file ends before or goes on after the size it had when opened.
 WholeFile ReadWholeFile(const std::string& path, size_t slack = 0, size_t limit = SIZE_MAX);
+// The first `limit` bytes of a regular file (the whole file when it is no longer), for
+// readers that need only a file's head; its whole size in `fileSize`. Faults as above.
+WholeFile ReadFileStart(const std::string& path, size_t limit, uint64_t& fileSize);
 
 // LoadFile's message for a fault: "Couldn't open file:%s" (cut to 249 characters) captioned
 // "LoadFile Error", "Couldn't allocate memory" or "Error reading file" captioned "Error".

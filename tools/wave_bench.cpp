@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
         QPainter p(&img);
         std::vector<QPoint> pts(frames);
         const double step = double(W) / frames, s = (H / 2) / 65535.0;
-        for (uint32_t i = 0; i < frames; ++i) pts[i] = QPoint(int(i * step), int(H / 4 - FrameSample(wd.lpData.get(), i, 0) * s));
+        for (uint32_t i = 0; i < frames; ++i) pts[i] = QPoint(int(i * step), int(H / 4 - FrameSample(wd.lpData.get(), LayoutOf(wd), i, 0) * s));
         p.setPen(QPen(QColor(0, 255, 0), 1));
         auto n0 = std::chrono::steady_clock::now();
         p.drawPolyline(pts.data(), int(pts.size()));

@@ -4,6 +4,7 @@
 #include "wave/riff_reader.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -49,45 +50,68 @@ std::string Fail(WaveState& wd, const char* message) {
 
 }  // namespace
 
-std::string LoadWaveBytes(WaveState& wd, const uint8_t* data, size_t size, const FormatQuery& query) {
-    ResetWaveState(wd);
+std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* query, WaveHeader& out) {
+    out = WaveHeader{};
     RiffReader rd(data, size);
 
     MMCKINFO riff;
     riff.fccType = FourCC('W', 'A', 'V', 'E');
-    if (!rd.descend(riff, nullptr, RiffReader::Find::Riff)) return Fail(wd, "No wave file");
+    if (!rd.descend(riff, nullptr, RiffReader::Find::Riff)) return "No wave file";
 
     MMCKINFO fmt;
     fmt.ckid = FourCC('f', 'm', 't', ' ');
     // A chunk too short for the PCM fields counts as no format at all.
-    if (!rd.descend(fmt, &riff, RiffReader::Find::Chunk) || fmt.cksize < kPcmFormatBytes)
-        return Fail(wd, "wave file corrupt");
+    if (!rd.descend(fmt, &riff, RiffReader::Find::Chunk) || fmt.cksize < kPcmFormatBytes) return "wave file corrupt";
+    if (fmt.cksize > size - rd.position()) return "read error";
+    out.format = ParseFormat(data + rd.position(), fmt.cksize);
 
-    // A declared size beyond the data could never be read whole: refuse it before
-    // allocating rather than after.
-    if (fmt.cksize > size - rd.position()) return Fail(wd, "read error");
-    auto* block = new (std::nothrow) uint8_t[fmt.cksize];
-    if (!block) return Fail(wd, "no memory");
-    std::unique_ptr<uint8_t[]> hFormat(block);
-    if (rd.read(block, fmt.cksize) != fmt.cksize) return Fail(wd, "read error");
-    wd.pFormat.reset(new (std::nothrow) WAVEFORMATEX(ParseFormat(block, fmt.cksize)));
-    if (!wd.pFormat) return Fail(wd, "no memory");
-
-    if (wd.pFormat->wFormatTag != WAVE_FORMAT_PCM) return Fail(wd, "no PCM file");
-    if (!query || !query(*wd.pFormat)) return Fail(wd, "Can't play this format");
+    if (out.format.wFormatTag != WAVE_FORMAT_PCM) return "no PCM file";
+    if (!LayoutOf(out.format).valid() || (query && (!*query || !(*query)(out.format)))) return "Can't play this format";
 
     rd.ascend(fmt);
     MMCKINFO dataCk;
     dataCk.ckid = FourCC('d', 'a', 't', 'a');
-    if (!rd.descend(dataCk, &riff, RiffReader::Find::Chunk)) return Fail(wd, "No data chunk");
-    wd.dwDataSize = dataCk.cksize;
-    if (wd.dwDataSize == 0) return Fail(wd, "empty chunk");
+    if (!rd.descend(dataCk, &riff, RiffReader::Find::Chunk)) return "No data chunk";
+    out.dwDataSize = dataCk.cksize;
+    out.dataOffset = rd.position();
+    if (out.dwDataSize == 0) return "empty chunk";
+    if (out.dwDataSize > size - rd.position()) return "Failed read chunk";
+    return {};
+}
 
-    if (wd.dwDataSize > size - rd.position()) return Fail(wd, "Failed read chunk");
+std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
+    // The chunk headers nearly always lie in the file's first block; the samples are never
+    // read unless they do not.
+    constexpr size_t kHead = size_t(1) << 20;
+    uint64_t fileSize = 0;
+    WholeFile head = ReadFileStart(path, kHead, fileSize);
+    if (!head) {
+        out = WaveHeader{};
+        return head.fault == FileFault::Read ? "read error" : "couldn't load";
+    }
+    std::string message = ReadWaveHeader(head.data(), head.size, nullptr, out);
+    if (head.size == fileSize) return message;
+    if (message == "Failed read chunk") return out.dataOffset + uint64_t(out.dwDataSize) <= fileSize ? std::string() : message;
+    // Only these can come from a chunk header beyond the head.
+    if (message != "wave file corrupt" && message != "read error" && message != "No data chunk") return message;
+    const WholeFile whole = ReadWholeFile(path);
+    if (!whole) {
+        out = WaveHeader{};
+        return whole.fault == FileFault::Read ? "read error" : "couldn't load";
+    }
+    return ReadWaveHeader(whole.data(), whole.size, nullptr, out);
+}
+
+std::string LoadWaveBytes(WaveState& wd, const uint8_t* data, size_t size, const FormatQuery& query) {
+    ResetWaveState(wd);
+    WaveHeader h;
+    if (std::string message = ReadWaveHeader(data, size, &query, h); !message.empty()) return Fail(wd, message.c_str());
+    wd.pFormat.reset(new (std::nothrow) WAVEFORMATEX(h.format));
+    if (!wd.pFormat) return Fail(wd, "no memory");
+    wd.dwDataSize = h.dwDataSize;
     wd.lpData.reset(new (std::nothrow) uint8_t[wd.dwDataSize]);
     if (!wd.lpData) return Fail(wd, "No memory");
-    if (rd.read(wd.lpData.get(), wd.dwDataSize) != wd.dwDataSize) return Fail(wd, "Failed read chunk");
-
+    std::memcpy(wd.lpData.get(), data + h.dataOffset, wd.dwDataSize);
     wd.lpWaveHdr.reset(new (std::nothrow) WAVEHDR);
     if (!wd.lpWaveHdr) return Fail(wd, "No memory");
     return {};
@@ -102,16 +126,29 @@ std::string LoadWaveFileCore(WaveState& wd, const std::string& path, const Forma
     return LoadWaveBytes(wd, file.data(), file.size, query);
 }
 
+SampleLayout LayoutOf(const WAVEFORMATEX& f) {
+    SampleLayout L;
+    if (f.nChannels == 0 || f.nBlockAlign % f.nChannels != 0) return L;
+    L.channels = f.nChannels;
+    L.bytes = f.nBlockAlign / f.nChannels;
+    L.align = f.nBlockAlign;
+    return L;
+}
+
+uint32_t FrameCount(const WAVEFORMATEX& f, uint32_t dwDataSize) { return f.nBlockAlign ? dwDataSize / f.nBlockAlign : 0; }
+
+uint32_t WaveState::frames() const { return pFormat && LayoutOf(*pFormat).valid() ? dwDataSize / pFormat->nBlockAlign : 0; }
+
 std::string WaveInfoText(const WAVEFORMATEX& fmt, uint32_t dwDataSize) {
     char text[128];
     std::snprintf(text, sizeof text, "%d/%d bits/ %d Channels  %d samples", int(fmt.nSamplesPerSec),
-                  int(fmt.wBitsPerSample), int(fmt.nChannels), int(dwDataSize / 4));
+                  int(fmt.wBitsPerSample), int(fmt.nChannels), int(FrameCount(fmt, dwDataSize)));
     return text;
 }
 
 std::string WaveDisplayText(const WAVEFORMATEX& fmt, uint32_t dwDataSize) {
     char text[512];
     std::snprintf(text, sizeof text, "%d Samples/Second / %d bits / %d Channels / %d samples",
-                  int(fmt.nSamplesPerSec), int(fmt.wBitsPerSample), int(fmt.nChannels), int(dwDataSize / 4));
+                  int(fmt.nSamplesPerSec), int(fmt.wBitsPerSample), int(fmt.nChannels), int(FrameCount(fmt, dwDataSize)));
     return text;
 }

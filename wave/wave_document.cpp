@@ -42,7 +42,9 @@ int LoadWavFile(OPENEDFILE* of, const std::string& filename) {
     of->FileData = nullptr;
     of->FilePointer = nullptr;
     CloseDevice(wd);
-    std::string message = LoadWaveFileCore(*wd, of->Filename, &WaveOut::QueryFormat);
+    // Without any sound device the sound is still shown; with one, it must take the format.
+    const FormatQuery query = [](const WAVEFORMATEX& f) { return WaveOut::QueryFormat(f) || !WaveOut::DeviceExists(); };
+    std::string message = LoadWaveFileCore(*wd, of->Filename, query);
     ++wd->generation;
     if (!message.empty()) {
         Exclaim(hwnd, message);
@@ -71,7 +73,7 @@ int PlayWav(QWidget* hwndApp, OPENEDFILE* of, int Repeat) {
         });
     }
     if (!wd->hWaveOut) {
-        Exclaim(hwndApp, "failed to open device");
+        Exclaim(hwndApp, WaveOut::DeviceExists() ? "failed to open device" : "No sound device");
         return 0;
     }
     WAVEHDR* hdr = wd->lpWaveHdr.get();

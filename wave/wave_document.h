@@ -9,10 +9,11 @@
 class QWidget;
 
 // Fills the document from the file named by the record; shows the loader's message and
-// returns 0 on failure.
+// returns 0 on failure. With no sound device at all, any readable PCM sound loads.
 int LoadWavFile(OPENEDFILE* of, const std::string& filename);
 // Plays the whole data chunk Repeat times; the window gets the completion. A playback
-// still running is stopped first. Returns 1 when playback has started.
+// still running is stopped first. Returns 1 when playback has started; with no sound
+// device at all, says "No sound device".
 int PlayWav(QWidget* hwndApp, OPENEDFILE* of, int Repeat);
 // The completion notice of the device `serial` (stale notices are ignored).
 void WaveDone(QWidget* hwndApp, OPENEDFILE* of, uint64_t serial);

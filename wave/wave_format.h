@@ -44,12 +44,50 @@ struct WaveState {
     long DragPos = 0;                        // x in the low 16 bits, y in the high 16 bits
     int Playing = 0;
 
-    // Whole 4-byte frames (two 16-bit samples) in the data, whatever the format says.
-    uint32_t frames() const { return dwDataSize / 4; }
+    // Whole frames in the data that the views and the outline can read.
+    uint32_t frames() const;
 };
 
-// Sample k of frame i (0 left, 1 right), little-endian signed 16-bit.
-inline int16_t FrameSample(const uint8_t* data, uint32_t i, int k) {
-    const uint8_t* p = data + size_t(i) * 4 + size_t(k) * 2;
-    return int16_t(uint16_t(p[0] | (p[1] << 8)));
+// How the samples lie in the data: frames of `align` bytes, each one little-endian sample
+// container of `bytes` per channel, 8-bit unsigned or 16-, 24- or 32-bit signed.
+struct SampleLayout {
+    int channels = 0;
+    int bytes = 0;
+    uint32_t align = 0;
+    bool valid() const { return channels > 0 && bytes >= 1 && bytes <= 4; }
+    // Byte offset of the left (k 0) or right (k 1) sample in a frame; a mono frame gives
+    // its one sample to both.
+    size_t offset(int k) const { return size_t(k > 0 && channels > 1 ? bytes : 0); }
+};
+// Invalid unless the block align holds a whole container of 1 to 4 bytes per channel.
+SampleLayout LayoutOf(const WAVEFORMATEX& f);
+inline SampleLayout LayoutOf(const WaveState& wd) { return wd.pFormat ? LayoutOf(*wd.pFormat) : SampleLayout{}; }
+// Data size / block align: the frame count the information texts show.
+uint32_t FrameCount(const WAVEFORMATEX& f, uint32_t dwDataSize);
+
+// A sample container scaled to 16 bits as sox reads it: 8-bit unsigned moved to signed,
+// wider samples rounded to their top 16 bits (half up, the largest held at 32767).
+inline int16_t Sample16(const uint8_t* p, int bytes) {
+    uint32_t u;
+    switch (bytes) {
+    case 1: return int16_t((int(p[0]) - 128) * 256);
+    case 2: return int16_t(uint16_t(p[0] | p[1] << 8));
+    case 3: u = uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24; break;
+    default: u = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; break;
+    }
+    if (int32_t(u) > 0x7FFF7FFF) return 32767;
+    return int16_t(uint16_t((u + 0x8000u) >> 16));
+}
+// Sample k (0 left, 1 right) of frame i, scaled to 16 bits.
+inline int16_t FrameSample(const uint8_t* data, const SampleLayout& L, uint32_t i, int k) {
+    return Sample16(data + size_t(i) * L.align + L.offset(k), L.bytes);
+}
+// Stores a 16-bit value into a container of the layout's size (the inverse of Sample16).
+inline void PutSample16(uint8_t* p, int bytes, int16_t v) {
+    const uint32_t u = uint32_t(int32_t(v)) << 16;
+    if (bytes == 1) {
+        p[0] = uint8_t((v >> 8) + 128);
+        return;
+    }
+    for (int b = 0; b < bytes; ++b) p[b] = uint8_t(u >> (8 * (4 - bytes + b)));
 }

@@ -59,6 +59,25 @@ bool WaveOut::QueryFormat(const WAVEFORMATEX& fmt) {
     return ok;
 }
 
+bool WaveOut::DeviceExists() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    bool found = SDL_GetNumAudioDevices(0) != 0;  // -1: the driver cannot tell
+    if (!found) {
+        // Some drivers list no device yet open a default one.
+        SDL_AudioSpec want;
+        SDL_zero(want);
+        want.freq = 44100;
+        want.format = AUDIO_S16LSB;
+        want.channels = 2;
+        want.samples = 1024;
+        const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        found = dev != 0;
+        if (dev) SDL_CloseAudioDevice(dev);
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return found;
+}
+
 std::unique_ptr<WaveOut> WaveOut::Open(const WAVEFORMATEX& fmt, Done done) {
     DeviceFormat d;
     if (!MapFormat(fmt, d)) return nullptr;

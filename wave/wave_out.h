@@ -21,6 +21,8 @@ public:
 
     // Whether the default output device opens with exactly this format; nothing stays open.
     static bool QueryFormat(const WAVEFORMATEX& fmt);
+    // Whether any output device exists at all; nothing stays open.
+    static bool DeviceExists();
     // Opens the default output device for the format; null when it does not open.
     static std::unique_ptr<WaveOut> Open(const WAVEFORMATEX& fmt, Done done);
 

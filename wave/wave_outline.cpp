@@ -27,23 +27,21 @@ void AddOutlinePoint(WaveState& wd, int W, int H, uint32_t lParam) {
 
 namespace {
 
-// A sample value kept to its low 16 bits, as a 16-bit sample stores it. The values stay
-// within a few steps of the outline's range, far inside int.
-void PutSample(uint8_t* p, double v) {
-    v = std::clamp(v, -2147483648.0, 2147483647.0);
-    auto s = uint16_t(int32_t(v));
-    p[0] = uint8_t(s);
-    p[1] = uint8_t(s >> 8);
-}
+// A value truncated and kept to its low 16 bits, as a 16-bit sample stores it. The values
+// stay within a few steps of the outline's range, far inside int.
+int16_t Low16(double v) { return int16_t(uint16_t(int32_t(std::clamp(v, -2147483648.0, 2147483647.0)))); }
 
+// Frames in the file's own format: x into the left (or only) channel, y into the right,
+// any further channel silent.
 struct Writer {
     uint8_t* at;
     uint8_t* end;
+    SampleLayout L;
     void put(double x, double y) {
         if (at >= end) return;
-        PutSample(at, x);
-        PutSample(at + 2, y);
-        at += 4;
+        for (int c = 0; c < L.channels; ++c)
+            PutSample16(at + size_t(c) * size_t(L.bytes), L.bytes, c == 0 ? Low16(x) : c == 1 ? Low16(y) : 0);
+        at += L.align;
     }
 };
 
@@ -57,7 +55,7 @@ bool MakeOutlineForm(WaveState& wd) {
     // Fewer frames than segments leaves insert at 0; stepping by whole distances then
     // keeps every value finite.
     const double div = insert ? double(insert) : 1.0;
-    Writer w{wd.lpData.get(), wd.lpData.get() + size_t(F) * 4};
+    Writer w{wd.lpData.get(), wd.lpData.get() + size_t(F) * LayoutOf(wd).align, LayoutOf(wd)};
     const int* L = wd.List.get();
     double x = 0, y = 0;
     for (int k = 0; k < n; ++k) {

@@ -16,6 +16,7 @@ void AddOutlinePoint(WaveState& wd, int W, int H, uint32_t lParam);
 
 // Overwrites the samples with the outline traced once over the whole sound: n - 1
 // segments of F / (n - 1) frames from the first point to the last, the closing segment
-// back to the first point gets what remains. Returns false (and changes nothing) for an
+// back to the first point gets what remains. Frames keep the file's format: X goes to the
+// left (a mono file's only) channel, Y to the right, scaled from the 16-bit range. Returns false (and changes nothing) for an
 // outline of fewer than two points or a sound without a whole frame.
 bool MakeOutlineForm(WaveState& wd);

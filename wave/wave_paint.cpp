@@ -30,9 +30,10 @@ void DrawChannel(QPainter& p, const WAVE_DATA& wd, int k, int W, int zeroY, doub
         return;
     }
     const double step = double(W) / double(F);
+    const SampleLayout L = LayoutOf(wd);
     std::vector<QPoint> pts;
     pts.reserve(F);
-    for (uint32_t i = 0; i < F; ++i) pts.emplace_back(int(i * step), y(FrameSample(data, i, k)));
+    for (uint32_t i = 0; i < F; ++i) pts.emplace_back(int(i * step), y(FrameSample(data, L, i, k)));
     p.drawPolyline(pts.data(), int(pts.size()));
 }
 
@@ -42,7 +43,7 @@ void PaintChannels(QPainter& p, int W, int H, WAVE_DATA& wd, const Pens& pens) {
     const uint32_t F = wd.frames();
     if (!wd.lpData || F == 0) return;
     if (Summarised(F, W) && (wd.summaryWidth != W || wd.summaryGeneration != wd.generation)) {
-        SummarizeChannels(wd.lpData.get(), F, W, wd.summaryLeft, wd.summaryRight);
+        SummarizeChannels(wd.lpData.get(), LayoutOf(wd), F, W, wd.summaryLeft, wd.summaryRight);
         wd.summaryWidth = W;
         wd.summaryGeneration = wd.generation;
     }
@@ -93,7 +94,10 @@ void DrawXY(QImage& img, const WAVE_DATA& wd, const Pens& pens) {
     const double w = W / 65535.0, h = H / 65535.0;
     const int cx = W / 2, cy = H / 2;
     const uint8_t* data = wd.lpData.get();
-    auto point = [&](uint32_t i) { return QPoint(int(cx + FrameSample(data, i, 0) * w), int(cy - FrameSample(data, i, 1) * h)); };
+    const SampleLayout L = LayoutOf(wd);
+    auto point = [&](uint32_t i) {
+        return QPoint(int(cx + FrameSample(data, L, i, 0) * w), int(cy - FrameSample(data, L, i, 1) * h));
+    };
     QPoint at = point(0);
     RasterLine(bits, stride, W, H, at, at, colour);
     for (uint32_t i = 1; i < F; ++i) {

@@ -8,18 +8,29 @@
 
 namespace {
 static_assert(std::endian::native == std::endian::little, "samples are read in place");
-inline int16_t At(const uint8_t* p, uint64_t j) {
-    int16_t v;
-    std::memcpy(&v, p + j * 4, 2);
-    return v;
-}
-}  // namespace
 
-void SummarizeChannels(const uint8_t* data, uint32_t F, int W, std::vector<ColumnRange>& left,
-                       std::vector<ColumnRange>& right) {
-    left.assign(size_t(std::max(W, 0)) + 1, ColumnRange{});
-    right.assign(left.size(), ColumnRange{});
-    if (W <= 0 || F == 0 || !data) return;
+// 16-bit samples straight from memory, other sizes through Sample16; Align 0 takes the
+// frame size at run time, 16-bit stereo has it fixed.
+template <int Bytes, size_t Align>
+struct Reader {
+    const uint8_t* base;
+    size_t align;
+    int16_t operator()(uint64_t j) const {
+        const uint8_t* p = base + j * (Align ? Align : align);
+        if constexpr (Bytes == 2) {
+            int16_t v;
+            std::memcpy(&v, p, 2);
+            return v;
+        } else {
+            return Sample16(p, Bytes);
+        }
+    }
+};
+
+template <int Bytes, size_t Align = 0>
+void Summarize(const uint8_t* data, const SampleLayout& L, uint32_t F, int W, std::vector<ColumnRange>& left,
+               std::vector<ColumnRange>& right) {
+    const Reader<Bytes, Align> AtL{data + L.offset(0), L.align}, AtR{data + L.offset(1), L.align};
     const double step = double(W) / double(F);
     auto column = [&](uint32_t i) { return std::min(int(double(i) * step), W); };
     // Frames of one column form a run; each run is scanned without per-frame column maths.
@@ -32,9 +43,9 @@ void SummarizeChannels(const uint8_t* data, uint32_t F, int W, std::vector<Colum
         uint64_t end = std::min<uint64_t>(F, uint64_t(double(c + 1) / step));
         while (end > i + 1 && column(uint32_t(end - 1)) > c) --end;
         while (end < F && column(uint32_t(end)) == c) ++end;
-        int16_t loL = At(data, i), hiL = loL, loR = At(data + 2, i), hiR = loR;
+        int16_t loL = AtL(i), hiL = loL, loR = AtR(i), hiR = loR;
         for (uint64_t j = i + 1; j < end; ++j) {
-            const int16_t l = At(data, j), r = At(data + 2, j);
+            const int16_t l = AtL(j), r = AtR(j);
             loL = std::min(loL, l);
             hiL = std::max(hiL, l);
             loR = std::min(loR, r);
@@ -48,14 +59,26 @@ void SummarizeChannels(const uint8_t* data, uint32_t F, int W, std::vector<Colum
         }
         left[size_t(c)] = {loL, hiL, true};
         right[size_t(c)] = {loR, hiR, true};
-        prevL = At(data, end - 1);
-        prevR = At(data + 2, end - 1);
+        prevL = AtL(end - 1);
+        prevR = AtR(end - 1);
         i = uint32_t(end);
     }
 }
 
-std::vector<ColumnRange> SummarizeChannel(const uint8_t* data, uint32_t F, int k, int W) {
-    std::vector<ColumnRange> left, right;
-    SummarizeChannels(data, F, W, left, right);
-    return k == 0 ? left : right;
+}  // namespace
+
+void SummarizeChannels(const uint8_t* data, const SampleLayout& L, uint32_t F, int W, std::vector<ColumnRange>& left,
+                       std::vector<ColumnRange>& right) {
+    left.assign(size_t(std::max(W, 0)) + 1, ColumnRange{});
+    right.assign(left.size(), ColumnRange{});
+    if (W <= 0 || F == 0 || !data || !L.valid()) return;
+    switch (L.bytes) {
+    case 1: Summarize<1>(data, L, F, W, left, right); break;
+    case 2:
+        if (L.align == 4) Summarize<2, 4>(data, L, F, W, left, right);
+        else Summarize<2>(data, L, F, W, left, right);
+        break;
+    case 3: Summarize<3>(data, L, F, W, left, right); break;
+    default: Summarize<4>(data, L, F, W, left, right); break;
+    }
 }

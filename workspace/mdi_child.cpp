@@ -2,6 +2,7 @@
 
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
+#include "workspace/window_utils.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -43,6 +44,7 @@ QMdiSubWindow* AddChildWindow(MdiChild* child) {
     sub->setWindowTitle(child->windowTitle());
     QObject::connect(child, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);
     sub->show();
+    PlaceNewSubWindow(hwndClient, sub);
     hwndClient->setActiveSubWindow(sub);
     return sub;
 }

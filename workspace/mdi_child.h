@@ -36,7 +36,7 @@ public:
     }
     // The window's sub-window frame in the MDI area (null before it is added).
     QMdiSubWindow* subWindow() const;
-    // Arranging keeps a window's size unless the kind knows better.
+    // The frame places and sizes document windows itself.
     QSize sizeHint() const override { return size(); }
 
 protected:

@@ -7,8 +7,12 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMdiSubWindow>
+#include <QMdiArea>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -55,22 +59,101 @@ void SpU_SaveWindowPosition(QWidget* w, WINDOWPOSITION& pos) {
     if (w->isMinimized() && (w->windowState() & Qt::WindowMaximized)) pos.MaximizedWindow = 1;
 }
 
+namespace {
+
+QMdiSubWindow* SubWindowOf(QWidget* w) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) return sub;
+    auto* child = qobject_cast<MdiChild*>(w);
+    return child ? child->subWindow() : nullptr;
+}
+
+// The MDI area's visible part, in the coordinates its sub-windows are placed in.
+QRect VisibleArea(const QMdiSubWindow* sub) {
+    auto* area = sub ? sub->mdiArea() : nullptr;
+    return area ? area->viewport()->rect() : QRect();
+}
+
+// One title bar and its frame: what a cascaded window shows of the one beneath it.
+int CascadeSpacing(QMdiSubWindow* sub) {
+    QStyleOptionTitleBar opt;
+    opt.initFrom(sub);
+    opt.titleBarFlags = sub->windowFlags();
+    const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &opt, sub);
+    const int frame = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+    return std::max(8, title + frame);
+}
+
+}  // namespace
+
 bool SetClientRect(QWidget* hwnd, int xs, int ys, QWidget* Frame) {
     if (!hwnd) return false;
     QWidget* window = hwnd;
     QWidget* client = hwnd;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(hwnd)) client = sub->widget() ? sub->widget() : hwnd;
-    else if (auto* child = qobject_cast<MdiChild*>(hwnd); child && child->subWindow()) window = child->subWindow();
+    QMdiSubWindow* sub = SubWindowOf(hwnd);
+    if (sub) {
+        if (sub->isMaximized() || sub->isMinimized()) return true;
+        window = sub;
+        client = sub->widget() ? sub->widget() : hwnd;
+    }
     int w = xs + (window->width() - client->width());
     int h = ys + (window->height() - client->height());
     if (Frame) {
-        QWidget* area = Frame;
-        if (auto* mw = qobject_cast<QMainWindow*>(Frame); mw && mw->centralWidget()) area = mw->centralWidget();
-        if (w > area->width()) w = area->width();
-        if (h > area->height()) h = area->height();
+        QRect room;
+        if (const QRect area = VisibleArea(sub); area.isValid())
+            room = QRect(window->pos(), area.bottomRight());
+        else if (auto* mw = qobject_cast<QMainWindow*>(Frame); mw && mw->centralWidget())
+            room = mw->centralWidget()->rect();
+        else
+            room = Frame->rect();
+        w = std::min(w, room.width());
+        h = std::min(h, room.height());
     }
     window->resize(w, h);
     return true;
+}
+
+QRect CascadeSlot(const QSize& area, int spacing, int k) {
+    spacing = std::max(1, spacing);
+    // As many steps as fit in a third of the height; the size leaves room for all of them.
+    const int steps = std::max(0, area.height() / (3 * spacing));
+    const int at = spacing * (std::max(0, k) % (steps + 1));
+    return QRect(at, at, std::max(1, area.width() - steps * spacing), std::max(1, area.height() - steps * spacing));
+}
+
+void PlaceNewSubWindow(QMdiArea* area, QMdiSubWindow* sub) {
+    if (!area || !sub) return;
+    const QList<QMdiSubWindow*> others = area->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow* o : others)
+        if (o != sub && o == area->activeSubWindow() && o->isMaximized()) {
+            sub->showMaximized();
+            return;
+        }
+    const QSize room = area->viewport()->size();
+    const int spacing = CascadeSpacing(sub);
+    int k = 0;
+    auto taken = [&](const QRect& slot) {
+        return std::any_of(others.begin(), others.end(), [&](QMdiSubWindow* o) {
+            return o != sub && o->isVisible() && !o->isMinimized() && o->pos() == slot.topLeft();
+        });
+    };
+    const int slotCount = room.height() / (3 * std::max(1, spacing)) + 1;
+    while (k < slotCount && taken(CascadeSlot(room, spacing, k))) ++k;
+    if (k == slotCount) k = int(others.size()) - 1;  // every slot is taken: go round again
+    sub->setGeometry(CascadeSlot(room, spacing, k));
+}
+
+void CascadeWindows(QMdiArea* area) {
+    if (!area) return;
+    // The active window goes last, in front, so every title bar stays in sight.
+    QList<QMdiSubWindow*> order = area->subWindowList(QMdiArea::CreationOrder);
+    if (QMdiSubWindow* active = area->activeSubWindow(); active && order.removeOne(active)) order.append(active);
+    int k = 0;
+    for (QMdiSubWindow* sub : order) {
+        if (!sub->isVisible() || sub->isMinimized()) continue;
+        if (sub->isMaximized()) sub->showNormal();
+        sub->setGeometry(CascadeSlot(area->viewport()->size(), CascadeSpacing(sub), k++));
+        sub->raise();
+    }
 }
 
 void GeneralDlgProc(QDialog* dlg) {

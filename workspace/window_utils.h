@@ -4,6 +4,10 @@
 
 class QWidget;
 class QDialog;
+class QMdiArea;
+class QMdiSubWindow;
+class QRect;
+class QSize;
 
 void SpU_validate_winpos(RECT32& pos);  // onto the primary screen
 void PositionWindow(QWidget* w, const WINDOWPOSITION& wp);
@@ -11,8 +15,20 @@ void SpU_SaveWindowPosition(QWidget* w, WINDOWPOSITION& pos);
 void SpU_CenterWindow(QWidget* w);
 void CenterWindow(QWidget* w);
 // Resizes so that the client area is xs by ys, at most the client area of `Frame` when given.
-// For a document window the client area is the widget inside its MDI sub-window.
+// For a document window the client area is the widget inside its MDI sub-window, and with a
+// `Frame` its whole sub-window stays inside the visible MDI area from where it stands; a
+// maximised one keeps its state.
 bool SetClientRect(QWidget* hwnd, int xs, int ys, QWidget* Frame);
+
+// Slot k of the cascade in a visible MDI area of `area` with steps of `spacing` (one title
+// bar): its top-left corner and the size that every cascaded or new window takes, so that
+// each slot's window lies wholly inside the area. The slots repeat from the top-left.
+QRect CascadeSlot(const QSize& area, int spacing, int k);
+// Places a sub-window that has just been added: maximised when the active one is, else at
+// the first cascade slot that no other window's corner takes, at the slot's size.
+void PlaceNewSubWindow(QMdiArea* area, QMdiSubWindow* sub);
+// Window, Cascade: every restored window at its slot, all of one size.
+void CascadeWindows(QMdiArea* area);
 // Runs a modal dialog and returns its end value (QDialog::done(value)). Without a procedure
 // of its own, the dialog gets GeneralDlgProc's behaviour.
 int ExecDialog(QDialog* dlg, bool hasProc = true);

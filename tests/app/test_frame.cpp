@@ -8,10 +8,13 @@
 #include "tests/common/cli_run.h"
 #include "workspace/settings.h"
 #include "workspace/status_line.h"
+#include "workspace/window_utils.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QDir>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -19,9 +22,13 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <set>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -380,6 +387,97 @@ TEST_F(FrameTest, CommandLineQuotesAndOpening) {
     EXPECT_TRUE(rec.boxes.empty());
 }
 
+// In an 800 x 600 frame a large picture, a stereogram of it and a 2000 x 1500 Mandelbrot
+// window each open at a new cascade slot, wholly inside the visible MDI area (close box
+// included), with both scroll bars. Cascade then gives every window one size inside the
+// area; a window opened while the active one is maximised opens maximised. With
+// ORVALIS_SCREENSHOT_DIR set, each new window's frame is saved there.
+TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
+    frame->resize(800, 600);
+    flush();
+    const QRect area = hwndClient->viewport()->rect();
+    const std::string big = writeBmp("big.bmp", 1024, 768);
+    QDir::setCurrent(QString(ORVALIS_SOURCE_DIR) + "/mandel");  // its palette file
+    Settings.MndlW = 2000, Settings.MndlH = 1500;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"texture", [&] { FileOpenMsg(writeBmp("texture.bmp", 64, 64)), frame->WmCommand(114); }},
+        {"picture", [&] { FileOpenMsg(big), frame->WmCommand(115); }},
+        {"stereogram", [&] { frame->WmCommand(116); }},
+        {"mandelbrot", [&] { frame->WmCommand(137); }},
+    };
+    std::set<std::pair<int, int>> corners;
+    for (const auto& [name, open] : steps) {
+        open();
+        flush();
+        auto* child = qobject_cast<MdiChild*>(ActiveChild());
+        ASSERT_NE(child, nullptr) << name;
+        const QRect g = child->subWindow()->geometry();
+        EXPECT_TRUE(area.contains(g)) << name << ": " << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
+        corners.insert({g.x(), g.y()});
+        const bool large = std::string(name) != "texture";
+        for (const char* bar : {"hscroll", "vscroll"})
+            EXPECT_EQ(child->findChild<QScrollBar*>(bar)->isVisible(), large) << name << " " << bar;
+        if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) {
+            EXPECT_TRUE(frame->grab().save(QString(out) + "/small-frame-" + name + ".png"));
+        }
+    }
+    EXPECT_EQ(corners.size(), 4u) << "each window at its own slot";
+    frame->WmCommand(107);
+    const QList<QMdiSubWindow*> subs = hwndClient->subWindowList();
+    for (QMdiSubWindow* sub : subs) {
+        EXPECT_EQ(sub->size(), subs[0]->size());
+        EXPECT_TRUE(area.contains(sub->geometry()));
+    }
+    EXPECT_LT(subs[0]->width(), area.width());
+    hwndClient->activeSubWindow()->showMaximized();
+    FileOpenMsg(big);
+    flush();
+    EXPECT_TRUE(hwndClient->activeSubWindow()->isMaximized());
+}
+
+// Ctrl+F6 and Ctrl+Shift+F6 go round the windows, Ctrl+F4 closes the active one through its
+// question. In a picture the arrows, Page Up/Down, Home/End and the wheel (Shift or sideways:
+// horizontal) scroll by the bars' steps.
+TEST_F(FrameTest, MdiKeysAndPictureScrollKeysAndWheel) {
+    FileOpenMsg(writeBmp("one.bmp", 20, 20));
+    FileOpenMsg(writeBmp("two.bmp", 400, 300));
+    flush();
+    BmpChild* two = activeBmp();
+    ASSERT_NE(two, nullptr);
+    QList<QMdiSubWindow*> subs = hwndClient->subWindowList(QMdiArea::CreationOrder);
+    QTest::keyClick(two, Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_EQ(hwndClient->activeSubWindow(), subs[0]);
+    QTest::keyClick(hwndClient->activeSubWindow()->widget(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(hwndClient->activeSubWindow(), subs[1]);
+
+    const int ext = two->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    SetClientRect(two, 100 + ext, 80 + ext, nullptr);  // client 100 x 80: page 101 and 81
+    flush();
+    OPENEDFILE* of = two->record();
+    ASSERT_EQ(std::make_pair(of->Xclient, of->Yclient), std::make_pair(100, 80));
+    const int L = QApplication::wheelScrollLines() * 5;  // one wheel notch
+    // A key, or (key 0) a wheel turn by (dx, dy), with Shift or not; then the scroll position.
+    const struct { int key, dx, dy; bool shift; int x, y; } steps[] = {
+        {Qt::Key_Down, 0, 0, 0, 0, 5},  {Qt::Key_Right, 0, 0, 0, 5, 5}, {Qt::Key_PageDown, 0, 0, 0, 5, 86},
+        {Qt::Key_End, 0, 0, 0, 5, 219}, {Qt::Key_Left, 0, 0, 0, 0, 219}, {Qt::Key_Home, 0, 0, 0, 0, 0},
+        {0, 0, -120, 0, 0, L},          {0, 0, -120, 1, L, L},          {0, 120, 0, 0, 0, L},
+        {Qt::Key_Up, 0, 0, 0, 0, L - 5}, {Qt::Key_PageUp, 0, 0, 0, 0, 0}};
+    for (const auto& s : steps) {
+        QWheelEvent e({10, 10}, two->mapToGlobal(QPointF(10, 10)), {}, {s.dx, s.dy}, {}, s.shift ? Qt::ShiftModifier : Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        s.key ? QTest::keyClick(two, Qt::Key(s.key)) : void(QApplication::sendEvent(two, &e));
+        EXPECT_EQ(std::make_pair(of->Xscroll, of->Yscroll), std::make_pair(s.x, s.y)) << s.key << " " << s.dx << " " << s.dy;
+    }
+    of->Changed = 1;
+    for (auto [answer, left] : {std::pair{platform::IDCANCEL, 2}, {platform::IDOK, 1}}) {
+        rec.answers = {answer};
+        QTest::keyClick(two, Qt::Key_F4, Qt::ControlModifier);
+        flush();
+        EXPECT_EQ(windowCount(), left);
+    }
+    EXPECT_EQ(rec.texts(), std::vector<std::string>(2, "OK to close?"));
+}
+
 TEST_F(FrameTest, RightClickOnEmptyAreaOffersWindowMenu) {
     EXPECT_EQ(frame->windowMenu()->title(), "&Window");
     QTest::mouseClick(hwndClient->viewport(), Qt::RightButton, {}, QPoint(20, 20));
@@ -453,6 +551,48 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
     QApplication::processEvents();
     EXPECT_EQ(frame->size(), QSize(500, 300));
     EXPECT_EQ(frame->frameGeometry().topLeft(), QPoint(r.left, r.top));
+}
+
+}  // namespace
+
+namespace {
+
+// The About box shows its lines as written: none wraps, so no word stands alone on a line.
+TEST_F(FrameTest, AboutLinesDoNotWrap) {
+    { platform::MessageRecorder off; }  // the real box
+    int wrapped = -1;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (auto* label = box ? box->findChild<QLabel*>("qt_msgbox_label") : nullptr) {
+            wrapped = label->heightForWidth(label->width()) > label->heightForWidth(100000);
+            if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) box->grab().save(QString(out) + "/about.png");
+        }
+        if (box) box->close();
+    });
+    frame->WmCommand(112);
+    EXPECT_EQ(wrapped, 0);
+}
+
+// Edit, Color keeps the chosen colour; custom colours live for one call, and Qt writes no
+// settings file of its own for them.
+TEST_F(FrameTest, ColorDialogKeepsTheColourButNoCustomColours) {
+    QRgb customAtStart = 0;
+    auto pick = [&](QColor c) {
+        QTimer::singleShot(0, [&customAtStart, c] {
+            auto* dlg = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            if (!dlg) return;
+            customAtStart = QColorDialog::customColor(0).rgb();
+            QColorDialog::setCustomColor(0, Qt::red);  // as "Add to Custom Colors" does
+            dlg->setCurrentColor(c);
+            dlg->accept();
+        });
+        frame->WmCommand(101);
+    };
+    pick(QColor(10, 20, 30));
+    EXPECT_EQ(crColor, 0x1E140Au);
+    pick(QColor(1, 2, 3));
+    EXPECT_EQ(std::make_pair(crColor, customAtStart), std::make_pair(0x030201u, qRgb(255, 255, 255)));
+    EXPECT_FALSE(QFile::exists(QString(std::getenv("XDG_CONFIG_HOME")) + "/QtProject.conf"));
 }
 
 }  // namespace

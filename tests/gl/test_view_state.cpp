@@ -56,8 +56,8 @@ TEST(DepthView, DistanceFromTheEyeNearestWhiteFarthestAndUndrawnBlackTopRowFirst
     EXPECT_EQ(DepthBufferToGrey16(depth, 2, 2, perspective), std::vector<uint16_t>({65535, 0, 21845, 0}));
     const double ortho[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1};
     EXPECT_EQ(DepthBufferToGrey16(depth, 4, 1, ortho), std::vector<uint16_t>({13107, 0, 65535, 0}));
-    const float flat[] = {0.5f, 1.0f};
-    EXPECT_EQ(DepthBufferToGrey16(flat, 1, 2, perspective), std::vector<uint16_t>({0, 65535}));
+    const float flat[] = {0.5f, 1.0f, 0.5002f};  // within 1/4096: a face and its offset edges
+    EXPECT_EQ(DepthBufferToGrey16(flat, 1, 3, perspective), std::vector<uint16_t>({65535, 0, 65535}));
 }
 
 TEST(AxisRange, EndsBeyondTheIntRangeAreHeldAtItsLimits) {

@@ -39,7 +39,7 @@ inline Bytes Frames16(const Pairs& f) {
 inline Pairs Frames(const WaveState& wd) {
     Pairs out;
     for (uint32_t i = 0; i < wd.frames(); ++i)
-        out.emplace_back(FrameSample(wd.lpData.get(), i, 0), FrameSample(wd.lpData.get(), i, 1));
+        out.emplace_back(FrameSample(wd.lpData.get(), LayoutOf(wd), i, 0), FrameSample(wd.lpData.get(), LayoutOf(wd), i, 1));
     return out;
 }
 

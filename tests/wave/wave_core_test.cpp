@@ -32,6 +32,8 @@ TEST(WaveLoader, everyFailureHasItsOwnMessageAndLeavesNoData) {
         {"zero-length data", Riff({Fmt(2, 44100, 16), {"data", {}}}), "empty chunk"},
         {"truncated data", Riff({Fmt(1, 44100, 8), {"data", Ramp(2240), 100000}}), "Failed read chunk"},
         {"data size at the 32-bit limit", Riff({Fmt(1, 44100, 8), {"data", Ramp(4), 0xFFFFFFFFu}}), "Failed read chunk"},
+        {"no channel", Riff({Fmt(0, 8000, 16), {"data", d16}}), "Can't play this format"},
+        {"64-bit samples", Riff({Fmt(1, 8000, 64), {"data", d16}}), "Can't play this format"},
     };
     for (const Case& c : cases) {
         WaveState wd;
@@ -71,16 +73,16 @@ TEST(WaveLoader, devicesRefusalIsAskedOnlyForPcmAndGetsTheFileFormat) {
 TEST(WaveLoader, playableFilesLoadTheWholeDataChunk) {
     struct Case { const char* name; Bytes file; size_t size /* of the Ramp data */; const char* info; } cases[] = {
         {"16-bit stereo", Riff({Fmt(2, 44100, 16), {"data", Ramp(8960)}}), 8960, "44100/16 bits/ 2 Channels  2240 samples"},
-        // The sample count is the byte count / 4 whatever the format.
+        // The sample count is the byte count / block align.
         {"8-bit mono, odd data with pad and a chunk behind", Riff({Fmt(1, 44100, 8), {"data", Ramp(2241)}, {"LIST", Bytes(4, 'i')}}),
-         2241, "44100/8 bits/ 1 Channels  560 samples"},
+         2241, "44100/8 bits/ 1 Channels  2241 samples"},
         {"odd JUNK between fmt and data", Riff({Fmt(1, 44100, 16), {"JUNK", Bytes(5, 0x55)}, {"data", Ramp(4480)}}), 4480,
-         "44100/16 bits/ 1 Channels  1120 samples"},
+         "44100/16 bits/ 1 Channels  2240 samples"},
         {"chunks before fmt, RIFF size past the end",
          Riff({{"JUNK", Bytes(28, 0)}, {"bext", Bytes(3, 1)}, Fmt(2, 48000, 24), {"data", Ramp(6)}}, "WAVE", 16478), 6,
          "48000/24 bits/ 2 Channels  1 samples"},
         {"last data byte without its pad", Riff({Fmt(1, 8000, 8), {"data", Ramp(45), -1, false}}), 45,
-         "8000/8 bits/ 1 Channels  11 samples"},
+         "8000/8 bits/ 1 Channels  45 samples"},
     };
     for (const Case& c : cases) {
         WaveState wd;
@@ -89,26 +91,65 @@ TEST(WaveLoader, playableFilesLoadTheWholeDataChunk) {
         EXPECT_EQ(Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize), Ramp(c.size)) << c.name;
         EXPECT_EQ(WaveInfoText(*wd.pFormat, wd.dwDataSize), c.info) << c.name;
         EXPECT_EQ(wd.Display + wd.ListLen, 0) << c.name;
+        WaveHeader h;  // the header alone says the same, without the data
+        EXPECT_EQ(ReadWaveHeader(c.file.data(), c.file.size(), nullptr, h), "") << c.name;
+        EXPECT_EQ(WaveInfoText(h.format, h.dwDataSize), c.info) << c.name;
     }
-    EXPECT_EQ(WaveDisplayText({1, 1, 11025, 0, 0, 8}, 4), "11025 Samples/Second / 8 bits / 1 Channels / 1 samples");
+    EXPECT_EQ(WaveDisplayText({1, 1, 11025, 0, 1, 8}, 4), "11025 Samples/Second / 8 bits / 1 Channels / 4 samples");
 }
 
-// A file that does not open; then sox writes a reference file whose raw samples must be
-// exactly our data chunk.
-TEST(WaveLoader, filesOnDiskAgreeWithSox) {
+// A file that does not open; then sox writes a file of every PCM format (plain PCM, not the
+// extensible header it would choose above 16 bits). Each sample we read must be what sox
+// itself reads as 16 bits without dither, and the frames MakeForm writes in the file's
+// format must read back through sox as the 16-bit stereo outline does (a mono file takes
+// X; 8 bits keep the top byte).
+TEST(WaveLoader, everyPcmFormatReadsAndWritesAsSoxDoes) {
     WaveState wd;
     EXPECT_EQ(LoadWaveFileCore(wd, "/nonexistent/x.wav", AcceptAll), "couldn't load");
     EXPECT_EQ(LoadWaveFileCore(wd, std::filesystem::temp_directory_path().string(), AcceptAll), "couldn't load");
     if (std::system("command -v sox >/dev/null 2>&1") != 0) GTEST_SKIP() << "sox not installed";
     auto dir = std::filesystem::temp_directory_path() / ("wave_sox_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    std::string wav = (dir / "t.wav").string(), raw = (dir / "t.raw").string();
-    std::string cmd = "sox -n -r 8000 -c 2 -b 16 -e signed-integer " + wav + " synth 0.25 sine 440 sine 660 && sox " +
-                      wav + " -t raw " + raw;
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    ASSERT_EQ(LoadWaveFileCore(wd, wav, AcceptAll), "");
-    EXPECT_EQ(Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize), ReadBytes(raw));
-    EXPECT_EQ(WaveInfoText(*wd.pFormat, wd.dwDataSize), "8000/16 bits/ 2 Channels  2000 samples");
+    auto sox16 = [&](const std::string& wav) {  // sox's own samples, 16-bit, interleaved
+        const std::string raw = wav + ".raw";
+        EXPECT_EQ(std::system(("sox -D " + wav + " -t s16 " + raw).c_str()), 0);
+        const Bytes b = ReadBytes(raw);
+        std::vector<int16_t> v(b.size() / 2);
+        for (size_t i = 0; i < v.size(); ++i) v[i] = int16_t(b[2 * i] | b[2 * i + 1] << 8);
+        return v;
+    };
+    auto outline = [](WaveState& w) {
+        w.ListLen = w.ListSize = 6;
+        w.List.reset(new int[6]{0, 0, -30000, 20000, 32000, -32000});
+        return MakeOutlineForm(w);
+    };
+    WaveState ref;  // the 16-bit stereo outline of 800 frames
+    ref.pFormat.reset(new WAVEFORMATEX{1, 2, 8000, 32000, 4, 16, 0});
+    ref.dwDataSize = 3200, ref.lpData.reset(new uint8_t[3200]());
+    ASSERT_TRUE(outline(ref));
+    const Pairs expect = Frames(ref);
+    for (int bits : {8, 16, 24, 32})
+        for (int ch : {1, 2}) {
+            const std::string name = std::to_string(bits) + "-bit " + std::to_string(ch) + "-channel";
+            const std::string wav = (dir / (std::to_string(bits) + "_" + std::to_string(ch) + ".wav")).string();
+            const std::string make = "sox -V1 -n -r 8000 -c " + std::to_string(ch) + " -b " + std::to_string(bits) + " -e " +
+                                     (bits == 8 ? "unsigned" : "signed") + "-integer -t wavpcm " + wav + " synth 0.1 sine 440 sine 660 vol 1.5";
+            ASSERT_EQ(std::system(make.c_str()), 0) << name;
+            ASSERT_EQ(LoadWaveFileCore(wd, wav, AcceptAll), "") << name;
+            EXPECT_EQ(WaveInfoText(*wd.pFormat, wd.dwDataSize), "8000/" + std::to_string(bits) + " bits/ " + std::to_string(ch) + " Channels  800 samples");
+            std::vector<int16_t> ours, outlined;  // interleaved, as sox writes them
+            for (uint32_t i = 0; i < 800; ++i)
+                for (int k = 0; k < ch; ++k) {
+                    ours.push_back(FrameSample(wd.lpData.get(), LayoutOf(wd), i, k));
+                    const int want = k == 0 ? expect[i].first : expect[i].second;
+                    outlined.push_back(int16_t(bits == 8 ? (want >> 8) * 256 : want));
+                }
+            EXPECT_EQ(ours, sox16(wav)) << name;
+            ASSERT_TRUE(outline(wd)) << name;
+            WriteBytes(wav + ".made.wav", Riff({{"fmt ", PcmFormat(1, uint16_t(ch), 8000, uint16_t(bits))},
+                                                {"data", Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize)}}));
+            EXPECT_EQ(outlined, sox16(wav + ".made.wav")) << name << " written by MakeForm";
+        }
     std::filesystem::remove_all(dir);
 }
 
@@ -138,6 +179,7 @@ TEST(Outline, makeFormTracesSegmentsOfFOverNMinusOneFrames) {
     };
     for (Case& c : cases) {
         WaveState wd;
+        wd.pFormat.reset(new WAVEFORMATEX{1, 2, 8000, 32000, 4, 16, 0});
         wd.dwDataSize = c.frames * 4, wd.ListLen = int(c.points.size()), wd.ListSize = wd.ListLen + 2;
         wd.lpData.reset(new uint8_t[c.frames * 4]()), wd.lpData[0] = 0x42;
         wd.List.reset(new int[size_t(wd.ListSize)]);

@@ -174,6 +174,31 @@ TEST_F(WaveWindow, viewsDrawTheirAxesTracesAndOutline) {
     EXPECT_TRUE(v3.pixel(2, 15) == kWhite && dark > 20) << dark;
 }
 
+// A mono 8-bit file of constant 192 reads as 16384 in both channels: the channel view draws
+// it in both halves, the X/Y view on the diagonal, (150 + 75, 100 - 50) in 300 x 200.
+TEST_F(WaveWindow, monoEightBitSoundDrawsInBothHalvesAndOnTheDiagonal) {
+    WavChild* w = Open(WriteBytes(Path("mono8.wav"), Riff({Fmt(1, 8000, 8), {"data", Bytes(64, 192)}})), 300, 200);
+    const QImage channels = w->grab().toImage();
+    EXPECT_TRUE(NearColour(channels, 150, 25, kGreen) && NearColour(channels, 150, 125, kRed));
+    Type(w, "2");
+    const QImage xy = w->grab().toImage();
+    EXPECT_TRUE(NearColour(xy, 225, 50, kGreen) && !NearColour(xy, 225, 150, kGreen));
+}
+
+// With no sound device at all the sound still opens and draws; playback keys say so and
+// change nothing.
+TEST_F(WaveWindow, withoutAnySoundDeviceTheSoundOpensAndPlaybackKeysSaySo) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    MessageRecorder rec;
+    const std::string path = WriteBytes(Path("nodev.wav"), Riff({Fmt(1, 8000, 24), {"data", Ramp(30)}}));
+    WavChild* w = Open(path);
+    Type(w, "\r pR");
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_EQ(rec.texts(), Strings(4, "No sound device"));
+    EXPECT_TRUE(rec.boxes.back().caption.empty() && rec.boxes.back().flags == (platform::MB_OK | platform::MB_ICONEXCLAMATION));
+    EXPECT_EQ(w->windowTitle().toStdString() + std::to_string(Data(w)->Playing), path + "0");
+}
+
 TEST_F(WaveWindow, playbackTitlesFollowTheDevice) {
     const std::string path = WriteWav("play.wav", Pairs(400, {100, -100}));  // 50 ms
     WavChild* w = Open(path);
@@ -236,6 +261,7 @@ TEST(WavePaint, quickViewsLookLikeTheFrameByFrameTrace) {
                            int(15000 * std::cos(i * 0.021) + 500 * std::cos(i * 1.3)));
         const Bytes data = Frames16(f);
         WAVE_DATA wd;
+        wd.pFormat.reset(new WAVEFORMATEX{1, 2, 8000, 32000, 4, 16, 0});
         wd.dwDataSize = frames * 4, wd.Display = display;
         wd.lpData.reset(new uint8_t[wd.dwDataSize]);
         std::copy(data.begin(), data.end(), wd.lpData.get());

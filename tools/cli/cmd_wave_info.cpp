@@ -1,8 +1,7 @@
-// orvalis-cli wave-info FILE: loads a WAV file as the wave window does (the sound device is
-// asked too) and prints its information line.
+// orvalis-cli wave-info FILE: the information line of a WAV file from its header alone; no
+// sound device is asked and the samples are never read.
 #include "tools/cli/cli.h"
 #include "wave/wav_loader.h"
-#include "wave/wave_out.h"
 
 #include <cstdio>
 
@@ -12,13 +11,13 @@ int WaveInfo(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: orvalis-cli wave-info FILE\n");
         return 2;
     }
-    WaveState wd;
-    std::string message = LoadWaveFileCore(wd, args[0], &WaveOut::QueryFormat);
+    WaveHeader h;
+    std::string message = ReadWaveHeaderFile(args[0], h);
     if (!message.empty()) {
         std::fprintf(stderr, "%s\n", message.c_str());
         return 1;
     }
-    std::printf("%s\n", WaveInfoText(*wd.pFormat, wd.dwDataSize).c_str());
+    std::printf("%s\n", WaveInfoText(h.format, h.dwDataSize).c_str());
     return 0;
 }
 CliCommand reg("wave-info", "FILE", WaveInfo);
