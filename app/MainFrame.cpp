@@ -16,14 +16,18 @@
 
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QOpenGLWidget>
 #include <QScreen>
 #include <QSettings>
+#include <QUrl>
 
 namespace {
 
@@ -55,6 +59,7 @@ MainFrame::MainFrame() {
     setObjectName("Orvalis");
     setWindowTitle(szMBTitle);
     setWindowIcon(AppIcon());
+    setAcceptDrops(true);
     hwndFrame = this;
     SetFrame(this);
     auto* client = new FrameClient(this);
@@ -103,6 +108,10 @@ void MainFrame::buildMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu("&File");
     addCommand(file, "&Open", 100);
+    // Saving is not among the original commands; its ids lie above theirs.
+    addCommand(file, "&Save", 600, QKeySequence(Qt::CTRL | Qt::Key_S));
+    addCommand(file, "Save &As...", 601, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(file, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
     addCommand(file, "&Close", 105);
     file->addSeparator();
     addCommand(file, "E&xit", 111);
@@ -170,6 +179,8 @@ void MainFrame::buildMenus() {
 
 void MainFrame::updateMenus() {
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
+    const bool canSave = child && !child->saveFilters().isEmpty();
+    for (int id : {600, 601}) action(id)->setEnabled(canSave);
     for (int id : {138, 139, 140}) {
         QAction* a = action(id);
         const int check = child ? child->menuCheck(id) : -1;
@@ -261,6 +272,8 @@ int MainFrame::WmCommand(int id) {
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
     switch (id) {
     case 100: OpenMulti(CMUFileOpen(this, true)); break;
+    case 600: SaveActiveDocument(this, false); break;
+    case 601: SaveActiveDocument(this, true); break;
     case 105:
         if (QMdiSubWindow* sub = hwndClient->activeSubWindow()) sub->close();
         break;
@@ -308,6 +321,27 @@ int MainFrame::WmCommand(int id) {
     default: return 1;
     }
     return 0;
+}
+
+namespace {
+std::vector<std::string> DroppedFiles(const QMimeData* mime) {
+    std::vector<std::string> paths;
+    if (mime)
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    return paths;
+}
+}  // namespace
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* e) {
+    if (!DroppedFiles(e->mimeData()).empty()) e->acceptProposedAction();
+}
+
+void MainFrame::dropEvent(QDropEvent* e) {
+    const std::vector<std::string> paths = DroppedFiles(e->mimeData());
+    if (paths.empty()) return;
+    e->acceptProposedAction();
+    OpenMulti(paths);
 }
 
 void MainFrame::closeEvent(QCloseEvent* e) {

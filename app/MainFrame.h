@@ -29,6 +29,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // Files dropped on the frame open as through File Open, in the order given.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
     bool eventFilter(QObject* obj, QEvent* e) override;
 
 private:
@@ -51,6 +54,9 @@ void FileOpenMsg(const std::string& path);
 // Shows the open dialog; returns the chosen paths in the dialog's order (empty on cancel).
 std::vector<std::string> CMUFileOpen(QWidget* owner, bool multiopen);
 void OpenMulti(const std::vector<std::string>& paths);
+// File Save (askName false: the window's own name when it is of a type the window writes) and
+// Save As (the dialog) for the active window; a failed save shows the path and the reason.
+void SaveActiveDocument(QWidget* owner, bool askName);
 // The command line as one string: leading quotes skipped, ended at the next quote, 255 chars at most.
 std::string CommandLineFileName(const std::string& cmdLine);
 // The whole start-up: settings, frame at its placement, status line, MDI area, command line.

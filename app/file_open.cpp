@@ -13,7 +13,6 @@
 
 #include <QFileDialog>
 #include <QMdiSubWindow>
-#include <cstdio>
 
 namespace {
 // The filter chosen last time; kept for the run only.
@@ -23,7 +22,8 @@ QString selectedFilter;
 // descriptions are the program's own; "All Files" matches names without a dot too.
 const QStringList& Filters() {
     static const QStringList f = {"Pictures (*.jpg *.gif *.bmp)", "WAV audio files (*.wav) (*.wav)",
-                                  "Autocad drawing exchange (*.dxf) (*.dxf)", "All Files (*.*) (*)"};
+                                  "Autocad drawing exchange (*.dxf) (*.dxf)", "All Files (*.*) (*)",
+                                  "More pictures (*.png *.jpeg *.jpe *.tif *.tiff *.webp *.pbm *.pgm *.ppm *.pnm *.tga)"};
     return f;
 }
 }  // namespace
@@ -49,12 +49,6 @@ void OpenMulti(const std::vector<std::string>& paths) {
 
 void FileOpenMsg(const std::string& path) {
     const FileKind kind = DispatchKind(path);
-    if (kind == FileKind::None) {
-        char buf[255];
-        std::snprintf(buf, sizeof buf, "Can't open file: %s", path.c_str());
-        platform::MessageBox(hwndFrame, buf, szMBTitle, platform::MB_OK);
-        return;
-    }
     OPENEDFILE* of = nullptr;
     int ok = 1;
     bool resize = true;
@@ -77,15 +71,21 @@ void FileOpenMsg(const std::string& path) {
         if (!of) return;
         resize = false;
         break;
-    case FileKind::None: return;
+    case FileKind::None:  // every other name: a picture told by its content, or refused
+        of = CreateBMPChild(hwndClient, path, 0);
+        if (!of) return;
+        ok = LoadOtherPictureFile(of, path);
+        break;
     }
     QPointer<QWidget> window = of->hwnd;
     if (!ok) {
-        platform::MessageBox(hwndFrame, DispatchFailureText(kind), szMBTitle, platform::MB_OK);
+        const std::string text = kind == FileKind::None ? CantOpenText(path) : DispatchFailureText(kind);
+        platform::MessageBox(hwndFrame, text, szMBTitle, platform::MB_OK);
         if (auto* child = qobject_cast<MdiChild*>(window.data()); child && child->subWindow()) child->subWindow()->close();
         return;
     }
     if (!window) return;
     if (resize) SetClientRect(window, of->Xsize + 1, of->Ysize + 1, hwndFrame);
     window->setWindowTitle(QString::fromStdString(path));
+    if (FrameInterface* frame = TheFrame()) frame->updateMenus();  // a loaded sound can be saved
 }

@@ -1,12 +1,11 @@
 #include "app/MainFrame.h"
 #include "app/app_icon.h"
-
-#include <QApplication>
+#include "app/application.h"
 
 int main(int argc, char** argv) {
     // OpenGL windows share one family of contexts with the frame's compositing.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName("Orvalis");
     // Ties the windows to the menu entry and its icon (Wayland app id, X11 startup matching).
     QGuiApplication::setDesktopFileName("org.vennlore.Orvalis");

@@ -2,6 +2,8 @@
 
 #include "dxf/file_access.h"
 
+#include <cstring>
+
 namespace {
 DxfDrawing Read(FileAccess& file) {
     DxfDrawing out;
@@ -17,7 +19,7 @@ DxfDrawing ReadDxfFile(const char* FileName) {
     FileAccess file(FileName);
     if (!file.FileOK()) {
         DxfDrawing out;
-        out.error = std::string(file.fault() == FileFault::Read ? "cannot read " : "cannot open ") + FileName;
+        out.error = std::string(file.fault() == FileFault::Read ? "read error: " : "") + std::strerror(file.error());
         return out;
     }
     return Read(file);

@@ -10,6 +10,7 @@
 #include "workspace/status_line.h"
 
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QOpenGLContext>
@@ -18,6 +19,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <sys/mman.h>
 
 namespace {
 QSurfaceFormat GLFormat() {
@@ -28,6 +30,17 @@ QSurfaceFormat GLFormat() {
     f.setDepthBufferSize(16);
     f.setStencilBufferSize(0);
     return f;
+}
+
+// Mesa's software renderer reserves about 600 MB of address space when a context first
+// draws, and aborts or crashes when it cannot; under an address-space limit (ulimit -v) the
+// window is refused before that. Without a limit the reservation always succeeds.
+bool RoomForGLDriver() {
+    constexpr size_t kRoom = size_t(640) << 20;
+    void* p = ::mmap(nullptr, kRoom, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) return false;
+    ::munmap(p, kRoom);
+    return true;
 }
 
 bool ProbeContext() {
@@ -193,6 +206,11 @@ OPENEDFILE* CreateGLChild(const std::string& title, int type) {
     of->Type = uint16_t(type);
     auto* child = new OpenGLChild(of);
     child->setWindowTitle(QString::fromStdString(title));
+    if (!RoomForGLDriver()) {
+        platform::MessageBox(hwndFrame, "not enough memory for an OpenGL window", szMBTitle, platform::MB_OK);
+        delete child;
+        return nullptr;
+    }
     if (!GLContextProbe()) {
         platform::MessageBox(nullptr, "ChoosePixelFormat failed", "Error");
         delete child;  // takes the record with it

@@ -1,5 +1,6 @@
 #include "images/BmpChild.h"
 
+#include "images/picture_writer.h"
 #include "images/role_cursors.h"
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
@@ -16,6 +17,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QWheelEvent>
+#include <memory>
+#include <new>
 
 QColor WorkspaceColor() {
     if (hwndClient) return hwndClient->background().color();
@@ -84,14 +87,15 @@ void BmpChild::SetScroll() { ::SetScroll(this, record(), hbar, vbar); }
 
 void BmpChild::resizeEvent(QResizeEvent*) { SetScroll(); }
 
-void PaintPicture(QPainter& p, QWidget* hWnd, const OPENEDFILE* of, const QImage& picture, bool cornerBetweenBars) {
+void PaintPicture(QPainter& p, QWidget* hWnd, const OPENEDFILE* of, const QImage& picture, bool cornerBetweenBars,
+                  QPoint origin) {
     const QColor work = WorkspaceColor();
     if (!of || picture.isNull()) {
         p.fillRect(hWnd->rect(), work);
         return;
     }
     const int cw = of->Xclient, ch = of->Yclient, w = hWnd->width(), h = hWnd->height();
-    p.drawImage(QPoint(0, 0), picture, QRect(of->Xscroll, of->Yscroll, cw, ch));
+    p.drawImage(QPoint(0, 0), picture, QRect(of->Xscroll - origin.x(), of->Yscroll - origin.y(), cw, ch));
     const int px = of->Xsize - of->Xscroll, py = of->Ysize - of->Yscroll;
     if (px < w) p.fillRect(QRect(px, 0, w - px, h), work);
     if (py < h) p.fillRect(QRect(0, py, std::max(0, px), h - py), work);
@@ -161,6 +165,18 @@ void BmpChild::command(int id) {
 
 bool BmpChild::queryClose() { return confirmDiscard(); }
 
+QStringList BmpChild::saveFilters() const {
+    const OPENEDFILE* of = record();
+    return of && !of->hBmpSaved.isNull() ? PictureSaveFilters() : QStringList();
+}
+
+std::string BmpChild::saveDocument(const std::string& path) {
+    const OPENEDFILE* of = record();
+    const BMP_DATA* bd = of ? of->data<BMP_DATA>() : nullptr;
+    if (!bd || of->hBmpSaved.isNull()) return "nothing to save";
+    return WritePicture(path, of->hBmpSaved, PictureFormatFromName(path), bd->grey16);
+}
+
 OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int) {
     if (!hClient) return nullptr;
     OPENEDFILE* of = AddFileStruct(nullptr, filename);
@@ -178,18 +194,27 @@ OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int) 
     return of;
 }
 
-void SetDocumentPicture(OPENEDFILE* of, const Image32& img) {
-    QImage q(img.width, img.height, QImage::Format_RGB32);
-    for (int y = 0; y < img.height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(q.scanLine(y));
-        const uint32_t* src = &img.px[size_t(y) * size_t(img.width)];
-        for (int x = 0; x < img.width; ++x) row[x] = src[x] | 0xFF000000u;
+bool SetDocumentPicture(OPENEDFILE* of, Image32 img) {
+    if (img.empty() || img.px.size() != size_t(img.width) * size_t(img.height)) return false;
+    for (uint32_t& w : img.px) w |= 0xFF000000u;
+    // The words move into a block that the picture frees with its last copy.
+    std::unique_ptr<std::vector<uint32_t>> words;
+    try {
+        words = std::make_unique<std::vector<uint32_t>>(std::move(img.px));
+    } catch (const std::bad_alloc&) {
+        return false;
     }
+    QImage q(reinterpret_cast<uchar*>(words->data()), img.width, img.height, qsizetype(img.width) * 4,
+             QImage::Format_RGB32, [](void* w) { delete static_cast<std::vector<uint32_t>*>(w); }, words.get());
+    if (q.isNull()) return false;
+    words.release();
     of->hBmpSaved = q;
     if (BMP_DATA* bd = of->data<BMP_DATA>()) bd->grey16 = img.grey16;
     of->Xsize = img.width;
     of->Ysize = img.height;
     if (auto* child = qobject_cast<BmpChild*>(of->hwnd.data())) child->SetScroll();
+    if (FrameInterface* frame = TheFrame()) frame->updateMenus();  // now there is something to save
+    return true;
 }
 
 Image32 DocumentPicture(const OPENEDFILE* of) {
@@ -205,13 +230,17 @@ Image32 DocumentPicture(const OPENEDFILE* of) {
     return img;
 }
 
-int ApplyPictureResult(OPENEDFILE* of, const PictureResult& r) {
+int ApplyPictureResult(OPENEDFILE* of, PictureResult r) {
     for (const UserMessage& m : r.messages) platform::MessageBox(hwndClient, m.text, m.caption, platform::MB_OK);
     if (!r.ok) return 0;
     if (BMP_DATA* bd = of->data<BMP_DATA>()) {
         if (r.NumColors) bd->NumColors = r.NumColors;
         if (r.BitsPerPixel) bd->BitsPerPixel = r.BitsPerPixel;
     }
-    SetDocumentPicture(of, r.image);
+    const int w = r.image.width, h = r.image.height;
+    if (!SetDocumentPicture(of, std::move(r.image))) {
+        platform::MessageBox(hwndClient, NotEnoughMemoryFor(w, h), szMBTitle, platform::MB_OK);
+        return 0;
+    }
     return 1;
 }

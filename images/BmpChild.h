@@ -25,6 +25,8 @@ public:
 
     void command(int id) override;
     bool queryClose() override;
+    QStringList saveFilters() const override;
+    std::string saveDocument(const std::string& path) override;
     // Sets both bars from the record (range, page, position) and lays out the client area.
     void SetScroll();
     QScrollBar* horizontalBar() const { return hbar; }
@@ -53,13 +55,16 @@ void InitScrollBars(QWidget* hWnd, QScrollBar* hbar, QScrollBar* vbar);
 void SetScroll(QWidget* hWnd, OPENEDFILE* of, QScrollBar* hbar, QScrollBar* vbar);
 // Paints `picture` from the record's scroll position at the top left, the workspace colour
 // right of and below it (all of it without a picture), and the corner between two bars.
-void PaintPicture(QPainter& p, QWidget* hWnd, const OPENEDFILE* of, const QImage& picture, bool cornerBetweenBars);
-// Gives the document its picture (hBmpSaved, Xsize, Ysize) and refreshes its window.
-void SetDocumentPicture(OPENEDFILE* of, const Image32& img);
-// The document's picture as the readers and generators see it.
+// `origin` is the document point of the picture's top left when it holds only a part.
+void PaintPicture(QPainter& p, QWidget* hWnd, const OPENEDFILE* of, const QImage& picture, bool cornerBetweenBars,
+                  QPoint origin = {});
+// Gives the document its picture (hBmpSaved, Xsize, Ysize) and refreshes its window. The
+// picture's words become the window's without a copy; false for an empty picture.
+bool SetDocumentPicture(OPENEDFILE* of, Image32 img);
+// The document's picture as the readers and generators see it (may throw std::bad_alloc).
 Image32 DocumentPicture(const OPENEDFILE* of);
 // Shows a loader's messages (caption as given, owned by the MDI area) and, on success,
 // stores the picture and the loader's BMP_DATA fields.
-int ApplyPictureResult(OPENEDFILE* of, const PictureResult& r);
+int ApplyPictureResult(OPENEDFILE* of, PictureResult r);
 // The application-workspace colour painted around pictures.
 QColor WorkspaceColor();

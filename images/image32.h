@@ -22,3 +22,8 @@ struct Image32 {
     uint32_t at(int x, int y) const { return px[size_t(y) * size_t(width) + size_t(x)]; }
     uint32_t& at(int x, int y) { return px[size_t(y) * size_t(width) + size_t(x)]; }
 };
+
+// "not enough memory for a 8000 x 8000 picture": an allocation of a picture's size failed.
+inline std::string NotEnoughMemoryFor(int width, int height, const char* what = "picture") {
+    return "not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) + " " + what;
+}

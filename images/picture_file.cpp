@@ -26,20 +26,31 @@ const char* DispatchFailureText(FileKind kind) {
     }
 }
 
-PictureResult ReadPictureFile(const std::string& path) {
-    PictureResult r;
-    FileKind kind = DispatchKind(path);
+std::string CantOpenText(const std::string& path) {
+    char buf[255];
+    std::snprintf(buf, sizeof buf, "Can't open file: %s", path.c_str());
+    return buf;
+}
+
+PictureResult LoadPictureOfKind(FileKind kind, const std::string& path, PictureFileReader other) {
     switch (kind) {
-    case FileKind::Bmp: r = LoadBitmapFileCore(path); break;
-    case FileKind::Gif: r = LoadGifFileCore(path); break;
-    case FileKind::Jpeg: r = LoadJpegFileCore(path); break;
-    default: {
-        char buf[255];
-        std::snprintf(buf, sizeof buf, "Can't open file: %s", path.c_str());
-        r.messages.push_back({"Orvalis", buf});
-        return r;
+    case FileKind::Bmp: return LoadBitmapFileCore(path);
+    case FileKind::Gif: return LoadGifFileCore(path);
+    case FileKind::Jpeg: return LoadJpegFileCore(path);
+    case FileKind::None:
+        if (other) return other(path);
+        break;
+    default: break;
     }
+    return {};
+}
+
+PictureResult ReadPictureFile(const std::string& path, PictureFileReader other) {
+    const FileKind kind = DispatchKind(path);
+    PictureResult r = LoadPictureOfKind(kind, path, other);
+    if (!r.ok) {
+        const bool picture = kind == FileKind::Bmp || kind == FileKind::Gif || kind == FileKind::Jpeg;
+        r.messages.push_back({"Orvalis", picture ? DispatchFailureText(kind) : CantOpenText(path)});
     }
-    if (!r.ok) r.messages.push_back({"Orvalis", DispatchFailureText(kind)});
     return r;
 }

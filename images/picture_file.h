@@ -31,6 +31,12 @@ PictureResult ReadGifBytes(const uint8_t* data, size_t size);
 PictureResult LoadJpegFileCore(const std::string& path);
 PictureResult ReadJpegBytes(const uint8_t* data, size_t size);
 
+// The loader of a picture row (Bmp, Gif, Jpeg) with its own messages only; `other` reads a
+// path that no row of the extension table takes (null: refused with "Can't open file: %s").
+using PictureFileReader = PictureResult (*)(const std::string& path);
+PictureResult LoadPictureOfKind(FileKind kind, const std::string& path, PictureFileReader other = nullptr);
 // Any picture the program opens. On failure the messages end with the dispatch's message
-// (or "Can't open file: %s" for a path no picture row takes).
-PictureResult ReadPictureFile(const std::string& path);
+// ("Can't open file: %s" for a path no picture row takes).
+PictureResult ReadPictureFile(const std::string& path, PictureFileReader other = nullptr);
+// "Can't open file: %s" with the path, as the dispatch shows it.
+std::string CantOpenText(const std::string& path);

@@ -2,7 +2,9 @@
 #include "images/picture_loaders.h"
 
 #include "images/BmpChild.h"
+#include "images/qt_picture_reader.h"
 
 int LoadBitmapFile(OPENEDFILE* of, const std::string& file) { return ApplyPictureResult(of, LoadBitmapFileCore(file)); }
 int LoadGifFile(OPENEDFILE* of, const std::string& file) { return ApplyPictureResult(of, LoadGifFileCore(file)); }
 int LoadJPGFile(OPENEDFILE* of, const std::string& file) { return ApplyPictureResult(of, LoadJpegFileCore(file)); }
+int LoadOtherPictureFile(OPENEDFILE* of, const std::string& file) { return ApplyPictureResult(of, LoadQtPictureFile(file)); }

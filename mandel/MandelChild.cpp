@@ -2,6 +2,7 @@
 
 #include "images/BmpChild.h"
 #include "images/dib_palette.h"
+#include "images/picture_writer.h"
 #include "mandel/StartDialog.h"
 #include "mandel/mandel_calc.h"
 #include "mandel/mandel_cursor.h"
@@ -28,13 +29,7 @@
 namespace {
 
 constexpr size_t kHeaderAndColours = 1064;
-constexpr uint64_t kLargestPicture = uint64_t(1) << 30;  // bytes of 8-bit pixels
-
 int Stride(int Xsize) { return (Xsize + 3) & ~3; }
-
-bool PictureSizeOk(int Xsize, int Ysize) {
-    return Xsize > 0 && Ysize > 0 && uint64_t(Stride(Xsize)) * uint64_t(Ysize) <= kLargestPicture;
-}
 
 void Put32(uint8_t* p, uint32_t v) {
     for (int k = 0; k < 4; ++k) p[k] = uint8_t(v >> (8 * k));
@@ -104,26 +99,32 @@ bool MandelChild::depthView(int& width, int& height, std::vector<uint16_t>& grey
     return true;
 }
 
-QImage MandelChild::currentPicture() const {
+QImage MandelChild::currentPicture(QRect part) const {
     OPENEDFILE* of = record();
     MANDEL_DATA* d = md();
     if (!of || !d || !d->BmpData) return {};
-    QImage img(of->Xsize, of->Ysize, QImage::Format_Indexed8);
+    part = part.isEmpty() ? QRect(0, 0, of->Xsize, of->Ysize) : part & QRect(0, 0, of->Xsize, of->Ysize);
+    QImage img(part.size(), QImage::Format_Indexed8);
     if (img.isNull()) return {};
     QList<QRgb> table(256, qRgb(0, 0, 0));
     for (size_t i = 0; i < d->hPalette.size() && i < 256; ++i) table[qsizetype(i)] = 0xFF000000u | d->hPalette[i];
     img.setColorTable(table);
     const int stride = Stride(of->Xsize);
-    for (int y = 0; y < of->Ysize; ++y) CopyPixels(d->BmpData + size_t(y) * size_t(stride), img.scanLine(y), size_t(of->Xsize));
+    for (int y = 0; y < part.height(); ++y)
+        CopyPixels(d->BmpData + size_t(part.y() + y) * size_t(stride) + size_t(part.x()), img.scanLine(y),
+                   size_t(part.width()));
     return img;
 }
 
 void MandelChild::paintEvent(QPaintEvent*) {
     QPainter p(this);
     OPENEDFILE* of = record();
-    // The window without its picture block shows only the workspace colour.
-    PaintPicture(p, this, of, of && !of->hBmpSaved.isNull() ? currentPicture() : QImage(),
-                 hbar->isVisible() && vbar->isVisible());
+    // The window without its picture block shows only the workspace colour; the rest takes
+    // only the part in view.
+    const QRect part = of ? QRect(of->Xscroll, of->Yscroll, of->Xclient, of->Yclient) & QRect(0, 0, of->Xsize, of->Ysize)
+                          : QRect();
+    PaintPicture(p, this, of, of && !of->hBmpSaved.isNull() && !part.isEmpty() ? currentPicture(part) : QImage(),
+                 hbar->isVisible() && vbar->isVisible(), part.topLeft());
     if (!of || of->hBmpSaved.isNull()) return;
     if (FirstPoint && !hit) {
         // The selection outline inverts what it covers.
@@ -238,7 +239,10 @@ void MandelChild::StartNew() {
     r.MndlMaxColors = Settings.MndlMaxColors;
     r.MndlRepaint = Settings.MndlRepaint;
     r.MndlIteration = &Settings.MndlIteration;
-    d->Thread->StartNew(r);
+    if (d->Thread->StartNew(r) == 0) {
+        platform::MessageBox(hwndFrame, "not enough memory to start the computation", szMBTitle, platform::MB_OK);
+        return;
+    }
     wc = MandelBusyCursor();
     setCursor(*wc);
 }
@@ -274,10 +278,13 @@ void MandelChild::copyPicture() {
     OPENEDFILE* of = record();
     if (of && !of->hBmpSaved.isNull()) {
         const QImage pic = currentPicture();
-        if (!pic.isNull()) {
-            of->hBmpSaved = pic.convertToFormat(QImage::Format_RGB32);
-            QGuiApplication::clipboard()->setImage(of->hBmpSaved.copy());
+        const QImage rgb = pic.isNull() ? QImage() : pic.convertToFormat(QImage::Format_RGB32);
+        if (rgb.isNull()) {
+            platform::MessageBox(hwndFrame, NotEnoughMemoryFor(of->Xsize, of->Ysize), szMBTitle, platform::MB_OK);
+            return;
         }
+        of->hBmpSaved = rgb;
+        QGuiApplication::clipboard()->setImage(rgb);
     }
     platform::MessageBox(hwndFrame, "Bitmap copied to clipboard.", szMBTitle, platform::MB_OK);
 }
@@ -327,6 +334,16 @@ int MandelChild::menuCheck(int id) const {
     }
 }
 
+QStringList MandelChild::saveFilters() const {
+    return currentPicture().isNull() ? QStringList() : PictureSaveFilters();
+}
+
+// The picture as it shows now, its colours rotated or not.
+std::string MandelChild::saveDocument(const std::string& path) {
+    const QImage pic = currentPicture();
+    return pic.isNull() ? "nothing to save" : WritePicture(path, pic, PictureFormatFromName(path));
+}
+
 bool MandelChild::queryClose() {
     wc.reset();
     return true;
@@ -339,7 +356,7 @@ int Create8bpp(OPENEDFILE* of) {
     d->BmpData = nullptr;
     d->Bmp8bpp = {};
     d->hPalette.clear();
-    if (!PictureSizeOk(of->Xsize, of->Ysize)) return 0;
+    if (!MandelPictureSizeOk(of->Xsize, of->Ysize)) return 0;
     const uint32_t stride = uint32_t(Stride(of->Xsize));
     const uint32_t imageSize = stride * uint32_t(of->Ysize);
     try {
@@ -410,12 +427,19 @@ OPENEDFILE* OpenMandelWindow(int MainFig) {
     d->Xsize = of->Xsize = Settings.MndlW;
     d->Ysize = of->Ysize = Settings.MndlH;
     SetClientRect(child, of->Xsize, of->Ysize, hwndFrame);
-    if (PictureSizeOk(of->Xsize, of->Ysize)) {
+    if (MandelPictureSizeOk(of->Xsize, of->Ysize)) {
         of->hBmpSaved = QImage(of->Xsize, of->Ysize, QImage::Format_RGB32);
         if (!of->hBmpSaved.isNull()) of->hBmpSaved.fill(Qt::black);
     }
     Create8bpp(of);
+    // Out of memory for the picture: a message, and no window.
+    if (MandelPictureSizeOk(of->Xsize, of->Ysize) && (of->hBmpSaved.isNull() || !d->BmpData)) {
+        platform::MessageBox(hwndFrame, NotEnoughMemoryFor(of->Xsize, of->Ysize), szMBTitle, platform::MB_OK);
+        delete child->subWindow();
+        return nullptr;
+    }
     child->SetScroll();
+    UpdateFrameMenus();
     QMetaObject::invokeMethod(child, [child] { child->command(119); }, Qt::QueuedConnection);
     return of;
 }

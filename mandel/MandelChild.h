@@ -53,6 +53,8 @@ public:
     bool hasDepthView() const override { return true; }
     // The iteration counts of the current view as depth: the set nearest.
     bool depthView(int& width, int& height, std::vector<uint16_t>& grey) override;
+    QStringList saveFilters() const override;
+    std::string saveDocument(const std::string& path) override;
 
     void SetScroll();
     // (Re)starts the computation of the current view.
@@ -60,8 +62,9 @@ public:
     // Zooms by `scale` about the fixed point (no centre) or the client point `center`.
     void MandelZoom(double scale, std::optional<ClientPoint> center);
     void PaletteRotate();
-    // The picture with its current colours (what Copy puts on the clipboard).
-    QImage currentPicture() const;
+    // The picture with its current colours (what Copy puts on the clipboard), or the part
+    // `part` of it; null when there is no memory for it.
+    QImage currentPicture(QRect part = {}) const;
     QScrollBar* horizontalBar() const { return hbar; }
     QScrollBar* verticalBar() const { return vbar; }
 

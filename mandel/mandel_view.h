@@ -3,6 +3,7 @@
 #include "images/image32.h"
 #include "workspace/settings.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,11 @@ struct ClientPoint {
     int x = 0;
     int y = 0;
 };
+
+// The explorer's 8-bit picture memory (rows padded to 4 bytes) stays within 1 GiB.
+inline bool MandelPictureSizeOk(int Xsize, int Ysize) {
+    return Xsize > 0 && Ysize > 0 && uint64_t((Xsize + 3) & ~3) * uint64_t(Ysize) <= (uint64_t(1) << 30);
+}
 
 // A side outside these limits is not computed.
 inline bool SideWithinLimits(double side) { return !(side > 3.0 || side < 1e-14); }

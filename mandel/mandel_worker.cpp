@@ -3,6 +3,7 @@
 #include "mandel/mandel_calc.h"
 
 #include <chrono>
+#include <system_error>
 
 uint32_t TickCount() {
     using namespace std::chrono;
@@ -25,7 +26,12 @@ unsigned MandelWorker::StartNew(const MandelRun& r) {
     const unsigned run = ++runNumber;
     // Set before the thread exists, so a stop right after the start is never lost.
     ThreadRunning.store(true, std::memory_order_release);
-    Thread = std::thread(&MandelWorker::ThreadFunc, this, r, run);
+    try {
+        Thread = std::thread(&MandelWorker::ThreadFunc, this, r, run);
+    } catch (const std::system_error&) {  // no memory for the thread's stack
+        ThreadRunning.store(false, std::memory_order_release);
+        return 0;
+    }
     return run;
 }
 

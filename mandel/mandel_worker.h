@@ -37,7 +37,8 @@ public:
     MandelWorker(const MandelWorker&) = delete;
     MandelWorker& operator=(const MandelWorker&) = delete;
 
-    // Stops a run still going (it reports nothing), then starts a new one; returns its number.
+    // Stops a run still going (it reports nothing), then starts a new one; returns its number,
+    // or 0 when no thread could be started (out of memory).
     unsigned StartNew(const MandelRun& r);
     // Clears the run flag and joins; a stopped run reports no finish.
     void stop();

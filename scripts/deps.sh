@@ -1,14 +1,15 @@
 #!/bin/sh
 # Installs the Debian packages a task needs, only when some are missing.
-# usage: scripts/deps.sh run|test
+# usage: scripts/deps.sh run|test|fuzz-deep
 set -e
 common="cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev
-        libgl1-mesa-dri libsdl2-dev libjpeg62-turbo-dev fonts-dejavu-core xvfb xauth"
+        libgl1-mesa-dri libsdl2-dev libjpeg62-turbo-dev qt6-image-formats-plugins fonts-dejavu-core xvfb xauth"
 case "$1" in
   run)  pkgs="$common" ;;
   test) pkgs="$common libgtest-dev libgif-dev imagemagick sox python3 python3-pil clang libclang-rt-14-dev
               dpkg-dev file desktop-file-utils appstream lintian" ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  fuzz-deep) pkgs="dpkg-dev" ;;  # apt-get source, for the instrumented libjpeg-turbo
+  *) echo "usage: $0 run|test|fuzz-deep" >&2; exit 2 ;;
 esac
 missing=""
 for p in $pkgs; do

@@ -44,6 +44,7 @@ build_deep_libjpeg() {
   jpeg_args="-DJPEG_INCLUDE_DIR=$top/install/include -DJPEG_LIBRARY_RELEASE=$top/install/lib/libjpeg.a"
 }
 if [ "${FUZZ_DEEP:-0}" = 1 ]; then
+  scripts/deps.sh fuzz-deep
   build=build-fuzz-deep
   build_deep_libjpeg
 fi
@@ -84,7 +85,7 @@ run_one() {
 }
 status=0
 set -- "bmp tests/data/bmp" "gif tests/data/gif" "jpeg tests/data/jpeg" "wav tests/data/wav" \
-       "dxf tests/data/dxf" "palette tests/data/palette" "settings tests/data/settings"
+       "dxf tests/data/dxf" "palette tests/data/palette" "settings tests/data/settings" "qt tests/data/everyday"
 while [ $# -gt 0 ]; do
   first=$1; shift
   if [ $# -gt 0 ]; then second=$1; shift; else second=""; fi

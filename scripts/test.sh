@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds and runs every test:
 #   0. the include layers (scripts/check_layers.py);
-#   1. the normal build: unit, window (offscreen Qt, OpenGL under Xvfb) and real-file tests;
+#   1. the normal build: unit, window (offscreen Qt, OpenGL under Xvfb) and real-file tests,
+#      and the memory sweep (scripts/memsweep.sh) at three address-space limits;
 #   2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the Mandelbrot worker and sound playback tests under ThreadSanitizer;
 #   4. every fuzz target for FUZZ_SECONDS (default 45) seconds.

@@ -5,12 +5,15 @@
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_globals.h"
+#include "workspace/mdi_child.h"
 #include "workspace/window_utils.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -39,17 +42,27 @@ OPENEDFILE* CreateStereo() {
     Image32 depth;
     StereoOptions opts = CurrentStereoOptions;
     auto* view = qobject_cast<MdiChild*>(front->hwnd.data());
-    if (view && view->hasDepthView()) {
-        if (!view->depthView(depth.width, depth.height, depth.grey16)) return nullptr;
-        depth.px.assign(depth.grey16.size(), 0);
-        opts.DepthMode = kDepthGrey;
-    } else {
-        if (front->hBmpSaved.isNull()) return nullptr;
-        depth = DocumentPicture(front);
-    }
-    Image32 picture;
-    if (!MakeStereoPicture(DocumentPicture(back), depth, opts, picture)) return nullptr;
     const BMP_DATA* backData = back->data<BMP_DATA>();
+    Image32 picture;
+    try {
+        if (view && view->hasDepthView()) {
+            if (!view->depthView(depth.width, depth.height, depth.grey16)) return nullptr;
+            depth.px.assign(depth.grey16.size(), 0);
+            opts.DepthMode = kDepthGrey;
+        } else {
+            if (front->hBmpSaved.isNull()) return nullptr;
+            depth = DocumentPicture(front);
+        }
+    } catch (const std::bad_alloc&) {
+        return Refuse(NotEnoughMemoryFor(front->Xsize, front->Ysize, "depth picture").c_str());
+    }
+    const std::string noMemory = NotEnoughMemoryFor(opts.OutWidth ? opts.OutWidth : depth.width,
+                                                    opts.OutHeight ? opts.OutHeight : depth.height, "stereogram");
+    try {
+        if (!MakeStereoPicture(DocumentPicture(back), depth, opts, picture)) return Refuse(noMemory.c_str());
+    } catch (const std::bad_alloc&) {
+        return Refuse(noMemory.c_str());
+    }
 
     OPENEDFILE* of = CreateBMPChild(hwndClient, "NEWSTEREO", 1);
     if (!of) return nullptr;
@@ -61,7 +74,10 @@ OPENEDFILE* CreateStereo() {
     bd->NumColors = backData ? backData->NumColors : 0;
     bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
     bd->StereoType = 3;
-    SetDocumentPicture(of, picture);  // sizes the record too
+    if (!SetDocumentPicture(of, std::move(picture))) {
+        delete static_cast<MdiChild*>(w)->subWindow();  // the window takes its record with it
+        return Refuse(noMemory.c_str());
+    }
 
     char caption[300];
     std::snprintf(caption, sizeof caption, "File:%s  %uX%uX%u", of->Filename.c_str(), unsigned(of->Xsize),

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <tuple>
 #include <utility>
 
@@ -31,7 +32,9 @@ const FieldRule kBkdepth{"Background depth",
                                     " or less, so that every depth lies behind the screen";
                          },
                          [](int v, const StereoOptions& opts) { return int64_t(v) + UsableRelief(opts) < 0; }};
-const FieldRule kEye{"Eye separation", AtLeastOne, Positive};
+// A separation wider than the widest picture a reader accepts only repeats the texture.
+const FieldRule kEye{"Eye separation", [](const StereoOptions&) { return std::string("a whole number from 1 to 32768"); },
+                     [](int v, const StereoOptions&) { return v >= 1 && v <= 32768; }};
 const FieldRule kDistance{"Observer screen distance", AtLeastOne, Positive};
 const FieldRule kRelief{"Relief", [](const StereoOptions&) { return std::string("a whole number from 1 to 4000"); },
                         [](int v, const StereoOptions&) { return v >= 1 && v <= kMaxRelief; }};
@@ -75,7 +78,7 @@ std::string ValidateStereoOptions(const StereoOptions& opts) {
     return {};
 }
 
-std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out) {
+std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out, StereoField* bad) {
     StereoOptions next = out;
     const std::tuple<const FieldRule*, const std::string*, int*> order[] = {
         {&kOversam, &fields.oversam, &next.oversam},  {&kBkdepth, &fields.bkdepth, &next.bkdepth},
@@ -86,18 +89,25 @@ std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out)
     // Background depth is checked against the relief, which comes later in the order.
     int relief = 0;
     if (ParseStereoNumber(fields.relief, relief) == NumberReading::Ok) next.relief = relief;
-    for (const auto& [rule, text, dest] : order) {
+    for (size_t i = 0; i < std::size(order); ++i) {
+        const auto& [rule, text, dest] = order[i];
         const bool side = rule == &kOutWidth || rule == &kOutHeight;
         if (side && text->find_first_not_of(" \t") == std::string::npos) {
             *dest = 0;
             continue;
         }
+        std::string why;
         switch (ParseStereoNumber(*text, *dest)) {
-        case NumberReading::NotANumber: return NotANumberMessage(*rule, next);
-        case NumberReading::TooLarge: return RangeMessage(*rule, next);
-        case NumberReading::Ok: break;
+        case NumberReading::NotANumber: why = NotANumberMessage(*rule, next); break;
+        case NumberReading::TooLarge: why = RangeMessage(*rule, next); break;
+        case NumberReading::Ok:
+            if (!rule->ok(*dest, next)) why = RangeMessage(*rule, next);
+            break;
         }
-        if (!rule->ok(*dest, next)) return RangeMessage(*rule, next);
+        if (!why.empty()) {
+            if (bad) *bad = StereoField(i);
+            return why;
+        }
     }
     out = next;
     return {};

@@ -40,10 +40,13 @@ struct StereoFieldTexts {
 // or an empty string when all are good.
 std::string ValidateStereoOptions(const StereoOptions& opts);
 
+// The number fields in dialog order.
+enum class StereoField { Oversample, BackgroundDepth, Eye, Distance, Relief, OutWidth, OutHeight };
+
 // Reads the fields into `out` (its switches are left alone). Returns the message for
 // the first field that is not a number or is out of range, or an empty string; `out` is
-// changed only when every field is good.
-std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out);
+// changed only when every field is good. `bad`, when given, names the refused field.
+std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out, StereoField* bad = nullptr);
 
 enum class NumberReading { Ok, NotANumber, TooLarge };
 // A plain decimal whole number with an optional minus sign and surrounding blanks; TooLarge

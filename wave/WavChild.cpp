@@ -1,6 +1,7 @@
 #include "wave/WavChild.h"
 
 #include "platform/message_box.h"
+#include "wave/wav_writer.h"
 #include "wave/wave_data.h"
 #include "wave/wave_document.h"
 #include "wave/wave_paint.h"
@@ -34,6 +35,20 @@ void WavChild::releaseDocument() {
         wd->ListLen = wd->ListSize = 0;
     }
     DelFileStruct(this);
+}
+
+QStringList WavChild::saveFilters() const {
+    const OPENEDFILE* of = record();
+    const WAVE_DATA* wd = of ? of->data<WAVE_DATA>() : nullptr;
+    return wd && wd->pFormat && wd->lpData ? QStringList{"WAV audio files (*.wav)"} : QStringList();
+}
+
+// The format record and the samples as they are now, an outline drawn into them included.
+std::string WavChild::saveDocument(const std::string& path) {
+    const OPENEDFILE* of = record();
+    const WAVE_DATA* wd = of ? of->data<WAVE_DATA>() : nullptr;
+    if (!wd || !wd->pFormat || !wd->lpData) return "nothing to save";
+    return WriteWavFile(path, *wd->pFormat, wd->lpData.get(), wd->dwDataSize);
 }
 
 bool WavChild::queryClose() {

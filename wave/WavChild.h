@@ -15,6 +15,8 @@ public:
 
     void command(int id) override { (void)id; }  // the frame's commands mean nothing here
     bool queryClose() override;
+    QStringList saveFilters() const override;
+    std::string saveDocument(const std::string& path) override;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

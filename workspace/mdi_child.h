@@ -2,9 +2,10 @@
 // Base of every document window (BmpChild, WavChild, MandelChild, OpenGLChild).
 #include "documents/opened_file.h"
 
+#include <QStringList>
 #include <QWidget>
-
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class QMdiSubWindow;
@@ -33,6 +34,14 @@ public:
     virtual bool depthView(int& width, int& height, std::vector<uint16_t>& grey) {
         (void)width, (void)height, (void)grey;
         return false;
+    }
+    // File Save and Save As: the file types this window writes, as dialog filters with the
+    // default first ("PNG picture (*.png)"); empty when it has nothing to save.
+    virtual QStringList saveFilters() const { return {}; }
+    // Writes the document to `path`, whose extension names the type; "" or why it failed.
+    virtual std::string saveDocument(const std::string& path) {
+        (void)path;
+        return "nothing to save";
     }
     // The window's sub-window frame in the MDI area (null before it is added).
     QMdiSubWindow* subWindow() const;

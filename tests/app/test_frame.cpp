@@ -4,6 +4,7 @@
 #include "images/BmpChild.h"
 #include "images/bmp_writer.h"
 #include "platform/message_box.h"
+#include "wave/wave_data.h"
 #include "workspace/frame_globals.h"
 #include "tests/common/cli_run.h"
 #include "workspace/settings.h"
@@ -14,15 +15,18 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWheelEvent>
 #include <cerrno>
 #include <cstdlib>
@@ -180,9 +184,9 @@ TEST_F(FrameTest, DispatchMessagesForRefusedPaths) {
         std::string name, content;
         std::vector<std::string> texts;
     } cases[] = {
-        {"a.Jpg", "x", {"Can't open file: %"}},
-        {"a.jpeg", "x", {"Can't open file: %"}},
-        {"notes.txt", "x", {"Can't open file: %"}},
+        // Names the table does not claim go to the reader that looks at the content.
+        {"a.Jpg", "x", {"The picture could not be read: Unsupported image format.", "Can't open file: %"}},
+        {"notes.png", "just text", {"The picture could not be read: Unsupported image format.", "Can't open file: %"}},
         {"fake.bmp", "GIF89a not a bitmap", {"This is not a DIB bitmap file!", "Error reading bitmap!"}},
     };
     for (auto& c : cases) {
@@ -215,19 +219,25 @@ TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
         int error;
     } faults[] = {{"dir", EISDIR}, {"fifo", EINVAL}, {"locked", EACCES}, {"short", EIO}};
     // Boxes ('|' between them) for a failed open and a failed read, then what the command line
-    // writes when it is not those boxes one to a line; %p is the path, %e the code, %s its text.
+    // writes for each ("orvalis-cli: %p: " before it); %p is the path, %e the code, %s its text.
     struct Kind {
-        const char* ext, *cli, *open, *read, *cliOpen = nullptr, *cliRead = nullptr;
+        const char* ext, *cli, *open, *read, *cliOpen, *cliRead;
     } kinds[] = {
-        {"bmp", "picture %p /dev/null", "Error on Fail in file open = %e\n|Error reading bitmap!",
-         "Error on Fail in mapping view of the Map File object = %e\n|Error reading bitmap!"},
-        {"gif", "picture %p /dev/null", "Couldn't open file:%p|Error from LoadGIF()!", "Error reading file|Error from LoadGIF()!"},
-        {"jpg", "picture %p /dev/null", "Error reading JPEG file!", "Error reading JPEG file!"},
-        {"wav", "wave-info %p", "couldn't load|Error from LoadWave()!", "read error|Error from LoadWave()!", "couldn't load\n",
-         "read error\n"},
-        {"dxf", "dxf-info %p", "The drawing could not be read:\n%p\n%s", "The drawing could not be read:\n%p\n%s",
-         "%p: %s\ndxf-info: %p: cannot open %p\n", "File error: %s\ndxf-info: %p: cannot read %p\n"},
-        {"pal", "mandel -o /dev/null --width 8 --height 8 --palette %p", "Couldn't open file:%p", "Error reading file"},
+        {"bmp", "picture %p %p.bmp", "Error on Fail in file open = %e\n|Error reading bitmap!",
+         "Error on Fail in mapping view of the Map File object = %e\n|Error reading bitmap!",
+         "Error on Fail in file open = %e", "Error on Fail in mapping view of the Map File object = %e"},
+        {"gif", "picture %p %p.bmp", "Couldn't open file:%p|Error from LoadGIF()!", "Error reading file|Error from LoadGIF()!",
+         "Couldn't open file:%p", "Error reading file"},
+        {"jpg", "picture %p %p.bmp", "Error reading JPEG file!", "Error reading JPEG file!", "Error reading JPEG file!",
+         "Error reading JPEG file!"},
+        {"wav", "wave-info %p", "couldn't load|Error from LoadWave()!", "read error|Error from LoadWave()!", "couldn't load",
+         "read error"},
+        {"dxf", "dxf-info %p", "The drawing could not be read:\n%p\n%s", "The drawing could not be read:\n%p\n%s", "%s",
+         "read error: %s"},
+        {"pal", "mandel -o %p.bmp --width 8 --height 8 --palette %p", "Couldn't open file:%p", "Error reading file", "%s", "%s"},
+        {"png", "picture %p %p.bmp", "The file could not be read: %s.|Can't open file: %p",
+         "The file could not be read: %s.|Can't open file: %p", "The file could not be read: %s.",
+         "The file could not be read: %s."},
     };
     const bool root = ::geteuid() == 0;  // root reads any file: drop the right for the locked one
     const std::string palette = Settings.Palettefile;
@@ -264,13 +274,7 @@ TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
             EXPECT_EQ(windowCount(), 0) << trace;
             EXPECT_EQ(FirstFileStruct(), nullptr) << trace;
 
-            std::string err = (read ? k.cliRead : k.cliOpen) ? fill(read ? k.cliRead : k.cliOpen) : "";
-            for (size_t at = 0; !(read ? k.cliRead : k.cliOpen) && at <= boxes.size();) {
-                const size_t end = std::min(boxes.find('|', at), boxes.size());
-                err += boxes.substr(at, end - at);
-                if (err.back() != '\n') err += '\n';
-                at = end + 1;
-            }
+            const std::string err = fill(std::string("orvalis-cli: %p: ") + (read ? k.cliRead : k.cliOpen) + "\n");
             const char* nobody = root && fault == "locked" ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
             const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") + nobody);
             EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, err)) << trace;
@@ -554,6 +558,138 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a command prints on standard output.
+std::string Output(const std::string& cmd) {
+    std::string out;
+    char buf[4096];
+    FILE* p = popen(cmd.c_str(), "r");
+    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+// Pillow's reading of a picture: its RGB bytes, or ("g16") its 16-bit grey values.
+std::string Pillow(const std::string& path, const char* what = "rgb") {
+    return Output(std::string("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                              "sys.stdout.buffer.write(im.convert('RGB').tobytes() if sys.argv[2] == 'rgb' else "
+                              "b''.join(v.to_bytes(2, 'little') for v in im.getdata()))\" '") +
+                  path + "' " + what);
+}
+
+// Answers the next Save As dialog with `path`, under `filter` when one is given.
+void AnswerSaveDialog(const std::string& path, const QString& filter = {}) {
+    QTimer::singleShot(0, [=] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        if (!filter.isEmpty()) dlg->selectNameFilter(filter);
+        dlg->selectFile(QString::fromStdString(path));
+        QMetaObject::invokeMethod(dlg, "accept");
+    });
+}
+
+}  // namespace
+
+// Every format Save As writes reads back in Pillow as the picture (JPEG within a small error);
+// the window then carries the name and no unsaved work, and Save writes there without asking.
+TEST_F(FrameTest, SaveAsWritesEachFormatAndTheWindowTakesTheNewName) {
+    FileOpenMsg(writeBmp("gradient.bmp", 40, 30));
+    flush();
+    OPENEDFILE* of = activeBmp()->record();
+    std::string want;
+    for (uint32_t p : Gradient(40, 30).px) want += {char(p >> 16), char(p >> 8), char(p)};
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.png", ""}, {"a.bmp", ""}, {"a.jpg", ""}, {"a.jpeg", ""}, {"a.tif", ""}, {"a.tiff", ""}, {"a.webp", ""},
+        {"plain", "TIFF picture (*.tif *.tiff)"}};
+    for (const auto& [name, filter] : cases) {
+        of->Changed = 1;
+        const std::string path = (dir / name).string(), saved = *filter ? path + ".tif" : path;
+        AnswerSaveDialog(path, filter);
+        frame->WmCommand(601);
+        const std::string got = Pillow(saved);
+        ASSERT_EQ(got.size(), want.size()) << name;
+        int worst = 0;
+        for (size_t i = 0; i < got.size(); ++i) worst = std::max(worst, std::abs(int(uint8_t(got[i])) - int(uint8_t(want[i]))));
+        EXPECT_LE(worst, fs::path(name).extension().string().rfind(".jp", 0) == 0 ? 6 : 0) << name;
+        EXPECT_EQ(of->Changed, 0) << name;
+        EXPECT_EQ(of->Filename, saved);
+        EXPECT_EQ(ActiveChild()->windowTitle().toStdString(), saved);
+    }
+    fs::remove(dir / "plain.tif");
+    frame->WmCommand(600);  // its name is a TIFF now: saved there, no dialog
+    EXPECT_EQ(Pillow((dir / "plain.tif").string()), want);
+    EXPECT_TRUE(rec.boxes.empty());
+
+    // 16-bit grey stays 16-bit through a TIFF save.
+    FileOpenMsg(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png");
+    flush();
+    AnswerSaveDialog((dir / "grey16.tif").string());
+    frame->WmCommand(601);
+    std::ifstream g16(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png.g16", std::ios::binary);
+    EXPECT_EQ(Pillow((dir / "grey16.tif").string(), "g16"), std::string(std::istreambuf_iterator<char>(g16), {}));
+}
+
+TEST_F(FrameTest, AFailedSaveKeepsTheWindowChangedAndLeavesNoFile) {
+    FileOpenMsg(writeBmp("keep.bmp", 8, 8));
+    flush();
+    OPENEDFILE* of = activeBmp()->record();
+    of->Changed = 1;
+    const fs::path locked = dir / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    const std::string path = (locked / "out.png").string();
+    AnswerSaveDialog(path);
+    if (::geteuid() == 0) ::setfsuid(65534);  // root writes anywhere
+    frame->WmCommand(601);
+    ::setfsuid(0);
+    ASSERT_EQ(rec.boxes.size(), 1u);
+    EXPECT_EQ(rec.boxes[0].text, "Can't save file: " + path + "\nPermission denied");
+    EXPECT_EQ(rec.boxes[0].caption, "Orvalis");
+    EXPECT_EQ(of->Changed, 1);
+    EXPECT_EQ(of->Filename, (dir / "keep.bmp").string());
+    EXPECT_TRUE(fs::is_empty(locked));
+    fs::permissions(locked, fs::perms::owner_all);
+}
+
+// The saved sound holds the document's format and its samples as they are now (changed here
+// as an outline would change them), as sox reads them.
+TEST_F(FrameTest, SavedWaveHoldsTheFormatAndTheCurrentSamples) {
+    const std::string in = (dir / "tone.wav").string(), out = (dir / "saved.wav").string();
+    ASSERT_EQ(std::system(("sox -n -r 11025 -c 2 -b 16 -e signed-integer '" + in + "' synth 0.05 sine 440").c_str()), 0);
+    FileOpenMsg(in);
+    flush();
+    OPENEDFILE* of = GetFileStruct(ActiveChild());
+    ASSERT_NE(of, nullptr);
+    EXPECT_TRUE(frame->action(600)->isEnabled() && frame->action(601)->isEnabled());
+    auto* wd = of->data<WAVE_DATA>();
+    ASSERT_NE(wd, nullptr);
+    for (uint32_t i = 0; i < 64; ++i) wd->lpData[i] = uint8_t(i * 37);
+    const std::string samples(reinterpret_cast<const char*>(wd->lpData.get()), wd->dwDataSize);
+    AnswerSaveDialog(out);
+    frame->WmCommand(601);
+    EXPECT_EQ(Output("soxi -r '" + out + "'; soxi -c '" + out + "'; soxi -b '" + out + "'"), "11025\n2\n16\n");
+    EXPECT_EQ(Output("sox '" + out + "' -t raw -"), samples);
+}
+
+TEST_F(FrameTest, FilesDroppedOnTheFrameOpenInTheOrderGiven) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(writeBmp("first.bmp", 9, 7))),
+                  QUrl::fromLocalFile(ORVALIS_SOURCE_DIR "/tests/data/everyday/rgb.png")});
+    const QPoint at = hwndClient->mapTo(frame, hwndClient->rect().center());
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+    flush();
+    std::vector<std::string> opened;
+    for (OPENEDFILE* of = FirstFileStruct(); of; of = of->NextFile) opened.push_back(fs::path(of->Filename).filename());
+    EXPECT_EQ(opened, std::vector<std::string>({"first.bmp", "rgb.png"}));
+    EXPECT_EQ(GetFileStruct(ActiveChild())->Xsize, 23);  // the last one opened is in front
+    EXPECT_TRUE(rec.boxes.empty());
+}
 
 namespace {
 

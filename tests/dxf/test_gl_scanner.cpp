@@ -122,7 +122,7 @@ TEST(FileAccess, MissingFileIsReportedAndReadsNothing) {
     testing::internal::CaptureStderr();
     DxfDrawing d = ReadDxfFile("/nonexistent/x.dxf");
     testing::internal::GetCapturedStderr();
-    EXPECT_EQ(d.error, "cannot open /nonexistent/x.dxf");
+    EXPECT_EQ(d.error, "No such file or directory");
     EXPECT_EQ(d.faces, nullptr);
 }
 

@@ -17,6 +17,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -88,6 +89,12 @@ TEST_F(MandelWindow, mainMandelbrotComputesTheMainViewAndEndsWithBeepTimeAndArro
     ASSERT_EQ(std::make_pair(pic.size(), Data(child)->hPalette.size()), std::make_pair(QSize(160, 120), size_t(256)));
     EXPECT_EQ(std::make_pair(pic.pixel(0, 0), pic.pixel(int(1.7 / 2.27 * 120), int(1.1338 / 2.27 * 120))),
               std::make_pair(qRgb(255, 66, 66), qRgb(0, 0, 0)));
+    // Scrolled, the window shows the picture from the scroll position (made from that part alone).
+    child->resize(100, 80), QApplication::processEvents();
+    child->horizontalBar()->setValue(child->horizontalBar()->maximum()), child->verticalBar()->setValue(7);
+    const QImage shot = child->grab().toImage();
+    ASSERT_GT(of->Xscroll, 40);
+    for (int x = 0; x < of->Xclient; ++x) ASSERT_EQ(shot.pixel(x, 30), pic.pixel(of->Xscroll + x, 37)) << x;
     // A palette that cannot be found: its message and no window.
     std::strcpy(Settings.Palettefile, "nothere.pal");
     EXPECT_EQ(OpenMandelWindow(1), nullptr);

@@ -324,7 +324,7 @@ std::string Message(int field, bool number) {
     static const char* const kFields[][2] = {
         {"Oversample factor", "1, 2, 4 or 6."},
         {"Background depth", "a whole number of -128 or less, so that every depth lies behind the screen."},
-        {"Eye separation", "a whole number of 1 or more."},
+        {"Eye separation", "a whole number from 1 to 32768."},
         {"Observer screen distance", "a whole number of 1 or more."},
         {"Relief", "a whole number from 1 to 4000."},
         {"Result width", "empty or a whole number from 16 to 16384."},
@@ -341,7 +341,7 @@ TEST(StereoOptions, FieldsAreStoredOnlyWhenAllAreGoodElseTheFirstBadOneNamesItsR
     const StereoOptions start{2, -900, 100, 600, 1, 0, 1};
     struct Case { StereoFieldTexts fields; std::string message; StereoOptions want; } cases[] = {
         {{" 6 ", "-128", "1", "1"}, "", {6, -128, 1, 1, 1, 0, 1}},
-        {{"2", "-2147483648", "2147483647", "2147483647"}, "", {2, INT32_MIN, INT32_MAX, INT32_MAX, 1, 0, 1}},
+        {{"2", "-2147483648", "32768", "2147483647"}, "", {2, INT32_MIN, 32768, INT32_MAX, 1, 0, 1}},
         {{"3", "-800", "150", "700"}, Message(0, true), start},
         {{"0", "x", "0", "0"}, Message(0, true), start},
         {{"4x", "-800", "150", "700"}, Message(0, false), start},
@@ -349,6 +349,7 @@ TEST(StereoOptions, FieldsAreStoredOnlyWhenAllAreGoodElseTheFirstBadOneNamesItsR
         {{"1", "-99999999999", "150", "700"}, Message(1, true), start},
         {{"1", "--800", "150", "700"}, Message(1, false), start},
         {{"1", "-800", "0", "0"}, Message(2, true), start},
+        {{"1", "-800", "32769", "700"}, Message(2, true), start},
         {{"1", "-800", "1.5", "700"}, Message(2, false), start},
         {{"1", "-800", "150", "0"}, Message(3, true), start},
         {{"1", "-800", "150", "+700"}, Message(3, false), start},

@@ -76,7 +76,7 @@ TEST(StereoOptionsDialog, RunShowsTheValuesOfTheRunAndStoresThemOnlyOnGoWithGood
     const Case cases[] = {
         {"2", {"4", "-300", "99", "500", "127", "", "", "", "", "", "", ""}, 2, start, nullptr},
         {"1", {"1", "-800", "15O", "700", "127", "", "", "", "", "x", "", ""}, 2, start,
-         "Eye separation is not a number: it must be a whole number of 1 or more."},
+         "Eye separation is not a number: it must be a whole number from 1 to 32768."},
         {"1", {" 4", "-300", "99", "500 ", "200", "", "64", "", "", "x", "", "x"}, 1,
          {4, -300, 99, 500, 0, 0, 1, kDepthClassic, 200, 0, 64, 1}, nullptr},
     };

@@ -1,13 +1,55 @@
 #pragma once
-// orvalis-cli: each subcommand lives in its own cmd_*.cpp and registers itself here.
+// orvalis-cli: each subcommand lives in its own cmd_*.cpp and registers itself here. A
+// command's options are the rows of a table, so an option is added by adding a row.
+#include "images/image32.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
-using CliHandler = int (*)(const std::vector<std::string>& args);
+// Stores an option's value; returns why the value is refused, or "".
+using CliTake = std::function<std::string(const std::string& value)>;
 
-struct CliCommand {
-    CliCommand(const char* name, const char* usage, CliHandler handler);
+struct CliOption {
+    std::string name;   // "--eye" or "-o"
+    std::string value;  // what the help calls the value ("N"); empty for a switch
+    std::string help;
+    CliTake take;       // a switch is taken with an empty value
+    bool required = false;
 };
 
-// Reads "--name value" style options; returns false and prints to stderr on a missing value.
-bool CliTakeValue(const std::vector<std::string>& args, size_t& i, std::string& out);
+struct CliSpec {
+    std::string command;                // "stereo"
+    std::string summary;                // what the command does, one line
+    std::vector<std::string> operands;  // the positional arguments, all required ("IN", "OUT")
+    std::vector<CliOption> options;
+};
+
+// Stores for the table rows.
+CliTake CliText(std::string& out);
+CliTake CliSwitch(int& out);
+// A whole number from lo to hi.
+CliTake CliWhole(int& out, long long lo, long long hi);
+// A finite number from lo to hi.
+CliTake CliNumber(double& out, double lo, double hi);
+// The name of a picture to write: its extension must name a format we write.
+CliTake CliOutputPicture(std::string& out);
+
+// Reads `args` (options as "--name value" or "--name=value", anywhere among the operands)
+// into the table's stores and `operands`. Returns -1 to go on, else the exit status: 0 after
+// printing the help for --help, 2 after printing a usage error.
+int CliParse(const CliSpec& spec, const std::vector<std::string>& args, std::vector<std::string>* operands = nullptr);
+// "orvalis-cli COMMAND: message" and where the help is, on standard error; returns 2.
+int CliUsageError(const std::string& command, const std::string& message);
+// "orvalis-cli: PATH: message" on standard error; returns 1.
+int CliFileError(const std::string& path, const std::string& message);
+
+// The picture at `path` as the program opens it; false after printing the loader's messages.
+bool CliReadPicture(const std::string& path, Image32& out);
+// Writes the picture in the format its name asks for; 0, or 1 after printing why not.
+int CliWritePicture(const std::string& path, const Image32& img);
+
+using CliHandler = int (*)(const std::vector<std::string>& args);
+struct CliCommand {
+    CliCommand(const char* name, const char* summary, CliHandler handler);
+};

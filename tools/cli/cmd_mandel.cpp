@@ -1,40 +1,22 @@
-// orvalis-cli mandel: a Mandelbrot picture computed by the window's worker, written as BMP.
+// orvalis-cli mandel: a Mandelbrot picture computed by the window's worker, with the start
+// dialog's values and limits, written in the format the output name asks for.
 #include "images/bmp_writer.h"
+#include "images/picture_writer.h"
 #include "mandel/mandel_calc.h"
 #include "mandel/mandel_view.h"
 #include "mandel/mandel_worker.h"
 #include "mandel/palette_file.h"
+#include "mandel/start_values.h"
 #include "platform/whole_file.h"
 #include "tools/cli/cli.h"
 
-#include <QImage>
-#include <charconv>
+#include <cerrno>
+#include <cfloat>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
-
-bool ToInt(const std::string& text, int lo, int hi, int& out, const char* name) {
-    int v = 0;
-    auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (res.ec != std::errc() || res.ptr != text.data() + text.size() || v < lo || v > hi) {
-        std::fprintf(stderr, "orvalis-cli mandel: %s must be a whole number from %d to %d\n", name, lo, hi);
-        return false;
-    }
-    out = v;
-    return true;
-}
-
-bool ToDouble(const std::string& text, double& out, const char* name) {
-    double v = 0.0;
-    auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) {
-        std::fprintf(stderr, "orvalis-cli mandel: %s must be a number\n", name);
-        return false;
-    }
-    out = v;
-    return true;
-}
 
 struct Options {
     std::string out, depthOut, palette = "palette.pal";
@@ -42,98 +24,117 @@ struct Options {
     MandelView view = kMainView;
 };
 
-bool ParseOptions(const std::vector<std::string>& args, Options& o) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string v;
-        if (!CliTakeValue(args, i, v)) return false;
-        bool ok = true;
-        if (a == "-o") o.out = v;
-        else if (a == "--depth-out") o.depthOut = v;
-        else if (a == "--palette") o.palette = v;
-        else if (a == "--width") ok = ToInt(v, 1, 16384, o.width, "--width");
-        else if (a == "--height") ok = ToInt(v, 1, 16384, o.height, "--height");
-        else if (a == "--iterations") ok = ToInt(v, 0, 100000000, o.iterations, "--iterations");
-        else if (a == "--colors") ok = ToInt(v, 1, 256, o.colors, "--colors");
-        else if (a == "--r") ok = ToDouble(v, o.view.fltR, "--r");
-        else if (a == "--i") ok = ToDouble(v, o.view.fltI, "--i");
-        else if (a == "--side") ok = ToDouble(v, o.view.fltSide, "--side");
-        else {
-            std::fprintf(stderr, "orvalis-cli mandel: unknown option %s\n", a.c_str());
-            return false;
-        }
-        if (!ok) return false;
-    }
-    if (o.out.empty() && o.depthOut.empty())
-        std::fprintf(stderr, "orvalis-cli mandel: -o OUT.bmp or --depth-out D.png is required\n");
-    return !o.out.empty() || !o.depthOut.empty();
-}
-
-// The depth picture of the view as a 16-bit grey PNG (white: the set).
-bool WriteDepth(const Options& o) {
-    const std::vector<uint16_t> grey =
-        MandelDepth(o.view.fltR, o.view.fltI, o.view.fltSide, o.width, o.height, o.iterations);
-    QImage img(o.width, o.height, QImage::Format_Grayscale16);
-    if (img.isNull()) return false;
-    for (int y = 0; y < o.height; ++y)
-        std::memcpy(img.scanLine(y), grey.data() + size_t(y) * size_t(o.width), size_t(o.width) * 2);
-    return img.save(QString::fromStdString(o.depthOut), "PNG");
-}
-
 bool LoadColours(const Options& o, std::vector<uint32_t>& Kleuren, int32_t& colors) {
     const std::string path = FindPaletteFile(o.palette, PaletteSearchDirs());
     const WholeFile file = ReadWholeFile(path);
-    if (!file) {
-        std::fprintf(stderr, "%s\n", LoadFileMessage(file, path).text.c_str());
-        return false;
-    }
+    if (!file) return CliFileError(o.palette, std::strerror(file.error)) == 0;
     UserMessage msg;
-    if (!LoadPaletteBytes(file.data(), file.size, path, Kleuren, colors, msg)) {
-        std::fprintf(stderr, "%s\n", msg.text.c_str());
-        return false;
-    }
+    if (!LoadPaletteBytes(file.data(), file.size, path, Kleuren, colors, msg))
+        return CliFileError(o.palette, msg.text) == 0;
     return true;
 }
 
-int RunMandel(const std::vector<std::string>& args) {
-    Options o;
-    if (!ParseOptions(args, o)) return 2;
-    if (!o.depthOut.empty() && !WriteDepth(o)) {
-        std::fprintf(stderr, "orvalis-cli mandel: cannot write %s\n", o.depthOut.c_str());
-        return 1;
+// The worker's colour indices, or empty after saying why not.
+std::vector<uint8_t> Compute(const Options& o, int stride, int32_t colors, unsigned& ms) {
+    std::vector<uint8_t> pixels;
+    try {
+        pixels.assign(size_t(stride) * size_t(o.height), 0);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "orvalis-cli: %s\n", NotEnoughMemoryFor(o.width, o.height).c_str());
+        return {};
     }
-    if (o.out.empty()) return 0;
-    std::vector<uint32_t> Kleuren;
-    int32_t colors = o.colors;
-    if (!LoadColours(o, Kleuren, colors)) return 1;
-
-    const int stride = (o.width + 3) & ~3;
-    std::vector<uint8_t> pixels(size_t(stride) * size_t(o.height), 0);
     const int32_t iterations = o.iterations;
     MandelRun run{pixels.data(), o.width, o.height, stride, o.view.fltR, o.view.fltI, o.view.fltSide,
                   colors, 1 << 30, &iterations};
     MandelWorker worker;
-    worker.StartNew(run);
+    if (worker.StartNew(run) == 0) {
+        std::fprintf(stderr, "orvalis-cli: not enough memory to start the computation\n");
+        return {};
+    }
     worker.wait();
+    ms = unsigned(worker.Timer());
+    return pixels;
+}
 
-    Image32 img(o.width, o.height);
-    for (int y = 0; y < o.height; ++y)
+// Colour indices to picture words, a row at a time, so a BMP needs no second picture.
+int WriteColours(const Options& o, const std::vector<uint8_t>& pixels, int stride, const std::vector<uint32_t>& Kleuren) {
+    const auto colourRow = [&](int y, uint32_t* row) {
+        const uint8_t* index = pixels.data() + size_t(y) * size_t(stride);
         for (int x = 0; x < o.width; ++x) {
-            const uint32_t bgr = Kleuren[pixels[size_t(y) * size_t(stride) + size_t(x)]];
-            img.at(x, y) = (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
+            const uint32_t bgr = Kleuren[index[x]];
+            row[x] = (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
         }
-    if (!WriteBmp24(o.out, img)) {
-        std::fprintf(stderr, "orvalis-cli mandel: cannot write %s\n", o.out.c_str());
+    };
+    if (PictureFormatFromName(o.out) == PictureFormat::Bmp) {
+        errno = 0;
+        if (WriteBmp24Rows(o.out, o.width, o.height, colourRow)) return 0;
+        return CliFileError(o.out, errno ? std::strerror(errno) : "cannot write the file");
+    }
+    Image32 img(o.width, o.height);
+    for (int y = 0; y < o.height; ++y) colourRow(y, &img.px[size_t(y) * size_t(o.width)]);
+    return CliWritePicture(o.out, img);
+}
+
+// The view's depth picture: 16-bit grey where the format keeps it (PNG, TIFF), else its top byte.
+int WriteDepth(const Options& o) {
+    Image32 img(o.width, o.height);
+    img.grey16 = MandelDepth(o.view.fltR, o.view.fltI, o.view.fltSide, o.width, o.height, o.iterations);
+    for (size_t i = 0; i < img.px.size(); ++i) img.px[i] = uint32_t(img.grey16[i] >> 8) * 0x010101u;
+    return CliWritePicture(o.depthOut, img);
+}
+
+int RunMandel(const std::vector<std::string>& args) {
+    Options o;
+    const CliSpec spec{
+        "mandel",
+        "A Mandelbrot picture as the explorer computes it; the values and limits are those of its start dialog.",
+        {},
+        {
+            {"-o", "OUT", "the picture: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(o.out)},
+            {"--depth-out", "D.png",
+             "the depth picture (white: the set), 16-bit in .png or .tif; -o, --depth-out or both",
+             CliOutputPicture(o.depthOut)},
+            {"--width", "W", "picture width in pixels (default 800)", CliWhole(o.width, 1, INT32_MAX)},
+            {"--height", "H", "picture height in pixels (default 600)", CliWhole(o.height, 1, INT32_MAX)},
+            {"--r", "R", "real part of the left edge (default -2)", CliNumber(o.view.fltR, -DBL_MAX, DBL_MAX)},
+            {"--i", "I", "imaginary part of the top edge (default -1.1338)", CliNumber(o.view.fltI, -DBL_MAX, DBL_MAX)},
+            {"--side", "S", "length spanned by the picture height, 1e-14 to 3 (default 2.27)",
+             CliNumber(o.view.fltSide, 1e-14, 3.0)},
+            {"--iterations", "N", "iteration limit (default 256)", CliWhole(o.iterations, 0, INT32_MAX)},
+            {"--colors", "N", "colours used, rounded down to a power of two from 4 to 256 (default 256)",
+             CliWhole(o.colors, 0, INT32_MAX)},
+            {"--palette", "FILE", "the palette file (default palette.pal)", CliText(o.palette)},
+        }};
+    if (int status = CliParse(spec, args); status >= 0) return status;
+    if (!MandelPictureSizeOk(o.width, o.height))
+        return CliUsageError("mandel", "--width and --height: the picture must stay within 2^30 bytes of 8-bit pixels");
+    if (o.out.empty() && o.depthOut.empty()) return CliUsageError("mandel", "missing option -o OUT or --depth-out D.png");
+    try {
+        if (!o.depthOut.empty())
+            if (int status = WriteDepth(o)) return status;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "orvalis-cli: %s\n", NotEnoughMemoryFor(o.width, o.height).c_str());
+        return 1;
+    }
+    if (o.out.empty()) return 0;
+    std::vector<uint32_t> Kleuren;
+    int32_t colors = RoundMaxColors(o.colors);
+    if (!LoadColours(o, Kleuren, colors)) return 1;
+    const int stride = (o.width + 3) & ~3;
+    unsigned ms = 0;
+    const std::vector<uint8_t> pixels = Compute(o, stride, colors, ms);
+    if (pixels.empty()) return 1;
+    try {
+        if (int status = WriteColours(o, pixels, stride, Kleuren)) return status;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "orvalis-cli: %s\n", NotEnoughMemoryFor(o.width, o.height).c_str());
         return 1;
     }
     std::printf("%s: %dx%d, %d iterations, %d colours, %u ms\n", o.out.c_str(), o.width, o.height, o.iterations,
-                int(colors), unsigned(worker.Timer()));
+                int(colors), ms);
     return 0;
 }
 
-CliCommand reg("mandel",
-               "[-o OUT.bmp] [--depth-out D.png] [--width W] [--height H] [--r R] [--i I] [--side S] [--iterations N] [--colors C] "
-               "[--palette FILE]",
-               RunMandel);
+CliCommand reg("mandel", "a Mandelbrot picture as the explorer computes it", RunMandel);
 
 }  // namespace

@@ -1,32 +1,24 @@
-// orvalis-cli picture IN OUT.bmp: any picture the program opens, written as a 24-bit BMP.
-#include "images/bmp_writer.h"
-#include "images/picture_file.h"
+// orvalis-cli picture IN OUT: any picture the program opens, written in the format OUT's
+// extension names.
 #include "tools/cli/cli.h"
-
-#include <cstdio>
 
 namespace {
 
-int picture(const std::vector<std::string>& args) {
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: orvalis-cli picture IN OUT.bmp\n");
-        return 2;
-    }
-    const PictureResult r = ReadPictureFile(args[0]);
-    if (!r.ok) {
-        for (const UserMessage& m : r.messages) {
-            const bool newline = !m.text.empty() && m.text.back() == '\n';
-            std::fprintf(stderr, "%s%s", m.text.c_str(), newline ? "" : "\n");
-        }
-        return 1;
-    }
-    if (!WriteBmp24(args[1], r.image)) {
-        std::fprintf(stderr, "orvalis-cli: cannot write %s\n", args[1].c_str());
-        return 1;
-    }
-    return 0;
+int Picture(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    const CliSpec spec{"picture",
+                       "Reads IN as the program opens it and writes it to OUT (.bmp, .png, .jpg, .jpeg, .tif, .tiff "
+                       "or .webp; BMP as 24 bits). A 16-bit grey picture stays 16-bit in PNG and TIFF.",
+                       {"IN", "OUT"},
+                       {}};
+    if (int status = CliParse(spec, args, &files); status >= 0) return status;
+    std::string out;
+    if (std::string why = CliOutputPicture(out)(files[1]); !why.empty()) return CliUsageError("picture", "OUT: " + why);
+    Image32 img;
+    if (!CliReadPicture(files[0], img)) return 1;
+    return CliWritePicture(out, img);
 }
 
-CliCommand reg("picture", "IN OUT.bmp", picture);
+CliCommand reg("picture", "any picture the program opens, written as BMP, PNG, JPEG, TIFF or WebP", Picture);
 
 }  // namespace

@@ -1,7 +1,5 @@
 // orvalis-cli stereo: a stereogram from a texture and a depth picture, the pixels the program
-// shows for the same pictures and options, written as a 24-bit BMP.
-#include "images/bmp_writer.h"
-#include "images/picture_file.h"
+// shows for the same pictures and options, written in the format the output name asks for.
 #include "stereo/stereo_options.h"
 #include "stereo/stereo_pictures.h"
 #include "tools/cli/cli.h"
@@ -11,136 +9,96 @@
 
 namespace {
 
-const char kUsage[] =
-    "--texture T|random[:SEED]|random-bw[:SEED] --depth D -o OUT.bmp [--oversample N] [--background-depth N] "
-    "[--eye N] [--distance N] [--blocks] [--hidden] [--invert] [--depth-mode classic|grey] [--relief N] "
-    "[--size WxH] [--dots]";
-
-struct StereoArgs {
-    std::string texture, depth, out, mode = "classic", size;
-    StereoFieldTexts fields;
-    StereoOptions opts;
+// A built-in texture named by --texture: "random" or "random-bw", with an optional ":SEED".
+struct RandomName {
+    bool used = false, bw = false;
+    uint32_t seed = 1;
 };
 
-// "random", "random-bw", optionally with ":SEED" (default 1); false for a file name.
-bool RandomTextureName(const std::string& name, bool& bw, uint32_t& seed, bool& badSeed) {
-    bw = name.rfind("random-bw", 0) == 0;
-    const size_t stem = bw ? 9 : 6;
-    if (name.rfind("random", 0) != 0 || (name.size() > stem && name[stem] != ':')) return false;
-    seed = 1;
-    badSeed = false;
-    if (name.size() > stem) {
-        const char* b = name.data() + stem + 1;
-        const auto r = std::from_chars(b, name.data() + name.size(), seed);
-        badSeed = b == name.data() + name.size() || r.ec != std::errc() || r.ptr != name.data() + name.size();
-    }
-    return true;
+// The texture option: a picture's name, or a built-in texture whose seed must be a number.
+CliTake TextureName(std::string& path, RandomName& random) {
+    return [&](const std::string& v) -> std::string {
+        random = {};
+        path = v;
+        const bool bw = v.rfind("random-bw", 0) == 0;
+        const size_t stem = bw ? 9 : 6;
+        if (v.rfind("random", 0) != 0 || (v.size() > stem && v[stem] != ':')) return "";
+        random = {true, bw, 1};
+        if (v.size() == stem) return "";
+        const char *b = v.data() + stem + 1, *e = v.data() + v.size();
+        const auto r = std::from_chars(b, e, random.seed);
+        return b == e || r.ec != std::errc() || r.ptr != e ? "the seed must be a whole number from 0 to 4294967295" : "";
+    };
 }
 
-// "--size WxH" into the two size fields; false when it has no x.
-bool SplitSize(const std::string& size, StereoFieldTexts& f) {
-    const size_t x = size.find('x');
-    if (x == std::string::npos) return false;
-    f.OutWidth = size.substr(0, x);
-    f.OutHeight = size.substr(x + 1);
-    return !f.OutWidth.empty() && !f.OutHeight.empty();
+CliTake DepthMode(int& mode) {
+    return [&](const std::string& v) -> std::string {
+        if (v != "classic" && v != "grey") return "must be classic or grey";
+        mode = v == "grey" ? kDepthGrey : kDepthClassic;
+        return "";
+    };
 }
 
-// Returns 0 when parsed, else the exit status (usage already printed).
-int ParseArgs(const std::vector<std::string>& args, StereoArgs& a) {
-    const StereoOptions d;
-    a.fields = {std::to_string(d.oversam), std::to_string(d.bkdepth), std::to_string(d.Eye), std::to_string(d.o)};
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& s = args[i];
-        std::string* value = s == "--texture"            ? &a.texture
-                             : s == "--depth"            ? &a.depth
-                             : s == "-o"                 ? &a.out
-                             : s == "--oversample"       ? &a.fields.oversam
-                             : s == "--background-depth" ? &a.fields.bkdepth
-                             : s == "--eye"              ? &a.fields.Eye
-                             : s == "--distance"         ? &a.fields.o
-                             : s == "--relief"           ? &a.fields.relief
-                             : s == "--depth-mode"       ? &a.mode
-                             : s == "--size"             ? &a.size
-                                                         : nullptr;
-        if (value) {
-            if (!CliTakeValue(args, i, *value)) return 2;
-        } else if (s == "--blocks") {
-            a.opts.BlocksOnTop = 1;
-        } else if (s == "--hidden") {
-            a.opts.dohiddenrem = 1;
-        } else if (s == "--invert") {
-            a.opts.invert = 1;
-        } else if (s == "--dots") {
-            a.opts.dots = 1;
-        } else {
-            std::fprintf(stderr, "orvalis-cli stereo: unknown option %s\nusage: orvalis-cli stereo %s\n", s.c_str(),
-                         kUsage);
-            return 2;
-        }
-    }
-    if (a.texture.empty() || a.depth.empty() || a.out.empty()) {
-        std::fprintf(stderr, "usage: orvalis-cli stereo %s\n", kUsage);
-        return 2;
-    }
-    if (a.mode != "classic" && a.mode != "grey") {
-        std::fprintf(stderr, "orvalis-cli stereo: --depth-mode must be classic or grey\n");
-        return 2;
-    }
-    a.opts.DepthMode = a.mode == "grey" ? kDepthGrey : kDepthClassic;
-    if (!a.size.empty() && !SplitSize(a.size, a.fields)) {
-        std::fprintf(stderr, "orvalis-cli stereo: --size must be WIDTHxHEIGHT, such as 1920x1080\n");
-        return 2;
-    }
-    return 0;
-}
-
-bool Load(const std::string& path, Image32& img) {
-    PictureResult r = ReadPictureFile(path);
-    if (r.ok) {
-        img = std::move(r.image);
-        return true;
-    }
-    for (const UserMessage& m : r.messages) {
-        const bool newline = !m.text.empty() && m.text.back() == '\n';
-        std::fprintf(stderr, "%s%s", m.text.c_str(), newline ? "" : "\n");
-    }
-    return false;
+// "WxH" into the two size fields, which are checked with the others.
+CliTake Size(StereoFieldTexts& f) {
+    return [&](const std::string& v) -> std::string {
+        const size_t x = v.find('x');
+        if (x == std::string::npos || x == 0 || x + 1 == v.size()) return "must be WIDTHxHEIGHT, such as 1920x1080";
+        f.OutWidth = v.substr(0, x);
+        f.OutHeight = v.substr(x + 1);
+        return "";
+    };
 }
 
 int Stereo(const std::vector<std::string>& args) {
-    StereoArgs a;
-    if (int status = ParseArgs(args, a)) return status;
-    const std::string problem = ReadStereoFields(a.fields, a.opts);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    std::string texture, depth, out;
+    RandomName random;
+    StereoOptions o;
+    // The number fields as the dialog has them, checked together once all are given.
+    StereoFieldTexts f{std::to_string(o.oversam), std::to_string(o.bkdepth), std::to_string(o.Eye),
+                       std::to_string(o.o)};
+    const CliSpec spec{
+        "stereo",
+        "A single-image stereogram of the depth picture, textured with the texture picture.",
+        {},
+        {
+            {"--texture", "T", "the texture picture, or random[:SEED] or random-bw[:SEED] for dots (seed 1 by default)",
+             TextureName(texture, random), true},
+            {"--depth", "D", "the depth picture; the result has its size unless --size gives one", CliText(depth), true},
+            {"-o", "OUT", "the stereogram: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(out), true},
+            {"--oversample", "N", "samples per pixel: 1, 2, 4 or 6 (default 1)", CliText(f.oversam)},
+            {"--background-depth", "N", "depth of level 0, below minus the relief (default -800)", CliText(f.bkdepth)},
+            {"--eye", "N", "eye separation in pixels, 1 to 32768 (default 150)", CliText(f.Eye)},
+            {"--distance", "N", "observer's distance from the screen, 1 or more (default 700)", CliText(f.o)},
+            {"--blocks", "", "a block pattern on top instead of the depth in rows 8 to 31", CliSwitch(o.BlocksOnTop)},
+            {"--hidden", "", "hidden-surface removal", CliSwitch(o.dohiddenrem)},
+            {"--invert", "", "invert the depth", CliSwitch(o.invert)},
+            {"--depth-mode", "MODE", "classic (default): the low 7 bits of the blue value; grey: the grey value, white near",
+             DepthMode(o.DepthMode)},
+            {"--relief", "N", "depth units from the farthest to the nearest depth, 1 to 4000 (default 127)",
+             CliText(f.relief)},
+            {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", Size(f)},
+            {"--dots", "", "two convergence dots in a white band above the result", CliSwitch(o.dots)},
+        }};
+    if (int status = CliParse(spec, args); status >= 0) return status;
+    StereoField bad{};
+    if (std::string why = ReadStereoFields(f, o, &bad); !why.empty()) {
+        // The option of each field, in StereoField order.
+        const char* const names[] = {"--oversample", "--background-depth", "--eye", "--distance",
+                                     "--relief", "--size", "--size"};
+        return CliUsageError("stereo", std::string(names[int(bad)]) + ": " + why);
+    }
+    Image32 tex, dep, result;
+    if (random.used) tex = RandomDotTexture(BackgroundSeparation(o), random.bw, random.seed);
+    if ((!random.used && !CliReadPicture(texture, tex)) || !CliReadPicture(depth, dep)) return 1;
+    if (!MakeStereoPicture(tex, dep, o, result)) {
+        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", o.OutWidth ? o.OutWidth : dep.width,
+                     o.OutHeight ? o.OutHeight : dep.height);
         return 1;
     }
-    Image32 texture, depth, out;
-    bool bw = false, badSeed = false;
-    uint32_t seed = 1;
-    if (RandomTextureName(a.texture, bw, seed, badSeed)) {
-        if (badSeed) {
-            std::fprintf(stderr, "Seed must be a whole number from 0 to 4294967295.\n");
-            return 1;
-        }
-        texture = RandomDotTexture(BackgroundSeparation(a.opts), bw, seed);
-    } else if (!Load(a.texture, texture)) {
-        return 1;
-    }
-    if (!Load(a.depth, depth)) return 1;
-    if (!MakeStereoPicture(texture, depth, a.opts, out)) {
-        const int w = a.opts.OutWidth ? a.opts.OutWidth : depth.width, h = a.opts.OutHeight ? a.opts.OutHeight : depth.height;
-        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", w, h);
-        return 1;
-    }
-    if (!WriteBmp24(a.out, out)) {
-        std::fprintf(stderr, "orvalis-cli: cannot write %s\n", a.out.c_str());
-        return 1;
-    }
-    return 0;
+    return CliWritePicture(out, result);
 }
 
-CliCommand reg("stereo", kUsage, Stereo);
+CliCommand reg("stereo", "a stereogram from a texture and a depth picture", Stereo);
 
 }  // namespace

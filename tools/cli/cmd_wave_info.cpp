@@ -7,18 +7,14 @@
 
 namespace {
 int WaveInfo(const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "usage: orvalis-cli wave-info FILE\n");
-        return 2;
-    }
+    std::vector<std::string> file;
+    const CliSpec spec{"wave-info", "Prints the information line of a WAV file, read from its header.", {"FILE"}, {}};
+    if (int status = CliParse(spec, args, &file); status >= 0) return status;
     WaveHeader h;
-    std::string message = ReadWaveHeaderFile(args[0], h);
-    if (!message.empty()) {
-        std::fprintf(stderr, "%s\n", message.c_str());
-        return 1;
-    }
+    const std::string message = ReadWaveHeaderFile(file[0], h);
+    if (!message.empty()) return CliFileError(file[0], message);
     std::printf("%s\n", WaveInfoText(h.format, h.dwDataSize).c_str());
     return 0;
 }
-CliCommand reg("wave-info", "FILE", WaveInfo);
+CliCommand reg("wave-info", "the information line of a WAV file", WaveInfo);
 }  // namespace

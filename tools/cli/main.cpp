@@ -1,47 +1,58 @@
 #include "tools/cli/cli.h"
 
+#include <QtGlobal>
 #include <cstdio>
-#include <cstring>
 #include <map>
+#include <new>
 
 namespace {
 struct Entry {
-    const char* usage;
+    const char* summary;
     CliHandler handler;
 };
 std::map<std::string, Entry>& table() {
     static std::map<std::string, Entry> t;
     return t;
 }
-void usage() {
-    std::fprintf(stderr, "usage: orvalis-cli COMMAND ...\n");
-    for (const auto& [name, e] : table()) std::fprintf(stderr, "  orvalis-cli %s %s\n", name.c_str(), e.usage);
+void usage(FILE* to) {
+    std::fprintf(to, "usage: orvalis-cli COMMAND [ARGUMENT]...\n       orvalis-cli --version\n\nCommands:\n");
+    for (const auto& [name, e] : table()) std::fprintf(to, "  %-10s %s\n", name.c_str(), e.summary);
+    std::fprintf(to, "\n'orvalis-cli COMMAND --help' shows a command's options; a value may follow a blank or an\n"
+                     "equals sign (--name VALUE or --name=VALUE).\n");
 }
 }  // namespace
 
-CliCommand::CliCommand(const char* name, const char* usage, CliHandler handler) {
-    table()[name] = {usage, handler};
-}
-
-bool CliTakeValue(const std::vector<std::string>& args, size_t& i, std::string& out) {
-    if (i + 1 >= args.size()) {
-        std::fprintf(stderr, "orvalis-cli: %s needs a value\n", args[i].c_str());
-        return false;
-    }
-    out = args[++i];
-    return true;
+CliCommand::CliCommand(const char* name, const char* summary, CliHandler handler) {
+    table()[name] = {summary, handler};
 }
 
 int main(int argc, char** argv) {
-    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-        usage();
-        return argc < 2 ? 2 : 0;
+    // Qt's picture readers log their decoders' complaints; the reason reaches the user in the
+    // one "orvalis-cli: PATH: message" line instead.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--help" || first == "-h") {
+        usage(stdout);
+        return 0;
     }
-    auto it = table().find(argv[1]);
-    if (it == table().end()) {
-        std::fprintf(stderr, "orvalis-cli: unknown command %s\n", argv[1]);
-        usage();
+    if (first == "--version") {
+        std::printf("orvalis-cli %s\n", ORVALIS_VERSION);
+        return 0;
+    }
+    if (argc < 2) {
+        usage(stderr);
         return 2;
     }
-    return it->second.handler(std::vector<std::string>(argv + 2, argv + argc));
+    auto it = table().find(first);
+    if (it == table().end()) {
+        std::fprintf(stderr, "orvalis-cli: unknown command '%s'\nTry 'orvalis-cli --help'.\n", first.c_str());
+        return 2;
+    }
+    // The commands report the allocations of a picture's size themselves; this catches the rest.
+    try {
+        return it->second.handler(std::vector<std::string>(argv + 2, argv + argc));
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "orvalis-cli: not enough memory\n");
+        return 1;
+    }
 }

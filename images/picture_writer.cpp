@@ -1,0 +1,99 @@
+#include "images/picture_writer.h"
+
+#include "images/bmp_writer.h"
+#include "platform/file_writer.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace {
+
+struct FormatRow {
+    const char* ext;
+    PictureFormat format;
+};
+const FormatRow kFormats[] = {{".bmp", PictureFormat::Bmp},  {".png", PictureFormat::Png},   {".jpg", PictureFormat::Jpeg},
+                              {".jpeg", PictureFormat::Jpeg}, {".tif", PictureFormat::Tiff}, {".tiff", PictureFormat::Tiff},
+                              {".webp", PictureFormat::Webp}};
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+PictureFormat PictureFormatFromName(const std::string& path) {
+    const std::string ext = Lower(std::filesystem::path(path).extension().string());
+    for (const FormatRow& r : kFormats)
+        if (ext == r.ext) return r.format;
+    return PictureFormat::None;
+}
+
+const char* PictureFormatSuffix(PictureFormat f) {
+    for (const FormatRow& r : kFormats)
+        if (r.format == f) return r.ext;
+    return "";
+}
+
+QStringList PictureSaveFilters() {
+    return {"PNG picture (*.png)", "BMP picture, 24 bits (*.bmp)", "JPEG picture (*.jpg *.jpeg)",
+            "TIFF picture (*.tif *.tiff)", "WebP picture, lossless (*.webp)"};
+}
+
+const char* PictureFormatList() { return ".bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp"; }
+
+QImage ToQImage(const Image32& img) {
+    QImage q(img.width, img.height, QImage::Format_RGB32);
+    if (q.isNull()) return q;
+    for (int y = 0; y < img.height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(q.scanLine(y));
+        const uint32_t* src = &img.px[size_t(y) * size_t(img.width)];
+        for (int x = 0; x < img.width; ++x) row[x] = src[x] | 0xFF000000u;
+    }
+    return q;
+}
+
+Image32 FromQImage(const QImage& img) {
+    Image32 out;
+    if (img.isNull()) return out;
+    const QImage q = img.convertToFormat(QImage::Format_RGB32);
+    out = Image32(q.width(), q.height());
+    for (int y = 0; y < q.height(); ++y) {
+        auto* row = reinterpret_cast<const uint32_t*>(q.constScanLine(y));
+        for (int x = 0; x < q.width(); ++x) out.at(x, y) = row[x] & 0x00FFFFFFu;
+    }
+    return out;
+}
+
+std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std::vector<uint16_t>& grey16) {
+    if (img.isNull() || f == PictureFormat::None) return {};
+    if (f == PictureFormat::Bmp) return EncodeBmp24(FromQImage(img));
+    QImage picture = img.convertToFormat(QImage::Format_RGB32);
+    const bool deep = (f == PictureFormat::Png || f == PictureFormat::Tiff) &&
+                      grey16.size() == size_t(img.width()) * size_t(img.height());
+    if (deep) {
+        picture = QImage(img.width(), img.height(), QImage::Format_Grayscale16);
+        for (int y = 0; y < img.height(); ++y)
+            std::copy_n(&grey16[size_t(y) * size_t(img.width())], img.width(), reinterpret_cast<uint16_t*>(picture.scanLine(y)));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter w(&buffer, QByteArray(PictureFormatSuffix(f) + 1));
+    if (f == PictureFormat::Jpeg) w.setQuality(95);
+    if (f == PictureFormat::Webp) w.setQuality(100);  // lossless: a stereogram's dots must stay exact
+    if (f == PictureFormat::Tiff) w.setCompression(1);  // LZW
+    if (!w.write(picture)) return {};
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
+                         const std::vector<uint16_t>& grey16) {
+    const std::vector<uint8_t> bytes = EncodePicture(img, f, grey16);
+    if (bytes.empty()) return "the picture could not be encoded";
+    return WriteFileAtomically(path, bytes.data(), bytes.size());
+}

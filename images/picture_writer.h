@@ -1,0 +1,34 @@
+#pragma once
+// Pictures written to files: the format a name's extension asks for, encoded in memory and
+// written atomically (platform/file_writer.h), so a failed save leaves no partial file.
+#include "images/image32.h"
+
+#include <QImage>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class PictureFormat { None, Bmp, Png, Jpeg, Tiff, Webp };
+
+// By the extension at the end of the name, case-blind: .bmp, .png, .jpg/.jpeg, .tif/.tiff, .webp.
+PictureFormat PictureFormatFromName(const std::string& path);
+// ".bmp", ".png", ... for the format; what the save dialog adds to a bare name.
+const char* PictureFormatSuffix(PictureFormat f);
+// ".bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", for messages.
+const char* PictureFormatList();
+
+// The encoded file: BMP through the program's own 24-bit writer, the rest through Qt
+// (JPEG at quality 95, WebP lossless, TIFF with LZW). PNG and TIFF keep 16-bit grey values
+// when given (width * height, top row first). Empty when the encoder fails.
+std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std::vector<uint16_t>& grey16 = {});
+// Both: "" or why the picture was not written.
+std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
+                         const std::vector<uint16_t>& grey16 = {});
+
+// The Save As filters of a picture window, PNG first.
+QStringList PictureSaveFilters();
+
+// The display picture as a QImage (Format_RGB32) and back.
+QImage ToQImage(const Image32& img);
+Image32 FromQImage(const QImage& img);

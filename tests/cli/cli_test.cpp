@@ -1,0 +1,171 @@
+// orvalis-cli run as a program: standard output, standard error and exit status of each
+// command, the output format chosen by the name, and stereograms equal to the program's.
+#include "images/bmp_writer.h"
+#include "images/picture_file.h"
+#include "mandel/mandel_calc.h"
+#include "stereo/stereo_pictures.h"
+#include "tests/wave/wav_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace wavtest;
+
+struct Result {
+    int status;
+    std::string out, err;
+    bool operator==(const Result&) const = default;
+};
+std::ostream& operator<<(std::ostream& o, const Result& r) { return o << r.status << " [" << r.out << "] [" << r.err << "]"; }
+
+class Cli : public ::testing::Test {
+protected:
+    const fs::path dir = fs::temp_directory_path() / ("orvalis_cli_" + std::to_string(::getpid()));
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string at(const std::string& name) const { return (dir / name).string(); }
+    Result run(const std::string& args) const {
+        const std::string err = at("stderr");
+        FILE* p = popen(("SDL_AUDIODRIVER=dummy '" ORVALIS_CLI "' " + args + " 2>'" + err + "'").c_str(), "r");
+        std::string out(4096, '\0');
+        out.resize(fread(out.data(), 1, out.size(), p));
+        const int s = pclose(p);
+        const Bytes e = ReadBytes(err);
+        return {WIFEXITED(s) ? WEXITSTATUS(s) : -1, out, std::string(e.begin(), e.end())};
+    }
+};
+
+std::string Try(const std::string& cmd) { return "Try 'orvalis-cli " + cmd + " --help'.\n"; }
+
+TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
+    const std::string bmp = ORVALIS_SOURCE_DIR "/tests/data/bmp/rgb24.bmp", none = at("none.bmp");
+    WriteBytes(at("ok.wav"), Riff({Fmt(2, 44100, 16), {"data", Ramp(8960)}}));
+    WriteBytes(at("float.wav"), Riff({Fmt(1, 44100, 32, 3), {"data", Ramp(4)}}));
+    WriteBytes(at("nochan.wav"), Riff({Fmt(0, 44100, 16), {"data", Ramp(4)}}));
+    WriteBytes(at("mono8.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(2241)}}));
+    WriteBytes(at("cut.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(8), 9}}));
+    WriteBytes(at("gif.bmp"), {'G', 'I', 'F', '8', '9', 'a'});
+    const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
+    const std::pair<std::string, Result> cases[] = {
+        {"--version", {0, "orvalis-cli 1.0\n", ""}},
+        {"frobnicate", {2, "", "orvalis-cli: unknown command 'frobnicate'\nTry 'orvalis-cli --help'.\n"}},
+        {"picture " + bmp, {2, "", "orvalis-cli picture: missing OUT\n" + Try("picture")}},
+        {"picture " + none + " " + at("x.gif"),  // refused before the input is read
+         {2, "", "orvalis-cli picture: OUT: '" + at("x.gif") +
+                     "' names no picture type we write (the name must end in .bmp, .png, .jpg, .jpeg, .tif, .tiff or "
+                     ".webp)\n" + Try("picture")}},
+        {"picture " + none + " " + at("x.bmp"), {1, "", "orvalis-cli: " + none + ": Error on Fail in file open = 2\n"}},
+        {"picture " + at("gif.bmp") + " " + at("x.bmp"),
+         {1, "", "orvalis-cli: " + at("gif.bmp") + ": This is not a DIB bitmap file!\n"}},
+        {"picture " + bmp + " " + at("no/x.png"), {1, "", "orvalis-cli: " + at("no/x.png") + ": No such file or directory\n"}},
+        {stereo + "--eye 100000",
+         {2, "", "orvalis-cli stereo: --eye: Eye separation must be a whole number from 1 to 32768.\n" + Try("stereo")}},
+        {stereo + "--oversample=3", {2, "", "orvalis-cli stereo: --oversample: Oversample factor must be 1, 2, 4 or 6.\n" + Try("stereo")}},
+        {stereo + "--hidden=1", {2, "", "orvalis-cli stereo: --hidden takes no value\n" + Try("stereo")}},
+        {stereo + "--wobble", {2, "", "orvalis-cli stereo: unknown option --wobble\n" + Try("stereo")}},
+        {stereo + "--distance", {2, "", "orvalis-cli stereo: --distance needs a value (N)\n" + Try("stereo")}},
+        {"stereo --texture " + bmp, {2, "", "orvalis-cli stereo: missing option --depth D\n" + Try("stereo")}},
+        {stereo + "--relief 4001", {2, "", "orvalis-cli stereo: --relief: Relief must be a whole number from 1 to 4000.\n" + Try("stereo")}},
+        {stereo + "--relief 900", {2, "", "orvalis-cli stereo: --background-depth: Background depth must be a whole number "
+                                          "of -901 or less, so that every depth lies behind the screen.\n" + Try("stereo")}},
+        {stereo + "--size 640", {2, "", "orvalis-cli stereo: --size: must be WIDTHxHEIGHT, such as 1920x1080\n" + Try("stereo")}},
+        {stereo + "--size 8x8", {2, "", "orvalis-cli stereo: --size: Result width must be empty or a whole number from 16 "
+                                        "to 16384.\n" + Try("stereo")}},
+        {stereo + "--depth-mode deep", {2, "", "orvalis-cli stereo: --depth-mode: must be classic or grey\n" + Try("stereo")}},
+        {stereo + "--texture random:x", {2, "", "orvalis-cli stereo: --texture: the seed must be a whole number from 0 to "
+                                                "4294967295\n" + Try("stereo")}},
+        {"mandel --width 8", {2, "", "orvalis-cli mandel: missing option -o OUT or --depth-out D.png\n" + Try("mandel")}},
+        {"stereo --texture " + none + " --depth " + bmp + " -o " + at("s.png"),
+         {1, "", "orvalis-cli: " + none + ": Error on Fail in file open = 2\n"}},
+        {"mandel -o " + at("m.bmp") + " --side 0",
+         {2, "", "orvalis-cli mandel: --side: must be a number from 1e-14 to 3\n" + Try("mandel")}},
+        {"mandel -o " + at("m.bmp") + " --width 40000 --height 40000",
+         {2, "", "orvalis-cli mandel: --width and --height: the picture must stay within 2^30 bytes of 8-bit pixels\n" +
+                     Try("mandel")}},
+        {"mandel -o " + at("m.png") + " --palette " + none, {1, "", "orvalis-cli: " + none + ": No such file or directory\n"}},
+        {"wave-info " + at("ok.wav"), {0, "44100/16 bits/ 2 Channels  2240 samples\n", ""}},
+        {"wave-info " + at("float.wav"), {1, "", "orvalis-cli: " + at("float.wav") + ": no PCM file\n"}},
+        {"wave-info " + at("nochan.wav"), {1, "", "orvalis-cli: " + at("nochan.wav") + ": Can't play this format\n"}},
+        {"wave-info " + at("none.wav"), {1, "", "orvalis-cli: " + at("none.wav") + ": couldn't load\n"}},
+        {"wave-info " + at("mono8.wav"), {0, "8000/8 bits/ 1 Channels  2241 samples\n", ""}},
+        {"wave-info " + at("cut.wav"), {1, "", "orvalis-cli: " + at("cut.wav") + ": Failed read chunk\n"}},
+        {"wave-info", {2, "", "orvalis-cli wave-info: missing FILE\n" + Try("wave-info")}},
+        {"dxf-info " + at("none.dxf"), {1, "", "orvalis-cli: " + at("none.dxf") + ": No such file or directory\n"}},
+    };
+    for (const auto& [args, want] : cases) EXPECT_EQ(run(args), want) << args;
+    EXPECT_FALSE(fs::exists(at("s.bmp")) || fs::exists(at("s.png")) || fs::exists(at("m.bmp")));
+
+    // The start dialog's rounding of the colour count: 100 becomes 64.
+    const Result m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
+                      "--height=6 --colors=100");
+    EXPECT_EQ(m.out.substr(0, m.out.find(" colours")), at("m.bmp") + ": 8x6, 256 iterations, 64") << m;
+    for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info"}) {
+        const Result help = run(cmd + " --help");
+        EXPECT_EQ(help.status, 0) << cmd;
+        EXPECT_EQ(help.out.rfind("usage: orvalis-cli " + cmd, 0), 0u) << help.out;
+    }
+}
+
+// The first bytes of each written format, and the 24-bit BMP's pixels.
+TEST_F(Cli, WritesTheFormatTheOutputNameAsksFor) {
+    const std::string in = ORVALIS_SOURCE_DIR "/tests/data/bmp/rle4.bmp";
+    const std::pair<const char*, std::string> cases[] = {
+        {"o.bmp", "BM"}, {"o.PNG", "\x89PNG"}, {"o.jpg", "\xFF\xD8\xFF"}, {"o.jpeg", "\xFF\xD8\xFF"},
+        {"o.tif", "II*"}, {"o.tiff", "II*"}, {"o.webp", "RIFF"}};
+    for (const auto& [name, magic] : cases) {
+        ASSERT_EQ(run("picture " + in + " " + at(name)), (Result{0, "", ""})) << name;
+        const Bytes b = ReadBytes(at(name));
+        EXPECT_EQ(std::string(b.begin(), b.begin() + long(std::min(b.size(), magic.size()))), magic) << name;
+    }
+    const Bytes bmp = ReadBytes(at("o.bmp"));
+    ASSERT_EQ(bmp.at(28), 24);
+    const PictureResult back = ReadBmpBytes(bmp.data(), bmp.size());
+    ASSERT_TRUE(back.ok);
+    const Bytes rgb = ReadBytes(ORVALIS_SOURCE_DIR "/tests/data/bmp/rle4.rgb");
+    for (size_t i = 0; i < back.image.px.size(); ++i)
+        ASSERT_EQ(back.image.px[i], uint32_t(rgb.at(3 * i) << 16 | rgb.at(3 * i + 1) << 8 | rgb.at(3 * i + 2))) << i;
+}
+
+TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
+    Image32 texture(37, 21), depth(151, 43);
+    for (size_t i = 0; i < texture.px.size(); ++i) texture.px[i] = uint32_t(i * 2654435761u >> 8) & 0xFFFFFF;
+    for (int y = 0; y < depth.height; ++y)
+        for (int x = 0; x < depth.width; ++x) depth.at(x, y) = (x - 75) * (x - 75) + y * y < 900 ? 0x8080BC : 0x808080;
+    ASSERT_TRUE(WriteBmp24(at("t.bmp"), texture) && WriteBmp24(at("d.bmp"), depth));
+    const std::string files = "--texture " + at("t.bmp") + " --depth=" + at("d.bmp") + " -o " + at("out.bmp") + " ";
+    const std::pair<const char*, StereoOptions> cases[] = {
+        {"", {}},
+        {"--oversample 4 --hidden", {4, -800, 150, 700, 0, 1, 0}},
+        {"--oversample=6 --background-depth -300 --eye=90 --distance 500 --blocks --invert", {6, -300, 90, 500, 1, 0, 1}},
+        {"--depth-mode grey --relief 700 --background-depth -900 --size 300x64 --dots", {1, -900, 150, 700, 0, 0, 0, 1, 700,
+                                                                                          300, 64, 1}},
+    };
+    for (const auto& [flags, opts] : cases) {
+        ASSERT_EQ(run("stereo " + files + flags), (Result{0, "", ""})) << flags;
+        Image32 want;
+        ASSERT_TRUE(MakeStereoPicture(texture, depth, opts, want));
+        const Bytes bmp = ReadBytes(at("out.bmp"));
+        const PictureResult got = ReadBmpBytes(bmp.data(), bmp.size());
+        ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
+        EXPECT_EQ(want.px, got.image.px) << flags;
+    }
+    // A Mandelbrot depth picture kept 16-bit through a PNG, with a relief deep enough to tell, and random dots
+    // for the texture: 150 x 4500 / 5200 = 129 wide.
+    ASSERT_EQ(run("mandel --depth-out " + at("d.png") + " --width 90 --height 60").status, 0);
+    ASSERT_EQ(run("stereo --texture random-bw:9 --depth " + at("d.png") + " -o " + at("out.bmp") +
+                  " --depth-mode grey --relief 4000 --background-depth -4500").status, 0);
+    Image32 mandel(90, 60), want;
+    mandel.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 90, 60, 256);
+    ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(129, true, 9), mandel, {1, -4500, 150, 700, 0, 0, 0, 1, 4000}, want));
+    const Bytes bmp = ReadBytes(at("out.bmp"));
+    EXPECT_EQ(want.px, ReadBmpBytes(bmp.data(), bmp.size()).image.px);
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// The option table of a command: parsing, value stores and the help text.
+#include "images/picture_writer.h"
+#include "tools/cli/cli.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+namespace {
+
+std::string Synopsis(const CliSpec& spec) {
+    std::string s = "usage: orvalis-cli " + spec.command;
+    bool optional = false;
+    for (const CliOption& o : spec.options) {
+        if (o.required) s += " " + o.name + (o.value.empty() ? "" : " " + o.value);
+        else optional = true;
+    }
+    if (optional) s += " [OPTION]...";
+    for (const std::string& op : spec.operands) s += " " + op;
+    return s;
+}
+
+void PrintHelp(const CliSpec& spec) {
+    std::printf("%s\n%s\n", Synopsis(spec).c_str(), spec.summary.c_str());
+    if (!spec.options.empty()) std::printf("\n");
+    for (const CliOption& o : spec.options) {
+        const std::string left = o.name + (o.value.empty() ? "" : " " + o.value);
+        std::printf("  %-24s %s%s\n", left.c_str(), o.help.c_str(), o.required ? " (required)" : "");
+    }
+    std::printf("  %-24s %s\n", "--help", "show this help");
+}
+
+const CliOption* Find(const CliSpec& spec, const std::string& name) {
+    for (const CliOption& o : spec.options)
+        if (o.name == name) return &o;
+    return nullptr;
+}
+
+}  // namespace
+
+CliTake CliText(std::string& out) {
+    return [&out](const std::string& v) {
+        out = v;
+        return std::string();
+    };
+}
+
+CliTake CliSwitch(int& out) {
+    return [&out](const std::string&) {
+        out = 1;
+        return std::string();
+    };
+}
+
+CliTake CliWhole(int& out, long long lo, long long hi) {
+    return [&out, lo, hi](const std::string& v) {
+        char* end = nullptr;
+        errno = 0;
+        const long long n = v.empty() ? 0 : std::strtoll(v.c_str(), &end, 10);
+        if (v.empty() || *end || errno == ERANGE || n < lo || n > hi)
+            return "must be a whole number from " + std::to_string(lo) + " to " + std::to_string(hi);
+        out = int(n);
+        return std::string();
+    };
+}
+
+CliTake CliNumber(double& out, double lo, double hi) {
+    return [&out, lo, hi](const std::string& v) {
+        char* end = nullptr;
+        const double d = v.empty() ? 0.0 : std::strtod(v.c_str(), &end);
+        if (v.empty() || *end || !std::isfinite(d) || d < lo || d > hi) {
+            char range[96];
+            std::snprintf(range, sizeof range, "must be a number from %g to %g", lo, hi);
+            return std::string(range);
+        }
+        out = d;
+        return std::string();
+    };
+}
+
+CliTake CliOutputPicture(std::string& out) {
+    return [&out](const std::string& v) {
+        if (PictureFormatFromName(v) == PictureFormat::None)
+            return "'" + v + "' names no picture type we write (the name must end in " + PictureFormatList() + ")";
+        out = v;
+        return std::string();
+    };
+}
+
+int CliUsageError(const std::string& command, const std::string& message) {
+    std::fprintf(stderr, "orvalis-cli %s: %s\nTry 'orvalis-cli %s --help'.\n", command.c_str(), message.c_str(),
+                 command.c_str());
+    return 2;
+}
+
+int CliFileError(const std::string& path, const std::string& message) {
+    std::fprintf(stderr, "orvalis-cli: %s: %s\n", path.c_str(), message.c_str());
+    return 1;
+}
+
+int CliParse(const CliSpec& spec, const std::vector<std::string>& args, std::vector<std::string>* operands) {
+    std::vector<std::string> rest;
+    std::set<std::string> given;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            PrintHelp(spec);
+            return 0;
+        }
+        if (a.size() < 2 || a[0] != '-') {
+            rest.push_back(a);
+            continue;
+        }
+        const size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
+        const std::string name = a.substr(0, eq);
+        const CliOption* o = Find(spec, name);
+        if (!o) return CliUsageError(spec.command, "unknown option " + name);
+        std::string value;
+        if (o->value.empty()) {
+            if (eq != std::string::npos) return CliUsageError(spec.command, name + " takes no value");
+        } else if (eq != std::string::npos) {
+            value = a.substr(eq + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return CliUsageError(spec.command, name + " needs a value (" + o->value + ")");
+        }
+        if (std::string why = o->take(value); !why.empty()) return CliUsageError(spec.command, name + ": " + why);
+        given.insert(name);
+    }
+    for (const CliOption& o : spec.options)
+        if (o.required && !given.count(o.name))
+            return CliUsageError(spec.command, "missing option " + o.name + (o.value.empty() ? "" : " " + o.value));
+    if (rest.size() < spec.operands.size()) return CliUsageError(spec.command, "missing " + spec.operands[rest.size()]);
+    if (rest.size() > spec.operands.size()) return CliUsageError(spec.command, "unexpected argument '" + rest[spec.operands.size()] + "'");
+    if (operands) *operands = std::move(rest);
+    return -1;
+}
