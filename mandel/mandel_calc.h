@@ -1,6 +1,7 @@
 #pragma once
 // Escape counts, colour indices and the spiral order of the Mandelbrot worker.
 #include <cstdint>
+#include <vector>
 
 // Escape count of c = cr + i*ci, or 0 when the orbit stays bounded for MndlIteration
 // rounds. The limit is read at every test, so a new limit takes effect within a run.
@@ -58,3 +59,8 @@ inline bool SpiralRuns::next(SpiralRun& r) {
         return true;
     }
 }
+
+// The depth picture of a view for a stereogram, W x H, top row first: 65535 inside the set
+// (count 0), n x 65535 / iterations for a point that escaped after n rounds. Pixel (x, y) is
+// the point the worker computes for it.
+std::vector<uint16_t> MandelDepth(double fltR, double fltI, double fltSide, int W, int H, int32_t iterations);

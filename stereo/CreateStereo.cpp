@@ -57,14 +57,32 @@ OPENEDFILE* CreateStereo() {
     if (!back) return Refuse("couldn't retreive back filestruct!");
     OPENEDFILE* front = MarkedRecord(hwndForeground);
     if (!front) return Refuse("couldn't retreive depth filestruct!");
-    if (front->hBmpSaved.isNull() || back->hBmpSaved.isNull()) return nullptr;
+    if (back->hBmpSaved.isNull()) return nullptr;
 
+    // A Mandelbrot or OpenGL window gives a 16-bit depth picture of what it shows, in grey mode.
+    Image32 depth;
+    StereoOptions opts = CurrentStereoOptions;
+    auto* view = qobject_cast<MdiChild*>(front->hwnd.data());
     const BMP_DATA* backData = back->data<BMP_DATA>();
-    const int Xsize = front->Xsize, Ysize = front->Ysize;
-    const std::string noMemory = NotEnoughMemoryFor(Xsize, Ysize, "stereogram");
+    // The document's picture is read where it lies; a window's depth view is made for it.
     QImage keepBack, keepFront, picture;
-    if (!MakeStereoImage(DocumentView(back, keepBack), DocumentView(front, keepFront), CurrentStereoOptions, picture))
-        return Refuse(noMemory.c_str());
+    PictureView depthPicture;
+    try {
+        if (view && view->hasDepthView()) {
+            if (!view->depthView(depth.width, depth.height, depth.grey16)) return nullptr;
+            depth.px.assign(depth.grey16.size(), 0);
+            opts.DepthMode = kDepthGrey;
+            depthPicture = ViewOf(depth);
+        } else {
+            if (front->hBmpSaved.isNull()) return nullptr;
+            depthPicture = DocumentView(front, keepFront);
+        }
+    } catch (const std::bad_alloc&) {
+        return Refuse(NotEnoughMemoryFor(front->Xsize, front->Ysize, "depth picture").c_str());
+    }
+    const std::string noMemory = NotEnoughMemoryFor(opts.OutWidth ? opts.OutWidth : depthPicture.width,
+                                                    opts.OutHeight ? opts.OutHeight : depthPicture.height, "stereogram");
+    if (!MakeStereoImage(DocumentView(back, keepBack), depthPicture, opts, picture)) return Refuse(noMemory.c_str());
 
     OPENEDFILE* of = CreateBMPChild(hwndClient, "NEWSTEREO", 1);
     if (!of) return nullptr;
@@ -76,9 +94,7 @@ OPENEDFILE* CreateStereo() {
     bd->NumColors = backData ? backData->NumColors : 0;
     bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
     bd->StereoType = 3;
-    SetDocumentImage(of, picture);
-    of->Xsize = Xsize;
-    of->Ysize = Ysize;
+    SetDocumentImage(of, picture);  // sizes the record too
 
     char caption[300];
     std::snprintf(caption, sizeof caption, "File:%s  %uX%uX%u", of->Filename.c_str(), unsigned(of->Xsize),

@@ -224,7 +224,10 @@ DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h
     scaled = w != pic.width || h != pic.height;
     if (scaled) {
         columns.resize(size_t(w));
-        for (int x = 0; x < w; ++x) Between(x, pic.width, w, columns[size_t(x)].at0, columns[size_t(x)].at1, columns[size_t(x)].frac);
+        for (int x = 0; x < w; ++x) {
+            Tap& c = columns[size_t(x)];
+            Between(x, pic.width, w, c.at0, c.at1, c.frac);
+        }
     } else {
         offsetOf.resize(size_t(gmax) + 1);
         for (int64_t g = 0; g <= gmax; ++g)

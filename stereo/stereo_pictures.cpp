@@ -102,7 +102,7 @@ void AddConvergenceDots(Image32& img, int separation) {
 }
 
 Image32 RandomDotTexture(int separation, bool blackAndWhite, uint32_t seed) {
-    Image32 img(std::max(2 * separation, 1), 256);
+    Image32 img(int(std::clamp<int64_t>(2 * int64_t(separation), 2, kMaxOutSide)), 256);
     std::mt19937 rng(seed);
     for (uint32_t& p : img.px) {
         const uint32_t v = rng();

@@ -55,6 +55,6 @@ Image32 ConvergenceBand(int width, int separation);
 // (the left centre at (width - 1 - separation) / 2, rounded down).
 void AddConvergenceDots(Image32& img, int separation);
 
-// A picture of random dots, 2 x the background separation wide and 256 high: colours, or
+// A picture of random dots, 2 x the background separation wide (2 to 16384) and 256 high: colours, or
 // black and white, from `seed`. The same seed always gives the same picture.
 Image32 RandomDotTexture(int separation, bool blackAndWhite, uint32_t seed);

@@ -2,6 +2,7 @@
 // command, the output format chosen by the name, and stereograms equal to the program's.
 #include "images/bmp_writer.h"
 #include "images/picture_file.h"
+#include "mandel/mandel_calc.h"
 #include "stereo/stereo_pictures.h"
 #include "tests/wave/wav_builder.h"
 
@@ -71,6 +72,16 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
         {stereo + "--wobble", {2, "", "orvalis-cli stereo: unknown option --wobble\n" + Try("stereo")}},
         {stereo + "--distance", {2, "", "orvalis-cli stereo: --distance needs a value (N)\n" + Try("stereo")}},
         {"stereo --texture " + bmp, {2, "", "orvalis-cli stereo: missing option --depth D\n" + Try("stereo")}},
+        {stereo + "--relief 4001", {2, "", "orvalis-cli stereo: --relief: Relief must be a whole number from 1 to 4000.\n" + Try("stereo")}},
+        {stereo + "--relief 900", {2, "", "orvalis-cli stereo: --background-depth: Background depth must be a whole number "
+                                          "of -901 or less, so that every depth lies behind the screen.\n" + Try("stereo")}},
+        {stereo + "--size 640", {2, "", "orvalis-cli stereo: --size: must be WIDTHxHEIGHT, such as 1920x1080\n" + Try("stereo")}},
+        {stereo + "--size 8x8", {2, "", "orvalis-cli stereo: --size: Result width must be empty or a whole number from 16 "
+                                        "to 16384.\n" + Try("stereo")}},
+        {stereo + "--depth-mode deep", {2, "", "orvalis-cli stereo: --depth-mode: must be classic or grey\n" + Try("stereo")}},
+        {stereo + "--texture random:x", {2, "", "orvalis-cli stereo: --texture: the seed must be a whole number from 0 to "
+                                                "4294967295\n" + Try("stereo")}},
+        {"mandel --width 8", {2, "", "orvalis-cli mandel: missing option -o OUT or --depth-out D.png\n" + Try("mandel")}},
         {"stereo --texture " + none + " --depth " + bmp + " -o " + at("s.png"),
          {1, "", "orvalis-cli: " + none + ": Error on Fail in file open = 2\n"}},
         {"mandel -o " + at("m.bmp") + " --side 0",
@@ -133,6 +144,8 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
         {"", {}},
         {"--oversample 4 --hidden", {4, -800, 150, 700, 0, 1, 0}},
         {"--oversample=6 --background-depth -300 --eye=90 --distance 500 --blocks --invert", {6, -300, 90, 500, 1, 0, 1}},
+        {"--depth-mode grey --relief 700 --background-depth -900 --size 300x64 --dots", {1, -900, 150, 700, 0, 0, 0, 1, 700,
+                                                                                          300, 64, 1}},
     };
     for (const auto& [flags, opts] : cases) {
         ASSERT_EQ(run("stereo " + files + flags), (Result{0, "", ""})) << flags;
@@ -143,6 +156,16 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
         ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
         EXPECT_EQ(want.px, got.image.px) << flags;
     }
+    // A Mandelbrot depth picture kept 16-bit through a PNG, with a relief deep enough to tell, and random dots
+    // for the texture: 150 x 4500 / 5200 = 129 wide.
+    ASSERT_EQ(run("mandel --depth-out " + at("d.png") + " --width 90 --height 60").status, 0);
+    ASSERT_EQ(run("stereo --texture random-bw:9 --depth " + at("d.png") + " -o " + at("out.bmp") +
+                  " --depth-mode grey --relief 4000 --background-depth -4500").status, 0);
+    Image32 mandel(90, 60), want;
+    mandel.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 90, 60, 256);
+    ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(129, true, 9), mandel, {1, -4500, 150, 700, 0, 0, 0, 1, 4000}, want));
+    const Bytes bmp = ReadBytes(at("out.bmp"));
+    EXPECT_EQ(want.px, ReadBmpBytes(bmp.data(), bmp.size()).image.px);
 }
 
 }  // namespace

@@ -167,6 +167,36 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
     EXPECT_STREQ(StatusText(0), "Lat:-5.50 Lon:2.00 R:4.50");
 }
 
+// The depth view of a cube drawing: seen head-on its front face is nearest all over (white), turned its
+// nearest corner is white and the faces slope away from it; where nothing is drawn it is black.
+TEST_F(GLWindows, DepthViewOfACubeDrawingIsWhiteOnItsNearestFaceAndBlackAround) {
+    FileOpenMsg(WriteDxf("CUBE.DXF", Cube()));
+    OpenGLChild* c = qobject_cast<OpenGLChild*>(area_->subWindowList().value(0)->widget());
+    ASSERT_NE(c, nullptr);
+    c->subWindow()->resize(400, 340);
+    for (bool turned : {false, true}) {
+        const QImage img = Paint(c);
+        int w = 0, h = 0, drawn = 0, nearest = 0;
+        std::vector<uint16_t> grey;
+        ASSERT_TRUE(c->depthView(w, h, grey));
+        ASSERT_EQ(img.size(), QSize(w, h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint16_t g = grey[size_t(y) * size_t(w) + size_t(x)];
+                if ((img.pixel(x, y) & 0xFFFFFF) == 0) {
+                    ASSERT_EQ(g, 0) << x << "," << y;
+                }
+                drawn += (img.pixel(x, y) & 0xFFFFFF) != 0;
+                nearest += g == 65535;
+            }
+        EXPECT_GT(drawn, w * h / 10);
+        EXPECT_EQ(grey[size_t(h / 2) * size_t(w) + size_t(w / 2)] == 65535, !turned);
+        EXPECT_TRUE(turned ? nearest > 0 && nearest < drawn / 100 : nearest == drawn) << nearest << " of " << drawn;
+        for (Qt::Key k : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left})
+            QTest::keyClick(c->view(), k);
+    }
+}
+
 // Each DXF window paints its own faces, lit, fitted to the window and turned by the shared
 // view; a drawing without faces paints nothing; a refused one leaves no window and no range.
 TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheView) {

@@ -56,6 +56,13 @@ TEST(EscapeCount, manyPointsAtOnceGiveTheCountsOfTheScalarLoopOnEveryInstruction
     ForceEscapeCountTarget(0);
 }
 
+TEST(MandelDepth, isWhiteInsideTheSetAndTheCountOverTheLimitOutsideTopRowFirst) {
+    // Corner 0, side 3 over 2 rows: c = 0, 1.5, 3 on the top row, then 1.5i, 1.5 + 1.5i, 3 + 1.5i; counts
+    // by hand: inside, 2, 1, 2, 1, 1. With limit 2 the count 2 is the limit: inside.
+    EXPECT_EQ(MandelDepth(0.0, 0.0, 3.0, 3, 2, 256), std::vector<uint16_t>({65535, 511, 255, 511, 255, 255}));
+    EXPECT_EQ(MandelDepth(0.0, 0.0, 3.0, 3, 2, 2), std::vector<uint16_t>({65535, 65535, 32767, 65535, 32767, 32767}));
+}
+
 TEST(ColourIndex, wrapsIntoTheColoursInUseAndNeverGivesZeroForAnEscape) {
     struct Case { int count, colours, expected; } cases[] = {
         {0, 16, 0}, {15, 16, 15}, {16, 16, 1}, {17, 16, 1}, {0, 256, 0}, {255, 256, 255}, {256, 256, 1}, {300, 256, 44}, {7, 4, 3}};
