@@ -78,9 +78,10 @@ bool Bmp24File::open(const std::string& path, int width, int height) {
     if (direct_) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     } else {
+        // A temporary name beside the file: ".NAME.XXXXXX" in its folder.
         const std::filesystem::path target(path);
-        const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-        temp_ = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+        temp_ = (target.parent_path() / ("." + target.filename().native())).native();
+        temp_.append(".XXXXXX");
         fd_ = ::mkstemp(temp_.data());
         // mkstemp makes the file private; the written file gets the usual mode.
         const mode_t mask = ::umask(0);
