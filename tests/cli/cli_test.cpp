@@ -4,25 +4,19 @@
 #include "images/picture_file.h"
 #include "mandel/mandel_calc.h"
 #include "stereo/stereo_pictures.h"
+#include "tests/common/cli_run.h"
 #include "tests/wave/wav_builder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace wavtest;
 
-struct Result {
-    int status;
-    std::string out, err;
-    bool operator==(const Result&) const = default;
-};
+using Result = CliRun;
 std::ostream& operator<<(std::ostream& o, const Result& r) { return o << r.status << " [" << r.out << "] [" << r.err << "]"; }
 
 class Cli : public ::testing::Test {
@@ -31,15 +25,7 @@ protected:
     void SetUp() override { fs::create_directories(dir); }
     void TearDown() override { fs::remove_all(dir); }
     std::string at(const std::string& name) const { return (dir / name).string(); }
-    Result run(const std::string& args) const {
-        const std::string err = at("stderr");
-        FILE* p = popen(("SDL_AUDIODRIVER=dummy '" ORVALIS_CLI "' " + args + " 2>'" + err + "'").c_str(), "r");
-        std::string out(4096, '\0');
-        out.resize(fread(out.data(), 1, out.size(), p));
-        const int s = pclose(p);
-        const Bytes e = ReadBytes(err);
-        return {WIFEXITED(s) ? WEXITSTATUS(s) : -1, out, std::string(e.begin(), e.end())};
-    }
+    static Result run(const std::string& args) { return RunCli(args, "SDL_AUDIODRIVER=dummy"); }
 };
 
 std::string Try(const std::string& cmd) { return "Try 'orvalis-cli " + cmd + " --help'.\n"; }
@@ -61,7 +47,6 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
          {2, "", "orvalis-cli picture: OUT: '" + at("x.gif") +
                      "' names no picture type we write (the name must end in .bmp, .png, .jpg, .jpeg, .tif, .tiff or "
                      ".webp)\n" + Try("picture")}},
-        {"picture " + none + " " + at("x.bmp"), {1, "", "orvalis-cli: " + none + ": Error on Fail in file open = 2\n"}},
         {"picture " + at("gif.bmp") + " " + at("x.bmp"),
          {1, "", "orvalis-cli: " + at("gif.bmp") + ": This is not a DIB bitmap file!\n"}},
         {"picture " + bmp + " " + at("no/x.png"), {1, "", "orvalis-cli: " + at("no/x.png") + ": No such file or directory\n"}},
@@ -89,15 +74,12 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
         {"mandel -o " + at("m.bmp") + " --width 40000 --height 40000",
          {2, "", "orvalis-cli mandel: --width and --height: the picture must stay within 2^30 bytes of 8-bit pixels\n" +
                      Try("mandel")}},
-        {"mandel -o " + at("m.png") + " --palette " + none, {1, "", "orvalis-cli: " + none + ": No such file or directory\n"}},
         {"wave-info " + at("ok.wav"), {0, "44100/16 bits/ 2 Channels  2240 samples\n", ""}},
         {"wave-info " + at("float.wav"), {1, "", "orvalis-cli: " + at("float.wav") + ": no PCM file\n"}},
         {"wave-info " + at("nochan.wav"), {1, "", "orvalis-cli: " + at("nochan.wav") + ": Can't play this format\n"}},
-        {"wave-info " + at("none.wav"), {1, "", "orvalis-cli: " + at("none.wav") + ": couldn't load\n"}},
         {"wave-info " + at("mono8.wav"), {0, "8000/8 bits/ 1 Channels  2241 samples\n", ""}},
         {"wave-info " + at("cut.wav"), {1, "", "orvalis-cli: " + at("cut.wav") + ": Failed read chunk\n"}},
         {"wave-info", {2, "", "orvalis-cli wave-info: missing FILE\n" + Try("wave-info")}},
-        {"dxf-info " + at("none.dxf"), {1, "", "orvalis-cli: " + at("none.dxf") + ": No such file or directory\n"}},
     };
     for (const auto& [args, want] : cases) EXPECT_EQ(run(args), want) << args;
     EXPECT_FALSE(fs::exists(at("s.bmp")) || fs::exists(at("s.png")) || fs::exists(at("m.bmp")));
