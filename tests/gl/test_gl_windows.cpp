@@ -44,22 +44,16 @@ void Move(QWidget* w, int x, int y) {
     QApplication::sendEvent(w, &e);
 }
 
-struct Colours {
-    int red = 0, green = 0, blue = 0, black = 0;
-};
-
-Colours Count(const QImage& img) {
-    Colours c;
+// Pixels with each channel less than `within` from the colour `c`.
+int Count(const QImage& img, QRgb c, int within = 56) {
+    int n = 0;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
-            QRgb p = img.pixel(x, y);
-            int r = qRed(p), g = qGreen(p), b = qBlue(p);
-            if (r > 200 && g < 60 && b < 60) ++c.red;
-            else if (g > 200 && r < 60 && b < 60) ++c.green;
-            else if (b > 200 && r < 60 && g < 60) ++c.blue;
-            else if (r == 0 && g == 0 && b == 0) ++c.black;
+            const QRgb p = img.pixel(x, y);
+            n += std::abs(qRed(p) - qRed(c)) < within && std::abs(qGreen(p) - qGreen(c)) < within &&
+                 std::abs(qBlue(p) - qBlue(c)) < within;
         }
-    return c;
+    return n;
 }
 
 // DXF text from its lines, given here separated by blanks.
@@ -130,11 +124,11 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
     EXPECT_EQ(c->swapCount(), before + 1);
     EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.50");
     if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) img.save(QString(out) + "/gl-aux.png");
-    Colours n = Count(img);  // indices 16, 13 and 14 on index 0
-    EXPECT_GT(n.blue, 400) << "globe lines";
-    EXPECT_GT(n.red, 150) << "cone";
-    EXPECT_GT(n.green, 400) << "cylinder";
-    EXPECT_GT(n.black, img.width() * img.height() / 2);
+    // Indices 16, 13 and 14 on index 0.
+    EXPECT_GT(Count(img, qRgb(0, 0, 255)), 400) << "globe lines";
+    EXPECT_GT(Count(img, qRgb(255, 0, 0)), 150) << "cone";
+    EXPECT_GT(Count(img, qRgb(0, 255, 0)), 400) << "cylinder";
+    EXPECT_GT(Count(img, qRgb(0, 0, 0), 1), img.width() * img.height() / 2);
     EXPECT_TRUE(boxes_.boxes.empty());
 
     QWidget* v = c->view();
@@ -155,7 +149,7 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
     img = Paint(b);
     Paint(b);
     EXPECT_EQ(b->swapCount(), 0) << "the fog window never swaps";
-    EXPECT_EQ(Count(img).black, img.width() * img.height());
+    EXPECT_EQ(Count(img, qRgb(0, 0, 0), 1), img.width() * img.height());
     EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.50") << "a new window resets the view";
     Move(b->view(), 399, 51);  // compared with the last position in the other window
     Paint(c);
