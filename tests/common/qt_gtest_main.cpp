@@ -1,5 +1,6 @@
 // GoogleTest main for tests that drive real windows: a QApplication on the offscreen
-// platform (unless one is chosen) and a private settings folder.
+// platform (unless one is chosen) and a private settings folder. OpenGL windows draw on
+// the X display when there is one, sharing contexts as the program does.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -7,7 +8,7 @@
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-#ifdef ORVALIS_GL_DISPLAY  // OpenGL windows draw on the X display when there is one, sharing contexts as the program does
+#ifdef ORVALIS_GL_DISPLAY
     if (!GTEST_FLAG_GET(list_tests) && std::getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "xcb", 1);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 #endif
