@@ -16,16 +16,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace wavtest;
 
-using Result = CliRun;
-std::ostream& operator<<(std::ostream& o, const Result& r) { return o << r.status << " [" << r.out << "] [" << r.err << "]"; }
-
 class Cli : public ::testing::Test {
 protected:
     const fs::path dir = fs::temp_directory_path() / ("orvalis_cli_" + std::to_string(::getpid()));
     void SetUp() override { fs::create_directories(dir); }
     void TearDown() override { fs::remove_all(dir); }
     std::string at(const std::string& name) const { return (dir / name).string(); }
-    static Result run(const std::string& args) { return RunCli(args, "SDL_AUDIODRIVER=dummy"); }
+    static CliRun run(const std::string& args) { return RunCli(args, "SDL_AUDIODRIVER=dummy"); }
 };
 
 std::string Try(const std::string& cmd) { return "Try 'orvalis-cli " + cmd + " --help'.\n"; }
@@ -39,7 +36,7 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     WriteBytes(at("cut.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(8), 9}}));
     WriteBytes(at("gif.bmp"), {'G', 'I', 'F', '8', '9', 'a'});
     const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
-    const std::pair<std::string, Result> cases[] = {
+    const std::pair<std::string, CliRun> cases[] = {
         {"--version", {0, "orvalis-cli 1.0\n", ""}},
         {"frobnicate", {2, "", "orvalis-cli: unknown command 'frobnicate'\nTry 'orvalis-cli --help'.\n"}},
         {"picture " + bmp, {2, "", "orvalis-cli picture: missing OUT\n" + Try("picture")}},
@@ -85,11 +82,11 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     EXPECT_FALSE(fs::exists(at("s.bmp")) || fs::exists(at("s.png")) || fs::exists(at("m.bmp")));
 
     // The start dialog's rounding of the colour count: 100 becomes 64.
-    const Result m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
+    const CliRun m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
                       "--height=6 --colors=100");
     EXPECT_EQ(m.out.substr(0, m.out.find(" colours")), at("m.bmp") + ": 8x6, 256 iterations, 64") << m;
     for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info"}) {
-        const Result help = run(cmd + " --help");
+        const CliRun help = run(cmd + " --help");
         EXPECT_EQ(help.status, 0) << cmd;
         EXPECT_EQ(help.out.rfind("usage: orvalis-cli " + cmd, 0), 0u) << help.out;
     }
@@ -102,7 +99,7 @@ TEST_F(Cli, WritesTheFormatTheOutputNameAsksFor) {
         {"o.bmp", "BM"}, {"o.PNG", "\x89PNG"}, {"o.jpg", "\xFF\xD8\xFF"}, {"o.jpeg", "\xFF\xD8\xFF"},
         {"o.tif", "II*"}, {"o.tiff", "II*"}, {"o.webp", "RIFF"}};
     for (const auto& [name, magic] : cases) {
-        ASSERT_EQ(run("picture " + in + " " + at(name)), (Result{0, "", ""})) << name;
+        ASSERT_EQ(run("picture " + in + " " + at(name)), (CliRun{0, "", ""})) << name;
         const Bytes b = ReadBytes(at(name));
         EXPECT_EQ(std::string(b.begin(), b.begin() + long(std::min(b.size(), magic.size()))), magic) << name;
     }
@@ -130,7 +127,7 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
                                                                                           300, 64, 1}},
     };
     for (const auto& [flags, opts] : cases) {
-        ASSERT_EQ(run("stereo " + files + flags), (Result{0, "", ""})) << flags;
+        ASSERT_EQ(run("stereo " + files + flags), (CliRun{0, "", ""})) << flags;
         Image32 want;
         ASSERT_TRUE(MakeStereoPicture(texture, depth, opts, want));
         const Bytes bmp = ReadBytes(at("out.bmp"));

@@ -191,7 +191,9 @@ TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheView) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const uint16_t g = grey[size_t(y) * size_t(w) + size_t(x)];
-                if (black(img, x, y)) ASSERT_EQ(g, 0) << x << "," << y;
+                if (black(img, x, y)) {
+                    ASSERT_EQ(g, 0) << x << "," << y;
+                }
                 drawn += !black(img, x, y);
                 nearest += g == 65535;
             }
