@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -62,27 +61,18 @@ std::string Dxf(std::string lines) {
     return lines + "\n";
 }
 
+// The program's frame, as the windows meet it.
 class GLWindows : public testing::Test {
 protected:
     void SetUp() override {
         if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display (xvfb-run)";
-        frame_ = new QMainWindow;
-        area_ = new QMdiArea;
-        frame_->setCentralWidget(area_);
-        hwndFrame = frame_;
-        hwndClient = area_;
-        CreateStatusLine(frame_);
+        frame_ = StartFrame("");
         frame_->resize(900, 700);
-        frame_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_));
-        SetStatusWidths(0, area_->height(), area_->width());
+        area_ = hwndClient;
         ASSERT_TRUE(dir_.isValid());
     }
-    void TearDown() override {
-        delete frame_;
-        hwndFrame = nullptr;
-        hwndClient = nullptr;
-    }
+    void TearDown() override { delete frame_; }
 
     std::string WriteDxf(const char* name, const std::string& text) {
         std::string path = dir_.filePath(name).toStdString();
@@ -91,7 +81,7 @@ protected:
     }
 
     platform::MessageRecorder boxes_;
-    QMainWindow* frame_ = nullptr;
+    MainFrame* frame_ = nullptr;
     QMdiArea* area_ = nullptr;
     QTemporaryDir dir_;
 };
@@ -257,15 +247,11 @@ TEST_F(GLWindows, NoSuitableContextShowsAnErrorBoxAndAChangedWindowClosesOnlyOnO
 
 // The frame composes through OpenGL from the start, so the first OpenGL window does not
 // make the toolkit recreate the frame's native window (a flicker under a window manager).
-TEST(GLFrame, FirstOpenGLWindowKeepsTheFramesNativeWindow) {
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display (xvfb-run)";
-    MainFrame* frame = StartFrame("");
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
-    const WId before = frame->winId();
+TEST_F(GLWindows, FirstOpenGLWindowKeepsTheFramesNativeWindow) {
+    const WId before = frame_->winId();
     ASSERT_NE(CreateGLChild("TEST", 500), nullptr);
     QApplication::processEvents();
-    EXPECT_EQ(frame->winId(), before);
-    delete frame;
+    EXPECT_EQ(frame_->winId(), before);
 }
 
 }  // namespace
