@@ -4,26 +4,17 @@
 #include "images/picture_file.h"
 #include "mandel/mandel_calc.h"
 #include "stereo/stereo_pictures.h"
+#include "tests/common/cli_run.h"
 #include "tests/wave/wav_builder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace wavtest;
-
-struct Result {
-    int status;
-    std::string out, err;
-    bool operator==(const Result&) const = default;
-};
-std::ostream& operator<<(std::ostream& o, const Result& r) { return o << r.status << " [" << r.out << "] [" << r.err << "]"; }
 
 class Cli : public ::testing::Test {
 protected:
@@ -31,15 +22,7 @@ protected:
     void SetUp() override { fs::create_directories(dir); }
     void TearDown() override { fs::remove_all(dir); }
     std::string at(const std::string& name) const { return (dir / name).string(); }
-    Result run(const std::string& args) const {
-        const std::string err = at("stderr");
-        FILE* p = popen(("SDL_AUDIODRIVER=dummy '" ORVALIS_CLI "' " + args + " 2>'" + err + "'").c_str(), "r");
-        std::string out(4096, '\0');
-        out.resize(fread(out.data(), 1, out.size(), p));
-        const int s = pclose(p);
-        const Bytes e = ReadBytes(err);
-        return {WIFEXITED(s) ? WEXITSTATUS(s) : -1, out, std::string(e.begin(), e.end())};
-    }
+    static CliRun run(const std::string& args) { return RunCli(args, "SDL_AUDIODRIVER=dummy"); }
 };
 
 std::string Try(const std::string& cmd) { return "Try 'orvalis-cli " + cmd + " --help'.\n"; }
@@ -53,7 +36,7 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     WriteBytes(at("cut.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(8), 9}}));
     WriteBytes(at("gif.bmp"), {'G', 'I', 'F', '8', '9', 'a'});
     const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
-    const std::pair<std::string, Result> cases[] = {
+    const std::pair<std::string, CliRun> cases[] = {
         {"--version", {0, "orvalis-cli 1.0\n", ""}},
         {"frobnicate", {2, "", "orvalis-cli: unknown command 'frobnicate'\nTry 'orvalis-cli --help'.\n"}},
         {"picture " + bmp, {2, "", "orvalis-cli picture: missing OUT\n" + Try("picture")}},
@@ -61,7 +44,6 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
          {2, "", "orvalis-cli picture: OUT: '" + at("x.gif") +
                      "' names no picture type we write (the name must end in .bmp, .png, .jpg, .jpeg, .tif, .tiff or "
                      ".webp)\n" + Try("picture")}},
-        {"picture " + none + " " + at("x.bmp"), {1, "", "orvalis-cli: " + none + ": Error on Fail in file open = 2\n"}},
         {"picture " + at("gif.bmp") + " " + at("x.bmp"),
          {1, "", "orvalis-cli: " + at("gif.bmp") + ": This is not a DIB bitmap file!\n"}},
         {"picture " + bmp + " " + at("no/x.png"), {1, "", "orvalis-cli: " + at("no/x.png") + ": No such file or directory\n"}},
@@ -89,25 +71,22 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
         {"mandel -o " + at("m.bmp") + " --width 40000 --height 40000",
          {2, "", "orvalis-cli mandel: --width and --height: the picture must stay within 2^30 bytes of 8-bit pixels\n" +
                      Try("mandel")}},
-        {"mandel -o " + at("m.png") + " --palette " + none, {1, "", "orvalis-cli: " + none + ": No such file or directory\n"}},
         {"wave-info " + at("ok.wav"), {0, "44100/16 bits/ 2 Channels  2240 samples\n", ""}},
         {"wave-info " + at("float.wav"), {1, "", "orvalis-cli: " + at("float.wav") + ": no PCM file\n"}},
         {"wave-info " + at("nochan.wav"), {1, "", "orvalis-cli: " + at("nochan.wav") + ": Can't play this format\n"}},
-        {"wave-info " + at("none.wav"), {1, "", "orvalis-cli: " + at("none.wav") + ": couldn't load\n"}},
         {"wave-info " + at("mono8.wav"), {0, "8000/8 bits/ 1 Channels  2241 samples\n", ""}},
         {"wave-info " + at("cut.wav"), {1, "", "orvalis-cli: " + at("cut.wav") + ": Failed read chunk\n"}},
         {"wave-info", {2, "", "orvalis-cli wave-info: missing FILE\n" + Try("wave-info")}},
-        {"dxf-info " + at("none.dxf"), {1, "", "orvalis-cli: " + at("none.dxf") + ": No such file or directory\n"}},
     };
     for (const auto& [args, want] : cases) EXPECT_EQ(run(args), want) << args;
     EXPECT_FALSE(fs::exists(at("s.bmp")) || fs::exists(at("s.png")) || fs::exists(at("m.bmp")));
 
     // The start dialog's rounding of the colour count: 100 becomes 64.
-    const Result m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
+    const CliRun m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
                       "--height=6 --colors=100");
     EXPECT_EQ(m.out.substr(0, m.out.find(" colours")), at("m.bmp") + ": 8x6, 256 iterations, 64") << m;
     for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info"}) {
-        const Result help = run(cmd + " --help");
+        const CliRun help = run(cmd + " --help");
         EXPECT_EQ(help.status, 0) << cmd;
         EXPECT_EQ(help.out.rfind("usage: orvalis-cli " + cmd, 0), 0u) << help.out;
     }
@@ -120,7 +99,7 @@ TEST_F(Cli, WritesTheFormatTheOutputNameAsksFor) {
         {"o.bmp", "BM"}, {"o.PNG", "\x89PNG"}, {"o.jpg", "\xFF\xD8\xFF"}, {"o.jpeg", "\xFF\xD8\xFF"},
         {"o.tif", "II*"}, {"o.tiff", "II*"}, {"o.webp", "RIFF"}};
     for (const auto& [name, magic] : cases) {
-        ASSERT_EQ(run("picture " + in + " " + at(name)), (Result{0, "", ""})) << name;
+        ASSERT_EQ(run("picture " + in + " " + at(name)), (CliRun{0, "", ""})) << name;
         const Bytes b = ReadBytes(at(name));
         EXPECT_EQ(std::string(b.begin(), b.begin() + long(std::min(b.size(), magic.size()))), magic) << name;
     }
@@ -148,7 +127,7 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
                                                                                           300, 64, 1}},
     };
     for (const auto& [flags, opts] : cases) {
-        ASSERT_EQ(run("stereo " + files + flags), (Result{0, "", ""})) << flags;
+        ASSERT_EQ(run("stereo " + files + flags), (CliRun{0, "", ""})) << flags;
         Image32 want;
         ASSERT_TRUE(MakeStereoPicture(texture, depth, opts, want));
         const Bytes bmp = ReadBytes(at("out.bmp"));

@@ -2,6 +2,7 @@
 // Runs orvalis-cli (ORVALIS_CLI, set by the test's CMake target) as a program, under a time
 // limit so a hang fails rather than stops the test, and returns what it said.
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,9 @@ struct CliRun {
     std::string out, err;
     bool operator==(const CliRun&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& o, const CliRun& r) {
+    return o << r.status << " [" << r.out << "] [" << r.err << "]";
+}
 
 // `args` goes to the shell as it is; `prefix` runs before the program (an environment, setpriv).
 inline CliRun RunCli(const std::string& args, const std::string& prefix = "") {

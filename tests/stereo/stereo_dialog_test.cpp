@@ -104,7 +104,7 @@ TEST(StereoOptionsDialog, RunShowsTheValuesOfTheRunAndStoresThemOnlyOnGoWithGood
     CurrentStereoOptions = before;
 }
 
-TEST(CreateStereo, GivesItsMessagesInOrderAndAChangedStereoDocumentEachRunWithThePipelinePixels) {
+TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsANewDocument) {
     MainFrame frame;
     frame.resize(1000, 800);
     frame.show();
@@ -164,17 +164,13 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndAChangedStereoDocumentEachRunWithTh
         {"Orvalis", "couldn't retreive back filestruct!"}}));
     hwndBackground = hwndForeground = MarkedWindow();
     for (QMdiSubWindow* s : hwndClient->subWindowList()) s->close();  // the recorder answers OK
-}
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    rec.clear();
 
-// "New random texture" (a bad seed is refused) as the background and a Mandelbrot window as the depth
-// view: the result is the stereogram of the window's iteration counts in grey mode, whatever the option.
-TEST(CreateStereo, TakesARandomTextureAndTheDepthOfAMandelbrotWindow) {
-    MainFrame frame;
-    frame.resize(1000, 800);
-    frame.show();
+    // "New random texture" (a bad seed is refused) as the background and a Mandelbrot window as the depth
+    // view: the result is the stereogram of the window's iteration counts in grey mode, whatever the option.
     SetDefaultSettings(Settings);
     Settings.MndlW = 120, Settings.MndlH = 90;
-    platform::MessageRecorder rec;
     for (const char* seed : {"x", "5"})
         QTimer::singleShot(0, [seed] {
             QWidget* dlg = QApplication::activeModalWidget();
@@ -193,11 +189,11 @@ TEST(CreateStereo, TakesARandomTextureAndTheDepthOfAMandelbrotWindow) {
     frame.WmCommand(115);
     OPENEDFILE* of = CreateStereo();
     ASSERT_NE(nullptr, of);
-    Image32 depth(120, 90), want;
-    depth.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 120, 90, 256);
+    Image32 mandel(120, 90), want;
+    mandel.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 120, 90, 256);
     StereoOptions grey;
     grey.DepthMode = kDepthGrey;
-    ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(80, true, 5), depth, grey, want));
+    ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(80, true, 5), mandel, grey, want));
     EXPECT_EQ(want.px, DocumentPicture(of).px);
     EXPECT_EQ(rec.texts(), std::vector<std::string>{"Seed must be a whole number from 0 to 4294967295."});
     EXPECT_EQ(rec.beeps, (std::vector<unsigned>{0, 0}));
