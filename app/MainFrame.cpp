@@ -7,6 +7,7 @@
 #include "mandel/MandelChild.h"
 #include "platform/message_box.h"
 #include "stereo/CreateStereo.h"
+#include "stereo/RandomTextureDialog.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "workspace/frame_globals.h"
 #include "workspace/mdi_child.h"
@@ -124,6 +125,8 @@ void MainFrame::buildMenus() {
     addCommand(StereoMenu, "set as &Depth view", 115);
     addCommand(StereoMenu, "&Options", 117);
     addCommand(StereoMenu, "&Create it now", 116);
+    StereoMenu->addSeparator();
+    addCommand(StereoMenu, "New random &texture", 128);
 
     MandelMenu = bar->addMenu("&Mandel");
     addCommand(MandelMenu, "&Main Mandelbrot", 137);
@@ -227,6 +230,11 @@ void MainFrame::markStereo(int role) {
     QWidget* active = ActiveChild();
     (role == 1 ? hwndBackground : hwndForeground).mark(active);
     OPENEDFILE* of = active ? GetFileStruct(active) : nullptr;
+    auto* child = qobject_cast<MdiChild*>(active);
+    if (role == 2 && of && child && child->hasDepthView()) {  // a Mandelbrot or OpenGL window
+        platform::MessageBeep(0);
+        return;
+    }
     if (of && of->Type == 1) {
         if (BMP_DATA* bd = of->data<BMP_DATA>()) {
             bd->StereoType = role;
@@ -277,6 +285,7 @@ int MainFrame::WmCommand(int id) {
         if (RunStereoOptionsDialog() != 2) CreateStereo();
         break;
     case 116: CreateStereo(); break;
+    case 128: NewRandomTexture(); break;
     case 137: Mandel_New(1); break;
     case 119: Mandel_New(0); break;
     case 500:

@@ -1,5 +1,6 @@
 #include "gl/OpenGLChild.h"
 
+#include "gl/depth_view.h"
 #include "gl/dxf_display.h"
 #include "gl/gl_layer.h"
 #include "gl/gl_scenes.h"
@@ -168,6 +169,24 @@ void OpenGLChild::paintScene() {
     case 501: fogdisplay(); break;
     default: break;
     }
+    glGetDoublev(GL_PROJECTION_MATRIX, projection_);
+    painted_ = true;
+}
+
+bool OpenGLChild::depthView(int& width, int& height, std::vector<uint16_t>& grey) {
+    if (!painted_) view_->grabFramebuffer();
+    if (!painted_ || !view_->isValid()) return false;
+    const qreal dpr = view_->devicePixelRatioF();
+    width = int(view_->width() * dpr);
+    height = int(view_->height() * dpr);
+    if (width <= 0 || height <= 0) return false;
+    std::vector<float> depth(size_t(width) * size_t(height));
+    view_->makeCurrent();  // binds the window's frame buffer, which keeps the last frame
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    view_->doneCurrent();
+    grey = DepthBufferToGrey16(depth.data(), width, height, projection_);
+    return true;
 }
 
 bool OpenGLChild::queryClose() {

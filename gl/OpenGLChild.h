@@ -17,6 +17,10 @@ public:
 
     bool queryClose() override;
 
+    bool hasDepthView() const override { return true; }
+    // The depth buffer as last painted (painted first when it never was), nearest white.
+    bool depthView(int& width, int& height, std::vector<uint16_t>& grey) override;
+
     QOpenGLWidget* view() const;
     // How many frames this window has finished with a buffer swap.
     int swapCount() const { return swaps_; }
@@ -33,6 +37,8 @@ private:
     GLPalette palette_ = DefaultGLPalette();
     unsigned int listBase_ = 0;
     int swaps_ = 0;
+    bool painted_ = false;
+    double projection_[16] = {};  // the projection of the last paint
 };
 
 // Creates the record and the window; null (after "ChoosePixelFormat failed") when no

@@ -217,6 +217,24 @@ Image32 DocumentPicture(const OPENEDFILE* of) {
     return img;
 }
 
+PictureView DocumentView(const OPENEDFILE* of, QImage& keep) {
+    if (!of || of->hBmpSaved.isNull()) return {};
+    keep = of->hBmpSaved.convertToFormat(QImage::Format_RGB32);  // shares the pixels when already 32-bit
+    PictureView v{reinterpret_cast<const uint32_t*>(keep.constBits()), keep.bytesPerLine() / 4, keep.width(),
+                  keep.height()};
+    if (const BMP_DATA* bd = of->data<BMP_DATA>(); bd && bd->grey16.size() == size_t(v.width) * size_t(v.height))
+        v.grey16 = bd->grey16.data();
+    return v;
+}
+
+void SetDocumentImage(OPENEDFILE* of, const QImage& img) {
+    of->hBmpSaved = img;
+    if (BMP_DATA* bd = of->data<BMP_DATA>()) bd->grey16.clear();
+    of->Xsize = img.width();
+    of->Ysize = img.height();
+    if (auto* child = qobject_cast<BmpChild*>(of->hwnd.data())) child->SetScroll();
+}
+
 int ApplyPictureResult(OPENEDFILE* of, PictureResult r) {
     for (const UserMessage& m : r.messages) platform::MessageBox(hwndClient, m.text, m.caption, platform::MB_OK);
     if (!r.ok) return 0;

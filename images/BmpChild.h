@@ -63,6 +63,11 @@ void PaintPicture(QPainter& p, QWidget* hWnd, const OPENEDFILE* of, const QImage
 bool SetDocumentPicture(OPENEDFILE* of, Image32 img);
 // The document's picture as the readers and generators see it (may throw std::bad_alloc).
 Image32 DocumentPicture(const OPENEDFILE* of);
+// The same read where it lies, without a copy (`keep` holds a converted one only for a picture
+// of another format), with the document's 16-bit grey values when it has them.
+PictureView DocumentView(const OPENEDFILE* of, QImage& keep);
+// Stores a 32-bit picture (pixels 0xFFRRGGBB) as the document's, as it is.
+void SetDocumentImage(OPENEDFILE* of, const QImage& img);
 // Shows a loader's messages (caption as given, owned by the MDI area) and, on success,
 // stores the picture and the loader's BMP_DATA fields.
 int ApplyPictureResult(OPENEDFILE* of, PictureResult r);

@@ -39,30 +39,53 @@ size_t headerBlockSize(uint32_t headerSize, uint16_t bitCount) {
     return header;
 }
 
-PictureResult readBmp(const uint8_t* data, size_t size) {
-    if (size < 2 || data[0] != 'B' || data[1] != 'M') return refuse("This is not a DIB bitmap file!");
-    if (size < kFileHeaderBytes + 4) return refuse("The file is shorter than its bitmap header!");
-    const uint8_t* header = data + kFileHeaderBytes;
+// The checks of a BMP file before its bits are converted: false with the refusal in `r`.
+struct CheckedBmp {
+    DibHeader dib;
+    const uint8_t* header = nullptr;
+    size_t block = 0;
+    uint32_t bitsOffset = 0;
+};
+
+bool checkBmp(const uint8_t* data, size_t size, CheckedBmp& c, PictureResult& r) {
+    if (size < 2 || data[0] != 'B' || data[1] != 'M') return r = refuse("This is not a DIB bitmap file!"), false;
+    if (size < kFileHeaderBytes + 4) return r = refuse("The file is shorter than its bitmap header!"), false;
+    c.header = data + kFileHeaderBytes;
     const size_t avail = size - kFileHeaderBytes;
-    const uint32_t headerSize = Le32(header);
+    const uint32_t headerSize = Le32(c.header);
     const bool core = headerSize == 12;
     size_t headerNeeded = core ? 12 : std::max<uint32_t>(headerSize, 40);
-    if (!core && avail >= 20 && Le32(header + 16) == BI_BITFIELDS) headerNeeded = std::max<size_t>(headerNeeded, 52);
-    if (avail < headerNeeded) return refuse("The file is shorter than its bitmap header!");
-    const uint16_t bitCount = Le16(header + (core ? 10 : 14));
-    const size_t block = std::min(headerBlockSize(headerSize, bitCount), avail);
-    DibHeader dib;
-    if (!ReadDibHeader(header, block, dib)) return refuse(ErrorOut("Fail in creating DIB bitmap from file!", EINVAL));
-    if (block < dib.headerBlockBytes()) return refuse("The file is shorter than its colour table!");
-    const uint32_t bitsOffset = Le32(data + 10);
-    if (bitsOffset > size) return refuse("The bitmap bits start past the end of the file!");
-    if (size - bitsOffset < dib.bitsBytesNeeded()) return refuse("The file is shorter than its bitmap bits!");
+    if (!core && avail >= 20 && Le32(c.header + 16) == BI_BITFIELDS) headerNeeded = std::max<size_t>(headerNeeded, 52);
+    if (avail < headerNeeded) return r = refuse("The file is shorter than its bitmap header!"), false;
+    const uint16_t bitCount = Le16(c.header + (core ? 10 : 14));
+    c.block = std::min(headerBlockSize(headerSize, bitCount), avail);
+    if (!ReadDibHeader(c.header, c.block, c.dib))
+        return r = refuse(ErrorOut("Fail in creating DIB bitmap from file!", EINVAL)), false;
+    if (c.block < c.dib.headerBlockBytes()) return r = refuse("The file is shorter than its colour table!"), false;
+    c.bitsOffset = Le32(data + 10);
+    if (c.bitsOffset > size) return r = refuse("The bitmap bits start past the end of the file!"), false;
+    if (size - c.bitsOffset < c.dib.bitsBytesNeeded()) return r = refuse("The file is shorter than its bitmap bits!"), false;
+    return true;
+}
 
+PictureResult readBmp(const uint8_t* data, size_t size) {
+    CheckedBmp c;
     PictureResult r;
-    if (!CreateDIBitmap(header, block, data + bitsOffset, size - bitsOffset, r.image))
+    if (!checkBmp(data, size, c, r)) return r;
+    if (!CreateDIBitmap(c.header, c.block, data + c.bitsOffset, size - c.bitsOffset, r.image))
         return refuse(ErrorOut("Fail in creating DIB bitmap from file!", EINVAL));
     r.ok = true;
     return r;
+}
+
+PictureResult bmpFileFault(const WholeFile& file) {
+    switch (file.fault) {
+    case FileFault::Open: return refuse(ErrorOut("Fail in file open", file.error));
+    case FileFault::Size: return refuse(ErrorOut("Fail in creating map file", file.error));
+    case FileFault::Read: return refuse(ErrorOut("Fail in mapping view of the Map File object", file.error));
+    case FileFault::None: break;
+    }
+    return refuse(ErrorOut("Fail in creating map file", EINVAL));  // as an empty file cannot be mapped
 }
 
 }  // namespace
@@ -78,12 +101,26 @@ PictureResult ReadBmpBytes(const uint8_t* data, size_t size) {
 // The file is read whole rather than mapped: a mapped file that shrinks kills the reader.
 PictureResult LoadBitmapFileCore(const std::string& path) {
     const WholeFile file = ReadWholeFile(path);
-    switch (file.fault) {
-    case FileFault::Open: return refuse(ErrorOut("Fail in file open", file.error));
-    case FileFault::Size: return refuse(ErrorOut("Fail in creating map file", file.error));
-    case FileFault::Read: return refuse(ErrorOut("Fail in mapping view of the Map File object", file.error));
-    case FileFault::None: break;
-    }
-    if (file.size == 0) return refuse(ErrorOut("Fail in creating map file", EINVAL));  // as an empty file cannot be mapped
+    if (!file || file.size == 0) return bmpFileFault(file);
     return ReadBmpBytes(file.data(), file.size);
+}
+
+bool ReadPlainBmpRows(const std::string& path, PictureRows& rows) {
+    if (DispatchKind(path) != FileKind::Bmp) return false;
+    rows.file = ReadWholeFile(path);
+    CheckedBmp c;
+    PictureResult refusal;
+    const DibHeader& d = c.dib;
+    if (!rows.file || !checkBmp(rows.file.data(), rows.file.size, c, refusal) || d.compression != BI_RGB ||
+        (d.bitCount != 24 && d.bitCount != 32)) {
+        rows.file = WholeFile{};
+        return false;
+    }
+    const uint8_t* bits = rows.file.data() + c.bitsOffset;
+    rows.bottomRow = d.topDown ? bits + (d.height - 1) * d.stride : bits;
+    rows.rowStep = d.topDown ? -ptrdiff_t(d.stride) : ptrdiff_t(d.stride);
+    rows.width = d.width;
+    rows.height = d.height;
+    rows.bpp = d.bitCount;
+    return true;
 }

@@ -1,22 +1,33 @@
 #include "images/bmp_writer.h"
 
 #include "platform/little_endian.h"
+#include "platform/parallel.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <new>
-#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+constexpr size_t kHeaderBytes = 54;
+// About this many bytes of rows are filled and written at a time.
+constexpr size_t kBlockBytes = size_t(4) << 20;
+
 // The file and info headers of a 24-bit bottom-up picture whose rows are `stride` bytes.
-void BmpHeader(uint8_t (&h)[54], int width, int height, size_t stride) {
+void BmpHeader(uint8_t (&h)[kHeaderBytes], int width, int height, size_t stride) {
     const size_t bits = stride * size_t(height);
     std::memset(h, 0, sizeof h);
     h[0] = 'B';
     h[1] = 'M';
-    PutLe32(h + 2, uint32_t(54 + bits));
-    PutLe32(h + 10, 54);
+    PutLe32(h + 2, uint32_t(kHeaderBytes + bits));
+    PutLe32(h + 10, kHeaderBytes);
     PutLe32(h + 14, 40);
     PutLe32(h + 18, uint32_t(width));
     PutLe32(h + 22, uint32_t(height));
@@ -27,58 +38,142 @@ void BmpHeader(uint8_t (&h)[54], int width, int height, size_t stride) {
     PutLe32(h + 42, 2835);
 }
 
-void PackRow(const uint32_t* words, int width, uint8_t* out) {
-    for (int x = 0; x < width; ++x) {
-        const uint32_t p = words[size_t(x)];
-        out[3 * size_t(x)] = uint8_t(p);
-        out[3 * size_t(x) + 1] = uint8_t(p >> 8);
-        out[3 * size_t(x) + 2] = uint8_t(p >> 16);
-    }
-}
+size_t Stride(int width) { return (size_t(width) * 3 + 3) & ~size_t(3); }
+
 }  // namespace
 
-bool WriteBmp24Rows(const std::string& path, int width, int height, const std::function<void(int, uint32_t*)>& row) {
-    if (width <= 0 || height <= 0) return false;
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
-    uint8_t h[54];
-    BmpHeader(h, width, height, stride);
-    std::vector<uint32_t> words;
-    std::vector<uint8_t> out;
-    try {
-        words.resize(size_t(width));
-        out.resize(stride);
-    } catch (const std::bad_alloc&) {
+void PackBgr24(const uint32_t* px, int width, uint8_t* out) {
+    int x = 0;
+    // Four pixels make three whole words.
+    for (; x + 4 <= width; x += 4, out += 12) {
+        const uint32_t a = px[x] & 0xFFFFFF, b = px[x + 1] & 0xFFFFFF, c = px[x + 2] & 0xFFFFFF, d = px[x + 3] & 0xFFFFFF;
+        const uint32_t w[3] = {a | b << 24, b >> 8 | c << 16, c >> 16 | d << 8};
+        std::memcpy(out, w, 12);
+    }
+    for (; x < width; ++x, out += 3) {
+        out[0] = uint8_t(px[x]);
+        out[1] = uint8_t(px[x] >> 8);
+        out[2] = uint8_t(px[x] >> 16);
+    }
+}
+
+Bmp24File::~Bmp24File() { discard(); }
+
+bool Bmp24File::open(const std::string& path, int width, int height) {
+    if (fd_ >= 0 || width <= 0 || height <= 0) return false;
+    stride_ = Stride(width);
+    if (uint64_t(stride_) * uint64_t(height) > 0xFFFFFFFFu - kHeaderBytes) return false;
+    path_ = path;
+    height_ = height;
+    end_ = 0;
+    struct stat st {};
+    direct_ = ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    if (direct_) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    } else {
+        // A temporary name beside the file: ".NAME.XXXXXX" in its folder.
+        const std::filesystem::path target(path);
+        temp_ = (target.parent_path() / ("." + target.filename().native())).native();
+        temp_.append(".XXXXXX");
+        fd_ = ::mkstemp(temp_.data());
+        // mkstemp makes the file private; the written file gets the usual mode.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (fd_ >= 0 && ::fchmod(fd_, 0666 & ~mask) != 0) discard();
+    }
+    if (fd_ < 0) return false;
+    uint8_t h[kHeaderBytes];
+    BmpHeader(h, width, height, stride_);
+    ok_ = true;
+    return put(h, kHeaderBytes, 0);
+}
+
+bool Bmp24File::put(const uint8_t* p, size_t n, uint64_t at) {
+    if (!ok_ || (direct_ && at != end_)) return ok_ = false;
+    for (uint64_t pos = at; n > 0;) {
+        const ssize_t k = direct_ ? ::write(fd_, p, n) : ::pwrite(fd_, p, n, off_t(pos));
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) return ok_ = false;
+        p += k, n -= size_t(k), pos += uint64_t(k);
+        if (direct_) end_ = pos;
+    }
+    return true;
+}
+
+bool Bmp24File::write(int first, int count, const uint8_t* rows) {
+    if (fd_ < 0 || first < 0 || count < 0 || first + count > height_) return ok_ = false;
+    return put(rows, stride_ * size_t(count), kHeaderBytes + stride_ * uint64_t(first));
+}
+
+bool Bmp24File::close() {
+    if (fd_ < 0 || !ok_) return discard(), false;
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 || (!direct_ && ::rename(temp_.c_str(), path_.c_str()) != 0)) {
+        if (!direct_) ::unlink(temp_.c_str());
         return false;
     }
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (!f || std::fwrite(h, 1, sizeof h, f.get()) != sizeof h) return false;
-    for (int y = height - 1; y >= 0; --y) {
-        row(y, words.data());
-        PackRow(words.data(), width, out.data());
-        if (std::fwrite(out.data(), 1, stride, f.get()) != stride) return false;
+    return true;
+}
+
+void Bmp24File::discard() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    fd_ = -1;
+    if (!direct_) ::unlink(temp_.c_str());
+}
+
+bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill) {
+    Bmp24File file;
+    if (!file.open(path, width, height)) return false;
+    const int rows = int(std::clamp<size_t>(kBlockBytes / file.stride(), 1, size_t(height)));
+    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[file.stride() * size_t(rows)]);
+    if (!block) return false;
+    // Only the padding needs zeros; the filler writes every pixel byte.
+    const size_t pixels = size_t(width) * 3;
+    for (int r = 0; r < rows; ++r) std::memset(block.get() + size_t(r) * file.stride() + pixels, 0, file.stride() - pixels);
+    for (int first = 0; first < height; first += rows) {
+        const int count = std::min(rows, height - first);
+        fill(first, count, block.get(), file.stride());
+        if (!file.write(first, count, block.get())) return false;
     }
-    return std::fclose(f.release()) == 0;
+    return file.close();
+}
+
+bool WriteBmp24Rows(const std::string& path, int width, int height, const std::function<void(int, uint32_t*)>& row) {
+    std::unique_ptr<uint32_t[]> words(new (std::nothrow) uint32_t[size_t(std::max(width, 1))]);
+    if (!words) return false;
+    return WriteBmp24Blocks(path, width, height, [&](int first, int count, uint8_t* rows, size_t stride) {
+        for (int r = 0; r < count; ++r) {
+            row(height - 1 - first - r, words.get());
+            PackBgr24(words.get(), width, rows + size_t(r) * stride);
+        }
+    });
 }
 
 bool WriteBmp24(const std::string& path, const Image32& img) {
-    return WriteBmp24Rows(path, img.width, img.height, [&img](int y, uint32_t* words) {
-        std::memcpy(words, &img.px[size_t(y) * size_t(img.width)], size_t(img.width) * 4);
+    return WriteBmp24Blocks(path, img.width, img.height, [&](int first, int count, uint8_t* rows, size_t stride) {
+        ParallelFor(0, count, 64, [&](int begin, int end) {
+            for (int r = begin; r < end; ++r)
+                PackBgr24(&img.px[size_t(img.height - 1 - first - r) * size_t(img.width)], img.width,
+                          rows + size_t(r) * stride);
+        });
     });
 }
 
 std::vector<uint8_t> EncodeBmp24(const Image32& img) {
     if (img.empty()) return {};
-    const size_t stride = (size_t(img.width) * 3 + 3) & ~size_t(3);
+    const size_t stride = Stride(img.width);
     std::vector<uint8_t> file;
     try {
-        file.resize(54 + stride * size_t(img.height));
+        file.resize(kHeaderBytes + stride * size_t(img.height));
     } catch (const std::bad_alloc&) {
         return {};
     }
-    uint8_t h[54];
+    uint8_t h[kHeaderBytes];
     BmpHeader(h, img.width, img.height, stride);
     std::memcpy(file.data(), h, sizeof h);
     for (int y = 0; y < img.height; ++y)
-        PackRow(&img.px[size_t(y) * size_t(img.width)], img.width, &file[54 + size_t(img.height - 1 - y) * stride]);
+        PackBgr24(&img.px[size_t(y) * size_t(img.width)], img.width, &file[kHeaderBytes + size_t(img.height - 1 - y) * stride]);
     return file;
 }

@@ -1,15 +1,65 @@
 #pragma once
+// 24-bit bottom-up BMP files (info header, rows padded to 4 bytes), written a block of rows
+// at a time: no picture-sized buffer is ever made.
 #include "images/image32.h"
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-// A 24-bit bottom-up BMP file (info header, rows padded to 4 bytes), written a row at a time
-// so that it needs no memory of the picture's size: `row(y, words)` fills the `width` words
-// of picture row y (0 the top row, 0x00RRGGBB).
+// A BMP file being written. Rows are counted in file order, the bottom row of the picture
+// first. A file is written under a temporary name beside it and takes its name when closed
+// complete, so a failed write leaves nothing and an older file stays whole; there rows may
+// come in any order, and from several threads at once (seekable()). A device or a pipe is
+// written directly, its rows in order from one thread.
+class Bmp24File {
+public:
+    Bmp24File() = default;
+    ~Bmp24File();  // an unfinished file is discarded
+    Bmp24File(const Bmp24File&) = delete;
+    Bmp24File& operator=(const Bmp24File&) = delete;
+
+    // Creates the file and writes its headers. False when that fails.
+    bool open(const std::string& path, int width, int height);
+    size_t stride() const { return stride_; }  // bytes per row, the padding included
+    bool seekable() const { return !direct_; }
+    // Writes `count` rows from `rows` (stride() bytes apart) as file rows first.. on.
+    bool write(int first, int count, const uint8_t* rows);
+    // True when every write succeeded and the file has its name; a failed one is discarded.
+    bool close();
+    void discard();
+
+private:
+    bool put(const uint8_t* p, size_t n, uint64_t at);
+
+    std::string path_, temp_;
+    int fd_ = -1;
+    int height_ = 0;
+    size_t stride_ = 0;
+    uint64_t end_ = 0;  // where the next in-order write goes
+    std::atomic<bool> ok_{false};
+    bool direct_ = false;
+};
+
+// Fills rows first..first + count - 1 (file order) at `rows`, `stride` bytes apart; the
+// padding bytes after each row's pixels are zero already and must stay so.
+using Bmp24RowFiller = std::function<void(int first, int count, uint8_t* rows, size_t stride)>;
+
+// Writes a width x height BMP whose rows `fill` produces, a block of rows at a time in file
+// order. False when the file cannot be written or memory runs out (no file is left then).
+bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill);
+
+// The same a row at a time: `row(y, words)` fills the `width` words of picture row y (0 the
+// top row, 0x00RRGGBB), called for one row after another on the caller's thread.
 bool WriteBmp24Rows(const std::string& path, int width, int height, const std::function<void(int, uint32_t*)>& row);
+
+// The picture as a BMP file; rows are converted on every core.
 bool WriteBmp24(const std::string& path, const Image32& img);
 // The same file in memory; empty when the memory for it cannot be had.
 std::vector<uint8_t> EncodeBmp24(const Image32& img);
+
+// The pixels of one picture row as BMP bytes: blue, green, red.
+void PackBgr24(const uint32_t* px, int width, uint8_t* out);

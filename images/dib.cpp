@@ -1,6 +1,7 @@
 #include "images/dib.h"
 
 #include "platform/little_endian.h"
+#include "platform/parallel.h"
 
 #include <algorithm>
 #include <bit>
@@ -233,10 +234,12 @@ bool CreateDIBitmap(const uint8_t* header, size_t headerBytes, const uint8_t* bi
         std::transform(idx.begin(), idx.end(), img.px.begin(), [&](uint8_t i) { return pal[i]; });
     } else {
         const Channel ch[3] = {Channel(d.masks[0]), Channel(d.masks[1]), Channel(d.masks[2])};
-        for (int y = 0; y < d.height; ++y) {
-            const size_t src = size_t(d.topDown ? y : d.height - 1 - y);
-            convertRow(d, bits + src * d.stride, pal, ch, &img.px[size_t(y) * size_t(d.width)]);
-        }
+        ParallelFor(0, d.height, 32, [&](int first, int last) {
+            for (int y = first; y < last; ++y) {
+                const size_t src = size_t(d.topDown ? y : d.height - 1 - y);
+                convertRow(d, bits + src * d.stride, pal, ch, &img.px[size_t(y) * size_t(d.width)]);
+            }
+        });
     }
     out = std::move(img);
     return true;

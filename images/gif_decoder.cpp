@@ -76,6 +76,7 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
     uint8_t* const suffix = bufs.suffix;
     uint16_t* const prefix = bufs.prefix;
     int oc = 0, fc = 0;
+    for (int k = 0; k < newcodes; ++k) length[k] = 1;
     // A stream that does not open with a clear code starts as if it did: its first code
     // is a plain pixel and defines no string.
     bool first_after_clear = true;
@@ -107,11 +108,29 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             continue;
         }
         int code = c;
+        // A code not yet defined stands for the previous string followed by its first byte.
+        const bool extra = code >= slot;
+        const int len = extra ? (oc < slot && length[oc] ? length[oc] + 1 : 0) : length[code];
+        bool inRow = false;
         if (code == cached_code) {
             sp = cached_sp;
             code = cached_first;
+        } else if (len > 0 && len <= bufcnt) {
+            // The whole string fits in the row: written there back to front, past the stack.
+            const int roots = newcodes;  // kept in a register: the byte stores may alias members
+            uint8_t* p = bufptr + len - 1;
+            if (extra) {
+                code = oc;
+                *p-- = uint8_t(fc);
+            }
+            while (code >= roots) {
+                *p-- = suffix[code];
+                code = prefix[code];
+            }
+            *p = uint8_t(code);
+            inRow = true;
         } else {
-            if (code >= slot) {
+            if (extra) {
                 code = oc;
                 *--sp = uint8_t(fc);
             }
@@ -130,12 +149,24 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             fc = code;
             suffix[slot] = uint8_t(fc);
             prefix[slot] = uint16_t(oc);
+            // Known only for a string built on a defined one (malformed data may do otherwise).
+            length[slot] = uint16_t(oc < slot && length[oc] ? length[oc] + 1 : 0);
             ++slot;
             oc = c;
         }
         if (slot >= top_slot && curr_size < 12) {
             top_slot = int16_t(top_slot << 1);
             ++curr_size;
+        }
+        if (inRow) {
+            bufptr += len;
+            bufcnt -= len;
+            if (bufcnt == 0) {
+                sink.out_line(sink.ctx, buf, linewidth);
+                bufptr = buf;
+                bufcnt = linewidth;
+            }
+            continue;
         }
         // Move the string into the row, a row's worth at a time.
         while (sp < stack_end) {

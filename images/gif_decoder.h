@@ -53,6 +53,8 @@ struct GifDecoder {
     // Set when the data ran out or a zero-length sub-block came before the end code;
     // get_next_code then answers with the end code.
     bool data_ended = false;
+    // Bytes in each code's string; 0 where malformed data left it unknown.
+    uint16_t length[4096] = {};
 
     int16_t init_exp(int16_t size);
     uint16_t get_next_code();

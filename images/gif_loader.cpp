@@ -1,13 +1,18 @@
 #include "images/gif_loader.h"
 
+#include "images/bmp_writer.h"
 #include "images/gif_decoder.h"
 #include "images/picture_file.h"
 #include "platform/little_endian.h"
+#include "platform/parallel.h"
 #include "platform/whole_file.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace {
@@ -15,6 +20,7 @@ namespace {
 constexpr int kHeaderSize = 40;
 constexpr int kPassFirst[4] = {0, 4, 2, 1};
 constexpr int kPassStep[4] = {8, 8, 4, 2};
+constexpr int32_t kRowsPerReport = 64;
 
 // The loader's state for one file: the read position in the file data and the picture
 // being filled.
@@ -29,6 +35,10 @@ struct GifLoad {
     uint8_t Interlace = 0;
     bool passes_done = false;
     uint8_t* pB = nullptr;
+    const GifRowsDone* rowsDone = nullptr;  // set for a picture that is not interlaced
+    const uint8_t* dib = nullptr;
+    size_t dibSize = 0;
+    int32_t reported = 0;  // rows handed to rowsDone so far
 
     size_t left() const { return size_t(FileEnd - FilePointer); }
 };
@@ -61,6 +71,11 @@ int out_line(void* ctx, const uint8_t* pixels, int linelen) {
     }
     if (!g->Interlace) {
         ++g->maxy;
+        const int32_t done = std::min(g->maxy, int32_t(g->height));
+        if (g->rowsDone && (done - g->reported >= kRowsPerReport || (done == int32_t(g->height) && done > g->reported))) {
+            (*g->rowsDone)(g->reported, done - g->reported, g->dib, g->dibSize);
+            g->reported = done;
+        }
         return 0;
     }
     if (int64_t(g->maxy) + kPassStep[g->IntStp] < int64_t(g->height)) {
@@ -122,7 +137,7 @@ void fill_header(uint8_t* pb, uint32_t width, uint32_t height, size_t stride, in
 void refuse(GifView& v, const char* text) { v.messages.push_back({"Error", text}); }
 
 // Decodes the image whose descriptor starts at the read position into `v.dib`.
-void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads) {
+void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads, const GifRowsDone& rowsDone) {
     if (g.left() < 9) return;
     const uint8_t* d = g.FilePointer;
     g.FilePointer += 9;
@@ -161,6 +176,7 @@ void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads
     g.pB = pb.data() + kHeaderSize + table_bytes;
     g.Interlace = flags & 0x40;
     g.maxy = 0;
+    if (rowsDone && !g.Interlace) g.rowsDone = &rowsDone, g.dib = pb.data(), g.dibSize = pb.size();
 
     GifDecoder dec;
     dec.source = {&g, get_byte, myread};
@@ -174,7 +190,7 @@ void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads
 
 }  // namespace
 
-GifView gifview(const uint8_t* data, size_t size) {
+GifView gifview(const uint8_t* data, size_t size, const GifRowsDone& rowsDone) {
     GifView v;
     GifLoad g;
     g.FilePointer = data;
@@ -195,7 +211,7 @@ GifView gifview(const uint8_t* data, size_t size) {
         if (introducer == 0x21) {
             if (!skip_extension(g)) return v;
         } else if (introducer == 0x2C) {
-            read_image(g, v, quads);
+            read_image(g, v, quads, rowsDone);
             return v;
         } else {
             return v;  // trailer, garbage or end of data: no picture
@@ -203,41 +219,67 @@ GifView gifview(const uint8_t* data, size_t size) {
     }
 }
 
-int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap) {
-    if (size < kHeaderSize || Le32(hDIB) != kHeaderSize || hDIB[14] != 8) return 0;
+namespace {
+
+// What MakeBitmapAndPalette needs of a DIB block, checked.
+struct GifDib {
+    int32_t width = 0, height = 0;
+    bool topDown = false;
+    size_t stride = 0;
+    const uint8_t* bits = nullptr;
+    uint32_t pal[256] = {};  // 0x00RRGGBB; indices past the table are black
+};
+
+bool ReadGifDib(const uint8_t* hDIB, size_t size, GifDib& d) {
+    if (size < kHeaderSize || Le32(hDIB) != kHeaderSize || hDIB[14] != 8) return false;
     const int32_t width = int32_t(Le32(hDIB + 4));
     const int32_t h = int32_t(Le32(hDIB + 8));
     const uint32_t used = Le32(hDIB + 32);
-    if (width <= 0 || h == 0 || h == INT32_MIN || used > 256) return 0;
-    const int32_t height = h < 0 ? -h : h;
-    const size_t stride = ((8 * size_t(width) + 31) & ~size_t(31)) / 8;
+    if (width <= 0 || h == 0 || h == INT32_MIN || used > 256) return false;
+    d.width = width;
+    d.height = h < 0 ? -h : h;
+    d.topDown = h < 0;
+    d.stride = ((8 * size_t(width) + 31) & ~size_t(31)) / 8;
     const size_t bits = kHeaderSize + 4 * size_t(used);
-    if (size < bits || (size - bits) / stride < size_t(height)) return 0;
-
-    uint32_t pal[256] = {};
+    if (size < bits || (size - bits) / d.stride < size_t(d.height)) return false;
+    d.bits = hDIB + bits;
     for (uint32_t i = 0; i < used; ++i) {
         const uint8_t* q = hDIB + kHeaderSize + 4 * i;
-        pal[i] = uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
+        d.pal[i] = uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
     }
+    return true;
+}
+
+const uint8_t* GifDibRow(const GifDib& d, int32_t y) {
+    return d.bits + size_t(d.topDown ? y : d.height - 1 - y) * d.stride;
+}
+
+}  // namespace
+
+int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap) {
+    GifDib d;
+    if (!ReadGifDib(hDIB, size, d)) return 0;
     Image32 img;
     try {
-        img = Image32(width, height);
+        img = Image32(d.width, d.height);
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* row = hDIB + bits + size_t(h < 0 ? y : height - 1 - y) * stride;
-        uint32_t* out = &img.px[size_t(y) * size_t(width)];
-        // Four at a time: under the fuzzer's instrumentation the loop test costs more than a pixel.
-        int32_t x = 0;
-        for (; x + 4 <= width; x += 4) {
-            out[x] = pal[row[x]];
-            out[x + 1] = pal[row[x + 1]];
-            out[x + 2] = pal[row[x + 2]];
-            out[x + 3] = pal[row[x + 3]];
+    ParallelFor(0, d.height, 64, [&](int first, int last) {
+        for (int32_t y = first; y < last; ++y) {
+            const uint8_t* row = GifDibRow(d, y);
+            uint32_t* out = &img.px[size_t(y) * size_t(d.width)];
+            // Four at a time: under the fuzzer's instrumentation the loop test costs more than a pixel.
+            int32_t x = 0;
+            for (; x + 4 <= d.width; x += 4) {
+                out[x] = d.pal[row[x]];
+                out[x + 1] = d.pal[row[x + 1]];
+                out[x + 2] = d.pal[row[x + 2]];
+                out[x + 3] = d.pal[row[x + 3]];
+            }
+            for (; x < d.width; ++x) out[x] = d.pal[row[x]];
         }
-        for (; x < width; ++x) out[x] = pal[row[x]];
-    }
+    });
     *phBitmap = std::move(img);
     return 1;
 }
@@ -261,4 +303,69 @@ PictureResult LoadGifFileCore(const std::string& path) {
         return r;
     }
     return ReadGifBytes(file.data(), file.size);
+}
+
+bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<UserMessage>& messages,
+                    bool& writeFailed) {
+    writeFailed = false;
+    WholeFile data = ReadWholeFile(in);
+    if (!data) {
+        messages.push_back(LoadFileMessage(data, in));
+        return false;
+    }
+    struct stat st {};
+    const bool regular = ::stat(out.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+    Bmp24File file;
+    GifDib d;
+    bool opened = false, openFailed = false;
+    auto open = [&](const uint8_t* dib, size_t size) {
+        opened = true;
+        openFailed = !ReadGifDib(dib, size, d) || !file.open(out, d.width, d.height);
+        return !openFailed;
+    };
+    // Picture rows first..first + count - 1 become file rows straight from the colour
+    // indices; the 32-bit picture is never made.
+    auto convert = [&](int first, int count) {
+        std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[file.stride() * size_t(count)]);
+        if (!rows) return (void)file.write(-1, 0, nullptr);  // fails the file
+        for (int r = 0; r < count; ++r) {
+            const uint8_t* idx = GifDibRow(d, first + count - 1 - r);  // file order: bottom row first
+            uint8_t* o = rows.get() + size_t(r) * file.stride();
+            for (int32_t x = 0; x < d.width; ++x, o += 3) {
+                const uint32_t c = d.pal[idx[x]];
+                o[0] = uint8_t(c), o[1] = uint8_t(c >> 8), o[2] = uint8_t(c >> 16);
+            }
+            std::memset(o, 0, file.stride() - size_t(d.width) * 3);
+        }
+        file.write(d.height - first - count, count, rows.get());
+    };
+    // Rows of a picture that is not interlaced go to a regular file while later ones are
+    // decoded; the file is opened when the first rows are done.
+    int written = 0;
+    TaskGroup writers;
+    const GifRowsDone rowsDone = [&](int first, int count, const uint8_t* dib, size_t size) {
+        if (!(opened ? !openFailed : open(dib, size))) return;
+        writers.run([&convert, first, count] { convert(first, count); });
+        written = first + count;
+    };
+    GifView v = gifview(data.data(), data.size, regular ? rowsDone : GifRowsDone{});
+    writers.wait();
+    messages = std::move(v.messages);
+    if (v.dib.empty() || !ReadGifDib(v.dib.data(), v.dib.size(), d)) return false;
+    data.bytes.reset();
+    if ((opened ? openFailed : !open(v.dib.data(), v.dib.size()))) return writeFailed = true, false;
+    // What is left: an interlaced picture, rows the data never reached, or a pipe's rows in order.
+    constexpr int kBlock = 64;
+    const int blocks = (d.height - written + kBlock - 1) / kBlock;
+    auto block = [&](int b) {
+        const int fileFirst = b * kBlock, count = std::min(kBlock, d.height - written - fileFirst);
+        convert(d.height - fileFirst - count, count);
+    };
+    if (file.seekable())
+        ParallelFor(0, blocks, 1, [&](int b0, int b1) {
+            for (int b = b0; b < b1; ++b) block(b);
+        });
+    else
+        for (int b = 0; b < blocks; ++b) block(b);
+    return file.close() || (writeFailed = true, false);
 }

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 // Largest picture the loader builds (pixels); larger image descriptors are refused.
@@ -26,11 +28,22 @@ struct GifView {
     std::vector<UserMessage> messages;
 };
 
+// For a picture that is not interlaced: called while it is decoded with rows
+// first..first + count - 1 (top row 0), final from then on, in order. `dib` is the DIB block
+// being filled (`size` bytes), as MakeBitmapAndPalette takes it.
+using GifRowsDone = std::function<void(int first, int count, const uint8_t* dib, size_t size)>;
+
 // Reads the header, the blocks up to the first image and that image. Every read stays
 // inside `data`; image data that ends early leaves the unreached pixels at index 0.
-GifView gifview(const uint8_t* data, size_t size);
+GifView gifview(const uint8_t* data, size_t size, const GifRowsDone& rowsDone = {});
 
 // The display picture from an 8-bit DIB block of `size` bytes. Returns 1 on success and 0
 // on a block that does not hold what its header says. Indices beyond the colour table
 // show black.
 int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap);
+
+// orvalis-cli picture for a GIF file: the BMP rows are made from the colour indices without
+// the 32-bit picture. On failure `messages` holds the loader's messages, or `writeFailed`
+// says that the output could not be written.
+bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<UserMessage>& messages,
+                    bool& writeFailed);

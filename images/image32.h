@@ -3,6 +3,7 @@
 #include "platform/user_message.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,6 +23,20 @@ struct Image32 {
     uint32_t at(int x, int y) const { return px[size_t(y) * size_t(width) + size_t(x)]; }
     uint32_t& at(int x, int y) { return px[size_t(y) * size_t(width) + size_t(x)]; }
 };
+
+// A picture read where it lies: rows top first, `stride` words apart, each word 0x..RRGGBB
+// (its top byte is not looked at), and 16-bit grey values beside it when it has them.
+struct PictureView {
+    const uint32_t* px = nullptr;
+    ptrdiff_t stride = 0;
+    int width = 0, height = 0;
+    const uint16_t* grey16 = nullptr;  // width x height, top row first, or null
+};
+
+inline PictureView ViewOf(const Image32& img) {
+    const bool grey = !img.grey16.empty() && img.grey16.size() == img.px.size();
+    return {img.px.data(), img.width, img.width, img.height, grey ? img.grey16.data() : nullptr};
+}
 
 // "not enough memory for a 8000 x 8000 picture": an allocation of a picture's size failed.
 inline std::string NotEnoughMemoryFor(int width, int height, const char* what = "picture") {

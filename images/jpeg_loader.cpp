@@ -1,16 +1,25 @@
 #include "images/jpeg_loader.h"
 
+#include "images/bmp_writer.h"
 #include "images/picture_file.h"
+#include "platform/parallel.h"
 #include "platform/whole_file.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <new>
 
 #include <jerror.h>
 #include <jpeglib.h>
+#include <sys/stat.h>
 
 namespace {
+
+// Rows asked of the library per call, and so per hand-over to the caller.
+constexpr int kBatch = 16;
 
 struct ErrorMgr {
     jpeg_error_mgr pub;
@@ -37,8 +46,8 @@ void emit_message(j_common_ptr cinfo, int msg_level) {
 }
 
 // Adobe files store CMYK inverted (0 is full ink); others store it plainly.
-void cmyk_row_to_bgr(const uint8_t* in, uint8_t* out, int width, bool inverted) {
-    for (int x = 0; x < width; ++x, in += 4, out += 3) {
+void cmyk_row_to_bgr(const uint8_t* in, uint8_t* out, int width, int bytes, bool inverted) {
+    for (int x = 0; x < width; ++x, in += 4, out += bytes) {
         const unsigned c = inverted ? in[0] : 255u - in[0];
         const unsigned m = inverted ? in[1] : 255u - in[1];
         const unsigned y = inverted ? in[2] : 255u - in[2];
@@ -49,33 +58,39 @@ void cmyk_row_to_bgr(const uint8_t* in, uint8_t* out, int width, bool inverted) 
     }
 }
 
-// The part of LoadJPEG that the library may leave by longjmp; it owns no C++ objects but
+// The part of DecodeJpeg that the library may leave by longjmp; it owns no C++ objects but
 // the caller's buffers.
-int decode(jpeg_decompress_struct* cinfo, const uint8_t* data, size_t size, tDIB* B, std::vector<uint8_t>* cmyk) {
+int decode(jpeg_decompress_struct* cinfo, const uint8_t* data, size_t size, const JpegRows& out,
+           std::unique_ptr<uint8_t[]>* cmyk) {
     ErrorMgr* err = reinterpret_cast<ErrorMgr*>(cinfo->err);
     if (setjmp(err->jump)) return 0;
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(cinfo, TRUE);
     const bool is_cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
-    cinfo->out_color_space = is_cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    cinfo->out_color_space = is_cmyk ? JCS_CMYK : out.bytes == 4 ? JCS_EXT_BGRX : JCS_EXT_BGR;
     const uint64_t w = cinfo->image_width, h = cinfo->image_height;
     if (w == 0 || h == 0 || w * h > kJpegMaxPixels) return 0;
-    B->x = int(w);
-    B->y = int(h);
-    B->l = int((3 * w + 3) & ~uint64_t(3));
-    try {
-        B->b.assign(size_t(B->l) * h, 0);
-        if (is_cmyk) cmyk->assign(size_t(4 * w), 0);
-    } catch (const std::bad_alloc&) {
-        return 0;
+    if (!out.start(int(w), int(h))) return 0;
+    if (is_cmyk) {
+        cmyk->reset(new (std::nothrow) uint8_t[size_t(4 * w) * kBatch]);
+        if (!*cmyk) return 0;
     }
     jpeg_start_decompress(cinfo);
     const bool inverted = cinfo->saw_Adobe_marker;
     while (cinfo->output_scanline < cinfo->output_height) {
-        uint8_t* row = B->b.data() + size_t(cinfo->output_scanline) * size_t(B->l);
-        JSAMPROW rows[1] = {is_cmyk ? cmyk->data() : row};
-        if (jpeg_read_scanlines(cinfo, rows, 1) != 1) return 0;
-        if (is_cmyk) cmyk_row_to_bgr(cmyk->data(), row, B->x, inverted);
+        const int first = int(cinfo->output_scanline);
+        const int want = std::min<int>(kBatch, int(cinfo->output_height) - first);
+        JSAMPROW rows[kBatch];
+        for (int k = 0; k < want; ++k) rows[k] = is_cmyk ? cmyk->get() + size_t(4 * w) * size_t(k) : out.row(first + k);
+        int got = 0;
+        while (got < want) {
+            const int n = int(jpeg_read_scanlines(cinfo, rows + got, JDIMENSION(want - got)));
+            if (n <= 0) return 0;
+            got += n;
+        }
+        if (is_cmyk)
+            for (int k = 0; k < want; ++k) cmyk_row_to_bgr(rows[k], out.row(first + k), int(w), out.bytes, inverted);
+        if (out.done && !out.done(first, want)) return 0;
     }
     jpeg_finish_decompress(cinfo);
     return 1;
@@ -83,8 +98,7 @@ int decode(jpeg_decompress_struct* cinfo, const uint8_t* data, size_t size, tDIB
 
 }  // namespace
 
-int LoadJPEG(const uint8_t* data, size_t size, tDIB* B) {
-    *B = tDIB{};
+int DecodeJpeg(const uint8_t* data, size_t size, const JpegRows& rows) {
     if (size == 0) return 0;
     jpeg_decompress_struct cinfo;
     ErrorMgr err;
@@ -92,9 +106,28 @@ int LoadJPEG(const uint8_t* data, size_t size, tDIB* B) {
     err.pub.error_exit = error_exit;
     err.pub.emit_message = emit_message;
     jpeg_create_decompress(&cinfo);
-    std::vector<uint8_t> cmyk;
-    const int ok = decode(&cinfo, data, size, B, &cmyk);
+    std::unique_ptr<uint8_t[]> cmyk;
+    const int ok = decode(&cinfo, data, size, rows, &cmyk);
     jpeg_destroy_decompress(&cinfo);
+    return ok;
+}
+
+int LoadJPEG(const uint8_t* data, size_t size, tDIB* B) {
+    *B = tDIB{};
+    JpegRows rows;
+    rows.start = [&](int w, int h) {
+        B->x = w;
+        B->y = h;
+        B->l = (3 * w + 3) & ~3;
+        try {
+            B->b.assign(size_t(B->l) * size_t(h), 0);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    };
+    rows.row = [&](int y) { return B->b.data() + size_t(y) * size_t(B->l); };
+    const int ok = DecodeJpeg(data, size, rows);
     if (!ok) *B = tDIB{};
     return ok;
 }
@@ -116,11 +149,29 @@ int CreateDDBfromDIB(const tDIB& b, Image32* out) {
     return 1;
 }
 
+// The display picture is decoded in place, four bytes a pixel, without the 24-bit rows.
 PictureResult ReadJpegBytes(const uint8_t* data, size_t size) {
     PictureResult r;
-    tDIB dib;
-    if (!LoadJPEG(data, size, &dib)) return r;
-    r.ok = CreateDDBfromDIB(dib, &r.image) == 1;
+    Image32 img;
+    JpegRows rows;
+    rows.bytes = 4;
+    rows.start = [&](int w, int h) {
+        try {
+            img = Image32(w, h);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    };
+    rows.row = [&](int y) { return reinterpret_cast<uint8_t*>(&img.px[size_t(y) * size_t(img.width)]); };
+    rows.done = [&](int first, int count) {
+        uint32_t* p = &img.px[size_t(first) * size_t(img.width)];
+        for (size_t i = 0, n = size_t(count) * size_t(img.width); i < n; ++i) p[i] &= 0x00FFFFFFu;
+        return true;
+    };
+    if (!DecodeJpeg(data, size, rows)) return r;
+    r.image = std::move(img);
+    r.ok = true;
     return r;
 }
 
@@ -129,4 +180,53 @@ PictureResult LoadJpegFileCore(const std::string& path) {
     const WholeFile file = ReadWholeFile(path);
     if (!file) return {};
     return ReadJpegBytes(file.data(), file.size);
+}
+
+bool JpegFileToBmp24(const std::string& in, const std::string& out, bool& writeFailed) {
+    writeFailed = false;
+    const WholeFile data = ReadWholeFile(in);
+    if (!data) return false;
+    struct stat st {};
+    if (::stat(out.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        // A pipe or a device takes the rows in file order only: the whole picture first.
+        PictureResult r = ReadJpegBytes(data.data(), data.size);
+        if (!r.ok) return false;
+        return WriteBmp24(out, r.image) || (writeFailed = true, false);
+    }
+    Bmp24File file;
+    int height = 0, strip = 0, current = 0;
+    // Two strips of rows, each kept in file order (bottom row first): one is written out
+    // while the next is decoded.
+    std::unique_ptr<uint8_t[]> strips[2];
+    TaskGroup writer;
+    JpegRows sink;
+    sink.start = [&](int w, int h) {
+        if (!file.open(out, w, h)) return writeFailed = true, false;
+        height = h;
+        // The library's batches of rows never straddle two strips.
+        strip = int(std::max<size_t>((size_t(2) << 20) / file.stride() / kBatch, 1) * kBatch);
+        const size_t pixels = size_t(w) * 3;
+        for (auto& rows : strips) {
+            rows.reset(new (std::nothrow) uint8_t[file.stride() * size_t(strip)]);
+            if (!rows) return false;
+            for (int r = 0; r < strip; ++r) std::memset(rows.get() + size_t(r) * file.stride() + pixels, 0, file.stride() - pixels);
+        }
+        return true;
+    };
+    sink.row = [&](int y) { return strips[current].get() + size_t(strip - 1 - y % strip) * file.stride(); };
+    sink.done = [&](int first, int count) {
+        const int end = first + count;
+        if (end % strip != 0 && end != height) return true;
+        const int n = end - (end - 1) / strip * strip;  // rows in this strip
+        writer.wait();
+        const uint8_t* rows = strips[current].get() + size_t(strip - n) * file.stride();
+        writer.run([&file, rows, at = height - end, n] { file.write(at, n, rows); });
+        current ^= 1;
+        return true;
+    };
+    const bool decoded = DecodeJpeg(data.data(), data.size, sink);
+    writer.wait();
+    if (!decoded) return false;
+    if (!file.close()) return writeFailed = true, false;
+    return true;
 }

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 // Largest picture the loader builds (pixels); larger files are refused.
@@ -24,6 +26,25 @@ struct tDIB {
 // are converted to RGB.
 int LoadJPEG(const uint8_t* data, size_t size, tDIB* B);
 
+// Where decoded rows go, top row first. `start` learns the size before anything is decoded
+// and returns false to refuse the picture (no memory); `row(y)` is the memory of row y;
+// `done(first, count)` is called when those rows are complete and returns false to stop.
+struct JpegRows {
+    int bytes = 3;  // per pixel: 3 for blue, green, red; 4 adds a fourth byte of no meaning
+    std::function<bool(int width, int height)> start;
+    std::function<uint8_t*(int y)> row;
+    std::function<bool(int first, int count)> done;
+};
+
+// Decodes a whole JPEG file held in memory into `rows`. Returns 1 when every row was decoded
+// and the file was whole and sound; 0 otherwise (some rows may have been written).
+int DecodeJpeg(const uint8_t* data, size_t size, const JpegRows& rows);
+
 // The display picture from a descriptor. Returns 1, or 0 for a descriptor whose buffer
 // does not hold its rows.
 int CreateDDBfromDIB(const tDIB& b, Image32* out);
+
+// orvalis-cli picture for a JPEG file: its rows go into the BMP file as they are decoded.
+// Returns true when the file was written; on failure `writeFailed` says whether the output
+// (rather than the picture) was at fault, and no partial output is left behind.
+bool JpegFileToBmp24(const std::string& in, const std::string& out, bool& writeFailed);

@@ -4,6 +4,7 @@
 #include "images/dib_palette.h"
 #include "images/picture_writer.h"
 #include "mandel/StartDialog.h"
+#include "mandel/mandel_calc.h"
 #include "mandel/mandel_cursor.h"
 #include "mandel/palette_file.h"
 #include "platform/little_endian.h"
@@ -84,6 +85,16 @@ void MandelChild::post(int id) {
 void MandelChild::SetScroll() { ::SetScroll(this, record(), hbar, vbar); }
 
 void MandelChild::resizeEvent(QResizeEvent*) { SetScroll(); }
+
+bool MandelChild::depthView(int& width, int& height, std::vector<uint16_t>& grey) {
+    OPENEDFILE* of = record();
+    MANDEL_DATA* d = md();
+    if (!of || !d || of->Xsize <= 0 || of->Ysize <= 0) return false;
+    width = of->Xsize;
+    height = of->Ysize;
+    grey = MandelDepth(d->fltR, d->fltI, d->fltSide, width, height, Settings.MndlIteration);
+    return true;
+}
 
 QImage MandelChild::currentPicture(QRect part) const {
     OPENEDFILE* of = record();

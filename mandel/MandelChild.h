@@ -50,6 +50,9 @@ public:
     void command(int id) override;
     bool queryClose() override;
     int menuCheck(int id) const override;
+    bool hasDepthView() const override { return true; }
+    // The iteration counts of the current view as depth: the set nearest.
+    bool depthView(int& width, int& height, std::vector<uint16_t>& grey) override;
     QStringList saveFilters() const override;
     std::string saveDocument(const std::string& path) override;
 

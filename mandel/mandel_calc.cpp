@@ -1,5 +1,6 @@
 #include "mandel/mandel_calc.h"
 
+#include <algorithm>
 #include <atomic>
 
 int fCalcMandel(double cr, double ci, const int32_t& MndlIteration) {
@@ -16,4 +17,14 @@ int fCalcMandel(double cr, double ci, const int32_t& MndlIteration) {
         ++n;
     }
     return n == limit.load(std::memory_order_relaxed) ? 0 : n;
+}
+
+std::vector<uint16_t> MandelDepth(double fltR, double fltI, double fltSide, int W, int H, int32_t iterations) {
+    std::vector<uint16_t> g(size_t(std::max(W, 0)) * size_t(std::max(H, 0)));
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const int n = fCalcMandel(fltR + x * fltSide / H, fltI + y * fltSide / H, iterations);
+            g[size_t(y) * size_t(W) + size_t(x)] = n == 0 ? 65535 : uint16_t(int64_t(n) * 65535 / iterations);
+        }
+    return g;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Escape counts, colour indices and the spiral order of the Mandelbrot worker.
 #include <cstdint>
+#include <vector>
 
 // Escape count of c = cr + i*ci, or 0 when the orbit stays bounded for MndlIteration
 // rounds. The limit is read at every test, so a new limit takes effect within a run.
@@ -14,38 +15,52 @@ inline uint8_t ColourIndex(int n, int mask) {
     return uint8_t(n == 0 ? 1 : n);
 }
 
-// Visits every pixel of a W x H picture once, from the border inwards: along the top row,
-// down the right column, back along the bottom row, up the left column, then the next ring.
-// `pixel(x, y)` returns false to stop the walk; `ringDone()` runs after each complete ring
-// when pixels remain. Returns true when the walk completed.
-template <class Pixel, class RingDone>
-bool SpiralWalk(int W, int H, Pixel&& pixel, RingDone&& ringDone) {
-    if (W <= 0 || H <= 0) return true;
-    int x = 0, y = 0, direction = 0;
-    int minx = 0, miny = 0, maxx = W - 1, maxy = H - 1;
-    for (;;) {
-        if (!pixel(x, y)) return false;
-        bool turned = true;
-        switch (direction) {
-        case 0:
-            if (x < maxx) { ++x; turned = false; }
-            else { direction = 1; ++miny; ++y; }
-            break;
-        case 1:
-            if (y < maxy) { ++y; turned = false; }
-            else { direction = 2; --maxx; --x; }
-            break;
-        case 2:
-            if (x > minx) { --x; turned = false; }
-            else { direction = 3; --maxy; --y; }
-            break;
-        default:
-            if (y > miny) { --y; turned = false; }
-            else { direction = 0; ++minx; ++x; }
-            break;
-        }
-        if (!turned) continue;
-        if (miny > maxy || minx > maxx) return true;
-        if (direction == 0) ringDone();
+// The spiral from the border inwards as straight runs of pixels: along the top row, down
+// the right column, back along the bottom row, up the left column, then the next ring.
+struct SpiralRun {
+    int x = 0, y = 0;    // first pixel
+    int dx = 0, dy = 0;  // step to the next pixel
+    int length = 0;
+    bool ringEnd = false;  // the last run of a ring that another ring follows
+};
+
+class SpiralRuns {
+public:
+    SpiralRuns(int W, int H) : W(W), H(H), done(W <= 0 || H <= 0) {}
+    // The next run in walking order; false when the picture is covered.
+    bool next(SpiralRun& r);
+
+private:
+    int W, H;
+    int ring = 0, side = 0;
+    bool done;
+};
+
+inline bool SpiralRuns::next(SpiralRun& r) {
+    if (done) return false;
+    const int minx = ring, miny = ring, maxx = W - 1 - ring, maxy = H - 1 - ring;
+    const int w = maxx - minx + 1, h = maxy - miny + 1;
+    switch (side++) {
+    case 0: r = {minx, miny, 1, 0, w, false}; return true;
+    case 1:
+        if (h == 1) return done = true, false;
+        r = {maxx, miny + 1, 0, 1, h - 1, false};
+        return true;
+    case 2:
+        if (w == 1) return done = true, false;
+        r = {maxx - 1, maxy, -1, 0, w - 1, false};
+        return true;
+    default:
+        if (h == 2) return done = true, false;
+        r = {minx, maxy - 1, 0, -1, h - 2, w > 2};
+        side = 0;
+        ++ring;
+        done = w <= 2;
+        return true;
     }
 }
+
+// The depth picture of a view for a stereogram, W x H, top row first: 65535 inside the set
+// (count 0), n x 65535 / iterations for a point that escaped after n rounds. Pixel (x, y) is
+// the point the worker computes for it.
+std::vector<uint16_t> MandelDepth(double fltR, double fltI, double fltSide, int W, int H, int32_t iterations);

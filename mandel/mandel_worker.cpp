@@ -1,8 +1,12 @@
 #include "mandel/mandel_worker.h"
 
+#include "mandel/escape_counts.h"
 #include "mandel/mandel_calc.h"
+#include "platform/parallel.h"
 
+#include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <system_error>
 
 uint32_t TickCount() {
@@ -50,6 +54,65 @@ bool MandelWorker::acceptFinish(unsigned run) {
     return true;
 }
 
+namespace {
+
+// Pieces of at most this many pixels of one spiral run go to one thread at a time.
+constexpr int kPiece = 256;
+// Pieces handed out but not yet finished never number more than the threads (at most 256).
+constexpr int kInFlight = 512;
+
+struct Piece {
+    SpiralRun run;  // ringEnd only on a run's last piece
+    uint64_t seq = 0;
+};
+
+// Hands out the spiral in order and notes which pieces are done, so the end of a ring is
+// known once every piece up to it has finished, whichever thread finished last.
+class SpiralPieces {
+public:
+    SpiralPieces(int W, int H) : runs(W, H) {}
+    bool take(Piece& p) {
+        std::lock_guard lock(m);
+        if (left == 0) {
+            if (!runs.next(current)) return exhausted = true, false;
+            left = current.length;
+        }
+        const int n = std::min(left, kPiece);
+        const int at = current.length - left;
+        p.run = {current.x + at * current.dx, current.y + at * current.dy, current.dx, current.dy, n,
+                 current.ringEnd && n == left};
+        left -= n;
+        p.seq = issued++;
+        return true;
+    }
+    // Marks a piece done; returns how many ring ends became complete.
+    int finish(const Piece& p) {
+        std::lock_guard lock(m);
+        state[p.seq % kInFlight] = p.run.ringEnd ? 2 : 1;
+        int rings = 0;
+        while (state[frontier % kInFlight]) {
+            rings += state[frontier % kInFlight] == 2;
+            state[frontier++ % kInFlight] = 0;
+        }
+        return rings;
+    }
+    bool complete() {
+        std::lock_guard lock(m);
+        return exhausted && frontier == issued;
+    }
+
+private:
+    std::mutex m;
+    SpiralRuns runs;
+    SpiralRun current;
+    int left = 0;
+    bool exhausted = false;
+    uint64_t issued = 0, frontier = 0;
+    uint8_t state[kInFlight] = {};  // 0 running or free, 1 done, 2 done and ends a ring
+};
+
+}  // namespace
+
 void MandelWorker::ThreadFunc(MandelRun r, unsigned run) {
     const int mask = r.MndlMaxColors - 1;
     const int H = r.Ysize;
@@ -57,23 +120,46 @@ void MandelWorker::ThreadFunc(MandelRun r, unsigned run) {
     uint32_t nextRepaint = start + uint32_t(r.MndlRepaint);
     static const int32_t noIterations = 0;
     const int32_t& limit = r.MndlIteration ? *r.MndlIteration : noIterations;
+    if (!r.BmpData) r.Xsize = r.Ysize = 0;
+    SpiralPieces pieces(r.Xsize, r.Ysize);
+    std::mutex clock;
 
-    auto pixel = [&](int x, int y) {
-        if (!ThreadRunning.load(std::memory_order_relaxed)) return false;
-        const int n = fCalcMandel(r.fltR + x * r.fltSide / H, r.fltI + y * r.fltSide / H, limit);
-        uint8_t* p = r.BmpData + size_t(y) * size_t(r.stride) + size_t(x);
-        std::atomic_ref<uint8_t>(*p).store(ColourIndex(n, mask), std::memory_order_relaxed);
-        return true;
+    // A repaint is asked for only at the end of a ring, and not before the interval is over.
+    auto ringsDone = [&](int rings) {
+        bool repaint = false;
+        {
+            std::lock_guard lock(clock);
+            for (; rings > 0; --rings) {
+                const uint32_t t = now();
+                if (int32_t(t - nextRepaint) > 0) {
+                    repaint = true;
+                    nextRepaint = t + uint32_t(r.MndlRepaint);
+                }
+            }
+        }
+        if (repaint && cb.repaint) cb.repaint(run);
     };
-    auto ringDone = [&] {
-        const uint32_t t = now();
-        if (int32_t(t - nextRepaint) > 0) {
-            if (cb.repaint) cb.repaint(run);
-            nextRepaint = t + uint32_t(r.MndlRepaint);
+    auto work = [&](int) {
+        double cr[kPiece], ci[kPiece];
+        int32_t counts[kPiece];
+        Piece p;
+        while (ThreadRunning.load(std::memory_order_relaxed) && pieces.take(p)) {
+            const SpiralRun& s = p.run;
+            for (int k = 0; k < s.length; ++k) {
+                cr[k] = r.fltR + (s.x + k * s.dx) * r.fltSide / H;
+                ci[k] = r.fltI + (s.y + k * s.dy) * r.fltSide / H;
+            }
+            if (!EscapeCounts(cr, ci, s.length, limit, counts, ThreadRunning)) return;
+            for (int k = 0; k < s.length; ++k) {
+                uint8_t* px = r.BmpData + size_t(s.y + k * s.dy) * size_t(r.stride) + size_t(s.x + k * s.dx);
+                std::atomic_ref<uint8_t>(*px).store(ColourIndex(counts[k], mask), std::memory_order_relaxed);
+            }
+            if (const int rings = pieces.finish(p)) ringsDone(rings);
         }
     };
-    if (!r.BmpData) r.Xsize = r.Ysize = 0;
-    if (!SpiralWalk(r.Xsize, r.Ysize, pixel, ringDone)) return;
+    const int threads = r.threads > 0 ? std::min(r.threads, ParallelThreads()) : ParallelThreads();
+    RunOnThreads(threads, work);
+    if (!pieces.complete()) return;
 
     const uint32_t ms = now() - start;
     timerMs.store(ms, std::memory_order_relaxed);

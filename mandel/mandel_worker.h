@@ -1,6 +1,7 @@
 #pragma once
-// The Mandelbrot worker: one thread per window computing the picture in a spiral, stopped
-// cooperatively through an atomic run flag that it tests before every pixel.
+// The Mandelbrot worker: one thread per window that computes the picture in a spiral, on
+// every core and several pixels at a time, stopped cooperatively through an atomic run flag
+// that it tests before every piece of the spiral and every few thousand rounds.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +20,8 @@ struct MandelRun {
     double fltSide = 0.0;
     int MndlMaxColors = 256;
     int MndlRepaint = 500;                    // ms between repaint requests
-    const int32_t* MndlIteration = nullptr;   // read at every iteration test
+    const int32_t* MndlIteration = nullptr;   // read whenever a pixel is begun
+    int threads = 0;                          // at most this many at once; 0: as many as allowed
 };
 
 class MandelWorker {

@@ -25,6 +25,27 @@ OPENEDFILE* Refuse(const char* text) {
 // The record of a marked window; null once the window has gone.
 OPENEDFILE* MarkedRecord(const MarkedWindow& w) { return w.hwnd ? GetFileStruct(w.hwnd.data()) : nullptr; }
 
+// The stereogram made straight into the new document's picture, with the dots band on top
+// when the options ask for it; neither input picture is copied.
+bool MakeStereoImage(const PictureView& background, const PictureView& depth, const StereoOptions& opts, QImage& out) try {
+    StereoMaker maker;
+    if (!maker.Prepare(background, DepthOf(depth), opts, 4)) return false;
+    const Image32 band = opts.dots ? ConvergenceBand(maker.width(), BackgroundSeparation(opts)) : Image32();
+    QImage img(maker.width(), maker.height() + band.height, QImage::Format_RGB32);
+    if (img.isNull()) return false;
+    const ptrdiff_t bpl = img.bytesPerLine();
+    if (!maker.Make(0, maker.height(), img.bits() + band.height * bpl, bpl)) return false;
+    for (int y = 0; y < img.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(img.scanLine(y));
+        const uint32_t* from = y < band.height ? &band.px[size_t(y) * size_t(band.width)] : row;
+        for (int x = 0; x < img.width(); ++x) row[x] = from[x] | 0xFF000000u;
+    }
+    out = img;
+    return true;
+} catch (const std::bad_alloc&) {
+    return false;
+}
+
 }  // namespace
 
 OPENEDFILE* CreateStereo() {
@@ -36,18 +57,32 @@ OPENEDFILE* CreateStereo() {
     if (!back) return Refuse("couldn't retreive back filestruct!");
     OPENEDFILE* front = MarkedRecord(hwndForeground);
     if (!front) return Refuse("couldn't retreive depth filestruct!");
-    if (front->hBmpSaved.isNull() || back->hBmpSaved.isNull()) return nullptr;
+    if (back->hBmpSaved.isNull()) return nullptr;
 
+    // A Mandelbrot or OpenGL window gives a 16-bit depth picture of what it shows, in grey mode.
+    Image32 depth;
+    StereoOptions opts = CurrentStereoOptions;
+    auto* view = qobject_cast<MdiChild*>(front->hwnd.data());
     const BMP_DATA* backData = back->data<BMP_DATA>();
-    const int Xsize = front->Xsize, Ysize = front->Ysize;
-    const std::string noMemory = NotEnoughMemoryFor(Xsize, Ysize, "stereogram");
-    Image32 picture;
+    // The document's picture is read where it lies; a window's depth view is made for it.
+    QImage keepBack, keepFront, picture;
+    PictureView depthPicture;
     try {
-        if (!MakeStereoPicture(DocumentPicture(back), DocumentPicture(front), CurrentStereoOptions, picture))
-            return Refuse(noMemory.c_str());
+        if (view && view->hasDepthView()) {
+            if (!view->depthView(depth.width, depth.height, depth.grey16)) return nullptr;
+            depth.px.assign(depth.grey16.size(), 0);
+            opts.DepthMode = kDepthGrey;
+            depthPicture = ViewOf(depth);
+        } else {
+            if (front->hBmpSaved.isNull()) return nullptr;
+            depthPicture = DocumentView(front, keepFront);
+        }
     } catch (const std::bad_alloc&) {
-        return Refuse(noMemory.c_str());
+        return Refuse(NotEnoughMemoryFor(front->Xsize, front->Ysize, "depth picture").c_str());
     }
+    const std::string noMemory = NotEnoughMemoryFor(opts.OutWidth ? opts.OutWidth : depthPicture.width,
+                                                    opts.OutHeight ? opts.OutHeight : depthPicture.height, "stereogram");
+    if (!MakeStereoImage(DocumentView(back, keepBack), depthPicture, opts, picture)) return Refuse(noMemory.c_str());
 
     OPENEDFILE* of = CreateBMPChild(hwndClient, "NEWSTEREO", 1);
     if (!of) return nullptr;
@@ -59,12 +94,7 @@ OPENEDFILE* CreateStereo() {
     bd->NumColors = backData ? backData->NumColors : 0;
     bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
     bd->StereoType = 3;
-    if (!SetDocumentPicture(of, std::move(picture))) {
-        delete static_cast<MdiChild*>(w)->subWindow();  // the window takes its record with it
-        return Refuse(noMemory.c_str());
-    }
-    of->Xsize = Xsize;
-    of->Ysize = Ysize;
+    SetDocumentImage(of, picture);  // sizes the record too
 
     char caption[300];
     std::snprintf(caption, sizeof caption, "File:%s  %uX%uX%u", of->Filename.c_str(), unsigned(of->Xsize),

@@ -34,7 +34,7 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDi
     f.setPointSize(8);
     setFont(f);
     const DialogUnits Units(f);
-    setFixedSize(Units(0, 0, 153, 170).size());
+    setFixedSize(Units(0, 0, 153, 206).size());
 
     // Resource order, which is also the tab order.
     auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(11, 143, 70, 14));
@@ -46,14 +46,24 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDi
     distanceEdit = Place(new QLineEdit(this), "18", Units(14, 72, 32, 12));
     hiddenBox = Place(new QCheckBox("&Hidden removal", this), "11", Units(14, 110, 68, 11));
     invertBox = Place(new QCheckBox("&Invert depth", this), "13", Units(90, 110, 52, 11));
+    // Beyond the classic set: the result's size beside its label, then depth source, relief and dots.
+    widthEdit = Place(new QLineEdit(this), "23", Units(14, 125, 46, 12));
+    heightEdit = Place(new QLineEdit(this), "24", Units(68, 125, 46, 12));
+    greyBox = Place(new QCheckBox("Grey &values, white near", this), "25", Units(14, 162, 100, 11));
+    reliefEdit = Place(new QLineEdit(this), "26", Units(14, 178, 32, 12));
+    dotsBox = Place(new QCheckBox("Convergence do&ts", this), "27", Units(14, 193, 94, 11));
     Label(this, "&Oversample factor 1,2,4,6", Units(53, 13, 86, 10), oversamEdit);
     Label(this, "Background &Depth", Units(53, 33, 66, 10), bkdepthEdit);
     Label(this, "&Eye separation", Units(53, 54, 66, 10), eyeEdit);
     Label(this, "Observer &Screen distance", Units(53, 75, 86, 10), distanceEdit);
-    Label(this, "&Size", Units(121, 126, 21, 9), nullptr);
+    Label(this, "&Size", Units(121, 126, 21, 9), widthEdit);
+    Label(this, "x", Units(62, 127, 5, 9), nullptr);
+    Label(this, "&Relief 1 to 4000", Units(53, 181, 86, 10), reliefEdit);
+    widthEdit->setPlaceholderText("width");
+    heightEdit->setPlaceholderText("height");
 
-    QWidget* order[] = {goButton, cancelButton, blocksBox, oversamEdit, bkdepthEdit,
-                        eyeEdit,  distanceEdit, hiddenBox, invertBox};
+    QWidget* order[] = {goButton, cancelButton, blocksBox, oversamEdit, bkdepthEdit, eyeEdit, distanceEdit,
+                        hiddenBox, invertBox, widthEdit, heightEdit, greyBox, reliefEdit, dotsBox};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
     goButton->setDefault(true);
@@ -65,6 +75,12 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDi
     invertBox->setChecked(values.invert == 1);
     hiddenBox->setChecked(values.dohiddenrem == 1);
     blocksBox->setChecked(values.BlocksOnTop != 0);
+    auto side = [](int v) { return v ? QString::number(v) : QString(); };
+    widthEdit->setText(side(values.OutWidth));
+    heightEdit->setText(side(values.OutHeight));
+    greyBox->setChecked(values.DepthMode == kDepthGrey);
+    reliefEdit->setText(QString::number(values.relief));
+    dotsBox->setChecked(values.dots != 0);
 
     connect(goButton, &QPushButton::clicked, this, &StereoOptionsDialog::go);
     connect(cancelButton, &QPushButton::clicked, this, [this] { done(2); });
@@ -75,7 +91,9 @@ void StereoOptionsDialog::reject() { done(2); }
 void StereoOptionsDialog::go() {
     StereoOptions next = values;
     const StereoFieldTexts fields{oversamEdit->text().toStdString(), bkdepthEdit->text().toStdString(),
-                                  eyeEdit->text().toStdString(), distanceEdit->text().toStdString()};
+                                  eyeEdit->text().toStdString(),     distanceEdit->text().toStdString(),
+                                  reliefEdit->text().toStdString(),  widthEdit->text().toStdString(),
+                                  heightEdit->text().toStdString()};
     const std::string problem = ReadStereoFields(fields, next);
     if (!problem.empty()) {
         platform::MessageBox(this, problem, kStereoCaption, platform::MB_OK | platform::MB_ICONEXCLAMATION);
@@ -84,6 +102,8 @@ void StereoOptionsDialog::go() {
     next.dohiddenrem = hiddenBox->isChecked() ? 1 : 0;
     next.invert = invertBox->isChecked() ? 1 : 0;
     next.BlocksOnTop = blocksBox->isChecked() ? 1 : 0;
+    next.DepthMode = greyBox->isChecked() ? kDepthGrey : kDepthClassic;
+    next.dots = dotsBox->isChecked() ? 1 : 0;
     values = next;
     done(1);
 }

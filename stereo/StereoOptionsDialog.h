@@ -31,6 +31,11 @@ private:
     QCheckBox* blocksBox;
     QCheckBox* hiddenBox;
     QCheckBox* invertBox;
+    QLineEdit* widthEdit;
+    QLineEdit* heightEdit;
+    QCheckBox* greyBox;
+    QLineEdit* reliefEdit;
+    QCheckBox* dotsBox;
 };
 
 // Runs the dialog over the frame; 1 for "&Go and create it", 2 for "&Cancel".

@@ -1,6 +1,9 @@
 #include "stereo/make_stereo.h"
 
+#include "platform/parallel.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -10,6 +13,7 @@
 namespace {
 
 constexpr int kGuard = 6;  // widest filter reach, in samples, on each side of a row
+constexpr int kSightSteps = StereoPlan::kSightSteps;
 
 template <class T> std::unique_ptr<T[]> AllocateArray(size_t n) { return std::unique_ptr<T[]>(new (std::nothrow) T[n]); }
 
@@ -32,28 +36,64 @@ void StoreWord(uint8_t* p, int32_t c, int bytes) {
     std::memcpy(p, &w, size_t(bytes));
 }
 
-// True when the line of sight from sample x at depth t toward either eye meets the surface.
-// Positions beyond the row take the depth of its first or last sample.
-bool Hidden(const int32_t* zs, int n, int x, int64_t t, float v, int64_t highest) {
-    for (int64_t dx = 1;; ++dx) {
-        int64_t u = int64_t(double(dx) * double(v) + double(t));
-        int64_t r = std::min<int64_t>(x + dx, n - 1);
-        int64_t l = std::max<int64_t>(x - dx, 0);
-        if (zs[r] >= u || zs[l] >= u) return true;
-        if (u > highest) return false;
-        // Both ends pinned: the depths tested no longer change while u only grows.
-        if (r == n - 1 && l == 0) return false;
+// The depths of one row's samples for the hidden-surface walk, kSightSteps copies of the
+// first and last sample's depth beyond each end, as positions past the row read them.
+struct Sight {
+    const int32_t* zs;    // zs[-kSightSteps] .. zs[n + kSightSteps - 1]
+    const int32_t* near;  // the largest depth within kSightSteps samples of each sample
+    int n;
+    int64_t highest;
+};
+
+// The largest of each run of `width` values of a (out[i] = max a[i .. i + width - 1]) for
+// `count` runs, from maxima within blocks of `width` taken from each side.
+void RunningMax(const int32_t* a, int count, int width, int32_t* fromStart, int32_t* toEnd, int32_t* out) {
+    const int len = count + width - 1;
+    for (int b = 0; b < len; b += width) {
+        const int e = std::min(b + width, len);
+        int32_t m = a[b];
+        for (int i = b; i < e; ++i) fromStart[i] = m = std::max(m, a[i]);
+        m = a[e - 1];
+        for (int i = e - 1; i >= b; --i) toEnd[i] = m = std::max(m, a[i]);
+    }
+    for (int i = 0; i < count; ++i) out[i] = std::max(toEnd[i], fromStart[i + width - 1]);
+}
+
+// True when the line of sight from sample x at depth offset h toward either eye meets the
+// surface. A step can only meet a depth at or above the ray's height u, which grows with the
+// step, so steps whose u passes the row's highest depth never do: testing them changes nothing.
+// The first kSightSteps steps are tested together, both sides at once, from a table of u.
+bool Hidden(const StereoPlan& p, const Sight& s, int x, int h) {
+    const int32_t* u = p.sight32.data() + size_t(h) * kSightSteps;         // u at steps 1, 2, ...
+    const int32_t* back = p.sightBack.data() + size_t(h) * kSightSteps;    // u at steps kSightSteps .. 1
+    const int32_t* right = s.zs + x + 1;
+    const int32_t* left = s.zs + x - kSightSteps;
+    int hit = 0;
+    for (int k = 0; k < kSightSteps; ++k) hit |= (right[k] >= u[k]) | (left[k] >= back[k]);
+    if (hit) return true;
+    if (int64_t(u[kSightSteps - 1]) > s.highest) return false;
+    // A long walk goes on step by step; positions past the row take its end depths.
+    const int64_t t = int64_t(h) + p.bkdepth;
+    const double v = double(p.v[size_t(h)]);
+    for (int64_t dx = kSightSteps + 1;; ++dx) {
+        const int64_t ud = int64_t(double(dx) * v + double(t));
+        const int64_t r = std::min<int64_t>(x + dx, s.n - 1);
+        const int64_t l = std::max<int64_t>(x - dx, 0);
+        if (s.zs[r] >= ud || s.zs[l] >= ud) return true;
+        if (ud > s.highest) return false;
+        if (r == s.n - 1 && l == 0) return false;  // the depths tested no longer change
     }
 }
 
 template <bool kDirect32> struct Texture {
     const uint8_t* row;
     const uint32_t* words;
+    uint32_t mask;
     int32_t at(int col) const {
         if constexpr (kDirect32) {
             uint32_t w;
             std::memcpy(&w, row + size_t(col) * 4, 4);
-            return int32_t(w);
+            return int32_t(w & mask);
         } else {
             return int32_t(words[col]);
         }
@@ -63,8 +103,8 @@ template <bool kDirect32> struct Texture {
 // Constraint and fill passes in one sweep: every link into sample x comes from a sample to
 // its left, so Link[x] is final when the sweep reaches x.
 template <bool kDirect32, bool kHidden>
-void BuildSamples(const StereoPlan& p, const int32_t* d, const int32_t* zs, int64_t highest, int32_t* link,
-                  int32_t* pix, const Texture<kDirect32>& tex) {
+void BuildSamples(const StereoPlan& p, const int32_t* d, const Sight& sight, int32_t* link, int32_t* pix,
+                  const Texture<kDirect32>& tex) {
     const int n = p.n;
     std::iota(link, link + n, 0);
     int col = 0;
@@ -78,7 +118,10 @@ void BuildSamples(const StereoPlan& p, const int32_t* d, const int32_t* zs, int6
             int64_t left = x - half;
             int64_t right = left + sep;
             if (left >= 0 && right < n) {
-                if (!kHidden || !Hidden(zs, n, x, int64_t(h) + p.bkdepth, p.v[size_t(h)], highest))
+                // Most samples are seen plainly: the ray's first step already passes every depth
+                // within reach of the table, and its last table step the row's highest.
+                const int32_t* u = kHidden ? p.sight32.data() + size_t(h) * kSightSteps : nullptr;
+                if (!kHidden || (u[0] > sight.near[x] && u[kSightSteps - 1] > sight.highest) || !Hidden(p, sight, x, h))
                     link[right] = int32_t(left);
             }
             int32_t lk = link[x];
@@ -97,12 +140,33 @@ void BuildSamples(const StereoPlan& p, const int32_t* d, const int32_t* zs, int6
     }
 }
 
-template <int kReach> void FilterRow(const StereoPlan& p, const int32_t* pix, const int (&w)[kReach + 1], uint8_t* out) {
+// The pixel size is a constant here, so each store is a plain move rather than a call.
+template <int kBytes> void StoreBytes(uint8_t* p, int32_t c) {
+    const uint32_t w = uint32_t(c);
+    std::memcpy(p, &w, kBytes);
+}
+
+template <int kReach, int kBytes>
+void FilterRow(const StereoPlan& p, const int32_t* pix, const int (&w)[kReach + 1], uint8_t* out) {
     for (int x = 0; x < p.picwidth; ++x) {
         const int32_t* s = pix + size_t(x) * p.ov;
         int64_t sum = int64_t(w[0]) * s[0];
         for (int k = 1; k <= kReach; ++k) sum += int64_t(w[k]) * (int64_t(s[-k]) + s[k]);
-        StoreWord(out + size_t(x) * p.fB, int32_t(sum / 100), p.fB);
+        StoreBytes<kBytes>(out + size_t(x) * kBytes, int32_t(sum / 100));
+    }
+}
+
+template <int kBytes> void OutputPixels(const StereoPlan& p, const int32_t* pix, uint8_t* out) {
+    static const int w2[] = {42, 24, 5};
+    static const int w4[] = {26, 18, 12, 7};
+    static const int w6[] = {14, 14, 11, 8, 5, 3, 2};
+    switch (p.ov) {
+    case 1:
+        for (int x = 0; x < p.picwidth; ++x) StoreBytes<kBytes>(out + size_t(x) * kBytes, pix[x]);
+        break;
+    case 2: FilterRow<2, kBytes>(p, pix, w2, out); break;
+    case 4: FilterRow<3, kBytes>(p, pix, w4, out); break;
+    default: FilterRow<6, kBytes>(p, pix, w6, out); break;
     }
 }
 
@@ -111,20 +175,10 @@ void OutputRow(const StereoPlan& p, int32_t* pix, uint8_t* out) {
         std::fill(pix - kGuard, pix, pix[0]);
         std::fill(pix + p.n, pix + p.n + kGuard, pix[p.n - 1]);
     }
-    static const int w2[] = {42, 24, 5};
-    static const int w4[] = {26, 18, 12, 7};
-    static const int w6[] = {14, 14, 11, 8, 5, 3, 2};
-    switch (p.ov) {
-    case 1:
-        if (p.fB == 4) {
-            std::memcpy(out, pix, size_t(p.picwidth) * 4);
-        } else {
-            for (int x = 0; x < p.picwidth; ++x) StoreWord(out + size_t(x) * p.fB, pix[x], p.fB);
-        }
-        break;
-    case 2: FilterRow<2>(p, pix, w2, out); break;
-    case 4: FilterRow<3>(p, pix, w4, out); break;
-    default: FilterRow<6>(p, pix, w6, out); break;
+    switch (p.fB) {
+    case 4: OutputPixels<4>(p, pix, out); break;
+    case 3: OutputPixels<3>(p, pix, out); break;
+    default: OutputPixels<2>(p, pix, out); break;
     }
 }
 
@@ -170,7 +224,10 @@ DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h
     scaled = w != pic.width || h != pic.height;
     if (scaled) {
         columns.resize(size_t(w));
-        for (int x = 0; x < w; ++x) Between(x, pic.width, w, columns[size_t(x)].at0, columns[size_t(x)].at1, columns[size_t(x)].frac);
+        for (int x = 0; x < w; ++x) {
+            Tap& c = columns[size_t(x)];
+            Between(x, pic.width, w, c.at0, c.at1, c.frac);
+        }
     } else {
         offsetOf.resize(size_t(gmax) + 1);
         for (int64_t g = 0; g <= gmax; ++g)
@@ -246,13 +303,26 @@ bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int
         p.half[h] = p.sep[h] / 2;
         p.v[h] = float(double(opts.o - t) * 2.0 / opts.Eye);
     }
+    // The ray's first heights per depth offset, as the walk would compute them.
+    // Heights above every depth (which lie below 0) are kept as the largest int.
+    if (p.hidden) {
+        p.sight32.resize(levels * kSightSteps);
+        p.sightBack.resize(levels * kSightSteps);
+        for (size_t h = 0; h < levels; ++h)
+            for (int dx = 1; dx <= kSightSteps; ++dx) {
+                const int64_t u = int64_t(double(dx) * double(p.v[h]) + double(int64_t(h) + opts.bkdepth));
+                const int32_t u32 = int32_t(std::min<int64_t>(u, std::numeric_limits<int32_t>::max()));
+                p.sight32[h * kSightSteps + size_t(dx - 1)] = u32;
+                p.sightBack[h * kSightSteps + size_t(kSightSteps - dx)] = u32;
+            }
+    }
     return true;
 }
 
 bool StereoRowWork::Allocate(const StereoPlan& p) {
     link = AllocateArray<int32_t>(size_t(p.n) + 1);
     pixels = AllocateArray<int32_t>(size_t(p.n) + 2 * kGuard);
-    zs = p.hidden ? AllocateArray<int32_t>(size_t(p.n) + 1) : nullptr;
+    zs = p.hidden ? AllocateArray<int32_t>(4 * (size_t(p.n) + 2 * kSightSteps)) : nullptr;
     words = p.bB == 4 ? nullptr : AllocateArray<uint32_t>(size_t(p.wrap));
     return link && pixels && (!p.hidden || zs) && (p.bB == 4 || words);
 }
@@ -261,22 +331,30 @@ void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, cons
     const bool direct = p.bB == 4;
     int32_t* pix = w.pixels.get() + kGuard;
     if (!direct)
-        for (int c = 0; c < p.wrap; ++c) w.words[size_t(c)] = LoadWord(wallRow, size_t(c) * p.bB, p.browBytes);
+        for (int c = 0; c < p.wrap; ++c) w.words[size_t(c)] = LoadWord(wallRow, size_t(c) * p.bB, p.browBytes) & p.texMask;
     if (p.hidden) {
         int32_t highest = 0;
         for (int x = 0; x < p.picwidth; ++x) highest = std::max(highest, d[x]);
-        int32_t* zs = w.zs.get();
+        int32_t* zs = w.zs.get() + kSightSteps;
         for (int x = 0, px = 0; px < p.picwidth; ++px)
             for (int k = 0; k < p.ov; ++k) zs[x++] = d[px] + p.bkdepth;
-        const int64_t top = int64_t(highest) + p.bkdepth;
+        if (p.n > 0) {
+            std::fill(zs - kSightSteps, zs, zs[0]);
+            std::fill(zs + p.n, zs + p.n + kSightSteps, zs[p.n - 1]);
+        }
+        int32_t* fromStart = zs + p.n + kSightSteps;
+        int32_t* toEnd = fromStart + p.n + 2 * kSightSteps;
+        int32_t* near = toEnd + p.n + 2 * kSightSteps;
+        RunningMax(zs - kSightSteps, p.n, 2 * kSightSteps + 1, fromStart, toEnd, near);
+        const Sight sight{zs, near, p.n, int64_t(highest) + p.bkdepth};
         if (direct)
-            BuildSamples<true, true>(p, d, zs, top, w.link.get(), pix, {wallRow, nullptr});
+            BuildSamples<true, true>(p, d, sight, w.link.get(), pix, {wallRow, nullptr, p.texMask});
         else
-            BuildSamples<false, true>(p, d, zs, top, w.link.get(), pix, {wallRow, w.words.get()});
+            BuildSamples<false, true>(p, d, sight, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
     } else if (direct) {
-        BuildSamples<true, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, nullptr});
+        BuildSamples<true, false>(p, d, {}, w.link.get(), pix, {wallRow, nullptr, p.texMask});
     } else {
-        BuildSamples<false, false>(p, d, nullptr, 0, w.link.get(), pix, {wallRow, w.words.get()});
+        BuildSamples<false, false>(p, d, {}, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
     }
     OutputRow(p, pix, outRow);
 
@@ -285,28 +363,25 @@ void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, cons
         if (p.width > 1)
             std::memcpy(last, last - p.fB, size_t(p.fB));
         else
-            StoreWord(last, int32_t(LoadWord(wallRow, 0, p.browBytes)), p.fB);
+            StoreWord(last, int32_t(LoadWord(wallRow, 0, p.browBytes) & p.texMask), p.fB);
     }
 }
 
-namespace {
-
-bool MakeStereoRows(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int Height, int fbpp, int bw, int bh,
-                    int bbpp, const StereoOptions& opts, const StereoPlan& p) {
-    const int outW = p.width, outH = opts.OutHeight ? opts.OutHeight : Height;
-    const DepthRows depth({Width, Height, Z, ptrdiff_t(DibStride(Width, fbpp)), fbpp, nullptr}, opts, outW, outH);
-    StereoRowWork work;
-    auto d = AllocateArray<int32_t>(size_t(outW) + 1);
-    if (!d || !work.Allocate(p)) return false;
-    const size_t tstride = DibStride(outW, fbpp), bstride = DibStride(bw, bbpp);
-    for (int y = 0; y < outH; ++y) {
-        depth.Row(y, d.get());
-        MakeStereoRow(p, work, d.get(), Wall + size_t(y % bh) * bstride, T + size_t(y) * tstride);
-    }
-    return true;
+bool MakeStereoRows(const StereoPlan& p, const DepthRows& depth, int y0, int y1,
+                    const std::function<const uint8_t*(int y)>& wallRow, const std::function<uint8_t*(int y)>& outRow) {
+    std::atomic<bool> ok{true};
+    // Rows do not depend on each other; each piece of rows has its own work arrays.
+    ParallelFor(y0, y1, 4, [&](int first, int last) {
+        StereoRowWork work;
+        auto d = AllocateArray<int32_t>(size_t(p.width) + 1);
+        if (!d || !work.Allocate(p)) return ok.store(false, std::memory_order_relaxed);
+        for (int y = first; y < last; ++y) {
+            depth.Row(y, d.get());
+            MakeStereoRow(p, work, d.get(), wallRow(y), outRow(y));
+        }
+    });
+    return ok.load();
 }
-
-}  // namespace
 
 int MakeStereo(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int Height, int fbpp, int bw, int bh,
                int bbpp, const StereoOptions& opts) {
@@ -317,7 +392,14 @@ int MakeStereo(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int
         // An empty depth picture has nothing to scale to another size.
         if (Width == 0 || Height == 0) return opts.OutWidth == 0 && opts.OutHeight == 0 ? 1 : 0;
         if (!Wall || !Z || !T) return 0;
-        return MakeStereoRows(Wall, Z, T, Width, Height, fbpp, bw, bh, bbpp, opts, p) ? 1 : 0;
+        const int outH = opts.OutHeight ? opts.OutHeight : Height;
+        const DepthRows depth({Width, Height, Z, ptrdiff_t(DibStride(Width, fbpp)), fbpp, nullptr}, opts, p.width, outH);
+        const size_t tstride = DibStride(p.width, fbpp), bstride = DibStride(bw, bbpp);
+        return MakeStereoRows(
+                   p, depth, 0, outH, [&](int y) { return Wall + size_t(y % bh) * bstride; },
+                   [&](int y) { return T + size_t(y) * tstride; })
+                   ? 1
+                   : 0;
     } catch (const std::bad_alloc&) {
         return 0;
     }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -63,8 +64,12 @@ struct StereoPlan {
     int bkdepth = 0;
     int relief = 127;
     bool hidden = false;
+    uint32_t texMask = 0xFFFFFFFFu;  // texture words are taken ANDed with this
     std::vector<int64_t> half, sep;  // separation and its half, per depth offset 0..relief
     std::vector<float> v;            // hidden-surface slope per depth offset
+    static constexpr int kSightSteps = 16;
+    std::vector<int32_t> sight32;    // the ray's height after 1..kSightSteps steps, per depth offset
+    std::vector<int32_t> sightBack;  // the same, last step first
 };
 
 // False when the options or sizes are unusable.
@@ -81,6 +86,11 @@ struct StereoRowWork {
 // One output row from its depth offsets d (width values, 0..relief) and the texture row that
 // it uses; out receives width pixels of fB bytes (padding after them is left alone).
 void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, const uint8_t* wallRow, uint8_t* outRow);
+
+// Rows y0..y1-1 (counted from the bottom) of a stereogram, on every core: wallRow(y) is the
+// texture row that row y uses, outRow(y) where row y goes. False when memory runs out.
+bool MakeStereoRows(const StereoPlan& p, const DepthRows& depth, int y0, int y1,
+                    const std::function<const uint8_t*(int y)>& wallRow, const std::function<uint8_t*(int y)>& outRow);
 
 // Wall: background bits, bw x bh pixels at bbpp bits; Z: depth bits, Width x Height at fbpp;
 // T: the output at fbpp bits, Width x Height, or OutWidth x OutHeight when the options give a

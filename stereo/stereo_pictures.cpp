@@ -1,5 +1,6 @@
 #include "stereo/stereo_pictures.h"
 
+#include "images/bmp_writer.h"
 #include "stereo/make_stereo.h"
 
 #include <algorithm>
@@ -7,57 +8,40 @@
 #include <new>
 #include <random>
 
-std::vector<uint8_t> BottomUpBits32(const Image32& img) {
-    std::vector<uint8_t> bits(size_t(img.width) * size_t(img.height) * 4);
-    for (int y = 0; y < img.height; ++y) {
-        uint8_t* row = bits.data() + size_t(img.height - 1 - y) * size_t(img.width) * 4;
-        for (int x = 0; x < img.width; ++x) {
-            uint32_t w = img.at(x, y) & 0x00FFFFFFu;
-            std::memcpy(row + size_t(x) * 4, &w, 4);
-        }
-    }
-    return bits;
+DepthPicture DepthOf(const PictureView& v) {
+    // The generator counts rows from the bottom: the picture's last row comes first.
+    const auto* bottom = reinterpret_cast<const uint8_t*>(v.px + (v.height - 1) * v.stride);
+    return {v.width, v.height, bottom, -v.stride * 4, 32, v.grey16};
 }
 
-Image32 PictureFromBottomUpBits32(const uint8_t* bits, int width, int height) {
-    Image32 img(width, height);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = bits + size_t(height - 1 - y) * size_t(width) * 4;
-        for (int x = 0; x < width; ++x) {
-            uint32_t w;
-            std::memcpy(&w, row + size_t(x) * 4, 4);
-            img.at(x, y) = w & 0x00FFFFFFu;
-        }
-    }
-    return img;
+bool StereoMaker::Prepare(const PictureView& background, const DepthPicture& d, const StereoOptions& opts,
+                          int outBytes) {
+    if (background.width <= 0 || background.height <= 0 || d.width <= 0 || d.height <= 0) return false;
+    const int W = opts.OutWidth ? opts.OutWidth : d.width;
+    outHeight = opts.OutHeight ? opts.OutHeight : d.height;
+    if (!BuildStereoPlan(opts, W, outBytes * 8, background.width, 32, plan)) return false;
+    plan.texMask = 0x00FFFFFFu;  // a display pixel's fourth byte is no part of its colour
+    texture = background;
+    depth = std::make_unique<DepthRows>(d, opts, W, outHeight);
+    return true;
+}
+
+bool StereoMaker::Make(int y0, int y1, uint8_t* out, ptrdiff_t stride) const {
+    const int H = outHeight, bh = texture.height;
+    return MakeStereoRows(
+        plan, *depth, H - y1, H - y0,
+        [&](int y) { return reinterpret_cast<const uint8_t*>(texture.px + (bh - 1 - y % bh) * texture.stride); },
+        [&](int y) { return out + (H - 1 - y - y0) * stride; });
 }
 
 namespace {
 
 bool MakeRows(const Image32& background, const Image32& depth, const StereoOptions& opts, Image32& out) {
-    const int W = opts.OutWidth ? opts.OutWidth : depth.width, H = opts.OutHeight ? opts.OutHeight : depth.height;
-    StereoPlan plan;
-    if (!BuildStereoPlan(opts, W, 32, background.width, 32, plan)) return false;
-    const std::vector<uint8_t> wall = BottomUpBits32(background);
-    const bool grey16 = depth.grey16.size() == depth.px.size();
-    // The depth picture is read in place: its bottom row is the last one, rows go up by one width.
-    const auto* top = reinterpret_cast<const uint8_t*>(depth.px.data());
-    const ptrdiff_t step = ptrdiff_t(depth.width) * 4;
-    const DepthRows rows({depth.width, depth.height, top + (depth.height - 1) * step, -step, 32,
-                          grey16 ? depth.grey16.data() : nullptr},
-                         opts, W, H);
-    StereoRowWork work;
-    std::vector<int32_t> d(size_t(W) + 1);
-    if (!work.Allocate(plan)) return false;
-    Image32 result(W, H);
-    const size_t browBytes = size_t(background.width) * 4;
-    for (int y = 0; y < H; ++y) {
-        rows.Row(y, d.data());
-        uint32_t* row = &result.px[size_t(H - 1 - y) * size_t(W)];
-        MakeStereoRow(plan, work, d.data(), wall.data() + size_t(y % background.height) * browBytes,
-                      reinterpret_cast<uint8_t*>(row));
-        for (int x = 0; x < W; ++x) row[x] &= 0x00FFFFFFu;
-    }
+    StereoMaker maker;
+    if (!maker.Prepare(ViewOf(background), DepthOf(ViewOf(depth)), opts, 4)) return false;
+    Image32 result(maker.width(), maker.height());
+    if (!maker.Make(0, result.height, reinterpret_cast<uint8_t*>(result.px.data()), ptrdiff_t(result.width) * 4))
+        return false;
     if (opts.dots) AddConvergenceDots(result, BackgroundSeparation(opts));
     out = std::move(result);
     return true;
@@ -74,21 +58,51 @@ bool MakeStereoPicture(const Image32& background, const Image32& depth, const St
     }
 }
 
-void AddConvergenceDots(Image32& img, int separation) {
-    const int r = std::max(2, img.width / 200), band = 6 * r;
-    Image32 tall(img.width, img.height + band, 0x00FFFFFFu);
-    std::copy(img.px.begin(), img.px.end(), tall.px.begin() + ptrdiff_t(band) * img.width);
+StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                            const std::string& path) {
+    try {
+        StereoMaker maker;
+        if (!maker.Prepare(ViewOf(background), depth, opts, 3)) return StereoFile::Refused;
+        const Image32 band = opts.dots ? ConvergenceBand(maker.width(), BackgroundSeparation(opts)) : Image32();
+        const int H = maker.height(), total = H + band.height;
+        bool made = true;
+        // File rows run from the bottom: the stereogram's, then the band's above it.
+        const bool written = WriteBmp24Blocks(path, maker.width(), total, [&](int first, int count, uint8_t* rows, size_t stride) {
+            const int split = std::clamp(H - first, 0, count);
+            if (split > 0)
+                made = made && maker.Make(H - first - split, H - first, rows + (split - 1) * stride, -ptrdiff_t(stride));
+            for (int r = split; r < count; ++r)
+                PackBgr24(&band.px[size_t(total - 1 - first - r) * size_t(band.width)], band.width, rows + r * stride);
+        });
+        return !made ? StereoFile::Refused : written ? StereoFile::Written : StereoFile::WriteFailed;
+    } catch (const std::bad_alloc&) {
+        return StereoFile::Refused;
+    }
+}
+
+Image32 ConvergenceBand(int width, int separation) {
+    const int r = std::max(2, width / 200), band = 6 * r;
+    Image32 tall(width, band, 0x00FFFFFFu);
     // Rounded down also when a separation wider than the picture puts the left centre off it.
-    const int64_t span = int64_t(img.width) - 1 - separation, c1 = span >= 0 ? span / 2 : -((1 - span) / 2);
+    const int64_t span = int64_t(width) - 1 - separation, c1 = span >= 0 ? span / 2 : -((1 - span) / 2);
     for (int64_t cx : {c1, c1 + separation})
         for (int y = 3 * r - r; y <= 3 * r + r; ++y)
-            for (int64_t x = std::max<int64_t>(cx - r, 0); x <= std::min<int64_t>(cx + r, img.width - 1); ++x)
+            for (int64_t x = std::max<int64_t>(cx - r, 0); x <= std::min<int64_t>(cx + r, width - 1); ++x)
                 if ((x - cx) * (x - cx) + int64_t(y - 3 * r) * (y - 3 * r) <= int64_t(r) * r) tall.at(int(x), y) = 0;
+    return tall;
+}
+
+void AddConvergenceDots(Image32& img, int separation) {
+    Image32 tall = ConvergenceBand(img.width, separation);
+    const size_t band = tall.px.size();
+    tall.px.resize(band + img.px.size());
+    std::copy(img.px.begin(), img.px.end(), tall.px.begin() + ptrdiff_t(band));
+    tall.height += img.height;
     img = std::move(tall);
 }
 
 Image32 RandomDotTexture(int separation, bool blackAndWhite, uint32_t seed) {
-    Image32 img(std::max(2 * separation, 1), 256);
+    Image32 img(int(std::clamp<int64_t>(2 * int64_t(separation), 2, kMaxOutSide)), 256);
     std::mt19937 rng(seed);
     for (uint32_t& p : img.px) {
         const uint32_t v = rng();

@@ -1,17 +1,37 @@
 #pragma once
 // Stereograms from two display pictures, as the program and orvalis-cli make them.
 #include "images/image32.h"
+#include "stereo/make_stereo.h"
 #include "stereo/stereo_options.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
-// The picture's bits as GetDIBits gives them from a 32-bit display: rows bottom-up, each
-// pixel blue, green, red, 0.
-std::vector<uint8_t> BottomUpBits32(const Image32& img);
+// The generator's view of a picture as a depth picture.
+DepthPicture DepthOf(const PictureView& v);
 
-// A 32-bit bottom-up buffer back to a picture (the fourth byte of each pixel is ignored).
-Image32 PictureFromBottomUpBits32(const uint8_t* bits, int width, int height);
+// A stereogram made straight into the caller's memory, any rows at a time, on every core;
+// neither picture is copied.
+class StereoMaker {
+public:
+    // False for an empty picture or unusable options. Pixels are written as `outBytes` bytes:
+    // 4 (blue, green, red, 0) or 3 (blue, green, red).
+    bool Prepare(const PictureView& background, const DepthPicture& depth, const StereoOptions& opts, int outBytes);
+    int width() const { return plan.width; }
+    int height() const { return outHeight; }  // without the band of convergence dots
+    // Rows y0..y1-1, the top row 0: row y goes to out + (y - y0) x stride bytes. False when
+    // memory runs out.
+    bool Make(int y0, int y1, uint8_t* out, ptrdiff_t stride) const;
+
+private:
+    StereoPlan plan;
+    std::unique_ptr<DepthRows> depth;
+    PictureView texture;
+    int outHeight = 0;
+};
 
 // The stereogram of `depth` textured with `background`: the size of `depth` or the options'
 // size, with the band of convergence dots above it when the options ask. The depth picture's
@@ -19,11 +39,22 @@ Image32 PictureFromBottomUpBits32(const uint8_t* bits, int width, int height);
 // a picture is empty, the options are unusable or memory runs out.
 bool MakeStereoPicture(const Image32& background, const Image32& depth, const StereoOptions& opts, Image32& out);
 
+// What WriteStereoBmp24 did.
+enum class StereoFile { Written, Refused, WriteFailed };
+
+// The stereogram of MakeStereoPicture as a 24-bit BMP file, its rows made straight into the
+// file's row buffer a block at a time: no whole picture is ever held.
+StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                            const std::string& path);
+
+// The band of convergence dots alone, `width` wide (see AddConvergenceDots).
+Image32 ConvergenceBand(int width, int separation);
+
 // Puts a white band 6r high (r = max(2, width / 200)) above `img` holding two black discs of
 // radius r on its middle row, `separation` pixels apart and symmetric about the middle column
 // (the left centre at (width - 1 - separation) / 2, rounded down).
 void AddConvergenceDots(Image32& img, int separation);
 
-// A picture of random dots, 2 x the background separation wide and 256 high: colours, or
+// A picture of random dots, 2 x the background separation wide (2 to 16384) and 256 high: colours, or
 // black and white, from `seed`. The same seed always gives the same picture.
 Image32 RandomDotTexture(int separation, bool blackAndWhite, uint32_t seed);

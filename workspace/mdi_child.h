@@ -4,7 +4,9 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -25,6 +27,14 @@ public:
     virtual int menuCheck(int id) const {
         (void)id;
         return -1;
+    }
+    // Whether the window can give a depth picture of what it shows for a stereogram.
+    virtual bool hasDepthView() const { return false; }
+    // That depth picture: width x height 16-bit grey values, white near, top row first. False
+    // when the window has none (yet).
+    virtual bool depthView(int& width, int& height, std::vector<uint16_t>& grey) {
+        (void)width, (void)height, (void)grey;
+        return false;
     }
     // File Save and Save As: the file types this window writes, as dialog filters with the
     // default first ("PNG picture (*.png)"); empty when it has nothing to save.

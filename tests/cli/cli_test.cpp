@@ -3,6 +3,7 @@
 // that cannot be read, of every kind, are checked with the dispatch in the frame's test.
 #include "images/bmp_writer.h"
 #include "images/picture_file.h"
+#include "mandel/mandel_calc.h"
 #include "stereo/stereo_pictures.h"
 #include "tests/common/cli_run.h"
 #include "tests/wave/wav_builder.h"
@@ -36,7 +37,7 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     WriteBytes(at("cut.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(8), 9}}));
     WriteBytes(at("gif.bmp"), {'G', 'I', 'F', '8', '9', 'a'});
     const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
-    const std::pair<std::string, Result> cases[] = {
+    const std::pair<std::string, CliRun> cases[] = {
         {"--version", {0, "orvalis-cli 1.0\n", ""}},
         {"frobnicate", {2, "", "orvalis-cli: unknown command 'frobnicate'\nTry 'orvalis-cli --help'.\n"}},
         {"picture " + bmp, {2, "", "orvalis-cli picture: missing OUT\n" + Try("picture")}},
@@ -54,6 +55,16 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
         {stereo + "--wobble", {2, "", "orvalis-cli stereo: unknown option --wobble\n" + Try("stereo")}},
         {stereo + "--distance", {2, "", "orvalis-cli stereo: --distance needs a value (N)\n" + Try("stereo")}},
         {"stereo --texture " + bmp, {2, "", "orvalis-cli stereo: missing option --depth D\n" + Try("stereo")}},
+        {stereo + "--relief 4001", {2, "", "orvalis-cli stereo: --relief: Relief must be a whole number from 1 to 4000.\n" + Try("stereo")}},
+        {stereo + "--relief 900", {2, "", "orvalis-cli stereo: --background-depth: Background depth must be a whole number "
+                                          "of -901 or less, so that every depth lies behind the screen.\n" + Try("stereo")}},
+        {stereo + "--size 640", {2, "", "orvalis-cli stereo: --size: must be WIDTHxHEIGHT, such as 1920x1080\n" + Try("stereo")}},
+        {stereo + "--size 8x8", {2, "", "orvalis-cli stereo: --size: Result width must be empty or a whole number from 16 "
+                                        "to 16384.\n" + Try("stereo")}},
+        {stereo + "--depth-mode deep", {2, "", "orvalis-cli stereo: --depth-mode: must be classic or grey\n" + Try("stereo")}},
+        {stereo + "--texture random:x", {2, "", "orvalis-cli stereo: --texture: the seed must be a whole number from 0 to "
+                                                "4294967295\n" + Try("stereo")}},
+        {"mandel --width 8", {2, "", "orvalis-cli mandel: missing option -o OUT or --depth-out D.png\n" + Try("mandel")}},
         {"stereo --texture " + none + " --depth " + bmp + " -o " + at("s.png"),
          {1, "", "orvalis-cli: " + none + ": Error on Fail in file open = 2\n"}},
         {"mandel -o " + at("m.bmp") + " --side 0",
@@ -72,11 +83,11 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     EXPECT_FALSE(fs::exists(at("s.bmp")) || fs::exists(at("s.png")) || fs::exists(at("m.bmp")));
 
     // The start dialog's rounding of the colour count: 100 becomes 64.
-    const Result m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
+    const CliRun m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
                       "--height=6 --colors=100");
     EXPECT_EQ(m.out.substr(0, m.out.find(" colours")), at("m.bmp") + ": 8x6, 256 iterations, 64") << m;
     for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info"}) {
-        const Result help = run(cmd + " --help");
+        const CliRun help = run(cmd + " --help");
         EXPECT_EQ(help.status, 0) << cmd;
         EXPECT_EQ(help.out.rfind("usage: orvalis-cli " + cmd, 0), 0u) << help.out;
     }
@@ -89,7 +100,7 @@ TEST_F(Cli, WritesTheFormatTheOutputNameAsksFor) {
         {"o.bmp", "BM"}, {"o.PNG", "\x89PNG"}, {"o.jpg", "\xFF\xD8\xFF"}, {"o.jpeg", "\xFF\xD8\xFF"},
         {"o.tif", "II*"}, {"o.tiff", "II*"}, {"o.webp", "RIFF"}};
     for (const auto& [name, magic] : cases) {
-        ASSERT_EQ(run("picture " + in + " " + at(name)), (Result{0, "", ""})) << name;
+        ASSERT_EQ(run("picture " + in + " " + at(name)), (CliRun{0, "", ""})) << name;
         const Bytes b = ReadBytes(at(name));
         EXPECT_EQ(std::string(b.begin(), b.begin() + long(std::min(b.size(), magic.size()))), magic) << name;
     }
@@ -113,9 +124,11 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
         {"", {}},
         {"--oversample 4 --hidden", {4, -800, 150, 700, 0, 1, 0}},
         {"--oversample=6 --background-depth -300 --eye=90 --distance 500 --blocks --invert", {6, -300, 90, 500, 1, 0, 1}},
+        {"--depth-mode grey --relief 700 --background-depth -900 --size 300x64 --dots", {1, -900, 150, 700, 0, 0, 0, 1, 700,
+                                                                                          300, 64, 1}},
     };
     for (const auto& [flags, opts] : cases) {
-        ASSERT_EQ(run("stereo " + files + flags), (Result{0, "", ""})) << flags;
+        ASSERT_EQ(run("stereo " + files + flags), (CliRun{0, "", ""})) << flags;
         Image32 want;
         ASSERT_TRUE(MakeStereoPicture(texture, depth, opts, want));
         const Bytes bmp = ReadBytes(at("out.bmp"));
@@ -123,6 +136,16 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
         ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
         EXPECT_EQ(want.px, got.image.px) << flags;
     }
+    // A Mandelbrot depth picture kept 16-bit through a PNG, with a relief deep enough to tell, and random dots
+    // for the texture: 150 x 4500 / 5200 = 129 wide.
+    ASSERT_EQ(run("mandel --depth-out " + at("d.png") + " --width 90 --height 60").status, 0);
+    ASSERT_EQ(run("stereo --texture random-bw:9 --depth " + at("d.png") + " -o " + at("out.bmp") +
+                  " --depth-mode grey --relief 4000 --background-depth -4500").status, 0);
+    Image32 mandel(90, 60), want;
+    mandel.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 90, 60, 256);
+    ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(129, true, 9), mandel, {1, -4500, 150, 700, 0, 0, 0, 1, 4000}, want));
+    const Bytes bmp = ReadBytes(at("out.bmp"));
+    EXPECT_EQ(want.px, ReadBmpBytes(bmp.data(), bmp.size()).image.px);
 }
 
 }  // namespace

@@ -15,6 +15,9 @@ struct CliRun {
         return o << r.status << " [" << r.out << "] [" << r.err << "]";
     }
 };
+inline std::ostream& operator<<(std::ostream& o, const CliRun& r) {
+    return o << r.status << " [" << r.out << "] [" << r.err << "]";
+}
 
 // `args` goes to the shell as it is; `prefix` runs before the program (an environment, setpriv).
 inline CliRun RunCli(const std::string& args, const std::string& prefix = "") {

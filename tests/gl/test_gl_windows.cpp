@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -44,22 +43,16 @@ void Move(QWidget* w, int x, int y) {
     QApplication::sendEvent(w, &e);
 }
 
-struct Colours {
-    int red = 0, green = 0, blue = 0, black = 0;
-};
-
-Colours Count(const QImage& img) {
-    Colours c;
+// Pixels with each channel less than `within` from the colour `c`.
+int Count(const QImage& img, QRgb c, int within = 56) {
+    int n = 0;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
-            QRgb p = img.pixel(x, y);
-            int r = qRed(p), g = qGreen(p), b = qBlue(p);
-            if (r > 200 && g < 60 && b < 60) ++c.red;
-            else if (g > 200 && r < 60 && b < 60) ++c.green;
-            else if (b > 200 && r < 60 && g < 60) ++c.blue;
-            else if (r == 0 && g == 0 && b == 0) ++c.black;
+            const QRgb p = img.pixel(x, y);
+            n += std::abs(qRed(p) - qRed(c)) < within && std::abs(qGreen(p) - qGreen(c)) < within &&
+                 std::abs(qBlue(p) - qBlue(c)) < within;
         }
-    return c;
+    return n;
 }
 
 // DXF text from its lines, given here separated by blanks.
@@ -68,27 +61,18 @@ std::string Dxf(std::string lines) {
     return lines + "\n";
 }
 
+// The program's frame, as the windows meet it.
 class GLWindows : public testing::Test {
 protected:
     void SetUp() override {
         if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display (xvfb-run)";
-        frame_ = new QMainWindow;
-        area_ = new QMdiArea;
-        frame_->setCentralWidget(area_);
-        hwndFrame = frame_;
-        hwndClient = area_;
-        CreateStatusLine(frame_);
+        frame_ = StartFrame("");
         frame_->resize(900, 700);
-        frame_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_));
-        SetStatusWidths(0, area_->height(), area_->width());
+        area_ = hwndClient;
         ASSERT_TRUE(dir_.isValid());
     }
-    void TearDown() override {
-        delete frame_;
-        hwndFrame = nullptr;
-        hwndClient = nullptr;
-    }
+    void TearDown() override { delete frame_; }
 
     std::string WriteDxf(const char* name, const std::string& text) {
         std::string path = dir_.filePath(name).toStdString();
@@ -97,7 +81,7 @@ protected:
     }
 
     platform::MessageRecorder boxes_;
-    QMainWindow* frame_ = nullptr;
+    MainFrame* frame_ = nullptr;
     QMdiArea* area_ = nullptr;
     QTemporaryDir dir_;
 };
@@ -129,12 +113,12 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
     QImage img = Paint(c);
     EXPECT_EQ(c->swapCount(), before + 1);
     EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.50");
-    img.save("/tmp/gl_aux.png");
-    Colours n = Count(img);  // indices 16, 13 and 14 on index 0
-    EXPECT_GT(n.blue, 400) << "globe lines";
-    EXPECT_GT(n.red, 150) << "cone";
-    EXPECT_GT(n.green, 400) << "cylinder";
-    EXPECT_GT(n.black, img.width() * img.height() / 2);
+    if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) img.save(QString(out) + "/gl-aux.png");
+    // Indices 16, 13 and 14 on index 0.
+    EXPECT_GT(Count(img, qRgb(0, 0, 255)), 400) << "globe lines";
+    EXPECT_GT(Count(img, qRgb(255, 0, 0)), 150) << "cone";
+    EXPECT_GT(Count(img, qRgb(0, 255, 0)), 400) << "cylinder";
+    EXPECT_GT(Count(img, qRgb(0, 0, 0), 1), img.width() * img.height() / 2);
     EXPECT_TRUE(boxes_.boxes.empty());
 
     QWidget* v = c->view();
@@ -155,7 +139,7 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
     img = Paint(b);
     Paint(b);
     EXPECT_EQ(b->swapCount(), 0) << "the fog window never swaps";
-    EXPECT_EQ(Count(img).black, img.width() * img.height());
+    EXPECT_EQ(Count(img, qRgb(0, 0, 0), 1), img.width() * img.height());
     EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:0.00 R:4.50") << "a new window resets the view";
     Move(b->view(), 399, 51);  // compared with the last position in the other window
     Paint(c);
@@ -169,6 +153,8 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
 
 // Each DXF window paints its own faces, lit, fitted to the window and turned by the shared
 // view; a drawing without faces paints nothing; a refused one leaves no window and no range.
+// The depth view of the cube: seen head-on its front face is nearest all over (white), turned its
+// nearest corner is white and the faces slope away from it; where nothing is drawn it is black.
 TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheView) {
     std::string cube = WriteDxf("CUBE.DXF", Cube()), empty = WriteDxf("empty.dxf", kNoFaces);
     FileOpenMsg(cube);
@@ -187,10 +173,30 @@ TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheView) {
     EXPECT_FALSE(black(front, w / 2, h / 2)) << "the cube over the middle";
     for (QPoint c : {QPoint(2, 2), QPoint(w - 3, 2), QPoint(2, h - 3), QPoint(w - 3, h - 3)})
         EXPECT_TRUE(black(front, c.x(), c.y())) << "background at the corner " << c.x() << "," << c.y();
+    auto expectDepth = [&](const QImage& img, bool turned) {
+        int dw = 0, dh = 0, drawn = 0, nearest = 0;
+        std::vector<uint16_t> grey;
+        ASSERT_TRUE(a->depthView(dw, dh, grey));
+        ASSERT_EQ(img.size(), QSize(dw, dh));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint16_t g = grey[size_t(y) * size_t(w) + size_t(x)];
+                if (black(img, x, y)) {
+                    ASSERT_EQ(g, 0) << x << "," << y;
+                }
+                drawn += !black(img, x, y);
+                nearest += g == 65535;
+            }
+        EXPECT_GT(drawn, w * h / 10);
+        EXPECT_EQ(grey[size_t(h / 2) * size_t(w) + size_t(w / 2)] == 65535, !turned);
+        EXPECT_TRUE(turned ? nearest > 0 && nearest < drawn / 100 : nearest == drawn) << nearest << " of " << drawn;
+    };
+    expectDepth(front, false);
     for (Qt::Key k : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left})
         QTest::keyClick(a->view(), k);
     const QImage turned = Paint(a);
     EXPECT_NE(turned, front) << "turning the view turns the drawing";
+    expectDepth(turned, true);
     if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) turned.save(QString(out) + "/dxf-cube-turned.png");
 
     OpenGLChild* b = Child(CreateGLChild(empty, 0));
@@ -213,7 +219,8 @@ TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheView) {
     EXPECT_EQ(boxes_.boxes[1].caption, "Error");
 }
 
-TEST_F(GLWindows, NoSuitableContextShowsAnErrorBoxAndTheProgramGoesOn) {
+// The question on closing a changed window and its texts are checked on the picture windows.
+TEST_F(GLWindows, NoSuitableContextShowsAnErrorBoxAndAChangedWindowClosesOnlyOnOk) {
     bool (*saved)() = GLContextProbe;
     GLContextProbe = [] { return false; };
     EXPECT_EQ(CreateGLChild("TEST", 500), nullptr);
@@ -222,45 +229,29 @@ TEST_F(GLWindows, NoSuitableContextShowsAnErrorBoxAndTheProgramGoesOn) {
     EXPECT_TRUE(area_->subWindowList().isEmpty());
     ASSERT_EQ(boxes_.boxes.size(), 1u);
     EXPECT_EQ(boxes_.boxes[0].text + "/" + boxes_.boxes[0].caption, "ChoosePixelFormat failed/Error");
-}
 
-TEST_F(GLWindows, CloseAsksOnlyWhenChangedAndRemovesTheRecord) {
     OPENEDFILE* of = CreateGLChild("TEST", 500);
     ASSERT_NE(of, nullptr);
     QPointer<OpenGLChild> c = Child(of);
     of->Changed = 1;
-    boxes_.answers = {platform::IDCANCEL};
-    c->subWindow()->close();
-    QApplication::processEvents();
-    ASSERT_TRUE(!c.isNull() && boxes_.texts() == std::vector<std::string>{"OK to close?"});  // its wording: the frame's test
-    of->Changed = 0;
-    c->subWindow()->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(c.isNull() && !FirstFileStruct() && boxes_.boxes.size() == 1u);
+    boxes_.answers = {platform::IDCANCEL, platform::IDOK};
+    for (bool kept : {true, false}) {
+        ASSERT_FALSE(c.isNull());
+        c->subWindow()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(c.isNull(), !kept);
+    }
+    EXPECT_EQ(FirstFileStruct(), nullptr);
+    EXPECT_EQ(boxes_.boxes.size(), 3u) << "asked twice";
 }
 
 // The frame composes through OpenGL from the start, so the first OpenGL window does not
 // make the toolkit recreate the frame's native window (a flicker under a window manager).
-TEST(GLFrame, FirstOpenGLWindowKeepsTheFramesNativeWindow) {
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display (xvfb-run)";
-    MainFrame* frame = StartFrame("");
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
-    const WId before = frame->winId();
+TEST_F(GLWindows, FirstOpenGLWindowKeepsTheFramesNativeWindow) {
+    const WId before = frame_->winId();
     ASSERT_NE(CreateGLChild("TEST", 500), nullptr);
     QApplication::processEvents();
-    EXPECT_EQ(frame->winId(), before);
-    delete frame;
+    EXPECT_EQ(frame_->winId(), before);
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
-    QTemporaryDir config;  // the frame's settings
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // as the program sets it
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,5 +1,6 @@
 // Viewing rules shared by the OpenGL windows, and the reported DXF range.
 #include "dxf/axis_min_max.h"
+#include "gl/depth_view.h"
 #include "gl/view_state.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +46,18 @@ TEST(ViewState, WheelStepsATenthWhateverTheDeltaAndNeverLeavesRadiusBelowZero) {
         ViewWheel(s.delta, s.held);
         EXPECT_NEAR(radius, s.after, 1e-12);
     }
+}
+
+TEST(DepthView, DistanceFromTheEyeNearestWhiteFarthestAndUndrawnBlackTopRowFirst) {
+    // gluPerspective with near 3, far 7: window depth 0, 0.7 and 0.875 lie 3, 5 and 6 from the eye
+    // (ndc 2d - 1 = 2.5 - 10.5 / distance), so 5 is a third of the way from the farthest drawn (6).
+    const double perspective[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -2.5, -1, 0, 0, -10.5, 0};
+    const float depth[] = {0.7f, 1.0f, 0.0f, 0.875f};  // bottom row first
+    EXPECT_EQ(DepthBufferToGrey16(depth, 2, 2, perspective), std::vector<uint16_t>({65535, 0, 21845, 0}));
+    const double ortho[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1};
+    EXPECT_EQ(DepthBufferToGrey16(depth, 4, 1, ortho), std::vector<uint16_t>({13107, 0, 65535, 0}));
+    const float flat[] = {0.5f, 1.0f, 0.5002f};  // within 1/4096: a face and its offset edges
+    EXPECT_EQ(DepthBufferToGrey16(flat, 1, 3, perspective), std::vector<uint16_t>({65535, 0, 65535}));
 }
 
 TEST(AxisRange, EndsBeyondTheIntRangeAreHeldAtItsLimits) {

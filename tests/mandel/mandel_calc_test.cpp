@@ -1,9 +1,11 @@
+#include "mandel/escape_counts.h"
 #include "mandel/mandel_calc.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <limits>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -26,6 +28,41 @@ TEST(EscapeCount, followsTheSquaresOfThePreviousValue) {
         EXPECT_EQ(fCalcMandel(c.cr, c.ci, c.limit), c.expected) << c.cr << "+" << c.ci << "i limit " << c.limit;
 }
 
+TEST(EscapeCount, manyPointsAtOnceGiveTheCountsOfTheScalarLoopOnEveryInstructionSet) {
+    // Points near the edge of the set (counts of all sizes), a few whole-plane ones, NaN.
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    std::vector<double> cr, ci;
+    for (int k = 0; k < 1500; ++k) {
+        const bool edge = k % 3 != 0;
+        cr.push_back(edge ? -0.7455 + 0.004 * u(rng) : -2.2 + 3.0 * u(rng));
+        ci.push_back(edge ? 0.1102 + 0.004 * u(rng) : -1.3 + 2.6 * u(rng));
+    }
+    cr[7] = std::numeric_limits<double>::quiet_NaN(), cr[8] = -2.0, ci[8] = 0.0;
+    const std::atomic<bool> go{true}, stop{false};
+    for (int64_t target : EscapeCountTargets()) {
+        ForceEscapeCountTarget(target);
+        for (int32_t limit : {0, 1, 2, 100, 5000})
+            for (int n : {0, 1, 3, 17, 1500}) {
+                std::vector<int32_t> got(size_t(n), -1);
+                ASSERT_TRUE(EscapeCounts(cr.data(), ci.data(), n, limit, got.data(), go));
+                for (int k = 0; k < n; ++k)
+                    ASSERT_EQ(fCalcMandel(cr[size_t(k)], ci[size_t(k)], limit), got[size_t(k)])
+                        << EscapeCountTargetName(target) << ", limit " << limit << ", point " << k << " of " << n;
+            }
+        std::vector<int32_t> got(cr.size());
+        EXPECT_FALSE(EscapeCounts(cr.data(), ci.data(), 1500, 100000000, got.data(), stop));
+    }
+    ForceEscapeCountTarget(0);
+}
+
+TEST(MandelDepth, isWhiteInsideTheSetAndTheCountOverTheLimitOutsideTopRowFirst) {
+    // Corner 0, side 3 over 2 rows: c = 0, 1.5, 3 on the top row, then 1.5i, 1.5 + 1.5i, 3 + 1.5i; counts
+    // by hand: inside, 2, 1, 2, 1, 1. With limit 2 the count 2 is the limit: inside.
+    EXPECT_EQ(MandelDepth(0.0, 0.0, 3.0, 3, 2, 256), std::vector<uint16_t>({65535, 511, 255, 511, 255, 255}));
+    EXPECT_EQ(MandelDepth(0.0, 0.0, 3.0, 3, 2, 2), std::vector<uint16_t>({65535, 65535, 32767, 65535, 32767, 32767}));
+}
+
 TEST(ColourIndex, wrapsIntoTheColoursInUseAndNeverGivesZeroForAnEscape) {
     struct Case { int count, colours, expected; } cases[] = {
         {0, 16, 0}, {15, 16, 15}, {16, 16, 1}, {17, 16, 1}, {0, 256, 0}, {255, 256, 255}, {256, 256, 1}, {300, 256, 44}, {7, 4, 3}};
@@ -33,22 +70,53 @@ TEST(ColourIndex, wrapsIntoTheColoursInUseAndNeverGivesZeroForAnEscape) {
         EXPECT_EQ(ColourIndex(c.count, c.colours - 1), c.expected) << c.count << " with " << c.colours << " colours";
 }
 
-// The pixels in the order visited; rings counts the ring ends reported with pixels left over.
+// The walk as the worker did it pixel by pixel: the reference for the runs it now hands out.
+// rings counts the ring ends with pixels left over.
 Order Walk(int W, int H, int& rings) {
     Order order;
     rings = 0;
-    return SpiralWalk(W, H, [&](int x, int y) { return order.emplace_back(x, y), true; }, [&] { ++rings; }), order;
+    if (W <= 0 || H <= 0) return order;
+    int x = 0, y = 0, direction = 0, minx = 0, miny = 0, maxx = W - 1, maxy = H - 1;
+    for (;;) {
+        order.emplace_back(x, y);
+        const int turn[4] = {x < maxx, y < maxy, x > minx, y > miny};
+        if (turn[direction]) {
+            x += direction == 0 ? 1 : direction == 2 ? -1 : 0;
+            y += direction == 1 ? 1 : direction == 3 ? -1 : 0;
+            continue;
+        }
+        switch (direction) {
+        case 0: ++miny, ++y; break;
+        case 1: --maxx, --x; break;
+        case 2: --maxy, --y; break;
+        default: ++minx, ++x; break;
+        }
+        direction = (direction + 1) % 4;
+        if (miny > maxy || minx > maxx) return order;
+        rings += direction == 0;
+    }
+}
+
+Order Runs(int W, int H, int& rings) {
+    Order order;
+    rings = 0;
+    SpiralRuns runs(W, H);
+    for (SpiralRun r; runs.next(r); rings += r.ringEnd)
+        for (int k = 0; k < r.length; ++k) order.emplace_back(r.x + k * r.dx, r.y + k * r.dy);
+    return order;
 }
 
 TEST(Spiral, visitsASmallPictureFromTheBorderInwardsAndEveryPixelOnce) {
-    int rings = 0;
+    int rings = 0, runRings = 0;
     EXPECT_EQ(Walk(4, 3, rings),
               (Order{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {3, 1}, {3, 2}, {2, 2}, {1, 2}, {0, 2}, {0, 1}, {1, 1}, {2, 1}}));
     EXPECT_EQ(rings, 1);  // the inner row is a second ring that ends the walk
     struct Case { int W, H, rings; } cases[] = {
-        {2, 5, 0}, {1, 100, 0}, {100, 1, 0}, {7, 7, 3}, {10, 8, 3}, {800, 600, 299}, {0, 5, 0}, {5, 0, 0}, {-3, 4, 0}};
+        {2, 5, 0}, {1, 100, 0}, {100, 1, 0}, {7, 7, 3}, {10, 8, 3}, {800, 600, 299}, {0, 5, 0}, {5, 0, 0}, {-3, 4, 0},
+        {3, 3, 1}, {4, 4, 1}, {5, 2, 0}, {6, 9, 2}, {9, 6, 2}, {3, 1, 0}, {1, 1, 0}};
     for (const Case& c : cases) {
         Order order = Walk(c.W, c.H, rings), all;
+        EXPECT_TRUE(Runs(c.W, c.H, runRings) == order && runRings == rings) << c.W << "x" << c.H << ": runs";
         for (int x = 0; x < c.W; ++x)
             for (int y = 0; y < c.H; ++y) all.emplace_back(x, y);
         std::sort(order.begin(), order.end());

@@ -1,6 +1,6 @@
 // The Mandelbrot window offscreen: opening, runs to the end, keys, wheel, rubber band,
-// palette rotation, shows, Copy, a missing palette, the start dialog, late finish reports.
-// The zoom arithmetic itself is checked without a window; here each input reaches it.
+// palette rotation, shows, Copy, the start dialog, late finish reports. The zoom arithmetic
+// is checked without a window, a missing palette's boxes on the frame; here each input reaches it.
 #include "mandel/MandelChild.h"
 #include "mandel/StartDialog.h"
 #include "mandel/start_values.h"
@@ -95,12 +95,6 @@ TEST_F(MandelWindow, mainMandelbrotComputesTheMainViewAndEndsWithBeepTimeAndArro
     const QImage shot = child->grab().toImage();
     ASSERT_GT(of->Xscroll, 40);
     for (int x = 0; x < of->Xclient; ++x) ASSERT_EQ(shot.pixel(x, 30), pic.pixel(of->Xscroll + x, 37)) << x;
-    // A palette that cannot be found: its message and no window.
-    std::strcpy(Settings.Palettefile, "nothere.pal");
-    EXPECT_EQ(OpenMandelWindow(1), nullptr);
-    EXPECT_EQ(rec.texts(), std::vector<std::string>{"Couldn't open file:nothere.pal"});
-    EXPECT_EQ(rec.boxes.at(0).caption, "LoadFile Error");
-    EXPECT_EQ(hwndClient->subWindowList().size(), 1);
 }
 
 TEST_F(MandelWindow, keysWheelAndRubberBandReachTheZoom) {
@@ -176,10 +170,8 @@ TEST_F(MandelWindow, paletteRotationTogglesAndCopyTakesThePictureWithItsCurrentC
     // A pixel of index 1 now has entry 2's colour, in the window and on the clipboard.
     EXPECT_EQ(child->currentPicture().pixel(0, 0), 0xFF000000u | before[2]);
     const QImage expected = child->currentPicture().convertToFormat(QImage::Format_RGB32);
-    MessageRecorder rec;
+    MessageRecorder rec;  // its box is checked on the frame
     child->command(109);  // Copy
-    ASSERT_EQ(rec.texts(), std::vector<std::string>{"Bitmap copied to clipboard."});
-    EXPECT_EQ(rec.boxes[0].caption, "Orvalis");
     EXPECT_EQ(child->menuCheck(138), 0);
     child->command(138);  // Paletteshow
     ASSERT_TRUE(child->menuCheck(138) == 1 && WaitFor([&] { return d->hPalette[1] == before[3]; }, 5000)) << "the timer rotates";

@@ -20,8 +20,9 @@ struct Picture {
     int W, H, stride;
     std::vector<uint8_t> bytes;
     Picture(int w, int h) : W(w), H(h), stride((w + 3) & ~3), bytes(size_t(stride) * size_t(h), kUntouched) {}
-    MandelRun run(double r, double i, double side, const int32_t* iterations, int colours = 256, int repaint = 500) {
-        return {bytes.data(), W, H, stride, r, i, side, colours, repaint, iterations};
+    MandelRun run(double r, double i, double side, const int32_t* iterations, int colours = 256, int repaint = 500,
+                  int threads = 0) {
+        return {bytes.data(), W, H, stride, r, i, side, colours, repaint, iterations, threads};
     }
     size_t written() const { return bytes.size() - size_t(std::count(bytes.begin(), bytes.end(), kUntouched)); }
 };
@@ -52,7 +53,8 @@ struct Reports {
 TEST(MandelWorker, writesTheColourIndexOfEveryPixelAndLeavesTheRowPaddingAlone) {
     const int32_t iterations = 300;
     struct Case { int W, H, colours; double r, i, side; } cases[] = {
-        {37, 23, 256, -2.0, -1.1338, 2.27}, {37, 23, 16, -0.75, -0.1, 0.05}, {1, 9, 4, -2.2, -1.0, 2.0}};
+        {37, 23, 256, -2.0, -1.1338, 2.27}, {37, 23, 16, -0.75, -0.1, 0.05}, {1, 9, 4, -2.2, -1.0, 2.0},
+        {301, 203, 64, -0.7455, 0.1102, 0.004}};
     for (const Case& c : cases) {
         Picture pic(c.W, c.H);
         Reports reports;
@@ -71,7 +73,7 @@ TEST(MandelWorker, writesTheColourIndexOfEveryPixelAndLeavesTheRowPaddingAlone) 
 
 TEST(MandelWorker, asksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
     // A 10 x 8 picture has rings of 32, 24, 16 and 8 pixels; the clock is read at the start,
-    // after the first three rings and at the end. Interval 500 ms.
+    // after the first three rings and at the end. Interval 500 ms, one thread.
     struct Case { const char* name; std::vector<uint32_t> ticks; std::vector<size_t> pixelsAtRepaint; uint32_t timer; } cases[] = {
         {"slow first ring", {1000, 1600, 1700, 2101, 2200}, {32, 72}, 1200},
         {"repaint time reached exactly is not past", {1000, 1500, 1700, 2000, 2000}, {56}, 1000},
@@ -87,7 +89,7 @@ TEST(MandelWorker, asksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
         MandelWorker worker({[&](unsigned) { seen.push_back(pic.written()); },  // on the worker thread
                              [&](unsigned, uint32_t ms) { reported = ms; },
                              [&] { return nextTick < c.ticks.size() ? c.ticks[nextTick++] : c.ticks.back(); }});
-        worker.StartNew(pic.run(5.0, 5.0, 1.0, &iterations, 256, 500));  // every point escapes at once
+        worker.StartNew(pic.run(5.0, 5.0, 1.0, &iterations, 256, 500, 1));  // every point escapes at once
         worker.wait();
         EXPECT_EQ(seen, c.pixelsAtRepaint) << c.name;
         EXPECT_EQ(nextTick, c.ticks.size()) << c.name << ": the clock is read once per ring, not per pixel";
@@ -96,8 +98,8 @@ TEST(MandelWorker, asksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
 }
 
 TEST(MandelWorker, aStopTakesEffectBeforeTheNextPixelAndReportsNoFinish) {
-    // The test stops the worker at the first ring end's repaint; not a pixel of the second
-    // ring may follow.
+    // The test stops the single-thread worker at the first ring end's repaint; not a pixel of
+    // the second ring may follow.
     const int32_t iterations = 50;
     Picture pic(10, 8);
     Reports reports;
@@ -111,7 +113,7 @@ TEST(MandelWorker, aStopTakesEffectBeforeTheNextPixelAndReportsNoFinish) {
     };
     MandelWorker worker(cb);
     self = &worker;
-    worker.StartNew(pic.run(5.0, 5.0, 1.0, &iterations, 256, 1));
+    worker.StartNew(pic.run(5.0, 5.0, 1.0, &iterations, 256, 1, 1));
     while (!atRing) std::this_thread::yield();
     worker.stop();
     EXPECT_FALSE(worker.running() || worker.hasThread());

@@ -36,6 +36,15 @@ struct Dib {
     void setPixel(int x, int y, uint32_t v) { std::memcpy(at(x, y), &v, bpp / 8); }
 };
 
+// The display picture of a 32-bit bitmap (rows turned over, fourth byte dropped) and back.
+Image32 ToImage(const Dib& d) {
+    Image32 img(d.w, d.h);
+    for (int y = 0; y < d.h; ++y)
+        for (int x = 0; x < d.w; ++x) img.at(x, d.h - 1 - y) = d.pixel(x, y) & 0xFFFFFF;
+    return img;
+}
+Dib FromImage(const Image32& img) { return Dib(img.width, img.height, 32, [&](int x, int y) { return img.at(x, img.height - 1 - y); }); }
+
 // Random colours, fourth byte 0 as a 32-bit display gives it.
 Dib RandomTexture(int w, int h, int bpp, uint32_t seed) {
     std::mt19937 rng(seed);
@@ -223,8 +232,8 @@ TEST(MakeStereo, GreyModeAndReliefMatchReferenceOnEightAndSixteenBitDepth) {
                 const Dib want16 = Reference(wall, Dib(230, 12, 32), opts, [&](int x, int y) {
                     return offset(grey.grey16[size_t(11 - y) * 230 + size_t(x)], 65535);
                 });
-                ASSERT_TRUE(MakeStereoPicture(PictureFromBottomUpBits32(wall.bits.data(), 61, 9), grey, opts, out));
-                ASSERT_EQ(want16.bits, BottomUpBits32(out)) << relief << " " << ov << " " << flags;
+                ASSERT_TRUE(MakeStereoPicture(ToImage(wall), grey, opts, out));
+                ASSERT_EQ(want16.bits, FromImage(out).bits) << relief << " " << ov << " " << flags;
             }
 }
 
@@ -334,25 +343,27 @@ TEST(StereoOptions, FieldsAreStoredOnlyWhenAllAreGoodElseTheFirstBadOneNamesItsR
     }
 }
 
-// Bits bottom-up, blue, green, red, 0; the picture has the depth's size and its bottom row uses
-// texture row 0, so picture row y uses texture row (h-1-y) % bh.
-TEST(StereoPictures, BitsAreBottomUpBlueGreenRedZeroAndTextureRowsRepeatFromTheBottom) {
-    Image32 img(2, 2);
-    img.px = {0xFF112233, 0x00445566, 0x00778899, 0x00AABBCC};  // a stray top byte must not reach the bits
-    EXPECT_EQ(std::vector<uint8_t>({0x99, 0x88, 0x77, 0, 0xCC, 0xBB, 0xAA, 0, 0x33, 0x22, 0x11, 0, 0x66, 0x55, 0x44, 0}),
-              BottomUpBits32(img));
-    const uint8_t back[] = {1, 2, 3, 0xEE, 4, 5, 6, 0x7F};
-    EXPECT_EQ(std::vector<uint32_t>({0x00060504u, 0x00030201u}), PictureFromBottomUpBits32(back, 1, 2).px);
+// The picture has the depth's size and its bottom row uses texture row 0, so picture row y uses
+// texture row (h-1-y) % bh. A display pixel's fourth byte is no part of its colour: with it set,
+// the filters' sums of whole words would carry it into the colours.
+TEST(StereoPictures, TextureRowsRepeatFromTheBottomAndAPixelsFourthByteNeverCounts) {
     std::mt19937 rng(4);
-    Image32 tex(100, 7), depth(161, 30, 0x00000080), out;
-    for (auto& p : tex.px) p = rng() & 0xFFFFFF;
+    Image32 tex(100, 7), clean(100, 7), depth(161, 30, 0x00000080), out, want;
+    for (size_t i = 0; i < tex.px.size(); ++i) clean.px[i] = (tex.px[i] = rng() | 0xFF000000u) & 0xFFFFFF;
     ASSERT_TRUE(MakeStereoPicture(tex, depth, StereoOptions{}, out));
     ASSERT_EQ(std::make_pair(161, 30), std::make_pair(out.width, out.height));
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 161; ++x) {
-            const uint32_t want = x == 160 ? out.at(159, y) : x < 80 ? tex.at(x, 6 - (29 - y) % 7) : out.at(x - 80, y);
+            const uint32_t want = x == 160 ? out.at(159, y) : x < 80 ? clean.at(x, 6 - (29 - y) % 7) : out.at(x - 80, y);
             ASSERT_EQ(want, out.at(x, y)) << x << "," << y;
         }
+    for (uint32_t& p : depth.px) p = rng();
+    for (int ov : {2, 6}) {
+        const StereoOptions opts{ov, -800, 150, 700, 0, 1, 0};
+        ASSERT_TRUE(MakeStereoPicture(tex, depth, opts, out) && MakeStereoPicture(clean, depth, opts, want));
+        EXPECT_EQ(want.px, out.px) << ov;
+        EXPECT_EQ(Stereo(FromImage(clean), FromImage(depth), opts).bits, FromImage(out).bits) << ov;
+    }
 }
 
 }  // namespace

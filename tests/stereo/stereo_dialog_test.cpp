@@ -2,14 +2,18 @@
 // are checked on the field reader (stereo_options_test), here each path through the windows.
 #include "app/MainFrame.h"
 #include "images/BmpChild.h"
+#include "mandel/MandelChild.h"
+#include "mandel/mandel_calc.h"
 #include "platform/message_box.h"
 #include "stereo/CreateStereo.h"
+#include "stereo/RandomTextureDialog.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_globals.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -28,8 +32,8 @@ template <class W> W* Find(QWidget* dlg, const char* id) {
     return w;
 }
 
-const char* const kFields[] = {"12", "22", "21", "18"};  // oversample, depth, eye, distance
-const char* const kBoxes[] = {"10", "11", "13"};         // blocks, hidden, invert
+const char* const kFields[] = {"12", "22", "21", "18", "26", "23", "24"};  // oversample, depth, eye, distance, relief, size
+const char* const kBoxes[] = {"10", "11", "13", "25", "27"};             // blocks, hidden, invert, grey, dots
 
 QStringList Texts(QWidget* dlg) {
     QStringList t;
@@ -39,7 +43,8 @@ QStringList Texts(QWidget* dlg) {
 }
 
 auto Tie(const StereoOptions& s) {
-    return std::tie(s.oversam, s.bkdepth, s.Eye, s.o, s.BlocksOnTop, s.dohiddenrem, s.invert);
+    return std::tie(s.oversam, s.bkdepth, s.Eye, s.o, s.BlocksOnTop, s.dohiddenrem, s.invert, s.DepthMode, s.relief,
+                    s.OutWidth, s.OutHeight, s.dots);
 }
 
 TEST(StereoOptionsDialog, ShowsTitleControlsDefaultsAndTabOrder) {
@@ -50,28 +55,30 @@ TEST(StereoOptionsDialog, ShowsTitleControlsDefaultsAndTabOrder) {
         {"10", "&Blocks on top of screen"}, {"11", "&Hidden removal"}, {"13", "&Invert depth"}};
     for (auto [id, text] : texts) EXPECT_EQ(text, Find<QAbstractButton>(&dlg, id)->text()) << id;
     EXPECT_TRUE(Find<QPushButton>(&dlg, "1")->isDefault());
-    EXPECT_EQ(QStringList({"1", "-800", "150", "700", "", "", ""}), Texts(&dlg));
+    EXPECT_EQ(QStringList({"1", "-800", "150", "700", "127", "", "", "", "", "", "", ""}), Texts(&dlg));
     QStringList labels, order, want{"&Oversample factor 1,2,4,6", "Background &Depth", "&Eye separation",
-                                    "Observer &Screen distance", "&Size"};
+                                    "Observer &Screen distance", "&Size", "x", "&Relief 1 to 4000"};
     for (QLabel* l : dlg.findChildren<QLabel*>()) labels << l->text();
     EXPECT_EQ(want, labels);
-    for (QWidget* w = Find<QWidget>(&dlg, "1"); order.size() < 9; w = w->nextInFocusChain())
+    for (QWidget* w = Find<QWidget>(&dlg, "1"); order.size() < 14; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
-    EXPECT_EQ(QStringList({"1", "2", "10", "12", "22", "21", "18", "11", "13"}), order);
+    EXPECT_EQ(QStringList({"1", "2", "10", "12", "22", "21", "18", "11", "13", "23", "24", "25", "26", "27"}), order);
+    EXPECT_EQ(Find<QWidget>(&dlg, "23"), dlg.findChildren<QLabel*>()[4]->buddy());
 }
 
 // Run from the frame: the values of the run are shown and stored on "&Go and create it" only when
 // every field is good; a bad one keeps the dialog open with its message (the test then cancels).
 TEST(StereoOptionsDialog, RunShowsTheValuesOfTheRunAndStoresThemOnlyOnGoWithGoodFields) {
     MainFrame frame;
-    const StereoOptions before = CurrentStereoOptions, start{6, -2000, 65, 300, 5, 1, 1};
+    const StereoOptions before = CurrentStereoOptions, start{6, -2000, 65, 300, 5, 1, 1, kDepthGrey, 1000, 640, 0, 1};
     CurrentStereoOptions = start;
     struct Case { const char* button; QStringList texts; int result; StereoOptions want; const char* message; };
     const Case cases[] = {
-        {"2", {"4", "-300", "99", "500", "", "", ""}, 2, start, nullptr},
-        {"1", {"1", "-800", "15O", "700", "", "", "x"}, 2, start,
+        {"2", {"4", "-300", "99", "500", "127", "", "", "", "", "", "", ""}, 2, start, nullptr},
+        {"1", {"1", "-800", "15O", "700", "127", "", "", "", "", "x", "", ""}, 2, start,
          "Eye separation is not a number: it must be a whole number from 1 to 32768."},
-        {"1", {" 4", "-300", "99", "500 ", "", "", "x"}, 1, {4, -300, 99, 500, 0, 0, 1}, nullptr},
+        {"1", {" 4", "-300", "99", "500 ", "200", "", "64", "", "", "x", "", "x"}, 1,
+         {4, -300, 99, 500, 0, 0, 1, kDepthClassic, 200, 0, 64, 1}, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.texts.join(" | ").toStdString());
@@ -82,13 +89,13 @@ TEST(StereoOptionsDialog, RunShowsTheValuesOfTheRunAndStoresThemOnlyOnGoWithGood
             QWidget* dlg = QApplication::activeModalWidget();
             ASSERT_NE(nullptr, dlg);
             shown = Texts(dlg);
-            for (int i = 0; i < 4; ++i) Find<QLineEdit>(dlg, kFields[i])->setText(c.texts[i]);
-            for (int i = 0; i < 3; ++i) Find<QCheckBox>(dlg, kBoxes[i])->setChecked(!c.texts[4 + i].isEmpty());
+            for (int i = 0; i < 7; ++i) Find<QLineEdit>(dlg, kFields[i])->setText(c.texts[i]);
+            for (int i = 0; i < 5; ++i) Find<QCheckBox>(dlg, kBoxes[i])->setChecked(!c.texts[7 + i].isEmpty());
             Find<QPushButton>(dlg, c.button)->click();
             if ((keptOpen = dlg->isVisible())) Find<QPushButton>(dlg, "2")->click();
         });
         EXPECT_EQ(c.result, RunStereoOptionsDialog());
-        EXPECT_EQ(QStringList({"6", "-2000", "65", "300", "x", "x", "x"}), shown);
+        EXPECT_EQ(QStringList({"6", "-2000", "65", "300", "1000", "640", "", "x", "x", "x", "x", "x"}), shown);
         EXPECT_EQ(c.message != nullptr, keptOpen);
         EXPECT_EQ(Tie(c.want), Tie(CurrentStereoOptions));
         EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, rec.texts());
@@ -97,7 +104,7 @@ TEST(StereoOptionsDialog, RunShowsTheValuesOfTheRunAndStoresThemOnlyOnGoWithGood
     CurrentStereoOptions = before;
 }
 
-TEST(CreateStereo, GivesItsMessagesInOrderAndAChangedStereoDocumentEachRunWithThePipelinePixels) {
+TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsANewDocument) {
     MainFrame frame;
     frame.resize(1000, 800);
     frame.show();
@@ -157,6 +164,41 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndAChangedStereoDocumentEachRunWithTh
         {"Orvalis", "couldn't retreive back filestruct!"}}));
     hwndBackground = hwndForeground = MarkedWindow();
     for (QMdiSubWindow* s : hwndClient->subWindowList()) s->close();  // the recorder answers OK
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    rec.clear();
+
+    // "New random texture" (a bad seed is refused) as the background and a Mandelbrot window as the depth
+    // view: the result is the stereogram of the window's iteration counts in grey mode, whatever the option.
+    SetDefaultSettings(Settings);
+    Settings.MndlW = 120, Settings.MndlH = 90;
+    for (const char* seed : {"x", "5"})
+        QTimer::singleShot(0, [seed] {
+            QWidget* dlg = QApplication::activeModalWidget();
+            ASSERT_NE(nullptr, dlg);
+            Find<QLineEdit>(dlg, "seed")->setText(seed);
+            Find<QCheckBox>(dlg, "bw")->setChecked(true);
+            Find<QDialogButtonBox>(dlg, nullptr)->button(QDialogButtonBox::Ok)->click();
+        });
+    frame.WmCommand(128);
+    OPENEDFILE* tex = GetLastFileStruct();
+    ASSERT_EQ("RANDOMTEXTURE", tex->Filename);
+    EXPECT_EQ("File:RANDOMTEXTURE  160X256X32", tex->hwnd->windowTitle());
+    EXPECT_EQ(RandomDotTexture(80, true, 5).px, DocumentPicture(tex).px);
+    frame.WmCommand(114);
+    ASSERT_NE(nullptr, OpenMandelWindow(1));
+    frame.WmCommand(115);
+    OPENEDFILE* of = CreateStereo();
+    ASSERT_NE(nullptr, of);
+    Image32 mandel(120, 90), want;
+    mandel.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 120, 90, 256);
+    StereoOptions grey;
+    grey.DepthMode = kDepthGrey;
+    ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(80, true, 5), mandel, grey, want));
+    EXPECT_EQ(want.px, DocumentPicture(of).px);
+    EXPECT_EQ(rec.texts(), std::vector<std::string>{"Seed must be a whole number from 0 to 4294967295."});
+    EXPECT_EQ(rec.beeps, (std::vector<unsigned>{0, 0}));
+    hwndBackground = hwndForeground = MarkedWindow();
+    for (QMdiSubWindow* s : hwndClient->subWindowList()) s->close();
 }
 
 }  // namespace

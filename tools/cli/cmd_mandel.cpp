@@ -2,6 +2,7 @@
 // dialog's values and limits, written in the format the output name asks for.
 #include "images/bmp_writer.h"
 #include "images/picture_writer.h"
+#include "mandel/mandel_calc.h"
 #include "mandel/mandel_view.h"
 #include "mandel/mandel_worker.h"
 #include "mandel/palette_file.h"
@@ -18,7 +19,7 @@
 namespace {
 
 struct Options {
-    std::string out, palette = "palette.pal";
+    std::string out, depthOut, palette = "palette.pal";
     int width = 800, height = 600, iterations = 256, colors = 256;
     MandelView view = kMainView;
 };
@@ -74,6 +75,14 @@ int WriteColours(const Options& o, const std::vector<uint8_t>& pixels, int strid
     return CliWritePicture(o.out, img);
 }
 
+// The view's depth picture: 16-bit grey where the format keeps it (PNG, TIFF), else its top byte.
+int WriteDepth(const Options& o) {
+    Image32 img(o.width, o.height);
+    img.grey16 = MandelDepth(o.view.fltR, o.view.fltI, o.view.fltSide, o.width, o.height, o.iterations);
+    for (size_t i = 0; i < img.px.size(); ++i) img.px[i] = uint32_t(img.grey16[i] >> 8) * 0x010101u;
+    return CliWritePicture(o.depthOut, img);
+}
+
 int RunMandel(const std::vector<std::string>& args) {
     Options o;
     const CliSpec spec{
@@ -81,7 +90,10 @@ int RunMandel(const std::vector<std::string>& args) {
         "A Mandelbrot picture as the explorer computes it; the values and limits are those of its start dialog.",
         {},
         {
-            {"-o", "OUT", "the picture: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(o.out), true},
+            {"-o", "OUT", "the picture: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(o.out)},
+            {"--depth-out", "D.png",
+             "the depth picture (white: the set), 16-bit in .png or .tif; -o, --depth-out or both",
+             CliOutputPicture(o.depthOut)},
             {"--width", "W", "picture width in pixels (default 800)", CliWhole(o.width, 1, INT32_MAX)},
             {"--height", "H", "picture height in pixels (default 600)", CliWhole(o.height, 1, INT32_MAX)},
             {"--r", "R", "real part of the left edge (default -2)", CliNumber(o.view.fltR, -DBL_MAX, DBL_MAX)},
@@ -96,6 +108,15 @@ int RunMandel(const std::vector<std::string>& args) {
     if (int status = CliParse(spec, args); status >= 0) return status;
     if (!MandelPictureSizeOk(o.width, o.height))
         return CliUsageError("mandel", "--width and --height: the picture must stay within 2^30 bytes of 8-bit pixels");
+    if (o.out.empty() && o.depthOut.empty()) return CliUsageError("mandel", "missing option -o OUT or --depth-out D.png");
+    try {
+        if (!o.depthOut.empty())
+            if (int status = WriteDepth(o)) return status;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "orvalis-cli: %s\n", NotEnoughMemoryFor(o.width, o.height).c_str());
+        return 1;
+    }
+    if (o.out.empty()) return 0;
     std::vector<uint32_t> Kleuren;
     int32_t colors = RoundMaxColors(o.colors);
     if (!LoadColours(o, Kleuren, colors)) return 1;

@@ -1,5 +1,9 @@
 // orvalis-cli picture IN OUT: any picture the program opens, written in the format OUT's
 // extension names.
+#include "images/gif_loader.h"
+#include "images/jpeg_loader.h"
+#include "images/picture_file.h"
+#include "images/picture_writer.h"
 #include "tools/cli/cli.h"
 
 namespace {
@@ -14,6 +18,17 @@ int Picture(const std::vector<std::string>& args) {
     if (int status = CliParse(spec, args, &files); status >= 0) return status;
     std::string out;
     if (std::string why = CliOutputPicture(out)(files[1]); !why.empty()) return CliUsageError("picture", "OUT: " + why);
+    // JPEG and GIF rows go into a BMP file without a whole 32-bit picture in between; a picture
+    // they refuse is read once more the usual way, which tells why.
+    const FileKind kind = DispatchKind(files[0]);
+    if (PictureFormatFromName(out) == PictureFormat::Bmp && (kind == FileKind::Jpeg || kind == FileKind::Gif)) {
+        bool writeFailed = false;
+        std::vector<UserMessage> messages;
+        if (kind == FileKind::Jpeg ? JpegFileToBmp24(files[0], out, writeFailed)
+                                   : GifFileToBmp24(files[0], out, messages, writeFailed))
+            return 0;
+        if (writeFailed) return CliFileError(out, "cannot write the file");
+    }
     Image32 img;
     if (!CliReadPicture(files[0], img)) return 1;
     return CliWritePicture(out, img);

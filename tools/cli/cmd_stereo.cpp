@@ -1,15 +1,60 @@
 // orvalis-cli stereo: a stereogram from a texture and a depth picture, the pixels the program
 // shows for the same pictures and options, written in the format the output name asks for.
+#include "images/picture_file.h"
+#include "images/picture_writer.h"
 #include "stereo/stereo_options.h"
 #include "stereo/stereo_pictures.h"
 #include "tools/cli/cli.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace {
 
+// A built-in texture named by --texture: "random" or "random-bw", with an optional ":SEED".
+struct RandomName {
+    bool used = false, bw = false;
+    uint32_t seed = 1;
+};
+
+// The texture option: a picture's name, or a built-in texture whose seed must be a number.
+CliTake TextureName(std::string& path, RandomName& random) {
+    return [&](const std::string& v) -> std::string {
+        random = {};
+        path = v;
+        const bool bw = v.rfind("random-bw", 0) == 0;
+        const size_t stem = bw ? 9 : 6;
+        if (v.rfind("random", 0) != 0 || (v.size() > stem && v[stem] != ':')) return "";
+        random = {true, bw, 1};
+        if (v.size() == stem) return "";
+        const char *b = v.data() + stem + 1, *e = v.data() + v.size();
+        const auto r = std::from_chars(b, e, random.seed);
+        return b == e || r.ec != std::errc() || r.ptr != e ? "the seed must be a whole number from 0 to 4294967295" : "";
+    };
+}
+
+CliTake DepthMode(int& mode) {
+    return [&](const std::string& v) -> std::string {
+        if (v != "classic" && v != "grey") return "must be classic or grey";
+        mode = v == "grey" ? kDepthGrey : kDepthClassic;
+        return "";
+    };
+}
+
+// "WxH" into the two size fields, which are checked with the others.
+CliTake Size(StereoFieldTexts& f) {
+    return [&](const std::string& v) -> std::string {
+        const size_t x = v.find('x');
+        if (x == std::string::npos || x == 0 || x + 1 == v.size()) return "must be WIDTHxHEIGHT, such as 1920x1080";
+        f.OutWidth = v.substr(0, x);
+        f.OutHeight = v.substr(x + 1);
+        return "";
+    };
+}
+
 int Stereo(const std::vector<std::string>& args) {
     std::string texture, depth, out;
+    RandomName random;
     StereoOptions o;
     // The number fields as the dialog has them, checked together once all are given.
     StereoFieldTexts f{std::to_string(o.oversam), std::to_string(o.bkdepth), std::to_string(o.Eye),
@@ -19,16 +64,23 @@ int Stereo(const std::vector<std::string>& args) {
         "A single-image stereogram of the depth picture, textured with the texture picture.",
         {},
         {
-            {"--texture", "T", "the texture (background) picture", CliText(texture), true},
-            {"--depth", "D", "the depth picture; the result has its size", CliText(depth), true},
+            {"--texture", "T", "the texture picture, or random[:SEED] or random-bw[:SEED] for dots (seed 1 by default)",
+             TextureName(texture, random), true},
+            {"--depth", "D", "the depth picture; the result has its size unless --size gives one", CliText(depth), true},
             {"-o", "OUT", "the stereogram: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(out), true},
             {"--oversample", "N", "samples per pixel: 1, 2, 4 or 6 (default 1)", CliText(f.oversam)},
-            {"--background-depth", "N", "depth of level 0, -128 or less (default -800)", CliText(f.bkdepth)},
+            {"--background-depth", "N", "depth of level 0, below minus the relief (default -800)", CliText(f.bkdepth)},
             {"--eye", "N", "eye separation in pixels, 1 to 32768 (default 150)", CliText(f.Eye)},
             {"--distance", "N", "observer's distance from the screen, 1 or more (default 700)", CliText(f.o)},
             {"--blocks", "", "a block pattern on top instead of the depth in rows 8 to 31", CliSwitch(o.BlocksOnTop)},
             {"--hidden", "", "hidden-surface removal", CliSwitch(o.dohiddenrem)},
             {"--invert", "", "invert the depth", CliSwitch(o.invert)},
+            {"--depth-mode", "MODE", "classic (default): the low 7 bits of the blue value; grey: the grey value, white near",
+             DepthMode(o.DepthMode)},
+            {"--relief", "N", "depth units from the farthest to the nearest depth, 1 to 4000 (default 127)",
+             CliText(f.relief)},
+            {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", Size(f)},
+            {"--dots", "", "two convergence dots in a white band above the result", CliSwitch(o.dots)},
         }};
     if (int status = CliParse(spec, args); status >= 0) return status;
     StereoField bad{};
@@ -39,9 +91,29 @@ int Stereo(const std::vector<std::string>& args) {
         return CliUsageError("stereo", std::string(names[int(bad)]) + ": " + why);
     }
     Image32 tex, dep, result;
-    if (!CliReadPicture(texture, tex) || !CliReadPicture(depth, dep)) return 1;
+    if (random.used) tex = RandomDotTexture(BackgroundSeparation(o), random.bw, random.seed);
+    if (!random.used && !CliReadPicture(texture, tex)) return 1;
+    if (PictureFormatFromName(out) == PictureFormat::Bmp) {
+        // A plain BMP depth picture is read where its rows lie in the file, and the rows of the
+        // result go straight into the BMP file: neither exists as a whole 32-bit picture.
+        PictureRows plain;
+        if (!ReadPlainBmpRows(depth, plain) && !CliReadPicture(depth, dep)) return 1;
+        const DepthPicture view = plain.bottomRow ? DepthPicture{plain.width, plain.height, plain.bottomRow, plain.rowStep,
+                                                            plain.bpp, nullptr}
+                                             : DepthOf(ViewOf(dep));
+        switch (WriteStereoBmp24(tex, view, o, out)) {
+        case StereoFile::Written: return 0;
+        case StereoFile::Refused:
+            std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n",
+                         o.OutWidth ? o.OutWidth : view.width, o.OutHeight ? o.OutHeight : view.height);
+            return 1;
+        default: return CliFileError(out, "cannot write the file");
+        }
+    }
+    if (!CliReadPicture(depth, dep)) return 1;
     if (!MakeStereoPicture(tex, dep, o, result)) {
-        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", dep.width, dep.height);
+        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", o.OutWidth ? o.OutWidth : dep.width,
+                     o.OutHeight ? o.OutHeight : dep.height);
         return 1;
     }
     return CliWritePicture(out, result);
