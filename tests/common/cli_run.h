@@ -11,9 +11,6 @@ struct CliRun {
     int status = -1;  // exit status; 124 after the time limit, 128 + n after signal n
     std::string out, err;
     bool operator==(const CliRun&) const = default;
-    friend std::ostream& operator<<(std::ostream& o, const CliRun& r) {
-        return o << r.status << " [" << r.out << "] [" << r.err << "]";
-    }
 };
 inline std::ostream& operator<<(std::ostream& o, const CliRun& r) {
     return o << r.status << " [" << r.out << "] [" << r.err << "]";
