@@ -6,11 +6,11 @@ set -e
 root=${SOURCE_DIR:-$(cd "$(dirname "$0")/.." && pwd)}
 build=${1:-$root/build-coverage}
 sh "$(dirname "$0")/deps.sh" coverage
+# Counters are updated atomically: the readers and generators run on several threads.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON \
   -DCMAKE_C_FLAGS="--coverage -O0 -fprofile-update=atomic" -DCMAKE_CXX_FLAGS="--coverage -O0 -fprofile-update=atomic" \
   -DCMAKE_EXE_LINKER_FLAGS=--coverage >/dev/null
 xvfb-run -a -s "-screen 0 1280x1024x24" cmake --build "$build" -j"$(nproc)"
-# Counters are updated atomically: the readers and generators run on several threads.
 # The build starts the test programs to list their tests: count the test run alone. A test
 # runs the command line as another user (a file root could read anyway), which must be able
 # to write its counters too.
