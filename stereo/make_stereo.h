@@ -77,8 +77,9 @@ bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int
 
 // Work arrays of one row; a thread making rows needs its own.
 struct StereoRowWork {
-    std::unique_ptr<int32_t[]> link, pixels, zs;
-    std::unique_ptr<uint32_t[]> words;
+    std::unique_ptr<int32_t[]> pixels, zs;
+    std::unique_ptr<uint32_t[]> marks, words;  // marks: the stamp of the last row that linked each sample
+    uint32_t stamp = 0;
     // False when memory runs out.
     bool Allocate(const StereoPlan& p);
 };
