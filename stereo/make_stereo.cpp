@@ -256,6 +256,16 @@ void Between(int i, int in, int out, int& at0, int& at1, int64_t& frac) {
     at1 = std::min(at0 + 1, in - 1);
 }
 
+// Classic depth offsets of one row of kB-byte pixels: the low 7 bits of each first byte, through
+// the table unless the offsets equal the levels (the usual relief of 127), when the loop can
+// take several pixels at once.
+template <int kB> void ClassicRow(const uint8_t* row, int width, const int32_t* offsetOf, int32_t* d) {
+    if (!offsetOf)
+        for (int x = 0; x < width; ++x) d[x] = row[size_t(x) * kB] & 127;
+    else
+        for (int x = 0; x < width; ++x) d[x] = offsetOf[row[size_t(x) * kB] & 127];
+}
+
 }  // namespace
 
 DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h)
@@ -274,6 +284,8 @@ DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h
         offsetOf.resize(size_t(gmax) + 1);
         for (int64_t g = 0; g <= gmax; ++g)
             offsetOf[size_t(g)] = int32_t((opts.invert ? gmax - g : g) * opts.relief / gmax);
+        plainOffsets = true;
+        for (int64_t g = 0; g <= gmax; ++g) plainOffsets &= offsetOf[size_t(g)] == g;
     }
 }
 
@@ -292,8 +304,11 @@ void DepthRows::Row(int y, int32_t* d) const {
     if (!scaled) {
         if (!grey) {
             const uint8_t* row = pic.bottomRow + y * pic.rowStep;
-            const int B = pic.bpp >> 3;
-            for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[row[size_t(x) * size_t(B)] & 127];
+            switch (pic.bpp) {
+            case 32: ClassicRow<4>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
+            case 24: ClassicRow<3>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
+            default: ClassicRow<2>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
+            }
         } else {
             for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[size_t(Grey(x, y))];
         }

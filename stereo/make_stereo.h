@@ -50,6 +50,7 @@ private:
     int64_t gmax;
     std::vector<Tap> columns;
     std::vector<int32_t> offsetOf;  // d for each g when not scaled
+    bool plainOffsets = false;      // offsetOf[g] == g for every g
 };
 
 // What stays the same for every row of one stereogram: sizes and tables per depth offset.
