@@ -36,9 +36,8 @@ HKEY CreateKey(const std::string& subkey, bool* IsNew) {
 
 int QueryKey(const HKEY& hKey, const char* name, void* buf, size_t size) {
     if (!hKey.empty()) {
-        // One byte more than wanted tells a longer value from an exact one.
-        std::vector<uint8_t> v;
-        const keystore::ReadResult r = keystore::ReadValue(hKey, name, size + 1, v);
+        std::vector<uint8_t> v;  // a longer value fails, a shorter one has the wrong size
+        const keystore::ReadResult r = keystore::ReadValue(hKey, name, size, v);
         if (r == keystore::ReadResult::Read && v.size() == size) {
             std::memcpy(buf, v.data(), size);
             return 1;

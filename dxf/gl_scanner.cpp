@@ -1,5 +1,7 @@
 #include "dxf/gl_scanner.h"
 
+#include "platform/c_text.h"
+
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -19,7 +21,6 @@ const table_rec res_word_table[22] = {
 
 namespace {
 // Fixed ASCII classes: bytes from 128 up belong to none, whatever the locale says.
-bool IsBlank(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsAlnum(unsigned char c) { return IsLetter(c) || IsDigit(c); }
@@ -41,7 +42,7 @@ gl_token GL_scanner::get_next_token() {
     char LineBuf[kLineSize];
     if (!MyFileObj || !MyFileObj->get_line(LineBuf, kLineSize)) return bad_gl_token;
     const char* p = LineBuf;
-    while (IsBlank(static_cast<unsigned char>(*p))) ++p;
+    while (IsCSpace(static_cast<unsigned char>(*p))) ++p;
     if (IsLetter(static_cast<unsigned char>(*p))) return scan_word(p);
     return scan_number(p);
 }

@@ -2,24 +2,21 @@
 
 #include "dxf/dxf_report.h"
 
-void token_stack::push_token(gl_token token, int intval) {
+token_stack_type* token_stack::push(gl_token token) {
     if (token_sp < 1) {
         DxfReport("push_token: stack overflow\n");
-        return;
+        return nullptr;
     }
-    --token_sp;
-    token_stack_buf[token_sp].token = token;
-    token_stack_buf[token_sp].val.intval = intval;
+    token_stack_buf[--token_sp].token = token;
+    return &token_stack_buf[token_sp];
+}
+
+void token_stack::push_token(gl_token token, int intval) {
+    if (token_stack_type* e = push(token)) e->val.intval = intval;
 }
 
 void token_stack::push_token(gl_token token, float realval) {
-    if (token_sp < 1) {
-        DxfReport("push_token: stack overflow\n");
-        return;
-    }
-    --token_sp;
-    token_stack_buf[token_sp].token = token;
-    token_stack_buf[token_sp].val.realval = realval;
+    if (token_stack_type* e = push(token)) e->val.realval = realval;
 }
 
 token_stack_type token_stack::pop_token() {

@@ -14,6 +14,8 @@ public:
     token_stack_type pop_token();
 
 private:
+    // The new top entry with its token set, or null (and the overflow report) when full.
+    token_stack_type* push(gl_token token);
     token_stack_type token_stack_buf[kDepth] = {};
     int token_sp = kDepth;  // index of the top entry; kDepth when empty
 };

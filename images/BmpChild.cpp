@@ -178,20 +178,7 @@ std::string BmpChild::saveDocument(const std::string& path) {
 }
 
 OPENEDFILE* CreateBMPChild(QMdiArea* hClient, const std::string& filename, int) {
-    if (!hClient) return nullptr;
-    OPENEDFILE* of = AddFileStruct(nullptr, filename);
-    if (!of) return nullptr;
-    of->ClientData = std::make_unique<BMP_DATA>();
-    of->Type = 1;
-    auto* child = new BmpChild(of);
-    child->setWindowTitle(QString::fromStdString(filename));
-    AddChildWindow(child);
-    of->data<BMP_DATA>()->StereoType = 0;
-    if (!of->hwnd) {
-        DelFileStruct(nullptr);
-        return nullptr;
-    }
-    return of;
+    return CreateDocumentChild<BmpChild, BMP_DATA>(hClient, filename, 1);
 }
 
 bool SetDocumentPicture(OPENEDFILE* of, Image32 img) {

@@ -2,6 +2,7 @@
 // converter. Every field that points into the file is checked against its length first.
 #include "images/dib.h"
 #include "images/picture_file.h"
+#include "platform/little_endian.h"
 #include "platform/whole_file.h"
 
 #include <algorithm>
@@ -12,9 +13,6 @@
 namespace {
 
 constexpr size_t kFileHeaderBytes = 14;
-
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
 UserMessage ErrorOut(const char* errstring, int code) {
     char buf[80];
@@ -54,17 +52,17 @@ bool checkBmp(const uint8_t* data, size_t size, CheckedBmp& c, PictureResult& r)
     if (size < kFileHeaderBytes + 4) return r = refuse("The file is shorter than its bitmap header!"), false;
     c.header = data + kFileHeaderBytes;
     const size_t avail = size - kFileHeaderBytes;
-    const uint32_t headerSize = le32(c.header);
+    const uint32_t headerSize = Le32(c.header);
     const bool core = headerSize == 12;
     size_t headerNeeded = core ? 12 : std::max<uint32_t>(headerSize, 40);
-    if (!core && avail >= 20 && le32(c.header + 16) == BI_BITFIELDS) headerNeeded = std::max<size_t>(headerNeeded, 52);
+    if (!core && avail >= 20 && Le32(c.header + 16) == BI_BITFIELDS) headerNeeded = std::max<size_t>(headerNeeded, 52);
     if (avail < headerNeeded) return r = refuse("The file is shorter than its bitmap header!"), false;
-    const uint16_t bitCount = le16(c.header + (core ? 10 : 14));
+    const uint16_t bitCount = Le16(c.header + (core ? 10 : 14));
     c.block = std::min(headerBlockSize(headerSize, bitCount), avail);
     if (!ReadDibHeader(c.header, c.block, c.dib))
         return r = refuse(ErrorOut("Fail in creating DIB bitmap from file!", EINVAL)), false;
     if (c.block < c.dib.headerBlockBytes()) return r = refuse("The file is shorter than its colour table!"), false;
-    c.bitsOffset = le32(data + 10);
+    c.bitsOffset = Le32(data + 10);
     if (c.bitsOffset > size) return r = refuse("The bitmap bits start past the end of the file!"), false;
     if (size - c.bitsOffset < c.dib.bitsBytesNeeded()) return r = refuse("The file is shorter than its bitmap bits!"), false;
     return true;

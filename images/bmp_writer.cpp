@@ -1,5 +1,6 @@
 #include "images/bmp_writer.h"
 
+#include "platform/little_endian.h"
 #include "platform/parallel.h"
 
 #include <algorithm>
@@ -19,30 +20,22 @@ constexpr size_t kHeaderBytes = 54;
 // About this many bytes of rows are filled and written at a time.
 constexpr size_t kBlockBytes = size_t(4) << 20;
 
-void put16(uint8_t* b, uint32_t v) {
-    b[0] = uint8_t(v);
-    b[1] = uint8_t(v >> 8);
-}
-void put32(uint8_t* b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[i] = uint8_t(v >> (8 * i));
-}
-
 // The file and info headers of a 24-bit bottom-up picture whose rows are `stride` bytes.
 void BmpHeader(uint8_t (&h)[kHeaderBytes], int width, int height, size_t stride) {
     const size_t bits = stride * size_t(height);
     std::memset(h, 0, sizeof h);
     h[0] = 'B';
     h[1] = 'M';
-    put32(h + 2, uint32_t(kHeaderBytes + bits));
-    put32(h + 10, kHeaderBytes);
-    put32(h + 14, 40);
-    put32(h + 18, uint32_t(width));
-    put32(h + 22, uint32_t(height));
-    put16(h + 26, 1);
-    put16(h + 28, 24);
-    put32(h + 34, uint32_t(bits));
-    put32(h + 38, 2835);
-    put32(h + 42, 2835);
+    PutLe32(h + 2, uint32_t(kHeaderBytes + bits));
+    PutLe32(h + 10, kHeaderBytes);
+    PutLe32(h + 14, 40);
+    PutLe32(h + 18, uint32_t(width));
+    PutLe32(h + 22, uint32_t(height));
+    PutLe16(h + 26, 1);
+    PutLe16(h + 28, 24);
+    PutLe32(h + 34, uint32_t(bits));
+    PutLe32(h + 38, 2835);
+    PutLe32(h + 42, 2835);
 }
 
 size_t Stride(int width) { return (size_t(width) * 3 + 3) & ~size_t(3); }

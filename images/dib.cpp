@@ -1,5 +1,6 @@
 #include "images/dib.h"
 
+#include "platform/little_endian.h"
 #include "platform/parallel.h"
 
 #include <algorithm>
@@ -8,9 +9,6 @@
 #include <vector>
 
 namespace {
-
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
 bool fail(std::string* why, const char* text) {
     if (why) *why = text;
@@ -37,9 +35,9 @@ bool compressionFits(uint32_t compression, uint16_t bitCount) {
 bool readCoreHeader(const uint8_t* h, size_t n, DibHeader& d, std::string* why) {
     if (n < 12) return fail(why, "core header cut short");
     d.core = true;
-    d.width = le16(h + 4);
-    d.height = le16(h + 6);
-    d.bitCount = le16(h + 10);
+    d.width = Le16(h + 4);
+    d.height = Le16(h + 6);
+    d.bitCount = Le16(h + 10);
     d.entryBytes = 3;
     d.tableOffset = 12;
     if (d.bitCount != 1 && d.bitCount != 4 && d.bitCount != 8 && d.bitCount != 24)
@@ -50,12 +48,12 @@ bool readCoreHeader(const uint8_t* h, size_t n, DibHeader& d, std::string* why) 
 bool readInfoHeader(const uint8_t* h, size_t n, DibHeader& d, std::string* why) {
     if (!knownInfoSize(d.headerSize)) return fail(why, "unknown header size");
     if (n < d.headerSize) return fail(why, "info header cut short");
-    const int32_t width = int32_t(le32(h + 4));
-    const int64_t height = int32_t(le32(h + 8));
-    d.bitCount = le16(h + 14);
-    d.compression = le32(h + 16);
-    d.sizeImage = le32(h + 20);
-    d.colorsUsed = le32(h + 32);
+    const int32_t width = int32_t(Le32(h + 4));
+    const int64_t height = int32_t(Le32(h + 8));
+    d.bitCount = Le16(h + 14);
+    d.compression = Le32(h + 16);
+    d.sizeImage = Le32(h + 20);
+    d.colorsUsed = Le32(h + 32);
     if (width < 0) return fail(why, "negative width");
     d.topDown = height < 0;
     if (std::abs(height) > kDibMaxSide) return fail(why, "picture too large");
@@ -72,7 +70,7 @@ bool readInfoHeader(const uint8_t* h, size_t n, DibHeader& d, std::string* why) 
         // The masks follow a 40-byte header and lie inside the larger ones.
         d.tableOffset = std::max<size_t>(d.headerSize, 52);
         if (n < 52) return fail(why, "colour masks cut short");
-        for (int i = 0; i < 3; ++i) d.masks[i] = le32(h + 40 + 4 * i);
+        for (int i = 0; i < 3; ++i) d.masks[i] = Le32(h + 40 + 4 * i);
     } else if (d.bitCount == 16) {
         d.masks[0] = 0x7C00, d.masks[1] = 0x03E0, d.masks[2] = 0x001F;
     } else if (d.bitCount == 32) {
@@ -128,7 +126,7 @@ void convertRow(const DibHeader& d, const uint8_t* r, const std::vector<uint32_t
         break;
     case 16:
         for (int x = 0; x < w; ++x) {
-            const uint32_t p = le16(r + 2 * x);
+            const uint32_t p = Le16(r + 2 * x);
             o[x] = ch[0](p) << 16 | ch[1](p) << 8 | ch[2](p);
         }
         break;
@@ -137,7 +135,7 @@ void convertRow(const DibHeader& d, const uint8_t* r, const std::vector<uint32_t
         break;
     case 32:
         for (int x = 0; x < w; ++x) {
-            const uint32_t p = le32(r + 4 * x);
+            const uint32_t p = Le32(r + 4 * x);
             o[x] = ch[0](p) << 16 | ch[1](p) << 8 | ch[2](p);
         }
         break;
@@ -202,7 +200,7 @@ size_t DibHeader::bitsBytesNeeded() const {
 bool ReadDibHeader(const uint8_t* header, size_t headerBytes, DibHeader& out, std::string* why) {
     DibHeader d;
     if (headerBytes < 4) return fail(why, "header cut short");
-    d.headerSize = le32(header);
+    d.headerSize = Le32(header);
     if (!(d.headerSize == 12 ? readCoreHeader(header, headerBytes, d, why) : readInfoHeader(header, headerBytes, d, why)))
         return false;
     if (d.width == 0 || d.height == 0) return fail(why, "empty picture");

@@ -3,6 +3,7 @@
 #include "images/bmp_writer.h"
 #include "images/gif_decoder.h"
 #include "images/picture_file.h"
+#include "platform/little_endian.h"
 #include "platform/parallel.h"
 #include "platform/whole_file.h"
 
@@ -92,12 +93,6 @@ int out_line(void* ctx, const uint8_t* pixels, int linelen) {
     return -1;
 }
 
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-void put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
-uint32_t get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-
 bool is_gif_header(const uint8_t* h) {
     auto digit = [](uint8_t b) { return b >= 0x30 && b <= 0x39; };
     return h[0] == 0x47 && h[1] == 0x49 && h[2] == 0x46 && digit(h[3]) && digit(h[4]) && h[5] >= 0x41 &&
@@ -130,13 +125,13 @@ bool read_colour_table(GifLoad& g, int entries, std::vector<uint8_t>& quads) {
 
 void fill_header(uint8_t* pb, uint32_t width, uint32_t height, size_t stride, int entries) {
     std::memset(pb, 0, kHeaderSize);
-    put32(pb + 0, kHeaderSize);
-    put32(pb + 4, width);
-    put32(pb + 8, uint32_t(-int32_t(height)));
+    PutLe32(pb + 0, kHeaderSize);
+    PutLe32(pb + 4, width);
+    PutLe32(pb + 8, uint32_t(-int32_t(height)));
     pb[12] = 1;   // planes
     pb[14] = 8;   // bits per pixel
-    put32(pb + 20, uint32_t(stride * height));
-    put32(pb + 32, uint32_t(entries));
+    PutLe32(pb + 20, uint32_t(stride * height));
+    PutLe32(pb + 32, uint32_t(entries));
 }
 
 void refuse(GifView& v, const char* text) { v.messages.push_back({"Error", text}); }
@@ -146,8 +141,8 @@ void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads
     if (g.left() < 9) return;
     const uint8_t* d = g.FilePointer;
     g.FilePointer += 9;
-    const uint32_t width = le16(d + 4);
-    const uint32_t height = le16(d + 6);
+    const uint32_t width = Le16(d + 4);
+    const uint32_t height = Le16(d + 6);
     const uint8_t flags = d[8];
     if (width == 0 || height == 0) return refuse(v, "The GIF image has no pixels!");
     if (uint64_t(width) * height > kGifMaxPixels) return refuse(v, "The GIF image is too large!");
@@ -236,10 +231,10 @@ struct GifDib {
 };
 
 bool ReadGifDib(const uint8_t* hDIB, size_t size, GifDib& d) {
-    if (size < kHeaderSize || get32(hDIB) != kHeaderSize || hDIB[14] != 8) return false;
-    const int32_t width = int32_t(get32(hDIB + 4));
-    const int32_t h = int32_t(get32(hDIB + 8));
-    const uint32_t used = get32(hDIB + 32);
+    if (size < kHeaderSize || Le32(hDIB) != kHeaderSize || hDIB[14] != 8) return false;
+    const int32_t width = int32_t(Le32(hDIB + 4));
+    const int32_t h = int32_t(Le32(hDIB + 8));
+    const uint32_t used = Le32(hDIB + 32);
     if (width <= 0 || h == 0 || h == INT32_MIN || used > 256) return false;
     d.width = width;
     d.height = h < 0 ? -h : h;

@@ -7,6 +7,7 @@
 #include "mandel/mandel_calc.h"
 #include "mandel/mandel_cursor.h"
 #include "mandel/palette_file.h"
+#include "platform/little_endian.h"
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
 #include "workspace/status_line.h"
@@ -30,10 +31,6 @@ namespace {
 
 constexpr size_t kHeaderAndColours = 1064;
 int Stride(int Xsize) { return (Xsize + 3) & ~3; }
-
-void Put32(uint8_t* p, uint32_t v) {
-    for (int k = 0; k < 4; ++k) p[k] = uint8_t(v >> (8 * k));
-}
 
 void UpdateFrameMenus() {
     if (FrameInterface* frame = TheFrame()) frame->updateMenus();
@@ -365,13 +362,13 @@ int Create8bpp(OPENEDFILE* of) {
         return 0;
     }
     uint8_t* h = d->Bmp8bpp.data();
-    Put32(h, 40);
-    Put32(h + 4, uint32_t(of->Xsize));
-    Put32(h + 8, uint32_t(-of->Ysize));  // top-down rows
+    PutLe32(h, 40);
+    PutLe32(h + 4, uint32_t(of->Xsize));
+    PutLe32(h + 8, uint32_t(-of->Ysize));  // top-down rows
     h[12] = 1;                           // planes
     h[14] = 8;                           // bits per pixel
-    Put32(h + 20, imageSize);
-    Put32(h + 32, 256);  // colours used
+    PutLe32(h + 20, imageSize);
+    PutLe32(h + 32, 256);  // colours used
     for (size_t i = 0; i < 256; ++i) {
         const uint32_t k = i < d->Kleuren.size() ? d->Kleuren[i] : 0;
         uint8_t* e = h + 40 + 4 * i;

@@ -2,7 +2,9 @@
 
 #include "mandel/start_values.h"
 #include "workspace/frame_globals.h"
+#include "workspace/window_utils.h"
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,47 +12,35 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-// Dialog units of the system font.
-struct Units {
-    double x, y;
-    QRect rect(int l, int t, int w, int h) const {
-        return QRect(int(l * x + 0.5), int(t * y + 0.5), int(w * x + 0.5), int(h * y + 0.5));
-    }
-};
-
-}  // namespace
-
 StartDlg::StartDlg(QWidget* owner) : QDialog(owner) {
     setObjectName("StartDlg");
     setWindowTitle("Mandelbrot start values");
     setModal(true);
     // The template's dialog units, widened where this font's texts would not fit their labels.
     const QFontMetrics fm(font());
-    Units u{fm.averageCharWidth() / 4.0, fm.height() / 8.0};
+    DialogUnits u(font());
     const std::pair<const char*, int> labels[] = {{"Length", 34}, {"R value", 34}, {"I value", 34},
                                                   {"Width", 25},  {"Height", 25},  {"Iterations", 35},
                                                   {"Colors", 25}, {"Redraw every", 50}, {"milli seconds", 50},
                                                   {"Palette", 25}};
     for (auto [text, width] : labels) u.x = std::max(u.x, (fm.horizontalAdvance(text) + 2) / double(width));
-    setFixedSize(u.rect(0, 0, 216, 161).size());
+    setFixedSize(u(0, 0, 216, 161).size());
 
     auto* group = new QGroupBox(this);
-    group->setGeometry(u.rect(5, 5, 205, 88));
+    group->setGeometry(u(5, 5, 205, 88));
     const auto label = [&](const char* text, int l, int t, int w, int h) {
         auto* s = new QLabel(text, this);
-        s->setGeometry(u.rect(l, t, w, h + 4));
+        s->setGeometry(u(l, t, w, h + 4));
     };
     const auto edit = [&](int id, int l, int t, int w, int h) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QString::number(id));
-        e->setGeometry(u.rect(l, t, w, h));
+        e->setGeometry(u(l, t, w, h));
     };
     const auto button = [&](int id, const char* text, int l, int t, int w, int h) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(QString::number(id));
-        b->setGeometry(u.rect(l, t, w, h));
+        b->setGeometry(u(l, t, w, h));
         b->setAutoDefault(false);
         return b;
     };

@@ -1,5 +1,7 @@
 #include "mandel/palette_file.h"
 
+#include "platform/c_text.h"
+
 #include <algorithm>
 #include <limits>
 #include <string_view>
@@ -21,20 +23,17 @@ std::vector<std::string_view> SplitLines(const uint8_t* data, size_t size) {
     return lines;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-
 // atoi inside one line; the value wraps, which keeps its low 8 bits exact.
 uint64_t ReadNumber(std::string_view t, bool* overLimit = nullptr) {
-    size_t i = 0;
-    while (i < t.size() && IsBlank(t[i])) ++i;
+    t = SkipCSpace(t);
     bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-    uint64_t v = 0;
-    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i) {
-        v = v * 10 + uint64_t(t[i] - '0');
-        if (overLimit && v > uint64_t(std::numeric_limits<int32_t>::max())) *overLimit = true;
+    if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
+        negative = t[0] == '-';
+        t.remove_prefix(1);
     }
-    return negative ? uint64_t(0) - v : v;
+    const DigitRun d = ReadDigits(t);
+    if (overLimit && (d.wide || d.value > uint64_t(std::numeric_limits<int32_t>::max()))) *overLimit = true;
+    return negative ? uint64_t(0) - d.value : d.value;
 }
 
 // The text after the next space, or nothing when the line has none.

@@ -1,12 +1,12 @@
 #include "platform/key_store.h"
 
+#include "platform/whole_file.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -40,27 +40,11 @@ ReadResult ReadValue(const std::string& keyPath, const std::string& name, size_t
     bytes.clear();
     std::string dir = KeyFolder(keyPath);
     if (dir.empty()) return ReadResult::Missing;
-    // Non-blocking, so that opening a pipe never waits for a writer.
-    const int fd = ::open((dir + "/" + name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) {
-        bytes.resize(limit);
-        size_t got = 0;
-        while (got < limit) {
-            const ssize_t n = ::read(fd, bytes.data() + got, limit - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                ok = n == 0;
-                break;
-            }
-            got += size_t(n);
-        }
-        bytes.resize(got);
-    }
-    ::close(fd);
-    return ok ? ReadResult::Read : ReadResult::Failed;
+    const WholeFile file = ReadWholeFile(dir + "/" + name, 0, limit);
+    if (file.fault == FileFault::Open && (file.error == ENOENT || file.error == ENOTDIR)) return ReadResult::Missing;
+    if (!file) return ReadResult::Failed;
+    bytes.assign(file.data(), file.data() + file.size);
+    return ReadResult::Read;
 }
 
 void RemoveStaleTemporaries(const std::string& keyPath, const std::string& name) {

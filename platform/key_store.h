@@ -13,9 +13,9 @@ std::string KeyFolder(const std::string& keyPath);
 // Opens or creates the key's folder; `isNew` tells whether it had to be created.
 bool CreateKey(const std::string& keyPath, bool* isNew);
 enum class ReadResult { Missing, Read, Failed };
-// Reads at most `limit` bytes of the value into `bytes` (a caller allowing one byte more than
-// it wants sees a longer value by its size). Only a regular file is a value: anything else at
-// its path (a folder, a pipe, a device) is a failed read, never a wait or an endless read.
+// Reads the value into `bytes`; a value longer than `limit` bytes is a failed read, so is
+// anything at its path but a regular file (a folder, a pipe, a device): never a wait or an
+// endless read.
 ReadResult ReadValue(const std::string& keyPath, const std::string& name, size_t limit, std::vector<uint8_t>& bytes);
 // Removes the temporaries "<name>.tmp.<pid>" that saves of ended processes left behind.
 void RemoveStaleTemporaries(const std::string& keyPath, const std::string& name);

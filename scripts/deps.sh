@@ -1,17 +1,18 @@
 #!/bin/sh
 # Installs the Debian packages a task needs, only when some are missing.
-# usage: scripts/deps.sh run|test|bench|fuzz-deep
+# usage: scripts/deps.sh run|test|coverage|bench|fuzz-deep
 set -e
 common="cmake ninja-build g++ pkg-config qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev libtbb-dev libhwy-dev
         libgl1-mesa-dri libsdl2-dev libjpeg62-turbo-dev qt6-image-formats-plugins fonts-dejavu-core xvfb xauth"
 case "$1" in
   run)  pkgs="$common" ;;
-  test) pkgs="$common libgtest-dev libgif-dev imagemagick sox python3 python3-pil clang libclang-rt-14-dev
+  test|coverage) pkgs="$common libgtest-dev libgif-dev imagemagick sox python3 python3-pil clang libclang-rt-14-dev
               dpkg-dev file desktop-file-utils appstream lintian" ;;
   bench) pkgs="$common libgif-dev imagemagick sox python3 libjpeg-turbo-progs time" ;;
   fuzz-deep) pkgs="dpkg-dev" ;;  # apt-get source, for the instrumented libjpeg-turbo
-  *) echo "usage: $0 run|test|bench|fuzz-deep" >&2; exit 2 ;;
+  *) echo "usage: $0 run|test|coverage|bench|fuzz-deep" >&2; exit 2 ;;
 esac
+if [ "$1" = coverage ]; then pkgs="$pkgs gcovr"; fi
 missing=""
 for p in $pkgs; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -5,7 +5,6 @@
 #include "workspace/window_utils.h"
 
 #include <QCheckBox>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -14,21 +13,6 @@
 StereoOptions CurrentStereoOptions;
 
 namespace {
-
-// Dialog units: a quarter of the font's average character width, an eighth of its height.
-struct DialogUnits {
-    int baseX, baseY;
-    explicit DialogUnits(const QFont& f) {
-        QFontMetrics fm(f);
-        baseX = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
-        baseY = fm.height();
-    }
-    QRect operator()(int x, int y, int w, int h) const {
-        auto px = [&](int u) { return (u * baseX + 2) / 4; };
-        auto py = [&](int u) { return (u * baseY + 4) / 8; };
-        return QRect(px(x), py(y), px(w), py(h));
-    }
-};
 
 template <class W> W* Place(W* w, const char* id, QRect r) {
     if (id) w->setObjectName(id);

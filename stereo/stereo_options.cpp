@@ -1,6 +1,7 @@
 #include "stereo/stereo_options.h"
 
-#include <cerrno>
+#include "platform/c_text.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
@@ -51,19 +52,16 @@ std::string NotANumberMessage(const FieldRule& r, const StereoOptions& opts) {
 
 }  // namespace
 
+// Only blanks and tabs around the number, unlike the C library's wider set of spaces.
 NumberReading ParseStereoNumber(const std::string& text, int& value) {
-    size_t b = text.find_first_not_of(" \t");
-    size_t e = text.find_last_not_of(" \t");
+    const size_t b = text.find_first_not_of(" \t");
     if (b == std::string::npos) return NumberReading::NotANumber;
-    std::string s = text.substr(b, e - b + 1);
-    size_t digits = s[0] == '-' ? 1 : 0;
-    if (digits == s.size()) return NumberReading::NotANumber;
-    for (size_t i = digits; i < s.size(); ++i)
-        if (s[i] < '0' || s[i] > '9') return NumberReading::NotANumber;
-    errno = 0;
-    long long v = std::strtoll(s.c_str(), nullptr, 10);
-    if (errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return NumberReading::TooLarge;
-    value = int(v);
+    const std::string_view s = std::string_view(text).substr(b, text.find_last_not_of(" \t") - b + 1);
+    const bool negative = s[0] == '-';
+    const DigitRun d = ReadDigits(s.substr(negative));
+    if (d.length == 0 || d.length != s.size() - negative) return NumberReading::NotANumber;
+    if (d.wide || d.value > (negative ? uint64_t(1) << 31 : uint64_t(INT32_MAX))) return NumberReading::TooLarge;
+    value = int(negative ? -int64_t(d.value) : int64_t(d.value));
     return NumberReading::Ok;
 }
 

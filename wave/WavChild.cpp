@@ -128,19 +128,6 @@ void WavChild::mouseReleaseEvent(QMouseEvent* e) {
     update();
 }
 
-OPENEDFILE* CreateWavChild(QMdiArea* hClient, const std::string& filename, int Type) {
-    (void)Type;
-    if (!hClient) return nullptr;
-    OPENEDFILE* of = AddFileStruct(nullptr, filename);
-    if (!of) return nullptr;
-    of->ClientData = std::make_unique<WAVE_DATA>();
-    of->Type = 2;
-    auto* child = new WavChild(of);
-    child->setWindowTitle(QString::fromStdString(filename));
-    AddChildWindow(child);
-    if (!of->hwnd) {
-        DelFileStruct(nullptr);
-        return nullptr;
-    }
-    return of;
+OPENEDFILE* CreateWavChild(QMdiArea* hClient, const std::string& filename, int) {
+    return CreateDocumentChild<WavChild, WAVE_DATA>(hClient, filename, 2);
 }

@@ -1,10 +1,11 @@
 #include "wave/riff_reader.h"
 
+#include "platform/little_endian.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 constexpr uint32_t kRiff = FourCC('R', 'I', 'F', 'F');
 }  // namespace
 
@@ -20,11 +21,11 @@ bool RiffReader::descend(MMCKINFO& ck, const MMCKINFO* parent, Find mode) {
     uint64_t at = pos_;
     while (at + 8 <= end) {
         MMCKINFO found;
-        found.ckid = le32(data_ + at);
-        found.cksize = le32(data_ + at + 4);
+        found.ckid = Le32(data_ + at);
+        found.cksize = Le32(data_ + at + 4);
         found.dwDataOffset = size_t(at + 8);
         bool hasForm = found.ckid == kRiff || found.ckid == FourCC('L', 'I', 'S', 'T');
-        if (hasForm && at + 12 <= end) found.fccType = le32(data_ + at + 8);
+        if (hasForm && at + 12 <= end) found.fccType = Le32(data_ + at + 8);
         bool match = mode == Find::Next ||
                      (mode == Find::Chunk && found.ckid == ck.ckid) ||
                      (mode == Find::Riff && found.ckid == kRiff && at + 12 <= end && found.fccType == ck.fccType);

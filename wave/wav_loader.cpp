@@ -1,5 +1,6 @@
 #include "wave/wav_loader.h"
 
+#include "platform/little_endian.h"
 #include "platform/whole_file.h"
 #include "wave/riff_reader.h"
 
@@ -11,18 +12,15 @@ namespace {
 
 constexpr size_t kPcmFormatBytes = 16;  // the fields up to wBitsPerSample
 
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return uint32_t(le16(p)) | uint32_t(le16(p + 2)) << 16; }
-
 WAVEFORMATEX ParseFormat(const uint8_t* p, size_t n) {
     WAVEFORMATEX f;
-    f.wFormatTag = le16(p);
-    f.nChannels = le16(p + 2);
-    f.nSamplesPerSec = le32(p + 4);
-    f.nAvgBytesPerSec = le32(p + 8);
-    f.nBlockAlign = le16(p + 12);
-    f.wBitsPerSample = le16(p + 14);
-    f.cbSize = n >= 18 ? le16(p + 16) : 0;
+    f.wFormatTag = Le16(p);
+    f.nChannels = Le16(p + 2);
+    f.nSamplesPerSec = Le32(p + 4);
+    f.nAvgBytesPerSec = Le32(p + 8);
+    f.nBlockAlign = Le16(p + 12);
+    f.wBitsPerSample = Le16(p + 14);
+    f.cbSize = n >= 18 ? Le16(p + 16) : 0;
     return f;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // The sound records shared by the loader, the output layer and the wave window.
+#include "platform/little_endian.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -71,9 +73,9 @@ inline int16_t Sample16(const uint8_t* p, int bytes) {
     uint32_t u;
     switch (bytes) {
     case 1: return int16_t((int(p[0]) - 128) * 256);
-    case 2: return int16_t(uint16_t(p[0] | p[1] << 8));
+    case 2: return int16_t(Le16(p));
     case 3: u = uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24; break;
-    default: u = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; break;
+    default: u = Le32(p); break;
     }
     if (int32_t(u) > 0x7FFF7FFF) return 32767;
     return int16_t(uint16_t((u + 0x8000u) >> 16));

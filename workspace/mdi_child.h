@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class QMdiArea;
 class QMdiSubWindow;
 
 class MdiChild : public QWidget {
@@ -57,3 +58,21 @@ protected:
 
 // Adds a document window to the frame's MDI area, shows it and makes it active.
 QMdiSubWindow* AddChildWindow(MdiChild* child);
+
+// The creation order of a document window: the record, its kind's block and Type, then the
+// window titled with the name, which stores itself in the record. A record whose window did
+// not come is removed again and the result is null.
+template <class Child, class Block>
+OPENEDFILE* CreateDocumentChild(QMdiArea* client, const std::string& name, uint16_t type) {
+    if (!client) return nullptr;
+    OPENEDFILE* of = AddFileStruct(nullptr, name);
+    if (!of) return nullptr;
+    of->ClientData = std::make_unique<Block>();
+    of->Type = type;
+    auto* child = new Child(of);
+    child->setWindowTitle(QString::fromStdString(name));
+    AddChildWindow(child);
+    if (of->hwnd) return of;
+    DelFileStruct(nullptr);
+    return nullptr;
+}

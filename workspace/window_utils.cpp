@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMdiSubWindow>
@@ -23,6 +24,13 @@ QRect ScreenRect(bool workArea) {
 }
 
 }  // namespace
+
+DialogUnits::DialogUnits(const QFont& f) {
+    const QFontMetrics fm(f);
+    const int letterWidth = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+    x = letterWidth / 4.0;
+    y = fm.height() / 8.0;
+}
 
 void SpU_validate_winpos(RECT32& pos) {
     QRect s = ScreenRect(false);

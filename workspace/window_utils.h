@@ -2,12 +2,25 @@
 // Window placement and dialog helpers.
 #include "workspace/settings.h"
 
+#include <QRect>
+
+class QFont;
 class QWidget;
 class QDialog;
 class QMdiArea;
 class QMdiSubWindow;
 class QRect;
 class QSize;
+
+// Dialog template units as Windows maps them: a quarter of the font's average letter width
+// across, an eighth of its height down, rounded to the nearest pixel.
+struct DialogUnits {
+    double x, y;  // pixels per unit
+    explicit DialogUnits(const QFont& f);
+    QRect operator()(int l, int t, int w, int h) const {
+        return QRect(int(l * x + 0.5), int(t * y + 0.5), int(w * x + 0.5), int(h * y + 0.5));
+    }
+};
 
 void SpU_validate_winpos(RECT32& pos);  // onto the primary screen
 void PositionWindow(QWidget* w, const WINDOWPOSITION& wp);

@@ -88,6 +88,37 @@ protected:
     platform::MessageRecorder rec;
 };
 
+// What a command prints on standard output.
+std::string Output(const std::string& cmd) {
+    std::string out;
+    char buf[4096];
+    FILE* p = popen(cmd.c_str(), "r");
+    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+// Pillow's reading of a picture: its RGB bytes, or ("g16") its 16-bit grey values.
+std::string Pillow(const std::string& path, const char* what = "rgb") {
+    return Output(std::string("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                              "sys.stdout.buffer.write(im.convert('RGB').tobytes() if sys.argv[2] == 'rgb' else "
+                              "b''.join(v.to_bytes(2, 'little') for v in im.getdata()))\" '") +
+                  path + "' " + what);
+}
+
+// Answers the next Save As dialog with `path`, under `filter` when one is given.
+void AnswerSaveDialog(const std::string& path, const QString& filter = {}) {
+    QTimer::singleShot(0, [=] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        if (!filter.isEmpty()) dlg->selectNameFilter(filter);
+        dlg->selectFile(QString::fromStdString(path));
+        QMetaObject::invokeMethod(dlg, "accept");
+    });
+}
+
+}  // namespace
+
 TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
     const std::map<int, QString> texts = {
         {100, "&Open"}, {105, "&Close"}, {111, "E&xit"}, {109, "&Copy"}, {101, "C&olor"},
@@ -115,68 +146,49 @@ TEST_F(FrameTest, StatusLineAndMdiAreaShareOnePixel) {
     QWidget* client = frame->centralWidget();
     QStatusBar* bar = client->findChild<QStatusBar*>("100");
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(StatusHeight, bar->height() - 1);
-    EXPECT_EQ(hwndClient->y() + hwndClient->height(), bar->y() + 1);
-    EXPECT_EQ(bar->y() + bar->height(), client->height());
-
+    EXPECT_EQ(std::make_tuple(StatusHeight, hwndClient->y() + hwndClient->height(), bar->y() + bar->height()),
+              std::make_tuple(bar->height() - 1, bar->y() + 1, client->height()));
     SetStatusTextf(1, "Time:%d", 1234);
-    EXPECT_STREQ(StatusText(1), "Time:1234");
-    EXPECT_FALSE(StatusRaised(1));
-    SetStatusTextf(257, "Time:%d", 1234);
-    EXPECT_STREQ(StatusText(1), "Time:1234");
-    EXPECT_TRUE(StatusRaised(1));
+    EXPECT_TRUE(std::string(StatusText(1)) == "Time:1234" && !StatusRaised(1));
+    SetStatusTextf(257, "Time:%d", 1234);  // part 1, raised
+    EXPECT_TRUE(std::string(StatusText(1)) == "Time:1234" && StatusRaised(1));
     SetStatusTextf(0, "%s", std::string(400, 'x').c_str());
     EXPECT_EQ(std::string(StatusText(0)).size(), 255u);
 }
 
-TEST_F(FrameTest, BmpOpensTitledAndSizedToPicturePlusOne) {
+// Opened, the picture is titled with its path, sized to its picture plus one pixel, painted
+// from the scroll position with the workspace colour around it, and copied on request.
+TEST_F(FrameTest, BmpOpensTitledSizedPaintedAndCopied) {
     const std::string path = writeBmp("pic.bmp", 100, 80);
     FileOpenMsg(path);
     flush();
-    EXPECT_TRUE(rec.boxes.empty()) << (rec.boxes.empty() ? "" : rec.boxes[0].text);
     BmpChild* child = activeBmp();
-    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(child && child->record() && rec.boxes.empty());
     OPENEDFILE* of = child->record();
-    ASSERT_NE(of, nullptr);
-    EXPECT_EQ(of->Type, 1);
-    EXPECT_EQ(child->windowTitle().toStdString(), path);
-    EXPECT_EQ(child->subWindow()->windowTitle().toStdString(), path);
-    EXPECT_EQ(of->Xsize, 100);
-    EXPECT_EQ(of->Ysize, 80);
-    EXPECT_EQ(child->width(), 101);
-    EXPECT_EQ(child->height(), 81);
-    EXPECT_FALSE(child->horizontalBar()->isVisible());
-    EXPECT_FALSE(child->verticalBar()->isVisible());
-
+    EXPECT_EQ(std::make_tuple(of->Type, of->Xsize, of->Ysize, child->width(), child->height()), std::make_tuple(1, 100, 80, 101, 81));
+    EXPECT_EQ(child->windowTitle().toStdString() + "|" + child->subWindow()->windowTitle().toStdString(), path + "|" + path);
+    EXPECT_FALSE(child->horizontalBar()->isVisible() || child->verticalBar()->isVisible());
     // Client 50 x 40 with both bars: range 0..49 horizontally, steps of 5.
     const int ext = child->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     child->resize(50 + ext, 40 + ext);
     QApplication::processEvents();
-    EXPECT_EQ(of->Xclient, 50);
-    EXPECT_EQ(of->Yclient, 40);
-    EXPECT_TRUE(child->horizontalBar()->isVisible());
-    EXPECT_EQ(child->horizontalBar()->maximum(), 49);
-    EXPECT_EQ(child->horizontalBar()->singleStep(), 5);
-    EXPECT_EQ(child->verticalBar()->maximum(), 80 - 41);
+    EXPECT_EQ(std::make_tuple(of->Xclient, of->Yclient, child->horizontalBar()->isVisible(), child->horizontalBar()->maximum(),
+                              child->horizontalBar()->singleStep(), child->verticalBar()->maximum()),
+              std::make_tuple(50, 40, true, 49, 5, 80 - 41));
     child->horizontalBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_EQ(of->Xscroll, 49);
-    child->horizontalBar()->triggerAction(QAbstractSlider::SliderToMinimum);
-    EXPECT_EQ(of->Xscroll, 0);
-}
-
-TEST_F(FrameTest, PaintsPictureFromScrollPositionAndWorkspaceAround) {
-    FileOpenMsg(writeBmp("small.bmp", 40, 30));
-    flush();
-    BmpChild* child = activeBmp();
-    ASSERT_NE(child, nullptr);
-    child->resize(120, 90);
+    QImage shot = child->grab().toImage();
+    EXPECT_EQ(shot.pixel(7, 5) & 0xFFFFFF, Gradient(100, 80).at(56, 5));
+    child->resize(120 + ext, 90 + ext);
     QApplication::processEvents();
-    const QImage shot = child->grab().toImage();
-    const Image32 expect = Gradient(40, 30);
-    EXPECT_EQ(shot.pixel(7, 5) & 0xFFFFFF, expect.at(7, 5));
-    EXPECT_EQ(shot.pixel(39, 29) & 0xFFFFFF, expect.at(39, 29));
-    EXPECT_EQ(shot.pixel(60, 5), WorkspaceColor().rgb());
-    EXPECT_EQ(shot.pixel(5, 60), WorkspaceColor().rgb());
+    shot = child->grab().toImage();
+    EXPECT_EQ(std::make_tuple(of->Xscroll, shot.pixel(99, 79) & 0xFFFFFF, shot.pixel(105, 5), shot.pixel(5, 85)),
+              std::make_tuple(0, Gradient(100, 80).at(99, 79), WorkspaceColor().rgb(), WorkspaceColor().rgb()));
+    frame->WmCommand(109);
+    EXPECT_EQ(rec.texts(), std::vector<std::string>{"Bitmap copied to clipboard."});
+    EXPECT_EQ(rec.boxes.at(0).caption, "Orvalis");
+    const QImage clip = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(std::make_pair(clip.size(), clip.pixel(99, 79) & 0xFFFFFF), std::make_pair(QSize(100, 80), Gradient(100, 80).at(99, 79)));
 }
 
 TEST_F(FrameTest, DispatchMessagesForRefusedPaths) {
@@ -207,59 +219,58 @@ TEST_F(FrameTest, DispatchMessagesForRefusedPaths) {
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
-// A file that cannot be read whole, under a name of every kind: a directory, a FIFO, a file
-// nobody may read and a file that ends before its size (a sysfs file gives 4096 and holds a
-// few bytes). Each gives the kind's message for a failed open or read, through the dispatch
-// and through orvalis-cli, and leaves no window.
+// Every kind of file that cannot be read whole: missing, a directory, a FIFO, a file nobody may
+// read, and a file that ends before its size (a sysfs file claims 4096 bytes and holds a few).
+// Each gives the kind's message for a failed open or read through the dispatch and through
+// orvalis-cli (status 1), and no window.
 TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
     const char* kShort = "/sys/devices/system/cpu/online";
-    if (fs::file_size(kShort) <= 64) GTEST_SKIP() << kShort << " does not claim more than it holds";
-    struct Fault {
-        const char* name;
-        int error;
-    } faults[] = {{"dir", EISDIR}, {"fifo", EINVAL}, {"locked", EACCES}, {"short", EIO}};
-    // Boxes ('|' between them) for a failed open and a failed read, then what the command line
-    // writes for each ("orvalis-cli: %p: " before it); %p is the path, %e the code, %s its text.
+    ASSERT_GT(fs::file_size(kShort), 64u) << kShort << " must claim more than it holds";
+    const std::pair<const char*, int> faults[] = {{"missing", ENOENT}, {"dir", EISDIR}, {"fifo", EINVAL}, {"locked", EACCES},
+                                                  {"short", EIO}};
+    // Boxes (caption:text, '|' between them) for a failed open and a failed read, then what the
+    // command line writes for each after "orvalis-cli: %p: "; %p is the path, %e the error code,
+    // %s its text.
     struct Kind {
-        const char* ext, *cli, *open, *read, *cliOpen, *cliRead;
+        const char *ext, *cli, *open, *read, *cliOpen, *cliRead;
     } kinds[] = {
-        {"bmp", "picture %p %p.bmp", "Error on Fail in file open = %e\n|Error reading bitmap!",
-         "Error on Fail in mapping view of the Map File object = %e\n|Error reading bitmap!",
+        {"bmp", "picture %p %p.bmp", "Error:Error on Fail in file open = %e\n|Orvalis:Error reading bitmap!",
+         "Error:Error on Fail in mapping view of the Map File object = %e\n|Orvalis:Error reading bitmap!",
          "Error on Fail in file open = %e", "Error on Fail in mapping view of the Map File object = %e"},
-        {"gif", "picture %p %p.bmp", "Couldn't open file:%p|Error from LoadGIF()!", "Error reading file|Error from LoadGIF()!",
-         "Couldn't open file:%p", "Error reading file"},
-        {"jpg", "picture %p %p.bmp", "Error reading JPEG file!", "Error reading JPEG file!", "Error reading JPEG file!",
-         "Error reading JPEG file!"},
-        {"wav", "wave-info %p", "couldn't load|Error from LoadWave()!", "read error|Error from LoadWave()!", "couldn't load",
-         "read error"},
-        {"dxf", "dxf-info %p", "The drawing could not be read:\n%p\n%s", "The drawing could not be read:\n%p\n%s", "%s",
-         "read error: %s"},
-        {"pal", "mandel -o %p.bmp --width 8 --height 8 --palette %p", "Couldn't open file:%p", "Error reading file", "%s", "%s"},
-        {"png", "picture %p %p.bmp", "The file could not be read: %s.|Can't open file: %p",
-         "The file could not be read: %s.|Can't open file: %p", "The file could not be read: %s.",
+        {"gif", "picture %p %p.bmp", "LoadFile Error:Couldn't open file:%p|Orvalis:Error from LoadGIF()!",
+         "Error:Error reading file|Orvalis:Error from LoadGIF()!", "Couldn't open file:%p", "Error reading file"},
+        {"jpg", "picture %p %p.bmp", "Orvalis:Error reading JPEG file!", "Orvalis:Error reading JPEG file!",
+         "Error reading JPEG file!", "Error reading JPEG file!"},
+        {"wav", "wave-info %p", ":couldn't load|Orvalis:Error from LoadWave()!", ":read error|Orvalis:Error from LoadWave()!",
+         "couldn't load", "read error"},
+        {"dxf", "dxf-info %p", "Error:The drawing could not be read:\n%p\n%s", "Error:The drawing could not be read:\n%p\n%s",
+         "%s", "read error: %s"},
+        {"pal", "mandel -o %p.bmp --width 8 --height 8 --palette %p", "LoadFile Error:Couldn't open file:%p",
+         "Error:Error reading file", "%s", "%s"},
+        {"png", "picture %p %p.bmp", "Error:The file could not be read: %s.|Orvalis:Can't open file: %p",
+         "Error:The file could not be read: %s.|Orvalis:Can't open file: %p", "The file could not be read: %s.",
          "The file could not be read: %s."},
     };
-    const bool root = ::geteuid() == 0;  // root reads any file: drop the right for the locked one
+    const bool root = ::geteuid() == 0;  // root reads any file: it gives up the right for the locked one
     const std::string palette = Settings.Palettefile;
     bool (*probe)() = GLContextProbe;
     GLContextProbe = [] { return true; };  // the offscreen platform has no OpenGL; the file fails first
-    for (const Kind& k : kinds) {
-        for (const Fault& f : faults) {
-            const std::string path = (dir / (std::string(f.name) + "." + k.ext)).string(), fault = f.name;
+    for (const Kind& k : kinds)
+        for (auto [name, error] : faults) {
+            const std::string path = (dir / (std::string(name) + "." + k.ext)).string(), fault = name;
             if (fault == "dir") fs::create_directory(path);
             if (fault == "fifo") ::mkfifo(path.c_str(), 0644);
             if (fault == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
             if (fault == "short") fs::create_symlink(kShort, path);
             auto fill = [&](std::string t) {
-                for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(f.error)},
-                                          {"%s", std::strerror(f.error)}})
+                for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(error)},
+                                          {"%s", std::strerror(error)}})
                     for (size_t at; (at = t.find(key)) != std::string::npos;) t.replace(at, 2, value);
                 return t;
             };
-            const bool read = fault == "short";
-            const std::string boxes = fill(read ? k.read : k.open), trace = std::string(k.ext) + " " + f.name;
+            const bool read = fault == "short", locked = root && fault == "locked";
             rec.clear();
-            if (root && fault == "locked") ::setfsuid(65534);
+            if (locked) ::setfsuid(65534);
             if (std::string(k.ext) == "pal") {
                 std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
                 frame->WmCommand(137);
@@ -268,23 +279,20 @@ TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
             }
             ::setfsuid(0);
             flush();
-            std::string got;
-            for (const auto& b : rec.boxes) got += (got.empty() ? "" : "|") + b.text;
-            EXPECT_EQ(got, boxes) << trace;
-            EXPECT_EQ(windowCount(), 0) << trace;
-            EXPECT_EQ(FirstFileStruct(), nullptr) << trace;
-
+            std::string boxes;
+            for (const auto& b : rec.boxes) boxes += (boxes.empty() ? "" : "|") + b.caption + ":" + b.text;
+            EXPECT_EQ(boxes, fill(read ? k.read : k.open)) << path;
+            EXPECT_TRUE(windowCount() == 0 && !FirstFileStruct()) << path;
+            const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") +
+                                                       (locked ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : ""));
             const std::string err = fill(std::string("orvalis-cli: %p: ") + (read ? k.cliRead : k.cliOpen) + "\n");
-            const char* nobody = root && fault == "locked" ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
-            const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") + nobody);
-            EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, err)) << trace;
+            EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, err)) << path;
         }
-    }
     std::strcpy(Settings.Palettefile, palette.c_str());
     GLContextProbe = probe;
 }
 
-TEST_F(FrameTest, CloseAllAsksOnlyForChangedPicturesAndCancelKeepsThem) {
+TEST_F(FrameTest, CloseAllAndExitAskOnlyForChangedPicturesAndCancelKeepsThem) {
     FileOpenMsg(writeBmp("one.bmp", 20, 20));
     FileOpenMsg(writeBmp("two.bmp", 20, 20));
     flush();
@@ -294,23 +302,16 @@ TEST_F(FrameTest, CloseAllAsksOnlyForChangedPicturesAndCancelKeepsThem) {
     EXPECT_EQ(frame->CloseAll(), 1);
     flush();
     ASSERT_EQ(rec.boxes.size(), 1u);
-    EXPECT_EQ(rec.boxes[0].text, "OK to close?");
-    EXPECT_EQ(rec.boxes[0].caption, "Sure about this?");
-    EXPECT_EQ(rec.boxes[0].flags, unsigned(platform::MB_OKCANCEL | platform::MB_ICONQUESTION));
+    EXPECT_EQ(std::make_tuple(rec.boxes[0].text, rec.boxes[0].caption, rec.boxes[0].flags),
+              std::make_tuple("OK to close?", "Sure about this?", unsigned(platform::MB_OKCANCEL | platform::MB_ICONQUESTION)));
     ASSERT_EQ(windowCount(), 1);
     EXPECT_EQ(fs::path(ActiveChild()->windowTitle().toStdString()).filename(), "two.bmp");
-
-    // Exit is refused while the changed picture refuses, and goes through once it agrees.
-    rec.answers = {platform::IDCANCEL};
-    frame->WmCommand(111);
-    flush();
-    EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(windowCount(), 1);
-    rec.answers = {platform::IDOK};
-    frame->WmCommand(111);
-    flush();
-    EXPECT_EQ(windowCount(), 0);
-    EXPECT_FALSE(frame->isVisible());
+    for (int answer : {platform::IDCANCEL, platform::IDOK}) {  // Exit waits for the changed picture's consent
+        rec.answers = {answer};
+        frame->WmCommand(111);
+        flush();
+        EXPECT_EQ(std::make_pair(frame->isVisible(), windowCount()), std::make_pair(answer == platform::IDCANCEL, int(answer == platform::IDCANCEL)));
+    }
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
@@ -320,14 +321,11 @@ TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
     BmpChild* pic = activeBmp();
     ASSERT_NE(pic, nullptr);
     frame->WmCommand(114);
-    EXPECT_EQ(rec.beeps, std::vector<unsigned>({0}));
-    EXPECT_EQ(hwndBackground.hwnd.data(), pic);
-    EXPECT_EQ(pic->record()->data<BMP_DATA>()->StereoType, 1);
+    EXPECT_EQ(std::make_tuple(rec.beeps, hwndBackground.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
+              std::make_tuple(std::vector<unsigned>{0}, (QWidget*)pic, uint8_t(1)));
     frame->WmCommand(115);
-    EXPECT_EQ(hwndForeground.hwnd.data(), pic);
-    EXPECT_EQ(hwndBackground.hwnd.data(), pic);
-    EXPECT_EQ(pic->record()->data<BMP_DATA>()->StereoType, 2);
-
+    EXPECT_EQ(std::make_tuple(hwndForeground.hwnd.data(), hwndBackground.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
+              std::make_tuple((QWidget*)pic, (QWidget*)pic, uint8_t(2)));
     // A window that is not a picture: question beep, handle stored all the same.
     OPENEDFILE* other = AddFileStruct(nullptr, "sound");
     other->Type = 2;
@@ -335,33 +333,16 @@ TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
     AddChildWindow(plain);
     rec.clear();
     frame->WmCommand(114);
-    EXPECT_EQ(rec.beeps, std::vector<unsigned>({platform::MB_ICONQUESTION}));
-    EXPECT_EQ(hwndBackground.hwnd.data(), plain);
+    EXPECT_EQ(std::make_pair(rec.beeps, hwndBackground.hwnd.data()), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, (QWidget*)plain));
     plain->subWindow()->close();
     DelFileStruct(plain);
-    flush();
-
     // Closing the marked picture leaves a handle that reads as gone, not dangling.
     pic->subWindow()->close();
     flush();
-    EXPECT_TRUE(hwndForeground.set);
-    EXPECT_EQ(hwndForeground.hwnd.data(), nullptr);
+    EXPECT_TRUE(hwndForeground.set && !hwndForeground.hwnd);
     rec.clear();
     frame->WmCommand(115);  // no active child
-    EXPECT_EQ(rec.beeps, std::vector<unsigned>({platform::MB_ICONQUESTION}));
-    EXPECT_FALSE(hwndForeground.set);
-}
-
-TEST_F(FrameTest, CopyPutsPictureOnClipboardAndSaysSo) {
-    FileOpenMsg(writeBmp("copy.bmp", 12, 9));
-    flush();
-    frame->WmCommand(109);
-    ASSERT_EQ(rec.boxes.size(), 1u);
-    EXPECT_EQ(rec.boxes[0].text, "Bitmap copied to clipboard.");
-    EXPECT_EQ(rec.boxes[0].caption, "Orvalis");
-    const QImage clip = QGuiApplication::clipboard()->image();
-    ASSERT_EQ(clip.size(), QSize(12, 9));
-    EXPECT_EQ(clip.pixel(11, 8) & 0xFFFFFF, Gradient(12, 9).at(11, 8));
+    EXPECT_EQ(std::make_pair(rec.beeps, hwndForeground.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
 }
 
 TEST_F(FrameTest, CommandLineQuotesAndOpening) {
@@ -369,25 +350,15 @@ TEST_F(FrameTest, CommandLineQuotesAndOpening) {
     EXPECT_EQ(CommandLineFileName("\"\"/x.bmp\" tail"), "/x.bmp");
     EXPECT_EQ(CommandLineFileName("\"\"\""), "");
     EXPECT_EQ(CommandLineFileName(std::string(300, 'a')).size(), 255u);
-
-    const std::string path = writeBmp("with space.bmp", 10, 10);
-    delete frame;
-    frame = StartFrame("\"" + path + "\"");
-    flush();
-    ASSERT_NE(activeBmp(), nullptr);
-    EXPECT_EQ(activeBmp()->windowTitle().toStdString(), path);
-    // The desktop's %F: every file a window, the last one active.
-    delete frame;
-    const std::string second = writeBmp("second.bmp", 6, 4);
-    frame = StartFrame(std::vector<std::string>{path, second});
-    flush();
-    EXPECT_EQ(windowCount(), 2);
-    ASSERT_NE(activeBmp(), nullptr);
-    EXPECT_EQ(activeBmp()->windowTitle().toStdString(), second);
-    delete frame;
-    frame = StartFrame("\"\"");
-    flush();
-    EXPECT_EQ(windowCount(), 0);
+    const std::string path = writeBmp("with space.bmp", 10, 10), second = writeBmp("second.bmp", 6, 4);
+    // One quoted name; the desktop's %F (every file a window, the last one active); an empty name.
+    for (auto [start, windows, active] : {std::tuple{0, 1, path}, {1, 2, second}, {2, 0, std::string()}}) {
+        delete frame;
+        frame = start == 0 ? StartFrame("\"" + path + "\"") : start == 1 ? StartFrame(std::vector<std::string>{path, second}) : StartFrame("\"\"");
+        flush();
+        EXPECT_EQ(windowCount(), windows);
+        EXPECT_EQ(activeBmp() ? activeBmp()->windowTitle().toStdString() : "", active);
+    }
     EXPECT_TRUE(rec.boxes.empty());
 }
 
@@ -489,24 +460,6 @@ TEST_F(FrameTest, RightClickOnEmptyAreaOffersWindowMenu) {
     frame->windowMenu()->hide();
 }
 
-TEST_F(FrameTest, ScreenshotWithTwoPictures) {
-    const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR");
-    if (!out) GTEST_SKIP() << "set ORVALIS_SCREENSHOT_DIR to save a screenshot";
-    FileOpenMsg(std::string(ORVALIS_SOURCE_DIR) + "/samples/texture.bmp");
-    FileOpenMsg(std::string(ORVALIS_SOURCE_DIR) + "/samples/depth.bmp");
-    flush();
-    EXPECT_TRUE(rec.boxes.empty()) << rec.boxes[0].text;
-    EXPECT_EQ(windowCount(), 2);
-    frame->WmCommand(107);
-    SetStatusTextf(1, "Time:%d", 1234);
-    QApplication::processEvents();
-    EXPECT_TRUE(frame->grab().save(QString(out) + "/frame-two-pictures.png"));
-}
-
-}  // namespace
-
-namespace {
-
 // Every kind of window in one frame, for a look by eye (run under Xvfb with
 // QT_QPA_PLATFORM=xcb so the OpenGL window draws).
 TEST_F(FrameTest, ScreenshotOfEveryWindowKind) {
@@ -523,19 +476,13 @@ TEST_F(FrameTest, ScreenshotOfEveryWindowKind) {
     frame->WmCommand(137);
     FileOpenMsg(src + "/tests/data/wav/stereo16.wav");
     frame->WmCommand(500);
-    for (int i = 0; i < 40; ++i) {
-        QTest::qWait(100);
-    }
+    QTest::qWait(4000);
     frame->WmCommand(106);
     QTest::qWait(500);
     EXPECT_TRUE(frame->grab().save(QString(out) + "/frame-every-kind.png"));
     for (const auto& b : rec.boxes) ADD_FAILURE() << b.caption << ": " << b.text;
     rec.answers = {platform::IDOK, platform::IDOK, platform::IDOK};
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
     frame->move(120, 60);
@@ -546,51 +493,12 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
     SETTINGS stored;
     LoadSettingsInto(stored);
     const RECT32 r = stored.wpMain.NormalWindowPosition;
-    EXPECT_EQ(r.right - r.left, 500);
-    EXPECT_EQ(r.bottom - r.top, 300);
-    EXPECT_EQ(stored.MndlW, 800);  // the rest of the record goes back as it was
-
+    EXPECT_EQ(std::make_tuple(r.right - r.left, r.bottom - r.top, stored.MndlW), std::make_tuple(500, 300, 800));  // the rest as it was
     delete frame;
     frame = StartFrame("");
     QApplication::processEvents();
-    EXPECT_EQ(frame->size(), QSize(500, 300));
-    EXPECT_EQ(frame->frameGeometry().topLeft(), QPoint(r.left, r.top));
+    EXPECT_EQ(std::make_pair(frame->size(), frame->frameGeometry().topLeft()), std::make_pair(QSize(500, 300), QPoint(r.left, r.top)));
 }
-
-}  // namespace
-
-namespace {
-
-// What a command prints on standard output.
-std::string Output(const std::string& cmd) {
-    std::string out;
-    char buf[4096];
-    FILE* p = popen(cmd.c_str(), "r");
-    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-    pclose(p);
-    return out;
-}
-
-// Pillow's reading of a picture: its RGB bytes, or ("g16") its 16-bit grey values.
-std::string Pillow(const std::string& path, const char* what = "rgb") {
-    return Output(std::string("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
-                              "sys.stdout.buffer.write(im.convert('RGB').tobytes() if sys.argv[2] == 'rgb' else "
-                              "b''.join(v.to_bytes(2, 'little') for v in im.getdata()))\" '") +
-                  path + "' " + what);
-}
-
-// Answers the next Save As dialog with `path`, under `filter` when one is given.
-void AnswerSaveDialog(const std::string& path, const QString& filter = {}) {
-    QTimer::singleShot(0, [=] {
-        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
-        if (!filter.isEmpty()) dlg->selectNameFilter(filter);
-        dlg->selectFile(QString::fromStdString(path));
-        QMetaObject::invokeMethod(dlg, "accept");
-    });
-}
-
-}  // namespace
 
 // Every format Save As writes reads back in Pillow as the picture (JPEG within a small error);
 // the window then carries the name and no unsaved work, and Save writes there without asking.
@@ -691,8 +599,6 @@ TEST_F(FrameTest, FilesDroppedOnTheFrameOpenInTheOrderGiven) {
     EXPECT_TRUE(rec.boxes.empty());
 }
 
-namespace {
-
 // The About box shows its lines as written: none wraps, so no word stands alone on a line.
 TEST_F(FrameTest, AboutLinesDoNotWrap) {
     { platform::MessageRecorder off; }  // the real box
@@ -730,5 +636,3 @@ TEST_F(FrameTest, ColorDialogKeepsTheColourButNoCustomColours) {
     EXPECT_EQ(std::make_pair(crColor, customAtStart), std::make_pair(0x030201u, qRgb(255, 255, 255)));
     EXPECT_FALSE(QFile::exists(QString(std::getenv("XDG_CONFIG_HOME")) + "/QtProject.conf"));
 }
-
-}  // namespace

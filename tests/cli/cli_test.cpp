@@ -1,5 +1,6 @@
 // orvalis-cli run as a program: standard output, standard error and exit status of each
-// command, the output format chosen by the name, and stereograms equal to the program's.
+// command, the output format chosen by the name, and stereograms equal to the program's. Files
+// that cannot be read, of every kind, are checked with the dispatch in the frame's test.
 #include "images/bmp_writer.h"
 #include "images/picture_file.h"
 #include "mandel/mandel_calc.h"
@@ -16,13 +17,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace wavtest;
 
+using Result = CliRun;
+
 class Cli : public ::testing::Test {
 protected:
-    const fs::path dir = fs::temp_directory_path() / ("orvalis_cli_" + std::to_string(::getpid()));
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string at(const std::string& name) const { return (dir / name).string(); }
-    static CliRun run(const std::string& args) { return RunCli(args, "SDL_AUDIODRIVER=dummy"); }
+    const TempDir dir{"orvalis_cli"};
+    std::string at(const std::string& name) const { return dir / name; }
+    Result run(const std::string& args) const { return RunCli(args, "SDL_AUDIODRIVER=dummy"); }
 };
 
 std::string Try(const std::string& cmd) { return "Try 'orvalis-cli " + cmd + " --help'.\n"; }

@@ -1,24 +1,19 @@
 #pragma once
 // Helpers for the picture reader tests: files, messages, Pillow's PPM references, cuts and bit flips.
 #include "images/picture_file.h"
+#include "tests/common/test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 inline const std::string kDataDir = ORVALIS_SOURCE_DIR "/tests/data/";
-
-inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
 
 // The loader's messages as (caption, text) pairs.
 using Boxes = std::vector<std::pair<std::string, std::string>>;

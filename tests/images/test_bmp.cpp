@@ -128,4 +128,28 @@ TEST(Dib, ConvertsHandMadeBitmapsAndRefusesBrokenCodesAndShortTables) {
     }
 }
 
+// A fuzz find: a few bytes of run-length data claiming a huge, mostly empty picture took
+// seconds. A real run-length picture of two million pixels (rows of full runs) still loads.
+TEST(BmpReader, RunLengthBitmapOfAFewBytesCannotClaimAHugePicture) {
+    auto rle8 = [](int w, int h, std::vector<uint8_t> bits) {
+        std::vector<uint32_t> greys(256);
+        for (uint32_t i = 0; i < 256; ++i) greys[i] = i * 0x010101u;
+        std::vector<uint8_t> f = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 14 + 40, 4, 0, 0}, head = Header(w, h, 8, BI_RLE8, greys);
+        f.insert(f.end(), head.begin(), head.end());
+        return f.insert(f.end(), bits.begin(), bits.end()), f;
+    };
+    PictureResult r = Read(rle8(8192, 4096, {0x00, 0x01}));  // end of bitmap at once
+    EXPECT_EQ(Messages(r), (Boxes{{"Error", "Error on Fail in creating DIB bitmap from file! = 22\n"}}));
+    std::vector<uint8_t> bits;
+    for (int y = 0; y < 1000; ++y) {
+        for (int left = 2000; left > 0; left -= 250) bits.insert(bits.end(), {uint8_t(std::min(left, 250)), uint8_t(y & 0xFF)});
+        bits.insert(bits.end(), {0x00, 0x00});
+    }
+    bits.insert(bits.end(), {0x00, 0x01});
+    r = Read(rle8(2000, 1000, bits));
+    ASSERT_TRUE(r.ok);
+    // Bottom-up: file row 999 is the top row.
+    EXPECT_EQ(std::make_tuple(r.image.width, r.image.at(1999, 0), r.image.at(0, 999)), std::make_tuple(2000, 0x00E7E7E7u, 0u));
+}
+
 }  // namespace

