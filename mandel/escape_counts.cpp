@@ -1,6 +1,7 @@
 // Compiled once for each instruction set Highway targets; the best one the processor runs is
-// chosen at the first call (by our own check of the processor: Highway's library is not needed). The build turns off contraction into fused multiply-adds, which
-// would round differently from the plain loop.
+// chosen at the first call, by our own check of the processor (Highway's library is not
+// needed). The build turns off contraction into fused multiply-adds, which would round
+// differently from the plain loop.
 // Vectors are kept in arrays, which the sizeless vectors of SVE and RVV do not allow.
 #define HWY_DISABLED_TARGETS (HWY_SVE | HWY_SVE2 | HWY_SVE_256 | HWY_SVE2_128 | HWY_RVV)
 #undef HWY_TARGET_INCLUDE
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cpuid.h>
 #include <iterator>
 
 HWY_BEFORE_NAMESPACE();
@@ -167,6 +169,12 @@ using Kernel = bool (*)(const double*, const double*, int, const int32_t*, int32
 
 // The instruction sets each compiled version uses, as Highway's target attributes name them;
 // the choice is ours, so no library has to be loaded (and calibrated) at start-up.
+// Clang's __builtin_cpu_supports does not know "f16c"; the processor tells it directly.
+bool HasF16c() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_F16C) != 0;
+}
+
 bool Has(const char* const* features) {
     for (; *features; ++features) {
         const std::string f = *features;
@@ -174,9 +182,10 @@ bool Has(const char* const* features) {
     if (f == name && !__builtin_cpu_supports(name)) return false;
         ORVALIS_FEATURE("ssse3") ORVALIS_FEATURE("sse4.1") ORVALIS_FEATURE("sse4.2") ORVALIS_FEATURE("pclmul")
         ORVALIS_FEATURE("aes") ORVALIS_FEATURE("avx") ORVALIS_FEATURE("avx2") ORVALIS_FEATURE("bmi")
-        ORVALIS_FEATURE("bmi2") ORVALIS_FEATURE("fma") ORVALIS_FEATURE("f16c") ORVALIS_FEATURE("avx512f")
+        ORVALIS_FEATURE("bmi2") ORVALIS_FEATURE("fma") ORVALIS_FEATURE("avx512f")
         ORVALIS_FEATURE("avx512vl") ORVALIS_FEATURE("avx512dq") ORVALIS_FEATURE("avx512bw")
 #undef ORVALIS_FEATURE
+        if (f == "f16c" && !HasF16c()) return false;
     }
     return true;
 }

@@ -100,43 +100,65 @@ template <bool kDirect32> struct Texture {
     }
 };
 
-// Constraint and fill passes in one sweep: every link into sample x comes from a sample to
-// its left, so Link[x] is final when the sweep reaches x.
-template <bool kDirect32, bool kHidden>
-void BuildSamples(const StereoPlan& p, const int32_t* d, const Sight& sight, int32_t* link, int32_t* pix,
-                  const Texture<kDirect32>& tex) {
-    const int n = p.n;
-    std::iota(link, link + n, 0);
+// Constraint and fill passes in one sweep. A link into sample right comes from sample left,
+// left <= x <= right at the step x that makes it (separations are never negative), and
+// the last link made before the sweep reaches right is the one that counts. Sample left is
+// final by then, so its colour is copied forward at once and right is marked as linked for
+// this row (marks hold the row's stamp, so they need no clearing). The oversampling factor
+// is a constant and the plan's fields are held in locals, which the stores cannot alias.
+template <int kOv, bool kDirect32, bool kHidden>
+void BuildSamples(const StereoPlan& p, const int32_t* d, const Sight& sight, uint32_t* marks, uint32_t stamp,
+                  int32_t* pix, const Texture<kDirect32>& tex) {
+    const int n = p.n, picwidth = p.picwidth, wrap = p.wrap;
+    const int64_t* halfOf = p.half.data();
+    const int64_t* sepOf = p.sep.data();
+    const Texture<kDirect32> t = tex;
     int col = 0;
     int countdown = 0;
     int32_t c = 0;
     int x = 0;
-    for (int px = 0; px < p.picwidth; ++px) {
+    for (int px = 0; px < picwidth; ++px) {
         const int h = d[px];
-        const int64_t half = p.half[size_t(h)], sep = p.sep[size_t(h)];
-        for (int k = 0; k < p.ov; ++k, ++x) {
-            int64_t left = x - half;
-            int64_t right = left + sep;
+        const int64_t half = halfOf[h], sep = sepOf[h];
+        for (int k = 0; k < kOv; ++k, ++x) {
+            // A link made at this step into x itself has left == x: it leaves x unlinked.
+            if (marks[x] != stamp) {
+                if (countdown == 0) {
+                    c = t.at(col);
+                    countdown = kOv;
+                }
+                --countdown;
+                pix[x] = c;
+            }
+            if (++col == wrap) col = 0;
+            const int64_t left = x - half;
+            const int64_t right = left + sep;
             if (left >= 0 && right < n) {
                 // Most samples are seen plainly: the ray's first step already passes every depth
                 // within reach of the table, and its last table step the row's highest.
                 const int32_t* u = kHidden ? p.sight32.data() + size_t(h) * kSightSteps : nullptr;
-                if (!kHidden || (u[0] > sight.near[x] && u[kSightSteps - 1] > sight.highest) || !Hidden(p, sight, x, h))
-                    link[right] = int32_t(left);
-            }
-            int32_t lk = link[x];
-            if (lk == x) {
-                if (countdown == 0) {
-                    c = tex.at(col);
-                    countdown = p.ov;
+                if (!kHidden || (u[0] > sight.near[x] && u[kSightSteps - 1] > sight.highest) || !Hidden(p, sight, x, h)) {
+                    pix[right] = pix[left];
+                    marks[right] = stamp;
                 }
-                --countdown;
-                pix[x] = c;
-            } else {
-                pix[x] = pix[lk];
             }
-            if (++col == p.wrap) col = 0;
         }
+    }
+}
+
+template <bool kDirect32, bool kHidden>
+void BuildSamples(const StereoPlan& p, const int32_t* d, const Sight& sight, StereoRowWork& w, int32_t* pix,
+                  const Texture<kDirect32>& tex) {
+    if (++w.stamp == 0) {  // after 2^32 rows the stamps come round again
+        std::fill(w.marks.get(), w.marks.get() + p.n, 0u);
+        w.stamp = 1;
+    }
+    uint32_t* marks = w.marks.get();
+    switch (p.ov) {
+    case 1: return BuildSamples<1, kDirect32, kHidden>(p, d, sight, marks, w.stamp, pix, tex);
+    case 2: return BuildSamples<2, kDirect32, kHidden>(p, d, sight, marks, w.stamp, pix, tex);
+    case 4: return BuildSamples<4, kDirect32, kHidden>(p, d, sight, marks, w.stamp, pix, tex);
+    default: return BuildSamples<6, kDirect32, kHidden>(p, d, sight, marks, w.stamp, pix, tex);
     }
 }
 
@@ -146,39 +168,59 @@ template <int kBytes> void StoreBytes(uint8_t* p, int32_t c) {
     std::memcpy(p, &w, kBytes);
 }
 
-template <int kReach, int kBytes>
-void FilterRow(const StereoPlan& p, const int32_t* pix, const int (&w)[kReach + 1], uint8_t* out) {
-    for (int x = 0; x < p.picwidth; ++x) {
-        const int32_t* s = pix + size_t(x) * p.ov;
-        int64_t sum = int64_t(w[0]) * s[0];
-        for (int k = 1; k <= kReach; ++k) sum += int64_t(w[k]) * (int64_t(s[-k]) + s[k]);
-        StoreBytes<kBytes>(out + size_t(x) * kBytes, int32_t(sum / 100));
+// Samples are whole texture words. When every word of the row is below 2^24 the weighted
+// sum (weights adding to 100) stays below 2^31, so 32-bit unsigned sums give the same
+// quotient as 64-bit ones and the loop can run several pixels at once.
+template <int kOv, int kReach, int kBytes, bool kNarrow>
+void FilterRow(int picwidth, const int32_t* pix, const int (&w)[kReach + 1], uint8_t* out) {
+    for (int x = 0; x < picwidth; ++x) {
+        const int32_t* s = pix + size_t(x) * kOv;
+        if constexpr (kNarrow) {
+            uint32_t sum = uint32_t(w[0]) * uint32_t(s[0]);
+            for (int k = 1; k <= kReach; ++k) sum += uint32_t(w[k]) * (uint32_t(s[-k]) + uint32_t(s[k]));
+            StoreBytes<kBytes>(out + size_t(x) * kBytes, int32_t(sum / 100));
+        } else {
+            int64_t sum = int64_t(w[0]) * s[0];
+            for (int k = 1; k <= kReach; ++k) sum += int64_t(w[k]) * (int64_t(s[-k]) + s[k]);
+            StoreBytes<kBytes>(out + size_t(x) * kBytes, int32_t(sum / 100));
+        }
     }
 }
 
-template <int kBytes> void OutputPixels(const StereoPlan& p, const int32_t* pix, uint8_t* out) {
+template <int kBytes, bool kNarrow> void OutputPixels(const StereoPlan& p, const int32_t* pix, uint8_t* out) {
     static const int w2[] = {42, 24, 5};
     static const int w4[] = {26, 18, 12, 7};
     static const int w6[] = {14, 14, 11, 8, 5, 3, 2};
     switch (p.ov) {
     case 1:
-        for (int x = 0; x < p.picwidth; ++x) StoreBytes<kBytes>(out + size_t(x) * kBytes, pix[x]);
+        if constexpr (kBytes == 4)
+            std::memcpy(out, pix, size_t(p.picwidth) * 4);
+        else
+            for (int x = 0; x < p.picwidth; ++x) StoreBytes<kBytes>(out + size_t(x) * kBytes, pix[x]);
         break;
-    case 2: FilterRow<2, kBytes>(p, pix, w2, out); break;
-    case 4: FilterRow<3, kBytes>(p, pix, w4, out); break;
-    default: FilterRow<6, kBytes>(p, pix, w6, out); break;
+    case 2: FilterRow<2, 2, kBytes, kNarrow>(p.picwidth, pix, w2, out); break;
+    case 4: FilterRow<4, 3, kBytes, kNarrow>(p.picwidth, pix, w4, out); break;
+    default: FilterRow<6, 6, kBytes, kNarrow>(p.picwidth, pix, w6, out); break;
     }
 }
 
-void OutputRow(const StereoPlan& p, int32_t* pix, uint8_t* out) {
+void OutputRow(const StereoPlan& p, int32_t* pix, bool narrow, uint8_t* out) {
     if (p.n > 0) {
         std::fill(pix - kGuard, pix, pix[0]);
         std::fill(pix + p.n, pix + p.n + kGuard, pix[p.n - 1]);
     }
-    switch (p.fB) {
-    case 4: OutputPixels<4>(p, pix, out); break;
-    case 3: OutputPixels<3>(p, pix, out); break;
-    default: OutputPixels<2>(p, pix, out); break;
+    if (narrow) {
+        switch (p.fB) {
+        case 4: OutputPixels<4, true>(p, pix, out); break;
+        case 3: OutputPixels<3, true>(p, pix, out); break;
+        default: OutputPixels<2, true>(p, pix, out); break;
+        }
+    } else {
+        switch (p.fB) {
+        case 4: OutputPixels<4, false>(p, pix, out); break;
+        case 3: OutputPixels<3, false>(p, pix, out); break;
+        default: OutputPixels<2, false>(p, pix, out); break;
+        }
     }
 }
 
@@ -214,6 +256,16 @@ void Between(int i, int in, int out, int& at0, int& at1, int64_t& frac) {
     at1 = std::min(at0 + 1, in - 1);
 }
 
+// Classic depth offsets of one row of kB-byte pixels: the low 7 bits of each first byte, through
+// the table unless the offsets equal the levels (the usual relief of 127), when the loop can
+// take several pixels at once.
+template <int kB> void ClassicRow(const uint8_t* row, int width, const int32_t* offsetOf, int32_t* d) {
+    if (!offsetOf)
+        for (int x = 0; x < width; ++x) d[x] = row[size_t(x) * kB] & 127;
+    else
+        for (int x = 0; x < width; ++x) d[x] = offsetOf[row[size_t(x) * kB] & 127];
+}
+
 }  // namespace
 
 DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h)
@@ -232,6 +284,8 @@ DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h
         offsetOf.resize(size_t(gmax) + 1);
         for (int64_t g = 0; g <= gmax; ++g)
             offsetOf[size_t(g)] = int32_t((opts.invert ? gmax - g : g) * opts.relief / gmax);
+        plainOffsets = true;
+        for (int64_t g = 0; g <= gmax; ++g) plainOffsets &= offsetOf[size_t(g)] == g;
     }
 }
 
@@ -250,8 +304,11 @@ void DepthRows::Row(int y, int32_t* d) const {
     if (!scaled) {
         if (!grey) {
             const uint8_t* row = pic.bottomRow + y * pic.rowStep;
-            const int B = pic.bpp >> 3;
-            for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[row[size_t(x) * size_t(B)] & 127];
+            switch (pic.bpp) {
+            case 32: ClassicRow<4>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
+            case 24: ClassicRow<3>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
+            default: ClassicRow<2>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
+            }
         } else {
             for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[size_t(Grey(x, y))];
         }
@@ -320,18 +377,26 @@ bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int
 }
 
 bool StereoRowWork::Allocate(const StereoPlan& p) {
-    link = AllocateArray<int32_t>(size_t(p.n) + 1);
+    marks = AllocateArray<uint32_t>(size_t(p.n) + 1);
+    if (marks) std::fill(marks.get(), marks.get() + p.n + 1, 0u);
+    stamp = 0;
     pixels = AllocateArray<int32_t>(size_t(p.n) + 2 * kGuard);
     zs = p.hidden ? AllocateArray<int32_t>(4 * (size_t(p.n) + 2 * kSightSteps)) : nullptr;
     words = p.bB == 4 ? nullptr : AllocateArray<uint32_t>(size_t(p.wrap));
-    return link && pixels && (!p.hidden || zs) && (p.bB == 4 || words);
+    return marks && pixels && (!p.hidden || zs) && (p.bB == 4 || words);
 }
 
 void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, const uint8_t* wallRow, uint8_t* outRow) {
     const bool direct = p.bB == 4;
     int32_t* pix = w.pixels.get() + kGuard;
-    if (!direct)
-        for (int c = 0; c < p.wrap; ++c) w.words[size_t(c)] = LoadWord(wallRow, size_t(c) * p.bB, p.browBytes) & p.texMask;
+    // Every sample is one of the row's first wrap texture words.
+    uint32_t any = 0;
+    if (!direct) {
+        for (int c = 0; c < p.wrap; ++c) any |= w.words[size_t(c)] = LoadWord(wallRow, size_t(c) * p.bB, p.browBytes) & p.texMask;
+    } else if (p.ov > 1) {
+        for (int c = 0; c < p.wrap; ++c) any |= LoadWord(wallRow, size_t(c) * 4, p.browBytes);
+        any &= p.texMask;
+    }
     if (p.hidden) {
         int32_t highest = 0;
         for (int x = 0; x < p.picwidth; ++x) highest = std::max(highest, d[x]);
@@ -348,15 +413,15 @@ void MakeStereoRow(const StereoPlan& p, StereoRowWork& w, const int32_t* d, cons
         RunningMax(zs - kSightSteps, p.n, 2 * kSightSteps + 1, fromStart, toEnd, near);
         const Sight sight{zs, near, p.n, int64_t(highest) + p.bkdepth};
         if (direct)
-            BuildSamples<true, true>(p, d, sight, w.link.get(), pix, {wallRow, nullptr, p.texMask});
+            BuildSamples<true, true>(p, d, sight, w, pix, {wallRow, nullptr, p.texMask});
         else
-            BuildSamples<false, true>(p, d, sight, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
+            BuildSamples<false, true>(p, d, sight, w, pix, {wallRow, w.words.get(), p.texMask});
     } else if (direct) {
-        BuildSamples<true, false>(p, d, {}, w.link.get(), pix, {wallRow, nullptr, p.texMask});
+        BuildSamples<true, false>(p, d, {}, w, pix, {wallRow, nullptr, p.texMask});
     } else {
-        BuildSamples<false, false>(p, d, {}, w.link.get(), pix, {wallRow, w.words.get(), p.texMask});
+        BuildSamples<false, false>(p, d, {}, w, pix, {wallRow, w.words.get(), p.texMask});
     }
-    OutputRow(p, pix, outRow);
+    OutputRow(p, pix, any < (1u << 24), outRow);
 
     if (p.width & 1) {
         uint8_t* last = outRow + size_t(p.width - 1) * p.fB;

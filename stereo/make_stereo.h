@@ -50,6 +50,7 @@ private:
     int64_t gmax;
     std::vector<Tap> columns;
     std::vector<int32_t> offsetOf;  // d for each g when not scaled
+    bool plainOffsets = false;      // offsetOf[g] == g for every g
 };
 
 // What stays the same for every row of one stereogram: sizes and tables per depth offset.
@@ -77,8 +78,9 @@ bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int
 
 // Work arrays of one row; a thread making rows needs its own.
 struct StereoRowWork {
-    std::unique_ptr<int32_t[]> link, pixels, zs;
-    std::unique_ptr<uint32_t[]> words;
+    std::unique_ptr<int32_t[]> pixels, zs;
+    std::unique_ptr<uint32_t[]> marks, words;  // marks: the stamp of the last row that linked each sample
+    uint32_t stamp = 0;
     // False when memory runs out.
     bool Allocate(const StereoPlan& p);
 };
