@@ -31,7 +31,7 @@ bool MapFormat(const WAVEFORMATEX& f, DeviceFormat& out) {
     return f.nBlockAlign == f.nChannels * out.srcSample;
 }
 
-SDL_AudioSpec DesiredSpec(const WAVEFORMATEX& f, const DeviceFormat& d) {
+SDL_AudioSpec DesiredAudio(const WAVEFORMATEX& f, const DeviceFormat& d) {
     SDL_AudioSpec want;
     SDL_zero(want);
     want.freq = int(f.nSamplesPerSec);
@@ -51,7 +51,7 @@ bool WaveOut::QueryFormat(const WAVEFORMATEX& fmt) {
     DeviceFormat d;
     if (!MapFormat(fmt, d)) return false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    SDL_AudioSpec want = DesiredSpec(fmt, d), have;
+    SDL_AudioSpec want = DesiredAudio(fmt, d), have;
     SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     bool ok = dev != 0 && SameFormat(want, have);
     if (dev) SDL_CloseAudioDevice(dev);
@@ -87,7 +87,7 @@ std::unique_ptr<WaveOut> WaveOut::Open(const WAVEFORMATEX& fmt, Done done) {
     wo->srcSample_ = d.srcSample;
     wo->dstSample_ = d.dstSample;
     wo->silence_ = d.format == AUDIO_U8 ? 0x80 : 0;
-    SDL_AudioSpec want = DesiredSpec(fmt, d), have;
+    SDL_AudioSpec want = DesiredAudio(fmt, d), have;
     want.callback = &WaveOut::Callback;
     want.userdata = wo.get();
     wo->dev_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);

@@ -18,7 +18,7 @@ struct CliOption {
     bool required = false;
 };
 
-struct CliSpec {
+struct CliSyntax {
     std::string command;                // "stereo"
     std::string summary;                // what the command does, one line
     std::vector<std::string> operands;  // the positional arguments, all required ("IN", "OUT")
@@ -38,7 +38,7 @@ CliTake CliOutputPicture(std::string& out);
 // Reads `args` (options as "--name value" or "--name=value", anywhere among the operands)
 // into the table's stores and `operands`. Returns -1 to go on, else the exit status: 0 after
 // printing the help for --help, 2 after printing a usage error.
-int CliParse(const CliSpec& spec, const std::vector<std::string>& args, std::vector<std::string>* operands = nullptr);
+int CliParse(const CliSyntax& syntax, const std::vector<std::string>& args, std::vector<std::string>* operands = nullptr);
 // "orvalis-cli COMMAND: message" and where the help is, on standard error; returns 2.
 int CliUsageError(const std::string& command, const std::string& message);
 // "orvalis-cli: PATH: message" on standard error; returns 1.

@@ -10,30 +10,30 @@
 
 namespace {
 
-std::string Synopsis(const CliSpec& spec) {
-    std::string s = "usage: orvalis-cli " + spec.command;
+std::string Synopsis(const CliSyntax& syntax) {
+    std::string s = "usage: orvalis-cli " + syntax.command;
     bool optional = false;
-    for (const CliOption& o : spec.options) {
+    for (const CliOption& o : syntax.options) {
         if (o.required) s += " " + o.name + (o.value.empty() ? "" : " " + o.value);
         else optional = true;
     }
     if (optional) s += " [OPTION]...";
-    for (const std::string& op : spec.operands) s += " " + op;
+    for (const std::string& op : syntax.operands) s += " " + op;
     return s;
 }
 
-void PrintHelp(const CliSpec& spec) {
-    std::printf("%s\n%s\n", Synopsis(spec).c_str(), spec.summary.c_str());
-    if (!spec.options.empty()) std::printf("\n");
-    for (const CliOption& o : spec.options) {
+void PrintHelp(const CliSyntax& syntax) {
+    std::printf("%s\n%s\n", Synopsis(syntax).c_str(), syntax.summary.c_str());
+    if (!syntax.options.empty()) std::printf("\n");
+    for (const CliOption& o : syntax.options) {
         const std::string left = o.name + (o.value.empty() ? "" : " " + o.value);
         std::printf("  %-24s %s%s\n", left.c_str(), o.help.c_str(), o.required ? " (required)" : "");
     }
     std::printf("  %-24s %s\n", "--help", "show this help");
 }
 
-const CliOption* Find(const CliSpec& spec, const std::string& name) {
-    for (const CliOption& o : spec.options)
+const CliOption* Find(const CliSyntax& syntax, const std::string& name) {
+    for (const CliOption& o : syntax.options)
         if (o.name == name) return &o;
     return nullptr;
 }
@@ -100,13 +100,13 @@ int CliFileError(const std::string& path, const std::string& message) {
     return 1;
 }
 
-int CliParse(const CliSpec& spec, const std::vector<std::string>& args, std::vector<std::string>* operands) {
+int CliParse(const CliSyntax& syntax, const std::vector<std::string>& args, std::vector<std::string>* operands) {
     std::vector<std::string> rest;
     std::set<std::string> given;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
-            PrintHelp(spec);
+            PrintHelp(syntax);
             return 0;
         }
         if (a.size() < 2 || a[0] != '-') {
@@ -115,26 +115,26 @@ int CliParse(const CliSpec& spec, const std::vector<std::string>& args, std::vec
         }
         const size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
         const std::string name = a.substr(0, eq);
-        const CliOption* o = Find(spec, name);
-        if (!o) return CliUsageError(spec.command, "unknown option " + name);
+        const CliOption* o = Find(syntax, name);
+        if (!o) return CliUsageError(syntax.command, "unknown option " + name);
         std::string value;
         if (o->value.empty()) {
-            if (eq != std::string::npos) return CliUsageError(spec.command, name + " takes no value");
+            if (eq != std::string::npos) return CliUsageError(syntax.command, name + " takes no value");
         } else if (eq != std::string::npos) {
             value = a.substr(eq + 1);
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            return CliUsageError(spec.command, name + " needs a value (" + o->value + ")");
+            return CliUsageError(syntax.command, name + " needs a value (" + o->value + ")");
         }
-        if (std::string why = o->take(value); !why.empty()) return CliUsageError(spec.command, name + ": " + why);
+        if (std::string why = o->take(value); !why.empty()) return CliUsageError(syntax.command, name + ": " + why);
         given.insert(name);
     }
-    for (const CliOption& o : spec.options)
+    for (const CliOption& o : syntax.options)
         if (o.required && !given.count(o.name))
-            return CliUsageError(spec.command, "missing option " + o.name + (o.value.empty() ? "" : " " + o.value));
-    if (rest.size() < spec.operands.size()) return CliUsageError(spec.command, "missing " + spec.operands[rest.size()]);
-    if (rest.size() > spec.operands.size()) return CliUsageError(spec.command, "unexpected argument '" + rest[spec.operands.size()] + "'");
+            return CliUsageError(syntax.command, "missing option " + o.name + (o.value.empty() ? "" : " " + o.value));
+    if (rest.size() < syntax.operands.size()) return CliUsageError(syntax.command, "missing " + syntax.operands[rest.size()]);
+    if (rest.size() > syntax.operands.size()) return CliUsageError(syntax.command, "unexpected argument '" + rest[syntax.operands.size()] + "'");
     if (operands) *operands = std::move(rest);
     return -1;
 }

@@ -8,9 +8,9 @@
 namespace {
 int DxfInfo(const std::vector<std::string>& args) {
     std::vector<std::string> file;
-    const CliSpec spec{"dxf-info", "Prints the faces, points and coordinate range the DXF reader finds in a drawing.",
+    const CliSyntax syntax{"dxf-info", "Prints the faces, points and coordinate range the DXF reader finds in a drawing.",
                        {"FILE"}, {}};
-    if (int status = CliParse(spec, args, &file); status >= 0) return status;
+    if (int status = CliParse(syntax, args, &file); status >= 0) return status;
     DxfQuiet = true;  // the reader's notices would repeat the error printed below
     DxfDrawing d = ReadDxfFile(file[0].c_str());
     if (!d.error.empty()) return CliFileError(file[0], d.error);

@@ -85,7 +85,7 @@ int WriteDepth(const Options& o) {
 
 int RunMandel(const std::vector<std::string>& args) {
     Options o;
-    const CliSpec spec{
+    const CliSyntax syntax{
         "mandel",
         "A Mandelbrot picture as the explorer computes it; the values and limits are those of its start dialog.",
         {},
@@ -105,7 +105,7 @@ int RunMandel(const std::vector<std::string>& args) {
              CliWhole(o.colors, 0, INT32_MAX)},
             {"--palette", "FILE", "the palette file (default palette.pal)", CliText(o.palette)},
         }};
-    if (int status = CliParse(spec, args); status >= 0) return status;
+    if (int status = CliParse(syntax, args); status >= 0) return status;
     if (!MandelPictureSizeOk(o.width, o.height))
         return CliUsageError("mandel", "--width and --height: the picture must stay within 2^30 bytes of 8-bit pixels");
     if (o.out.empty() && o.depthOut.empty()) return CliUsageError("mandel", "missing option -o OUT or --depth-out D.png");

@@ -10,12 +10,12 @@ namespace {
 
 int Picture(const std::vector<std::string>& args) {
     std::vector<std::string> files;
-    const CliSpec spec{"picture",
+    const CliSyntax syntax{"picture",
                        "Reads IN as the program opens it and writes it to OUT (.bmp, .png, .jpg, .jpeg, .tif, .tiff "
                        "or .webp; BMP as 24 bits). A 16-bit grey picture stays 16-bit in PNG and TIFF.",
                        {"IN", "OUT"},
                        {}};
-    if (int status = CliParse(spec, args, &files); status >= 0) return status;
+    if (int status = CliParse(syntax, args, &files); status >= 0) return status;
     std::string out;
     if (std::string why = CliOutputPicture(out)(files[1]); !why.empty()) return CliUsageError("picture", "OUT: " + why);
     // JPEG and GIF rows go into a BMP file without a whole 32-bit picture in between; a picture

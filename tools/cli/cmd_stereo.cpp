@@ -59,7 +59,7 @@ int Stereo(const std::vector<std::string>& args) {
     // The number fields as the dialog has them, checked together once all are given.
     StereoFieldTexts f{std::to_string(o.oversam), std::to_string(o.bkdepth), std::to_string(o.Eye),
                        std::to_string(o.o)};
-    const CliSpec spec{
+    const CliSyntax syntax{
         "stereo",
         "A single-image stereogram of the depth picture, textured with the texture picture.",
         {},
@@ -82,7 +82,7 @@ int Stereo(const std::vector<std::string>& args) {
             {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", Size(f)},
             {"--dots", "", "two convergence dots in a white band above the result", CliSwitch(o.dots)},
         }};
-    if (int status = CliParse(spec, args); status >= 0) return status;
+    if (int status = CliParse(syntax, args); status >= 0) return status;
     StereoField bad{};
     if (std::string why = ReadStereoFields(f, o, &bad); !why.empty()) {
         // The option of each field, in StereoField order.

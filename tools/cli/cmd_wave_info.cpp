@@ -8,8 +8,8 @@
 namespace {
 int WaveInfo(const std::vector<std::string>& args) {
     std::vector<std::string> file;
-    const CliSpec spec{"wave-info", "Prints the information line of a WAV file, read from its header.", {"FILE"}, {}};
-    if (int status = CliParse(spec, args, &file); status >= 0) return status;
+    const CliSyntax syntax{"wave-info", "Prints the information line of a WAV file, read from its header.", {"FILE"}, {}};
+    if (int status = CliParse(syntax, args, &file); status >= 0) return status;
     WaveHeader h;
     const std::string message = ReadWaveHeaderFile(file[0], h);
     if (!message.empty()) return CliFileError(file[0], message);
