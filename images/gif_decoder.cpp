@@ -81,13 +81,19 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
     // is a plain pixel and defines no string.
     bool first_after_clear = true;
 
-    auto put_pixel = [&](uint8_t px) {
-        *bufptr++ = px;
-        if (--bufcnt == 0) {
+    // Moves past n bytes written into the row; a full row goes out.
+    auto advance = [&](int n) {
+        bufptr += n;
+        bufcnt -= n;
+        if (bufcnt == 0) {
             sink.out_line(sink.ctx, buf, linewidth);
             bufptr = buf;
             bufcnt = linewidth;
         }
+    };
+    auto put_pixel = [&](uint8_t px) {
+        *bufptr = px;
+        advance(1);
     };
 
     for (;;) {
@@ -159,13 +165,7 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             ++curr_size;
         }
         if (inRow) {
-            bufptr += len;
-            bufcnt -= len;
-            if (bufcnt == 0) {
-                sink.out_line(sink.ctx, buf, linewidth);
-                bufptr = buf;
-                bufcnt = linewidth;
-            }
+            advance(len);
             continue;
         }
         // Move the string into the row, a row's worth at a time.
@@ -173,13 +173,7 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             const int n = std::min<int>(int(stack_end - sp), bufcnt);
             std::memcpy(bufptr, sp, size_t(n));
             sp += n;
-            bufptr += n;
-            bufcnt -= n;
-            if (bufcnt == 0) {
-                sink.out_line(sink.ctx, buf, linewidth);
-                bufptr = buf;
-                bufcnt = linewidth;
-            }
+            advance(n);
         }
     }
     if (bufcnt != linewidth) return uint16_t(sink.out_line(sink.ctx, buf, linewidth - bufcnt));
