@@ -1,5 +1,6 @@
 #include "images/bmp_writer.h"
 
+#include "platform/file_writer.h"
 #include "platform/little_endian.h"
 #include "platform/parallel.h"
 
@@ -71,15 +72,7 @@ bool Bmp24File::open(const std::string& path, int width, int height) {
     if (direct_) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     } else {
-        // A temporary name beside the file: ".NAME.XXXXXX" in its folder.
-        const std::filesystem::path target(path);
-        temp_ = (target.parent_path() / ("." + target.filename().native())).native();
-        temp_.append(".XXXXXX");
-        fd_ = ::mkstemp(temp_.data());
-        // mkstemp makes the file private; the written file gets the usual mode.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        if (fd_ >= 0 && ::fchmod(fd_, 0666 & ~mask) != 0) discard();
+        fd_ = CreateTemporaryBeside(path, temp_);
     }
     if (fd_ < 0) return false;
     uint8_t h[kHeaderBytes];

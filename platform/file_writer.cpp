@@ -7,16 +7,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::string WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size) {
+int CreateTemporaryBeside(const std::string& path, std::string& temp) {
     const std::filesystem::path target(path);
     const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string tmp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return std::strerror(errno);
-    // mkstemp makes the file private; the saved file gets the usual mode.
+    temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return -1;
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    int code = ::fchmod(fd, 0666 & ~mask) == 0 ? 0 : errno;
+    if (::fchmod(fd, 0666 & ~mask) != 0) {
+        const int code = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        errno = code;
+        return -1;
+    }
+    return fd;
+}
+
+std::string WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size) {
+    std::string tmp;
+    const int fd = CreateTemporaryBeside(path, tmp);
+    if (fd < 0) return std::strerror(errno);
+    int code = 0;
     for (size_t done = 0; !code && done < size;) {
         const ssize_t n = ::write(fd, data + done, size - done);
         if (n < 0 && errno != EINTR) code = errno;
