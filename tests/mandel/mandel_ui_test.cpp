@@ -5,6 +5,7 @@
 #include "mandel/StartDialog.h"
 #include "mandel/start_values.h"
 #include "platform/message_box.h"
+#include "tests/common/test_files.h"
 #include "workspace/frame_globals.h"
 #include "workspace/status_line.h"
 
@@ -24,7 +25,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <unistd.h>
 
 using platform::MessageRecorder;
 
@@ -36,11 +36,9 @@ protected:
         hwndFrame = frame_ = new QMainWindow;
         frame_->setCentralWidget(hwndClient = new QMdiArea(frame_));
         CreateStatusLine(frame_), frame_->resize(1400, 1000), frame_->show();
-        // No palette in the working directory: the one beside the test program is found.
-        dir_ = std::filesystem::temp_directory_path() / ("mandel_ui_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_), std::filesystem::current_path(dir_);
+        std::filesystem::current_path(dir_.path);  // no palette here: the one beside the test program is found
     }
-    static void TearDownTestSuite() { delete frame_, std::filesystem::current_path("/"), std::filesystem::remove_all(dir_); }
+    static void TearDownTestSuite() { delete frame_, std::filesystem::current_path("/"); }
     void SetUp() override {
         SetDefaultSettings(Settings), SetStatusTextf(1, "%s", "");
         Settings.MndlW = 160, Settings.MndlH = 120, Settings.MndlMaxColors = 256;
@@ -71,7 +69,7 @@ protected:
     }
 
     static inline QMainWindow* frame_ = nullptr;
-    static inline std::filesystem::path dir_;
+    static inline const TempDir dir_{"mandel_ui"};
 };
 
 TEST_F(MandelWindow, mainMandelbrotComputesTheMainViewAndEndsWithBeepTimeAndArrow) {

@@ -15,16 +15,21 @@ bool AcceptAll(const WAVEFORMATEX&) { return true; }
 
 std::string Load(const Bytes& b, WaveState& wd, FormatQuery q = AcceptAll) { return LoadWaveBytes(wd, b.data(), b.size(), q); }
 
+// The device's refusal is asked only for PCM and gets the file's format; no query at all refuses.
 TEST(WaveLoader, everyFailureHasItsOwnMessageAndLeavesNoData) {
     const Bytes d16 = Ramp(16);
     Bytes fmt15 = PcmFormat(1, 2, 44100, 16), rifx = Riff({Fmt(2, 44100, 16)});
     fmt15.pop_back(), rifx[3] = 'X';
-    struct Case { const char* name; Bytes file; const char* message; } cases[] = {
+    int asked = 0;
+    WAVEFORMATEX seen;
+    const FormatQuery refuse = [&](const WAVEFORMATEX& f) { return ++asked, seen = f, false; };
+    struct Case { const char* name; Bytes file; const char* message; FormatQuery query = AcceptAll; } cases[] = {
         {"form type not WAVE", Riff({Fmt(2, 44100, 16), {"data", d16}}, "MP3 "), "No wave file"},
         {"big-endian container", rifx, "No wave file"},
         {"fmt of 15 bytes", Riff({{"fmt ", fmt15}, {"data", d16}}), "wave file corrupt"},
         {"first chunk claims 3 GB", Riff({{"oooo", Bytes(2, 0), 2974173522u}}), "wave file corrupt"},
         {"extensible", Riff({Fmt(1, 44100, 24, 0xFFFE), {"data", d16}}), "no PCM file"},
+        {"not PCM, to a refusing device", Riff({Fmt(1, 8000, 8, 7), {"data", Ramp(9)}}), "no PCM file", refuse},
         {"data before fmt", Riff({{"data", d16}, Fmt(2, 44100, 16)}), "No data chunk"},
         {"no data chunk", Riff({Fmt(2, 44100, 16), {"LIST", Bytes(4, 'x')}}), "No data chunk"},
         {"zero-length data", Riff({Fmt(2, 44100, 16), {"data", {}}}), "empty chunk"},
@@ -32,13 +37,18 @@ TEST(WaveLoader, everyFailureHasItsOwnMessageAndLeavesNoData) {
         {"data size at the 32-bit limit", Riff({Fmt(1, 44100, 8), {"data", Ramp(4), 0xFFFFFFFFu}}), "Failed read chunk"},
         {"no channel", Riff({Fmt(0, 8000, 16), {"data", d16}}), "Can't play this format"},
         {"64-bit samples", Riff({Fmt(1, 8000, 64), {"data", d16}}), "Can't play this format"},
+        {"refused by the device", Riff({Fmt(2, 22050, 16), {"data", Ramp(8)}}), "Can't play this format", refuse},
+        {"no device query", Riff({Fmt(2, 22050, 16), {"data", Ramp(8)}}), "Can't play this format", nullptr},
     };
     for (const Case& c : cases) {
         WaveState wd;
         wd.Playing = 1;  // the load starts from a clean state
-        EXPECT_EQ(Load(c.file, wd), c.message) << c.name;
+        EXPECT_EQ(Load(c.file, wd, c.query), c.message) << c.name;
         EXPECT_TRUE(!wd.pFormat && !wd.lpData && !wd.lpWaveHdr && wd.Playing == 0) << c.name;
     }
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(std::make_tuple(seen.nChannels, seen.nSamplesPerSec, seen.nAvgBytesPerSec, seen.nBlockAlign, seen.wBitsPerSample),
+              std::make_tuple(uint16_t(2), 22050u, 88200u, uint16_t(4), uint16_t(16)));
 }
 
 // Every prefix of a valid file is refused with the message of the part that is cut, never
@@ -52,20 +62,6 @@ TEST(WaveLoader, everyCutOfAFileIsRefusedByThePartItCuts) {
                            : n < dataAt + 8 ? "No data chunk" : n < file.size() ? "Failed read chunk" : "";
         EXPECT_EQ(Load(Bytes(file.begin(), file.begin() + long(n)), wd), expect) << n << " bytes";
     }
-}
-
-TEST(WaveLoader, devicesRefusalIsAskedOnlyForPcmAndGetsTheFileFormat) {
-    int asked = 0;
-    WAVEFORMATEX seen;
-    FormatQuery refuse = [&](const WAVEFORMATEX& f) { return ++asked, seen = f, false; };
-    WaveState wd;
-    EXPECT_EQ(Load(Riff({Fmt(1, 8000, 8, 7), {"data", Ramp(9)}}), wd, refuse), "no PCM file");
-    EXPECT_EQ(asked, 0);
-    EXPECT_EQ(Load(Riff({Fmt(2, 22050, 16), {"data", Ramp(8)}}), wd, refuse), "Can't play this format");
-    EXPECT_EQ(asked, 1);
-    EXPECT_EQ(std::make_tuple(seen.nChannels, seen.nSamplesPerSec, seen.nAvgBytesPerSec, seen.nBlockAlign, seen.wBitsPerSample),
-              std::make_tuple(uint16_t(2), 22050u, 88200u, uint16_t(4), uint16_t(16)));
-    EXPECT_EQ(Load(Riff({Fmt(2, 22050, 16), {"data", Ramp(8)}}), wd, nullptr), "Can't play this format");
 }
 
 TEST(WaveLoader, playableFilesLoadTheWholeDataChunk) {
@@ -145,19 +141,6 @@ TEST(WaveLoader, everyPcmFormatReadsAndWritesAsSoxDoes) {
                                                 {"data", Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize)}}));
             EXPECT_EQ(outlined, sox16(wav + ".made.wav")) << name << " written by MakeForm";
         }
-}
-
-// The coordinates for known clicks and sizes are checked through the window's mouse.
-TEST(Outline, capacityGrowsBy128IntsFirstAtThe64thPoint) {
-    WaveState wd;
-    AddOutlinePoint(wd, 0, 300, 0);  // no client area: no point
-    int added = 0;
-    for (auto [points, size] : {std::pair{0, 0}, {1, 128}, {63, 128}, {64, 256}, {127, 256}, {128, 384}}) {
-        for (; added < points; ++added) AddOutlinePoint(wd, 200, 200, uint32_t(added % 200));
-        EXPECT_EQ(std::make_pair(wd.ListSize, wd.ListLen), std::make_pair(size, 2 * points)) << points << " points";
-    }
-    for (int i = 0; i < added; ++i)  // nothing lost in the copies
-        ASSERT_EQ(std::make_pair(wd.List[2 * i], wd.List[2 * i + 1]), std::make_pair(327 * (100 - i % 200), 327 * 100)) << i;
 }
 
 TEST(Outline, makeFormTracesSegmentsOfFOverNMinusOneFrames) {
