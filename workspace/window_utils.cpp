@@ -2,7 +2,6 @@
 
 #include "workspace/mdi_child.h"
 
-#include <QAbstractButton>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -164,15 +163,4 @@ void CascadeWindows(QMdiArea* area) {
     }
 }
 
-void GeneralDlgProc(QDialog* dlg) {
-    for (QAbstractButton* b : dlg->findChildren<QAbstractButton*>()) {
-        bool isId = false;
-        const int id = b->objectName().toInt(&isId);
-        if (isId) QObject::connect(b, &QAbstractButton::clicked, dlg, [dlg, id] { dlg->done(id); });
-    }
-}
-
-int ExecDialog(QDialog* dlg, bool hasProc) {
-    if (!hasProc) GeneralDlgProc(dlg);
-    return dlg->exec();
-}
+int ExecDialog(QDialog* dlg) { return dlg->exec(); }

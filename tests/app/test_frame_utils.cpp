@@ -7,9 +7,6 @@
 #include "workspace/status_line.h"
 #include "workspace/window_utils.h"
 
-#include <QDialog>
-#include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 #include <functional>
@@ -78,16 +75,6 @@ TEST(LoadFile, ReadsWholeFilesAndReportsMissingOnes) {
               std::make_tuple("LoadFile Error", "Couldn't open file:/nonexistent/x.gif", "Error", "Error reading file"));
 }
 
-TEST(ExecDialog, DialogWithoutProcedureEndsWithTheButtonId) {
-    for (const char* id : {"1", "42"}) {
-        QDialog dlg;
-        for (const char* name : {"1", "42"}) new QPushButton(name, &dlg);
-        for (QPushButton* b : dlg.findChildren<QPushButton*>()) b->setObjectName(b->text());
-        QTimer::singleShot(0, dlg.findChild<QPushButton*>(id), &QPushButton::click);
-        EXPECT_EQ(ExecDialog(&dlg, false), std::atoi(id));
-    }
-}
-
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override { setenv("XDG_CONFIG_HOME", dir.path.c_str(), 1); }
@@ -109,23 +96,13 @@ TEST_F(RegistryTest, FirstRunUsesDefaultsAndSavesA536ByteValue) {
     EXPECT_EQ(std::make_tuple(std::filesystem::file_size(valuePath()), t.MndlIteration, rec.boxes.size()), std::make_tuple(536u, 999, 0u));
 }
 
-TEST_F(RegistryTest, WrongSizedValueGivesReadBoxAndDefaults) {
-    for (size_t size : {535u, 537u}) {
-        platform::MessageRecorder rec;
-        std::filesystem::create_directories(keystore::KeyFolder(SettingsKeyPath()));
-        std::ofstream(valuePath(), std::ios::binary) << std::string(size, '\x7f');
-        SETTINGS s;
-        LoadSettingsInto(s);
-        ASSERT_EQ(rec.boxes.size(), 1u) << size;
-        EXPECT_EQ(std::make_tuple(rec.boxes[0].text, rec.boxes[0].caption, s.MndlH, std::string(s.Palettefile)),
-                  std::make_tuple("read", "Registry Error", 600, "palette.pal"));
-    }
-}
-
-// Whatever sits at the value's path, the start neither stops, blocks nor reads without end.
-TEST_F(RegistryTest, AnythingButARegularFileIsAFailedReadAndSavingLosesNothing) {
+// A value of the wrong size reads as defaults. Whatever sits at the value's path, the start neither
+// stops, blocks nor reads without end.
+TEST_F(RegistryTest, AnythingButARegularFileOfTheRightSizeIsAFailedReadAndSavingLosesNothing) {
     namespace fs = std::filesystem;
     const std::pair<const char*, std::function<void(const std::string&)>> cases[] = {
+        {"535 bytes", [](const std::string& p) { std::ofstream(p, std::ios::binary) << std::string(535, '\x7f'); }},
+        {"537 bytes", [](const std::string& p) { std::ofstream(p, std::ios::binary) << std::string(537, '\x7f'); }},
         {"a folder", [](const std::string& p) { fs::create_directories(p + "/kept"); }},
         {"a pipe", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
         {"a link to /dev/zero", [](const std::string& p) { fs::create_symlink("/dev/zero", p); }},
@@ -137,7 +114,8 @@ TEST_F(RegistryTest, AnythingButARegularFileIsAFailedReadAndSavingLosesNothing) 
         platform::MessageRecorder rec;
         SETTINGS s;
         LoadSettingsInto(s);
-        EXPECT_EQ(std::make_pair(rec.texts(), s.MndlIteration), std::make_pair(std::vector<std::string>{"read"}, 256)) << what;
+        EXPECT_EQ(std::make_tuple(rec.texts(), rec.boxes[0].caption, s.MndlIteration, std::string(s.Palettefile)),
+                  std::make_tuple(std::vector<std::string>{"read"}, "Registry Error", 256, "palette.pal")) << what;
         SaveSettingsFrom(s);  // a folder cannot be replaced, anything else can
         const bool folder = what[2] == 'f';
         EXPECT_EQ(rec.texts(), (folder ? std::vector<std::string>{"read", "write"} : std::vector<std::string>{"read"})) << what;

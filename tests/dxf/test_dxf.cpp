@@ -4,12 +4,11 @@
 #include "dxf/face_list.h"
 #include "dxf/gl_scanner.h"
 #include "dxf/page_pool.h"
+#include "tests/dxf/dxf_text.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -217,25 +216,7 @@ TEST_F(PoolTest, PointsFillFacesUpToTheirCapacity) {
     }
 }
 
-// DXF text from its lines, given here separated by blanks.
-std::string D(std::string lines) {
-    std::replace(lines.begin(), lines.end(), ' ', '\n');
-    return lines + "\n";
-}
-
-std::string Section(const std::string& kind, const std::string& body) {
-    return D("0 SECTION 2 " + kind) + body + D("0 ENDSEC");
-}
-
-const std::string kEof = D("0 EOF"), kEntities = D("0 SECTION 2 ENTITIES");
-
-std::string Face3D(const std::string& corners) {  // x y z of each of four corners
-    std::istringstream in(corners);
-    std::string out = D("0 3DFACE 8 0");
-    std::string v;
-    for (int i = 0; in >> v; ++i) out += D(std::to_string(10 * (1 + i % 3) + i / 3) + " " + v);
-    return out;
-}
+const std::string kEntities = D("0 SECTION 2 ENTITIES");
 
 // Vertex i lies at (i, 2i + 0.5, 0); per_face "" leaves group 72 out.
 std::string Polyline(const std::string& per_face, int vertices, bool with_colour = false) {
@@ -262,8 +243,6 @@ std::vector<int> FaceSizes(const DxfDrawing& d) {
 }
 
 const std::string kOneFace = Face3D("0.0 0.0 0.0 1.0 0.0 0.0 1.0 1.0 0.0 1.0 1.0 0.0");
-
-std::string Entities(const std::string& body) { return Section("ENTITIES", body) + kEof; }
 
 constexpr float kLo = 1024000.0f, kHi = -1024000.0f;  // the range before any point
 

@@ -6,6 +6,8 @@
 #include "platform/message_box.h"
 #include "workspace/frame_globals.h"
 #include "workspace/status_line.h"
+#include "tests/common/test_files.h"
+#include "tests/dxf/dxf_text.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +16,10 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QOpenGLWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
-#include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -54,12 +53,6 @@ int Count(const QImage& img, QRgb c, int within = 56) {
     return n;
 }
 
-// DXF text from its lines, given here separated by blanks.
-std::string Dxf(std::string lines) {
-    std::replace(lines.begin(), lines.end(), ' ', '\n');
-    return lines + "\n";
-}
-
 // The program's frame, as the windows meet it.
 class GLWindows : public testing::Test {
 protected:
@@ -68,38 +61,29 @@ protected:
         frame_ = StartFrame("");
         frame_->resize(900, 700);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_));
-        area_ = hwndClient;
-        ASSERT_TRUE(dir_.isValid());
     }
     void TearDown() override { delete frame_; }
 
     std::string WriteDxf(const char* name, const std::string& text) {
-        std::string path = dir_.filePath(name).toStdString();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        return WriteFileBytes(dir_ / name, {text.begin(), text.end()});
     }
 
     platform::MessageRecorder boxes_;
     MainFrame* frame_ = nullptr;
-    QMdiArea* area_ = nullptr;
-    QTemporaryDir dir_;
+    const TempDir dir_{"orvalis-gl"};
 };
 
-// A cube from -2.5 to 7.9 on every axis as six 3DFACEs.
+// A cube from -2.5 to 7.9 on every axis as six 3DFACEs; corner c lies at 7.9 on axis a when bit a of c is set.
 std::string Cube() {
-    const char* corners[6] = {"0132", "4576", "0154", "2376", "0264", "1375"};
-    std::string t = "0 SECTION 2 ENTITIES";
-    for (const char* f : corners) {
-        t += " 0 3DFACE 8 0";
-        for (int k = 0; k < 4; ++k) {
-            const int c = f[k] - '0';
-            for (int a = 0; a < 3; ++a)
-                t += " " + std::to_string(10 * (a + 1) + k) + ((c >> a & 1) ? " 7.9" : " -2.5");
-        }
+    std::string faces;
+    for (const char* f : {"0132", "4576", "0154", "2376", "0264", "1375"}) {
+        std::string corners;
+        for (const char* c = f; *c; ++c)
+            for (int a = 0; a < 3; ++a) corners += (*c - '0') >> a & 1 ? " 7.9" : " -2.5";
+        faces += Face3D(corners);
     }
-    return Dxf(t + " 0 ENDSEC 0 EOF");
+    return Entities(faces);
 }
-const std::string kNoFaces = Dxf("0 SECTION 2 ENTITIES 0 ENDSEC 0 EOF");
 
 TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) {
     radius = 1.0;
@@ -160,10 +144,10 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
 // The depth view of the cube: seen head-on its front face is nearest all over (white), turned its
 // nearest corner is white and the faces slope away from it; where nothing is drawn it is black.
 TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheView) {
-    std::string cube = WriteDxf("CUBE.DXF", Cube()), empty = WriteDxf("empty.dxf", kNoFaces);
+    std::string cube = WriteDxf("CUBE.DXF", Cube()), empty = WriteDxf("empty.dxf", Entities(""));
     FileOpenMsg(cube);
-    ASSERT_EQ(area_->subWindowList().size(), 1);
-    auto* a = qobject_cast<OpenGLChild*>(area_->subWindowList()[0]->widget());
+    ASSERT_EQ(hwndClient->subWindowList().size(), 1);
+    auto* a = qobject_cast<OpenGLChild*>(hwndClient->subWindowList()[0]->widget());
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->record()->Type, 0);
     EXPECT_EQ(a->windowTitle().toStdString(), cube);
@@ -212,25 +196,24 @@ TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheView) {
     EXPECT_EQ(a->swapCount(), before + 1) << "each window keeps its own drawing";
     EXPECT_EQ(b->swapCount(), 0);
 
-    const std::string bad = WriteDxf("bad.dxf", Dxf("0 SECTION 2 HEADER 9 $ACADVER 0 EOF"));
-    for (const std::string& path : {bad, dir_.filePath("none.dxf").toStdString()}) {
+    const std::string bad = WriteDxf("bad.dxf", D("0 SECTION 2 HEADER 9 $ACADVER 0 EOF"));
+    for (const std::string& path : {bad, dir_ / "none.dxf"}) {
         EXPECT_EQ(CreateGLChild(path, 0), nullptr) << path;
         EXPECT_STREQ(StatusText(1), "") << path;
     }
-    EXPECT_EQ(area_->subWindowList().size(), 2);
+    EXPECT_EQ(hwndClient->subWindowList().size(), 2);
     ASSERT_EQ(boxes_.boxes.size(), 2u);
     EXPECT_EQ(boxes_.boxes[0].text, "The drawing could not be read:\n" + bad + "\nHEADER section not closed before EOF");
     EXPECT_EQ(boxes_.boxes[1].caption, "Error");
 }
 
-// Closing a changed window asks first: MdiChild's rule, checked on the picture windows.
 TEST_F(GLWindows, NoSuitableContextShowsAnErrorBoxAndNoWindow) {
     bool (*saved)() = GLContextProbe;
     GLContextProbe = [] { return false; };
     EXPECT_EQ(CreateGLChild("TEST", 500), nullptr);
     GLContextProbe = saved;
     EXPECT_EQ(FirstFileStruct(), nullptr);
-    EXPECT_TRUE(area_->subWindowList().isEmpty());
+    EXPECT_TRUE(hwndClient->subWindowList().isEmpty());
     ASSERT_EQ(boxes_.boxes.size(), 1u);
     EXPECT_EQ(boxes_.boxes[0].text + "/" + boxes_.boxes[0].caption, "ChoosePixelFormat failed/Error");
 }

@@ -1,8 +1,0 @@
-#include "images/picture_file.h"
-#include "tests/fuzz/fuzz_consume.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    PictureResult r = ReadBmpBytes(data, size);
-    if (r.ok) ConsumePicture(r.image);
-    return 0;
-}
