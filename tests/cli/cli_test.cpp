@@ -30,12 +30,12 @@ std::string Try(const std::string& cmd) { return "Try 'orvalis-cli " + cmd + " -
 
 TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     const std::string bmp = ORVALIS_SOURCE_DIR "/tests/data/bmp/rgb24.bmp", none = at("none.bmp");
-    WriteBytes(at("ok.wav"), Riff({Fmt(2, 44100, 16), {"data", Ramp(8960)}}));
-    WriteBytes(at("float.wav"), Riff({Fmt(1, 44100, 32, 3), {"data", Ramp(4)}}));
-    WriteBytes(at("nochan.wav"), Riff({Fmt(0, 44100, 16), {"data", Ramp(4)}}));
-    WriteBytes(at("mono8.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(2241)}}));
-    WriteBytes(at("cut.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(8), 9}}));
-    WriteBytes(at("gif.bmp"), {'G', 'I', 'F', '8', '9', 'a'});
+    WriteFileBytes(at("ok.wav"), Riff({Fmt(2, 44100, 16), {"data", Ramp(8960)}}));
+    WriteFileBytes(at("float.wav"), Riff({Fmt(1, 44100, 32, 3), {"data", Ramp(4)}}));
+    WriteFileBytes(at("nochan.wav"), Riff({Fmt(0, 44100, 16), {"data", Ramp(4)}}));
+    WriteFileBytes(at("mono8.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(2241)}}));
+    WriteFileBytes(at("cut.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(8), 9}}));
+    WriteFileBytes(at("gif.bmp"), {'G', 'I', 'F', '8', '9', 'a'});
     const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
     const std::pair<std::string, CliRun> cases[] = {
         {"--version", {0, "orvalis-cli 1.0\n", ""}},
@@ -101,14 +101,14 @@ TEST_F(Cli, WritesTheFormatTheOutputNameAsksFor) {
         {"o.tif", "II*"}, {"o.tiff", "II*"}, {"o.webp", "RIFF"}};
     for (const auto& [name, magic] : cases) {
         ASSERT_EQ(run("picture " + in + " " + at(name)), (CliRun{0, "", ""})) << name;
-        const Bytes b = ReadBytes(at(name));
+        const Bytes b = ReadFileBytes(at(name));
         EXPECT_EQ(std::string(b.begin(), b.begin() + long(std::min(b.size(), magic.size()))), magic) << name;
     }
-    const Bytes bmp = ReadBytes(at("o.bmp"));
+    const Bytes bmp = ReadFileBytes(at("o.bmp"));
     ASSERT_EQ(bmp.at(28), 24);
     const PictureResult back = ReadBmpBytes(bmp.data(), bmp.size());
     ASSERT_TRUE(back.ok);
-    const Bytes rgb = ReadBytes(ORVALIS_SOURCE_DIR "/tests/data/bmp/rle4.rgb");
+    const Bytes rgb = ReadFileBytes(ORVALIS_SOURCE_DIR "/tests/data/bmp/rle4.rgb");
     for (size_t i = 0; i < back.image.px.size(); ++i)
         ASSERT_EQ(back.image.px[i], uint32_t(rgb.at(3 * i) << 16 | rgb.at(3 * i + 1) << 8 | rgb.at(3 * i + 2))) << i;
 }
@@ -131,7 +131,7 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
         ASSERT_EQ(run("stereo " + files + flags), (CliRun{0, "", ""})) << flags;
         Image32 want;
         ASSERT_TRUE(MakeStereoPicture(texture, depth, opts, want));
-        const Bytes bmp = ReadBytes(at("out.bmp"));
+        const Bytes bmp = ReadFileBytes(at("out.bmp"));
         const PictureResult got = ReadBmpBytes(bmp.data(), bmp.size());
         ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
         EXPECT_EQ(want.px, got.image.px) << flags;
@@ -144,7 +144,7 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
     Image32 mandel(90, 60), want;
     mandel.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 90, 60, 256);
     ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(129, true, 9), mandel, {1, -4500, 150, 700, 0, 0, 0, 1, 4000}, want));
-    const Bytes bmp = ReadBytes(at("out.bmp"));
+    const Bytes bmp = ReadFileBytes(at("out.bmp"));
     EXPECT_EQ(want.px, ReadBmpBytes(bmp.data(), bmp.size()).image.px);
 }
 

@@ -57,7 +57,4 @@ inline Bytes Riff(const std::vector<Chunk>& chunks, const std::string& form = "W
     return b.insert(b.end(), body.begin(), body.end()), b;
 }
 
-inline std::string WriteBytes(const std::string& path, const Bytes& b) { return WriteFileBytes(path, b); }
-inline Bytes ReadBytes(const std::string& path) { return ReadFileBytes(path); }
-
 }  // namespace wavtest

@@ -104,7 +104,7 @@ TEST(WaveLoader, everyPcmFormatReadsAndWritesAsSoxDoes) {
     auto sox16 = [&](const std::string& wav) {  // sox's own samples, 16-bit, interleaved
         const std::string raw = wav + ".raw";
         EXPECT_EQ(std::system(("sox -D " + wav + " -t s16 " + raw).c_str()), 0);
-        const Bytes b = ReadBytes(raw);
+        const Bytes b = ReadFileBytes(raw);
         std::vector<int16_t> v(b.size() / 2);
         for (size_t i = 0; i < v.size(); ++i) v[i] = int16_t(b[2 * i] | b[2 * i + 1] << 8);
         return v;
@@ -137,7 +137,7 @@ TEST(WaveLoader, everyPcmFormatReadsAndWritesAsSoxDoes) {
                 }
             EXPECT_EQ(ours, sox16(wav)) << name;
             ASSERT_TRUE(outline(wd)) << name;
-            WriteBytes(wav + ".made.wav", Riff({{"fmt ", PcmFormat(1, uint16_t(ch), 8000, uint16_t(bits))},
+            WriteFileBytes(wav + ".made.wav", Riff({{"fmt ", PcmFormat(1, uint16_t(ch), 8000, uint16_t(bits))},
                                                 {"data", Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize)}}));
             EXPECT_EQ(outlined, sox16(wav + ".made.wav")) << name << " written by MakeForm";
         }

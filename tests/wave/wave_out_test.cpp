@@ -38,7 +38,7 @@ protected:
     void TearDown() override { unsetenv("SDL_DISKAUDIODELAY"); }
     // The device output is silence, the sound, silence: the sound part.
     Bytes Sounded() const {
-        const Bytes out = ReadBytes(out_);
+        const Bytes out = ReadFileBytes(out_);
         size_t a = 0, b = out.size();
         while (a < b && out[a] == 0) ++a;
         while (b > a && out[b - 1] == 0) --b;

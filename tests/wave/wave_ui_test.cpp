@@ -57,13 +57,13 @@ protected:
     static std::string Path(const std::string& name) { return dir_ / name; }
     // A 16-bit stereo file at 8000 Hz of the given frames.
     static std::string WriteWav(const std::string& name, const Pairs& frames) {
-        return WriteBytes(Path(name), Riff({Fmt(2, 8000, 16), {"data", Frames16(frames)}}));
+        return WriteFileBytes(Path(name), Riff({Fmt(2, 8000, 16), {"data", Frames16(frames)}}));
     }
-    // Opens through the frame's dispatch and sizes the client area to W x H.
-    static WavChild* Open(const std::string& path, int W = 300, int H = 200) {
+    // Opens through the frame's dispatch and sizes the client area to 300 x 200.
+    static WavChild* Open(const std::string& path) {
         FileOpenMsg(path);
         auto* child = qobject_cast<WavChild*>(GetLastFileStruct()->hwnd.data());
-        return Resize(child, W, H), child;
+        return Resize(child, 300, 200), child;
     }
     static void Resize(WavChild* w, int W, int H) {
         w->subWindow()->resize(w->subWindow()->size() - w->size() + QSize(W, H));
@@ -119,7 +119,7 @@ TEST_F(WaveWindow, keysSwitchViewsCaseSensitivelyAndEndTheRubberBand) {
 }
 
 TEST_F(WaveWindow, mouseActsOnlyInTheOutlineViewWithWindowIndependentPoints) {
-    WavChild* w = Open(WriteWav("mouse.wav", {{0, 0}, {0, 0}}), 300, 200);
+    WavChild* w = Open(WriteWav("mouse.wav", {{0, 0}, {0, 0}}));
     ASSERT_EQ(w->size(), QSize(300, 200));
     WAVE_DATA* wd = Data(w);
     for (const char* view : {"1", "2", "4"}) {
@@ -139,14 +139,14 @@ TEST_F(WaveWindow, mouseActsOnlyInTheOutlineViewWithWindowIndependentPoints) {
 // both halves, the X/Y view on the diagonal, (150 + 75, 100 - 50) in 300 x 200. The channel and
 // X/Y views of a stereo file are compared with a reference drawing below.
 TEST_F(WaveWindow, viewsDrawTheirAxesTracesAndOutline) {
-    WavChild* mono = Open(WriteBytes(Path("mono8.wav"), Riff({Fmt(1, 8000, 8), {"data", Bytes(64, 192)}})), 300, 200);
+    WavChild* mono = Open(WriteFileBytes(Path("mono8.wav"), Riff({Fmt(1, 8000, 8), {"data", Bytes(64, 192)}})));
     const QImage channels = mono->grab().toImage();
     EXPECT_TRUE(NearColour(channels, 150, 25, kGreen) && NearColour(channels, 150, 125, kRed));
     Type(mono, "2");
     const QImage xy = mono->grab().toImage();
     EXPECT_TRUE(NearColour(xy, 225, 50, kGreen) && !NearColour(xy, 225, 150, kGreen));
     // Every frame at left 16384, right -16384: the X/Y trace at (150 + 16384 * 300 / 65535, 100 + 16384 * 200 / 65535).
-    WavChild* w = Open(WriteWav("views.wav", Pairs(64, {16384, -16384})), 300, 200);
+    WavChild* w = Open(WriteWav("views.wav", Pairs(64, {16384, -16384})));
     Outline(w, {{50, 50}, {250, 50}}), QTest::mouseMove(w, QPoint(100, 150));
     const QImage v2 = w->grab().toImage();
     EXPECT_TRUE(NearColour(v2, 100, 50, kRed));     // outline, drawn where clicked
@@ -167,7 +167,7 @@ TEST_F(WaveWindow, viewsDrawTheirAxesTracesAndOutline) {
 TEST_F(WaveWindow, withoutAnySoundDeviceTheSoundOpensAndPlaybackKeysSaySo) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     MessageRecorder rec;
-    const std::string path = WriteBytes(Path("nodev.wav"), Riff({Fmt(1, 8000, 24), {"data", Ramp(30)}}));
+    const std::string path = WriteFileBytes(Path("nodev.wav"), Riff({Fmt(1, 8000, 24), {"data", Ramp(30)}}));
     WavChild* w = Open(path);
     Type(w, "\r pR");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
