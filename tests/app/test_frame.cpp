@@ -70,7 +70,7 @@ protected:
         QApplication::processEvents();
     }
     std::string writeBmp(const std::string& name, int w, int h) {
-        const std::string path = (dir / name).string();
+        const std::string path = tmp / name;
         EXPECT_TRUE(WriteBmp24(path, Gradient(w, h)));
         return path;
     }
@@ -82,7 +82,6 @@ protected:
     }
 
     TempDir tmp{"orvalis-frame"};
-    const fs::path& dir = tmp.path;
     MainFrame* frame = nullptr;
     platform::MessageRecorder rec;
 };
@@ -118,7 +117,7 @@ void AnswerSaveDialog(const std::string& path, const QString& filter = {}) {
 
 }  // namespace
 
-TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
+TEST_F(FrameTest, MenuBarHasEveryCommandWithItsTextAndTheStatusLineItsParts) {
     const std::map<int, QString> texts = {
         {100, "&Open"}, {105, "&Close"}, {111, "E&xit"}, {109, "&Copy"}, {101, "C&olor"},
         {114, "set as &Background"}, {115, "set as &Depth view"}, {117, "&Options"}, {116, "&Create it now"},
@@ -141,9 +140,7 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
     QTest::mouseClick(hwndClient->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     EXPECT_TRUE(frame->windowMenu()->isVisible());
     frame->windowMenu()->hide();
-}
-
-TEST_F(FrameTest, StatusLineAndMdiAreaShareOnePixel) {
+    // The status line and the MDI area share one pixel.
     frame->resize(1000, 600);
     QApplication::processEvents();
     QWidget* client = frame->centralWidget();
@@ -194,26 +191,6 @@ TEST_F(FrameTest, BmpOpensTitledSizedPaintedAndCopied) {
     EXPECT_EQ(std::make_pair(clip.size(), clip.pixel(99, 79) & 0xFFFFFF), std::make_pair(QSize(100, 80), Gradient(100, 80).at(99, 79)));
 }
 
-TEST_F(FrameTest, DispatchMessagesForRefusedPaths) {
-    const struct {
-        std::string name, content;
-        std::vector<std::string> texts;
-    } cases[] = {
-        // Names the table does not claim go to the reader that looks at the content.
-        {"a.Jpg", "x", {"The picture could not be read: Unsupported image format.", "Can't open file: " + tmp / "a.Jpg"}},
-        {"fake.bmp", "GIF89a not a bitmap", {"This is not a DIB bitmap file!", "Error reading bitmap!"}},
-    };
-    for (auto& c : cases) {
-        rec.clear();
-        FileOpenMsg(WriteFileBytes(tmp / c.name, {c.content.begin(), c.content.end()}));
-        flush();
-        EXPECT_EQ(rec.texts(), c.texts);
-        EXPECT_EQ(rec.boxes.back().caption, "Orvalis");
-        EXPECT_EQ(windowCount(), 0) << c.name;
-    }
-    EXPECT_EQ(FirstFileStruct(), nullptr);
-}
-
 // Every kind of file that cannot be read whole: missing, a directory, a FIFO, a file nobody may
 // read, and a file that ends before its size (a sysfs file claims 4096 bytes and holds a few).
 // Each gives the kind's message for a failed open or read through the dispatch and through
@@ -226,9 +203,7 @@ TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
     // Boxes (caption:text, '|' between them) for a failed open and a failed read, then what the
     // command line writes for each after "orvalis-cli: %p: "; %p is the path, %e the error code,
     // %s its text.
-    struct Kind {
-        const char *ext, *cli, *open, *read, *cliOpen, *cliRead;
-    } kinds[] = {
+    struct Kind { const char *ext, *cli, *open, *read, *cliOpen, *cliRead; } kinds[] = {
         {"bmp", "picture %p %p.bmp", "Error:Error on Fail in file open = %e\n|Orvalis:Error reading bitmap!",
          "Error:Error on Fail in mapping view of the Map File object = %e\n|Orvalis:Error reading bitmap!",
          "Error on Fail in file open = %e", "Error on Fail in mapping view of the Map File object = %e"},
@@ -252,7 +227,7 @@ TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
     GLContextProbe = [] { return true; };  // the offscreen platform has no OpenGL; the file fails first
     for (const Kind& k : kinds)
         for (auto [name, error] : faults) {
-            const std::string path = (dir / (std::string(name) + "." + k.ext)).string(), fault = name;
+            const std::string path = tmp / (std::string(name) + "." + k.ext), fault = name;
             if (fault == "dir") fs::create_directory(path);
             if (fault == "fifo") ::mkfifo(path.c_str(), 0644);
             if (fault == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
@@ -317,7 +292,21 @@ TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
     EXPECT_EQ(std::make_pair(rec.beeps, hwndForeground.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
 }
 
-TEST_F(FrameTest, CommandLineQuotesAndOpeningAndDroppedFilesOpenInOrder) {
+// The frame's placement is saved at exit and restored at start; named and dropped files open in order.
+TEST_F(FrameTest, PlacementIsRestoredAtStartAndCommandLineAndDroppedFilesOpenInOrder) {
+    frame->move(120, 60);
+    frame->resize(500, 300);  // inside the offscreen screen, so the check moves nothing
+    QApplication::processEvents();
+    frame->WmCommand(111);  // Exit: no documents, so the frame goes and saves
+    flush();
+    SETTINGS stored;
+    LoadSettingsInto(stored);
+    const RECT32 r = stored.wpMain.NormalWindowPosition;
+    EXPECT_EQ(std::make_tuple(r.right - r.left, r.bottom - r.top, stored.MndlW), std::make_tuple(500, 300, 800));  // the rest as it was
+    delete frame;
+    frame = StartFrame("");
+    QApplication::processEvents();
+    EXPECT_EQ(std::make_pair(frame->size(), frame->frameGeometry().topLeft()), std::make_pair(QSize(500, 300), QPoint(r.left, r.top)));
     EXPECT_EQ(CommandLineFileName("\"/a b/c.bmp\""), "/a b/c.bmp");
     EXPECT_EQ(CommandLineFileName("\"\"/x.bmp\" tail"), "/x.bmp");
     EXPECT_EQ(CommandLineFileName("\"\"\""), "");
@@ -450,31 +439,15 @@ TEST_F(FrameTest, MdiKeysPictureScrollKeysAndWheelAndTheCloseQuestions) {
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
-TEST_F(FrameTest, PlacementIsRestoredAtStartAndSavedAtExit) {
-    frame->move(120, 60);
-    frame->resize(500, 300);  // inside the offscreen screen, so the check moves nothing
-    QApplication::processEvents();
-    frame->WmCommand(111);  // Exit: no documents, so the frame goes and saves
-    flush();
-    SETTINGS stored;
-    LoadSettingsInto(stored);
-    const RECT32 r = stored.wpMain.NormalWindowPosition;
-    EXPECT_EQ(std::make_tuple(r.right - r.left, r.bottom - r.top, stored.MndlW), std::make_tuple(500, 300, 800));  // the rest as it was
-    delete frame;
-    frame = StartFrame("");
-    QApplication::processEvents();
-    EXPECT_EQ(std::make_pair(frame->size(), frame->frameGeometry().topLeft()), std::make_pair(QSize(500, 300), QPoint(r.left, r.top)));
-}
-
 // A failed Save As leaves no file and the window changed under its old name. Every format Save As
 // writes reads back in Pillow as the picture (JPEG within a small error); the window then carries
 // the name and no unsaved work, and Save writes there without asking.
-TEST_F(FrameTest, SaveAsWritesEachFormatAndTheWindowTakesTheNewName) {
+TEST_F(FrameTest, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
     FileOpenMsg(writeBmp("gradient.bmp", 40, 30));
     flush();
     OPENEDFILE* of = activeBmp()->record();
     of->Changed = 1;
-    const fs::path locked = dir / "locked";
+    const fs::path locked = tmp.path / "locked";
     fs::create_directory(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
     AnswerSaveDialog((locked / "out.png").string());
@@ -485,7 +458,7 @@ TEST_F(FrameTest, SaveAsWritesEachFormatAndTheWindowTakesTheNewName) {
     EXPECT_EQ(rec.boxes[0].text, "Can't save file: " + (locked / "out.png").string() + "\nPermission denied");
     EXPECT_EQ(rec.boxes[0].caption, "Orvalis");
     EXPECT_EQ(of->Changed, 1);
-    EXPECT_EQ(of->Filename, (dir / "gradient.bmp").string());
+    EXPECT_EQ(of->Filename, tmp / "gradient.bmp");
     EXPECT_TRUE(fs::is_empty(locked));
     fs::permissions(locked, fs::perms::owner_all);
     rec.clear();
@@ -496,7 +469,7 @@ TEST_F(FrameTest, SaveAsWritesEachFormatAndTheWindowTakesTheNewName) {
         {"plain", "TIFF picture (*.tif *.tiff)"}};
     for (const auto& [name, filter] : cases) {
         of->Changed = 1;
-        const std::string path = (dir / name).string(), saved = *filter ? path + ".tif" : path;
+        const std::string path = tmp / name, saved = *filter ? path + ".tif" : path;
         AnswerSaveDialog(path, filter);
         frame->WmCommand(601);
         const std::string got = Pillow(saved);
@@ -508,31 +481,27 @@ TEST_F(FrameTest, SaveAsWritesEachFormatAndTheWindowTakesTheNewName) {
         EXPECT_EQ(of->Filename, saved);
         EXPECT_EQ(ActiveChild()->windowTitle().toStdString(), saved);
     }
-    fs::remove(dir / "plain.tif");
+    fs::remove(tmp / "plain.tif");
     frame->WmCommand(600);  // its name is a TIFF now: saved there, no dialog
-    EXPECT_EQ(Pillow((dir / "plain.tif").string()), want);
+    EXPECT_EQ(Pillow(tmp / "plain.tif"), want);
     EXPECT_TRUE(rec.boxes.empty());
 
     // 16-bit grey stays 16-bit through a TIFF save.
     FileOpenMsg(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png");
     flush();
-    AnswerSaveDialog((dir / "grey16.tif").string());
+    AnswerSaveDialog(tmp / "grey16.tif");
     frame->WmCommand(601);
     std::ifstream g16(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png.g16", std::ios::binary);
-    EXPECT_EQ(Pillow((dir / "grey16.tif").string(), "g16"), std::string(std::istreambuf_iterator<char>(g16), {}));
-}
+    EXPECT_EQ(Pillow(tmp / "grey16.tif", "g16"), std::string(std::istreambuf_iterator<char>(g16), {}));
 
-// The saved sound holds the document's format and its samples as they are now (changed here
-// as an outline would change them), as sox reads them.
-TEST_F(FrameTest, SavedWaveHoldsTheFormatAndTheCurrentSamples) {
-    const std::string in = (dir / "tone.wav").string(), out = (dir / "saved.wav").string();
+    // A saved sound holds the document's format and its samples as they are now (changed here as
+    // an outline would change them), as sox reads them.
+    const std::string in = tmp / "tone.wav", out = tmp / "saved.wav";
     ASSERT_EQ(std::system(("sox -n -r 11025 -c 2 -b 16 -e signed-integer '" + in + "' synth 0.05 sine 440").c_str()), 0);
     FileOpenMsg(in);
     flush();
-    OPENEDFILE* of = GetFileStruct(ActiveChild());
-    ASSERT_NE(of, nullptr);
     EXPECT_TRUE(frame->action(600)->isEnabled() && frame->action(601)->isEnabled());
-    auto* wd = of->data<WAVE_DATA>();
+    auto* wd = GetFileStruct(ActiveChild())->data<WAVE_DATA>();
     ASSERT_NE(wd, nullptr);
     for (uint32_t i = 0; i < 64; ++i) wd->lpData[i] = uint8_t(i * 37);
     const std::string samples(reinterpret_cast<const char*>(wd->lpData.get()), wd->dwDataSize);
@@ -543,7 +512,7 @@ TEST_F(FrameTest, SavedWaveHoldsTheFormatAndTheCurrentSamples) {
 }
 
 // The About box shows its lines as written: none wraps, so no word stands alone on a line.
-TEST_F(FrameTest, AboutLinesDoNotWrap) {
+TEST_F(FrameTest, AboutLinesDoNotWrapAndColorKeepsTheColourButNoCustomColours) {
     { platform::MessageRecorder off; }  // the real box
     int wrapped = -1;
     QTimer::singleShot(0, [&] {
@@ -556,11 +525,8 @@ TEST_F(FrameTest, AboutLinesDoNotWrap) {
     });
     frame->WmCommand(112);
     EXPECT_EQ(wrapped, 0);
-}
-
-// Edit, Color keeps the chosen colour; custom colours live for one call, and Qt writes no
-// settings file of its own for them.
-TEST_F(FrameTest, ColorDialogKeepsTheColourButNoCustomColours) {
+    // Edit, Color keeps the chosen colour; custom colours live for one call, and Qt writes no
+    // settings file of its own for them.
     QRgb customAtStart = 0;
     auto pick = [&](QColor c) {
         QTimer::singleShot(0, [&customAtStart, c] {

@@ -17,16 +17,20 @@ namespace {
 namespace fs = std::filesystem;
 using namespace wavtest;
 
-using Result = CliRun;
-
 class Cli : public ::testing::Test {
 protected:
     const TempDir dir{"orvalis_cli"};
     std::string at(const std::string& name) const { return dir / name; }
-    Result run(const std::string& args) const { return RunCli(args, "SDL_AUDIODRIVER=dummy"); }
+    CliRun run(const std::string& args) const { return RunCli(args, "SDL_AUDIODRIVER=dummy"); }
 };
 
-std::string Try(const std::string& cmd) { return "Try 'orvalis-cli " + cmd + " --help'.\n"; }
+// A refused command line (status 2), and a command that failed on a file (status 1).
+CliRun Usage(const std::string& cmd, const std::string& message) {
+    return {2, "", "orvalis-cli " + cmd + ": " + message + "\nTry 'orvalis-cli " + cmd + " --help'.\n"};
+}
+CliRun Failed(const std::string& path, const std::string& message) {
+    return {1, "", "orvalis-cli: " + path + ": " + message + "\n"};
+}
 
 TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     const std::string bmp = ORVALIS_SOURCE_DIR "/tests/data/bmp/rgb24.bmp", none = at("none.bmp");
@@ -40,44 +44,39 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     const std::pair<std::string, CliRun> cases[] = {
         {"--version", {0, "orvalis-cli 1.0\n", ""}},
         {"frobnicate", {2, "", "orvalis-cli: unknown command 'frobnicate'\nTry 'orvalis-cli --help'.\n"}},
-        {"picture " + bmp, {2, "", "orvalis-cli picture: missing OUT\n" + Try("picture")}},
+        {"picture " + bmp, Usage("picture", "missing OUT")},
         {"picture " + none + " " + at("x.gif"),  // refused before the input is read
-         {2, "", "orvalis-cli picture: OUT: '" + at("x.gif") +
-                     "' names no picture type we write (the name must end in .bmp, .png, .jpg, .jpeg, .tif, .tiff or "
-                     ".webp)\n" + Try("picture")}},
-        {"picture " + at("gif.bmp") + " " + at("x.bmp"),
-         {1, "", "orvalis-cli: " + at("gif.bmp") + ": This is not a DIB bitmap file!\n"}},
-        {"picture " + bmp + " " + at("no/x.png"), {1, "", "orvalis-cli: " + at("no/x.png") + ": No such file or directory\n"}},
-        {stereo + "--eye 100000",
-         {2, "", "orvalis-cli stereo: --eye: Eye separation must be a whole number from 1 to 32768.\n" + Try("stereo")}},
-        {stereo + "--oversample=3", {2, "", "orvalis-cli stereo: --oversample: Oversample factor must be 1, 2, 4 or 6.\n" + Try("stereo")}},
-        {stereo + "--hidden=1", {2, "", "orvalis-cli stereo: --hidden takes no value\n" + Try("stereo")}},
-        {stereo + "--wobble", {2, "", "orvalis-cli stereo: unknown option --wobble\n" + Try("stereo")}},
-        {stereo + "--distance", {2, "", "orvalis-cli stereo: --distance needs a value (N)\n" + Try("stereo")}},
-        {"stereo --texture " + bmp, {2, "", "orvalis-cli stereo: missing option --depth D\n" + Try("stereo")}},
-        {stereo + "--relief 4001", {2, "", "orvalis-cli stereo: --relief: Relief must be a whole number from 1 to 4000.\n" + Try("stereo")}},
-        {stereo + "--relief 900", {2, "", "orvalis-cli stereo: --background-depth: Background depth must be a whole number "
-                                          "of -901 or less, so that every depth lies behind the screen.\n" + Try("stereo")}},
-        {stereo + "--size 640", {2, "", "orvalis-cli stereo: --size: must be WIDTHxHEIGHT, such as 1920x1080\n" + Try("stereo")}},
-        {stereo + "--size 8x8", {2, "", "orvalis-cli stereo: --size: Result width must be empty or a whole number from 16 "
-                                        "to 16384.\n" + Try("stereo")}},
-        {stereo + "--depth-mode deep", {2, "", "orvalis-cli stereo: --depth-mode: must be classic or grey\n" + Try("stereo")}},
-        {stereo + "--texture random:x", {2, "", "orvalis-cli stereo: --texture: the seed must be a whole number from 0 to "
-                                                "4294967295\n" + Try("stereo")}},
-        {"mandel --width 8", {2, "", "orvalis-cli mandel: missing option -o OUT or --depth-out D.png\n" + Try("mandel")}},
+         Usage("picture", "OUT: '" + at("x.gif") + "' names no picture type we write (the name must end in .bmp, .png, "
+                                                   ".jpg, .jpeg, .tif, .tiff or .webp)")},
+        {"picture " + at("gif.bmp") + " " + at("x.bmp"), Failed(at("gif.bmp"), "This is not a DIB bitmap file!")},
+        {"picture " + bmp + " " + at("no/x.png"), Failed(at("no/x.png"), "No such file or directory")},
+        {stereo + "--eye 100000", Usage("stereo", "--eye: Eye separation must be a whole number from 1 to 32768.")},
+        {stereo + "--oversample=3", Usage("stereo", "--oversample: Oversample factor must be 1, 2, 4 or 6.")},
+        {stereo + "--hidden=1", Usage("stereo", "--hidden takes no value")},
+        {stereo + "--wobble", Usage("stereo", "unknown option --wobble")},
+        {stereo + "--distance", Usage("stereo", "--distance needs a value (N)")},
+        {"stereo --texture " + bmp, Usage("stereo", "missing option --depth D")},
+        {stereo + "--relief 4001", Usage("stereo", "--relief: Relief must be a whole number from 1 to 4000.")},
+        {stereo + "--relief 900", Usage("stereo", "--background-depth: Background depth must be a whole number of -901 "
+                                                  "or less, so that every depth lies behind the screen.")},
+        {stereo + "--size 640", Usage("stereo", "--size: must be WIDTHxHEIGHT, such as 1920x1080")},
+        {stereo + "--size 8x8",
+         Usage("stereo", "--size: Result width must be empty or a whole number from 16 to 16384.")},
+        {stereo + "--depth-mode deep", Usage("stereo", "--depth-mode: must be classic or grey")},
+        {stereo + "--texture random:x",
+         Usage("stereo", "--texture: the seed must be a whole number from 0 to 4294967295")},
+        {"mandel --width 8", Usage("mandel", "missing option -o OUT or --depth-out D.png")},
         {"stereo --texture " + none + " --depth " + bmp + " -o " + at("s.png"),
-         {1, "", "orvalis-cli: " + none + ": Error on Fail in file open = 2\n"}},
-        {"mandel -o " + at("m.bmp") + " --side 0",
-         {2, "", "orvalis-cli mandel: --side: must be a number from 1e-14 to 3\n" + Try("mandel")}},
+         Failed(none, "Error on Fail in file open = 2")},
+        {"mandel -o " + at("m.bmp") + " --side 0", Usage("mandel", "--side: must be a number from 1e-14 to 3")},
         {"mandel -o " + at("m.bmp") + " --width 40000 --height 40000",
-         {2, "", "orvalis-cli mandel: --width and --height: the picture must stay within 2^30 bytes of 8-bit pixels\n" +
-                     Try("mandel")}},
+         Usage("mandel", "--width and --height: the picture must stay within 2^30 bytes of 8-bit pixels")},
         {"wave-info " + at("ok.wav"), {0, "44100/16 bits/ 2 Channels  2240 samples\n", ""}},
-        {"wave-info " + at("float.wav"), {1, "", "orvalis-cli: " + at("float.wav") + ": no PCM file\n"}},
-        {"wave-info " + at("nochan.wav"), {1, "", "orvalis-cli: " + at("nochan.wav") + ": Can't play this format\n"}},
+        {"wave-info " + at("float.wav"), Failed(at("float.wav"), "no PCM file")},
+        {"wave-info " + at("nochan.wav"), Failed(at("nochan.wav"), "Can't play this format")},
         {"wave-info " + at("mono8.wav"), {0, "8000/8 bits/ 1 Channels  2241 samples\n", ""}},
-        {"wave-info " + at("cut.wav"), {1, "", "orvalis-cli: " + at("cut.wav") + ": Failed read chunk\n"}},
-        {"wave-info", {2, "", "orvalis-cli wave-info: missing FILE\n" + Try("wave-info")}},
+        {"wave-info " + at("cut.wav"), Failed(at("cut.wav"), "Failed read chunk")},
+        {"wave-info", Usage("wave-info", "missing FILE")},
     };
     for (const auto& [args, want] : cases) EXPECT_EQ(run(args), want) << args;
     EXPECT_FALSE(fs::exists(at("s.bmp")) || fs::exists(at("s.png")) || fs::exists(at("m.bmp")));

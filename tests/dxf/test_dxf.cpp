@@ -31,14 +31,9 @@ std::vector<Scanned> ScanAll(const std::string& text) {
     return out;
 }
 
-TEST(GlScanner, EachLineYieldsOneTokenByTheScanRules) {
-    const struct {
-        std::string line;
-        gl_token token;
-        int gl_int;
-        float gl_float;  // checked for real tokens only
-        std::string word;
-    } cases[] = {
+TEST(GlScanner, EachLineYieldsOneTokenByTheScanRulesAndLongLinesArriveInPieces) {
+    // gl_float is checked for real tokens only.
+    const struct { std::string line; gl_token token; int gl_int; float gl_float; std::string word; } cases[] = {
         {"  0", integer, 0, 0, "0"},
         {"SECTION", section, -1, 0, "SECTION"},
         {"section", name, -1, 0, "section"},
@@ -68,16 +63,14 @@ TEST(GlScanner, EachLineYieldsOneTokenByTheScanRules) {
         EXPECT_EQ(std::tie(got[0].token, got[0].gl_int, got[0].word), std::tie(c.token, c.gl_int, c.word)) << c.line;
         if (c.token == real) { EXPECT_FLOAT_EQ(got[0].gl_float, c.gl_float) << c.line; }
     }
-}
-
-TEST(GlScanner, LinesOver79CharactersArriveInPieces) {
+    // Lines over 79 characters arrive in pieces.
     auto got = ScanAll(std::string(79, 'A') + std::string(21, 'B') + "\n0\n");
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(std::make_tuple(got[0].word, got[1].word, got[2].token, got[2].gl_int),
               std::make_tuple(std::string(39, 'A'), std::string(21, 'B'), integer, 0));
 }
 
-TEST(GlScanner, TenPushedTokensComeBackLastFirstThenTheFileUntilItsEnd) {
+TEST(GlScanner, TenPushedTokensComeBackLastFirstThenTheFileUntilItsEndAndAnEmptyStackUnderflows) {
     const std::string text = "3.25\n8";  // no line feed after the last line
     FileAccess file(reinterpret_cast<const unsigned char*>(text.data()), text.size());
     GL_scanner scan(&file);
@@ -98,12 +91,9 @@ TEST(GlScanner, TenPushedTokensComeBackLastFirstThenTheFileUntilItsEnd) {
     EXPECT_EQ(got, want);
     EXPECT_EQ(scan.get_token_from_stack(), bad_gl_token);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(scan.get_next_token(), bad_gl_token);
-}
-
-TEST(TokenStack, PopFromEmptyStackReportsUnderflow) {
-    token_stack s;
+    token_stack empty;  // the stack itself, popped when empty
     testing::internal::CaptureStderr();
-    token_stack_type e = s.pop_token();
+    token_stack_type e = empty.pop_token();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "pop_token: stack underflow\n");
     EXPECT_EQ(std::make_pair(e.token, e.val.intval), std::make_pair(bad_gl_token, 0));
 }
@@ -124,12 +114,9 @@ public:
 const std::string kTooLarge =
     "page_pool::new_block: allocation request too large\npage_pool::page_alloc: allocation error\n";
 
-TEST_F(PoolTest, RequestThatDoesNotFitStartsAPageForItAloneAndPassesOnTailsOf96OrMore) {
-    const struct {
-        const char* rule;
-        size_t first, second;  // served from the first page; no longer fits
-        unsigned int tail, new_page;  // tail 0: none passed on
-    } cases[] = {
+TEST_F(PoolTest, RequestThatDoesNotFitStartsAPageForItAloneAndOneAbove8192BytesIsRefused) {
+    // first: served from the first page; second: no longer fits; tail 0: none passed on.
+    const struct { const char* rule; size_t first, second; unsigned int tail, new_page; } cases[] = {
         {"96 left: passed on", 4000, 200, 96, 4096},
         {"88 left: kept", 4008, 200, 0, 4096},
         {"large request: rounded to whole pages", 96, 5000, 4000, 8192},
@@ -148,9 +135,7 @@ TEST_F(PoolTest, RequestThatDoesNotFitStartsAPageForItAloneAndPassesOnTailsOf96O
         using Tails = std::vector<std::pair<const void*, unsigned int>>;
         EXPECT_EQ(pool.tails, (c.tail ? Tails{{a + c.first, c.tail}} : Tails{}));
     }
-}
-
-TEST_F(PoolTest, RequestAbove8192BytesIsRefusedWithBothMessages) {
+    // A request above 8192 bytes is refused with both messages.
     for (size_t size : {size_t(8193), size_t(UINT_MAX), size_t(-1)}) {
         SCOPED_TRACE(size);
         RecordingPool pool;
@@ -165,10 +150,8 @@ TEST_F(PoolTest, RequestAbove8192BytesIsRefusedWithBothMessages) {
 
 TEST_F(PoolTest, PolyFaceCapacityIsLimitedByTheLargestPage) {
     const std::string none = "FaceList: a face must hold at least one point\n";
-    const struct {
-        int capacity, ok;
-        std::string messages;
-    } cases[] = {{682, 1, ""}, {683, 0, kTooLarge}, {INT_MAX, 0, kTooLarge}, {0, 0, none}, {-4, 0, none}};
+    const struct { int capacity, ok; std::string messages; } cases[] = {
+        {682, 1, ""}, {683, 0, kTooLarge}, {INT_MAX, 0, kTooLarge}, {0, 0, none}, {-4, 0, none}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.capacity);
         FaceList list;
@@ -185,13 +168,8 @@ TEST_F(PoolTest, PolyFaceCapacityIsLimitedByTheLargestPage) {
 // Points (1.5, -2, z) differ only in z; each face is listed by the z of its points.
 TEST_F(PoolTest, PointsFillFacesUpToTheirCapacity) {
     enum Kind { kNoFace, kThreeD, kPoly };
-    const struct {
-        const char* rule;
-        Kind kind;
-        int capacity;
-        std::vector<float> z;
-        std::vector<std::vector<float>> faces;
-    } cases[] = {
+    using Faces = std::vector<std::vector<float>>;
+    const struct { const char* rule; Kind kind; int capacity; std::vector<float> z; Faces faces; } cases[] = {
         {"an exact repeat of the last point is dropped", kPoly, 4, {1, 1, 2, 1}, {{1, 2, 1}}},
         {"a full face starts a new one of the same capacity", kPoly, 3, {0, 1, 2, 3, 4, 5, 6},
          {{0, 1, 2}, {3, 4, 5}, {6}}},
@@ -207,7 +185,7 @@ TEST_F(PoolTest, PointsFillFacesUpToTheirCapacity) {
             if (c.kind != kPoly) list.add_3DFACE_point(1.5f, -2.0f, z);
             if (c.kind != kThreeD) { EXPECT_EQ(list.add_poly_point(1.5f, -2.0f, z), 1); }
         }
-        std::vector<std::vector<float>> got;
+        Faces got;
         for (const FaceListStruct* p = list.ListHead; p; p = p->next_face) {
             got.emplace_back();
             for (int i = 0; i < p->cur_face.point_cnt; ++i) got.back().push_back(p->cur_face.f[i].v[2]);
@@ -246,14 +224,8 @@ const std::string kOneFace = Face3D("0.0 0.0 0.0 1.0 0.0 0.0 1.0 1.0 0.0 1.0 1.0
 
 constexpr float kLo = 1024000.0f, kHi = -1024000.0f;  // the range before any point
 
-TEST(GlObject, DrawingsBecomeFaceListsAndARange) {
-    const struct {
-        const char* rule;
-        std::string text;
-        bool has_list;
-        std::vector<int> faces;
-        float min, max;
-    } cases[] = {
+TEST(GlObject, DrawingsBecomeFaceListsInFileOrderAndARange) {
+    const struct { const char* rule; std::string text; bool listed; std::vector<int> faces; float min, max; } cases[] = {
         {"one 3DFACE whose fourth corner repeats the third", Entities(kOneFace), true, {3}, 0, 1},
         {"polyline with 72 = 4 and eight vertices", Entities(Polyline("4", 8)), true, {4, 4}, 0, 14.5f},
         {"polyline without 72 and eight vertices", Entities(Polyline("", 8)), true, {3, 3, 2}, 0, 14.5f},
@@ -281,13 +253,11 @@ TEST(GlObject, DrawingsBecomeFaceListsAndARange) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rule);
         DxfDrawing d = Read(c.text);
-        EXPECT_EQ(std::make_tuple(d.error, d.faces != nullptr, FaceSizes(d)), std::make_tuple("", c.has_list, c.faces));
+        EXPECT_EQ(std::make_tuple(d.error, d.faces != nullptr, FaceSizes(d)), std::make_tuple("", c.listed, c.faces));
         EXPECT_FLOAT_EQ(d.range.GetMin(), c.min);
         EXPECT_FLOAT_EQ(d.range.GetMax(), c.max);
     }
-}
-
-TEST(GlObject, PolylineCornersComeInFileOrder) {
+    // A polyline's corners come in file order.
     DxfDrawing d = Read(Entities(Polyline("2", 3)));
     ASSERT_EQ(FaceSizes(d), (std::vector<int>{2, 1}));
     const float* second = d.faces->ListTail->cur_face.f[0].v;
@@ -301,10 +271,7 @@ TEST(GlObject, DrawingsThatCannotBeReadAreRefusedWithAMessage) {
     const std::string binary = "This is a binary DXF drawing; only text drawings are read.";
     std::string junk = std::string("AutoCAD Binary DXF\r\n\x1a") + '\0';
     for (int i = 0; i < 4000; ++i) junk.push_back(char((i * 131 + 7) & 0xFF));
-    const struct {
-        const char* rule;
-        std::string text, error, earlier_messages = "";
-    } cases[] = {
+    const struct { const char* rule; std::string text, error, earlier_messages = ""; } cases[] = {
         {"HEADER not closed before EOF", D("0 SECTION 2 HEADER 9 $ACADVER") + kEof, header},
         {"HEADER not closed before the end of input", D("0 SECTION 2 HEADER"), header},
         {"683 points per face", Entities(Polyline("683", 2)), alloc, too_large},

@@ -140,10 +140,11 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
 }
 
 // Each DXF window paints its own faces, lit, fitted to the window and turned by the shared
-// view; a drawing without faces paints nothing; a refused one leaves no window and no range.
+// view; a drawing without faces paints nothing; a refused one, or any window without a suitable
+// context, leaves an error box and no window (nor range).
 // The depth view of the cube: seen head-on its front face is nearest all over (white), turned its
 // nearest corner is white and the faces slope away from it; where nothing is drawn it is black.
-TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheView) {
+TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheViewAndRefusedOnesGiveABox) {
     std::string cube = WriteDxf("CUBE.DXF", Cube()), empty = WriteDxf("empty.dxf", Entities(""));
     FileOpenMsg(cube);
     ASSERT_EQ(hwndClient->subWindowList().size(), 1);
@@ -201,21 +202,15 @@ TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheView) {
         EXPECT_EQ(CreateGLChild(path, 0), nullptr) << path;
         EXPECT_STREQ(StatusText(1), "") << path;
     }
-    EXPECT_EQ(hwndClient->subWindowList().size(), 2);
-    ASSERT_EQ(boxes_.boxes.size(), 2u);
+    bool (*probe)() = GLContextProbe;
+    GLContextProbe = [] { return false; };  // no suitable context
+    EXPECT_EQ(CreateGLChild("TEST", 500), nullptr);
+    GLContextProbe = probe;
+    EXPECT_TRUE(hwndClient->subWindowList().size() == 2 && GetLastFileStruct() == b->record());
+    ASSERT_EQ(boxes_.boxes.size(), 3u);
     EXPECT_EQ(boxes_.boxes[0].text, "The drawing could not be read:\n" + bad + "\nHEADER section not closed before EOF");
     EXPECT_EQ(boxes_.boxes[1].caption, "Error");
-}
-
-TEST_F(GLWindows, NoSuitableContextShowsAnErrorBoxAndNoWindow) {
-    bool (*saved)() = GLContextProbe;
-    GLContextProbe = [] { return false; };
-    EXPECT_EQ(CreateGLChild("TEST", 500), nullptr);
-    GLContextProbe = saved;
-    EXPECT_EQ(FirstFileStruct(), nullptr);
-    EXPECT_TRUE(hwndClient->subWindowList().isEmpty());
-    ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text + "/" + boxes_.boxes[0].caption, "ChoosePixelFormat failed/Error");
+    EXPECT_EQ(boxes_.boxes[2].text + "/" + boxes_.boxes[2].caption, "ChoosePixelFormat failed/Error");
 }
 
 }  // namespace

@@ -9,11 +9,8 @@
 
 namespace {
 
-TEST(ViewState, EachMoveTurnsHalfADegreePerAxisTowardTheMotion) {
-    struct Move {
-        int x, y;
-        float lat, lon;  // after the move
-    } moves[] = {
+TEST(ViewState, EachMoveTurnsHalfADegreePerAxisAndEachWheelStepATenth) {
+    struct Move { int x, y; float lat, lon; /* after the move */ } moves[] = {
         {300, 200, 0.5f, 0.5f},   // from (0, 0): down and right
         {300, 200, 0.5f, 0.5f},   // no motion
         {301, 100, 0.0f, 1.0f},   // up, one pixel right
@@ -30,16 +27,10 @@ TEST(ViewState, EachMoveTurnsHalfADegreePerAxisTowardTheMotion) {
         EXPECT_FLOAT_EQ(longitude, m.lon);
     }
     EXPECT_EQ(lastpos, 0xFFFFu | (900u << 16));
-}
-
-// The plain steps and held buttons or keys are checked on a real window.
-TEST(ViewState, WheelStepsATenthWhateverTheDeltaAndNeverLeavesRadiusBelowZero) {
-    struct {
-        double before;
-        int delta;
-        bool held;
-        double after;
-    } steps[] = {{0.05, 120, false, 0.1}, {0.1, 120, false, 0.0}, {-3.0, 120, true, 0.1}, {4.5, 1, false, 4.4}};
+    // The wheel steps a tenth whatever the delta and never leaves the radius below zero. The plain
+    // steps and held buttons or keys are checked on a real window.
+    struct { double before; int delta; bool held; double after; } steps[] = {
+        {0.05, 120, false, 0.1}, {0.1, 120, false, 0.0}, {-3.0, 120, true, 0.1}, {4.5, 1, false, 4.4}};
     for (const auto& s : steps) {
         SCOPED_TRACE(std::to_string(s.before) + " " + std::to_string(s.delta));
         radius = s.before;

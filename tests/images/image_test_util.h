@@ -46,17 +46,26 @@ inline Image32 ReadPpm(const std::string& path) {
     return f ? img : Image32{};
 }
 
+// A picture read from `path` equals Pillow's reading: <reference>.ppm, and the 16-bit grey values
+// of <reference>.g16 (none where there is no such file).
+inline void ExpectPillowsPicture(const PictureResult& r, const std::string& reference, const std::string& path) {
+    ASSERT_TRUE(r.ok && r.messages.empty()) << path << ": " << (r.messages.empty() ? "" : r.messages[0].text);
+    const Image32 ref = ReadPpm(reference + ".ppm");
+    EXPECT_EQ(std::make_pair(ref.width, ref.height), std::make_pair(r.image.width, r.image.height)) << path;
+    EXPECT_TRUE(r.image.px == ref.px) << path;
+    std::vector<uint8_t> grey;
+    for (uint16_t v : r.image.grey16) grey.insert(grey.end(), {uint8_t(v), uint8_t(v >> 8)});
+    EXPECT_EQ(grey, ReadFileBytes(reference + ".g16")) << path;
+}
+
 // Every `ext` file in tests/data/<dir> read through the dispatch equals the PPM Pillow made of it.
 inline void ExpectEveryFileMatchesPillow(const std::string& dir, const std::string& ext, int atLeast) {
     int files = 0;
     for (const auto& e : std::filesystem::directory_iterator(kDataDir + dir)) {
         if (e.path().extension() != ext) continue;
         ++files;
-        const Image32 ref = ReadPpm(std::filesystem::path(e.path()).replace_extension(".ppm").string());
-        const PictureResult r = ReadPictureFile(e.path().string());
-        ASSERT_TRUE(r.ok && r.messages.empty()) << e.path();
-        EXPECT_EQ(std::make_pair(ref.width, ref.height), std::make_pair(r.image.width, r.image.height)) << e.path();
-        EXPECT_TRUE(r.image.px == ref.px) << e.path();
+        const std::string path = e.path().string();
+        ExpectPillowsPicture(ReadPictureFile(path), std::filesystem::path(path).replace_extension().string(), path);
     }
     EXPECT_GE(files, atLeast);
 }

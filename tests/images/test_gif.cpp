@@ -1,6 +1,5 @@
 // The LZW decoder on hand-packed code streams and the GIF loader on hand-made and Pillow-checked files.
 #include "images/gif_decoder.h"
-#include "images/gif_loader.h"
 #include "image_test_util.h"
 
 #include <cstring>
@@ -157,21 +156,6 @@ TEST(GifLoader, ChecksSignatureAndVersionAndTakesColourCountFromTheScreenFlags) 
         EXPECT_EQ((r.ok ? Boxes() : Boxes{{"Error", "File is no GIF file!"}}), Messages(r)) << c.signature;
         EXPECT_EQ(std::make_pair(r.NumColors, r.BitsPerPixel), std::make_pair(c.colours, uint16_t(c.colours ? 8 : 0)));
     }
-}
-
-TEST(GifLoader, BuildsATopDownEightBitBlockWithRowsRoundedToFourBytes) {
-    const Px px{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-    const auto f = MakeGif(5, 3, 0x84, PackCodes(5, LiteralCodes(5, px)));
-    GifView v = gifview(f.data(), f.size());
-    ASSERT_EQ(v.dib.size(), 40u + 4 * 32 + 8 * 3);
-    std::vector<uint32_t> words(18);
-    std::memcpy(words.data(), v.dib.data(), 4 * words.size());
-    // size, width, height -3 (top-down), planes 1 and 8 bits, BI_RGB, 24 bytes of bits; 32 colours; grey 7.
-    EXPECT_EQ(std::vector<uint32_t>({40, 5, 0xFFFFFFFD, 0x80001, 0, 24, words[6], words[7], 32, words[9]}),
-              std::vector<uint32_t>(words.begin(), words.begin() + 10));
-    EXPECT_EQ(words[10 + 7], 0x00070707u);
-    EXPECT_EQ(Px(v.dib.begin() + 40 + 4 * 32, v.dib.end()),
-              Px({1, 2, 3, 4, 5, 0, 0, 0, 6, 7, 8, 9, 10, 0, 0, 0, 11, 12, 13, 14, 15, 0, 0, 0}));
 }
 
 TEST(GifLoader, InterlacedRowsFollowThePassesAndRowsPastTheLastPassAreDropped) {

@@ -29,7 +29,7 @@ void ExpectView(const MandelView& v, const MandelView& expected, const SETTINGS&
         << name;
 }
 
-TEST(MandelZoom, keysAndWheelZoomAboutTheirFixedPoint) {
+TEST(MandelZoom, keysAndWheelZoomAboutTheirFixedPointAndASideBeyondTheLimitsIsNotComputed) {
     struct Case { const char* name; MandelView v; double scale; std::optional<ClientPoint> cursor; MandelGeometry g; MandelView want; };
     Case cases[] = {
         // Keys: "+" halves, "-" takes 1.5 times; the point corner + old side / 2 stays put.
@@ -47,12 +47,10 @@ TEST(MandelZoom, keysAndWheelZoomAboutTheirFixedPoint) {
         EXPECT_TRUE(MandelZoom(c.v, s, c.scale, c.cursor, c.g)) << c.name;
         ExpectView(c.v, c.want, s, c.cursor.has_value(), c.name);
     }
-}
-
-TEST(MandelZoom, aSideBeyondTheLimitsIsKeptButNotComputed) {
-    struct Case { double side, scale; bool computed; } cases[] = {{2.0, 1.5, true}, {2.5, 1.5, false}, {3.0, 1.0, true},
-                                                                  {2e-14, 0.5, true}, {1.5e-14, 0.5, false}};
-    for (const Case& c : cases) {
+    // A side beyond the limits is kept but not computed.
+    struct Limit { double side, scale; bool computed; } limits[] = {{2.0, 1.5, true}, {2.5, 1.5, false}, {3.0, 1.0, true},
+                                                                    {2e-14, 0.5, true}, {1.5e-14, 0.5, false}};
+    for (const Limit& c : limits) {
         MandelView v{-2.0, -1.0, c.side};
         SETTINGS s{};
         EXPECT_EQ(MandelZoom(v, s, c.scale, std::nullopt, {600, 600, 0, 0}), c.computed) << c.side << " x " << c.scale;
@@ -103,7 +101,7 @@ std::string File(const std::string& count, int n) {
     return s;
 }
 
-TEST(PaletteFile, readsRedGreenBlueIntoTheLowBytesOfEachEntry) {
+TEST(PaletteFile, readsRedGreenBlueIntoTheLowBytesOfEachEntryAndLowersTheColoursInUseToTheCount) {
     const Parsed p = Parse("JASC\nfree text\n8\n255 128 0\n300 0 0\n1 2 3\r\n10 20 30\r\n7\n8 9\n\n-1 256 511");
     ASSERT_EQ(std::make_tuple(p.ok, p.Kleuren.size(), p.MndlMaxColors), std::make_tuple(1, size_t(256), 8));
     // -1 -> 255, 256 -> 0, 511 -> 255; lines without spaces give zero components; the last
@@ -111,10 +109,8 @@ TEST(PaletteFile, readsRedGreenBlueIntoTheLowBytesOfEachEntry) {
     const std::vector<uint32_t> expected = {0x000080FF, 44, 0x00030201, 0x001E140A, 7, 0x0908, 0, 0x00FF00FF};
     EXPECT_EQ(std::vector(p.Kleuren.begin(), p.Kleuren.begin() + 8), expected);
     EXPECT_EQ(std::count(p.Kleuren.begin() + 8, p.Kleuren.end(), 0u), 256 - 8);
-}
-
-TEST(PaletteFile, lowersTheColoursInUseToTheCountAndRefusesMissingColours) {
-    // count, lines, colours in use before and after, entries; 255 is read as 256.
+    // The count lowers the colours in use: count, lines, colours in use before and after, entries;
+    // 255 is read as 256. Missing colours are refused.
     struct Case { int count, lines, maxBefore, maxAfter; size_t entries; } cases[] = {
         {16, 16, 256, 16, 256}, {16, 16, 8, 8, 256}, {255, 256, 256, 256, 256}, {300, 300, 256, 256, 300}, {1, 1, 16, 1, 256}};
     for (const Case& c : cases) {
@@ -158,15 +154,12 @@ TEST(StartDialog, showsTheStoredValuesAndMainPictureThenStartStoresTheMainView) 
     EXPECT_EQ(std::make_tuple(s.MndlSide, s.MndlR, s.MndlI, s.MndlW, s.MndlMaxColors), std::make_tuple(2.27, -2.0, -1.1338, 800, 16));
 }
 
-TEST(StartDialog, roundsTheColoursToAPowerOfTwoFromFourTo256) {
+TEST(StartDialog, roundsTheColoursToAPowerOfTwoFromFourTo256AndKeepsThePaletteNameWithinTheRecord) {
     struct Case { const char* text; int32_t expected; } cases[] = {
         {"100", 64}, {"3", 4}, {"256", 256}, {"1000", 256}, {"0", 4}, {"7", 4}, {"8", 8}, {"255", 128}, {"", 4}, {"99999999999", 4}};
     for (const Case& c : cases)
         EXPECT_EQ(Stored([&](StartTexts& t) { t.Colors = c.text; }).MndlMaxColors, c.expected) << '"' << c.text << '"';
-}
-
-TEST(StartDialog, keepsThePaletteNameWithinTheRecord) {
-    // A name cut at the limit drops a partial UTF-8 character rather than keep half of it.
+    // A palette name cut at the limit drops a partial UTF-8 character rather than keep half of it.
     for (auto [name, length] : {std::pair{std::string(300, 'p'), 259u}, {std::string(258, 'p') + "\xc3\xa9", 258u},
                                 {std::string("/tmp/colours.pal"), 16u}}) {
         const SETTINGS s = Stored([&](StartTexts& t) { t.Palette = name; });

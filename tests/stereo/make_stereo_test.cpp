@@ -36,9 +36,6 @@ struct Dib {
     void setPixel(int x, int y, uint32_t v) { std::memcpy(at(x, y), &v, bpp / 8); }
 };
 
-// The bitmap of a display picture: rows turned over.
-Dib FromImage(const Image32& img) { return Dib(img.width, img.height, 32, [&](int x, int y) { return img.at(x, img.height - 1 - y); }); }
-
 // Random colours, fourth byte 0 as a 32-bit display gives it.
 Dib RandomTexture(int w, int h, int bpp, uint32_t seed) {
     std::mt19937 rng(seed);
@@ -232,7 +229,8 @@ TEST(MakeStereo, GreyModeAndReliefMatchReferenceOnEightAndSixteenBitDepth) {
                     return offset(grey.grey16[size_t(11 - y) * 230 + size_t(x)], 65535);
                 });
                 ASSERT_TRUE(MakeStereoPicture(tex, grey, opts, out));
-                ASSERT_EQ(want16.bits, FromImage(out).bits) << relief << " " << ov << " " << flags;
+                const Dib got(out.width, out.height, 32, [&](int x, int y) { return out.at(x, out.height - 1 - y); });
+                ASSERT_EQ(want16.bits, got.bits) << relief << " " << ov << " " << flags;
             }
 }
 

@@ -99,7 +99,7 @@ TEST_F(WaveWindow, loadingShowsItsTitleThenTheDispatchNamesTheWindow) {
     EXPECT_EQ(of->hwnd->objectName() + " " + of->hwnd->windowTitle(), "WavChild Loading file:" + QString::fromStdString(path));
 }
 
-TEST_F(WaveWindow, keysSwitchViewsCaseSensitivelyAndEndTheRubberBand) {
+TEST_F(WaveWindow, keysSwitchViewsCaseSensitivelyEndTheRubberBandAndMTracesTheOutline) {
     WavChild* w = Open(WriteWav("keys.wav", {{1, 2}, {3, 4}, {5, 6}, {7, 8}}));
     WAVE_DATA* wd = Data(w);
     for (auto [keys, display] : {std::pair{"2", 1}, {"4", 3}, {"3", 2}, {"1", 0}, {"M", 0}, {"x", 0}, {"3", 2}}) {
@@ -116,6 +116,14 @@ TEST_F(WaveWindow, keysSwitchViewsCaseSensitivelyAndEndTheRubberBand) {
     EXPECT_EQ(rec.texts(), (Strings(2, "8000/16 bits/ 2 Channels  4 samples")));
     Outline(w, {{10, 10}}, "m");  // fewer than two points: only the switch to the X/Y view
     EXPECT_EQ(std::make_tuple(wd->Display, int(w->record()->Changed), Frames(*wd)[0]), std::make_tuple(1, 0, std::pair{1, 2}));
+    // Growth and the traced values are checked without a window; here "m" reaches MakeForm.
+    Type(w, "c");
+    Outline(w, {{50, 50}, {250, 150}}, "m");  // (21800, 16350) and (-21800, -16350)
+    EXPECT_EQ(Frames(*wd), (Pairs{{21800, 16350}, {10900, 8175}, {0, 0}, {-10900, -8175}}));
+    EXPECT_EQ(std::make_pair(wd->Display, int(w->record()->Changed)), std::make_pair(1, 1));
+    rec.answers = {platform::IDCANCEL};  // Cancel keeps the changed sound (the question: the frame's test)
+    EXPECT_FALSE(w->subWindow()->close());
+    EXPECT_TRUE(rec.boxes.size() == 3 && w->record() && Data(w)->lpData && !w->grab().isNull());  // TearDown answers OK
 }
 
 TEST_F(WaveWindow, mouseActsOnlyInTheOutlineViewWithWindowIndependentPoints) {
@@ -163,20 +171,18 @@ TEST_F(WaveWindow, viewsDrawTheirAxesTracesAndOutline) {
 }
 
 // With no sound device at all the sound still opens and draws; playback keys say so and
-// change nothing.
-TEST_F(WaveWindow, withoutAnySoundDeviceTheSoundOpensAndPlaybackKeysSaySo) {
+// change nothing. With a device, the title follows the playback.
+TEST_F(WaveWindow, playbackKeysSayThereIsNoSoundDeviceOrTheTitleFollowsTheDevice) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     MessageRecorder rec;
-    const std::string path = WriteFileBytes(Path("nodev.wav"), Riff({Fmt(1, 8000, 24), {"data", Ramp(30)}}));
-    WavChild* w = Open(path);
-    Type(w, "\r pR");
+    const std::string nodev = WriteFileBytes(Path("nodev.wav"), Riff({Fmt(1, 8000, 24), {"data", Ramp(30)}}));
+    WavChild* silent = Open(nodev);
+    Type(silent, "\r pR");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_EQ(rec.texts(), Strings(4, "No sound device"));
     EXPECT_TRUE(rec.boxes.back().caption.empty() && rec.boxes.back().flags == (platform::MB_OK | platform::MB_ICONEXCLAMATION));
-    EXPECT_EQ(w->windowTitle().toStdString() + std::to_string(Data(w)->Playing), path + "0");
-}
+    EXPECT_EQ(silent->windowTitle().toStdString() + std::to_string(Data(silent)->Playing), nodev + "0");
 
-TEST_F(WaveWindow, playbackTitlesFollowTheDevice) {
     const std::string path = WriteWav("play.wav", Pairs(400, {100, -100}));  // 50 ms
     WavChild* w = Open(path);
     WAVE_DATA* wd = Data(w);
@@ -197,19 +203,6 @@ TEST_F(WaveWindow, playbackTitlesFollowTheDevice) {
     Type(w, "\n");
     EXPECT_EQ(w->windowTitle(), "Playing");
     Type(w, "R");  // TearDown closes it while it plays: the device stops before the document goes
-}
-
-// Growth and the traced values are checked without a window; here "m" reaches MakeForm.
-TEST_F(WaveWindow, mTracesTheOutlineThenClosingAsksAndCancelKeepsTheWindow) {
-    const std::string path = WriteWav("ask.wav", Pairs(4, {1, 1}));
-    MessageRecorder rec;
-    WavChild* w = Open(path);
-    Outline(w, {{50, 50}, {250, 150}}, "m");  // (21800, 16350) and (-21800, -16350)
-    EXPECT_EQ(Frames(*Data(w)), (Pairs{{21800, 16350}, {10900, 8175}, {0, 0}, {-10900, -8175}}));
-    EXPECT_EQ(std::make_pair(Data(w)->Display, int(w->record()->Changed)), std::make_pair(1, 1));
-    rec.answers = {platform::IDCANCEL};  // the question's texts are checked with the frame's Close All
-    EXPECT_FALSE(w->subWindow()->close());
-    EXPECT_TRUE(rec.boxes.size() == 1 && w->record() && Data(w)->lpData && !w->grab().isNull());  // TearDown answers OK
 }
 
 // The quick drawing (columns merged, the X/Y trace rasterised once) against every frame drawn
