@@ -148,7 +148,7 @@ TEST_F(PoolTest, RequestThatDoesNotFitStartsAPageForItAloneAndOneAbove8192BytesI
     }
 }
 
-TEST_F(PoolTest, PolyFaceCapacityIsLimitedByTheLargestPage) {
+TEST_F(PoolTest, PolyFaceCapacityIsLimitedByTheLargestPageAndPointsFillFacesUpToIt) {
     const std::string none = "FaceList: a face must hold at least one point\n";
     const struct { int capacity, ok; std::string messages; } cases[] = {
         {682, 1, ""}, {683, 0, kTooLarge}, {INT_MAX, 0, kTooLarge}, {0, 0, none}, {-4, 0, none}};
@@ -163,20 +163,17 @@ TEST_F(PoolTest, PolyFaceCapacityIsLimitedByTheLargestPage) {
         for (int i = 0; c.ok && i < c.capacity; ++i) list.add_poly_point(float(i), 0, 0);
         if (c.ok) { EXPECT_EQ(list.ListTail->cur_face.point_cnt, c.capacity); }
     }
-}
-
-// Points (1.5, -2, z) differ only in z; each face is listed by the z of its points.
-TEST_F(PoolTest, PointsFillFacesUpToTheirCapacity) {
+    // Points (1.5, -2, z) differ only in z; each face is listed by the z of its points.
     enum Kind { kNoFace, kThreeD, kPoly };
     using Faces = std::vector<std::vector<float>>;
-    const struct { const char* rule; Kind kind; int capacity; std::vector<float> z; Faces faces; } cases[] = {
+    const struct { const char* rule; Kind kind; int capacity; std::vector<float> z; Faces faces; } fills[] = {
         {"an exact repeat of the last point is dropped", kPoly, 4, {1, 1, 2, 1}, {{1, 2, 1}}},
         {"a full face starts a new one of the same capacity", kPoly, 3, {0, 1, 2, 3, 4, 5, 6},
          {{0, 1, 2}, {3, 4, 5}, {6}}},
         {"3DFACE keeps at most four corners", kThreeD, 4, {0, 1, 2, 3, 4, 5}, {{0, 1, 2, 3}}},
         {"no face yet: points are ignored", kNoFace, 0, {1, 2}, {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : fills) {
         SCOPED_TRACE(c.rule);
         FaceList list;
         int made = c.kind == kThreeD ? list.get_new_3DFACE() : c.kind == kPoly ? list.get_new_poly_face(c.capacity) : 1;

@@ -144,20 +144,6 @@ TEST(GifDecoder, DecodesCodeStreamsIntoRowsWithTheRightResult) {
 
 Px OnePixel() { return PackCodes(2, LiteralCodes(2, {1})); }
 
-TEST(GifLoader, ChecksSignatureAndVersionAndTakesColourCountFromTheScreenFlags) {
-    const struct { const char* signature; uint8_t flags; uint16_t colours; /* 0: no GIF file */ } cases[] = {
-        {"GIF87a", 0xFF, 256}, {"GIF89a", 0xF7, 256}, {"GIF00z", 0x80, 2}, {"GIF99A", 0x83, 16}, {"GIF89a", 0x8A, 8},
-        {"GIF8Xa", 0x80, 0},   {"GIFX9a", 0x80, 0},   {"GIF89@", 0x80, 0}, {"GIF89{", 0x80, 0},  {"GIF89\x80", 0x80, 0},
-        {"gIF89a", 0x80, 0}};
-    for (const auto& c : cases) {
-        const auto f = MakeGif(1, 1, c.flags, OnePixel(), {}, c.signature);
-        PictureResult r = ReadGifBytes(f.data(), f.size());
-        EXPECT_EQ(r.ok, c.colours != 0) << c.signature;
-        EXPECT_EQ((r.ok ? Boxes() : Boxes{{"Error", "File is no GIF file!"}}), Messages(r)) << c.signature;
-        EXPECT_EQ(std::make_pair(r.NumColors, r.BitsPerPixel), std::make_pair(c.colours, uint16_t(c.colours ? 8 : 0)));
-    }
-}
-
 TEST(GifLoader, InterlacedRowsFollowThePassesAndRowsPastTheLastPassAreDropped) {
     // Five rows take the passes 0; 4; 2; 1, 3. A sixth row of data must not overwrite row 3.
     auto f = MakeGif(1, 5, 0x83, PackCodes(4, LiteralCodes(4, {10, 11, 12, 13, 14, 15})));
@@ -170,7 +156,7 @@ TEST(GifLoader, InterlacedRowsFollowThePassesAndRowsPastTheLastPassAreDropped) {
     EXPECT_EQ(column, std::vector<uint32_t>({0x0A0A0A, 0x0D0D0D, 0x0C0C0C, 0x0E0E0E, 0x0B0B0B}));
 }
 
-TEST(GifLoader, RefusesFilesWithoutAUsableFirstImage) {
+TEST(GifLoader, RefusesFilesWithoutAUsableFirstImageChecksTheSignatureAndCountsTheColours) {
     const auto good = MakeGif(4, 4, 0x81, OnePixel());
     auto headerThen = [](uint8_t block) { Px f = Cut(MakeGif(1, 1, 0x80, {}), 19); f.push_back(block); return f; };
     const struct { const char* what; Px file; Boxes messages; /* the loader's own, if any */ } cases[] = {
@@ -192,6 +178,18 @@ TEST(GifLoader, RefusesFilesWithoutAUsableFirstImage) {
         PictureResult r = ReadGifBytes(c.file.data(), c.file.size());
         EXPECT_FALSE(r.ok) << c.what;
         EXPECT_EQ(Messages(r), c.messages) << c.what;
+    }
+    // The signature and version are checked; the colour count comes from the screen flags.
+    const struct { const char* signature; uint8_t flags; uint16_t colours; /* 0: no GIF file */ } signatures[] = {
+        {"GIF87a", 0xFF, 256}, {"GIF89a", 0xF7, 256}, {"GIF00z", 0x80, 2}, {"GIF99A", 0x83, 16}, {"GIF89a", 0x8A, 8},
+        {"GIF8Xa", 0x80, 0},   {"GIFX9a", 0x80, 0},   {"GIF89@", 0x80, 0}, {"GIF89{", 0x80, 0},  {"GIF89\x80", 0x80, 0},
+        {"gIF89a", 0x80, 0}};
+    for (const auto& c : signatures) {
+        const auto f = MakeGif(1, 1, c.flags, OnePixel(), {}, c.signature);
+        PictureResult r = ReadGifBytes(f.data(), f.size());
+        EXPECT_EQ(r.ok, c.colours != 0) << c.signature;
+        EXPECT_EQ((r.ok ? Boxes() : Boxes{{"Error", "File is no GIF file!"}}), Messages(r)) << c.signature;
+        EXPECT_EQ(std::make_pair(r.NumColors, r.BitsPerPixel), std::make_pair(c.colours, uint16_t(c.colours ? 8 : 0)));
     }
 }
 

@@ -175,7 +175,7 @@ TEST_F(MandelWindow, paletteRotationTogglesAndCopyTakesThePictureWithItsCurrentC
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expected) << "the copy outlives the window";
 }
 
-TEST_F(MandelWindow, zoomShowsScaleTheSideAfterEachFinishedRun) {
+TEST_F(MandelWindow, zoomShowsScaleTheSideAfterEachRunAndALateFinishOfAReplacedRunIsIgnored) {
     for (auto [id, factor] : {std::pair{139, 0.8}, {140, 1.2}}) {
         MandelChild* child = OpenFinished(40, 30);
         ASSERT_NE(child, nullptr);
@@ -188,6 +188,20 @@ TEST_F(MandelWindow, zoomShowsScaleTheSideAfterEachFinishedRun) {
         EXPECT_TRUE(steps > 0.5 && std::abs(steps - std::round(steps)) < 1e-9) << id << ": " << Data(child)->fltSide;
         CloseAll();
     }
+    // A late finish of a replaced run is ignored; closing during the long run also stops the worker
+    // before any memory goes.
+    MandelChild* child = OpenFinished(40, 30);
+    ASSERT_NE(child, nullptr);
+    MANDEL_DATA* d = Data(child);
+    MessageRecorder rec;
+    SetStatusTextf(1, "%s", ""), child->command(119);  // a quick run; its report waits in the queue
+    while (d->Thread->running()) QTest::qSleep(1);  // without handling its report
+    Settings.MndlIteration = 200000, d->setView({-0.1, -0.1, 0.2}), child->command(119);  // a long run
+    QApplication::processEvents();
+    EXPECT_TRUE(rec.beeps.empty() && *StatusText(1) == 0 && d->Thread->running()) << "the new run goes on";
+    EXPECT_TRUE(child->testAttribute(Qt::WA_SetCursor) && child->cursor().shape() == Qt::BitmapCursor) << "busy cursor 205";
+    child->subWindow()->close(), QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
 TEST_F(MandelWindow, startDialogShowsStoresOnStartOnlyAndOpensTheChosenView) {
@@ -214,22 +228,6 @@ TEST_F(MandelWindow, startDialogShowsStoresOnStartOnlyAndOpensTheChosenView) {
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->findChild<QPushButton*>("2")->click(); });
     EXPECT_EQ(OpenMandelWindow(0), nullptr);
     EXPECT_EQ(std::make_pair(hwndClient->subWindowList().size(), Settings.MndlMaxColors), std::make_pair(qsizetype(1), 64));
-}
-
-// Closing during the long run also stops the worker before any memory goes.
-TEST_F(MandelWindow, aLateFinishOfAReplacedRunIsIgnoredAndClosingStopsTheWorkerFirst) {
-    MandelChild* child = OpenFinished(40, 30);
-    ASSERT_NE(child, nullptr);
-    MANDEL_DATA* d = Data(child);
-    MessageRecorder rec;
-    SetStatusTextf(1, "%s", ""), child->command(119);  // a quick run; its report waits in the queue
-    while (d->Thread->running()) QTest::qSleep(1);  // without handling its report
-    Settings.MndlIteration = 200000, d->setView({-0.1, -0.1, 0.2}), child->command(119);  // a long run
-    QApplication::processEvents();
-    EXPECT_TRUE(rec.beeps.empty() && *StatusText(1) == 0 && d->Thread->running()) << "the new run goes on";
-    EXPECT_TRUE(child->testAttribute(Qt::WA_SetCursor) && child->cursor().shape() == Qt::BitmapCursor) << "busy cursor 205";
-    child->subWindow()->close(), QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
 }  // namespace

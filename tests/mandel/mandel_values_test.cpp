@@ -29,7 +29,7 @@ void ExpectView(const MandelView& v, const MandelView& expected, const SETTINGS&
         << name;
 }
 
-TEST(MandelZoom, keysAndWheelZoomAboutTheirFixedPointAndASideBeyondTheLimitsIsNotComputed) {
+TEST(MandelZoom, keysWheelAndSelectionZoomAndASideBeyondTheLimitsIsNotComputed) {
     struct Case { const char* name; MandelView v; double scale; std::optional<ClientPoint> cursor; MandelGeometry g; MandelView want; };
     Case cases[] = {
         // Keys: "+" halves, "-" takes 1.5 times; the point corner + old side / 2 stays put.
@@ -56,17 +56,15 @@ TEST(MandelZoom, keysAndWheelZoomAboutTheirFixedPointAndASideBeyondTheLimitsIsNo
         EXPECT_EQ(MandelZoom(v, s, c.scale, std::nullopt, {600, 600, 0, 0}), c.computed) << c.side << " x " << c.scale;
         EXPECT_TRUE(v.fltSide == c.side * c.scale && s.MndlSide == v.fltSide) << c.side << " x " << c.scale;
     }
-}
-
-TEST(SetMouseValues, theSelectionsTopLeftBecomesTheCornerAndItsHeightTheSide) {
-    struct Case { const char* name; ClientPoint a, b; MandelGeometry g; MandelView expected; } cases[] = {
+    // A selection's top left becomes the corner and its height the side.
+    struct Drag { const char* name; ClientPoint a, b; MandelGeometry g; MandelView expected; } drags[] = {
         {"drag down-right", {100, 50}, {300, 350}, {800, 600, 0, 0}, {-1.75, -0.625, 0.75}},
         {"drag up-left", {300, 350}, {100, 50}, {800, 600, 0, 0}, {-1.75, -0.625, 0.75}},
         {"drag up-right", {100, 350}, {300, 50}, {800, 600, 0, 0}, {-1.75, -0.625, 0.75}},
         {"scrolled by (20, 10)", {100, 50}, {300, 350}, {800, 600, 20, 10}, {-1.7, -0.6, 0.75}},
         {"no height", {100, 50}, {300, 50}, {800, 600, 0, 0}, {-1.75, -0.625, 0.0}},
     };
-    for (const Case& c : cases) {
+    for (const Drag& c : drags) {
         MandelView v{-2.0, -0.75, 1.5};
         SETTINGS s = Fresh();
         SetMouseValues(v, s, c.a, c.b, c.g), ExpectView(v, c.expected, s, true, c.name);

@@ -112,7 +112,7 @@ Dib Reference(const Dib& wall, const Dib& depth, const StereoOptions& opts, Offs
     return out;
 }
 
-TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriodForAnyBackgroundAndRowLayout) {
+TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriodAndHiddenRemovalFreesOnlyBlockedPairs) {
     // Defaults: period 150 * t / (t - 700), t = level - 800: 80 for level 0 (byte 128), 73 for 127 (byte 255).
     // Narrow and low backgrounds repeat in each period (odd widths taken as even); rows are padded, and an
     // odd width's last column repeats its neighbour (a 1-pixel result takes the texture's first column).
@@ -136,9 +136,6 @@ TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriodForAnyBackgroundAndRowLayout
                 ASSERT_EQ(want & mask, out.pixel(x, y)) << "case " << &c - cases << " at " << x << "," << y;
             }
     }
-}
-
-TEST(MakeStereo, HiddenRemovalFreesOnlyPairsWhoseSightIsBlocked) {
     // Level 127 at columns 200..209, 0 elsewhere. A level-0 sample gains 20 depth units per step toward the
     // eyes, so samples 194..199 and 210..215 are hidden and lose their pairs: right ends 234..239 and
     // 250..255 stay free unless the block's own pairs (right ends 237..246) take them.
