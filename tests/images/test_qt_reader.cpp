@@ -8,7 +8,7 @@ namespace {
 namespace fs = std::filesystem;
 const std::string kEveryday = kDataDir + "everyday/";
 
-TEST(EverydayPictures, EachFormatThroughTheDispatchMatchesPillowAndKeeps16BitGrey) {
+TEST(EverydayPictures, EachFormatMatchesPillowAndKeeps16BitGreyContentDecidesAndRefusalsGiveTheReason) {
     int files = 0;
     for (const auto& e : fs::directory_iterator(kEveryday)) {
         const std::string path = e.path().string();
@@ -17,9 +17,7 @@ TEST(EverydayPictures, EachFormatThroughTheDispatchMatchesPillowAndKeeps16BitGre
         ExpectPillowsPicture(ReadAnyPictureFile(path), path, path);
     }
     EXPECT_EQ(files, 14);
-}
-
-TEST(EverydayPictures, ContentDecidesWhereTheNameSaysNothingAndRefusalsGiveTheReason) {
+    // Content decides where the name says nothing; refusals give the reason.
     const TempDir tmp("orvalis_everyday");
     const fs::path& dir = tmp.path;
     const std::pair<std::string, std::string> renamed[] = {

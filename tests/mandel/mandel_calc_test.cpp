@@ -13,7 +13,7 @@ namespace {
 
 using Order = std::vector<std::pair<int, int>>;
 
-TEST(EscapeCount, followsTheSquaresOfThePreviousValueAndMakesTheDepthPicture) {
+TEST(EscapeCount, followsTheSquaresOfThePreviousValueAndMakesTheDepthPictureAndColourIndex) {
     // Counts worked out by hand from z0 = c, escape when the previous |z|^2 exceeds 4.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case { double cr, ci; int32_t limit; int expected; } cases[] = {
@@ -31,6 +31,11 @@ TEST(EscapeCount, followsTheSquaresOfThePreviousValueAndMakesTheDepthPicture) {
     // inside, 2, 1, 2, 1, 1. With limit 2 the count 2 is the limit: inside.
     EXPECT_EQ(MandelDepth(0.0, 0.0, 3.0, 3, 2, 256), std::vector<uint16_t>({65535, 511, 255, 511, 255, 255}));
     EXPECT_EQ(MandelDepth(0.0, 0.0, 3.0, 3, 2, 2), std::vector<uint16_t>({65535, 65535, 32767, 65535, 32767, 32767}));
+    // The colour index wraps into the colours in use and is never 0 for an escape.
+    struct Colour { int count, colours, expected; } colours[] = {
+        {0, 16, 0}, {15, 16, 15}, {16, 16, 1}, {17, 16, 1}, {0, 256, 0}, {255, 256, 255}, {256, 256, 1}, {300, 256, 44}, {7, 4, 3}};
+    for (const Colour& c : colours)
+        EXPECT_EQ(ColourIndex(c.count, c.colours - 1), c.expected) << c.count << " with " << c.colours << " colours";
 }
 
 TEST(EscapeCount, manyPointsAtOnceGiveTheCountsOfTheScalarLoopOnEveryInstructionSet) {
@@ -59,13 +64,6 @@ TEST(EscapeCount, manyPointsAtOnceGiveTheCountsOfTheScalarLoopOnEveryInstruction
         EXPECT_FALSE(EscapeCounts(cr.data(), ci.data(), 1500, 100000000, got.data(), stop));
     }
     ForceEscapeCountTarget(0);
-}
-
-TEST(ColourIndex, wrapsIntoTheColoursInUseAndNeverGivesZeroForAnEscape) {
-    struct Case { int count, colours, expected; } cases[] = {
-        {0, 16, 0}, {15, 16, 15}, {16, 16, 1}, {17, 16, 1}, {0, 256, 0}, {255, 256, 255}, {256, 256, 1}, {300, 256, 44}, {7, 4, 3}};
-    for (const Case& c : cases)
-        EXPECT_EQ(ColourIndex(c.count, c.colours - 1), c.expected) << c.count << " with " << c.colours << " colours";
 }
 
 // The walk as the worker did it pixel by pixel: the reference for the runs it now hands out.

@@ -50,7 +50,7 @@ struct Reports {
     }
 };
 
-TEST(MandelWorker, writesTheColourIndexOfEveryPixelAndLeavesTheRowPaddingAlone) {
+TEST(MandelWorker, writesTheColourIndexOfEveryPixelThatCanBeReadWhileItComputes) {
     const int32_t iterations = 300;
     struct Case { int W, H, colours; double r, i, side; } cases[] = {
         {37, 23, 256, -2.0, -1.1338, 2.27}, {37, 23, 16, -0.75, -0.1, 0.05}, {1, 9, 4, -2.2, -1.0, 2.0},
@@ -69,6 +69,19 @@ TEST(MandelWorker, writesTheColourIndexOfEveryPixelAndLeavesTheRowPaddingAlone) 
                     uint8_t(ColourIndex(fCalcMandel(c.r + x * c.side / c.H, c.i + y * c.side / c.H, iterations), c.colours - 1));
         EXPECT_EQ(pic.bytes, expected.bytes) << c.W << "x" << c.H;
     }
+    // The picture can be read and the limit changed while it computes.
+    int32_t limit = 2000;
+    Picture big(200, 150);
+    Reports reports;
+    MandelWorker worker(reports.callbacks());
+    worker.StartNew(big.run(-2.0, -1.1338, 2.27, &limit, 256, 1));
+    std::vector<uint8_t> shown(big.bytes.size());
+    for (int k = 0; k < 20; ++k) CopyPixels(big.bytes.data(), shown.data(), shown.size());
+    std::atomic_ref<int32_t>(limit).store(10, std::memory_order_relaxed);  // as the start dialog does
+    reports.waitFinish();
+    EXPECT_TRUE(worker.acceptFinish(worker.run()));
+    CopyPixels(big.bytes.data(), shown.data(), shown.size());
+    EXPECT_EQ(shown, big.bytes);
 }
 
 TEST(MandelWorker, asksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
@@ -155,21 +168,6 @@ TEST(MandelWorker, aRestartSilencesTheOldRunAndALateFinishLeavesTheNewRunAlone) 
     // A run without picture memory finishes at once.
     const unsigned empty = worker.StartNew({nullptr, 5, 5, 0, -2, -1, 2, 256, 500, &iterations});
     EXPECT_TRUE(reports.waitFinish().first == empty && worker.acceptFinish(empty));
-}
-
-TEST(MandelWorker, thePictureCanBeReadAndTheLimitChangedWhileItComputes) {
-    int32_t iterations = 2000;
-    Picture pic(200, 150);
-    Reports reports;
-    MandelWorker worker(reports.callbacks());
-    worker.StartNew(pic.run(-2.0, -1.1338, 2.27, &iterations, 256, 1));
-    std::vector<uint8_t> shown(pic.bytes.size());
-    for (int k = 0; k < 20; ++k) CopyPixels(pic.bytes.data(), shown.data(), shown.size());
-    std::atomic_ref<int32_t>(iterations).store(10, std::memory_order_relaxed);  // as the start dialog does
-    reports.waitFinish();
-    EXPECT_TRUE(worker.acceptFinish(worker.run()));
-    CopyPixels(pic.bytes.data(), shown.data(), shown.size());
-    EXPECT_EQ(shown, pic.bytes);
 }
 
 }  // namespace

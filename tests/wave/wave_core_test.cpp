@@ -16,7 +16,7 @@ bool AcceptAll(const WAVEFORMATEX&) { return true; }
 std::string Load(const Bytes& b, WaveState& wd, FormatQuery q = AcceptAll) { return LoadWaveBytes(wd, b.data(), b.size(), q); }
 
 // The device's refusal is asked only for PCM and gets the file's format; no query at all refuses.
-TEST(WaveLoader, everyFailureHasItsOwnMessageAndLeavesNoData) {
+TEST(WaveLoader, everyFailureAndEveryCutOfAFileHasItsOwnMessageAndLeavesNoData) {
     const Bytes d16 = Ramp(16);
     Bytes fmt15 = PcmFormat(1, 2, 44100, 16), rifx = Riff({Fmt(2, 44100, 16)});
     fmt15.pop_back(), rifx[3] = 'X';
@@ -49,11 +49,8 @@ TEST(WaveLoader, everyFailureHasItsOwnMessageAndLeavesNoData) {
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(std::make_tuple(seen.nChannels, seen.nSamplesPerSec, seen.nAvgBytesPerSec, seen.nBlockAlign, seen.wBitsPerSample),
               std::make_tuple(uint16_t(2), 22050u, 88200u, uint16_t(4), uint16_t(16)));
-}
-
-// Every prefix of a valid file is refused with the message of the part that is cut, never
-// read past (the sanitizer build checks the reads).
-TEST(WaveLoader, everyCutOfAFileIsRefusedByThePartItCuts) {
+    // Every prefix of a valid file is refused with the message of the part that is cut, never
+    // read past (the sanitizer build checks the reads).
     const Bytes file = Riff({{"JUNK", Bytes(3, 7)}, Fmt(2, 8000, 16), {"data", Ramp(16)}});
     const size_t fmtAt = 12 + 12, dataAt = fmtAt + 24;  // JUNK is 8 + 3 + pad
     for (size_t n = 0; n <= file.size(); ++n) {
@@ -92,11 +89,10 @@ TEST(WaveLoader, playableFilesLoadTheWholeDataChunk) {
     EXPECT_EQ(WaveDisplayText({1, 1, 11025, 0, 1, 8}, 4), "11025 Samples/Second / 8 bits / 1 Channels / 4 samples");
 }
 
-// sox writes a file of every PCM format (plain PCM, not the
-// extensible header it would choose above 16 bits). Each sample we read must be what sox
-// itself reads as 16 bits without dither, and the frames MakeForm writes in the file's
-// format must read back through sox as the 16-bit stereo outline does (a mono file takes
-// X; 8 bits keep the top byte).
+// sox writes a file of every PCM format (plain PCM, not the extensible header it would choose
+// above 16 bits). Each sample we read must be what sox itself reads as 16 bits without dither,
+// and the frames MakeForm writes in the file's format must read back through sox as the 16-bit
+// stereo outline does (a mono file takes X; 8 bits keep the top byte).
 TEST(WaveLoader, everyPcmFormatReadsAndWritesAsSoxDoes) {
     if (std::system("command -v sox >/dev/null 2>&1") != 0) GTEST_SKIP() << "sox not installed";
     const TempDir dir("wave_sox");
