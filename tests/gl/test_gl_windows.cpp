@@ -21,6 +21,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -28,12 +29,6 @@ OpenGLChild* Child(OPENEDFILE* of) { return of ? qobject_cast<OpenGLChild*>(of->
 
 // Paints the window now (on its own context) and returns what it shows.
 QImage Paint(OpenGLChild* c) { return c->view()->grabFramebuffer(); }
-
-void Wheel(QWidget* w, int delta, Qt::MouseButtons buttons = Qt::NoButton, Qt::KeyboardModifiers mods = {}) {
-    QPointF at(20, 20);
-    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), buttons, mods, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w, &e);
-}
 
 void Move(QWidget* w, int x, int y) {
     QPointF at(x, y);
@@ -110,12 +105,13 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
     EXPECT_TRUE(boxes_.boxes.empty());
 
     QWidget* v = c->view();
-    Wheel(v, 120);  // away from the user
-    Wheel(v, 120);
-    Wheel(v, -120);
-    Wheel(v, 120, Qt::LeftButton);
-    Wheel(v, 120, Qt::NoButton, Qt::ShiftModifier);
-    Wheel(v, 120, Qt::NoButton, Qt::ControlModifier);
+    const std::tuple<int, Qt::MouseButtons, Qt::KeyboardModifiers> wheels[] = {  // 120: away from the user
+        {120, Qt::NoButton, {}}, {120, Qt::NoButton, {}}, {-120, Qt::NoButton, {}}, {120, Qt::LeftButton, {}},
+        {120, Qt::NoButton, Qt::ShiftModifier}, {120, Qt::NoButton, Qt::ControlModifier}};
+    for (const QPointF at(20, 20); auto [delta, buttons, mods] : wheels) {
+        QWheelEvent e(at, v->mapToGlobal(at), {}, {0, delta}, buttons, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(v, &e);
+    }
     lastpos = 0;
     Move(v, 100, 100);  // down and right of (0, 0)
     Move(v, 400, 50);   // right and up, however far

@@ -39,12 +39,8 @@ class WaveWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
-        frame_ = new QMainWindow;
-        hwndFrame = frame_;
-        hwndClient = new QMdiArea(frame_);
-        frame_->setCentralWidget(hwndClient);
+        frame_ = StartFrame("");
         frame_->resize(900, 700);
-        frame_->show();
     }
     static void TearDownTestSuite() { delete frame_; }
     void TearDown() override {
