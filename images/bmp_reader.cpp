@@ -47,7 +47,8 @@ struct CheckedBmp {
     uint32_t bitsOffset = 0;
 };
 
-bool checkBmp(const uint8_t* data, size_t size, CheckedBmp& c, PictureResult& r) {
+// `size` bytes of the file are at `data`; the file itself has `fileSize`.
+bool checkBmp(const uint8_t* data, size_t size, CheckedBmp& c, PictureResult& r, uint64_t fileSize) {
     if (size < 2 || data[0] != 'B' || data[1] != 'M') return r = refuse("This is not a DIB bitmap file!"), false;
     if (size < kFileHeaderBytes + 4) return r = refuse("The file is shorter than its bitmap header!"), false;
     c.header = data + kFileHeaderBytes;
@@ -63,15 +64,16 @@ bool checkBmp(const uint8_t* data, size_t size, CheckedBmp& c, PictureResult& r)
         return r = refuse(ErrorOut("Fail in creating DIB bitmap from file!", EINVAL)), false;
     if (c.block < c.dib.headerBlockBytes()) return r = refuse("The file is shorter than its colour table!"), false;
     c.bitsOffset = Le32(data + 10);
-    if (c.bitsOffset > size) return r = refuse("The bitmap bits start past the end of the file!"), false;
-    if (size - c.bitsOffset < c.dib.bitsBytesNeeded()) return r = refuse("The file is shorter than its bitmap bits!"), false;
+    if (c.bitsOffset > fileSize) return r = refuse("The bitmap bits start past the end of the file!"), false;
+    if (fileSize - c.bitsOffset < c.dib.bitsBytesNeeded())
+        return r = refuse("The file is shorter than its bitmap bits!"), false;
     return true;
 }
 
 PictureResult readBmp(const uint8_t* data, size_t size) {
     CheckedBmp c;
     PictureResult r;
-    if (!checkBmp(data, size, c, r)) return r;
+    if (!checkBmp(data, size, c, r, size)) return r;
     if (!CreateDIBitmap(c.header, c.block, data + c.bitsOffset, size - c.bitsOffset, r.image))
         return refuse(ErrorOut("Fail in creating DIB bitmap from file!", EINVAL));
     r.ok = true;
@@ -105,22 +107,52 @@ PictureResult LoadBitmapFileCore(const std::string& path) {
     return ReadBmpBytes(file.data(), file.size);
 }
 
-bool ReadPlainBmpRows(const std::string& path, PictureRows& rows) {
-    if (DispatchKind(path) != FileKind::Bmp) return false;
-    rows.file = ReadWholeFile(path);
+bool PlainBmpRows::open(const std::string& path) {
+    if (DispatchKind(path) != FileKind::Bmp || !file_.open(path)) return false;
+    // Headers and colour tables are far shorter; a file whose bits start later is read whole.
+    const size_t held = size_t(std::min<uint64_t>(file_.size(), 65536));
+    std::unique_ptr<uint8_t[]> head(new (std::nothrow) uint8_t[held]);
     CheckedBmp c;
     PictureResult refusal;
     const DibHeader& d = c.dib;
-    if (!rows.file || !checkBmp(rows.file.data(), rows.file.size, c, refusal) || d.compression != BI_RGB ||
-        (d.bitCount != 24 && d.bitCount != 32)) {
-        rows.file = WholeFile{};
+    if (!head || !file_.read(head.get(), held, 0) || !checkBmp(head.get(), held, c, refusal, file_.size()) ||
+        d.compression != BI_RGB || (d.bitCount != 24 && d.bitCount != 32))
+        return false;
+    width_ = d.width;
+    height_ = d.height;
+    bpp_ = d.bitCount;
+    topDown_ = d.topDown;
+    stride_ = d.stride;
+    bitsOffset_ = c.bitsOffset;
+    return true;
+}
+
+bool PlainBmpRows::read(int first, int count, RowBlock& block) {
+    const size_t bytes = size_t(count) * stride_;
+    WholeFile fault;
+    if (bytes > block.capacity) {
+        block.bytes.reset(new (std::nothrow) uint8_t[bytes]);
+        block.capacity = block.bytes ? bytes : 0;
+    }
+    if (!block.bytes) {
+        fault.fault = FileFault::Size;
+        fault.error = ENOMEM;
+    } else {
+        // A top-down file holds the rows from the top: the block's rows lie in it top first.
+        const int fileRow = topDown_ ? height_ - first - count : first;
+        fault = file_.read(block.bytes.get(), bytes, bitsOffset_ + uint64_t(fileRow) * stride_);
+    }
+    if (!fault) {
+        const std::lock_guard<std::mutex> hold(faultLock_);
+        if (fault_.fault == FileFault::None) fault_ = std::move(fault);
         return false;
     }
-    const uint8_t* bits = rows.file.data() + c.bitsOffset;
-    rows.bottomRow = d.topDown ? bits + (d.height - 1) * d.stride : bits;
-    rows.rowStep = d.topDown ? -ptrdiff_t(d.stride) : ptrdiff_t(d.stride);
-    rows.width = d.width;
-    rows.height = d.height;
-    rows.bpp = d.bitCount;
+    block.bottomRow = topDown_ ? block.bytes.get() + size_t(count - 1) * stride_ : block.bytes.get();
+    block.rowStep = topDown_ ? -ptrdiff_t(stride_) : ptrdiff_t(stride_);
     return true;
+}
+
+PictureResult PlainBmpRows::failure() const {
+    const std::lock_guard<std::mutex> hold(faultLock_);
+    return bmpFileFault(fault_);
 }

@@ -18,8 +18,9 @@
 namespace {
 
 constexpr size_t kHeaderBytes = 54;
-// About this many bytes of rows are filled and written at a time.
-constexpr size_t kBlockBytes = size_t(4) << 20;
+// About this many bytes of rows are filled and written at a time: few enough that the rows
+// are still in the core's cache when they are written.
+constexpr size_t kBlockBytes = size_t(256) << 10;
 
 // The file and info headers of a 24-bit bottom-up picture whose rows are `stride` bytes.
 void BmpHeader(uint8_t (&h)[kHeaderBytes], int width, int height, size_t stride) {
@@ -102,11 +103,11 @@ bool Bmp24File::close() {
     if (fd_ < 0 || !ok_) return discard(), false;
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0 || (!direct_ && ::rename(temp_.c_str(), path_.c_str()) != 0)) {
+    if (::close(fd) != 0) {
         if (!direct_) ::unlink(temp_.c_str());
         return false;
     }
-    return true;
+    return direct_ || ReplaceWithTemporary(temp_, path_) == 0;
 }
 
 void Bmp24File::discard() {
@@ -116,21 +117,29 @@ void Bmp24File::discard() {
     if (!direct_) ::unlink(temp_.c_str());
 }
 
-bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill) {
+bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill, bool anyThread) {
     Bmp24File file;
     if (!file.open(path, width, height)) return false;
-    const int rows = int(std::clamp<size_t>(kBlockBytes / file.stride(), 1, size_t(height)));
-    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[file.stride() * size_t(rows)]);
-    if (!block) return false;
-    // Only the padding needs zeros; the filler writes every pixel byte.
-    const size_t pixels = size_t(width) * 3;
-    for (int r = 0; r < rows; ++r) std::memset(block.get() + size_t(r) * file.stride() + pixels, 0, file.stride() - pixels);
-    for (int first = 0; first < height; first += rows) {
-        const int count = std::min(rows, height - first);
-        fill(first, count, block.get(), file.stride());
-        if (!file.write(first, count, block.get())) return false;
-    }
-    return file.close();
+    const size_t stride = file.stride(), pixels = size_t(width) * 3;
+    const int rows = int(std::clamp<size_t>(kBlockBytes / stride, 1, size_t(height)));
+    const int blocks = (height + rows - 1) / rows;
+    std::atomic<bool> ok{true};
+    const auto write = [&](int b0, int b1) {
+        std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[stride * size_t(rows)]);
+        if (!block) return ok.store(false);
+        // Only the padding needs zeros; the filler writes every pixel byte.
+        for (int r = 0; r < rows; ++r) std::memset(block.get() + size_t(r) * stride + pixels, 0, stride - pixels);
+        for (int b = b0; b < b1 && ok.load(std::memory_order_relaxed); ++b) {
+            const int first = b * rows, count = std::min(rows, height - first);
+            if (!fill(first, count, block.get(), stride) || !file.write(first, count, block.get())) ok.store(false);
+        }
+    };
+    // A file that takes its rows in any order takes each block from the thread that made it.
+    if (anyThread && file.seekable())
+        ParallelFor(0, blocks, 1, write);
+    else
+        write(0, blocks);
+    return ok.load() && file.close();
 }
 
 bool WriteBmp24Rows(const std::string& path, int width, int height, const std::function<void(int, uint32_t*)>& row) {
@@ -141,17 +150,17 @@ bool WriteBmp24Rows(const std::string& path, int width, int height, const std::f
             row(height - 1 - first - r, words.get());
             PackBgr24(words.get(), width, rows + size_t(r) * stride);
         }
+        return true;
     });
 }
 
 bool WriteBmp24(const std::string& path, const Image32& img) {
-    return WriteBmp24Blocks(path, img.width, img.height, [&](int first, int count, uint8_t* rows, size_t stride) {
-        ParallelFor(0, count, 64, [&](int begin, int end) {
-            for (int r = begin; r < end; ++r)
-                PackBgr24(&img.px[size_t(img.height - 1 - first - r) * size_t(img.width)], img.width,
-                          rows + size_t(r) * stride);
-        });
-    });
+    const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
+        for (int r = 0; r < count; ++r)
+            PackBgr24(&img.px[size_t(img.height - 1 - first - r) * size_t(img.width)], img.width, rows + size_t(r) * stride);
+        return true;
+    };
+    return WriteBmp24Blocks(path, img.width, img.height, fill, true);
 }
 
 std::vector<uint8_t> EncodeBmp24(const Image32& img) {

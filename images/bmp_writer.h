@@ -45,12 +45,16 @@ private:
 };
 
 // Fills rows first..first + count - 1 (file order) at `rows`, `stride` bytes apart; the
-// padding bytes after each row's pixels are zero already and must stay so.
-using Bmp24RowFiller = std::function<void(int first, int count, uint8_t* rows, size_t stride)>;
+// padding bytes after each row's pixels are zero already and must stay so. False stops the
+// writing.
+using Bmp24RowFiller = std::function<bool(int first, int count, uint8_t* rows, size_t stride)>;
 
 // Writes a width x height BMP whose rows `fill` produces, a block of rows at a time in file
-// order. False when the file cannot be written or memory runs out (no file is left then).
-bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill);
+// order; with `anyThread`, blocks are filled and written on every core at once when the file
+// allows (fill is then called from several threads). False when the file cannot be written,
+// memory runs out or `fill` fails (no file is left then).
+bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill,
+                      bool anyThread = false);
 
 // The same a row at a time: `row(y, words)` fills the `width` words of picture row y (0 the
 // top row, 0x00RRGGBB), called for one row after another on the caller's thread.

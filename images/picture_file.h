@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -37,16 +39,40 @@ PictureResult ReadJpegBytes(const uint8_t* data, size_t size);
 using PictureFileReader = PictureResult (*)(const std::string& path);
 PictureResult LoadPictureOfKind(FileKind kind, const std::string& path, PictureFileReader other = nullptr);
 
-// A BMP file of plain 24- or 32-bit rows read where its rows lie in its bytes: true with
-// `file` holding them (bottomRow, rowStep and bpp describe the rows); false for anything
-// else, which the picture loaders then read (and refuse with their messages).
-struct PictureRows {
-    WholeFile file;
-    const uint8_t* bottomRow = nullptr;  // null when the picture was decoded
-    ptrdiff_t rowStep = 0;               // bytes from a row to the one above it
-    int width = 0, height = 0, bpp = 0;
+// Rows of a picture read into one buffer: the lowest at bottomRow, each next one rowStep
+// bytes on. The buffer grows as reads need.
+struct RowBlock {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t capacity = 0;
+    const uint8_t* bottomRow = nullptr;
+    ptrdiff_t rowStep = 0;
 };
-bool ReadPlainBmpRows(const std::string& path, PictureRows& rows);
+
+// A BMP file of plain 24- or 32-bit rows, read a block of rows at a time from where they lie
+// in the file: a pass over the rows never holds the whole picture.
+class PlainBmpRows {
+public:
+    // False for any other file, which the picture loaders then read (and refuse with their
+    // messages).
+    bool open(const std::string& path);
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int bpp() const { return bpp_; }
+    // Rows first..first + count - 1, counted from the bottom, into `block`; safe from several
+    // threads at once. False when the file no longer holds them or memory runs out; failure()
+    // then has the BMP loader's message (for the first such read).
+    bool read(int first, int count, RowBlock& block);
+    PictureResult failure() const;
+
+private:
+    FileParts file_;
+    int width_ = 0, height_ = 0, bpp_ = 0;
+    bool topDown_ = false;
+    size_t stride_ = 0;
+    uint64_t bitsOffset_ = 0;
+    mutable std::mutex faultLock_;
+    WholeFile fault_;
+};
 
 // Any picture the program opens. On failure the messages end with the dispatch's message
 // ("Can't open file: %s" for a path no picture row takes).

@@ -1,6 +1,7 @@
 #include "platform/file_writer.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -10,7 +11,10 @@
 int CreateTemporaryBeside(const std::string& path, std::string& temp) {
     const std::filesystem::path target(path);
     const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Built by appending: GCC 12 warns wrongly about "." + string at -O3.
+    std::string name(1, '.');
+    name.append(target.filename().string()).append(".XXXXXX");
+    temp = (dir / name).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return -1;
     const mode_t mask = ::umask(0);
@@ -25,6 +29,23 @@ int CreateTemporaryBeside(const std::string& path, std::string& temp) {
     return fd;
 }
 
+int ReplaceWithTemporary(const std::string& temp, const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+        // `temp` now names the old file, unless something else took its place meanwhile.
+        if (::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            ::unlink(temp.c_str());
+            return 0;
+        }
+        ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE);
+    }
+    if (::rename(temp.c_str(), path.c_str()) == 0) return 0;
+    const int code = errno;
+    ::unlink(temp.c_str());
+    return code;
+}
+
 std::string WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size) {
     std::string tmp;
     const int fd = CreateTemporaryBeside(path, tmp);
@@ -37,7 +58,9 @@ std::string WriteFileAtomically(const std::string& path, const uint8_t* data, si
     }
     if (!code && ::fsync(fd) != 0) code = errno;
     if (::close(fd) != 0 && !code) code = errno;
-    if (!code && ::rename(tmp.c_str(), path.c_str()) != 0) code = errno;
-    if (code) ::unlink(tmp.c_str());
+    if (code)
+        ::unlink(tmp.c_str());
+    else
+        code = ReplaceWithTemporary(tmp, path);
     return code ? std::strerror(code) : std::string();
 }

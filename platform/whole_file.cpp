@@ -97,6 +97,31 @@ WholeFile ReadFileStart(const std::string& path, size_t limit, uint64_t& fileSiz
     return ReadOpenFile(fd.get(), size_t(std::min<uint64_t>(fileSize, limit)), 0, fileSize <= limit);
 }
 
+FileParts::~FileParts() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+WholeFile FileParts::open(const std::string& path) {
+    if (fd_ >= 0) ::close(fd_);
+    WholeFile opened = OpenRegular(path, fd_, size_);
+    if (!opened && fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    return opened;
+}
+
+WholeFile FileParts::read(uint8_t* to, size_t n, uint64_t at) const {
+    for (size_t done = 0; done < n;) {
+        const ssize_t got = ::pread(fd_, to + done, n - done, off_t(at + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Fault(FileFault::Read, errno);
+        if (got == 0) return Fault(FileFault::Read, EIO);  // shrank since it was opened
+        done += size_t(got);
+    }
+    return {};
+}
+
 UserMessage LoadFileMessage(const WholeFile& file, const std::string& path) {
     switch (file.fault) {
     case FileFault::Open: {

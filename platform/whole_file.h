@@ -28,6 +28,26 @@ WholeFile ReadWholeFile(const std::string& path, size_t slack = 0, size_t limit 
 // readers that need only a file's head; its whole size in `fileSize`. Faults as above.
 WholeFile ReadFileStart(const std::string& path, size_t limit, uint64_t& fileSize);
 
+// A regular file opened as ReadWholeFile opens it and kept open, for readers that take it a
+// part at a time.
+class FileParts {
+public:
+    FileParts() = default;
+    ~FileParts();
+    FileParts(const FileParts&) = delete;
+    FileParts& operator=(const FileParts&) = delete;
+
+    // An Open fault for a file that does not open or is no regular file.
+    WholeFile open(const std::string& path);
+    uint64_t size() const { return size_; }  // as it was when opened
+    // `n` bytes from `at` on: a Read fault when a read fails or the file no longer holds them.
+    WholeFile read(uint8_t* to, size_t n, uint64_t at) const;
+
+private:
+    int fd_ = -1;
+    uint64_t size_ = 0;
+};
+
 // LoadFile's message for a fault: "Couldn't open file:%s" (cut to 249 characters) captioned
 // "LoadFile Error", "Couldn't allocate memory" or "Error reading file" captioned "Error".
 UserMessage LoadFileMessage(const WholeFile& file, const std::string& path);

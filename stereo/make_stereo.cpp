@@ -168,6 +168,15 @@ template <int kBytes> void StoreBytes(uint8_t* p, int32_t c) {
     std::memcpy(p, &w, kBytes);
 }
 
+// Pixel x of a row whose last pixel is `last`. A 3-byte pixel is stored as a whole word whose
+// fourth byte the next pixel overwrites: a 3-byte store is two stores, and slow to read back.
+template <int kBytes> void StorePixel(uint8_t* out, int x, int last, int32_t c) {
+    if (kBytes == 3 && x < last)
+        StoreBytes<4>(out + size_t(x) * 3, c);
+    else
+        StoreBytes<kBytes>(out + size_t(x) * kBytes, c);
+}
+
 // Samples are whole texture words. When every word of the row is below 2^24 the weighted
 // sum (weights adding to 100) stays below 2^31, so 32-bit unsigned sums give the same
 // quotient as 64-bit ones and the loop can run several pixels at once.
@@ -178,11 +187,11 @@ void FilterRow(int picwidth, const int32_t* pix, const int (&w)[kReach + 1], uin
         if constexpr (kNarrow) {
             uint32_t sum = uint32_t(w[0]) * uint32_t(s[0]);
             for (int k = 1; k <= kReach; ++k) sum += uint32_t(w[k]) * (uint32_t(s[-k]) + uint32_t(s[k]));
-            StoreBytes<kBytes>(out + size_t(x) * kBytes, int32_t(sum / 100));
+            StorePixel<kBytes>(out, x, picwidth - 1, int32_t(sum / 100));
         } else {
             int64_t sum = int64_t(w[0]) * s[0];
             for (int k = 1; k <= kReach; ++k) sum += int64_t(w[k]) * (int64_t(s[-k]) + s[k]);
-            StoreBytes<kBytes>(out + size_t(x) * kBytes, int32_t(sum / 100));
+            StorePixel<kBytes>(out, x, picwidth - 1, int32_t(sum / 100));
         }
     }
 }
@@ -196,7 +205,7 @@ template <int kBytes, bool kNarrow> void OutputPixels(const StereoPlan& p, const
         if constexpr (kBytes == 4)
             std::memcpy(out, pix, size_t(p.picwidth) * 4);
         else
-            for (int x = 0; x < p.picwidth; ++x) StoreBytes<kBytes>(out + size_t(x) * kBytes, pix[x]);
+            for (int x = 0; x < p.picwidth; ++x) StorePixel<kBytes>(out, x, p.picwidth - 1, pix[x]);
         break;
     case 2: FilterRow<2, 2, kBytes, kNarrow>(p.picwidth, pix, w2, out); break;
     case 4: FilterRow<4, 3, kBytes, kNarrow>(p.picwidth, pix, w4, out); break;
@@ -260,9 +269,21 @@ void Between(int i, int in, int out, int& at0, int& at1, int64_t& frac) {
 // the table unless the offsets equal the levels (the usual relief of 127), when the loop can
 // take several pixels at once.
 template <int kB> void ClassicRow(const uint8_t* row, int width, const int32_t* offsetOf, int32_t* d) {
-    if (!offsetOf)
-        for (int x = 0; x < width; ++x) d[x] = row[size_t(x) * kB] & 127;
-    else
+    if (!offsetOf) {
+        int x = 0;
+        if constexpr (kB == 3) {
+            // Four pixels are three whole words (the host is little-endian): no byte gathering.
+            for (; x + 4 <= width; x += 4) {
+                uint32_t w[3];
+                std::memcpy(w, row + size_t(x) * 3, 12);
+                d[x] = int32_t(w[0] & 127);
+                d[x + 1] = int32_t(w[0] >> 24 & 127);
+                d[x + 2] = int32_t(w[1] >> 16 & 127);
+                d[x + 3] = int32_t(w[2] >> 8 & 127);
+            }
+        }
+        for (; x < width; ++x) d[x] = row[size_t(x) * kB] & 127;
+    } else
         for (int x = 0; x < width; ++x) d[x] = offsetOf[row[size_t(x) * kB] & 127];
 }
 
@@ -291,7 +312,7 @@ DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h
 
 int64_t DepthRows::Grey(int x, int y) const {
     if (pic.grey16) return pic.grey16[size_t(pic.height - 1 - y) * size_t(pic.width) + size_t(x)];
-    const uint8_t* px = pic.bottomRow + y * pic.rowStep + ptrdiff_t(x) * (pic.bpp >> 3);
+    const uint8_t* px = pic.bottomRow + ptrdiff_t(y - pic.firstRow) * pic.rowStep + ptrdiff_t(x) * (pic.bpp >> 3);
     return grey ? GreyOfPixel(px, pic.bpp) : px[0] & 127;
 }
 
@@ -303,7 +324,7 @@ void DepthRows::Row(int y, int32_t* d) const {
     }
     if (!scaled) {
         if (!grey) {
-            const uint8_t* row = pic.bottomRow + y * pic.rowStep;
+            const uint8_t* row = pic.bottomRow + ptrdiff_t(y - pic.firstRow) * pic.rowStep;
             switch (pic.bpp) {
             case 32: ClassicRow<4>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
             case 24: ClassicRow<3>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
@@ -326,6 +347,14 @@ void DepthRows::Row(int y, int32_t* d) const {
         if (opts.invert) v = whole - v;
         d[x] = int32_t(v * opts.relief / whole);
     }
+}
+
+DepthRows DepthRows::Holding(const uint8_t* bottomRow, ptrdiff_t rowStep, int firstRow) const {
+    DepthRows part(*this);
+    part.pic.bottomRow = bottomRow;
+    part.pic.rowStep = rowStep;
+    part.pic.firstRow = firstRow;
+    return part;
 }
 
 size_t DibStride(int width, int bitsPerPixel) {

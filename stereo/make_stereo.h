@@ -23,6 +23,7 @@ struct DepthPicture {
     ptrdiff_t rowStep = 0;               // bytes from a row to the one above it (negative for top-down pictures)
     int bpp = 32;                        // 16, 24 or 32 bits per pixel, blue byte first
     const uint16_t* grey16 = nullptr;    // width x height 16-bit grey values, top row first, or null
+    int firstRow = 0;                    // the row at bottomRow, when only the rows from it up are held
 };
 
 // Turns rows of a depth picture into depth offsets d = z - bkdepth for an output of outWidth x
@@ -36,6 +37,9 @@ public:
     DepthRows(const DepthPicture& pic, const StereoOptions& opts, int outWidth, int outHeight);
     // Row y of the output, counted from the bottom: outWidth offsets into d.
     void Row(int y, int32_t* d) const;
+    // The same for a picture of the output's size read a block at a time: its rows from
+    // firstRow up lie from bottomRow on, rowStep bytes apart.
+    DepthRows Holding(const uint8_t* bottomRow, ptrdiff_t rowStep, int firstRow) const;
 
 private:
     int64_t Grey(int x, int y) const;  // g of picture pixel (x, y), y counted from the bottom

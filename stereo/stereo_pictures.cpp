@@ -4,6 +4,7 @@
 #include "stereo/make_stereo.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <random>
@@ -26,10 +27,10 @@ bool StereoMaker::Prepare(const PictureView& background, const DepthPicture& d, 
     return true;
 }
 
-bool StereoMaker::Make(int y0, int y1, uint8_t* out, ptrdiff_t stride) const {
+bool StereoMaker::Make(int y0, int y1, uint8_t* out, ptrdiff_t stride, const RowBlock* depthRows) const {
     const int H = outHeight, bh = texture.height;
     return MakeStereoRows(
-        plan, *depth, H - y1, H - y0,
+        plan, depthRows ? depth->Holding(depthRows->bottomRow, depthRows->rowStep, H - y1) : *depth, H - y1, H - y0,
         [&](int y) { return reinterpret_cast<const uint8_t*>(texture.px + (bh - 1 - y % bh) * texture.stride); },
         [&](int y) { return out + (H - 1 - y - y0) * stride; });
 }
@@ -59,22 +60,29 @@ bool MakeStereoPicture(const Image32& background, const Image32& depth, const St
 }
 
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                            const std::string& path) {
+                            const std::string& path, const DepthRowReader& readRows) {
     try {
         StereoMaker maker;
         if (!maker.Prepare(ViewOf(background), depth, opts, 3)) return StereoFile::Refused;
+        if (readRows && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
         const Image32 band = opts.dots ? ConvergenceBand(maker.width(), BackgroundSeparation(opts)) : Image32();
         const int H = maker.height(), total = H + band.height;
-        bool made = true;
+        std::atomic<bool> made{true}, read{true};
         // File rows run from the bottom: the stereogram's, then the band's above it.
-        const bool written = WriteBmp24Blocks(path, maker.width(), total, [&](int first, int count, uint8_t* rows, size_t stride) {
+        const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
             const int split = std::clamp(H - first, 0, count);
-            if (split > 0)
-                made = made && maker.Make(H - first - split, H - first, rows + (split - 1) * stride, -ptrdiff_t(stride));
+            RowBlock depthRows;
+            if (split > 0 && readRows && !readRows(first, split, depthRows)) return read = false;
+            if (split > 0 &&
+                !maker.Make(H - first - split, H - first, rows + (split - 1) * stride, -ptrdiff_t(stride),
+                            readRows ? &depthRows : nullptr))
+                return made = false;
             for (int r = split; r < count; ++r)
                 PackBgr24(&band.px[size_t(total - 1 - first - r) * size_t(band.width)], band.width, rows + r * stride);
-        });
-        return !made ? StereoFile::Refused : written ? StereoFile::Written : StereoFile::WriteFailed;
+            return true;
+        };
+        if (WriteBmp24Blocks(path, maker.width(), total, fill, true)) return StereoFile::Written;
+        return !read ? StereoFile::DepthUnread : !made ? StereoFile::Refused : StereoFile::WriteFailed;
     } catch (const std::bad_alloc&) {
         return StereoFile::Refused;
     }

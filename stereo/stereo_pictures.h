@@ -1,11 +1,13 @@
 #pragma once
 // Stereograms from two display pictures, as the program and orvalis-cli make them.
 #include "images/image32.h"
+#include "images/picture_file.h"
 #include "stereo/make_stereo.h"
 #include "stereo/stereo_options.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,7 +26,9 @@ public:
     int height() const { return outHeight; }  // without the band of convergence dots
     // Rows y0..y1-1, the top row 0: row y goes to out + (y - y0) x stride bytes. False when
     // memory runs out.
-    bool Make(int y0, int y1, uint8_t* out, ptrdiff_t stride) const;
+    // With `depthRows`, a depth picture of the result's size read a block at a time holds
+    // the depth rows of these rows there.
+    bool Make(int y0, int y1, uint8_t* out, ptrdiff_t stride, const RowBlock* depthRows = nullptr) const;
 
 private:
     StereoPlan plan;
@@ -40,12 +44,18 @@ private:
 bool MakeStereoPicture(const Image32& background, const Image32& depth, const StereoOptions& opts, Image32& out);
 
 // What WriteStereoBmp24 did.
-enum class StereoFile { Written, Refused, WriteFailed };
+enum class StereoFile { Written, Refused, WriteFailed, DepthUnread };
+
+// Reads depth rows first..first + count - 1, counted from the bottom, into `block`; called
+// from several threads at once. False when they cannot be read.
+using DepthRowReader = std::function<bool(int first, int count, RowBlock& block)>;
 
 // The stereogram of MakeStereoPicture as a 24-bit BMP file, its rows made straight into the
-// file's row buffer a block at a time: no whole picture is ever held.
+// file's row buffer a block at a time: no whole picture is ever held. With `readRows`, a
+// depth picture of the result's size comes a block at a time from it, and `depth` gives
+// only its size and bits per pixel.
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                            const std::string& path);
+                            const std::string& path, const DepthRowReader& readRows = nullptr);
 
 // The band of convergence dots alone, `width` wide (see AddConvergenceDots).
 Image32 ConvergenceBand(int width, int separation);

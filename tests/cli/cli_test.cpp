@@ -4,12 +4,14 @@
 #include "images/bmp_writer.h"
 #include "images/picture_file.h"
 #include "mandel/mandel_calc.h"
+#include "platform/little_endian.h"
 #include "stereo/stereo_pictures.h"
 #include "tests/common/cli_run.h"
 #include "tests/wave/wav_builder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -113,12 +115,21 @@ TEST_F(Cli, WritesTheFormatTheOutputNameAsksFor) {
 }
 
 TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
-    Image32 texture(37, 21), depth(151, 43);
+    // Tall enough that the depth rows are read a block at a time.
+    Image32 texture(37, 21), depth(151, 1300);
     for (size_t i = 0; i < texture.px.size(); ++i) texture.px[i] = uint32_t(i * 2654435761u >> 8) & 0xFFFFFF;
     for (int y = 0; y < depth.height; ++y)
-        for (int x = 0; x < depth.width; ++x) depth.at(x, y) = (x - 75) * (x - 75) + y * y < 900 ? 0x8080BC : 0x808080;
+        for (int x = 0; x < depth.width; ++x) depth.at(x, y) = (x - 75) * (x - 75) + y * y % 97 < 900 ? 0x8080BC : 0x808080;
     ASSERT_TRUE(WriteBmp24(at("t.bmp"), texture) && WriteBmp24(at("d.bmp"), depth));
-    const std::string files = "--texture " + at("t.bmp") + " --depth=" + at("d.bmp") + " -o " + at("out.bmp") + " ";
+    // The same depth as a top-down 32-bit file, whose blocks lie in it in reverse.
+    Bytes topDown = ReadFileBytes(at("d.bmp"));
+    topDown.resize(54 + depth.px.size() * 4);
+    PutLe32(&topDown[2], uint32_t(topDown.size()));
+    PutLe32(&topDown[22], uint32_t(-depth.height));
+    PutLe32(&topDown[34], uint32_t(depth.px.size() * 4));
+    topDown[28] = 32;
+    std::memcpy(&topDown[54], depth.px.data(), depth.px.size() * 4);
+    WriteFileBytes(at("d32.bmp"), topDown);
     const std::pair<const char*, StereoOptions> cases[] = {
         {"", {}},
         {"--oversample 4 --hidden", {4, -800, 150, 700, 0, 1, 0}},
@@ -127,14 +138,31 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
                                                                                           300, 64, 1}},
     };
     for (const auto& [flags, opts] : cases) {
-        ASSERT_EQ(run("stereo " + files + flags), (CliRun{0, "", ""})) << flags;
         Image32 want;
         ASSERT_TRUE(MakeStereoPicture(texture, depth, opts, want));
-        const Bytes bmp = ReadFileBytes(at("out.bmp"));
-        const PictureResult got = ReadBmpBytes(bmp.data(), bmp.size());
-        ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
-        EXPECT_EQ(want.px, got.image.px) << flags;
+        for (const char* d : {"d.bmp", "d32.bmp"}) {
+            const std::string files = "--texture " + at("t.bmp") + " --depth=" + at(d) + " -o " + at("out.bmp") + " ";
+            ASSERT_EQ(run("stereo " + files + flags), (CliRun{0, "", ""})) << flags;
+            const Bytes bmp = ReadFileBytes(at("out.bmp"));
+            const PictureResult got = ReadBmpBytes(bmp.data(), bmp.size());
+            ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
+            EXPECT_EQ(want.px, got.image.px) << flags << d;
+        }
     }
+    // The result replaces the older file whole: its other name keeps the old bytes, no temporary file stays.
+    fs::create_hard_link(at("out.bmp"), at("old.bmp"));
+    const Bytes old = ReadFileBytes(at("old.bmp"));
+    ASSERT_EQ(run("stereo --texture random --depth " + at("d.bmp") + " -o " + at("out.bmp")).status, 0);
+    EXPECT_TRUE(ReadFileBytes(at("old.bmp")) == old && ReadFileBytes(at("out.bmp")) != old);
+    for (const auto& e : fs::directory_iterator(dir.path)) EXPECT_NE(e.path().filename().string()[0], '.');
+    // A depth file that shrinks while its blocks are read gives the read message.
+    PlainBmpRows rows;
+    RowBlock block;
+    ASSERT_TRUE(rows.open(at("d32.bmp")));
+    fs::resize_file(at("d32.bmp"), 4000);
+    EXPECT_FALSE(rows.read(0, 30, block));
+    ASSERT_EQ(rows.failure().messages.size(), 1u);
+    EXPECT_EQ(rows.failure().messages[0].text, "Error on Fail in mapping view of the Map File object = 5\n");
     // A Mandelbrot depth picture kept 16-bit through a PNG, with a relief deep enough to tell, and random dots
     // for the texture: 150 x 4500 / 5200 = 129 wide.
     ASSERT_EQ(run("mandel --depth-out " + at("d.png") + " --width 90 --height 60").status, 0);

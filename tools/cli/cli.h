@@ -2,6 +2,7 @@
 // orvalis-cli: each subcommand lives in its own cmd_*.cpp and registers itself here. A
 // command's options are the rows of a table, so an option is added by adding a row.
 #include "images/image32.h"
+#include "images/picture_file.h"
 
 #include <functional>
 #include <string>
@@ -46,6 +47,8 @@ int CliFileError(const std::string& path, const std::string& message);
 
 // The picture at `path` as the program opens it; false after printing the loader's messages.
 bool CliReadPicture(const std::string& path, Image32& out);
+// The loader's messages of a failed read, or the dispatch's when it has none; returns 1.
+int CliPictureError(const std::string& path, const PictureResult& failed);
 // Writes the picture in the format its name asks for; 0, or 1 after printing why not.
 int CliWritePicture(const std::string& path, const Image32& img);
 

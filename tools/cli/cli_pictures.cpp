@@ -12,17 +12,22 @@ std::string Trimmed(std::string s) {
 }
 }  // namespace
 
+int CliPictureError(const std::string& path, const PictureResult& failed) {
+    const FileKind kind = DispatchKind(path);
+    if (failed.messages.empty())  // a loader that leaves the telling to the dispatch
+        CliFileError(path, kind == FileKind::Wav || kind == FileKind::Dxf ? "not a picture" : DispatchFailureText(kind));
+    for (const UserMessage& m : failed.messages) CliFileError(path, Trimmed(m.text));
+    return 1;
+}
+
 bool CliReadPicture(const std::string& path, Image32& out) {
     PictureResult r = LoadPictureOfKind(DispatchKind(path), path, &LoadQtPictureFile);
-    if (r.ok) {
-        out = std::move(r.image);
-        return true;
+    if (!r.ok) {
+        CliPictureError(path, r);
+        return false;
     }
-    const FileKind kind = DispatchKind(path);
-    if (r.messages.empty())  // a loader that leaves the telling to the dispatch
-        CliFileError(path, kind == FileKind::Wav || kind == FileKind::Dxf ? "not a picture" : DispatchFailureText(kind));
-    for (const UserMessage& m : r.messages) CliFileError(path, Trimmed(m.text));
-    return false;
+    out = std::move(r.image);
+    return true;
 }
 
 int CliWritePicture(const std::string& path, const Image32& img) {

@@ -94,19 +94,33 @@ int Stereo(const std::vector<std::string>& args) {
     if (random.used) tex = RandomDotTexture(BackgroundSeparation(o), random.bw, random.seed);
     if (!random.used && !CliReadPicture(texture, tex)) return 1;
     if (PictureFormatFromName(out) == PictureFormat::Bmp) {
-        // A plain BMP depth picture is read where its rows lie in the file, and the rows of the
-        // result go straight into the BMP file: neither exists as a whole 32-bit picture.
-        PictureRows plain;
-        if (!ReadPlainBmpRows(depth, plain) && !CliReadPicture(depth, dep)) return 1;
-        const DepthPicture view = plain.bottomRow ? DepthPicture{plain.width, plain.height, plain.bottomRow, plain.rowStep,
-                                                            plain.bpp, nullptr}
-                                             : DepthOf(ViewOf(dep));
-        switch (WriteStereoBmp24(tex, view, o, out)) {
+        // A plain BMP depth picture is read where its rows lie in the file, a block of rows at a
+        // time when the result has its size, and the rows of the result go straight into the
+        // BMP file: neither exists as a whole 32-bit picture.
+        PlainBmpRows plain;
+        RowBlock whole;
+        DepthPicture view;
+        DepthRowReader readRows;
+        if (plain.open(depth)) {
+            view = {plain.width(), plain.height(), nullptr, 0, plain.bpp(), nullptr};
+            readRows = [&](int first, int count, RowBlock& block) { return plain.read(first, count, block); };
+            if ((o.OutWidth && o.OutWidth != view.width) || (o.OutHeight && o.OutHeight != view.height)) {
+                if (!plain.read(0, view.height, whole)) return CliPictureError(depth, plain.failure());
+                view.bottomRow = whole.bottomRow;
+                view.rowStep = whole.rowStep;
+                readRows = nullptr;
+            }
+        } else {
+            if (!CliReadPicture(depth, dep)) return 1;
+            view = DepthOf(ViewOf(dep));
+        }
+        switch (WriteStereoBmp24(tex, view, o, out, readRows)) {
         case StereoFile::Written: return 0;
         case StereoFile::Refused:
             std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n",
                          o.OutWidth ? o.OutWidth : view.width, o.OutHeight ? o.OutHeight : view.height);
             return 1;
+        case StereoFile::DepthUnread: return CliPictureError(depth, plain.failure());
         default: return CliFileError(out, "cannot write the file");
         }
     }
