@@ -3,9 +3,8 @@
 #include "platform/key_store.h"
 #include "platform/message_box.h"
 #include "tests/common/test_files.h"
-#include "workspace/frame_globals.h"
+#include "workspace/settings.h"
 #include "workspace/status_line.h"
-#include "workspace/window_utils.h"
 
 #include <QWidget>
 #include <cstdlib>

@@ -1,6 +1,8 @@
 #pragma once
 // Runs orvalis-cli (ORVALIS_CLI, set by the test's CMake target) as a program, under a time
 // limit so a hang fails rather than stops the test, and returns what it said.
+#include "tests/common/test_files.h"
+
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -26,10 +28,8 @@ inline CliRun RunCli(const std::string& args, const std::string& prefix = "") {
     while (size_t n = std::fread(buf, 1, sizeof buf, p)) r.out.append(buf, n);
     const int s = pclose(p);
     r.status = WIFEXITED(s) ? WEXITSTATUS(s) : 128 + WTERMSIG(s);
-    if (FILE* e = std::fopen(errPath.c_str(), "rb")) {
-        while (size_t n = std::fread(buf, 1, sizeof buf, e)) r.err.append(buf, n);
-        std::fclose(e);
-    }
+    const std::vector<uint8_t> err = ReadFileBytes(errPath);
+    r.err.assign(err.begin(), err.end());
     std::remove(errPath.c_str());
     return r;
 }

@@ -233,7 +233,7 @@ TEST(MakeStereo, GreyModeAndReliefMatchReferenceOnEightAndSixteenBitDepth) {
 
 // Depth offsets of a scaled depth picture, worked by hand: output pixel i lies at (i + 1/2) x in / out - 1/2
 // of the picture, held at its edges, and the offset is the exact bilinear value x relief / gmax, truncated.
-TEST(DepthRows, ScaleBilinearlyWithPixelCentresMatchedAndEdgesHeld) {
+TEST(StereoPictures, DepthRowsScaleBilinearlyAndResultSizeDotsAndRandomTextureRepeatAtTheSeparation) {
     struct Case { int w, h, outW, outH; std::vector<uint32_t> px; std::vector<uint16_t> grey16; StereoOptions opts;
                   std::vector<int> want; } cases[] = {
         // 2 -> 8: at -3/8, -1/8, 1/8, 3/8, 5/8, 7/8, 9/8, 11/8 of grey 0 | 255.
@@ -260,9 +260,6 @@ TEST(DepthRows, ScaleBilinearlyWithPixelCentresMatchedAndEdgesHeld) {
         }
         EXPECT_EQ(c.want, got) << "case " << &c - cases;
     }
-}
-
-TEST(StereoPictures, ResultSizeDotsAndRandomTextureRepeatingAtTheSeparation) {
     // A random black-and-white texture 2 x 80 wide, a flat 40 x 30 depth picture made 1000 x 50 with dots:
     // r = 5, a 30-row band, centres on row 15 at 459 and 539 (80 apart about column 499.5).
     const Image32 tex = RandomDotTexture(80, true, 7), depth(40, 30, 0x808080);
