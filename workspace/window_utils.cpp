@@ -2,6 +2,7 @@
 
 #include "workspace/mdi_child.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -163,4 +164,15 @@ void CascadeWindows(QMdiArea* area) {
     }
 }
 
-int ExecDialog(QDialog* dlg) { return dlg->exec(); }
+void GeneralDlgProc(QDialog* dlg) {
+    for (QAbstractButton* b : dlg->findChildren<QAbstractButton*>()) {
+        bool isId = false;
+        const int id = b->objectName().toInt(&isId);
+        if (isId) QObject::connect(b, &QAbstractButton::clicked, dlg, [dlg, id] { dlg->done(id); });
+    }
+}
+
+int ExecDialog(QDialog* dlg, bool hasProc) {
+    if (!hasProc) GeneralDlgProc(dlg);
+    return dlg->exec();
+}

@@ -42,5 +42,8 @@ QRect CascadeSlot(const QSize& area, int spacing, int k);
 void PlaceNewSubWindow(QMdiArea* area, QMdiSubWindow* sub);
 // Window, Cascade: every restored window at its slot, all of one size.
 void CascadeWindows(QMdiArea* area);
-// Runs a modal dialog and returns its end value (QDialog::done(value)).
-int ExecDialog(QDialog* dlg);
+// Runs a modal dialog and returns its end value (QDialog::done(value)). Without a procedure
+// of its own, the dialog gets GeneralDlgProc's behaviour.
+int ExecDialog(QDialog* dlg, bool hasProc = true);
+// Ends the dialog on any of its buttons, with the button's command id (its object name).
+void GeneralDlgProc(QDialog* dlg);

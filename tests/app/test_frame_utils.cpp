@@ -5,7 +5,11 @@
 #include "tests/common/test_files.h"
 #include "workspace/settings.h"
 #include "workspace/status_line.h"
+#include "workspace/window_utils.h"
 
+#include <QDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 #include <functional>
@@ -71,6 +75,16 @@ TEST(LoadFile, ReadsWholeFilesAndReportsMissingOnes) {
     EXPECT_EQ(LoadFile("/proc/self/stat", &size), nullptr) << "a file that grows past its size while read";
     // The boxes' captions are checked with the frame's file faults.
     EXPECT_EQ(rec.texts(), std::vector<std::string>({"Couldn't open file:/nonexistent/x.gif", "Error reading file"}));
+}
+
+TEST(ExecDialog, DialogWithoutProcedureEndsWithTheButtonId) {
+    for (const char* id : {"1", "42"}) {
+        QDialog dlg;
+        for (const char* name : {"1", "42"}) new QPushButton(name, &dlg);
+        for (QPushButton* b : dlg.findChildren<QPushButton*>()) b->setObjectName(b->text());
+        QTimer::singleShot(0, dlg.findChild<QPushButton*>(id), &QPushButton::click);
+        EXPECT_EQ(ExecDialog(&dlg, false), std::atoi(id));
+    }
 }
 
 class RegistryTest : public ::testing::Test {
