@@ -17,7 +17,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" cmake --build "$build" -j"$(nproc)"
 find "$build" -name '*.gcda' -delete
 chmod -R a+rwX "$build"
 umask 000
-(cd "$build" && SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24" ctest -j"$(nproc)" --timeout 600 >/dev/null) ||
+# The package checks are left out: they read no file of the user's, and lintian rightly
+# refuses the open folders that this umask gives the package.
+(cd "$build" && SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24" ctest -j"$(nproc)" --timeout 600 \
+  -E '^install_' >/dev/null) ||
   echo "coverage: some tests failed" >&2
 # Every object of the core modules of those folders names its source.
 filters=$(cd "$build" && find images stereo wave dxf mandel -path '*/CMakeFiles/core_*.dir/*.gcno' |
