@@ -2,21 +2,13 @@
 // Pictures written to files: the format a name's extension asks for, encoded in memory and
 // written atomically (platform/file_writer.h), so a failed save leaves no partial file.
 #include "images/image32.h"
+#include "images/picture_format.h"
 
 #include <QImage>
 #include <QStringList>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-enum class PictureFormat { None, Bmp, Png, Jpeg, Tiff, Webp };
-
-// By the extension at the end of the name, case-blind: .bmp, .png, .jpg/.jpeg, .tif/.tiff, .webp.
-PictureFormat PictureFormatFromName(const std::string& path);
-// ".bmp", ".png", ... for the format; what the save dialog adds to a bare name.
-const char* PictureFormatSuffix(PictureFormat f);
-// ".bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", for messages.
-const char* PictureFormatList();
 
 // The encoded file: BMP through the program's own 24-bit writer, the rest through Qt
 // (JPEG at quality 95, WebP lossless, TIFF with LZW). PNG and TIFF keep 16-bit grey values

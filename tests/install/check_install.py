@@ -22,6 +22,7 @@ ICON_SIZES = (16, 32, 48, 64, 128, 256)
 EXPECTED = {
     "usr/bin/orvalis",
     "usr/bin/orvalis-cli",
+    "usr/lib/orvalis/modules/orvalis-cli-formats.so",
     "usr/share/orvalis/palette.pal",
     f"usr/share/applications/{APP_ID}.desktop",
     f"usr/share/metainfo/{APP_ID}.metainfo.xml",
@@ -138,6 +139,11 @@ def check_palette(stage, work):
     used, offered = bmp_colours(out), palette_colours(palette)
     if len(used) < 2 or not used <= offered:
         fail(f"mandel picture colours {sorted(used - offered)[:5]} are not from {palette}")
+    # PNG goes through the formats module, which the installed program finds beside its data.
+    png, back = os.path.join(work, "mandel.png"), os.path.join(work, "back.bmp")
+    r = run([cli, "picture", out, png]), run([cli, "picture", png, back])
+    if any(x.returncode for x in r) or bmp_colours(back) != used:
+        fail(f"installed orvalis-cli did not write and read PNG: {r[0].stderr}{r[1].stderr}")
     os.rename(palette, palette + ".away")
     r = run(args, cwd=work)
     os.rename(palette + ".away", palette)

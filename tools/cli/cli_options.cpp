@@ -1,5 +1,5 @@
 // The option table of a command: parsing, value stores and the help text.
-#include "images/picture_writer.h"
+#include "images/picture_format.h"
 #include "tools/cli/cli.h"
 
 #include <cerrno>

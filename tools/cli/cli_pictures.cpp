@@ -1,15 +1,47 @@
 // Pictures in and out of orvalis-cli: read as the program opens them, written in the format
 // the name asks for.
 #include "images/picture_file.h"
-#include "images/picture_writer.h"
-#include "images/qt_picture_reader.h"
 #include "tools/cli/cli.h"
+#include "tools/cli/cli_formats.h"
+
+#include <dlfcn.h>
+#include <filesystem>
 
 namespace {
+
 std::string Trimmed(std::string s) {
     while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
     return s;
 }
+
+// The formats module: beside the program in the build folder, else where it is installed.
+// Null, with the loader's reason in `why`, when it cannot be loaded.
+const CliPictureFormats* Formats(std::string& why) {
+    static std::string failure;
+    static const CliPictureFormats* const formats = []() -> const CliPictureFormats* {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        const fs::path dir = fs::read_symlink("/proc/self/exe", ec).parent_path();
+        fs::path module = dir / ORVALIS_CLI_FORMATS_NAME;
+        if (!fs::exists(module, ec)) module = (dir / ORVALIS_CLI_FORMATS_INSTALLED).lexically_normal();
+        void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+        using Entry = const CliPictureFormats* (*)();
+        const auto entry = handle ? reinterpret_cast<Entry>(::dlsym(handle, "OrvalisCliPictureFormats")) : nullptr;
+        if (!entry) failure = ::dlerror();
+        return entry ? entry() : nullptr;
+    }();
+    why = "the picture formats beyond BMP, GIF and JPEG cannot be loaded: " + failure;
+    return formats;
+}
+
+PictureResult ReadOtherPicture(const std::string& path) {
+    std::string why;
+    if (const CliPictureFormats* formats = Formats(why)) return formats->read(path);
+    PictureResult r;
+    r.messages.push_back({"Error", why});
+    return r;
+}
+
 }  // namespace
 
 int CliPictureError(const std::string& path, const PictureResult& failed) {
@@ -21,7 +53,7 @@ int CliPictureError(const std::string& path, const PictureResult& failed) {
 }
 
 bool CliReadPicture(const std::string& path, Image32& out) {
-    PictureResult r = LoadPictureOfKind(DispatchKind(path), path, &LoadQtPictureFile);
+    PictureResult r = LoadPictureOfKind(DispatchKind(path), path, &ReadOtherPicture);
     if (!r.ok) {
         CliPictureError(path, r);
         return false;
@@ -31,6 +63,8 @@ bool CliReadPicture(const std::string& path, Image32& out) {
 }
 
 int CliWritePicture(const std::string& path, const Image32& img) {
-    const std::string why = WritePicture(path, ToQImage(img), PictureFormatFromName(path), img.grey16);
+    std::string why;
+    const CliPictureFormats* formats = Formats(why);
+    if (formats) why = formats->write(path, img);
     return why.empty() ? 0 : CliFileError(path, why);
 }

@@ -1,7 +1,7 @@
 // orvalis-cli mandel: a Mandelbrot picture computed by the window's worker, with the start
 // dialog's values and limits, written in the format the output name asks for.
 #include "images/bmp_writer.h"
-#include "images/picture_writer.h"
+#include "images/picture_format.h"
 #include "mandel/mandel_calc.h"
 #include "mandel/mandel_view.h"
 #include "mandel/mandel_worker.h"

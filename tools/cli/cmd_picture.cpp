@@ -3,7 +3,7 @@
 #include "images/gif_loader.h"
 #include "images/jpeg_loader.h"
 #include "images/picture_file.h"
-#include "images/picture_writer.h"
+#include "images/picture_format.h"
 #include "tools/cli/cli.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // orvalis-cli stereo: a stereogram from a texture and a depth picture, the pixels the program
 // shows for the same pictures and options, written in the format the output name asks for.
 #include "images/picture_file.h"
-#include "images/picture_writer.h"
+#include "images/picture_format.h"
 #include "stereo/stereo_options.h"
 #include "stereo/stereo_pictures.h"
 #include "tools/cli/cli.h"

@@ -1,6 +1,5 @@
 #include "tools/cli/cli.h"
 
-#include <QtGlobal>
 #include <cstdio>
 #include <map>
 #include <new>
@@ -27,9 +26,6 @@ CliCommand::CliCommand(const char* name, const char* summary, CliHandler handler
 }
 
 int main(int argc, char** argv) {
-    // Qt's picture readers log their decoders' complaints; the reason reaches the user in the
-    // one "orvalis-cli: PATH: message" line instead.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     const std::string first = argc > 1 ? argv[1] : "";
     if (first == "--help" || first == "-h") {
         usage(stdout);

@@ -1,0 +1,12 @@
+#pragma once
+// The formats pictures are written in, told by a name's extension.
+#include <string>
+
+enum class PictureFormat { None, Bmp, Png, Jpeg, Tiff, Webp };
+
+// By the extension at the end of the name, case-blind: .bmp, .png, .jpg/.jpeg, .tif/.tiff, .webp.
+PictureFormat PictureFormatFromName(const std::string& path);
+// ".bmp", ".png", ... for the format; what the save dialog adds to a bare name.
+const char* PictureFormatSuffix(PictureFormat f);
+// ".bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", for messages.
+const char* PictureFormatList();
