@@ -27,7 +27,7 @@ const CliPictureFormats* Formats(std::string& why) {
         void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
         using Entry = const CliPictureFormats* (*)();
         const auto entry = handle ? reinterpret_cast<Entry>(::dlsym(handle, "OrvalisCliPictureFormats")) : nullptr;
-        if (!entry) failure = ::dlerror();
+        if (const char* error = entry ? nullptr : ::dlerror()) failure = error;
         return entry ? entry() : nullptr;
     }();
     why = "the picture formats beyond BMP, GIF and JPEG cannot be loaded: " + failure;
