@@ -30,15 +30,11 @@ OPENEDFILE* MarkedRecord(const MarkedWindow& w) { return w.hwnd ? GetFileStruct(
 bool MakeStereoImage(const PictureView& background, const PictureView& depth, const StereoOptions& opts, QImage& out) try {
     StereoMaker maker;
     if (!maker.Prepare(background, DepthOf(depth), opts, 4)) return false;
-    const Image32 band = opts.dots ? ConvergenceBand(maker.width(), BackgroundSeparation(opts)) : Image32();
-    QImage img(maker.width(), maker.height() + band.height, QImage::Format_RGB32);
-    if (img.isNull()) return false;
-    const ptrdiff_t bpl = img.bytesPerLine();
-    if (!maker.Make(0, maker.height(), img.bits() + band.height * bpl, bpl)) return false;
+    QImage img(maker.width(), maker.dots().height + maker.height(), QImage::Format_RGB32);
+    if (img.isNull() || !maker.MakeWithDots(img.bits(), img.bytesPerLine())) return false;
     for (int y = 0; y < img.height(); ++y) {
         auto* row = reinterpret_cast<uint32_t*>(img.scanLine(y));
-        const uint32_t* from = y < band.height ? &band.px[size_t(y) * size_t(band.width)] : row;
-        for (int x = 0; x < img.width(); ++x) row[x] = from[x] | 0xFF000000u;
+        for (int x = 0; x < img.width(); ++x) row[x] |= 0xFF000000u;
     }
     out = img;
     return true;

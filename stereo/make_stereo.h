@@ -105,7 +105,7 @@ bool MakeStereoRows(const StereoPlan& p, const DepthRows& depth, int y0, int y1,
 // takes 0 for the missing bytes, and an output pixel is written with its own bytes only.
 // An odd-width result's last column repeats the column to its left (a 1-pixel-wide result
 // takes the texture's first column). Row padding in T is left as it is. The dots band is
-// not part of T (see AddConvergenceDots).
+// not part of T (see ConvergenceBand).
 // Returns 1 when T was written, 0 when the options or sizes are unusable or a work array
 // could not be allocated (T untouched then).
 int MakeStereo(const uint8_t* Wall, const uint8_t* Z, uint8_t* T, int Width, int Height, int fbpp, int bw, int bh,

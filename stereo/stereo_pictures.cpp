@@ -24,6 +24,7 @@ bool StereoMaker::Prepare(const PictureView& background, const DepthPicture& d, 
     plan.texMask = 0x00FFFFFFu;  // a display pixel's fourth byte is no part of its colour
     texture = background;
     depth = std::make_unique<DepthRows>(d, opts, W, outHeight);
+    dots_ = opts.dots ? ConvergenceBand(W, BackgroundSeparation(opts)) : Image32();
     return true;
 }
 
@@ -35,25 +36,21 @@ bool StereoMaker::Make(int y0, int y1, uint8_t* out, ptrdiff_t stride, const Row
         [&](int y) { return out + (H - 1 - y - y0) * stride; });
 }
 
-namespace {
-
-bool MakeRows(const Image32& background, const Image32& depth, const StereoOptions& opts, Image32& out) {
-    StereoMaker maker;
-    if (!maker.Prepare(ViewOf(background), DepthOf(ViewOf(depth)), opts, 4)) return false;
-    Image32 result(maker.width(), maker.height());
-    if (!maker.Make(0, result.height, reinterpret_cast<uint8_t*>(result.px.data()), ptrdiff_t(result.width) * 4))
-        return false;
-    if (opts.dots) AddConvergenceDots(result, BackgroundSeparation(opts));
-    out = std::move(result);
-    return true;
+bool StereoMaker::MakeWithDots(uint8_t* out, ptrdiff_t stride) const {
+    for (int y = 0; y < dots_.height; ++y)
+        std::memcpy(out + y * stride, &dots_.px[size_t(y) * size_t(dots_.width)], size_t(dots_.width) * 4);
+    return Make(0, outHeight, out + dots_.height * stride, stride);
 }
-
-}  // namespace
 
 bool MakeStereoPicture(const Image32& background, const Image32& depth, const StereoOptions& opts, Image32& out) {
     if (background.empty() || depth.empty()) return false;
     try {
-        return MakeRows(background, depth, opts, out);
+        StereoMaker maker;
+        if (!maker.Prepare(ViewOf(background), DepthOf(ViewOf(depth)), opts, 4)) return false;
+        Image32 result(maker.width(), maker.dots().height + maker.height());
+        if (!maker.MakeWithDots(reinterpret_cast<uint8_t*>(result.px.data()), ptrdiff_t(result.width) * 4)) return false;
+        out = std::move(result);
+        return true;
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -65,7 +62,7 @@ StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth
         StereoMaker maker;
         if (!maker.Prepare(ViewOf(background), depth, opts, 3)) return StereoFile::Refused;
         if (readRows && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
-        const Image32 band = opts.dots ? ConvergenceBand(maker.width(), BackgroundSeparation(opts)) : Image32();
+        const Image32& band = maker.dots();
         const int H = maker.height(), total = H + band.height;
         std::atomic<bool> made{true}, read{true};
         // File rows run from the bottom: the stereogram's, then the band's above it.
@@ -98,15 +95,6 @@ Image32 ConvergenceBand(int width, int separation) {
             for (int64_t x = std::max<int64_t>(cx - r, 0); x <= std::min<int64_t>(cx + r, width - 1); ++x)
                 if ((x - cx) * (x - cx) + int64_t(y - 3 * r) * (y - 3 * r) <= int64_t(r) * r) tall.at(int(x), y) = 0;
     return tall;
-}
-
-void AddConvergenceDots(Image32& img, int separation) {
-    Image32 tall = ConvergenceBand(img.width, separation);
-    const size_t band = tall.px.size();
-    tall.px.resize(band + img.px.size());
-    std::copy(img.px.begin(), img.px.end(), tall.px.begin() + ptrdiff_t(band));
-    tall.height += img.height;
-    img = std::move(tall);
 }
 
 Image32 RandomDotTexture(int separation, bool blackAndWhite, uint32_t seed) {

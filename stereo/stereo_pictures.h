@@ -24,17 +24,23 @@ public:
     bool Prepare(const PictureView& background, const DepthPicture& depth, const StereoOptions& opts, int outBytes);
     int width() const { return plan.width; }
     int height() const { return outHeight; }  // without the band of convergence dots
+    // The band of convergence dots above the stereogram when the options ask for it, else empty.
+    const Image32& dots() const { return dots_; }
     // Rows y0..y1-1, the top row 0: row y goes to out + (y - y0) x stride bytes. False when
     // memory runs out.
     // With `depthRows`, a depth picture of the result's size read a block at a time holds
     // the depth rows of these rows there.
     bool Make(int y0, int y1, uint8_t* out, ptrdiff_t stride, const RowBlock* depthRows = nullptr) const;
+    // With 4-byte pixels: the band of dots, then the stereogram below it, dots().height +
+    // height() rows from `out` on, `stride` bytes apart.
+    bool MakeWithDots(uint8_t* out, ptrdiff_t stride) const;
 
 private:
     StereoPlan plan;
     std::unique_ptr<DepthRows> depth;
     PictureView texture;
     int outHeight = 0;
+    Image32 dots_;
 };
 
 // The stereogram of `depth` textured with `background`: the size of `depth` or the options'
@@ -57,13 +63,10 @@ using DepthRowReader = std::function<bool(int first, int count, RowBlock& block)
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                             const std::string& path, const DepthRowReader& readRows = nullptr);
 
-// The band of convergence dots alone, `width` wide (see AddConvergenceDots).
-Image32 ConvergenceBand(int width, int separation);
-
-// Puts a white band 6r high (r = max(2, width / 200)) above `img` holding two black discs of
+// A white band 6r high (r = max(2, width / 200)), `width` wide, holding two black discs of
 // radius r on its middle row, `separation` pixels apart and symmetric about the middle column
-// (the left centre at (width - 1 - separation) / 2, rounded down).
-void AddConvergenceDots(Image32& img, int separation);
+// (the left centre at (width - 1 - separation) / 2, rounded down): it goes above a stereogram.
+Image32 ConvergenceBand(int width, int separation);
 
 // A picture of random dots, 2 x the background separation wide (2 to 16384) and 256 high: colours, or
 // black and white, from `seed`. The same seed always gives the same picture.
