@@ -1,6 +1,9 @@
 #pragma once
 // Escape counts, colour indices and the spiral order of the Mandelbrot worker.
+#include <algorithm>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <vector>
 
 // Escape count of c = cr + i*ci, or 0 when the orbit stays bounded for MndlIteration
@@ -59,6 +62,58 @@ inline bool SpiralRuns::next(SpiralRun& r) {
         return true;
     }
 }
+
+// Pieces of at most this many pixels of one spiral run go to one thread at a time.
+constexpr int kSpiralPiece = 256;
+
+struct SpiralPiece {
+    SpiralRun run;  // ringEnd only on a run's last piece
+    uint64_t seq = 0;
+};
+
+// Hands out the spiral in order, from several threads, and notes which pieces are done, so
+// the end of a ring is known once every piece up to it has finished, whichever thread
+// finished last.
+class SpiralPieces {
+public:
+    SpiralPieces(int W, int H) : runs(W, H) {}
+    bool take(SpiralPiece& p) {
+        std::lock_guard lock(m);
+        if (left == 0) {
+            if (!runs.next(current)) return exhausted = true, false;
+            left = current.length;
+        }
+        const int n = std::min(left, kSpiralPiece);
+        const int at = current.length - left;
+        p.run = {current.x + at * current.dx, current.y + at * current.dy, current.dx, current.dy, n,
+                 current.ringEnd && n == left};
+        left -= n;
+        p.seq = frontier + state.size();
+        state.push_back(0);
+        return true;
+    }
+    // Marks a piece done; returns how many ring ends became complete.
+    int finish(const SpiralPiece& p) {
+        std::lock_guard lock(m);
+        state[size_t(p.seq - frontier)] = p.run.ringEnd ? 2 : 1;
+        int rings = 0;
+        for (; !state.empty() && state.front(); ++frontier, state.pop_front()) rings += state.front() == 2;
+        return rings;
+    }
+    bool complete() {
+        std::lock_guard lock(m);
+        return exhausted && state.empty();
+    }
+
+private:
+    std::mutex m;
+    SpiralRuns runs;
+    SpiralRun current;
+    int left = 0;
+    bool exhausted = false;
+    uint64_t frontier = 0;     // the first piece not yet counted
+    std::deque<uint8_t> state; // from the frontier on: 0 running, 1 done, 2 done and ends a ring
+};
 
 // The depth picture of a view for a stereogram, W x H, top row first: 65535 inside the set
 // (count 0), n x 65535 / iterations for a point that escaped after n rounds. Pixel (x, y) is

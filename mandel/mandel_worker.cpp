@@ -54,65 +54,6 @@ bool MandelWorker::acceptFinish(unsigned run) {
     return true;
 }
 
-namespace {
-
-// Pieces of at most this many pixels of one spiral run go to one thread at a time.
-constexpr int kPiece = 256;
-// Pieces handed out but not yet finished never number more than the threads (at most 256).
-constexpr int kInFlight = 512;
-
-struct Piece {
-    SpiralRun run;  // ringEnd only on a run's last piece
-    uint64_t seq = 0;
-};
-
-// Hands out the spiral in order and notes which pieces are done, so the end of a ring is
-// known once every piece up to it has finished, whichever thread finished last.
-class SpiralPieces {
-public:
-    SpiralPieces(int W, int H) : runs(W, H) {}
-    bool take(Piece& p) {
-        std::lock_guard lock(m);
-        if (left == 0) {
-            if (!runs.next(current)) return exhausted = true, false;
-            left = current.length;
-        }
-        const int n = std::min(left, kPiece);
-        const int at = current.length - left;
-        p.run = {current.x + at * current.dx, current.y + at * current.dy, current.dx, current.dy, n,
-                 current.ringEnd && n == left};
-        left -= n;
-        p.seq = issued++;
-        return true;
-    }
-    // Marks a piece done; returns how many ring ends became complete.
-    int finish(const Piece& p) {
-        std::lock_guard lock(m);
-        state[p.seq % kInFlight] = p.run.ringEnd ? 2 : 1;
-        int rings = 0;
-        while (state[frontier % kInFlight]) {
-            rings += state[frontier % kInFlight] == 2;
-            state[frontier++ % kInFlight] = 0;
-        }
-        return rings;
-    }
-    bool complete() {
-        std::lock_guard lock(m);
-        return exhausted && frontier == issued;
-    }
-
-private:
-    std::mutex m;
-    SpiralRuns runs;
-    SpiralRun current;
-    int left = 0;
-    bool exhausted = false;
-    uint64_t issued = 0, frontier = 0;
-    uint8_t state[kInFlight] = {};  // 0 running or free, 1 done, 2 done and ends a ring
-};
-
-}  // namespace
-
 void MandelWorker::ThreadFunc(MandelRun r, unsigned run) {
     const int mask = r.MndlMaxColors - 1;
     const int H = r.Ysize;
@@ -140,9 +81,9 @@ void MandelWorker::ThreadFunc(MandelRun r, unsigned run) {
         if (repaint && cb.repaint) cb.repaint(run);
     };
     auto work = [&](int) {
-        double cr[kPiece], ci[kPiece];
-        int32_t counts[kPiece];
-        Piece p;
+        double cr[kSpiralPiece], ci[kSpiralPiece];
+        int32_t counts[kSpiralPiece];
+        SpiralPiece p;
         while (ThreadRunning.load(std::memory_order_relaxed) && pieces.take(p)) {
             const SpiralRun& s = p.run;
             for (int k = 0; k < s.length; ++k) {

@@ -121,4 +121,23 @@ TEST(Spiral, visitsASmallPictureFromTheBorderInwardsAndEveryPixelOnce) {
     }
 }
 
+// A piece held while more than 512 later ones finish (a slow thread among several) still
+// lets the run complete, and every ring end is counted once.
+TEST(Spiral, piecesFinishedFarAheadOfAHeldOneAreAllCounted) {
+    int want = 0;
+    Runs(3000, 2000, want);
+    SpiralPieces pieces(3000, 2000);
+    SpiralPiece first, later, p;
+    int rings = 0;
+    ASSERT_TRUE(pieces.take(first));
+    for (int k = 1; k < 700; ++k) {
+        ASSERT_TRUE(pieces.take(k == 512 ? later : p));
+        if (k != 512) rings += pieces.finish(p);
+    }
+    rings += pieces.finish(later) + pieces.finish(first);
+    while (pieces.take(p)) rings += pieces.finish(p);
+    EXPECT_TRUE(pieces.complete());
+    EXPECT_EQ(rings, want);
+}
+
 }  // namespace
