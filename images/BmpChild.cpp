@@ -195,24 +195,15 @@ bool SetDocumentPicture(OPENEDFILE* of, Image32 img) {
              QImage::Format_RGB32, [](void* w) { delete static_cast<std::vector<uint32_t>*>(w); }, words.get());
     if (q.isNull()) return false;
     words.release();
-    of->hBmpSaved = q;
-    if (BMP_DATA* bd = of->data<BMP_DATA>()) bd->grey16 = img.grey16;
-    of->Xsize = img.width;
-    of->Ysize = img.height;
-    if (auto* child = qobject_cast<BmpChild*>(of->hwnd.data())) child->SetScroll();
+    SetDocumentImage(of, q);
+    if (BMP_DATA* bd = of->data<BMP_DATA>()) bd->grey16 = std::move(img.grey16);
     if (FrameInterface* frame = TheFrame()) frame->updateMenus();  // now there is something to save
     return true;
 }
 
 Image32 DocumentPicture(const OPENEDFILE* of) {
-    Image32 img;
-    if (!of || of->hBmpSaved.isNull()) return img;
-    const QImage q = of->hBmpSaved.convertToFormat(QImage::Format_RGB32);
-    img = Image32(q.width(), q.height());
-    for (int y = 0; y < q.height(); ++y) {
-        auto* row = reinterpret_cast<const uint32_t*>(q.constScanLine(y));
-        for (int x = 0; x < q.width(); ++x) img.at(x, y) = row[x] & 0x00FFFFFFu;
-    }
+    if (!of) return {};
+    Image32 img = FromQImage(of->hBmpSaved);
     if (const BMP_DATA* bd = of->data<BMP_DATA>(); bd && bd->grey16.size() == img.px.size()) img.grey16 = bd->grey16;
     return img;
 }
@@ -220,8 +211,7 @@ Image32 DocumentPicture(const OPENEDFILE* of) {
 PictureView DocumentView(const OPENEDFILE* of, QImage& keep) {
     if (!of || of->hBmpSaved.isNull()) return {};
     keep = of->hBmpSaved.convertToFormat(QImage::Format_RGB32);  // shares the pixels when already 32-bit
-    PictureView v{reinterpret_cast<const uint32_t*>(keep.constBits()), keep.bytesPerLine() / 4, keep.width(),
-                  keep.height()};
+    PictureView v = ViewOfRgb32(keep);
     if (const BMP_DATA* bd = of->data<BMP_DATA>(); bd && bd->grey16.size() == size_t(v.width) * size_t(v.height))
         v.grey16 = bd->grey16.data();
     return v;

@@ -163,8 +163,8 @@ bool WriteBmp24(const std::string& path, const Image32& img) {
     return WriteBmp24Blocks(path, img.width, img.height, fill, true);
 }
 
-std::vector<uint8_t> EncodeBmp24(const Image32& img) {
-    if (img.empty()) return {};
+std::vector<uint8_t> EncodeBmp24(const PictureView& img) {
+    if (img.width <= 0 || img.height <= 0) return {};
     const size_t stride = Stride(img.width);
     std::vector<uint8_t> file;
     try {
@@ -176,6 +176,6 @@ std::vector<uint8_t> EncodeBmp24(const Image32& img) {
     BmpHeader(h, img.width, img.height, stride);
     std::memcpy(file.data(), h, sizeof h);
     for (int y = 0; y < img.height; ++y)
-        PackBgr24(&img.px[size_t(y) * size_t(img.width)], img.width, &file[kHeaderBytes + size_t(img.height - 1 - y) * stride]);
+        PackBgr24(img.px + y * img.stride, img.width, &file[kHeaderBytes + size_t(img.height - 1 - y) * stride]);
     return file;
 }

@@ -63,7 +63,7 @@ bool WriteBmp24Rows(const std::string& path, int width, int height, const std::f
 // The picture as a BMP file; rows are converted on every core.
 bool WriteBmp24(const std::string& path, const Image32& img);
 // The same file in memory; empty when the memory for it cannot be had.
-std::vector<uint8_t> EncodeBmp24(const Image32& img);
+std::vector<uint8_t> EncodeBmp24(const PictureView& img);
 
 // The pixels of one picture row as BMP bytes: blue, green, red.
 void PackBgr24(const uint32_t* px, int width, uint8_t* out);

@@ -1,5 +1,7 @@
 #include "images/picture_format.h"
 
+#include "platform/file_writer.h"
+
 #include <cctype>
 #include <filesystem>
 
@@ -34,3 +36,8 @@ const char* PictureFormatSuffix(PictureFormat f) {
 }
 
 const char* PictureFormatList() { return ".bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp"; }
+
+std::string WritePictureBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) return "the picture could not be encoded";
+    return WriteFileAtomically(path, bytes.data(), bytes.size());
+}

@@ -1,6 +1,8 @@
 #pragma once
 // The formats pictures are written in, told by a name's extension.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 enum class PictureFormat { None, Bmp, Png, Jpeg, Tiff, Webp };
 
@@ -10,3 +12,7 @@ PictureFormat PictureFormatFromName(const std::string& path);
 const char* PictureFormatSuffix(PictureFormat f);
 // ".bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", for messages.
 const char* PictureFormatList();
+
+// Writes an encoded picture atomically (platform/file_writer.h): "" or why not; no bytes mean
+// the encoder failed.
+std::string WritePictureBytes(const std::string& path, const std::vector<uint8_t>& bytes);

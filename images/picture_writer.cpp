@@ -12,6 +12,10 @@ QStringList PictureSaveFilters() {
             "TIFF picture (*.tif *.tiff)", "WebP picture, lossless (*.webp)"};
 }
 
+PictureView ViewOfRgb32(const QImage& rgb32) {
+    return {reinterpret_cast<const uint32_t*>(rgb32.constBits()), rgb32.bytesPerLine() / 4, rgb32.width(), rgb32.height()};
+}
+
 QImage ToQImage(const Image32& img) {
     QImage q(img.width, img.height, QImage::Format_RGB32);
     if (q.isNull()) return q;
@@ -37,12 +41,15 @@ Image32 FromQImage(const QImage& img) {
 
 std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std::vector<uint16_t>& grey16) {
     if (img.isNull() || f == PictureFormat::None) return {};
-    if (f == PictureFormat::Bmp) return EncodeBmp24(FromQImage(img));
-    QImage picture = img.convertToFormat(QImage::Format_RGB32);
+    if (f == PictureFormat::Bmp) {
+        const QImage rgb = img.convertToFormat(QImage::Format_RGB32);  // no copy when already so
+        return EncodeBmp24(ViewOfRgb32(rgb));
+    }
     const bool deep = (f == PictureFormat::Png || f == PictureFormat::Tiff) &&
                       grey16.size() == size_t(img.width()) * size_t(img.height());
+    QImage picture = deep ? QImage(img.width(), img.height(), QImage::Format_Grayscale16)
+                          : img.convertToFormat(QImage::Format_RGB32);
     if (deep) {
-        picture = QImage(img.width(), img.height(), QImage::Format_Grayscale16);
         for (int y = 0; y < img.height(); ++y)
             std::copy_n(&grey16[size_t(y) * size_t(img.width())], img.width(), reinterpret_cast<uint16_t*>(picture.scanLine(y)));
     }
@@ -59,7 +66,5 @@ std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std
 
 std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
                          const std::vector<uint16_t>& grey16) {
-    const std::vector<uint8_t> bytes = EncodePicture(img, f, grey16);
-    if (bytes.empty()) return "the picture could not be encoded";
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+    return WritePictureBytes(path, EncodePicture(img, f, grey16));
 }

@@ -21,6 +21,8 @@ std::string WritePicture(const std::string& path, const QImage& img, PictureForm
 // The Save As filters of a picture window, PNG first.
 QStringList PictureSaveFilters();
 
+// The pixels of a Format_RGB32 picture where they lie (the fourth byte of each is no colour).
+PictureView ViewOfRgb32(const QImage& rgb32);
 // The display picture as a QImage (Format_RGB32) and back.
 QImage ToQImage(const Image32& img);
 Image32 FromQImage(const QImage& img);

@@ -1,6 +1,8 @@
 // Pictures in and out of orvalis-cli: read as the program opens them, written in the format
 // the name asks for.
+#include "images/bmp_writer.h"
 #include "images/picture_file.h"
+#include "images/picture_format.h"
 #include "tools/cli/cli.h"
 #include "tools/cli/cli_formats.h"
 
@@ -64,7 +66,10 @@ bool CliReadPicture(const std::string& path, Image32& out) {
 
 int CliWritePicture(const std::string& path, const Image32& img) {
     std::string why;
-    const CliPictureFormats* formats = Formats(why);
-    if (formats) why = formats->write(path, img);
+    // BMP is the program's own format: no Qt needed.
+    if (PictureFormatFromName(path) == PictureFormat::Bmp)
+        why = WritePictureBytes(path, EncodeBmp24(ViewOf(img)));
+    else if (const CliPictureFormats* formats = Formats(why))
+        why = formats->write(path, img);
     return why.empty() ? 0 : CliFileError(path, why);
 }
