@@ -61,6 +61,11 @@ void PackBgr24(const uint32_t* px, int width, uint8_t* out) {
 
 Bmp24File::~Bmp24File() { discard(); }
 
+bool Bmp24File::WrittenInOrder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 bool Bmp24File::open(const std::string& path, int width, int height) {
     if (fd_ >= 0 || width <= 0 || height <= 0) return false;
     stride_ = Stride(width);
@@ -68,8 +73,7 @@ bool Bmp24File::open(const std::string& path, int width, int height) {
     path_ = path;
     height_ = height;
     end_ = 0;
-    struct stat st {};
-    direct_ = ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    direct_ = WrittenInOrder(path);
     if (direct_) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     } else {

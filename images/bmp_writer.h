@@ -22,6 +22,8 @@ public:
     Bmp24File(const Bmp24File&) = delete;
     Bmp24File& operator=(const Bmp24File&) = delete;
 
+    // True when `path` is a device or a pipe, which is written directly, its rows in order.
+    static bool WrittenInOrder(const std::string& path);
     // Creates the file and writes its headers. False when that fails.
     bool open(const std::string& path, int width, int height);
     size_t stride() const { return stride_; }  // bytes per row, the padding included

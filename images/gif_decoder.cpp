@@ -116,7 +116,10 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
         int code = c;
         // A code not yet defined stands for the previous string followed by its first byte.
         const bool extra = code >= slot;
-        const int len = extra ? (oc < slot && length[oc] ? length[oc] + 1 : 0) : length[code];
+        // The length of the previous string and one more byte: known only for a string built on
+        // a defined one (malformed data may do otherwise).
+        const int grown = oc < slot && length[oc] ? length[oc] + 1 : 0;
+        const int len = extra ? grown : length[code];
         bool inRow = false;
         if (code == cached_code) {
             sp = cached_sp;
@@ -155,8 +158,7 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             fc = code;
             suffix[slot] = uint8_t(fc);
             prefix[slot] = uint16_t(oc);
-            // Known only for a string built on a defined one (malformed data may do otherwise).
-            length[slot] = uint16_t(oc < slot && length[oc] ? length[oc] + 1 : 0);
+            length[slot] = uint16_t(grown);
             ++slot;
             oc = c;
         }

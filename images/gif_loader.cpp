@@ -7,7 +7,6 @@
 #include "platform/parallel.h"
 #include "platform/whole_file.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
@@ -313,8 +312,7 @@ bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<U
         messages.push_back(LoadFileMessage(data, in));
         return false;
     }
-    struct stat st {};
-    const bool regular = ::stat(out.c_str(), &st) != 0 || S_ISREG(st.st_mode);
+    const bool regular = !Bmp24File::WrittenInOrder(out);
     Bmp24File file;
     GifDib d;
     bool opened = false, openFailed = false;
@@ -353,7 +351,7 @@ bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<U
     messages = std::move(v.messages);
     if (v.dib.empty() || !ReadGifDib(v.dib.data(), v.dib.size(), d)) return false;
     data.bytes.reset();
-    if ((opened ? openFailed : !open(v.dib.data(), v.dib.size()))) return writeFailed = true, false;
+    if (opened ? openFailed : !file.open(out, d.width, d.height)) return writeFailed = true, false;
     // What is left: an interlaced picture, rows the data never reached, or a pipe's rows in order.
     constexpr int kBlock = 64;
     const int blocks = (d.height - written + kBlock - 1) / kBlock;

@@ -14,7 +14,6 @@
 
 #include <jerror.h>
 #include <jpeglib.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -186,8 +185,7 @@ bool JpegFileToBmp24(const std::string& in, const std::string& out, bool& writeF
     writeFailed = false;
     const WholeFile data = ReadWholeFile(in);
     if (!data) return false;
-    struct stat st {};
-    if (::stat(out.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (Bmp24File::WrittenInOrder(out)) {
         // A pipe or a device takes the rows in file order only: the whole picture first.
         PictureResult r = ReadJpegBytes(data.data(), data.size);
         if (!r.ok) return false;
