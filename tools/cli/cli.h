@@ -44,6 +44,8 @@ int CliParse(const CliSyntax& syntax, const std::vector<std::string>& args, std:
 int CliUsageError(const std::string& command, const std::string& message);
 // "orvalis-cli: PATH: message" on standard error; returns 1.
 int CliFileError(const std::string& path, const std::string& message);
+// "orvalis-cli: not enough memory for a W x H picture" (or `what`) on standard error; returns 1.
+int CliNoMemory(int width, int height, const char* what = "picture");
 
 // The picture at `path` as the program opens it; false after printing the loader's messages.
 bool CliReadPicture(const std::string& path, Image32& out);

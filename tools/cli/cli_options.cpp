@@ -100,6 +100,11 @@ int CliFileError(const std::string& path, const std::string& message) {
     return 1;
 }
 
+int CliNoMemory(int width, int height, const char* what) {
+    std::fprintf(stderr, "orvalis-cli: %s\n", NotEnoughMemoryFor(width, height, what).c_str());
+    return 1;
+}
+
 int CliParse(const CliSyntax& syntax, const std::vector<std::string>& args, std::vector<std::string>* operands) {
     std::vector<std::string> rest;
     std::set<std::string> given;

@@ -40,7 +40,7 @@ std::vector<uint8_t> Compute(const Options& o, int stride, int32_t colors, unsig
     try {
         pixels.assign(size_t(stride) * size_t(o.height), 0);
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "orvalis-cli: %s\n", NotEnoughMemoryFor(o.width, o.height).c_str());
+        CliNoMemory(o.width, o.height);
         return {};
     }
     const int32_t iterations = o.iterations;
@@ -113,8 +113,7 @@ int RunMandel(const std::vector<std::string>& args) {
         if (!o.depthOut.empty())
             if (int status = WriteDepth(o)) return status;
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "orvalis-cli: %s\n", NotEnoughMemoryFor(o.width, o.height).c_str());
-        return 1;
+        return CliNoMemory(o.width, o.height);
     }
     if (o.out.empty()) return 0;
     std::vector<uint32_t> Kleuren;
@@ -127,8 +126,7 @@ int RunMandel(const std::vector<std::string>& args) {
     try {
         if (int status = WriteColours(o, pixels, stride, Kleuren)) return status;
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "orvalis-cli: %s\n", NotEnoughMemoryFor(o.width, o.height).c_str());
-        return 1;
+        return CliNoMemory(o.width, o.height);
     }
     std::printf("%s: %dx%d, %d iterations, %d colours, %u ms\n", o.out.c_str(), o.width, o.height, o.iterations,
                 int(colors), ms);

@@ -90,6 +90,10 @@ int Stereo(const std::vector<std::string>& args) {
                                      "--relief", "--size", "--size"};
         return CliUsageError("stereo", std::string(names[int(bad)]) + ": " + why);
     }
+    // The result has the options' size, else the depth picture's.
+    const auto noMemory = [&](int w, int h) {
+        return CliNoMemory(o.OutWidth ? o.OutWidth : w, o.OutHeight ? o.OutHeight : h, "stereogram");
+    };
     Image32 tex, dep, result;
     if (random.used) tex = RandomDotTexture(BackgroundSeparation(o), random.bw, random.seed);
     if (!random.used && !CliReadPicture(texture, tex)) return 1;
@@ -116,20 +120,13 @@ int Stereo(const std::vector<std::string>& args) {
         }
         switch (WriteStereoBmp24(tex, view, o, out, readRows)) {
         case StereoFile::Written: return 0;
-        case StereoFile::Refused:
-            std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n",
-                         o.OutWidth ? o.OutWidth : view.width, o.OutHeight ? o.OutHeight : view.height);
-            return 1;
+        case StereoFile::Refused: return noMemory(view.width, view.height);
         case StereoFile::DepthUnread: return CliPictureError(depth, plain.failure());
         default: return CliFileError(out, "cannot write the file");
         }
     }
     if (!CliReadPicture(depth, dep)) return 1;
-    if (!MakeStereoPicture(tex, dep, o, result)) {
-        std::fprintf(stderr, "orvalis-cli: not enough memory for a %d x %d stereogram\n", o.OutWidth ? o.OutWidth : dep.width,
-                     o.OutHeight ? o.OutHeight : dep.height);
-        return 1;
-    }
+    if (!MakeStereoPicture(tex, dep, o, result)) return noMemory(dep.width, dep.height);
     return CliWritePicture(out, result);
 }
 
