@@ -1,33 +1,27 @@
 #include "wave/wav_writer.h"
 
 #include "platform/file_writer.h"
+#include "platform/little_endian.h"
 
-namespace {
-void Put(std::vector<uint8_t>& b, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
-}
-void Id(std::vector<uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
-}  // namespace
+#include <cstring>
 
 std::vector<uint8_t> EncodeWav(const WAVEFORMATEX& fmt, const uint8_t* data, uint32_t size) {
     const uint32_t pad = size & 1;  // chunks are padded to an even length
-    std::vector<uint8_t> b;
-    b.reserve(44 + size_t(size) + pad);
-    Id(b, "RIFF");
-    Put(b, 4 + 8 + 16 + 8 + size + pad, 4);
-    Id(b, "WAVE");
-    Id(b, "fmt ");
-    Put(b, 16, 4);
-    Put(b, fmt.wFormatTag, 2);
-    Put(b, fmt.nChannels, 2);
-    Put(b, fmt.nSamplesPerSec, 4);
-    Put(b, fmt.nAvgBytesPerSec, 4);
-    Put(b, fmt.nBlockAlign, 2);
-    Put(b, fmt.wBitsPerSample, 2);
-    Id(b, "data");
-    Put(b, size, 4);
-    if (size) b.insert(b.end(), data, data + size);
-    if (pad) b.push_back(0);
+    std::vector<uint8_t> b(44 + size_t(size) + pad);
+    uint8_t* h = b.data();
+    std::memcpy(h, "RIFF", 4);
+    PutLe32(h + 4, 4 + 8 + 16 + 8 + size + pad);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    PutLe32(h + 16, 16);
+    PutLe16(h + 20, fmt.wFormatTag);
+    PutLe16(h + 22, fmt.nChannels);
+    PutLe32(h + 24, fmt.nSamplesPerSec);
+    PutLe32(h + 28, fmt.nAvgBytesPerSec);
+    PutLe16(h + 32, fmt.nBlockAlign);
+    PutLe16(h + 34, fmt.wBitsPerSample);
+    std::memcpy(h + 36, "data", 4);
+    PutLe32(h + 40, size);
+    if (size) std::memcpy(h + 44, data, size);
     return b;
 }
 
