@@ -5,14 +5,14 @@
 #include <cstring>
 #include <string>
 
-FileAccess::FileAccess(const char* FileName) : File(ReadWholeFile(FileName)), Fault(File.fault) {
-    if (Fault == FileFault::None) {
+FileAccess::FileAccess(const char* FileName) : File(ReadWholeFile(FileName)) {
+    if (File) {
         FileOpenOK = 1;
         Bytes = File.data();
         ByteCount = File.size;
         return;
     }
-    const std::string lead = Fault == FileFault::Read ? std::string("File error") : std::string(FileName);
+    const std::string lead = File.fault == FileFault::Read ? std::string("File error") : std::string(FileName);
     DxfReport((lead + ": " + std::strerror(File.error) + "\n").c_str());
 }
 

@@ -15,7 +15,7 @@ public:
     FileAccess& operator=(const FileAccess&) = delete;
 
     unsigned char FileOK() const { return FileOpenOK; }
-    FileFault fault() const { return Fault; }
+    FileFault fault() const { return File.fault; }
     int error() const { return File.error; }  // the system's code for the fault
     // fgets semantics: at most BufSize - 1 characters, a longer line comes in pieces.
     // Removes one trailing line feed. 0 at end of input.
@@ -27,7 +27,6 @@ public:
 
 private:
     WholeFile File;  // the named file's bytes
-    FileFault Fault = FileFault::None;
     unsigned char FileOpenOK = 0;
     const unsigned char* Bytes = nullptr;
     size_t ByteCount = 0;

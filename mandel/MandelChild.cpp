@@ -30,7 +30,6 @@
 namespace {
 
 constexpr size_t kHeaderAndColours = 1064;
-int Stride(int Xsize) { return (Xsize + 3) & ~3; }
 
 void UpdateFrameMenus() {
     if (FrameInterface* frame = TheFrame()) frame->updateMenus();
@@ -106,7 +105,7 @@ QImage MandelChild::currentPicture(QRect part) const {
     QList<QRgb> table(256, qRgb(0, 0, 0));
     for (size_t i = 0; i < d->hPalette.size() && i < 256; ++i) table[qsizetype(i)] = 0xFF000000u | d->hPalette[i];
     img.setColorTable(table);
-    const int stride = Stride(of->Xsize);
+    const int stride = MandelStride(of->Xsize);
     for (int y = 0; y < part.height(); ++y)
         CopyPixels(d->BmpData + size_t(part.y() + y) * size_t(stride) + size_t(part.x()), img.scanLine(y),
                    size_t(part.width()));
@@ -229,7 +228,7 @@ void MandelChild::StartNew() {
     r.BmpData = d->BmpData;
     r.Xsize = of->Xsize;
     r.Ysize = of->Ysize;
-    r.stride = Stride(of->Xsize);
+    r.stride = MandelStride(of->Xsize);
     r.fltR = d->fltR;
     r.fltI = d->fltI;
     r.fltSide = d->fltSide;
@@ -354,7 +353,7 @@ int Create8bpp(OPENEDFILE* of) {
     d->Bmp8bpp = {};
     d->hPalette.clear();
     if (!MandelPictureSizeOk(of->Xsize, of->Ysize)) return 0;
-    const uint32_t stride = uint32_t(Stride(of->Xsize));
+    const uint32_t stride = uint32_t(MandelStride(of->Xsize));
     const uint32_t imageSize = stride * uint32_t(of->Ysize);
     try {
         d->Bmp8bpp.assign(kHeaderAndColours + imageSize, 0);

@@ -30,9 +30,12 @@ struct ClientPoint {
     int y = 0;
 };
 
-// The explorer's 8-bit picture memory (rows padded to 4 bytes) stays within 1 GiB.
+// Bytes per row of the explorer's 8-bit picture: rows are padded to 4 bytes.
+inline int MandelStride(int Xsize) { return (Xsize + 3) & ~3; }
+
+// The explorer's picture memory stays within 1 GiB.
 inline bool MandelPictureSizeOk(int Xsize, int Ysize) {
-    return Xsize > 0 && Ysize > 0 && uint64_t((Xsize + 3) & ~3) * uint64_t(Ysize) <= (uint64_t(1) << 30);
+    return Xsize > 0 && Ysize > 0 && uint64_t(MandelStride(Xsize)) * uint64_t(Ysize) <= (uint64_t(1) << 30);
 }
 
 // A side outside these limits is not computed.

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: mandel_bench [WIDTH HEIGHT [REPEATS]]\n");
         return 2;
     }
-    const int stride = (W + 3) & ~3;
+    const int stride = MandelStride(W);
     std::printf("main view %dx%d, best of %d, %d threads, SIMD %s\n", W, H, repeats, ParallelThreads(),
                 EscapeCountTargetName(EscapeCountTargets().front()).c_str());
     std::printf("%10s %12s %12s %10s %s\n", "iterations", "plain ms", "worker ms", "speed-up", "same picture");

@@ -77,6 +77,11 @@ std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* 
     return {};
 }
 
+namespace {
+// The loader's text for a file that cannot be read whole.
+const char* WaveFileFault(const WholeFile& file) { return file.fault == FileFault::Read ? "read error" : "couldn't load"; }
+}  // namespace
+
 std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
     // The chunk headers nearly always lie in the file's first block; the samples are never
     // read unless they do not.
@@ -85,7 +90,7 @@ std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
     WholeFile head = ReadFileStart(path, kHead, fileSize);
     if (!head) {
         out = WaveHeader{};
-        return head.fault == FileFault::Read ? "read error" : "couldn't load";
+        return WaveFileFault(head);
     }
     std::string message = ReadWaveHeader(head.data(), head.size, nullptr, out);
     if (head.size == fileSize) return message;
@@ -95,7 +100,7 @@ std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
     const WholeFile whole = ReadWholeFile(path);
     if (!whole) {
         out = WaveHeader{};
-        return whole.fault == FileFault::Read ? "read error" : "couldn't load";
+        return WaveFileFault(whole);
     }
     return ReadWaveHeader(whole.data(), whole.size, nullptr, out);
 }
@@ -119,7 +124,7 @@ std::string LoadWaveFileCore(WaveState& wd, const std::string& path, const Forma
     const WholeFile file = ReadWholeFile(path);
     if (!file) {
         ResetWaveState(wd);
-        return file.fault == FileFault::Read ? "read error" : "couldn't load";
+        return WaveFileFault(file);
     }
     return LoadWaveBytes(wd, file.data(), file.size, query);
 }

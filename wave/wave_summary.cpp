@@ -3,28 +3,16 @@
 #include "wave/wave_format.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 
 namespace {
-static_assert(std::endian::native == std::endian::little, "samples are read in place");
 
-// 16-bit samples straight from memory, other sizes through Sample16; Align 0 takes the
-// frame size at run time, 16-bit stereo has it fixed.
+// Samples of a size known at compile time; Align 0 takes the frame size at run time, 16-bit
+// stereo has it fixed.
 template <int Bytes, size_t Align>
 struct Reader {
     const uint8_t* base;
     size_t align;
-    int16_t operator()(uint64_t j) const {
-        const uint8_t* p = base + j * (Align ? Align : align);
-        if constexpr (Bytes == 2) {
-            int16_t v;
-            std::memcpy(&v, p, 2);
-            return v;
-        } else {
-            return Sample16(p, Bytes);
-        }
-    }
+    int16_t operator()(uint64_t j) const { return Sample16(base + j * (Align ? Align : align), Bytes); }
 };
 
 template <int Bytes, size_t Align = 0>

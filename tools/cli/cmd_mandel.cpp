@@ -119,7 +119,7 @@ int RunMandel(const std::vector<std::string>& args) {
     std::vector<uint32_t> Kleuren;
     int32_t colors = RoundMaxColors(o.colors);
     if (!LoadColours(o, Kleuren, colors)) return 1;
-    const int stride = (o.width + 3) & ~3;
+    const int stride = MandelStride(o.width);
     unsigned ms = 0;
     const std::vector<uint8_t> pixels = Compute(o, stride, colors, ms);
     if (pixels.empty()) return 1;
