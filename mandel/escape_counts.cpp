@@ -167,61 +167,54 @@ namespace {
 
 using Kernel = bool (*)(const double*, const double*, int, const int32_t*, int32_t*, const std::atomic<bool>*);
 
-// The instruction sets each compiled version uses, as Highway's target attributes name them;
-// the choice is ours, so no library has to be loaded (and calibrated) at start-up.
+// The instruction sets each compiled version uses, as Highway's target attributes name them,
+// each level with those of the level below; the choice is ours, so no library has to be
+// loaded (and calibrated) at start-up.
 // Clang's __builtin_cpu_supports does not know "f16c"; the processor tells it directly.
 bool HasF16c() {
     unsigned a = 0, b = 0, c = 0, d = 0;
     return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_F16C) != 0;
 }
-
-bool Has(const char* const* features) {
-    for (; *features; ++features) {
-        const std::string f = *features;
-#define ORVALIS_FEATURE(name) \
-    if (f == name && !__builtin_cpu_supports(name)) return false;
-        ORVALIS_FEATURE("ssse3") ORVALIS_FEATURE("sse4.1") ORVALIS_FEATURE("sse4.2") ORVALIS_FEATURE("pclmul")
-        ORVALIS_FEATURE("aes") ORVALIS_FEATURE("avx") ORVALIS_FEATURE("avx2") ORVALIS_FEATURE("bmi")
-        ORVALIS_FEATURE("bmi2") ORVALIS_FEATURE("fma") ORVALIS_FEATURE("avx512f")
-        ORVALIS_FEATURE("avx512vl") ORVALIS_FEATURE("avx512dq") ORVALIS_FEATURE("avx512bw")
-#undef ORVALIS_FEATURE
-        if (f == "f16c" && !HasF16c()) return false;
-    }
-    return true;
+bool Ssse3() { return __builtin_cpu_supports("ssse3"); }
+bool Sse4() {
+    return Ssse3() && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("sse4.2") &&
+           __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("aes");
 }
+bool Avx2() {
+    return Sse4() && __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+           __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") && HasF16c();
+}
+bool Avx3() {
+    return Avx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+}
+bool Always() { return true; }
 
 struct Version {
     int64_t target;
     Kernel kernel;
-    const char* const* features;
+    bool (*runs)();  // whether this processor has what the version uses
 };
-
-constexpr const char* kSsse3[] = {"ssse3", nullptr};
-constexpr const char* kSse4[] = {"ssse3", "sse4.1", "sse4.2", "pclmul", "aes", nullptr};
-constexpr const char* kAvx2[] = {"ssse3", "sse4.1", "sse4.2", "pclmul", "aes", "avx", "avx2", "bmi", "bmi2", "fma", "f16c", nullptr};
-constexpr const char* kAvx3[] = {"ssse3", "sse4.1", "sse4.2", "pclmul", "aes", "avx", "avx2", "bmi", "bmi2", "fma", "f16c",
-                                 "avx512f", "avx512vl", "avx512dq", "avx512bw", nullptr};
-constexpr const char* kNone[] = {nullptr};
 
 // Best first.
 const Version kVersions[] = {
 #if HWY_TARGETS & HWY_AVX3
-    {HWY_AVX3, &N_AVX3::EscapeCountsImpl, kAvx3},
+    {HWY_AVX3, &N_AVX3::EscapeCountsImpl, &Avx3},
 #endif
 #if HWY_TARGETS & HWY_AVX2
-    {HWY_AVX2, &N_AVX2::EscapeCountsImpl, kAvx2},
+    {HWY_AVX2, &N_AVX2::EscapeCountsImpl, &Avx2},
 #endif
 #if HWY_TARGETS & HWY_SSE4
-    {HWY_SSE4, &N_SSE4::EscapeCountsImpl, kSse4},
+    {HWY_SSE4, &N_SSE4::EscapeCountsImpl, &Sse4},
 #endif
 #if HWY_TARGETS & HWY_SSSE3
-    {HWY_SSSE3, &N_SSSE3::EscapeCountsImpl, kSsse3},
+    {HWY_SSSE3, &N_SSSE3::EscapeCountsImpl, &Ssse3},
 #endif
 #if HWY_TARGETS & HWY_EMU128
-    {HWY_EMU128, &N_EMU128::EscapeCountsImpl, kNone},
+    {HWY_EMU128, &N_EMU128::EscapeCountsImpl, &Always},
 #endif
 #if HWY_TARGETS & HWY_SCALAR
-    {HWY_SCALAR, &N_SCALAR::EscapeCountsImpl, kNone},
+    {HWY_SCALAR, &N_SCALAR::EscapeCountsImpl, &Always},
 #endif
 };
 
@@ -230,7 +223,7 @@ std::atomic<int64_t> forced{0};
 Kernel Chosen() {
     static const Kernel best = [] {
         for (const Version& v : kVersions)
-            if (Has(v.features)) return v.kernel;
+            if (v.runs()) return v.kernel;
         return kVersions[std::size(kVersions) - 1].kernel;
     }();
     if (const int64_t t = forced.load(std::memory_order_relaxed))
@@ -250,7 +243,7 @@ bool EscapeCounts(const double* cr, const double* ci, int n, const int32_t& limi
 std::vector<int64_t> EscapeCountTargets() {
     std::vector<int64_t> targets;
     for (const auto& v : orvalis_mandel::kVersions)
-        if (orvalis_mandel::Has(v.features)) targets.push_back(v.target);
+        if (v.runs()) targets.push_back(v.target);
     return targets;
 }
 std::string EscapeCountTargetName(int64_t target) { return hwy::TargetName(target); }
