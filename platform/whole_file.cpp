@@ -40,9 +40,18 @@ ssize_t ReadSome(int fd, uint8_t* to, size_t n) {
     }
 }
 
-}  // namespace
-
-namespace {
+// Exactly `n` bytes: from `at` on, or from the file's position when `at` is negative. A Read
+// fault when a read fails or the file ends first.
+WholeFile ReadExactly(int fd, uint8_t* to, size_t n, off_t at = -1) {
+    for (size_t done = 0; done < n;) {
+        const ssize_t got = at < 0 ? ::read(fd, to + done, n - done) : ::pread(fd, to + done, n - done, at + off_t(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Fault(FileFault::Read, errno);
+        if (got == 0) return Fault(FileFault::Read, EIO);  // shrank while read
+        done += size_t(got);
+    }
+    return {};
+}
 
 // Reads `want` bytes of an open regular file of `size` bytes; with `whole` the file must end
 // exactly there.
@@ -51,12 +60,7 @@ WholeFile ReadOpenFile(int fd, size_t want, size_t slack, bool whole) {
     f.bytes.reset(new (std::nothrow) uint8_t[want + slack]);
     if (!f.bytes) return Fault(FileFault::Size, ENOMEM);
     f.size = want;
-    for (size_t done = 0; done < f.size;) {
-        const ssize_t got = ReadSome(fd, f.bytes.get() + done, f.size - done);
-        if (got < 0) return Fault(FileFault::Read, errno);
-        if (got == 0) return Fault(FileFault::Read, EIO);  // shrank while read
-        done += size_t(got);
-    }
+    if (WholeFile fault = ReadExactly(fd, f.bytes.get(), want); !fault) return fault;
     if (whole) {
         uint8_t more;
         const ssize_t extra = ReadSome(fd, &more, 1);
@@ -111,16 +115,7 @@ WholeFile FileParts::open(const std::string& path) {
     return opened;
 }
 
-WholeFile FileParts::read(uint8_t* to, size_t n, uint64_t at) const {
-    for (size_t done = 0; done < n;) {
-        const ssize_t got = ::pread(fd_, to + done, n - done, off_t(at + done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return Fault(FileFault::Read, errno);
-        if (got == 0) return Fault(FileFault::Read, EIO);  // shrank since it was opened
-        done += size_t(got);
-    }
-    return {};
-}
+WholeFile FileParts::read(uint8_t* to, size_t n, uint64_t at) const { return ReadExactly(fd_, to, n, off_t(at)); }
 
 UserMessage LoadFileMessage(const WholeFile& file, const std::string& path) {
     switch (file.fault) {
