@@ -104,8 +104,10 @@ template <bool kDirect32> struct Texture {
 // left <= x <= right at the step x that makes it (separations are never negative), and
 // the last link made before the sweep reaches right is the one that counts. Sample left is
 // final by then, so its colour is copied forward at once and right is marked as linked for
-// this row (marks hold the row's stamp, so they need no clearing). The oversampling factor
-// is a constant and the plan's fields are held in locals, which the stores cannot alias.
+// this row (marks hold the row's stamp, so they need no clearing). A separation of 0 links
+// x to itself at step x, after any earlier link into x: x is free then, whatever came before.
+// The oversampling factor is a constant and the plan's fields are held in locals, which the
+// stores cannot alias.
 template <int kOv, bool kDirect32, bool kHidden>
 void BuildSamples(const StereoPlan& p, const int32_t* d, const Sight& sight, uint32_t* marks, uint32_t stamp,
                   int32_t* pix, const Texture<kDirect32>& tex) {
@@ -117,30 +119,39 @@ void BuildSamples(const StereoPlan& p, const int32_t* d, const Sight& sight, uin
     int countdown = 0;
     int32_t c = 0;
     int x = 0;
+    // Most samples are seen plainly: the ray's first step already passes every depth within
+    // reach of the table, and its last table step the row's highest.
+    auto seen = [&](int h) {
+        const int32_t* u = kHidden ? p.sight32.data() + size_t(h) * kSightSteps : nullptr;
+        return !kHidden || (u[0] > sight.near[x] && u[kSightSteps - 1] > sight.highest) || !Hidden(p, sight, x, h);
+    };
+    auto fill = [&] {
+        if (countdown == 0) {
+            c = t.at(col);
+            countdown = kOv;
+        }
+        --countdown;
+        pix[x] = c;
+    };
     for (int px = 0; px < picwidth; ++px) {
         const int h = d[px];
         const int64_t half = halfOf[h], sep = sepOf[h];
-        for (int k = 0; k < kOv; ++k, ++x) {
-            // A link made at this step into x itself has left == x: it leaves x unlinked.
-            if (marks[x] != stamp) {
-                if (countdown == 0) {
-                    c = t.at(col);
-                    countdown = kOv;
-                }
-                --countdown;
-                pix[x] = c;
+        if (sep == 0) [[unlikely]] {
+            for (int k = 0; k < kOv; ++k, ++x) {
+                if (marks[x] != stamp || seen(h)) fill();
+                if (++col == wrap) col = 0;
             }
+            continue;
+        }
+        for (int k = 0; k < kOv; ++k, ++x) {
+            // A link made at this step into a later sample may come from x itself, so x is filled first.
+            if (marks[x] != stamp) fill();
             if (++col == wrap) col = 0;
             const int64_t left = x - half;
             const int64_t right = left + sep;
-            if (left >= 0 && right < n) {
-                // Most samples are seen plainly: the ray's first step already passes every depth
-                // within reach of the table, and its last table step the row's highest.
-                const int32_t* u = kHidden ? p.sight32.data() + size_t(h) * kSightSteps : nullptr;
-                if (!kHidden || (u[0] > sight.near[x] && u[kSightSteps - 1] > sight.highest) || !Hidden(p, sight, x, h)) {
-                    pix[right] = pix[left];
-                    marks[right] = stamp;
-                }
+            if (left >= 0 && right < n && seen(h)) {
+                pix[right] = pix[left];
+                marks[right] = stamp;
             }
         }
     }

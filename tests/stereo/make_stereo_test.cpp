@@ -171,9 +171,11 @@ TEST(MakeStereo, RefusesUnusableInputsWithoutWritingAndSoDoesThePicturePipeline)
 }
 
 // Every option combination on random depth pictures of plateaus and noise (so that links, overwrites and
-// blocked sight all occur), for three geometries (one with a deep relief) and a few row layouts.
+// blocked sight all occur), for five geometries (one with a deep relief; the last two give near samples a
+// separation of 0, which frees them even when an earlier pair linked them) and a few row layouts.
 TEST(MakeStereo, MatchesReferenceForEveryOptionCombination) {
-    const StereoOptions geometries[] = {{}, {1, -128, 300, 40}, {1, -2500, 150, 700, 0, 0, 0, kDepthClassic, 2000}};
+    const StereoOptions geometries[] = {{}, {1, -128, 300, 40}, {1, -2500, 150, 700, 0, 0, 0, kDepthClassic, 2000},
+                                        {1, -128, 150, 700}, {1, -800, 2, 700}};
     const int layouts[][3] = {{97, 16, 24}, {130, 24, 32}, {97, 32, 32}, {130, 32, 24}};  // width, depth, texture bits
     int run = 0;
     for (const StereoOptions& g : geometries)
@@ -199,12 +201,14 @@ TEST(MakeStereo, MatchesReferenceForEveryOptionCombination) {
 
 // Grey mode on random 8-bit colour pictures (grey = (299 R + 587 G + 114 B + 500) / 1000 of 255) and on 16-bit
 // grey values kept beside the picture (of 65535), for every oversampling and relief, hidden removal and invert.
+// Relief 255 brings the nearest depths up to the screen, where the separation is 0.
 TEST(MakeStereo, GreyModeAndReliefMatchReferenceOnEightAndSixteenBitDepth) {
     int run = 0;
     for (int relief : {1, 255, 4000})
         for (int ov : {1, 2, 4, 6})
             for (int flags = 0; flags < 4; ++flags, ++run) {
-                const StereoOptions opts{ov, -relief - 700, 150, 700, 0, flags & 1, flags >> 1, kDepthGrey, relief};
+                const int bkdepth = relief == 255 ? -256 : -relief - 700;
+                const StereoOptions opts{ov, bkdepth, 150, 700, 0, flags & 1, flags >> 1, kDepthGrey, relief};
                 std::mt19937 rng(run);
                 uint32_t value = 0;
                 auto plateaus = [&](uint32_t mask) { return rng() % 7 == 0 ? value = rng() & mask : rng() % 5 ? value : rng() & mask; };
