@@ -19,6 +19,9 @@ struct FaceListStruct {
 
 class FaceList {
 public:
+    // The most points a face holds: its points are one request to the pool, at most a page.
+    static constexpr int kMaxPoints = int(page_pool::kMaxPage / page_pool::kAlign * page_pool::kAlign / sizeof(vect));
+
     FaceList() = default;
     FaceList(const FaceList&) = delete;
     FaceList& operator=(const FaceList&) = delete;

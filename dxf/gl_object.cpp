@@ -2,6 +2,8 @@
 
 #include "dxf/dxf_report.h"
 
+#include <string>
+
 GL_object::GL_object(FileAccess* FileObj) : File(FileObj), GL_scan(std::make_unique<GL_scanner>(FileObj)) {}
 
 GL_object::~GL_object() = default;
@@ -17,13 +19,21 @@ void GL_object::fail(const std::string& why) {
     ErrorText = why;
 }
 
+void GL_object::refuse(const std::string& why) {
+    if (failed()) return;
+    DxfReport((why + "\n").c_str());
+    fail(why);
+}
+
+// The pool could not serve a face: its own notices already went out.
+void GL_object::NoMemory(const FaceList& list) {
+    fail("Not enough memory for the drawing's faces (" + std::to_string(list.face_count()) + " read).");
+}
+
 std::unique_ptr<FaceList> GL_object::GL_GetFaceList() {
     ListPtr CurObj;
     gl_token token = next_token();
-    if (File && File->IsBinary()) {
-        fail("This is a binary DXF drawing; only text drawings are read.");
-        DxfReport("This is a binary DXF drawing; only text drawings are read.\n");
-    }
+    if (File && File->IsBinary()) refuse("This is a binary DXF drawing; only text drawings are read.");
     while (token != end_of_file && !failed()) {
         switch (token) {
         case header:
@@ -59,10 +69,7 @@ std::unique_ptr<FaceList> GL_object::GL_GetFaceList() {
 void GL_object::SkipSection() {
     gl_token t;
     while ((t = next_token()) != endsec && t != end_of_file) {}
-    if (t == end_of_file) {
-        DxfReport("HEADER section not closed before EOF\n");
-        fail("HEADER section not closed before EOF");
-    }
+    if (t == end_of_file) refuse("HEADER section not closed before EOF");
 }
 
 bool GL_object::IsTable() {
@@ -89,10 +96,7 @@ void GL_object::Get3DFACE(ListPtr& CurObj) {
     }
     GL_scan->put_token_in_stack(integer, 10);
     if (!CurObj) CurObj = std::make_unique<FaceList>();
-    if (!CurObj->get_new_3DFACE()) {
-        fail("page_pool::page_alloc: allocation error");
-        return;
-    }
+    if (!CurObj->get_new_3DFACE()) return NoMemory(*CurObj);
     for (int i = 0; i < 4; ++i) get_3DFACE_point(CurObj.get());
 }
 
@@ -110,10 +114,7 @@ void GL_object::get_poly_point(FaceList* FaceObjPtr) {
     float x = GetCoord();
     float y = GetCoord();
     float z = GetCoord();
-    if (!FaceObjPtr->add_poly_point(x, y, z)) {
-        fail("page_pool::page_alloc: allocation error");
-        return;
-    }
+    if (!FaceObjPtr->add_poly_point(x, y, z)) return NoMemory(*FaceObjPtr);
     PointRange.SetMinMax(x);
     PointRange.SetMinMax(y);
     PointRange.SetMinMax(z);
@@ -146,16 +147,11 @@ void GL_object::GetPolyLine(ListPtr& CurObj) {
         if (t == end_of_file) undo(t);
         return;
     }
-    if (points_per_face <= 0) {
-        std::string why = "POLYLINE with " + std::to_string(points_per_face) + " points per face";
-        DxfReport((why + "\n").c_str());
-        fail(why);
-        return;
-    }
-    if (!CurObj->get_new_poly_face(points_per_face)) {
-        fail("page_pool::page_alloc: allocation error");
-        return;
-    }
+    if (points_per_face <= 0) return refuse("POLYLINE with " + std::to_string(points_per_face) + " points per face");
+    if (points_per_face > FaceList::kMaxPoints)
+        return refuse("The drawing has more points per face than this reader holds (" + std::to_string(points_per_face) +
+                      ", at most " + std::to_string(FaceList::kMaxPoints) + ").");
+    if (!CurObj->get_new_poly_face(points_per_face)) return NoMemory(*CurObj);
     while (t != seqend && t != end_of_file && !failed()) {
         t = next_token();
         if (t == integer && GL_scan->get_gl_int() == 8) {

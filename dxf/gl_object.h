@@ -40,6 +40,8 @@ private:
 
     gl_token next_token();
     void fail(const std::string& why);
+    void refuse(const std::string& why);  // fail, and say why among the reader's notices
+    void NoMemory(const FaceList& list);
     void SkipSection();
     bool IsTable();
     bool IsName();

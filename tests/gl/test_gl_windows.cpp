@@ -194,7 +194,8 @@ TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheViewAndRefus
     EXPECT_EQ(b->swapCount(), 0);
 
     const std::string bad = WriteDxf("bad.dxf", D("0 SECTION 2 HEADER 9 $ACADVER 0 EOF"));
-    for (const std::string& path : {bad, dir_ / "none.dxf"}) {
+    const std::string big = WriteDxf("big.dxf", Entities(D("0 POLYLINE 8 0 72 683 0 VERTEX 8 0 10 1.0 0 SEQEND")));
+    for (const std::string& path : {bad, big, dir_ / "none.dxf"}) {
         EXPECT_EQ(CreateGLChild(path, 0), nullptr) << path;
         EXPECT_STREQ(StatusText(1), "") << path;
     }
@@ -203,10 +204,12 @@ TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheViewAndRefus
     EXPECT_EQ(CreateGLChild("TEST", 500), nullptr);
     GLContextProbe = probe;
     EXPECT_TRUE(hwndClient->subWindowList().size() == 2 && GetLastFileStruct() == b->record());
-    ASSERT_EQ(boxes_.boxes.size(), 3u);
+    ASSERT_EQ(boxes_.boxes.size(), 4u);
     EXPECT_EQ(boxes_.boxes[0].text, "The drawing could not be read:\n" + bad + "\nHEADER section not closed before EOF");
-    EXPECT_EQ(boxes_.boxes[1].caption, "Error");
-    EXPECT_EQ(boxes_.boxes[2].text + "/" + boxes_.boxes[2].caption, "ChoosePixelFormat failed/Error");
+    EXPECT_EQ(boxes_.boxes[1].text, "The drawing could not be read:\n" + big +
+                                        "\nThe drawing has more points per face than this reader holds (683, at most 682).");
+    EXPECT_EQ(boxes_.boxes[2].caption, "Error");
+    EXPECT_EQ(boxes_.boxes[3].text + "/" + boxes_.boxes[3].caption, "ChoosePixelFormat failed/Error");
 }
 
 }  // namespace
