@@ -7,6 +7,7 @@
 #include "platform/little_endian.h"
 #include "stereo/stereo_pictures.h"
 #include "tests/common/cli_run.h"
+#include "tests/dxf/dxf_text.h"
 #include "tests/images/image_test_util.h"
 #include "tests/wave/wav_builder.h"
 
@@ -43,6 +44,10 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     WriteFileBytes(at("mono8.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(2241)}}));
     WriteFileBytes(at("cut.wav"), Riff({Fmt(1, 8000, 8), {"data", Ramp(8), 9}}));
     WriteFileBytes(at("gif.bmp"), {'G', 'I', 'F', '8', '9', 'a'});
+    auto dxf = [&](const char* name, const std::string& text) { return WriteFileBytes(at(name), {text.begin(), text.end()}); };
+    const std::string face = dxf("face.dxf", Entities(Face3D("0.0 0.0 0.0 1.0 0.0 0.0 1.0 1.0 0.0 1.0 1.0 0.0")));
+    const std::string emptyDxf = dxf("empty.dxf", Entities(""));  // a polyface mesh of 3205 vertices read as 3732 per face
+    const std::string big = dxf("big.dxf", Entities(D("0 POLYLINE 8 0 70 64 71 3205 72 3732 0 VERTEX 8 0 10 1.0 0 SEQEND")));
     const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
     const std::pair<std::string, CliRun> cases[] = {
         {"--version", {0, "orvalis-cli 1.0\n", ""}},
@@ -80,6 +85,10 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
         {"wave-info " + at("mono8.wav"), {0, "8000/8 bits/ 1 Channels  2241 samples\n", ""}},
         {"wave-info " + at("cut.wav"), Failed(at("cut.wav"), "Failed read chunk")},
         {"wave-info", Usage("wave-info", "missing FILE")},
+        {"dxf-info " + face, {0, "faces 1\npoints 3\nrange 0 1\n", ""}},
+        {"dxf-info " + bmp, Failed(bmp, "no drawing in this file")},
+        {"dxf-info " + emptyDxf, Failed(emptyDxf, "no drawing in this file")},
+        {"dxf-info " + big, Failed(big, "The drawing has more points per face than this reader holds (3732, at most 682).")},
     };
     for (const auto& [args, want] : cases) EXPECT_EQ(run(args), want) << args;
     EXPECT_FALSE(fs::exists(at("s.bmp")) || fs::exists(at("s.png")) || fs::exists(at("m.bmp")));

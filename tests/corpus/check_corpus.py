@@ -155,6 +155,10 @@ def main():
                 fail('refused, but not with "%s"' % m.group(1))
                 continue
         elif want == "load" and rc != 0:
+            if (kind == "dxf" and r.get("n_3dface") == "0" and r.get("n_polyline") == "0"
+                    and err.endswith(b": no drawing in this file\n")):
+                counts["ok"] += 1  # the window opens it empty; dxf-info has nothing to report
+                continue
             if name in LOAD_EXCEPTIONS:
                 counts["exception"] += 1
                 continue

@@ -14,7 +14,10 @@ int DxfInfo(const std::vector<std::string>& args) {
     DxfQuiet = true;  // the reader's notices would repeat the error printed below
     DxfDrawing d = ReadDxfFile(file[0].c_str());
     if (!d.error.empty()) return CliFileError(file[0], d.error);
-    std::printf("faces %d\n", d.faces ? d.faces->face_count() : 0);
+    const int faces = d.faces ? d.faces->face_count() : 0;
+    // Any file reads as a drawing that has nothing in it; that is no answer to give.
+    if (faces == 0 && d.range.GetMin() > d.range.GetMax()) return CliFileError(file[0], "no drawing in this file");
+    std::printf("faces %d\n", faces);
     std::printf("points %ld\n", d.faces ? d.faces->point_count() : 0L);
     std::printf("range %g %g\n", double(d.range.GetMin()), double(d.range.GetMax()));
     return 0;
