@@ -49,6 +49,10 @@ bool DecodeRows(png_structp png, png_infop info, Decode& d) {
     d.width = png_get_image_width(png, info);
     d.height = png_get_image_height(png, info);
     if (PictureTooLarge(d.width, d.height)) return d.tooLarge = true, false;
+    // Deflate makes at most 1032 bytes of one: a file too short for its stored rows is refused
+    // before they are allocated.
+    const uint64_t bits = uint64_t(png_get_bit_depth(png, info)) * png_get_channels(png, info) * d.width;
+    if ((bits + 7) / 8 * d.height > uint64_t(d.size) * 1032) png_error(png, "the file ends inside the picture");
     const int colour = png_get_color_type(png, info);
     if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colour == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8) png_set_expand_gray_1_2_4_to_8(png);

@@ -58,7 +58,8 @@ PictureResult ReadWidePgmBytes(const uint8_t* data, size_t size) {
     if (h.width == 0 || h.height == 0) return RefusePicture("The picture could not be read: the picture has no pixels.");
     if (PictureTooLarge(h.width, h.height)) return RefuseTooLarge(h.width, h.height);
     const size_t n = size_t(h.width * h.height);
-    if (!h.plain && (size - h.bits) / 2 < n)
+    // Two bytes a value in binary, at least a digit and a blank in text: checked before allocating.
+    if ((size - h.bits) / 2 + (h.plain ? 1 : 0) < n)
         return RefusePicture("The picture could not be read: the file ends inside the picture.");
     PictureResult r;
     Image32& img = r.image;

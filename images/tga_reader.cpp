@@ -48,9 +48,12 @@ PictureResult ReadTgaBytes(const uint8_t* data, size_t size) {
     std::vector<uint32_t> map(mapped ? mapFirst + mapLength : 0);  // entries before the first stay black
     for (uint32_t i = 0; i < mapLength && mapped; ++i)
         map[mapFirst + i] = Colour(data + mapStart + i * entryBytes, int(mapBits), false);
+    const size_t pixelBytes = size_t(bits + 7) / 8, count = size_t(width) * height;
+    // The fewest bytes that hold every pixel (runs of 128), checked before allocating.
+    if (size - pixelStart < (rle ? (count + 127) / 128 * (1 + pixelBytes) : count * pixelBytes))
+        return Unreadable("the file ends inside the picture");
     PictureResult r;
     r.image = Image32(int(width), int(height));
-    const size_t pixelBytes = size_t(bits + 7) / 8, count = size_t(width) * height;
     const bool topDown = descriptor & 0x20, rightToLeft = descriptor & 0x10;
     size_t pos = pixelStart;
     const auto store = [&](size_t i, const uint8_t* p) {
