@@ -26,6 +26,21 @@ const char* DispatchFailureText(FileKind kind) {
     }
 }
 
+bool PictureTooLarge(uint64_t width, uint64_t height) {
+    return width > uint64_t(kMaxPictureSide) || height > uint64_t(kMaxPictureSide) || width * height > kMaxPicturePixels;
+}
+
+PictureResult RefusePicture(const std::string& text) {
+    PictureResult r;
+    r.messages.push_back({"Error", text});
+    return r;
+}
+
+PictureResult RefuseTooLarge(uint64_t width, uint64_t height) {
+    return RefusePicture("The picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                         " pixels; at most 32768 a side and 67108864 in all)!");
+}
+
 std::string CantOpenText(const std::string& path) {
     char buf[255];
     std::snprintf(buf, sizeof buf, "Can't open file: %s", path.c_str());

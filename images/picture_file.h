@@ -27,12 +27,29 @@ FileKind DispatchKind(const std::string& path);
 // The dispatch's own message after a failed load of that kind ("Error reading bitmap!", ...).
 const char* DispatchFailureText(FileKind kind);
 
+// The readers of the everyday formats (PNG, PGM, TGA and Qt's) take pictures up to 32768 a
+// side and 2^26 pixels in all, as the BMP reader does.
+constexpr int kMaxPictureSide = 32768;
+constexpr uint64_t kMaxPicturePixels = uint64_t(1) << 26;
+bool PictureTooLarge(uint64_t width, uint64_t height);
+PictureResult RefusePicture(const std::string& text);  // one "Error" box
+PictureResult RefuseTooLarge(uint64_t width, uint64_t height);
+
 PictureResult LoadBitmapFileCore(const std::string& path);
 PictureResult ReadBmpBytes(const uint8_t* data, size_t size);
 PictureResult LoadGifFileCore(const std::string& path);
 PictureResult ReadGifBytes(const uint8_t* data, size_t size);
 PictureResult LoadJpegFileCore(const std::string& path);
 PictureResult ReadJpegBytes(const uint8_t* data, size_t size);
+// PNG through libpng: 16-bit grey (with or without alpha) also in Image32::grey16; alpha
+// and a transparent colour dropped, leaving the stored colour; libpng's reason on refusal.
+PictureResult ReadPngBytes(const uint8_t* data, size_t size);
+// PGM (P2, P5) with a maximum value above 255: 16-bit grey, scaled to 65535 where the
+// maximum is lower. IsWidePgm is false for any other file (other PNM goes to Qt).
+bool IsWidePgm(const uint8_t* data, size_t size);
+PictureResult ReadWidePgmBytes(const uint8_t* data, size_t size);
+// TGA: uncompressed and run-length, 8-bit grey, colour-mapped, 15/16/24/32-bit, any origin.
+PictureResult ReadTgaBytes(const uint8_t* data, size_t size);
 
 // The loader of a picture row (Bmp, Gif, Jpeg) with its own messages only; `other` reads a
 // path that no row of the extension table takes (null: refused with "Can't open file: %s").

@@ -4,18 +4,74 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <tiffio.h>
+
 #include <cctype>
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 namespace {
 
-PictureResult Refuse(const std::string& text) {
-    PictureResult r;
-    r.messages.push_back({"Error", text});
-    return r;
+PictureResult Refuse(const std::string& text) { return RefusePicture(text); }
+
+// The lines Qt's readers and libtiff would print while this thread reads a picture: never
+// printed, the last error becomes the refusal's reason. Outside a read they go where they
+// went before.
+struct LibraryLines {
+    std::string tiffError, qtLine;
+};
+thread_local LibraryLines* tReading = nullptr;
+QtMessageHandler gQtBefore = nullptr;
+TIFFErrorHandler gTiffErrorBefore = nullptr, gTiffWarningBefore = nullptr;
+
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (tReading)
+        tReading->qtLine = text.toStdString();
+    else if (gQtBefore)
+        gQtBefore(type, context, text);
 }
+
+// libtiff's module is the name Qt gives the stream ("foo") or a function's: only the text counts.
+void OnTiffError(const char* module, const char* format, va_list args) {
+    if (!tReading) {
+        if (gTiffErrorBefore) gTiffErrorBefore(module, format, args);
+        return;
+    }
+    char text[256];
+    std::vsnprintf(text, sizeof text, format, args);
+    tReading->tiffError = text;
+}
+
+void OnTiffWarning(const char* module, const char* format, va_list args) {
+    if (!tReading && gTiffWarningBefore) gTiffWarningBefore(module, format, args);
+}
+
+class QuietLibraries {
+public:
+    QuietLibraries() {
+        static std::once_flag installed;
+        std::call_once(installed, [] {
+            gQtBefore = qInstallMessageHandler(OnQtMessage);
+            gTiffErrorBefore = TIFFSetErrorHandler(OnTiffError);
+            gTiffWarningBefore = TIFFSetWarningHandler(OnTiffWarning);
+        });
+        tReading = &lines_;
+    }
+    ~QuietLibraries() { tReading = nullptr; }
+    // The library's own words, else Qt's.
+    std::string reason(const QImageReader& reader) const {
+        std::string r = !lines_.tiffError.empty() ? lines_.tiffError : !lines_.qtLine.empty() ? lines_.qtLine : reader.errorString().toStdString();
+        while (!r.empty() && (r.back() == '.' || r.back() == '\n' || r.back() == ' ')) r.pop_back();
+        return r;
+    }
+
+private:
+    LibraryLines lines_;
+};
 
 bool NameEndsIn(const std::string& name, const char* ext) {
     const size_t n = std::strlen(ext);
@@ -71,17 +127,13 @@ Image32 FromQt(const QImage& q) {
     return out;
 }
 
-bool TooLarge(QSize s) {
-    return s.width() > kQtMaxSide || s.height() > kQtMaxSide ||
-           uint64_t(s.width()) * uint64_t(s.height()) > kQtMaxPixels;
-}
+bool TooLarge(QSize s) { return PictureTooLarge(uint64_t(s.width()), uint64_t(s.height())); }
 
-std::string TooLargeText(QSize s) {
-    return "The picture is too large (" + std::to_string(s.width()) + " x " + std::to_string(s.height()) +
-           " pixels; at most 32768 a side and 67108864 in all)!";
-}
+const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 PictureResult ReadWithQt(const uint8_t* data, size_t size, const std::string& name) {
+    if (size >= 8 && std::memcmp(data, kPngSignature, 8) == 0) return ReadPngBytes(data, size);
+    if (IsWidePgm(data, size)) return ReadWidePgmBytes(data, size);
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer;
     buffer.setData(bytes);
@@ -91,14 +143,17 @@ PictureResult ReadWithQt(const uint8_t* data, size_t size, const std::string& na
     if (!Wanted(format) && format != "bmp" && format != "gif" && NameEndsIn(name, ".tga")) format = "tga";
     if (format == "bmp") return ReadBmpBytes(data, size);
     if (format == "gif") return ReadGifBytes(data, size);
+    if (format == "tga") return ReadTgaBytes(data, size);
+    const QuietLibraries quiet;
     QImageReader reader(&buffer, format);
     reader.setAutoTransform(false);  // shown as stored, as every other loader does
-    reader.setAllocationLimit(int(kQtMaxPixels * 8 / (1024 * 1024)) + 1);
+    reader.setAllocationLimit(int(kMaxPicturePixels * 8 / (1024 * 1024)) + 1);
     if (!Wanted(format) || !reader.canRead()) return Refuse("The picture could not be read: Unsupported image format.");
-    if (reader.size().isValid() && TooLarge(reader.size())) return Refuse(TooLargeText(reader.size()));
+    const auto tooLarge = [](QSize s) { return RefuseTooLarge(uint64_t(s.width()), uint64_t(s.height())); };
+    if (reader.size().isValid() && TooLarge(reader.size())) return tooLarge(reader.size());
     const QImage img = reader.read();
-    if (img.isNull()) return Refuse("The picture could not be read: " + reader.errorString().toStdString() + ".");
-    if (TooLarge(img.size())) return Refuse(TooLargeText(img.size()));
+    if (img.isNull()) return Refuse("The picture could not be read: " + quiet.reason(reader) + ".");
+    if (TooLarge(img.size())) return tooLarge(img.size());
     PictureResult r;
     r.image = FromQt(img);
     r.ok = true;

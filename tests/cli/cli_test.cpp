@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -48,6 +49,16 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     const std::string face = dxf("face.dxf", Entities(Face3D("0.0 0.0 0.0 1.0 0.0 0.0 1.0 1.0 0.0 1.0 1.0 0.0")));
     const std::string emptyDxf = dxf("empty.dxf", Entities(""));  // a polyface mesh of 3205 vertices read as 3732 per face
     const std::string big = dxf("big.dxf", Entities(D("0 POLYLINE 8 0 70 64 71 3205 72 3732 0 VERTEX 8 0 10 1.0 0 SEQEND")));
+    // The libraries' reasons, and nothing else of theirs on standard error: a PNG whose image
+    // data fails its CRC, a TIFF of 12-bit samples (libtiff prints both on its own otherwise).
+    Bytes png = ReadFileBytes(kDataDir + "everyday/rgb.png"), tif = ReadFileBytes(kDataDir + "everyday/grey16.tiff");
+    const auto idat = std::search(png.begin(), png.end(), std::begin("IDAT"), std::end("IDAT") - 1) - png.begin();
+    png.at(size_t(idat) + 4 + (png.at(size_t(idat) - 2) << 8 | png.at(size_t(idat) - 1))) ^= 1;  // a short chunk
+    size_t entry = Le32(&tif.at(4)) + 2;
+    while (Le16(&tif.at(entry)) != 258) entry += 12;  // BitsPerSample
+    tif.at(entry + 8) = 12;
+    WriteFileBytes(at("crc.png"), png);
+    WriteFileBytes(at("twelve.tif"), tif);
     const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
     const std::pair<std::string, CliRun> cases[] = {
         {"--version", {0, "orvalis-cli 1.0\n", ""}},
@@ -58,6 +69,9 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
                                                    ".jpg, .jpeg, .tif, .tiff or .webp)")},
         {"picture " + at("gif.bmp") + " " + at("x.bmp"), Failed(at("gif.bmp"), "This is not a DIB bitmap file!")},
         {"picture " + bmp + " " + at("no/x.png"), Failed(at("no/x.png"), "No such file or directory")},
+        {"picture " + at("crc.png") + " " + at("x.bmp"), Failed(at("crc.png"), "The picture could not be read: IDAT: CRC error.")},
+        {"picture " + at("twelve.tif") + " " + at("x.bmp"),
+         Failed(at("twelve.tif"), "The picture could not be read: Sorry, can not handle images with 12-bit samples.")},
         {stereo + "--eye 100000", Usage("stereo", "--eye: Eye separation must be a whole number from 1 to 32768.")},
         {stereo + "--oversample=3", Usage("stereo", "--oversample: Oversample factor must be 1, 2, 4 or 6.")},
         {stereo + "--hidden=1", Usage("stereo", "--hidden takes no value")},

@@ -29,6 +29,18 @@ def grey16():
     im.putdata([(x * 2851 + y * 977 + random.randrange(64)) % 65536 for y in range(H) for x in range(W)])
     return im
 
+def write_grey4_keyed(path, key):
+    """A 4-bit grey PNG with a transparent grey (Pillow writes grey at 8 bits only)."""
+    import zlib
+    v = [px >> 4 for px in scene("L").getdata()]
+    raw = b"".join(b"\0" + bytes((v[y * W + x] << 4) | (v[y * W + x + 1] if x + 1 < W else 0) for x in range(0, W, 2))
+                   for y in range(H))
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", W, H, 4, 0, 0, 0, 0)) +
+                chunk(b"tRNS", struct.pack(">H", key)) + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
 rgba = scene("RGBA")
 rgba.putalpha(Image.linear_gradient("L").resize((W, H)))
 files = {
@@ -46,10 +58,20 @@ files = {
     "grey.pgm": (scene("L"), {}),
     "bits.pbm": (scene("1"), {}),
     "rgb.tga": (scene(), {}),
+    "palette.tga": (scene().quantize(37), {}),
+    "grey_rle.tga": (scene("L"), {"compression": "tga_rle", "orientation": 1}),
+    "rgba_rle.tga": (rgba, {"compression": "tga_rle"}),
+    "grey16.pgm": (grey16().convert("I"), {}),
+    # A transparent colour: dropped, the stored grey stays.
+    "grey16_key.png": (grey16().convert("I"), {"transparency": 2851}),
+    "grey4_key.png": (None, {}),
 }
 for name, (im, opts) in files.items():
     path = out + "/" + name
-    im.save(path, **opts)
+    if im:
+        im.save(path, **opts)
+    else:
+        write_grey4_keyed(path, 3)
     back = Image.open(path)
     if back.mode in ("I;16", "I;16B", "I"):
         with open(path + ".g16", "wb") as f:
