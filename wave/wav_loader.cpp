@@ -11,6 +11,10 @@
 namespace {
 
 constexpr size_t kPcmFormatBytes = 16;  // the fields up to wBitsPerSample
+constexpr size_t kExtensibleBytes = 40;  // cbSize 22: valid bits, channel mask, sub-format
+constexpr uint16_t WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
+// The sub-format GUID of integer PCM, 00000001-0000-0010-8000-00aa00389b71, as stored.
+constexpr uint8_t kPcmSubFormat[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
 
 WAVEFORMATEX ParseFormat(const uint8_t* p, size_t n) {
     WAVEFORMATEX f;
@@ -21,6 +25,17 @@ WAVEFORMATEX ParseFormat(const uint8_t* p, size_t n) {
     f.nBlockAlign = Le16(p + 12);
     f.wBitsPerSample = Le16(p + 14);
     f.cbSize = n >= 18 ? Le16(p + 16) : 0;
+    // An extensible header of PCM samples becomes the plain PCM record of the same sound: the
+    // samples lie alike (each sample's valid bits at the top of its container, the container
+    // being the block align's share per channel), so only the bit count may differ, and a
+    // plain record gives it as wBitsPerSample. Other sub-formats keep their tag and are refused.
+    if (f.wFormatTag == WAVE_FORMAT_EXTENSIBLE && n >= kExtensibleBytes && f.cbSize >= kExtensibleBytes - 18 &&
+        std::memcmp(p + 24, kPcmSubFormat, sizeof kPcmSubFormat) == 0) {
+        const uint16_t valid = Le16(p + 18);
+        f.wFormatTag = WAVE_FORMAT_PCM;
+        if (valid > 0 && valid < f.wBitsPerSample) f.wBitsPerSample = valid;
+        f.cbSize = 0;
+    }
     return f;
 }
 
