@@ -11,9 +11,10 @@
 
 namespace {
 
-PictureResult Refuse(const std::string& text) {
+PictureResult Refuse(const std::string& text, bool unknown = false) {
     PictureResult r;
     r.messages.push_back({"Error", text});
+    r.unknown = unknown;
     return r;
 }
 
@@ -94,7 +95,7 @@ PictureResult ReadWithQt(const uint8_t* data, size_t size, const std::string& na
     QImageReader reader(&buffer, format);
     reader.setAutoTransform(false);  // shown as stored, as every other loader does
     reader.setAllocationLimit(int(kQtMaxPixels * 8 / (1024 * 1024)) + 1);
-    if (!Wanted(format) || !reader.canRead()) return Refuse("The picture could not be read: Unsupported image format.");
+    if (!Wanted(format) || !reader.canRead()) return Refuse("The picture could not be read: Unsupported image format.", true);
     if (reader.size().isValid() && TooLarge(reader.size())) return Refuse(TooLargeText(reader.size()));
     const QImage img = reader.read();
     if (img.isNull()) return Refuse("The picture could not be read: " + reader.errorString().toStdString() + ".");
@@ -117,7 +118,7 @@ PictureResult ReadQtPictureBytes(const uint8_t* data, size_t size, const std::st
 
 PictureResult LoadQtPictureFile(const std::string& path) {
     const WholeFile file = ReadWholeFile(path);
-    if (!file) return Refuse("The file could not be read: " + std::string(std::strerror(file.error)) + ".");
+    if (!file) return Refuse("The file could not be read: " + std::string(std::strerror(file.error)) + ".", true);
     return ReadQtPictureBytes(file.data(), file.size, path);
 }
 

@@ -95,6 +95,10 @@ std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* 
 namespace {
 // The loader's text for a file that cannot be read whole.
 const char* WaveFileFault(const WholeFile& file) { return file.fault == FileFault::Read ? "read error" : "couldn't load"; }
+// The same with the system's reason, for a line that has room for it.
+std::string WaveFileFaultWhy(const WholeFile& file) {
+    return std::string(WaveFileFault(file)) + ": " + std::strerror(file.error);
+}
 }  // namespace
 
 std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
@@ -105,7 +109,7 @@ std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
     WholeFile head = ReadFileStart(path, kHead, fileSize);
     if (!head) {
         out = WaveHeader{};
-        return WaveFileFault(head);
+        return WaveFileFaultWhy(head);
     }
     std::string message = ReadWaveHeader(head.data(), head.size, nullptr, out);
     if (head.size == fileSize) return message;
@@ -115,7 +119,7 @@ std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
     const WholeFile whole = ReadWholeFile(path);
     if (!whole) {
         out = WaveHeader{};
-        return WaveFileFault(whole);
+        return WaveFileFaultWhy(whole);
     }
     return ReadWaveHeader(whole.data(), whole.size, nullptr, out);
 }
