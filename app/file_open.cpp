@@ -3,8 +3,9 @@
 #include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
 #include "images/picture_file.h"
-#include "images/picture_loaders.h"
+#include "images/qt_picture_reader.h"
 #include "platform/message_box.h"
+#include "platform/whole_file.h"
 #include "wave/WavChild.h"
 #include "wave/wave_document.h"
 #include "workspace/frame_globals.h"
@@ -12,6 +13,7 @@
 #include "workspace/window_utils.h"
 
 #include <QFileDialog>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace {
@@ -51,15 +53,18 @@ void FileOpenMsg(const std::string& path) {
     const FileKind kind = DispatchKind(path);
     OPENEDFILE* of = nullptr;
     int ok = 1;
-    bool resize = true;
+    bool resize = true, said = false;  // said: the loader has shown a box of its own
     switch (kind) {
     case FileKind::Bmp:
     case FileKind::Gif:
-    case FileKind::Jpeg:
+    case FileKind::Jpeg: {
         of = CreateBMPChild(hwndClient, path, 0);
         if (!of) return;
-        ok = kind == FileKind::Bmp ? LoadBitmapFile(of, path) : kind == FileKind::Gif ? LoadGifFile(of, path) : LoadJPGFile(of, path);
+        PictureResult r = LoadPictureOfKind(kind, path);
+        said = !r.messages.empty();
+        ok = ApplyPictureResult(of, std::move(r));
         break;
+    }
     case FileKind::Wav:
         of = CreateWavChild(hwndClient, path, 1);
         if (!of) return;
@@ -71,16 +76,31 @@ void FileOpenMsg(const std::string& path) {
         if (!of) return;
         resize = false;
         break;
-    case FileKind::None:  // every other name: a picture told by its content, or refused
+    case FileKind::None: {  // every other name: a picture told by its content, or refused
+        // Read before any window is made: a file that no reader takes (or that does not read)
+        // gets only the box of a name the table does not claim.
+        PictureResult r = LoadQtPictureFile(path);
+        if (!r.ok) {
+            if (!r.unknown)
+                for (const UserMessage& m : r.messages) platform::MessageBox(hwndClient, m.text, m.caption, platform::MB_OK);
+            platform::MessageBox(hwndFrame, CantOpenText(path), szMBTitle, platform::MB_OK);
+            return;
+        }
         of = CreateBMPChild(hwndClient, path, 0);
         if (!of) return;
-        ok = LoadOtherPictureFile(of, path);
+        ok = ApplyPictureResult(of, std::move(r));
         break;
+    }
     }
     QPointer<QWidget> window = of->hwnd;
     if (!ok) {
-        const std::string text = kind == FileKind::None ? CantOpenText(path) : DispatchFailureText(kind);
-        platform::MessageBox(hwndFrame, text, szMBTitle, platform::MB_OK);
+        // The wave loader's box says why, so it stands alone; so does a picture loader's box
+        // for a file that does not open at all.
+        FileParts file;
+        const bool alone = kind == FileKind::Wav || (said && !file.open(path));
+        if (!alone)
+            platform::MessageBox(hwndFrame, kind == FileKind::None ? CantOpenText(path) : DispatchFailureText(kind), szMBTitle,
+                                 platform::MB_OK);
         if (auto* child = qobject_cast<MdiChild*>(window.data()); child && child->subWindow()) child->subWindow()->close();
         return;
     }

@@ -21,7 +21,6 @@ const char* DispatchFailureText(FileKind kind) {
     case FileKind::Bmp: return "Error reading bitmap!";
     case FileKind::Gif: return "Error from LoadGIF()!";
     case FileKind::Jpeg: return "Error reading JPEG file!";
-    case FileKind::Wav: return "Error from LoadWave()!";
     default: return "";
     }
 }

@@ -17,6 +17,8 @@ struct PictureResult {
     std::vector<UserMessage> messages;  // the loader's own messages
     uint16_t NumColors = 0;             // as the loader sets them in BMP_DATA
     uint16_t BitsPerPixel = 0;
+    bool unknown = false;               // refused before any reader took it: no reader knows the
+                                        // content, or the file did not read
 };
 
 enum class FileKind { None, Bmp, Gif, Jpeg, Wav, Dxf };
@@ -24,7 +26,8 @@ enum class FileKind { None, Bmp, Gif, Jpeg, Wav, Dxf };
 // The extension table: the first text found anywhere in the path decides; only the upper-
 // and the lower-case spellings count.
 FileKind DispatchKind(const std::string& path);
-// The dispatch's own message after a failed load of that kind ("Error reading bitmap!", ...).
+// The dispatch's own message after a failed load of a picture kind ("Error reading bitmap!",
+// ...); a sound's loader says why itself, so it has none.
 const char* DispatchFailureText(FileKind kind);
 
 // The readers of the everyday formats (PNG, PGM, TGA and Qt's) take pictures up to 32768 a

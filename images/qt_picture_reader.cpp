@@ -16,7 +16,11 @@
 
 namespace {
 
-PictureResult Refuse(const std::string& text) { return RefusePicture(text); }
+PictureResult Refuse(const std::string& text, bool unknown = false) {
+    PictureResult r = RefusePicture(text);
+    r.unknown = unknown;
+    return r;
+}
 
 // The lines Qt's readers and libtiff would print while this thread reads a picture: never
 // printed, the last error becomes the refusal's reason. Outside a read they go where they
@@ -148,7 +152,7 @@ PictureResult ReadWithQt(const uint8_t* data, size_t size, const std::string& na
     QImageReader reader(&buffer, format);
     reader.setAutoTransform(false);  // shown as stored, as every other loader does
     reader.setAllocationLimit(int(kMaxPicturePixels * 8 / (1024 * 1024)) + 1);
-    if (!Wanted(format) || !reader.canRead()) return Refuse("The picture could not be read: Unsupported image format.");
+    if (!Wanted(format) || !reader.canRead()) return Refuse("The picture could not be read: Unsupported image format.", true);
     const auto tooLarge = [](QSize s) { return RefuseTooLarge(uint64_t(s.width()), uint64_t(s.height())); };
     if (reader.size().isValid() && TooLarge(reader.size())) return tooLarge(reader.size());
     const QImage img = reader.read();
@@ -172,7 +176,7 @@ PictureResult ReadQtPictureBytes(const uint8_t* data, size_t size, const std::st
 
 PictureResult LoadQtPictureFile(const std::string& path) {
     const WholeFile file = ReadWholeFile(path);
-    if (!file) return Refuse("The file could not be read: " + std::string(std::strerror(file.error)) + ".");
+    if (!file) return Refuse("The file could not be read: " + std::string(std::strerror(file.error)) + ".", true);
     return ReadQtPictureBytes(file.data(), file.size, path);
 }
 

@@ -11,6 +11,10 @@
 namespace {
 
 constexpr size_t kPcmFormatBytes = 16;  // the fields up to wBitsPerSample
+constexpr size_t kExtensibleBytes = 40;  // cbSize 22: valid bits, channel mask, sub-format
+constexpr uint16_t WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
+// The sub-format GUID of integer PCM, 00000001-0000-0010-8000-00aa00389b71, as stored.
+constexpr uint8_t kPcmSubFormat[16] = {1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
 
 WAVEFORMATEX ParseFormat(const uint8_t* p, size_t n) {
     WAVEFORMATEX f;
@@ -21,6 +25,17 @@ WAVEFORMATEX ParseFormat(const uint8_t* p, size_t n) {
     f.nBlockAlign = Le16(p + 12);
     f.wBitsPerSample = Le16(p + 14);
     f.cbSize = n >= 18 ? Le16(p + 16) : 0;
+    // An extensible header of PCM samples becomes the plain PCM record of the same sound: the
+    // samples lie alike (each sample's valid bits at the top of its container, the container
+    // being the block align's share per channel), so only the bit count may differ, and a
+    // plain record gives it as wBitsPerSample. Other sub-formats keep their tag and are refused.
+    if (f.wFormatTag == WAVE_FORMAT_EXTENSIBLE && n >= kExtensibleBytes && f.cbSize >= kExtensibleBytes - 18 &&
+        std::memcmp(p + 24, kPcmSubFormat, sizeof kPcmSubFormat) == 0) {
+        const uint16_t valid = Le16(p + 18);
+        f.wFormatTag = WAVE_FORMAT_PCM;
+        if (valid > 0 && valid < f.wBitsPerSample) f.wBitsPerSample = valid;
+        f.cbSize = 0;
+    }
     return f;
 }
 
@@ -80,6 +95,10 @@ std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* 
 namespace {
 // The loader's text for a file that cannot be read whole.
 const char* WaveFileFault(const WholeFile& file) { return file.fault == FileFault::Read ? "read error" : "couldn't load"; }
+// The same with the system's reason, for a line that has room for it.
+std::string WaveFileFaultWhy(const WholeFile& file) {
+    return std::string(WaveFileFault(file)) + ": " + std::strerror(file.error);
+}
 }  // namespace
 
 std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
@@ -90,7 +109,7 @@ std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
     WholeFile head = ReadFileStart(path, kHead, fileSize);
     if (!head) {
         out = WaveHeader{};
-        return WaveFileFault(head);
+        return WaveFileFaultWhy(head);
     }
     std::string message = ReadWaveHeader(head.data(), head.size, nullptr, out);
     if (head.size == fileSize) return message;
@@ -100,7 +119,7 @@ std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out) {
     const WholeFile whole = ReadWholeFile(path);
     if (!whole) {
         out = WaveHeader{};
-        return WaveFileFault(whole);
+        return WaveFileFaultWhy(whole);
     }
     return ReadWaveHeader(whole.data(), whole.size, nullptr, out);
 }

@@ -22,7 +22,8 @@ struct WaveHeader {
 // have no readable layout is refused like one the sound output refuses; `query`, when
 // given, is asked only for a readable PCM format.
 std::string ReadWaveHeader(const uint8_t* data, size_t size, const FormatQuery* query, WaveHeader& out);
-// The same for a file ("couldn't load" when it does not open); asks no sound output.
+// The same for a file ("couldn't load: " and the system's reason when it does not open, "read
+// error: ..." when it does not read whole); asks no sound output.
 std::string ReadWaveHeaderFile(const std::string& path, WaveHeader& out);
 
 // Fills `wd` from a WAV image. Returns "" on success or the message for the user; after a

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <memory>
 
-// The "fmt " chunk as the loader keeps it; cbSize is 0 when the chunk has no room for it.
+// The "fmt " chunk as the loader keeps it; cbSize is 0 when the chunk has no room for it. An
+// extensible header of PCM samples is kept as the plain PCM record of the same samples.
 struct WAVEFORMATEX {
     uint16_t wFormatTag = 0;
     uint16_t nChannels = 0;

@@ -21,14 +21,17 @@ bool MapFormat(const WAVEFORMATEX& f, DeviceFormat& out) {
     if (f.wFormatTag != WAVE_FORMAT_PCM || f.nChannels == 0 || f.nChannels > 8 || f.nSamplesPerSec == 0 ||
         f.nSamplesPerSec > 768000)
         return false;
-    switch (f.wBitsPerSample) {
-    case 8: out = {AUDIO_U8, 1, 1}; break;
-    case 16: out = {AUDIO_S16LSB, 2, 2}; break;
-    case 24: out = {AUDIO_S32LSB, 3, 4}; break;
-    case 32: out = {AUDIO_S32LSB, 4, 4}; break;
+    // The container is the block align's share per channel; the samples' bits (20 in 24, say)
+    // fill its top, so the device plays the container.
+    const int bytes = f.nBlockAlign % f.nChannels == 0 ? f.nBlockAlign / f.nChannels : 0;
+    switch (bytes) {
+    case 1: out = {AUDIO_U8, 1, 1}; break;
+    case 2: out = {AUDIO_S16LSB, 2, 2}; break;
+    case 3: out = {AUDIO_S32LSB, 3, 4}; break;
+    case 4: out = {AUDIO_S32LSB, 4, 4}; break;
     default: return false;
     }
-    return f.nBlockAlign == f.nChannels * out.srcSample;
+    return f.wBitsPerSample > 8 * (bytes - 1) && f.wBitsPerSample <= 8 * bytes;
 }
 
 SDL_AudioSpec DesiredAudio(const WAVEFORMATEX& f, const DeviceFormat& d) {

@@ -37,7 +37,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/fsuid.h>
 #include <sys/stat.h>
 
 namespace {
@@ -193,8 +192,9 @@ TEST_F(FrameTest, BmpOpensTitledSizedPaintedAndCopied) {
 
 // Every kind of file that cannot be read whole: missing, a directory, a FIFO, a file nobody may
 // read, and a file that ends before its size (a sysfs file claims 4096 bytes and holds a few).
-// Each gives the kind's message for a failed open or read through the dispatch and through
-// orvalis-cli (status 1), and no window.
+// Each gives the kind's message for a failed open or read through the dispatch (one box for a
+// file that does not open, and for every failed sound) and through orvalis-cli (status 1),
+// and no window.
 TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
     const char* kShort = "/sys/devices/system/cpu/online";
     ASSERT_GT(fs::file_size(kShort), 64u) << kShort << " must claim more than it holds";
@@ -204,21 +204,19 @@ TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
     // command line writes for each after "orvalis-cli: %p: "; %p is the path, %e the error code,
     // %s its text.
     struct Kind { const char *ext, *cli, *open, *read, *cliOpen, *cliRead; } kinds[] = {
-        {"bmp", "picture %p %p.bmp", "Error:Error on Fail in file open = %e\n|Orvalis:Error reading bitmap!",
+        {"bmp", "picture %p %p.bmp", "Error:Error on Fail in file open = %e\n",
          "Error:Error on Fail in mapping view of the Map File object = %e\n|Orvalis:Error reading bitmap!",
          "Error on Fail in file open = %e", "Error on Fail in mapping view of the Map File object = %e"},
-        {"gif", "picture %p %p.bmp", "LoadFile Error:Couldn't open file:%p|Orvalis:Error from LoadGIF()!",
+        {"gif", "picture %p %p.bmp", "LoadFile Error:Couldn't open file:%p",
          "Error:Error reading file|Orvalis:Error from LoadGIF()!", "Couldn't open file:%p", "Error reading file"},
         {"jpg", "picture %p %p.bmp", "Orvalis:Error reading JPEG file!", "Orvalis:Error reading JPEG file!",
          "Error reading JPEG file!", "Error reading JPEG file!"},
-        {"wav", "wave-info %p", ":couldn't load|Orvalis:Error from LoadWave()!", ":read error|Orvalis:Error from LoadWave()!",
-         "couldn't load", "read error"},
+        {"wav", "wave-info %p", ":couldn't load", ":read error", "couldn't load: %s", "read error: %s"},
         {"dxf", "dxf-info %p", "Error:The drawing could not be read:\n%p\n%s", "Error:The drawing could not be read:\n%p\n%s",
          "%s", "read error: %s"},
         {"pal", "mandel -o %p.bmp --width 8 --height 8 --palette %p", "LoadFile Error:Couldn't open file:%p",
          "Error:Error reading file", "%s", "%s"},
-        {"png", "picture %p %p.bmp", "Error:The file could not be read: %s.|Orvalis:Can't open file: %p",
-         "Error:The file could not be read: %s.|Orvalis:Can't open file: %p", "The file could not be read: %s.",
+        {"png", "picture %p %p.bmp", "Orvalis:Can't open file: %p", "Orvalis:Can't open file: %p", "The file could not be read: %s.",
          "The file could not be read: %s."},
     };
     const bool root = ::geteuid() == 0;  // root reads any file: it gives up the right for the locked one
@@ -240,26 +238,41 @@ TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
             };
             const bool read = fault == "short", locked = root && fault == "locked";
             rec.clear();
-            if (locked) ::setfsuid(65534);
-            if (std::string(k.ext) == "pal") {
-                std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
-                frame->WmCommand(137);
-            } else {
-                FileOpenMsg(path);
+            {
+                const WithoutFileRights plain;
+                if (std::string(k.ext) == "pal") {
+                    std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
+                    frame->WmCommand(137);
+                } else {
+                    FileOpenMsg(path);
+                }
             }
-            ::setfsuid(0);
             flush();
             std::string boxes;
             for (const auto& b : rec.boxes) boxes += (boxes.empty() ? "" : "|") + b.caption + ":" + b.text;
             EXPECT_EQ(boxes, fill(read ? k.read : k.open)) << path;
             EXPECT_TRUE(windowCount() == 0 && !FirstFileStruct()) << path;
-            const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") +
-                                                       (locked ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : ""));
+            const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") + (locked ? kWithoutFileRights : ""));
             const std::string err = fill(std::string("orvalis-cli: %p: ") + (read ? k.cliRead : k.cliOpen) + "\n");
             EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, err)) << path;
         }
     std::strcpy(Settings.Palettefile, palette.c_str());
     GLContextProbe = probe;
+    // Text under a name the table does not claim: that box alone, and never a window (a
+    // picture under such a name opens); as a sound: the loader's box alone.
+    int shown = 0;
+    QObject::connect(hwndClient, &QMdiArea::subWindowActivated, frame, [&](QMdiSubWindow* w) { shown += w != nullptr; });
+    std::ofstream(tmp / "notes.txt") << "Not a picture.\n";
+    fs::copy_file(tmp / "notes.txt", tmp / "notes.wav");
+    fs::copy_file(ORVALIS_SOURCE_DIR "/tests/data/everyday/rgb.png", tmp / "rgb.txt");
+    using Texts = std::vector<std::string>;
+    for (auto [name, boxes, seen, stays] : {std::tuple{"notes.txt", Texts{"Can't open file: " + tmp / "notes.txt"}, 0, 0},
+                                            {"notes.wav", Texts{"No wave file"}, 1, 0}, {"rgb.txt", Texts{}, 1, 1}}) {
+        rec.clear(), shown = 0;
+        FileOpenMsg(tmp / name);
+        flush();
+        EXPECT_EQ(std::make_tuple(rec.texts(), shown, windowCount()), std::make_tuple(boxes, seen, stays)) << name;
+    }
 }
 
 TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
@@ -312,14 +325,20 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndCommandLineAndDroppedFilesOpenInO
     EXPECT_EQ(CommandLineFileName("\"\"\""), "");
     EXPECT_EQ(CommandLineFileName(std::string(300, 'a')).size(), 255u);
     const std::string path = writeBmp("with space.bmp", 10, 10), second = writeBmp("second.bmp", 6, 4);
-    // One quoted name; the desktop's %F (every file a window, the last one active); an empty name.
-    for (auto [start, windows, active] : {std::tuple{0, 1, path}, {1, 2, second}, {2, 0, std::string()}}) {
+    // One quoted name; the desktop's %F (every file a window, the last one active); an empty
+    // name; a missing file (its one box).
+    const std::string missing = tmp / "missing.bmp";
+    for (auto [start, windows, active, boxes] : {std::tuple{0, 1, path, 0}, {1, 2, second, 0}, {2, 0, std::string(), 0},
+                                                 {3, 0, std::string(), 1}}) {
         delete frame;
-        frame = start == 0 ? StartFrame("\"" + path + "\"") : start == 1 ? StartFrame(std::vector<std::string>{path, second}) : StartFrame("\"\"");
+        rec.clear();
+        const std::string line = start == 0 ? "\"" + path + "\"" : start == 3 ? "\"" + missing + "\"" : "\"\"";
+        frame = start == 1 ? StartFrame(std::vector<std::string>{path, second}) : StartFrame(line);
         flush();
-        EXPECT_EQ(windowCount(), windows);
+        EXPECT_EQ(std::make_tuple(windowCount(), int(rec.boxes.size())), std::make_tuple(windows, boxes)) << start;
         EXPECT_EQ(activeBmp() ? activeBmp()->windowTitle().toStdString() : "", active);
     }
+    rec.clear();
     // Files dropped on the frame open in the order given too.
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(second)),
@@ -451,9 +470,10 @@ TEST_F(FrameTest, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
     fs::create_directory(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
     AnswerSaveDialog((locked / "out.png").string());
-    if (::geteuid() == 0) ::setfsuid(65534);  // root writes anywhere
-    frame->WmCommand(601);
-    ::setfsuid(0);
+    {
+        const WithoutFileRights plain;  // root writes anywhere
+        frame->WmCommand(601);
+    }
     ASSERT_EQ(rec.boxes.size(), 1u);
     EXPECT_EQ(rec.boxes[0].text, "Can't save file: " + (locked / "out.png").string() + "\nPermission denied");
     EXPECT_EQ(rec.boxes[0].caption, "Orvalis");

@@ -29,6 +29,12 @@ PIXEL_EXCEPTIONS = {
     "gif/invalid-code.gif": "a code not yet in the table is decoded as the code being defined",
 }
 
+# Extensible-header PCM files that the corpus notes list as refused: they are read, and show
+# the header's valid bits (wValidBitsPerSample; the reference gives the container's).
+EXTENSIBLE_PCM_BITS = {
+    "wav/M1F1-int12WE-AFsp.wav": 12,
+    "wav/waveformatextensible-24bit-192kHz-mono.wav": 24,
+}
 # Files expected to load that the readers refuse.
 LOAD_EXCEPTIONS = {
     "other/12bit.cropped.tif": "libtiff's reading through Qt takes no 12-bit samples",
@@ -112,7 +118,7 @@ def main():
     for name in sorted(exp):
         path = os.path.join(corpus, name)
         kind = name.split("/")[0]
-        want = exp[name]
+        want = "load" if name in EXTENSIBLE_PCM_BITS else exp[name]
         r = ref.get(name, {})
         if kind in ("bmp", "gif", "jpeg", "png", "other"):
             cmd = [cli, "picture", path, os.path.join(tmp, "out.bmp")]
@@ -176,7 +182,8 @@ def main():
             line = out.decode().strip()
             align = int(r["channels"]) * ((int(r["bits"]) + 7) // 8)  # whole frames of the block align
             frames = int(r["data_size"]) // align
-            want_line = "%s/%s bits/ %s Channels  %d samples" % (r["rate"], r["bits"], r["channels"], frames)
+            bits = EXTENSIBLE_PCM_BITS.get(name, r["bits"])
+            want_line = "%s/%s bits/ %s Channels  %d samples" % (r["rate"], bits, r["channels"], frames)
             if line != want_line:
                 fail("information %r, reference %r" % (line, want_line))
                 continue

@@ -25,6 +25,14 @@ inline Bytes PcmFormat(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t 
     return b.resize(b.size() + extra), b;
 }
 inline Chunk Fmt(uint16_t ch, uint32_t rate, uint16_t bits, uint16_t tag = 1) { return {"fmt ", PcmFormat(tag, ch, rate, bits)}; }
+// The extensible header: `bits` in containers of `container` bits; the sub-format GUID is
+// {code}-0000-0010-8000-00aa00389b71 (1 PCM, 3 float) unless `guid` gives its last 8 bytes.
+inline Chunk ExtFmt(uint16_t ch, uint32_t rate, uint16_t container, uint16_t bits, uint32_t code = 1,
+                    Bytes guid = {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}) {
+    Bytes b = PcmFormat(0xFFFE, ch, rate, container);
+    Put16(b, 22), Put16(b, bits), Put32(b, ch == 1 ? 4 : 3), Put32(b, code), Put16(b, 0), Put16(b, 0x10);
+    return b.insert(b.end(), guid.begin(), guid.end()), Chunk{"fmt ", b};
+}
 
 inline Bytes Ramp(size_t n, uint8_t start = 1) {
     Bytes b(n);

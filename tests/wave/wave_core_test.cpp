@@ -28,7 +28,9 @@ TEST(WaveLoader, everyFailureAndEveryCutOfAFileHasItsOwnMessageAndLeavesNoData) 
         {"big-endian container", rifx, "No wave file"},
         {"fmt of 15 bytes", Riff({{"fmt ", fmt15}, {"data", d16}}), "wave file corrupt"},
         {"first chunk claims 3 GB", Riff({{"oooo", Bytes(2, 0), 2974173522u}}), "wave file corrupt"},
-        {"extensible", Riff({Fmt(1, 44100, 24, 0xFFFE), {"data", d16}}), "no PCM file"},
+        {"extensible header without its extension", Riff({Fmt(1, 44100, 24, 0xFFFE), {"data", d16}}), "no PCM file"},
+        {"extensible float", Riff({ExtFmt(1, 44100, 32, 32, 3), {"data", d16}}), "no PCM file"},
+        {"extensible PCM code, other GUID", Riff({ExtFmt(1, 44100, 16, 16, 1, Bytes(8, 0x21)), {"data", d16}}), "no PCM file"},
         {"not PCM, to a refusing device", Riff({Fmt(1, 8000, 8, 7), {"data", Ramp(9)}}), "no PCM file", refuse},
         {"data before fmt", Riff({{"data", d16}, Fmt(2, 44100, 16)}), "No data chunk"},
         {"no data chunk", Riff({Fmt(2, 44100, 16), {"LIST", Bytes(4, 'x')}}), "No data chunk"},
@@ -74,6 +76,11 @@ TEST(WaveLoader, playableFilesLoadTheWholeDataChunk) {
          "48000/24 bits/ 2 Channels  1 samples"},
         {"last data byte without its pad", Riff({Fmt(1, 8000, 8), {"data", Ramp(45), -1, false}}), 45,
          "8000/8 bits/ 1 Channels  45 samples"},
+        // Extensible PCM reads as the plain record of the same samples: the bits they hold when
+        // fewer than the container's, else the container's.
+        {"extensible, 20 bits in 24", Riff({ExtFmt(2, 48000, 24, 20), {"data", Ramp(12)}}), 12,
+         "48000/20 bits/ 2 Channels  2 samples"},
+        {"extensible, valid bits 0", Riff({ExtFmt(1, 8000, 16, 0), {"data", Ramp(4)}}), 4, "8000/16 bits/ 1 Channels  2 samples"},
     };
     for (const Case& c : cases) {
         WaveState wd;
@@ -81,7 +88,7 @@ TEST(WaveLoader, playableFilesLoadTheWholeDataChunk) {
         ASSERT_TRUE(wd.pFormat && wd.lpData && wd.lpWaveHdr) << c.name;
         EXPECT_EQ(Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize), Ramp(c.size)) << c.name;
         EXPECT_EQ(WaveInfoText(*wd.pFormat, wd.dwDataSize), c.info) << c.name;
-        EXPECT_EQ(wd.Display + wd.ListLen, 0) << c.name;
+        EXPECT_EQ(wd.Display + wd.ListLen + wd.pFormat->wFormatTag, 1) << c.name;
         WaveHeader h;  // the header alone says the same, without the data
         EXPECT_EQ(ReadWaveHeader(c.file.data(), c.file.size(), nullptr, h), "") << c.name;
         EXPECT_EQ(WaveInfoText(h.format, h.dwDataSize), c.info) << c.name;
@@ -89,10 +96,10 @@ TEST(WaveLoader, playableFilesLoadTheWholeDataChunk) {
     EXPECT_EQ(WaveDisplayText({1, 1, 11025, 0, 1, 8}, 4), "11025 Samples/Second / 8 bits / 1 Channels / 4 samples");
 }
 
-// sox writes a file of every PCM format (plain PCM, not the extensible header it would choose
-// above 16 bits). Each sample we read must be what sox itself reads as 16 bits without dither,
-// and the frames MakeForm writes in the file's format must read back through sox as the 16-bit
-// stereo outline does (a mono file takes X; 8 bits keep the top byte).
+// sox writes a file of every PCM format, with its own choice of header (the extensible one
+// above 16 bits) and with the plain PCM one. Each sample we read must be what sox itself reads
+// as 16 bits without dither, and the frames MakeForm writes in the file's format must read back
+// through sox as the 16-bit stereo outline does (a mono file takes X; 8 bits keep the top byte).
 TEST(WaveLoader, everyPcmFormatReadsAndWritesAsSoxDoes) {
     if (std::system("command -v sox >/dev/null 2>&1") != 0) GTEST_SKIP() << "sox not installed";
     const TempDir dir("wave_sox");
@@ -115,28 +122,31 @@ TEST(WaveLoader, everyPcmFormatReadsAndWritesAsSoxDoes) {
     ref.dwDataSize = 3200, ref.lpData.reset(new uint8_t[3200]());
     ASSERT_TRUE(outline(ref));
     const Pairs expect = Frames(ref);
-    for (int bits : {8, 16, 24, 32})
-        for (int ch : {1, 2}) {
-            const std::string name = std::to_string(bits) + "-bit " + std::to_string(ch) + "-channel";
-            const std::string wav = dir / (std::to_string(bits) + "_" + std::to_string(ch) + ".wav");
-            const std::string make = "sox -V1 -n -r 8000 -c " + std::to_string(ch) + " -b " + std::to_string(bits) + " -e " +
-                                     (bits == 8 ? "unsigned" : "signed") + "-integer -t wavpcm " + wav + " synth 0.1 sine 440 sine 660 vol 1.5";
-            ASSERT_EQ(std::system(make.c_str()), 0) << name;
-            ASSERT_EQ(LoadWaveFileCore(wd, wav, AcceptAll), "") << name;
-            EXPECT_EQ(WaveInfoText(*wd.pFormat, wd.dwDataSize), "8000/" + std::to_string(bits) + " bits/ " + std::to_string(ch) + " Channels  800 samples");
-            std::vector<int16_t> ours, outlined;  // interleaved, as sox writes them
-            for (uint32_t i = 0; i < 800; ++i)
-                for (int k = 0; k < ch; ++k) {
-                    ours.push_back(FrameSample(wd.lpData.get(), LayoutOf(wd), i, k));
-                    const int want = k == 0 ? expect[i].first : expect[i].second;
-                    outlined.push_back(int16_t(bits == 8 ? (want >> 8) * 256 : want));
-                }
-            EXPECT_EQ(ours, sox16(wav)) << name;
-            ASSERT_TRUE(outline(wd)) << name;
-            WriteFileBytes(wav + ".made.wav", Riff({{"fmt ", PcmFormat(1, uint16_t(ch), 8000, uint16_t(bits))},
-                                                {"data", Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize)}}));
-            EXPECT_EQ(outlined, sox16(wav + ".made.wav")) << name << " written by MakeForm";
-        }
+    for (const std::string header : {"wavpcm", "wav"})
+        for (int bits : {8, 16, 24, 32})
+            for (int ch : {1, 2}) {
+                const std::string name = std::to_string(bits) + "-bit " + std::to_string(ch) + "-channel " + header;
+                const std::string wav = dir / (std::to_string(bits) + "_" + std::to_string(ch) + header + ".wav");
+                const std::string make = "sox -V1 -n -r 8000 -c " + std::to_string(ch) + " -b " + std::to_string(bits) + " -e " +
+                                         (bits == 8 ? "unsigned" : "signed") + "-integer -t " + header + " " + wav + " synth 0.1 sine 440 sine 660 vol 1.5";
+                ASSERT_EQ(std::system(make.c_str()), 0) << name;
+                const Bytes file = ReadFileBytes(wav);
+                ASSERT_EQ(Le16(file.data() + 20), header == "wav" && bits > 16 ? 0xFFFE : 1) << name << ": the header sox chose";
+                ASSERT_EQ(LoadWaveFileCore(wd, wav, AcceptAll), "") << name;
+                EXPECT_EQ(WaveInfoText(*wd.pFormat, wd.dwDataSize), "8000/" + std::to_string(bits) + " bits/ " + std::to_string(ch) + " Channels  800 samples");
+                std::vector<int16_t> ours, outlined;  // interleaved, as sox writes them
+                for (uint32_t i = 0; i < 800; ++i)
+                    for (int k = 0; k < ch; ++k) {
+                        ours.push_back(FrameSample(wd.lpData.get(), LayoutOf(wd), i, k));
+                        const int want = k == 0 ? expect[i].first : expect[i].second;
+                        outlined.push_back(int16_t(bits == 8 ? (want >> 8) * 256 : want));
+                    }
+                EXPECT_EQ(ours, sox16(wav)) << name;
+                ASSERT_TRUE(outline(wd)) << name;
+                WriteFileBytes(wav + ".made.wav", Riff({{"fmt ", PcmFormat(1, uint16_t(ch), 8000, uint16_t(bits))},
+                                                    {"data", Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize)}}));
+                EXPECT_EQ(outlined, sox16(wav + ".made.wav")) << name << " written by MakeForm";
+            }
 }
 
 TEST(Outline, makeFormTracesSegmentsOfFOverNMinusOneFrames) {

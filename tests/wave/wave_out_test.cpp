@@ -105,8 +105,10 @@ TEST(WaveOutFormats, queryAcceptsOnlyFormatsTheDeviceTakesExactly) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     struct Case { const char* name; WAVEFORMATEX f; bool ok; } cases[] = {
         {"8-bit mono", Format(1, 1, 11025, 8), true}, {"24-bit stereo", Format(1, 2, 48000, 24), true},
-        {"12-bit samples", Format(1, 2, 8000, 12), false}, {"not PCM", Format(3, 1, 44100, 32), false},
+        {"12-bit samples in 16-bit containers", Format(1, 2, 8000, 12), true}, {"not PCM", Format(3, 1, 44100, 32), false},
         {"block align not channels x sample", Format(1, 2, 44100, 16, 3), false},
+        {"20-bit samples in 24-bit containers", Format(1, 2, 48000, 20), true},
+        {"16-bit samples in 24-bit containers", Format(1, 1, 8000, 16, 3), false},
     };
     for (const Case& c : cases) EXPECT_EQ(WaveOut::QueryFormat(c.f), c.ok) << c.name;
     EXPECT_FALSE(WaveOut::Open(Format(1, 0, 44100, 16), nullptr)) << "zero channels";
