@@ -1,5 +1,5 @@
 // The open dialog and the dispatch of a path to the window and loader of its kind.
-#include "app/MainFrame.h"
+#include "app/file_open.h"
 #include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
 #include "images/picture_file.h"
@@ -7,7 +7,7 @@
 #include "platform/message_box.h"
 #include "wave/WavChild.h"
 #include "wave/wave_document.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/mdi_child.h"
 #include "workspace/window_utils.h"
 
@@ -56,23 +56,23 @@ void FileOpenMsg(const std::string& path) {
     case FileKind::Bmp:
     case FileKind::Gif:
     case FileKind::Jpeg:
-        of = CreateBMPChild(hwndClient, path, 0);
+        of = CreateBMPChild(path);
         if (!of) return;
         ok = kind == FileKind::Bmp ? LoadBitmapFile(of, path) : kind == FileKind::Gif ? LoadGifFile(of, path) : LoadJPGFile(of, path);
         break;
     case FileKind::Wav:
-        of = CreateWavChild(hwndClient, path, 1);
+        of = CreateWavChild(path);
         if (!of) return;
         ok = LoadWavFile(of, path);
         resize = false;
         break;
     case FileKind::Dxf:
-        of = CreateGLChild(path, 0);
+        of = CreateGLChild(path, DocKind::Dxf);
         if (!of) return;
         resize = false;
         break;
     case FileKind::None:  // every other name: a picture told by its content, or refused
-        of = CreateBMPChild(hwndClient, path, 0);
+        of = CreateBMPChild(path);
         if (!of) return;
         ok = LoadOtherPictureFile(of, path);
         break;
@@ -80,12 +80,12 @@ void FileOpenMsg(const std::string& path) {
     QPointer<QWidget> window = of->hwnd;
     if (!ok) {
         const std::string text = kind == FileKind::None ? CantOpenText(path) : DispatchFailureText(kind);
-        platform::MessageBox(hwndFrame, text, szMBTitle, platform::MB_OK);
+        platform::MessageBox(FrameWindow(), text, szMBTitle, platform::MB_OK);
         if (auto* child = qobject_cast<MdiChild*>(window.data()); child && child->subWindow()) child->subWindow()->close();
         return;
     }
     if (!window) return;
-    if (resize) SetClientRect(window, of->Xsize + 1, of->Ysize + 1, hwndFrame);
+    if (resize) SetClientRect(window, of->Xsize + 1, of->Ysize + 1, FrameWindow());
     window->setWindowTitle(QString::fromStdString(path));
-    if (FrameInterface* frame = TheFrame()) frame->updateMenus();  // a loaded sound can be saved
+    UpdateFrameMenus();  // a loaded sound can be saved
 }

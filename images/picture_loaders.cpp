@@ -2,6 +2,7 @@
 #include "images/picture_loaders.h"
 
 #include "images/BmpChild.h"
+#include "images/picture_document.h"
 #include "images/qt_picture_reader.h"
 
 int LoadBitmapFile(OPENEDFILE* of, const std::string& file) { return ApplyPictureResult(of, LoadBitmapFileCore(file)); }
