@@ -137,7 +137,7 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsTextAndTheStatusLineItsParts) {
     EXPECT_EQ(frame->action(Command::Tile)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F4));
     EXPECT_EQ(frame->action(Command::ChildPrivate)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
     EXPECT_EQ(frame->windowTitle(), "Orvalis");
-    EXPECT_EQ(frame->WmCommand(145), 1);  // window-list ids are not the frame's own
+    EXPECT_EQ(frame->WmCommand(Command::FirstWindowListEntry), 1);  // window-list ids are not the frame's own
     EXPECT_EQ(frame->windowMenu()->title(), "&Window");  // offered on a right click on the empty area
     QTest::mouseClick(FrameMdiArea()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     EXPECT_TRUE(frame->windowMenu()->isVisible());
