@@ -1,6 +1,8 @@
 #include "app/MainFrame.h"
 
 #include "app/app_icon.h"
+#include "app/file_open.h"
+#include "app/file_save.h"
 #include "app/registry.h"
 #include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
@@ -9,7 +11,6 @@
 #include "stereo/CreateStereo.h"
 #include "stereo/RandomTextureDialog.h"
 #include "stereo/StereoOptionsDialog.h"
-#include "workspace/frame_globals.h"
 #include "workspace/mdi_child.h"
 #include "workspace/status_line.h"
 #include "workspace/window_utils.h"
@@ -49,7 +50,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent*) override {
         SetStatusWidths(0, height(), width());
-        if (hwndClient) SetClientRect(hwndClient, width(), height() - StatusHeight, nullptr);
+        if (QMdiArea* area = FrameMdiArea()) SetClientRect(area, width(), height() - StatusLineHeight(), nullptr);
     }
 };
 
@@ -60,18 +61,17 @@ MainFrame::MainFrame() {
     setWindowTitle(szMBTitle);
     setWindowIcon(AppIcon());
     setAcceptDrops(true);
-    hwndFrame = this;
     SetFrame(this);
     auto* client = new FrameClient(this);
     setCentralWidget(client);
     buildMenus();
     CreateStatusLine(this);
-    hwndClient = new QMdiArea(client);
-    hwndClient->setObjectName("MDICLIENT");
-    hwndClient->move(0, 0);
-    hwndClient->lower();
-    hwndClient->viewport()->installEventFilter(this);
-    connect(hwndClient, &QMdiArea::subWindowActivated, this, [this] { updateMenus(); });
+    area_ = new QMdiArea(client);
+    area_->setObjectName("MDICLIENT");
+    area_->move(0, 0);
+    area_->lower();
+    area_->viewport()->installEventFilter(this);
+    connect(area_, &QMdiArea::subWindowActivated, this, [this] { updateMenus(); });
     updateMenus();
 }
 
@@ -79,17 +79,16 @@ MainFrame::~MainFrame() {
     // The children are destroyed after this body; their activation signals must not reach
     // a frame that is half gone.
     for (auto* area : findChildren<QMdiArea*>()) area->disconnect(this);
-    if (hwndFrame == this) {
-        hwndFrame = nullptr;
-        SetFrame(nullptr);
-        hwndClient = nullptr;
-    }
+    if (TheFrame() == this) SetFrame(nullptr);
 }
 
-QAction* MainFrame::addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& key) {
-    QAction* a = menu->addAction(text);
-    a->setObjectName(QString("cmd%1").arg(id));
-    a->setData(id);
+QAction* MainFrame::addCommand(QMenu* menu, const QString& text, Command id, const QKeySequence& key) {
+    return bindCommand(menu->addAction(text), id, key);
+}
+
+QAction* MainFrame::bindCommand(QAction* a, Command id, const QKeySequence& key) {
+    a->setObjectName(QString("cmd%1").arg(int(id)));
+    a->setData(int(id));
     if (!key.isEmpty()) {
         a->setShortcut(key);
         a->setShortcutContext(Qt::ApplicationShortcut);
@@ -99,7 +98,7 @@ QAction* MainFrame::addCommand(QMenu* menu, const QString& text, int id, const Q
     return a;
 }
 
-QAction* MainFrame::action(int id) const {
+QAction* MainFrame::action(Command id) const {
     auto it = actions.find(id);
     return it == actions.end() ? nullptr : it->second;
 }
@@ -107,72 +106,64 @@ QAction* MainFrame::action(int id) const {
 void MainFrame::buildMenus() {
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu("&File");
-    addCommand(file, "&Open", 100);
-    // Saving is not among the original commands; its ids lie above theirs.
-    addCommand(file, "&Save", 600, QKeySequence(Qt::CTRL | Qt::Key_S));
-    addCommand(file, "Save &As...", 601, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    addCommand(file, "&Open", Command::Open);
+    addCommand(file, "&Save", Command::Save, QKeySequence(Qt::CTRL | Qt::Key_S));
+    addCommand(file, "Save &As...", Command::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     connect(file, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
-    addCommand(file, "&Close", 105);
+    addCommand(file, "&Close", Command::Close);
     file->addSeparator();
-    addCommand(file, "E&xit", 111);
+    addCommand(file, "E&xit", Command::Exit);
 
     QMenu* edit = bar->addMenu("&Edit");
-    addCommand(edit, "&Copy", 109);
-    addCommand(edit, "C&olor", 101);
+    addCommand(edit, "&Copy", Command::Copy);
+    addCommand(edit, "C&olor", Command::Color);
 
-    StereoMenu = bar->addMenu("&Stereo");
-    addCommand(StereoMenu, "set as &Background", 114);
-    addCommand(StereoMenu, "set as &Depth view", 115);
-    addCommand(StereoMenu, "&Options", 117);
-    addCommand(StereoMenu, "&Create it now", 116);
-    StereoMenu->addSeparator();
-    addCommand(StereoMenu, "New random &texture", 128);
+    stereoMenu_ = bar->addMenu("&Stereo");
+    addCommand(stereoMenu_, "set as &Background", Command::SetBackground);
+    addCommand(stereoMenu_, "set as &Depth view", Command::SetDepthView);
+    addCommand(stereoMenu_, "&Options", Command::StereoOptions);
+    addCommand(stereoMenu_, "&Create it now", Command::CreateStereo);
+    stereoMenu_->addSeparator();
+    addCommand(stereoMenu_, "New random &texture", Command::RandomTexture);
 
-    MandelMenu = bar->addMenu("&Mandel");
-    addCommand(MandelMenu, "&Main Mandelbrot", 137);
-    addCommand(MandelMenu, "&New", 119);
-    MandelMenu->addSeparator();
-    addCommand(MandelMenu, "&Paletteshow", 138);
-    addCommand(MandelMenu, "Zoom&InShow", 139);
-    addCommand(MandelMenu, "Zoom&OutShow", 140);
-    connect(MandelMenu, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
+    QMenu* mandel = bar->addMenu("&Mandel");
+    addCommand(mandel, "&Main Mandelbrot", Command::MandelMain);
+    addCommand(mandel, "&New", Command::MandelNew);
+    mandel->addSeparator();
+    addCommand(mandel, "&Paletteshow", Command::PaletteShow);
+    addCommand(mandel, "Zoom&InShow", Command::ZoomInShow);
+    addCommand(mandel, "Zoom&OutShow", Command::ZoomOutShow);
+    connect(mandel, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
 
     QMenu* gl = bar->addMenu("&Open GL");
-    addCommand(gl, "&GL Aux", 500);
-    addCommand(gl, "&GL 1", 501);
+    addCommand(gl, "&GL Aux", Command::GLAux);
+    addCommand(gl, "&GL 1", Command::GL1);
 
-    ButtonMenuFrame = bar->addMenu("&Window");
-    addCommand(ButtonMenuFrame, "&Cascade", 107, QKeySequence(Qt::SHIFT | Qt::Key_F5));
-    addCommand(ButtonMenuFrame, "&Tile", 106, QKeySequence(Qt::SHIFT | Qt::Key_F4));
-    addCommand(ButtonMenuFrame, "&Arrange Icons", 103);
-    addCommand(ButtonMenuFrame, "Cl&ose All", 104);
-    connect(ButtonMenuFrame, &QMenu::aboutToShow, this, &MainFrame::fillWindowList);
+    windowMenu_ = bar->addMenu("&Window");
+    addCommand(windowMenu_, "&Cascade", Command::Cascade, QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    addCommand(windowMenu_, "&Tile", Command::Tile, QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    addCommand(windowMenu_, "&Arrange Icons", Command::ArrangeIcons);
+    addCommand(windowMenu_, "Cl&ose All", Command::CloseAll);
+    connect(windowMenu_, &QMenu::aboutToShow, this, &MainFrame::fillWindowList);
 
-    QAction* about = bar->addAction("&About");
-    about->setObjectName("cmd112");
-    connect(about, &QAction::triggered, this, [this] { WmCommand(112); });
-    actions[112] = about;
+    bindCommand(bar->addAction("&About"), Command::About);
 
     // Shift+F3 has no menu item.
     auto* privateCmd = new QAction(this);
-    privateCmd->setObjectName("cmd118");
-    privateCmd->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
-    privateCmd->setShortcutContext(Qt::ApplicationShortcut);
-    connect(privateCmd, &QAction::triggered, this, [this] { WmCommand(118); });
+    bindCommand(privateCmd, Command::ChildPrivate, QKeySequence(Qt::SHIFT | Qt::Key_F3));
     addAction(privateCmd);
-    actions[118] = privateCmd;
 
     // The MDI system keys QMdiArea does not give here; each sub-window's own menu closes it
     // on Ctrl+F4.
-    const std::pair<QKeySequence, void (*)()> mdiKeys[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_F6), [] { hwndClient->activateNextSubWindow(); }},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), [] { hwndClient->activatePreviousSubWindow(); }},
+    const std::pair<QKeySequence, void (QMdiArea::*)()> mdiKeys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_F6), &QMdiArea::activateNextSubWindow},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), &QMdiArea::activatePreviousSubWindow},
     };
     for (const auto& [key, act] : mdiKeys) {
         auto* a = new QAction(this);
         a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
-        connect(a, &QAction::triggered, this, act);
+        connect(a, &QAction::triggered, this, [this, act = act] { (area_->*act)(); });
         addAction(a);
     }
 }
@@ -180,8 +171,8 @@ void MainFrame::buildMenus() {
 void MainFrame::updateMenus() {
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
     const bool canSave = child && !child->saveFilters().isEmpty();
-    for (int id : {600, 601}) action(id)->setEnabled(canSave);
-    for (int id : {138, 139, 140}) {
+    for (Command id : {Command::Save, Command::SaveAs}) action(id)->setEnabled(canSave);
+    for (Command id : {Command::PaletteShow, Command::ZoomInShow, Command::ZoomOutShow}) {
         QAction* a = action(id);
         const int check = child ? child->menuCheck(id) : -1;
         a->setCheckable(check >= 0);
@@ -190,52 +181,52 @@ void MainFrame::updateMenus() {
 }
 
 void MainFrame::fillWindowList() {
-    for (QAction* a : ButtonMenuFrame->actions())
+    for (QAction* a : windowMenu_->actions())
         if (a->property("windowList").toBool()) {
-            ButtonMenuFrame->removeAction(a);
+            windowMenu_->removeAction(a);
             a->deleteLater();
         }
-    const QList<QMdiSubWindow*> subs = hwndClient->subWindowList();
+    const QList<QMdiSubWindow*> subs = area_->subWindowList();
     if (subs.isEmpty()) return;
-    QAction* sep = ButtonMenuFrame->addSeparator();
+    QAction* sep = windowMenu_->addSeparator();
     sep->setProperty("windowList", true);
     int n = 0;
     for (QMdiSubWindow* sub : subs) {
         ++n;
         const QString text = n < 10 ? QString("&%1 %2").arg(n).arg(sub->windowTitle()) : QString("%1 %2").arg(n).arg(sub->windowTitle());
-        QAction* a = ButtonMenuFrame->addAction(text);
+        QAction* a = windowMenu_->addAction(text);
         a->setProperty("windowList", true);
-        a->setObjectName(QString("cmd%1").arg(145 + n - 1));
+        a->setObjectName(QString("cmd%1").arg(int(Command::FirstWindowListEntry) + n - 1));
         a->setCheckable(true);
-        a->setChecked(sub == hwndClient->activeSubWindow());
+        a->setChecked(sub == area_->activeSubWindow());
         QPointer<QMdiSubWindow> target(sub);
-        connect(a, &QAction::triggered, this, [target] {
-            if (target) hwndClient->setActiveSubWindow(target);
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (target) area_->setActiveSubWindow(target);
         });
     }
 }
 
 bool MainFrame::eventFilter(QObject* obj, QEvent* e) {
-    if (hwndClient && obj == hwndClient->viewport() && e->type() == QEvent::MouseButtonRelease) {
+    if (area_ && obj == area_->viewport() && e->type() == QEvent::MouseButtonRelease) {
         auto* me = static_cast<QMouseEvent*>(e);
         if (me->button() == Qt::RightButton) {
-            ButtonMenuFrame->popup(me->globalPosition().toPoint());
+            windowMenu_->popup(me->globalPosition().toPoint());
             return true;
         }
     }
     return QMainWindow::eventFilter(obj, e);
 }
 
-void MainFrame::markStereo(int role) {
+void MainFrame::markStereo(StereoRole role) {
     QWidget* active = ActiveChild();
-    (role == 1 ? hwndBackground : hwndForeground).mark(active);
+    marks_.of(role).mark(active);
     OPENEDFILE* of = active ? GetFileStruct(active) : nullptr;
     auto* child = qobject_cast<MdiChild*>(active);
-    if (role == 2 && of && child && child->hasDepthView()) {  // a Mandelbrot or OpenGL window
+    if (role == StereoRole::Depth && of && child && child->hasDepthView()) {  // a Mandelbrot or OpenGL window
         platform::MessageBeep(0);
         return;
     }
-    if (of && of->Type == 1) {
+    if (of && of->Type == DocKind::Picture) {
         if (BMP_DATA* bd = of->data<BMP_DATA>()) {
             bd->StereoType = role;
             platform::MessageBeep(0);
@@ -263,60 +254,61 @@ void MainFrame::CMUColor() {
 
 int MainFrame::CloseAll() {
     int refused = 0;
-    for (QMdiSubWindow* sub : hwndClient->subWindowList())
+    for (QMdiSubWindow* sub : area_->subWindowList())
         if (!sub->close()) ++refused;
     return refused;
 }
 
 int MainFrame::WmCommand(int id) {
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
-    switch (id) {
-    case 100: OpenMulti(CMUFileOpen(this, true)); break;
-    case 600: SaveActiveDocument(this, false); break;
-    case 601: SaveActiveDocument(this, true); break;
-    case 105:
-        if (QMdiSubWindow* sub = hwndClient->activeSubWindow()) sub->close();
+    using C = Command;
+    switch (Command(id)) {
+    case C::Open: OpenMulti(CMUFileOpen(this, true)); break;
+    case C::Save: SaveActiveDocument(this, false); break;
+    case C::SaveAs: SaveActiveDocument(this, true); break;
+    case C::Close:
+        if (QMdiSubWindow* sub = area_->activeSubWindow()) sub->close();
         break;
-    case 111: close(); break;
-    case 101: CMUColor(); break;
-    case 114: markStereo(1); break;
-    case 115: markStereo(2); break;
-    case 117:
+    case C::Exit: close(); break;
+    case C::Color: CMUColor(); break;
+    case C::SetBackground: markStereo(StereoRole::Background); break;
+    case C::SetDepthView: markStereo(StereoRole::Depth); break;
+    case C::StereoOptions:
         if (RunStereoOptionsDialog() != 2) CreateStereo();
         break;
-    case 116: CreateStereo(); break;
-    case 128: NewRandomTexture(); break;
-    case 137: Mandel_New(1); break;
-    case 119: Mandel_New(0); break;
-    case 500:
-    case 501: CreateGLChild("TEST", id); break;
-    case 107: CascadeWindows(hwndClient); break;
-    case 106: hwndClient->tileSubWindows(); break;
-    case 103: {
+    case C::CreateStereo: CreateStereo(); break;
+    case C::RandomTexture: NewRandomTexture(); break;
+    case C::MandelMain: Mandel_New(1); break;
+    case C::MandelNew: Mandel_New(0); break;
+    case C::GLAux: CreateGLChild("TEST", DocKind::GLAux); break;
+    case C::GL1: CreateGLChild("TEST", DocKind::GL1); break;
+    case C::Cascade: CascadeWindows(area_); break;
+    case C::Tile: area_->tileSubWindows(); break;
+    case C::ArrangeIcons: {
         // Minimised windows in a row along the bottom, left to right.
         int x = 0;
-        for (QMdiSubWindow* sub : hwndClient->subWindowList())
+        for (QMdiSubWindow* sub : area_->subWindowList())
             if (sub->isMinimized()) {
-                sub->move(x, hwndClient->viewport()->height() - sub->height());
+                sub->move(x, area_->viewport()->height() - sub->height());
                 x += sub->width();
             }
         break;
     }
-    case 104: CloseAll(); break;
-    case 112: platform::MessageBox(this, szAbout, szMBTitle, platform::MB_OK | platform::MB_ICONINFORMATION); break;
-    case 109:
-    case 138:
-    case 139:
-    case 140:
-    case 118:
-    case 108:
-    case 125:
-    case 126:
-    case 127:
-    case 131:
-    case 132:
-    case 133:
-        if (child) child->command(id);
+    case C::CloseAll: CloseAll(); break;
+    case C::About: platform::MessageBox(this, szAbout, szMBTitle, platform::MB_OK | platform::MB_ICONINFORMATION); break;
+    case C::Copy:
+    case C::PaletteShow:
+    case C::ZoomInShow:
+    case C::ZoomOutShow:
+    case C::ChildPrivate:
+    case C::Reserved108:
+    case C::Reserved125:
+    case C::Reserved126:
+    case C::Reserved127:
+    case C::Reserved131:
+    case C::Reserved132:
+    case C::Reserved133:
+        if (child) child->command(Command(id));
         break;
     default: return 1;
     }

@@ -1,6 +1,9 @@
 #pragma once
 // The MDI frame: menus, shortcuts, the MDI area, the status line and the command table.
-#include "workspace/frame_globals.h"
+#include "workspace/commands.h"
+#include "workspace/frame_interface.h"
+
+#include <cstdint>
 
 #include <QMainWindow>
 #include <map>
@@ -19,13 +22,20 @@ public:
 
     // Handles one menu command; returns 0 when handled, 1 when it is not ours (window list).
     int WmCommand(int id);
+    int WmCommand(Command id) { return WmCommand(int(id)); }
     // The number of document windows that refused to close.
     int CloseAll();
-    QAction* action(int id) const;
-    QMenu* windowMenu() const { return ButtonMenuFrame; }
-    QMenu* stereoMenu() const override { return StereoMenu; }
+    QAction* action(Command id) const;
+    QMenu* windowMenu() const { return windowMenu_; }
+    // The colour last chosen with Edit, Color (0x00BBGGRR); black at start, kept while the program runs.
+    uint32_t chosenColor() const { return crColor; }
+
+    QWidget* dialogParent() override { return this; }
+    QMdiArea* mdiArea() override { return area_; }
+    QMenu* stereoMenu() const override { return stereoMenu_; }
     // The check marks of the active child.
     void updateMenus() override;
+    StereoMarks& stereoMarks() override { return marks_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -36,27 +46,22 @@ protected:
 
 private:
     void buildMenus();
-    QAction* addCommand(QMenu* menu, const QString& text, int id, const QKeySequence& key = {});
+    QAction* addCommand(QMenu* menu, const QString& text, Command id, const QKeySequence& key = {});
+    // Names the action after its command, runs the command when triggered and lists it.
+    QAction* bindCommand(QAction* a, Command id, const QKeySequence& key = {});
     void fillWindowList();
-    void markStereo(int role);
+    void markStereo(StereoRole role);
     void CMUColor();
-    void layoutClient();
 
-    std::map<int, QAction*> actions;
-    QMenu* ButtonMenuFrame = nullptr;
-    QMenu* StereoMenu = nullptr;
-    QMenu* MandelMenu = nullptr;
+    std::map<Command, QAction*> actions;
+    QMdiArea* area_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QMenu* stereoMenu_ = nullptr;
+    StereoMarks marks_;
+    uint32_t crColor = 0;
     bool saved = false;
 };
 
-// Opens one file through the extension dispatch (the path is the current file name).
-void FileOpenMsg(const std::string& path);
-// Shows the open dialog; returns the chosen paths in the dialog's order (empty on cancel).
-std::vector<std::string> CMUFileOpen(QWidget* owner, bool multiopen);
-void OpenMulti(const std::vector<std::string>& paths);
-// File Save (askName false: the window's own name when it is of a type the window writes) and
-// Save As (the dialog) for the active window; a failed save shows the path and the reason.
-void SaveActiveDocument(QWidget* owner, bool askName);
 // The command line as one string: leading quotes skipped, ended at the next quote, 255 chars at most.
 std::string CommandLineFileName(const std::string& cmdLine);
 // The whole start-up: settings, frame at its placement, status line, MDI area, command line.

@@ -1,7 +1,7 @@
 #include "app/application.h"
 
 #include "platform/message_box.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 
 #include <QMainWindow>
 #include <new>
@@ -12,7 +12,7 @@ bool Application::notify(QObject* receiver, QEvent* e) {
         return QApplication::notify(receiver, e);
     } catch (const std::bad_alloc&) {
         try {
-            platform::MessageBox(hwndFrame, "not enough memory", szMBTitle, platform::MB_OK);
+            platform::MessageBox(FrameWindow(), "not enough memory", szMBTitle, platform::MB_OK);
         } catch (const std::bad_alloc&) {
         }
         return false;

@@ -1,14 +1,15 @@
 // The open dialog and the dispatch of a path to the window and loader of its kind.
-#include "app/MainFrame.h"
+#include "app/file_open.h"
 #include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
+#include "images/picture_document.h"
 #include "images/picture_file.h"
 #include "images/qt_picture_reader.h"
 #include "platform/message_box.h"
 #include "platform/whole_file.h"
 #include "wave/WavChild.h"
 #include "wave/wave_document.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/mdi_child.h"
 #include "workspace/window_utils.h"
 
@@ -58,7 +59,7 @@ void FileOpenMsg(const std::string& path) {
     case FileKind::Bmp:
     case FileKind::Gif:
     case FileKind::Jpeg: {
-        of = CreateBMPChild(hwndClient, path, 0);
+        of = CreateBMPChild(path);
         if (!of) return;
         PictureResult r = LoadPictureOfKind(kind, path);
         said = !r.messages.empty();
@@ -66,13 +67,13 @@ void FileOpenMsg(const std::string& path) {
         break;
     }
     case FileKind::Wav:
-        of = CreateWavChild(hwndClient, path, 1);
+        of = CreateWavChild(path);
         if (!of) return;
         ok = LoadWavFile(of, path);
         resize = false;
         break;
     case FileKind::Dxf:
-        of = CreateGLChild(path, 0);
+        of = CreateGLChild(path, DocKind::Dxf);
         if (!of) return;
         resize = false;
         break;
@@ -82,11 +83,11 @@ void FileOpenMsg(const std::string& path) {
         PictureResult r = LoadQtPictureFile(path);
         if (!r.ok) {
             if (!r.unknown)
-                for (const UserMessage& m : r.messages) platform::MessageBox(hwndClient, m.text, m.caption, platform::MB_OK);
-            platform::MessageBox(hwndFrame, CantOpenText(path), szMBTitle, platform::MB_OK);
+                for (const UserMessage& m : r.messages) platform::MessageBox(FrameMdiArea(), m.text, m.caption, platform::MB_OK);
+            platform::MessageBox(FrameWindow(), CantOpenText(path), szMBTitle, platform::MB_OK);
             return;
         }
-        of = CreateBMPChild(hwndClient, path, 0);
+        of = CreateBMPChild(path);
         if (!of) return;
         ok = ApplyPictureResult(of, std::move(r));
         break;
@@ -99,13 +100,13 @@ void FileOpenMsg(const std::string& path) {
         FileParts file;
         const bool alone = kind == FileKind::Wav || (said && !file.open(path));
         if (!alone)
-            platform::MessageBox(hwndFrame, kind == FileKind::None ? CantOpenText(path) : DispatchFailureText(kind), szMBTitle,
+            platform::MessageBox(FrameWindow(), kind == FileKind::None ? CantOpenText(path) : DispatchFailureText(kind), szMBTitle,
                                  platform::MB_OK);
         if (auto* child = qobject_cast<MdiChild*>(window.data()); child && child->subWindow()) child->subWindow()->close();
         return;
     }
     if (!window) return;
-    if (resize) SetClientRect(window, of->Xsize + 1, of->Ysize + 1, hwndFrame);
+    if (resize) SetClientRect(window, of->Xsize + 1, of->Ysize + 1, FrameWindow());
     window->setWindowTitle(QString::fromStdString(path));
-    if (FrameInterface* frame = TheFrame()) frame->updateMenus();  // a loaded sound can be saved
+    UpdateFrameMenus();  // a loaded sound can be saved
 }

@@ -1,8 +1,8 @@
 // File Save and Save As: the name (asked for, or the window's own), then the window writes
 // its document; after a good save the window carries the new name and no unsaved work.
-#include "app/MainFrame.h"
+#include "app/file_save.h"
 #include "platform/message_box.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/mdi_child.h"
 
 #include <QFileDialog>
@@ -53,7 +53,7 @@ void SaveActiveDocument(QWidget* owner, bool askName) {
     if (path.empty()) return;
     const std::string why = child->saveDocument(path);
     if (!why.empty()) {
-        platform::MessageBox(hwndFrame, "Can't save file: " + path + "\n" + why, szMBTitle,
+        platform::MessageBox(FrameWindow(), "Can't save file: " + path + "\n" + why, szMBTitle,
                              platform::MB_OK | platform::MB_ICONEXCLAMATION);
         return;
     }

@@ -2,7 +2,6 @@
 
 #include "platform/key_store.h"
 #include "platform/message_box.h"
-#include "workspace/frame_globals.h"
 #include "workspace/settings.h"
 
 #include <QApplication>

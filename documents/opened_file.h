@@ -12,13 +12,23 @@ struct ClientBlock {
     virtual ~ClientBlock() = default;
 };
 
+// What a record holds, kept in its Type.
+enum class DocKind : uint16_t {
+    Dxf = 0,      // an OpenGL window showing a DXF drawing
+    Picture = 1,  // a picture: a file's, a random texture or a computed stereogram
+    Wave = 2,
+    Mandel = 3,
+    GLAux = 500,  // the OpenGL demonstration scenes
+    GL1 = 501,
+};
+
 struct OPENEDFILE {
     OPENEDFILE* PrevFile = nullptr;
     OPENEDFILE* NextFile = nullptr;
     QPointer<QWidget> hwnd;   // null until the window stores itself
     QImage hBmpSaved;         // the picture (Format_RGB32); null when none
     std::string Filename;
-    uint16_t Type = 0;
+    DocKind Type = DocKind::Dxf;
     int Xsize = 0;
     int Ysize = 0;
     int Xclient = 0;
@@ -26,9 +36,6 @@ struct OPENEDFILE {
     int Xscroll = 0;
     int Yscroll = 0;
     uint8_t Changed = 0;
-    uint32_t FileSize = 0;
-    unsigned char* FileData = nullptr;
-    unsigned char* FilePointer = nullptr;
     std::unique_ptr<ClientBlock> ClientData;
 
     template <class T> T* data() const { return dynamic_cast<T*>(ClientData.get()); }

@@ -3,10 +3,11 @@
 #include "gl/depth_view.h"
 #include "gl/dxf_display.h"
 #include "gl/gl_layer.h"
+#include "gl/gl_scene.h"
 #include "gl/gl_scenes.h"
 #include "gl/view_state.h"
 #include "platform/message_box.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/status_line.h"
 
 #include <QKeyEvent>
@@ -96,7 +97,7 @@ private:
     OpenGLChild* owner_;
 };
 
-OpenGLChild::OpenGLChild(OPENEDFILE* of) : MdiChild(of), view_(new GLView(this)) {
+OpenGLChild::OpenGLChild(OPENEDFILE* of) : MdiChild(of), view_(new GLView(this)), scene_(of ? MakeGLScene(of->Type) : nullptr) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
@@ -129,15 +130,8 @@ void OpenGLChild::GL_Create() {
     of->Xclient = w;
     of->Yclient = h;
     of->Xscroll = of->Yscroll = 0;
-    switch (of->Type) {
-    case 0: mydxfinit(); break;
-    case 500:
-        createObjects();
-        resize(int(w * view_->devicePixelRatio()), int(h * view_->devicePixelRatio()));
-        break;
-    case 501: myfoginit(); break;
-    default: platform::MessageBox(nullptr, "Create", "No GL Type"); break;
-    }
+    if (scene_) scene_->create(this, w, h, view_->devicePixelRatio());
+    else platform::MessageBox(nullptr, "Create", "No GL Type");
 }
 
 void OpenGLChild::GL_Size(int x, int y) {
@@ -149,13 +143,9 @@ void OpenGLChild::GL_Size(int x, int y) {
     of->Xscroll = of->Yscroll = 0;
     const double dpr = view_->devicePixelRatio();
     const int w = int(x * dpr), h = int(y * dpr);
-    resize(w, h);
-    switch (of->Type) {
-    case 0: mydxfReshape(w, h); break;
-    case 500: break;
-    case 501: myfogReshape(w, h); break;
-    default: platform::MessageBox(nullptr, "Size", "No GL Type"); break;
-    }
+    QWidget::resize(w, h);
+    if (scene_) scene_->reshape(w, h);
+    else platform::MessageBox(nullptr, "Size", "No GL Type");
 }
 
 void OpenGLChild::paintScene() {
@@ -163,12 +153,7 @@ void OpenGLChild::paintScene() {
     if (!of) return;
     makeTargetCurrent();
     SetStatusTextf(0, "Lat:%.2f Lon:%.2f R:%.2f", double(latitude), double(longitude), radius);
-    switch (of->Type) {
-    case 0: dxfdisplay(of); break;
-    case 500: drawScene(of); break;
-    case 501: fogdisplay(); break;
-    default: break;
-    }
+    if (scene_) scene_->paint(of);
     glGetDoublev(GL_PROJECTION_MATRIX, projection_);
     painted_ = true;
 }
@@ -190,7 +175,7 @@ bool OpenGLChild::depthView(int& width, int& height, std::vector<uint16_t>& grey
 }
 
 bool OpenGLChild::queryClose() {
-    if (QMdiSubWindow* sub = subWindow(); sub && hwndClient) hwndClient->setActiveSubWindow(sub);
+    if (QMdiSubWindow* sub = subWindow(); sub && FrameMdiArea()) FrameMdiArea()->setActiveSubWindow(sub);
     return confirmDiscard();
 }
 
@@ -199,15 +184,15 @@ void SwapGLBuffers(OPENEDFILE* of) {
     if (auto* child = of ? qobject_cast<OpenGLChild*>(of->hwnd.data()) : nullptr) child->countSwap();
 }
 
-OPENEDFILE* CreateGLChild(const std::string& title, int type) {
-    if (!hwndClient) return nullptr;
+OPENEDFILE* CreateGLChild(const std::string& title, DocKind type) {
+    if (!FrameMdiArea()) return nullptr;
     OPENEDFILE* of = AddFileStruct(nullptr, title);
     if (!of) return nullptr;
-    of->Type = uint16_t(type);
+    of->Type = type;
     auto* child = new OpenGLChild(of);
     child->setWindowTitle(QString::fromStdString(title));
     if (!RoomForGLDriver()) {
-        platform::MessageBox(hwndFrame, "not enough memory for an OpenGL window", szMBTitle, platform::MB_OK);
+        platform::MessageBox(FrameWindow(), "not enough memory for an OpenGL window", szMBTitle, platform::MB_OK);
         delete child;
         return nullptr;
     }
@@ -217,7 +202,7 @@ OPENEDFILE* CreateGLChild(const std::string& title, int type) {
         return nullptr;
     }
     // The drawing is read before the window shows; a refused one leaves no window.
-    if (type == 0) {
+    if (type == DocKind::Dxf) {
         of->ClientData = std::make_unique<DXF_DATA>();
         if (!display_gl_obj(of, of->Filename.c_str())) {
             delete child;

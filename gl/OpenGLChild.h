@@ -1,11 +1,13 @@
 #pragma once
-// The OpenGL document window: a DXF drawing (type 0) or a demonstration scene (500, 501),
-// drawn on a context of its own.
+// The OpenGL document window: a DXF drawing or a demonstration scene, drawn on a context of
+// its own.
 #include "gl/gl_palette.h"
 #include "workspace/mdi_child.h"
 
+#include <memory>
 #include <string>
 
+class GLScene;
 class GLView;
 class QOpenGLWidget;
 
@@ -34,6 +36,7 @@ private:
     void makeTargetCurrent();
 
     GLView* view_;
+    std::unique_ptr<GLScene> scene_;  // chosen once from the document's kind
     GLPalette palette_ = DefaultGLPalette();
     unsigned int listBase_ = 0;
     int swaps_ = 0;
@@ -42,9 +45,9 @@ private:
 };
 
 // Creates the record and the window; null (after "ChoosePixelFormat failed") when no
-// suitable context can be made. For type 0, `title` names the drawing to read, and a
+// suitable context can be made. For a DXF drawing `title` names the drawing to read, and a
 // drawing that is refused (after its message) leaves no window either.
-OPENEDFILE* CreateGLChild(const std::string& title, int type);
+OPENEDFILE* CreateGLChild(const std::string& title, DocKind type);
 
 // Whether a compatibility-profile context with a depth buffer can be made; tests replace it.
 extern bool (*GLContextProbe)();

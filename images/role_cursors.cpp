@@ -3,7 +3,7 @@
 #include <QBitmap>
 #include <QPainter>
 
-QPixmap RoleCursorPixmap(int id) {
+QPixmap RoleCursorPixmap(StereoRole role) {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -21,8 +21,8 @@ QPixmap RoleCursorPixmap(int id) {
     p.setBrush(Qt::black);
     for (const QRect& eye : {left, right}) {
         const int cx = eye.center().x();
-        if (id == 206) p.drawEllipse(QPoint(cx, eye.bottom() - 4), 3, 3);
-        else if (id == 207) p.drawEllipse(QPoint(cx, eye.top() + 4), 3, 3);
+        if (role == StereoRole::Background) p.drawEllipse(QPoint(cx, eye.bottom() - 4), 3, 3);
+        else if (role == StereoRole::Depth) p.drawEllipse(QPoint(cx, eye.top() + 4), 3, 3);
         else {
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(QPoint(cx, eye.center().y()), 4, 6);
@@ -34,4 +34,4 @@ QPixmap RoleCursorPixmap(int id) {
     return pm;
 }
 
-QCursor RoleCursor(int id) { return QCursor(RoleCursorPixmap(id), 0, 0); }
+QCursor RoleCursor(StereoRole role) { return QCursor(RoleCursorPixmap(role), 0, 0); }

@@ -1,7 +1,10 @@
 #pragma once
+#include "workspace/stereo_marks.h"
+
 #include <QCursor>
 
-// Cursors 206 (background: pupils low), 207 (depth: pupils high), 376 (stereo result: rings).
-QCursor RoleCursor(int id);
+// The cursor over a marked picture: background with pupils low, depth with pupils high, a
+// computed stereogram with rings. Not for StereoRole::None.
+QCursor RoleCursor(StereoRole role);
 // The picture of a role cursor (for tests and screenshots).
-QPixmap RoleCursorPixmap(int id);
+QPixmap RoleCursorPixmap(StereoRole role);

@@ -1,15 +1,12 @@
 #include "mandel/MandelChild.h"
 
-#include "images/BmpChild.h"
+#include "workspace/scrolled_picture.h"
 #include "images/dib_palette.h"
 #include "images/picture_writer.h"
-#include "mandel/StartDialog.h"
 #include "mandel/mandel_calc.h"
 #include "mandel/mandel_cursor.h"
-#include "mandel/palette_file.h"
-#include "platform/little_endian.h"
 #include "platform/message_box.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/status_line.h"
 #include "workspace/window_utils.h"
 
@@ -29,12 +26,6 @@
 
 namespace {
 
-constexpr size_t kHeaderAndColours = 1064;
-
-void UpdateFrameMenus() {
-    if (FrameInterface* frame = TheFrame()) frame->updateMenus();
-}
-
 QPoint Clamped(QPoint p) { return {std::clamp(p.x(), 0, 0xFFFF), std::clamp(p.y(), 0, 0xFFFF)}; }
 
 }  // namespace
@@ -50,7 +41,7 @@ MandelChild::MandelChild(OPENEDFILE* of)
         // The worker reports from its own thread; both reports become queued calls, which Qt
         // drops once this window is gone (the worker has been joined by then).
         MandelWorker::Callbacks cb;
-        cb.repaint = [this](unsigned) { QMetaObject::invokeMethod(this, [this] { command(135); }, Qt::QueuedConnection); };
+        cb.repaint = [this](unsigned) { QMetaObject::invokeMethod(this, [this] { command(Command::MandelRepaint); }, Qt::QueuedConnection); };
         cb.finished = [this](unsigned run, uint32_t) {
             QMetaObject::invokeMethod(this, [this, run] { runFinished(run); }, Qt::QueuedConnection);
         };
@@ -77,13 +68,13 @@ MandelGeometry MandelChild::geometry() const {
     return of ? MandelGeometry{of->Xsize, of->Ysize, of->Xscroll, of->Yscroll} : MandelGeometry{};
 }
 
-void MandelChild::post(int id) {
+void MandelChild::post(Command id) {
     QMetaObject::invokeMethod(this, [this, id] { command(id); }, Qt::QueuedConnection);
 }
 
-void MandelChild::SetScroll() { ::SetScroll(this, record(), hbar, vbar); }
+void MandelChild::updateScroll() { SetScroll(this, record(), hbar, vbar); }
 
-void MandelChild::resizeEvent(QResizeEvent*) { SetScroll(); }
+void MandelChild::resizeEvent(QResizeEvent*) { updateScroll(); }
 
 bool MandelChild::depthView(int& width, int& height, std::vector<uint16_t>& grey) {
     OPENEDFILE* of = record();
@@ -165,7 +156,7 @@ void MandelChild::mouseReleaseEvent(QMouseEvent* e) {
         MandelView v = d->view();
         ::SetMouseValues(v, Settings, {FirstPoint->x(), FirstPoint->y()}, {at.x(), at.y()}, geometry());
         d->setView(v);
-        post(119);
+        post(Command::MandelNew);
     }
     FirstPoint.reset();
     LastPos = QPoint();
@@ -186,7 +177,7 @@ void MandelChild::wheelEvent(QWheelEvent* e) {
         const QPoint p = e->position().toPoint();
         center = ClientPoint{p.x(), p.y()};
     }
-    MandelZoom(scale, center);
+    zoom(scale, center);
 }
 
 void MandelChild::keyPressEvent(QKeyEvent* e) {
@@ -194,18 +185,18 @@ void MandelChild::keyPressEvent(QKeyEvent* e) {
     // input: a flood of keys ends where the same keys typed slowly end.
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     const QString t = e->text();
-    if (t == "-") MandelZoom(1.5, std::nullopt);
-    else if (t == "+") MandelZoom(0.5, std::nullopt);
-    else if (t == "H" || t == "h") post(137);
+    if (t == "-") zoom(1.5, std::nullopt);
+    else if (t == "+") zoom(0.5, std::nullopt);
+    else if (t == "H" || t == "h") post(Command::MandelMain);
     else MdiChild::keyPressEvent(e);
 }
 
 void MandelChild::timerEvent(QTimerEvent* e) {
     MANDEL_DATA* d = md();
-    if (d && e->timerId() == d->TimerID) PaletteRotate();
+    if (d && e->timerId() == d->TimerID) rotatePalette();
 }
 
-void MandelChild::MandelZoom(double scale, std::optional<ClientPoint> center) {
+void MandelChild::zoom(double scale, std::optional<ClientPoint> center) {
     MANDEL_DATA* d = md();
     if (!d) return;
     MandelView v = d->view();
@@ -214,10 +205,10 @@ void MandelChild::MandelZoom(double scale, std::optional<ClientPoint> center) {
     if (!compute) return;
     for (double x : {v.fltR, v.fltI, v.fltSide})
         if (auto m = checkf(x)) platform::MessageBox(nullptr, m->text, m->caption, platform::MB_OK);
-    post(119);
+    post(Command::MandelNew);
 }
 
-void MandelChild::StartNew() {
+void MandelChild::startRun() {
     OPENEDFILE* of = record();
     MANDEL_DATA* d = md();
     if (!of || !d || !d->Thread) return;
@@ -234,9 +225,9 @@ void MandelChild::StartNew() {
     r.fltSide = d->fltSide;
     r.MndlMaxColors = Settings.MndlMaxColors;
     r.MndlRepaint = Settings.MndlRepaint;
-    r.MndlIteration = &Settings.MndlIteration;
+    r.MndlIteration = Settings.MndlIteration;
     if (d->Thread->StartNew(r) == 0) {
-        platform::MessageBox(hwndFrame, "not enough memory to start the computation", szMBTitle, platform::MB_OK);
+        platform::MessageBox(FrameWindow(), "not enough memory to start the computation", szMBTitle, platform::MB_OK);
         return;
     }
     wc = MandelBusyCursor();
@@ -252,14 +243,14 @@ void MandelChild::runFinished(unsigned run) {
     unsetCursor();
     SetStatusTextf(1, "Time:%d", int(d->Timer));
     wc.reset();
-    if (d->ZoomShow == 1) MandelZoom(0.8, std::nullopt);
-    else if (d->ZoomShow == 2) MandelZoom(1.2, std::nullopt);
+    if (d->ZoomShow == 1) zoom(0.8, std::nullopt);
+    else if (d->ZoomShow == 2) zoom(1.2, std::nullopt);
     update();
 }
 
-void MandelChild::PaletteRotate() {
+void MandelChild::rotatePalette() {
     MANDEL_DATA* d = md();
-    if (!d || d->Bmp8bpp.size() < kHeaderAndColours) return;
+    if (!d || d->Bmp8bpp.size() < kMandelHeaderAndColours) return;
     // Entries 1..255 move down by one, entry 1 goes to 255; entry 0 stays.
     uint8_t* table = d->Bmp8bpp.data() + 40;
     uint8_t saved[4];
@@ -276,25 +267,25 @@ void MandelChild::copyPicture() {
         const QImage pic = currentPicture();
         const QImage rgb = pic.isNull() ? QImage() : pic.convertToFormat(QImage::Format_RGB32);
         if (rgb.isNull()) {
-            platform::MessageBox(hwndFrame, NotEnoughMemoryFor(of->Xsize, of->Ysize), szMBTitle, platform::MB_OK);
+            platform::MessageBox(FrameWindow(), NotEnoughMemoryFor(of->Xsize, of->Ysize), szMBTitle, platform::MB_OK);
             return;
         }
         of->hBmpSaved = rgb;
         QGuiApplication::clipboard()->setImage(rgb);
     }
-    platform::MessageBox(hwndFrame, "Bitmap copied to clipboard.", szMBTitle, platform::MB_OK);
+    platform::MessageBox(FrameWindow(), "Bitmap copied to clipboard.", szMBTitle, platform::MB_OK);
 }
 
-void MandelChild::command(int id) {
+void MandelChild::command(Command id) {
     MANDEL_DATA* d = md();
     if (!d) return;
     switch (id) {
-    case 119: StartNew(); break;
-    case 137:
+    case Command::MandelNew: startRun(); break;
+    case Command::MandelMain:
         d->setView(kHomeView);
-        StartNew();
+        startRun();
         break;
-    case 138:
+    case Command::PaletteShow:
         if (d->TimerID == 0) {
             d->TimerID = startTimer(100);
         } else {
@@ -303,29 +294,29 @@ void MandelChild::command(int id) {
         }
         UpdateFrameMenus();
         break;
-    case 139:
-    case 140:
+    case Command::ZoomInShow:
+    case Command::ZoomOutShow:
         if (d->ZoomShow != 0) {
             d->ZoomShow = 0;
         } else {
-            d->ZoomShow = id == 139 ? 1 : 2;
-            post(119);
+            d->ZoomShow = id == Command::ZoomInShow ? 1 : 2;
+            post(Command::MandelNew);
         }
         UpdateFrameMenus();
         break;
-    case 135: update(); break;
-    case 109: copyPicture(); break;
+    case Command::MandelRepaint: update(); break;
+    case Command::Copy: copyPicture(); break;
     default: break;
     }
 }
 
-int MandelChild::menuCheck(int id) const {
+int MandelChild::menuCheck(Command id) const {
     MANDEL_DATA* d = md();
     if (!d) return -1;
     switch (id) {
-    case 138: return d->TimerID != 0 ? 1 : 0;
-    case 139: return d->ZoomShow == 1 ? 1 : 0;
-    case 140: return d->ZoomShow == 2 ? 1 : 0;
+    case Command::PaletteShow: return d->TimerID != 0 ? 1 : 0;
+    case Command::ZoomInShow: return d->ZoomShow == 1 ? 1 : 0;
+    case Command::ZoomOutShow: return d->ZoomShow == 2 ? 1 : 0;
     default: return -1;
     }
 }
@@ -344,100 +335,3 @@ bool MandelChild::queryClose() {
     wc.reset();
     return true;
 }
-
-int Create8bpp(OPENEDFILE* of) {
-    MANDEL_DATA* d = of ? of->data<MANDEL_DATA>() : nullptr;
-    if (!d) return 0;
-    if (d->Thread) d->Thread->stop();  // it writes into the old block
-    d->BmpData = nullptr;
-    d->Bmp8bpp = {};
-    d->hPalette.clear();
-    if (!MandelPictureSizeOk(of->Xsize, of->Ysize)) return 0;
-    const uint32_t stride = uint32_t(MandelStride(of->Xsize));
-    const uint32_t imageSize = stride * uint32_t(of->Ysize);
-    try {
-        d->Bmp8bpp.assign(kHeaderAndColours + imageSize, 0);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
-    uint8_t* h = d->Bmp8bpp.data();
-    PutLe32(h, 40);
-    PutLe32(h + 4, uint32_t(of->Xsize));
-    PutLe32(h + 8, uint32_t(-of->Ysize));  // top-down rows
-    h[12] = 1;                           // planes
-    h[14] = 8;                           // bits per pixel
-    PutLe32(h + 20, imageSize);
-    PutLe32(h + 32, 256);  // colours used
-    for (size_t i = 0; i < 256; ++i) {
-        const uint32_t k = i < d->Kleuren.size() ? d->Kleuren[i] : 0;
-        uint8_t* e = h + 40 + 4 * i;
-        e[0] = uint8_t(k >> 16);  // blue
-        e[1] = uint8_t(k >> 8);   // green
-        e[2] = uint8_t(k);        // red
-    }
-    d->BmpData = h + kHeaderAndColours;
-    d->hPalette = MakeDIBPalette(d->Bmp8bpp.data(), d->Bmp8bpp.size());
-    return d->hPalette.empty() ? 0 : 1;
-}
-
-int LoadPalette(OPENEDFILE* of, const std::string& filename) {
-    MANDEL_DATA* d = of ? of->data<MANDEL_DATA>() : nullptr;
-    if (!d) return 0;
-    uint32_t size = 0;
-    unsigned char* bytes = LoadFile(FindPaletteFile(filename, PaletteSearchDirs()), &size);
-    if (!bytes) return 0;
-    UserMessage msg;
-    const int ok = LoadPaletteBytes(bytes, size, filename, d->Kleuren, Settings.MndlMaxColors, msg);
-    delete[] bytes;
-    if (!ok) platform::MessageBox(hwndFrame, msg.text, msg.caption, platform::MB_OK);
-    return ok;
-}
-
-OPENEDFILE* CreateMandelChild(QMdiArea* hClient) {
-    if (!hClient) return nullptr;
-    OPENEDFILE* of = AddFileStruct(nullptr, "New Mandelbrot");
-    if (!of) return nullptr;
-    of->ClientData = std::make_unique<MANDEL_DATA>();
-    of->Type = 3;
-    auto* child = new MandelChild(of);
-    child->setWindowTitle("New Mandelbrot");
-    const std::string palette(Settings.Palettefile, strnlen(Settings.Palettefile, sizeof Settings.Palettefile));
-    if (!LoadPalette(of, palette)) {
-        delete child;  // removes the record too
-        return nullptr;
-    }
-    if (QMdiSubWindow* sub = AddChildWindow(child)) sub->setWindowIcon(child->windowIcon());
-    return of;
-}
-
-OPENEDFILE* OpenMandelWindow(int MainFig) {
-    if (MainFig == 0) {
-        StartDlg dlg(hwndFrame);
-        if (ExecDialog(&dlg) == 0) return nullptr;
-    }
-    OPENEDFILE* of = CreateMandelChild(hwndClient);
-    if (!of) return nullptr;
-    MANDEL_DATA* d = of->data<MANDEL_DATA>();
-    auto* child = static_cast<MandelChild*>(of->hwnd.data());
-    d->setView(MainFig ? kMainView : MandelView{Settings.MndlR, Settings.MndlI, Settings.MndlSide});
-    d->Xsize = of->Xsize = Settings.MndlW;
-    d->Ysize = of->Ysize = Settings.MndlH;
-    SetClientRect(child, of->Xsize, of->Ysize, hwndFrame);
-    if (MandelPictureSizeOk(of->Xsize, of->Ysize)) {
-        of->hBmpSaved = QImage(of->Xsize, of->Ysize, QImage::Format_RGB32);
-        if (!of->hBmpSaved.isNull()) of->hBmpSaved.fill(Qt::black);
-    }
-    Create8bpp(of);
-    // Out of memory for the picture: a message, and no window.
-    if (MandelPictureSizeOk(of->Xsize, of->Ysize) && (of->hBmpSaved.isNull() || !d->BmpData)) {
-        platform::MessageBox(hwndFrame, NotEnoughMemoryFor(of->Xsize, of->Ysize), szMBTitle, platform::MB_OK);
-        delete child->subWindow();
-        return nullptr;
-    }
-    child->SetScroll();
-    UpdateFrameMenus();
-    QMetaObject::invokeMethod(child, [child] { child->command(119); }, Qt::QueuedConnection);
-    return of;
-}
-
-void Mandel_New(int mainPicture) { OpenMandelWindow(mainPicture); }

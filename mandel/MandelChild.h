@@ -11,8 +11,10 @@
 #include <optional>
 #include <vector>
 
-class QMdiArea;
 class QScrollBar;
+
+// The 8-bit picture block: a 40-byte header and 256 colour entries before the pixel rows.
+constexpr size_t kMandelHeaderAndColours = 1064;
 
 struct MANDEL_DATA : ClientBlock {
     std::unique_ptr<MandelWorker> Thread;  // the worker; its run flag is ThreadRunning
@@ -47,21 +49,23 @@ public:
     explicit MandelChild(OPENEDFILE* of);
     ~MandelChild() override;
 
-    void command(int id) override;
+    void command(Command id) override;
     bool queryClose() override;
-    int menuCheck(int id) const override;
+    int menuCheck(Command id) const override;
     bool hasDepthView() const override { return true; }
     // The iteration counts of the current view as depth: the set nearest.
     bool depthView(int& width, int& height, std::vector<uint16_t>& grey) override;
     QStringList saveFilters() const override;
     std::string saveDocument(const std::string& path) override;
 
-    void SetScroll();
+    // Sets both bars from the record and lays out the client area.
+    void updateScroll();
     // (Re)starts the computation of the current view.
-    void StartNew();
+    void startRun();
     // Zooms by `scale` about the fixed point (no centre) or the client point `center`.
-    void MandelZoom(double scale, std::optional<ClientPoint> center);
-    void PaletteRotate();
+    void zoom(double scale, std::optional<ClientPoint> center);
+    // Colour entries 1..255 move down by one, entry 1 to 255; entry 0 stays.
+    void rotatePalette();
     // The picture with its current colours (what Copy puts on the clipboard), or the part
     // `part` of it; null when there is no memory for it.
     QImage currentPicture(QRect part = {}) const;
@@ -80,7 +84,7 @@ protected:
 
 private:
     MANDEL_DATA* md() const;
-    void post(int id);
+    void post(Command id);
     void runFinished(unsigned run);
     void copyPicture();
     MandelGeometry geometry() const;
@@ -95,11 +99,12 @@ private:
     int wheelRest = 0;          // wheel delta short of a whole step
 };
 
-OPENEDFILE* CreateMandelChild(QMdiArea* hClient);
-// File New (mainPicture 1) or the window of the Mandelbrot menu's "New" (0).
-void Mandel_New(int mainPicture);
-// Opens a window; MainFig 0 asks for the start values first. Returns the record or null.
-OPENEDFILE* OpenMandelWindow(int MainFig);
+// The record and window with its palette read, not yet sized; null (after a message) when
+// the palette cannot be read.
+OPENEDFILE* CreateMandelChild();
+// Opens a window: MainFig 1 at the main view ("&Main Mandelbrot"), 0 after asking for the
+// start values ("&New"). Returns the record, or null.
+OPENEDFILE* Mandel_New(int MainFig);
 // Remakes the 8-bit picture block and its palette; 1, or 0 when either was not obtained.
 int Create8bpp(OPENEDFILE* of);
 // Reads the palette file into the document's colours; 0 (after a message) when it cannot.

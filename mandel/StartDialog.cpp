@@ -1,7 +1,7 @@
 #include "mandel/StartDialog.h"
 
 #include "mandel/start_values.h"
-#include "workspace/frame_globals.h"
+#include "workspace/settings.h"
 #include "workspace/window_utils.h"
 
 #include <QFontMetrics>

@@ -59,8 +59,7 @@ void MandelWorker::ThreadFunc(MandelRun r, unsigned run) {
     const int H = r.Ysize;
     const uint32_t start = now();
     uint32_t nextRepaint = start + uint32_t(r.MndlRepaint);
-    static const int32_t noIterations = 0;
-    const int32_t& limit = r.MndlIteration ? *r.MndlIteration : noIterations;
+    const int32_t limit = r.MndlIteration;  // the run's own copy: a new limit waits for the next run
     if (!r.BmpData) r.Xsize = r.Ysize = 0;
     SpiralPieces pieces(r.Xsize, r.Ysize);
     std::mutex clock;

@@ -20,7 +20,7 @@ struct MandelRun {
     double fltSide = 0.0;
     int MndlMaxColors = 256;
     int MndlRepaint = 500;                    // ms between repaint requests
-    const int32_t* MndlIteration = nullptr;   // read whenever a pixel is begun
+    int32_t MndlIteration = 0;                // the iteration limit, fixed for the run
     int threads = 0;                          // at most this many at once; 0: as many as allowed
 };
 

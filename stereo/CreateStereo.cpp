@@ -1,15 +1,14 @@
 #include "stereo/CreateStereo.h"
 
 #include "images/BmpChild.h"
+#include "images/picture_document.h"
 #include "platform/message_box.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/mdi_child.h"
 #include "workspace/window_utils.h"
 
-#include <QMainWindow>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 
 #include <cstdio>
@@ -18,7 +17,7 @@
 namespace {
 
 OPENEDFILE* Refuse(const char* text) {
-    platform::MessageBox(hwndFrame, text, szMBTitle, platform::MB_OK);
+    platform::MessageBox(FrameWindow(), text, szMBTitle, platform::MB_OK);
     return nullptr;
 }
 
@@ -45,13 +44,16 @@ bool MakeStereoImage(const PictureView& background, const PictureView& depth, co
 }  // namespace
 
 OPENEDFILE* CreateStereo() {
-    if (!hwndBackground.set)
+    FrameInterface* frame = TheFrame();
+    if (!frame) return nullptr;
+    const StereoMarks& marks = frame->stereoMarks();
+    if (!marks.background.set)
         return Refuse("No background selected!\nClick on background picture and\nselect in menu: Stereo, set as background ");
-    if (!hwndForeground.set)
+    if (!marks.depth.set)
         return Refuse("No depth selected!\nClick on depth picture and\nselect in menu: Stereo, set as depth");
-    OPENEDFILE* back = MarkedRecord(hwndBackground);
+    OPENEDFILE* back = MarkedRecord(marks.background);
     if (!back) return Refuse("couldn't retreive back filestruct!");
-    OPENEDFILE* front = MarkedRecord(hwndForeground);
+    OPENEDFILE* front = MarkedRecord(marks.depth);
     if (!front) return Refuse("couldn't retreive depth filestruct!");
     if (back->hBmpSaved.isNull()) return nullptr;
 
@@ -80,22 +82,21 @@ OPENEDFILE* CreateStereo() {
                                                     opts.OutHeight ? opts.OutHeight : depthPicture.height, "stereogram");
     if (!MakeStereoImage(DocumentView(back, keepBack), depthPicture, opts, picture)) return Refuse(noMemory.c_str());
 
-    OPENEDFILE* of = CreateBMPChild(hwndClient, "NEWSTEREO", 1);
+    OPENEDFILE* of = CreateBMPChild("NEWSTEREO");
     if (!of) return nullptr;
-    of->Type = 1;
     of->Changed = 1;
     QWidget* w = of->hwnd.data();
     w->setWindowTitle(QString::fromStdString("New picture:" + of->Filename));
     BMP_DATA* bd = of->data<BMP_DATA>();
     bd->NumColors = backData ? backData->NumColors : 0;
     bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
-    bd->StereoType = 3;
+    bd->StereoType = StereoRole::Result;
     SetDocumentImage(of, picture);  // sizes the record too
 
     char caption[300];
     std::snprintf(caption, sizeof caption, "File:%s  %uX%uX%u", of->Filename.c_str(), unsigned(of->Xsize),
                   unsigned(of->Ysize), unsigned(bd->BitsPerPixel));
     w->setWindowTitle(caption);
-    SetClientRect(w, of->Xsize, of->Ysize, hwndFrame);
+    SetClientRect(w, of->Xsize, of->Ysize, FrameWindow());
     return of;
 }

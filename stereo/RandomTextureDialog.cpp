@@ -1,10 +1,11 @@
 #include "stereo/RandomTextureDialog.h"
 
 #include "images/BmpChild.h"
+#include "images/picture_document.h"
 #include "platform/message_box.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/window_utils.h"
 
 #include <QCheckBox>
@@ -49,7 +50,7 @@ void RandomTextureDialog::accept() {
 
 OPENEDFILE* OpenRandomTexture(uint32_t seed, bool blackAndWhite) {
     const Image32 img = RandomDotTexture(BackgroundSeparation(CurrentStereoOptions), blackAndWhite, seed);
-    OPENEDFILE* of = CreateBMPChild(hwndClient, "RANDOMTEXTURE", 1);
+    OPENEDFILE* of = CreateBMPChild("RANDOMTEXTURE");
     if (!of) return nullptr;
     BMP_DATA* bd = of->data<BMP_DATA>();
     bd->BitsPerPixel = 32;
@@ -58,12 +59,12 @@ OPENEDFILE* OpenRandomTexture(uint32_t seed, bool blackAndWhite) {
     std::snprintf(caption, sizeof caption, "File:%s  %uX%uX%u", of->Filename.c_str(), unsigned(of->Xsize),
                   unsigned(of->Ysize), unsigned(bd->BitsPerPixel));
     of->hwnd->setWindowTitle(caption);
-    SetClientRect(of->hwnd.data(), of->Xsize, of->Ysize, hwndFrame);
+    SetClientRect(of->hwnd.data(), of->Xsize, of->Ysize, FrameWindow());
     return of;
 }
 
 OPENEDFILE* NewRandomTexture() {
-    RandomTextureDialog dlg(hwndFrame);
+    RandomTextureDialog dlg(FrameWindow());
     CenterWindow(&dlg);
     if (ExecDialog(&dlg) != QDialog::Accepted) return nullptr;
     return OpenRandomTexture(dlg.seed(), dlg.blackAndWhite());

@@ -1,13 +1,12 @@
 #include "stereo/StereoOptionsDialog.h"
 
 #include "platform/message_box.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/window_utils.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QPushButton>
 
 StereoOptions CurrentStereoOptions;
@@ -109,7 +108,7 @@ void StereoOptionsDialog::go() {
 }
 
 int RunStereoOptionsDialog() {
-    StereoOptionsDialog dlg(hwndFrame, CurrentStereoOptions);
+    StereoOptionsDialog dlg(FrameWindow(), CurrentStereoOptions);
     CenterWindow(&dlg);
     return ExecDialog(&dlg);
 }

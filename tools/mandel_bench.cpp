@@ -32,7 +32,7 @@ double PlainLoop(int W, int H, int stride, const int32_t& iterations, std::vecto
 }
 
 double Worker(int W, int H, int stride, const int32_t& iterations, std::vector<uint8_t>& px) {
-    MandelRun r{px.data(), W, H, stride, kMainView.fltR, kMainView.fltI, kMainView.fltSide, 256, 500, &iterations};
+    MandelRun r{px.data(), W, H, stride, kMainView.fltR, kMainView.fltI, kMainView.fltSide, 256, 500, iterations};
     MandelWorker w;
     const auto t0 = std::chrono::steady_clock::now();
     w.StartNew(r);
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     MandelWorker w;
     std::vector<double> waits;
     for (int k = 0; k < 20; ++k) {
-        w.StartNew({px.data(), W, H, stride, -0.3, -0.2, 0.4, 256, 500, &endless});
+        w.StartNew({px.data(), W, H, stride, -0.3, -0.2, 0.4, 256, 500, endless});
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         const auto t0 = std::chrono::steady_clock::now();
         w.stop();

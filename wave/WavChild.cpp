@@ -5,7 +5,6 @@
 #include "wave/wave_data.h"
 #include "wave/wave_document.h"
 #include "wave/wave_paint.h"
-#include "workspace/frame_globals.h"
 
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -52,7 +51,7 @@ std::string WavChild::saveDocument(const std::string& path) {
 }
 
 bool WavChild::queryClose() {
-    if (QMdiSubWindow* sub = subWindow(); sub && hwndClient) hwndClient->setActiveSubWindow(sub);
+    if (QMdiSubWindow* sub = subWindow(); sub && FrameMdiArea()) FrameMdiArea()->setActiveSubWindow(sub);
     if (!confirmDiscard()) return false;
     releaseDocument();
     update();
@@ -128,6 +127,6 @@ void WavChild::mouseReleaseEvent(QMouseEvent* e) {
     update();
 }
 
-OPENEDFILE* CreateWavChild(QMdiArea* hClient, const std::string& filename, int) {
-    return CreateDocumentChild<WavChild, WAVE_DATA>(hClient, filename, 2);
+OPENEDFILE* CreateWavChild(const std::string& filename) {
+    return CreateDocumentChild<WavChild, WAVE_DATA>(filename, DocKind::Wave);
 }

@@ -5,15 +5,13 @@
 
 #include <string>
 
-class QMdiArea;
-
 class WavChild : public MdiChild {
     Q_OBJECT
 public:
     explicit WavChild(OPENEDFILE* of);
     ~WavChild() override;
 
-    void command(int id) override { (void)id; }  // the frame's commands mean nothing here
+    void command(Command id) override { (void)id; }  // the frame's commands mean nothing here
     bool queryClose() override;
     QStringList saveFilters() const override;
     std::string saveDocument(const std::string& path) override;
@@ -30,4 +28,4 @@ private:
     void releaseDocument();
 };
 
-OPENEDFILE* CreateWavChild(QMdiArea* hClient, const std::string& filename, int Type);
+OPENEDFILE* CreateWavChild(const std::string& filename);

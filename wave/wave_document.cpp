@@ -39,8 +39,6 @@ int LoadWavFile(OPENEDFILE* of, const std::string& filename) {
         std::snprintf(title, sizeof title, "Loading file:%s", of->Filename.c_str());
         hwnd->setWindowTitle(QString::fromLocal8Bit(title));
     }
-    of->FileData = nullptr;
-    of->FilePointer = nullptr;
     CloseDevice(wd);
     // Without any sound device the sound is still shown; with one, it must take the format.
     const FormatQuery query = [](const WAVEFORMATEX& f) { return WaveOut::QueryFormat(f) || !WaveOut::DeviceExists(); };

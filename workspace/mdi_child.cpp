@@ -1,7 +1,7 @@
 #include "workspace/mdi_child.h"
 
 #include "platform/message_box.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/window_utils.h"
 
 #include <QCloseEvent>
@@ -28,7 +28,7 @@ bool MdiChild::confirmDiscard() {
     OPENEDFILE* of = record();
     if (!of || !of->Changed) return true;
     if (QMdiSubWindow* sub = subWindow()) {
-        if (hwndClient) hwndClient->setActiveSubWindow(sub);
+        if (QMdiArea* area = FrameMdiArea()) area->setActiveSubWindow(sub);
         sub->showNormal();
     }
     if (platform::MessageBox(this, "OK to close?", "Sure about this?", platform::MB_OKCANCEL | platform::MB_ICONQUESTION) !=
@@ -39,12 +39,15 @@ bool MdiChild::confirmDiscard() {
 }
 
 QMdiSubWindow* AddChildWindow(MdiChild* child) {
-    QMdiSubWindow* sub = hwndClient->addSubWindow(child);
+    QMdiArea* area = FrameMdiArea();
+    if (!area) return nullptr;
+    QMdiSubWindow* sub = area->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(child->windowTitle());
     QObject::connect(child, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);
     sub->show();
-    PlaceNewSubWindow(hwndClient, sub);
-    hwndClient->setActiveSubWindow(sub);
+    if (child->testAttribute(Qt::WA_SetWindowIcon)) sub->setWindowIcon(child->windowIcon());
+    PlaceNewSubWindow(area, sub);
+    area->setActiveSubWindow(sub);
     return sub;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Base of every document window (BmpChild, WavChild, MandelChild, OpenGLChild).
 #include "documents/opened_file.h"
+#include "workspace/commands.h"
+#include "workspace/frame_interface.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -20,11 +22,11 @@ public:
     // The record of this window, or null once it has been removed.
     OPENEDFILE* record() const { return GetFileStruct(this); }
     // A menu command forwarded by the frame to the active child.
-    virtual void command(int id) { (void)id; }
+    virtual void command(Command id) { (void)id; }
     // Asked before the window closes (close box, File Close, Close All, Exit); false keeps it.
     virtual bool queryClose() { return true; }
     // Check mark of a forwarded menu command as this window sees it: -1 none, 0 clear, 1 set.
-    virtual int menuCheck(int id) const {
+    virtual int menuCheck(Command id) const {
         (void)id;
         return -1;
     }
@@ -60,19 +62,27 @@ protected:
 QMdiSubWindow* AddChildWindow(MdiChild* child);
 
 // The creation order of a document window: the record, its kind's block and Type, then the
-// window titled with the name, which stores itself in the record. A record whose window did
-// not come is removed again and the result is null.
-template <class Child, class Block>
-OPENEDFILE* CreateDocumentChild(QMdiArea* client, const std::string& name, uint16_t type) {
-    if (!client) return nullptr;
+// window titled with the name, which stores itself in the record; `prepare` may refuse the
+// document before the window shows (the window goes and takes the record with it). A record
+// whose window did not come is removed again and the result is null.
+template <class Child, class Block, class Prepare>
+OPENEDFILE* CreateDocumentChild(const std::string& name, DocKind type, Prepare prepare) {
+    if (!FrameMdiArea()) return nullptr;
     OPENEDFILE* of = AddFileStruct(nullptr, name);
     if (!of) return nullptr;
     of->ClientData = std::make_unique<Block>();
     of->Type = type;
     auto* child = new Child(of);
     child->setWindowTitle(QString::fromStdString(name));
+    if (!prepare(of)) {
+        delete child;
+        return nullptr;
+    }
     AddChildWindow(child);
     if (of->hwnd) return of;
     DelFileStruct(nullptr);
     return nullptr;
+}
+template <class Child, class Block> OPENEDFILE* CreateDocumentChild(const std::string& name, DocKind type) {
+    return CreateDocumentChild<Child, Block>(name, type, [](OPENEDFILE*) { return true; });
 }

@@ -5,6 +5,8 @@
 
 static_assert(std::endian::native == std::endian::little, "the stored record is little-endian");
 
+SETTINGS Settings;
+
 void SetDefaultSettings(SETTINGS& s) {
     std::memset(&s, 0, sizeof s);
     std::strcpy(s.Palettefile, "palette.pal");

@@ -42,6 +42,9 @@ static_assert(sizeof(SETTINGS) == 536);
 constexpr size_t kSettingsSize = 536;
 
 // Zero-fills the record and stores the defaults.
+// The program's settings: loaded at start, saved at exit.
+extern SETTINGS Settings;
+
 void SetDefaultSettings(SETTINGS& s);
 // The record's bytes as stored (the host is little-endian, as the stored format).
 std::array<uint8_t, kSettingsSize> SettingsToBytes(const SETTINGS& s);

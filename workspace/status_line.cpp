@@ -8,7 +8,11 @@
 #include <cstdio>
 #include <string>
 
+namespace {
 int StatusHeight = 0;
+}
+
+int StatusLineHeight() { return StatusHeight; }
 
 namespace {
 

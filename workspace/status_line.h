@@ -15,4 +15,5 @@ void SetStatusTextf(int popidx, const char* s, ...) __attribute__((format(printf
 // What part n shows now (for tests), and whether it is drawn raised.
 const char* StatusText(int part);
 bool StatusRaised(int part);
-extern int StatusHeight;
+// The status line's height as the frame lays out its client area (0 before it is sized).
+int StatusLineHeight();

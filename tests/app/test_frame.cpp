@@ -1,11 +1,13 @@
 #include "app/MainFrame.h"
+#include "app/file_open.h"
 #include "app/registry.h"
 #include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
 #include "images/bmp_writer.h"
 #include "platform/message_box.h"
 #include "wave/wave_data.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
+#include "workspace/scrolled_picture.h"
 #include "tests/common/cli_run.h"
 #include "tests/common/test_files.h"
 #include "workspace/settings.h"
@@ -76,7 +78,7 @@ protected:
     BmpChild* activeBmp() const { return qobject_cast<BmpChild*>(ActiveChild()); }
     int windowCount() const {
         int n = 0;
-        for (QMdiSubWindow* s : hwndClient->subWindowList()) n += s->isVisible();
+        for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) n += s->isVisible();
         return n;
     }
 
@@ -124,19 +126,19 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsTextAndTheStatusLineItsParts) {
         {500, "&GL Aux"}, {501, "&GL 1"}, {107, "&Cascade"}, {106, "&Tile"}, {103, "&Arrange Icons"},
         {104, "Cl&ose All"}, {112, "&About"}, {128, "New random &texture"}};
     for (const auto& [id, text] : texts) {
-        ASSERT_NE(frame->action(id), nullptr) << id;
-        EXPECT_EQ(frame->action(id)->text(), text) << id;
+        ASSERT_NE(frame->action(Command(id)), nullptr) << id;
+        EXPECT_EQ(frame->action(Command(id))->text(), text) << id;
     }
     QStringList tops;
     for (QAction* a : frame->menuBar()->actions()) tops << a->text();
     EXPECT_EQ(tops, QStringList({"&File", "&Edit", "&Stereo", "&Mandel", "&Open GL", "&Window", "&About"}));
-    EXPECT_EQ(frame->action(107)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
-    EXPECT_EQ(frame->action(106)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F4));
-    EXPECT_EQ(frame->action(118)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    EXPECT_EQ(frame->action(Command::Cascade)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    EXPECT_EQ(frame->action(Command::Tile)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    EXPECT_EQ(frame->action(Command::ChildPrivate)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
     EXPECT_EQ(frame->windowTitle(), "Orvalis");
-    EXPECT_EQ(frame->WmCommand(145), 1);  // window-list ids are not the frame's own
+    EXPECT_EQ(frame->WmCommand(Command::FirstWindowListEntry), 1);  // window-list ids are not the frame's own
     EXPECT_EQ(frame->windowMenu()->title(), "&Window");  // offered on a right click on the empty area
-    QTest::mouseClick(hwndClient->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    QTest::mouseClick(FrameMdiArea()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     EXPECT_TRUE(frame->windowMenu()->isVisible());
     frame->windowMenu()->hide();
     // The status line and the MDI area share one pixel.
@@ -145,7 +147,7 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsTextAndTheStatusLineItsParts) {
     QWidget* client = frame->centralWidget();
     QStatusBar* bar = client->findChild<QStatusBar*>("100");
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(std::make_tuple(StatusHeight, hwndClient->y() + hwndClient->height(), bar->y() + bar->height()),
+    EXPECT_EQ(std::make_tuple(StatusLineHeight(), FrameMdiArea()->y() + FrameMdiArea()->height(), bar->y() + bar->height()),
               std::make_tuple(bar->height() - 1, bar->y() + 1, client->height()));
     SetStatusTextf(1, "Time:%d", 1234);
     EXPECT_TRUE(std::string(StatusText(1)) == "Time:1234" && !StatusRaised(1));
@@ -164,7 +166,7 @@ TEST_F(FrameTest, BmpOpensTitledSizedPaintedAndCopied) {
     BmpChild* child = activeBmp();
     ASSERT_TRUE(child && child->record() && rec.boxes.empty());
     OPENEDFILE* of = child->record();
-    EXPECT_EQ(std::make_tuple(of->Type, of->Xsize, of->Ysize, child->width(), child->height()), std::make_tuple(1, 100, 80, 101, 81));
+    EXPECT_EQ(std::make_tuple(of->Type, of->Xsize, of->Ysize, child->width(), child->height()), std::make_tuple(DocKind::Picture, 100, 80, 101, 81));
     EXPECT_EQ(child->windowTitle().toStdString() + "|" + child->subWindow()->windowTitle().toStdString(), path + "|" + path);
     EXPECT_FALSE(child->horizontalBar()->isVisible() || child->verticalBar()->isVisible());
     // Client 50 x 40 with both bars: range 0..49 horizontally, steps of 5.
@@ -183,7 +185,7 @@ TEST_F(FrameTest, BmpOpensTitledSizedPaintedAndCopied) {
     shot = child->grab().toImage();
     EXPECT_EQ(std::make_tuple(of->Xscroll, shot.pixel(99, 79) & 0xFFFFFF, shot.pixel(105, 5), shot.pixel(5, 85)),
               std::make_tuple(0, Gradient(100, 80).at(99, 79), WorkspaceColor().rgb(), WorkspaceColor().rgb()));
-    frame->WmCommand(109);
+    frame->WmCommand(Command::Copy);
     EXPECT_EQ(rec.texts(), std::vector<std::string>{"Bitmap copied to clipboard."});
     EXPECT_EQ(rec.boxes.at(0).caption, "Orvalis");
     const QImage clip = QGuiApplication::clipboard()->image();
@@ -242,7 +244,7 @@ TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
                 const WithoutFileRights plain;
                 if (std::string(k.ext) == "pal") {
                     std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
-                    frame->WmCommand(137);
+                    frame->WmCommand(Command::MandelMain);
                 } else {
                     FileOpenMsg(path);
                 }
@@ -261,7 +263,7 @@ TEST_F(FrameTest, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
     // Text under a name the table does not claim: that box alone, and never a window (a
     // picture under such a name opens); as a sound: the loader's box alone.
     int shown = 0;
-    QObject::connect(hwndClient, &QMdiArea::subWindowActivated, frame, [&](QMdiSubWindow* w) { shown += w != nullptr; });
+    QObject::connect(FrameMdiArea(), &QMdiArea::subWindowActivated, frame, [&](QMdiSubWindow* w) { shown += w != nullptr; });
     std::ofstream(tmp / "notes.txt") << "Not a picture.\n";
     fs::copy_file(tmp / "notes.txt", tmp / "notes.wav");
     fs::copy_file(ORVALIS_SOURCE_DIR "/tests/data/everyday/rgb.png", tmp / "rgb.txt");
@@ -280,29 +282,29 @@ TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
     flush();
     BmpChild* pic = activeBmp();
     ASSERT_NE(pic, nullptr);
-    frame->WmCommand(114);
-    EXPECT_EQ(std::make_tuple(rec.beeps, hwndBackground.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
-              std::make_tuple(std::vector<unsigned>{0}, (QWidget*)pic, uint8_t(1)));
-    frame->WmCommand(115);
-    EXPECT_EQ(std::make_tuple(hwndForeground.hwnd.data(), hwndBackground.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
-              std::make_tuple((QWidget*)pic, (QWidget*)pic, uint8_t(2)));
+    frame->WmCommand(Command::SetBackground);
+    EXPECT_EQ(std::make_tuple(rec.beeps, TheFrame()->stereoMarks().background.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
+              std::make_tuple(std::vector<unsigned>{0}, (QWidget*)pic, StereoRole::Background));
+    frame->WmCommand(Command::SetDepthView);
+    EXPECT_EQ(std::make_tuple(TheFrame()->stereoMarks().depth.hwnd.data(), TheFrame()->stereoMarks().background.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
+              std::make_tuple((QWidget*)pic, (QWidget*)pic, StereoRole::Depth));
     // A window that is not a picture: question beep, handle stored all the same.
     OPENEDFILE* other = AddFileStruct(nullptr, "sound");
-    other->Type = 2;
+    other->Type = DocKind::Wave;
     auto* plain = new MdiChild(other);
     AddChildWindow(plain);
     rec.clear();
-    frame->WmCommand(114);
-    EXPECT_EQ(std::make_pair(rec.beeps, hwndBackground.hwnd.data()), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, (QWidget*)plain));
+    frame->WmCommand(Command::SetBackground);
+    EXPECT_EQ(std::make_pair(rec.beeps, TheFrame()->stereoMarks().background.hwnd.data()), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, (QWidget*)plain));
     plain->subWindow()->close();
     DelFileStruct(plain);
     // Closing the marked picture leaves a handle that reads as gone, not dangling.
     pic->subWindow()->close();
     flush();
-    EXPECT_TRUE(hwndForeground.set && !hwndForeground.hwnd);
+    EXPECT_TRUE(TheFrame()->stereoMarks().depth.set && !TheFrame()->stereoMarks().depth.hwnd);
     rec.clear();
-    frame->WmCommand(115);  // no active child
-    EXPECT_EQ(std::make_pair(rec.beeps, hwndForeground.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
+    frame->WmCommand(Command::SetDepthView);  // no active child
+    EXPECT_EQ(std::make_pair(rec.beeps, TheFrame()->stereoMarks().depth.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
 }
 
 // The frame's placement is saved at exit and restored at start; named and dropped files open in order.
@@ -310,7 +312,7 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndCommandLineAndDroppedFilesOpenInO
     frame->move(120, 60);
     frame->resize(500, 300);  // inside the offscreen screen, so the check moves nothing
     QApplication::processEvents();
-    frame->WmCommand(111);  // Exit: no documents, so the frame goes and saves
+    frame->WmCommand(Command::Exit);  // Exit: no documents, so the frame goes and saves
     flush();
     SETTINGS stored;
     LoadSettingsInto(stored);
@@ -343,7 +345,7 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndCommandLineAndDroppedFilesOpenInO
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(second)),
                   QUrl::fromLocalFile(ORVALIS_SOURCE_DIR "/tests/data/everyday/rgb.png")});
-    const QPoint at = hwndClient->mapTo(frame, hwndClient->rect().center());
+    const QPoint at = FrameMdiArea()->mapTo(frame, FrameMdiArea()->rect().center());
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(frame, &enter);
     ASSERT_TRUE(enter.isAccepted());
@@ -365,15 +367,15 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndCommandLineAndDroppedFilesOpenInO
 TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
     frame->resize(800, 600);
     flush();
-    const QRect area = hwndClient->viewport()->rect();
+    const QRect area = FrameMdiArea()->viewport()->rect();
     const std::string big = writeBmp("big.bmp", 1024, 768);
     QDir::setCurrent(QString(ORVALIS_SOURCE_DIR) + "/mandel");  // its palette file
     Settings.MndlW = 2000, Settings.MndlH = 1500;
     const std::pair<const char*, std::function<void()>> steps[] = {
-        {"texture", [&] { FileOpenMsg(writeBmp("texture.bmp", 64, 64)), frame->WmCommand(114); }},
-        {"picture", [&] { FileOpenMsg(big), frame->WmCommand(115); }},
-        {"stereogram", [&] { frame->WmCommand(116); }},
-        {"mandelbrot", [&] { frame->WmCommand(137); }},
+        {"texture", [&] { FileOpenMsg(writeBmp("texture.bmp", 64, 64)), frame->WmCommand(Command::SetBackground); }},
+        {"picture", [&] { FileOpenMsg(big), frame->WmCommand(Command::SetDepthView); }},
+        {"stereogram", [&] { frame->WmCommand(Command::CreateStereo); }},
+        {"mandelbrot", [&] { frame->WmCommand(Command::MandelMain); }},
     };
     std::set<std::pair<int, int>> corners;
     for (const auto& [name, open] : steps) {
@@ -392,17 +394,17 @@ TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
         }
     }
     EXPECT_EQ(corners.size(), 4u) << "each window at its own slot";
-    frame->WmCommand(107);
-    const QList<QMdiSubWindow*> subs = hwndClient->subWindowList();
+    frame->WmCommand(Command::Cascade);
+    const QList<QMdiSubWindow*> subs = FrameMdiArea()->subWindowList();
     for (QMdiSubWindow* sub : subs) {
         EXPECT_EQ(sub->size(), subs[0]->size());
         EXPECT_TRUE(area.contains(sub->geometry()));
     }
     EXPECT_LT(subs[0]->width(), area.width());
-    hwndClient->activeSubWindow()->showMaximized();
+    FrameMdiArea()->activeSubWindow()->showMaximized();
     FileOpenMsg(big);
     flush();
-    EXPECT_TRUE(hwndClient->activeSubWindow()->isMaximized());
+    EXPECT_TRUE(FrameMdiArea()->activeSubWindow()->isMaximized());
 }
 
 // Ctrl+F6 and Ctrl+Shift+F6 go round the windows. In a picture the arrows, Page Up/Down, Home/End
@@ -414,11 +416,11 @@ TEST_F(FrameTest, MdiKeysPictureScrollKeysAndWheelAndTheCloseQuestions) {
     flush();
     BmpChild* two = activeBmp();
     ASSERT_NE(two, nullptr);
-    QList<QMdiSubWindow*> subs = hwndClient->subWindowList(QMdiArea::CreationOrder);
+    QList<QMdiSubWindow*> subs = FrameMdiArea()->subWindowList(QMdiArea::CreationOrder);
     QTest::keyClick(two, Qt::Key_F6, Qt::ControlModifier);
-    EXPECT_EQ(hwndClient->activeSubWindow(), subs[0]);
-    QTest::keyClick(hwndClient->activeSubWindow()->widget(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(hwndClient->activeSubWindow(), subs[1]);
+    EXPECT_EQ(FrameMdiArea()->activeSubWindow(), subs[0]);
+    QTest::keyClick(FrameMdiArea()->activeSubWindow()->widget(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(FrameMdiArea()->activeSubWindow(), subs[1]);
 
     const int ext = two->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     SetClientRect(two, 100 + ext, 80 + ext, nullptr);  // client 100 x 80: page 101 and 81
@@ -451,7 +453,7 @@ TEST_F(FrameTest, MdiKeysPictureScrollKeysAndWheelAndTheCloseQuestions) {
               std::make_tuple("OK to close?", "Sure about this?", unsigned(platform::MB_OKCANCEL | platform::MB_ICONQUESTION)));
     for (int answer : {platform::IDCANCEL, platform::IDOK}) {  // Exit waits for the changed picture's consent
         rec.answers = {answer};
-        frame->WmCommand(111);
+        frame->WmCommand(Command::Exit);
         flush();
         EXPECT_EQ(std::make_pair(frame->isVisible(), windowCount()), std::make_pair(answer == platform::IDCANCEL, int(answer == platform::IDCANCEL)));
     }
@@ -472,7 +474,7 @@ TEST_F(FrameTest, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
     AnswerSaveDialog((locked / "out.png").string());
     {
         const WithoutFileRights plain;  // root writes anywhere
-        frame->WmCommand(601);
+        frame->WmCommand(Command::SaveAs);
     }
     ASSERT_EQ(rec.boxes.size(), 1u);
     EXPECT_EQ(rec.boxes[0].text, "Can't save file: " + (locked / "out.png").string() + "\nPermission denied");
@@ -491,7 +493,7 @@ TEST_F(FrameTest, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
         of->Changed = 1;
         const std::string path = tmp / name, saved = *filter ? path + ".tif" : path;
         AnswerSaveDialog(path, filter);
-        frame->WmCommand(601);
+        frame->WmCommand(Command::SaveAs);
         const std::string got = Pillow(saved);
         ASSERT_EQ(got.size(), want.size()) << name;
         int worst = 0;
@@ -502,7 +504,7 @@ TEST_F(FrameTest, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
         EXPECT_EQ(ActiveChild()->windowTitle().toStdString(), saved);
     }
     fs::remove(tmp / "plain.tif");
-    frame->WmCommand(600);  // its name is a TIFF now: saved there, no dialog
+    frame->WmCommand(Command::Save);  // its name is a TIFF now: saved there, no dialog
     EXPECT_EQ(Pillow(tmp / "plain.tif"), want);
     EXPECT_TRUE(rec.boxes.empty());
 
@@ -510,7 +512,7 @@ TEST_F(FrameTest, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
     FileOpenMsg(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png");
     flush();
     AnswerSaveDialog(tmp / "grey16.tif");
-    frame->WmCommand(601);
+    frame->WmCommand(Command::SaveAs);
     std::ifstream g16(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png.g16", std::ios::binary);
     EXPECT_EQ(Pillow(tmp / "grey16.tif", "g16"), std::string(std::istreambuf_iterator<char>(g16), {}));
 
@@ -520,13 +522,13 @@ TEST_F(FrameTest, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
     ASSERT_EQ(std::system(("sox -n -r 11025 -c 2 -b 16 -e signed-integer '" + in + "' synth 0.05 sine 440").c_str()), 0);
     FileOpenMsg(in);
     flush();
-    EXPECT_TRUE(frame->action(600)->isEnabled() && frame->action(601)->isEnabled());
+    EXPECT_TRUE(frame->action(Command::Save)->isEnabled() && frame->action(Command::SaveAs)->isEnabled());
     auto* wd = GetFileStruct(ActiveChild())->data<WAVE_DATA>();
     ASSERT_NE(wd, nullptr);
     for (uint32_t i = 0; i < 64; ++i) wd->lpData[i] = uint8_t(i * 37);
     const std::string samples(reinterpret_cast<const char*>(wd->lpData.get()), wd->dwDataSize);
     AnswerSaveDialog(out);
-    frame->WmCommand(601);
+    frame->WmCommand(Command::SaveAs);
     EXPECT_EQ(Output("soxi -r '" + out + "'; soxi -c '" + out + "'; soxi -b '" + out + "'"), "11025\n2\n16\n");
     EXPECT_EQ(Output("sox '" + out + "' -t raw -"), samples);
 }
@@ -543,7 +545,7 @@ TEST_F(FrameTest, AboutLinesDoNotWrapAndColorKeepsTheColourButNoCustomColours) {
         }
         if (box) box->close();
     });
-    frame->WmCommand(112);
+    frame->WmCommand(Command::About);
     EXPECT_EQ(wrapped, 0);
     // Edit, Color keeps the chosen colour; custom colours live for one call, and Qt writes no
     // settings file of its own for them.
@@ -557,11 +559,11 @@ TEST_F(FrameTest, AboutLinesDoNotWrapAndColorKeepsTheColourButNoCustomColours) {
             dlg->setCurrentColor(c);
             dlg->accept();
         });
-        frame->WmCommand(101);
+        frame->WmCommand(Command::Color);
     };
     pick(QColor(10, 20, 30));
-    EXPECT_EQ(crColor, 0x1E140Au);
+    EXPECT_EQ(frame->chosenColor(), 0x1E140Au);
     pick(QColor(1, 2, 3));
-    EXPECT_EQ(std::make_pair(crColor, customAtStart), std::make_pair(0x030201u, qRgb(255, 255, 255)));
+    EXPECT_EQ(std::make_pair(frame->chosenColor(), customAtStart), std::make_pair(0x030201u, qRgb(255, 255, 255)));
     EXPECT_FALSE(QFile::exists(QString(std::getenv("XDG_CONFIG_HOME")) + "/QtProject.conf"));
 }

@@ -6,9 +6,11 @@
 // Then the frame paints, the active window is copied and all close. Prints the boxes and the
 // windows that were open; exits 0, or 2 on a usage error.
 #include "app/MainFrame.h"
+#include "app/file_open.h"
 #include "app/application.h"
 #include "platform/message_box.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
+#include "workspace/settings.h"
 #include "workspace/status_line.h"
 
 #include <QApplication>
@@ -33,23 +35,23 @@ int main(int argc, char** argv) {
     if (action == "open") {
         for (int i = 2; i < argc; ++i) FileOpenMsg(argv[i]);
     } else if (action == "stereo") {
-        FileOpenMsg(argv[2]), frame->WmCommand(114);
-        FileOpenMsg(argv[3]), frame->WmCommand(115);
-        frame->WmCommand(116);
+        FileOpenMsg(argv[2]), frame->WmCommand(Command::SetBackground);
+        FileOpenMsg(argv[3]), frame->WmCommand(Command::SetDepthView);
+        frame->WmCommand(Command::CreateStereo);
     } else {
         Settings.MndlW = std::atoi(argv[2]), Settings.MndlH = std::atoi(argv[3]), Settings.MndlIteration = 1;
-        frame->WmCommand(137);
+        frame->WmCommand(Command::MandelMain);
         QElapsedTimer t;
         t.start();
-        while (hwndClient->activeSubWindow() && rec.boxes.empty() && std::strncmp(StatusText(1), "Time:", 5) != 0 &&
+        while (FrameMdiArea()->activeSubWindow() && rec.boxes.empty() && std::strncmp(StatusText(1), "Time:", 5) != 0 &&
                t.elapsed() < 120000)
             QApplication::processEvents(), QThread::msleep(5);
     }
     QApplication::processEvents();
     frame->grab();
-    frame->WmCommand(109);
+    frame->WmCommand(Command::Copy);
     for (const platform::RecordedBox& b : rec.boxes) std::printf("box: %s: %s\n", b.caption.c_str(), b.text.c_str());
-    for (QMdiSubWindow* sub : hwndClient->subWindowList()) std::printf("window: %s\n", qPrintable(sub->windowTitle()));
+    for (QMdiSubWindow* sub : FrameMdiArea()->subWindowList()) std::printf("window: %s\n", qPrintable(sub->windowTitle()));
     frame->CloseAll();
     delete frame;
     return 0;

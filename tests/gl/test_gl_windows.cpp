@@ -1,10 +1,11 @@
 // OpenGL windows on a real GL context (run under xvfb-run with Mesa).
 #include "app/MainFrame.h"
+#include "app/file_open.h"
 #include "documents/opened_file.h"
 #include "gl/OpenGLChild.h"
 #include "gl/view_state.h"
 #include "platform/message_box.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 #include "workspace/status_line.h"
 #include "tests/common/test_files.h"
 #include "tests/dxf/dxf_text.h"
@@ -83,7 +84,7 @@ std::string Cube() {
 TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) {
     radius = 1.0;
     const WId native = frame_->winId();
-    OpenGLChild* c = Child(CreateGLChild("TEST", 500));
+    OpenGLChild* c = Child(CreateGLChild("TEST", DocKind::GLAux));
     ASSERT_NE(c, nullptr);
     QApplication::processEvents();
     // The frame composes through OpenGL from the start: the first OpenGL window does not make the
@@ -118,7 +119,7 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
     Paint(c);
     EXPECT_STREQ(StatusText(0), "Lat:0.00 Lon:1.00 R:4.40");
 
-    OpenGLChild* b = Child(CreateGLChild("TEST", 501));
+    OpenGLChild* b = Child(CreateGLChild("TEST", DocKind::GL1));
     ASSERT_NE(b, nullptr);
     img = Paint(b);
     Paint(b);
@@ -143,10 +144,10 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
 TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheViewAndRefusedOnesGiveABox) {
     std::string cube = WriteDxf("CUBE.DXF", Cube()), empty = WriteDxf("empty.dxf", Entities(""));
     FileOpenMsg(cube);
-    ASSERT_EQ(hwndClient->subWindowList().size(), 1);
-    auto* a = qobject_cast<OpenGLChild*>(hwndClient->subWindowList()[0]->widget());
+    ASSERT_EQ(FrameMdiArea()->subWindowList().size(), 1);
+    auto* a = qobject_cast<OpenGLChild*>(FrameMdiArea()->subWindowList()[0]->widget());
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->record()->Type, 0);
+    EXPECT_EQ(a->record()->Type, DocKind::Dxf);
     EXPECT_EQ(a->windowTitle().toStdString(), cube);
     EXPECT_STREQ(StatusText(1), "axis  -1.00 - 8.00");
     a->subWindow()->resize(400, 340);
@@ -184,7 +185,7 @@ TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheViewAndRefus
     expectDepth(turned, true);
     if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) turned.save(QString(out) + "/dxf-cube-turned.png");
 
-    OpenGLChild* b = Child(CreateGLChild(empty, 0));
+    OpenGLChild* b = Child(CreateGLChild(empty, DocKind::Dxf));
     ASSERT_NE(b, nullptr);
     EXPECT_STREQ(StatusText(1), "axis  1024001.00 - -1023999.00");
     before = a->swapCount();
@@ -196,14 +197,14 @@ TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheViewAndRefus
     const std::string bad = WriteDxf("bad.dxf", D("0 SECTION 2 HEADER 9 $ACADVER 0 EOF"));
     const std::string big = WriteDxf("big.dxf", Entities(D("0 POLYLINE 8 0 72 683 0 VERTEX 8 0 10 1.0 0 SEQEND")));
     for (const std::string& path : {bad, big, dir_ / "none.dxf"}) {
-        EXPECT_EQ(CreateGLChild(path, 0), nullptr) << path;
+        EXPECT_EQ(CreateGLChild(path, DocKind::Dxf), nullptr) << path;
         EXPECT_STREQ(StatusText(1), "") << path;
     }
     bool (*probe)() = GLContextProbe;
     GLContextProbe = [] { return false; };  // no suitable context
-    EXPECT_EQ(CreateGLChild("TEST", 500), nullptr);
+    EXPECT_EQ(CreateGLChild("TEST", DocKind::GLAux), nullptr);
     GLContextProbe = probe;
-    EXPECT_TRUE(hwndClient->subWindowList().size() == 2 && GetLastFileStruct() == b->record());
+    EXPECT_TRUE(FrameMdiArea()->subWindowList().size() == 2 && GetLastFileStruct() == b->record());
     ASSERT_EQ(boxes_.boxes.size(), 4u);
     EXPECT_EQ(boxes_.boxes[0].text, "The drawing could not be read:\n" + bad + "\nHEADER section not closed before EOF");
     EXPECT_EQ(boxes_.boxes[1].text, "The drawing could not be read:\n" + big +

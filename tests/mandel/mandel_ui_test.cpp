@@ -6,7 +6,8 @@
 #include "mandel/start_values.h"
 #include "platform/message_box.h"
 #include "tests/common/test_files.h"
-#include "workspace/frame_globals.h"
+#include "app/MainFrame.h"
+#include "workspace/frame_interface.h"
 #include "workspace/status_line.h"
 
 #include <gtest/gtest.h>
@@ -33,9 +34,8 @@ namespace {
 class MandelWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        hwndFrame = frame_ = new QMainWindow;
-        frame_->setCentralWidget(hwndClient = new QMdiArea(frame_));
-        CreateStatusLine(frame_), frame_->resize(1400, 1000), frame_->show();
+        frame_ = new MainFrame;
+        frame_->resize(1400, 1000), frame_->show();
         std::filesystem::current_path(dir_.path);  // no palette here: the one beside the test program is found
     }
     static void TearDownTestSuite() { delete frame_, std::filesystem::current_path("/"); }
@@ -49,7 +49,7 @@ protected:
     }
 
     static void CloseAll() {
-        hwndClient->closeAllSubWindows(), QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete), QApplication::processEvents();
+        FrameMdiArea()->closeAllSubWindows(), QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete), QApplication::processEvents();
     }
     static bool WaitFor(const std::function<bool()>& done, int ms = 20000) { return QTest::qWaitFor(done, ms); }
     static bool Finished() { return std::strncmp(StatusText(1), "Time:", 5) == 0; }
@@ -57,7 +57,7 @@ protected:
     // Opens the main view and lets the first run finish.
     MandelChild* OpenFinished(int w, int h) {
         Settings.MndlW = w, Settings.MndlH = h;
-        MandelChild* child = Child(OpenMandelWindow(1));
+        MandelChild* child = Child(Mandel_New(1));
         EXPECT_TRUE(child && WaitFor(Finished));
         return child;
     }
@@ -68,13 +68,13 @@ protected:
             << what << ": " << d->fltR << ", " << d->fltI << ", " << d->fltSide;
     }
 
-    static inline QMainWindow* frame_ = nullptr;
+    static inline MainFrame* frame_ = nullptr;
     static inline const TempDir dir_{"mandel_ui"};
 };
 
 TEST_F(MandelWindow, mainMandelbrotComputesTheMainViewEndsWithBeepTimeAndArrowAndSurvivesAKeyFlood) {
     MessageRecorder rec;
-    OPENEDFILE* of = OpenMandelWindow(1);
+    OPENEDFILE* of = Mandel_New(1);
     MandelChild* child = Child(of);
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(std::make_pair(int(of->Type), of->Filename), std::make_pair(3, std::string("New Mandelbrot")));
@@ -159,33 +159,33 @@ TEST_F(MandelWindow, paletteRotationTogglesAndCopyTakesThePictureWithItsCurrentC
     ASSERT_NE(child, nullptr);
     MANDEL_DATA* d = Data(child);
     const std::vector<uint32_t> before = d->hPalette;  // 256 entries
-    child->PaletteRotate();  // entries 1 .. 255 move down one, entry 0 stays
+    child->rotatePalette();  // entries 1 .. 255 move down one, entry 0 stays
     EXPECT_EQ((std::vector{d->hPalette[0], d->hPalette[1], d->hPalette[255]}), (std::vector{before[0], before[2], before[1]}));
     // A pixel of index 1 now has entry 2's colour, in the window and on the clipboard.
     EXPECT_EQ(child->currentPicture().pixel(0, 0), 0xFF000000u | before[2]);
     const QImage expected = child->currentPicture().convertToFormat(QImage::Format_RGB32);
     MessageRecorder rec;  // its box is checked on the frame
-    child->command(109);  // Copy
-    EXPECT_EQ(child->menuCheck(138), 0);
-    child->command(138);  // Paletteshow
-    ASSERT_TRUE(child->menuCheck(138) == 1 && WaitFor([&] { return d->hPalette[1] == before[3]; }, 5000)) << "the timer rotates";
-    child->command(138);
-    EXPECT_EQ(std::make_pair(child->menuCheck(138), d->TimerID), std::make_pair(0, 0));
+    child->command(Command::Copy);  // Copy
+    EXPECT_EQ(child->menuCheck(Command::PaletteShow), 0);
+    child->command(Command::PaletteShow);  // Paletteshow
+    ASSERT_TRUE(child->menuCheck(Command::PaletteShow) == 1 && WaitFor([&] { return d->hPalette[1] == before[3]; }, 5000)) << "the timer rotates";
+    child->command(Command::PaletteShow);
+    EXPECT_EQ(std::make_pair(child->menuCheck(Command::PaletteShow), d->TimerID), std::make_pair(0, 0));
     CloseAll();
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expected) << "the copy outlives the window";
 }
 
 TEST_F(MandelWindow, zoomShowsScaleTheSideAfterEachRunAndALateFinishOfAReplacedRunIsIgnored) {
-    for (auto [id, factor] : {std::pair{139, 0.8}, {140, 1.2}}) {
+    for (auto [id, factor] : {std::pair{Command::ZoomInShow, 0.8}, {Command::ZoomOutShow, 1.2}}) {
         MandelChild* child = OpenFinished(40, 30);
         ASSERT_NE(child, nullptr);
         Data(child)->setView({-1.0, -1.0, 1.0}), child->command(id), SetStatusTextf(1, "%s", "");
-        EXPECT_EQ(std::make_pair(child->menuCheck(id), child->menuCheck(id == 139 ? 140 : 139)), std::make_pair(1, 0));
-        ASSERT_TRUE(WaitFor(Finished)) << id;
+        EXPECT_EQ(std::make_pair(child->menuCheck(id), child->menuCheck(id == Command::ZoomInShow ? Command::ZoomOutShow : Command::ZoomInShow)), std::make_pair(1, 0));
+        ASSERT_TRUE(WaitFor(Finished)) << int(id);
         child->command(id);  // off; small pictures finish fast, so several runs may have scaled the side once each
         ASSERT_TRUE(child->menuCheck(id) == 0 && WaitFor([&] { return !Data(child)->Thread->running(); }));
         const double steps = std::log(Data(child)->fltSide) / std::log(factor);
-        EXPECT_TRUE(steps > 0.5 && std::abs(steps - std::round(steps)) < 1e-9) << id << ": " << Data(child)->fltSide;
+        EXPECT_TRUE(steps > 0.5 && std::abs(steps - std::round(steps)) < 1e-9) << int(id) << ": " << Data(child)->fltSide;
         CloseAll();
     }
     // A late finish of a replaced run is ignored; closing during the long run also stops the worker
@@ -194,9 +194,9 @@ TEST_F(MandelWindow, zoomShowsScaleTheSideAfterEachRunAndALateFinishOfAReplacedR
     ASSERT_NE(child, nullptr);
     MANDEL_DATA* d = Data(child);
     MessageRecorder rec;
-    SetStatusTextf(1, "%s", ""), child->command(119);  // a quick run; its report waits in the queue
+    SetStatusTextf(1, "%s", ""), child->command(Command::MandelNew);  // a quick run; its report waits in the queue
     while (d->Thread->running()) QTest::qSleep(1);  // without handling its report
-    Settings.MndlIteration = 200000, d->setView({-0.1, -0.1, 0.2}), child->command(119);  // a long run
+    Settings.MndlIteration = 200000, d->setView({-0.1, -0.1, 0.2}), child->command(Command::MandelNew);  // a long run
     QApplication::processEvents();
     EXPECT_TRUE(rec.beeps.empty() && *StatusText(1) == 0 && d->Thread->running()) << "the new run goes on";
     EXPECT_TRUE(child->testAttribute(Qt::WA_SetCursor) && child->cursor().shape() == Qt::BitmapCursor) << "busy cursor 205";
@@ -218,7 +218,7 @@ TEST_F(MandelWindow, startDialogShowsStoresOnStartOnlyAndOpensTheChosenView) {
         dlg->edit(110)->setText("100"), dlg->edit(107)->setText("50"), dlg->edit(108)->setText("40");
         dlg->findChild<QPushButton*>("1")->click();
     });
-    OPENEDFILE* of = OpenMandelWindow(0);
+    OPENEDFILE* of = Mandel_New(0);
     ASSERT_NE(of, nullptr);
     ExpectView(Child(of), kMainView, "dialog");
     EXPECT_EQ(std::make_tuple(of->Xsize, of->Ysize, Settings.MndlMaxColors), std::make_tuple(50, 40, 64));
@@ -226,8 +226,8 @@ TEST_F(MandelWindow, startDialogShowsStoresOnStartOnlyAndOpensTheChosenView) {
     // Cancel stores nothing and opens no window.
     QTimer::singleShot(0, [] { static_cast<StartDlg*>(QApplication::activeModalWidget())->edit(110)->setText("4"); });
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->findChild<QPushButton*>("2")->click(); });
-    EXPECT_EQ(OpenMandelWindow(0), nullptr);
-    EXPECT_EQ(std::make_pair(hwndClient->subWindowList().size(), Settings.MndlMaxColors), std::make_pair(qsizetype(1), 64));
+    EXPECT_EQ(Mandel_New(0), nullptr);
+    EXPECT_EQ(std::make_pair(FrameMdiArea()->subWindowList().size(), Settings.MndlMaxColors), std::make_pair(qsizetype(1), 64));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ struct Picture {
     int W, H, stride;
     std::vector<uint8_t> bytes;
     Picture(int w, int h) : W(w), H(h), stride((w + 3) & ~3), bytes(size_t(stride) * size_t(h), kUntouched) {}
-    MandelRun run(double r, double i, double side, const int32_t* iterations, int colours = 256, int repaint = 500,
+    MandelRun run(double r, double i, double side, int32_t iterations, int colours = 256, int repaint = 500,
                   int threads = 0) {
         return {bytes.data(), W, H, stride, r, i, side, colours, repaint, iterations, threads};
     }
@@ -59,7 +59,7 @@ TEST(MandelWorker, writesTheColourIndexOfEveryPixelThatCanBeReadWhileItComputes)
         Picture pic(c.W, c.H);
         Reports reports;
         MandelWorker worker(reports.callbacks());
-        const unsigned run = worker.StartNew(pic.run(c.r, c.i, c.side, &iterations, c.colours));
+        const unsigned run = worker.StartNew(pic.run(c.r, c.i, c.side, iterations, c.colours));
         EXPECT_EQ(reports.waitFinish().first, run);
         EXPECT_TRUE(worker.acceptFinish(run) && !worker.running());
         Picture expected(c.W, c.H);  // the row padding untouched
@@ -69,15 +69,14 @@ TEST(MandelWorker, writesTheColourIndexOfEveryPixelThatCanBeReadWhileItComputes)
                     uint8_t(ColourIndex(fCalcMandel(c.r + x * c.side / c.H, c.i + y * c.side / c.H, iterations), c.colours - 1));
         EXPECT_EQ(pic.bytes, expected.bytes) << c.W << "x" << c.H;
     }
-    // The picture can be read and the limit changed while it computes.
+    // The picture can be read while it computes.
     int32_t limit = 2000;
     Picture big(200, 150);
     Reports reports;
     MandelWorker worker(reports.callbacks());
-    worker.StartNew(big.run(-2.0, -1.1338, 2.27, &limit, 256, 1));
+    worker.StartNew(big.run(-2.0, -1.1338, 2.27, limit, 256, 1));
     std::vector<uint8_t> shown(big.bytes.size());
     for (int k = 0; k < 20; ++k) CopyPixels(big.bytes.data(), shown.data(), shown.size());
-    std::atomic_ref<int32_t>(limit).store(10, std::memory_order_relaxed);  // as the start dialog does
     reports.waitFinish();
     EXPECT_TRUE(worker.acceptFinish(worker.run()));
     CopyPixels(big.bytes.data(), shown.data(), shown.size());
@@ -102,7 +101,7 @@ TEST(MandelWorker, asksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
         MandelWorker worker({[&](unsigned) { seen.push_back(pic.written()); },  // on the worker thread
                              [&](unsigned, uint32_t ms) { reported = ms; },
                              [&] { return nextTick < c.ticks.size() ? c.ticks[nextTick++] : c.ticks.back(); }});
-        worker.StartNew(pic.run(5.0, 5.0, 1.0, &iterations, 256, 500, 1));  // every point escapes at once
+        worker.StartNew(pic.run(5.0, 5.0, 1.0, iterations, 256, 500, 1));  // every point escapes at once
         worker.wait();
         EXPECT_EQ(seen, c.pixelsAtRepaint) << c.name;
         EXPECT_EQ(nextTick, c.ticks.size()) << c.name << ": the clock is read once per ring, not per pixel";
@@ -126,7 +125,7 @@ TEST(MandelWorker, aStopTakesEffectBeforeTheNextPixelAndNoFinishComesAfterIt) {
     };
     MandelWorker worker(cb);
     self = &worker;
-    worker.StartNew(pic.run(5.0, 5.0, 1.0, &iterations, 256, 1, 1));
+    worker.StartNew(pic.run(5.0, 5.0, 1.0, iterations, 256, 1, 1));
     while (!atRing) std::this_thread::yield();
     worker.stop();
     EXPECT_FALSE(worker.running() || worker.hasThread());
@@ -136,7 +135,7 @@ TEST(MandelWorker, aStopTakesEffectBeforeTheNextPixelAndNoFinishComesAfterIt) {
     Picture tiny(3, 2);
     MandelWorker quick(reports.callbacks());
     for (int k = 0; k < 300; ++k) {
-        const unsigned run = quick.StartNew(tiny.run(-2.0, -1.0, 2.0, &iterations));
+        const unsigned run = quick.StartNew(tiny.run(-2.0, -1.0, 2.0, iterations));
         if (k % 2) std::this_thread::yield();
         quick.stop();
         const size_t n = reports.pending();
@@ -151,22 +150,22 @@ TEST(MandelWorker, aRestartSilencesTheOldRunAndALateFinishLeavesTheNewRunAlone) 
     Reports reports;
     MandelWorker worker(reports.callbacks());
     // Restarting a running worker: only the new run reports.
-    worker.StartNew(slow.run(-0.1, -0.1, 0.2, &kEndless));
-    const unsigned first = worker.StartNew(quick.run(-2.0, -1.0, 2.0, &iterations));
+    worker.StartNew(slow.run(-0.1, -0.1, 0.2, kEndless));
+    const unsigned first = worker.StartNew(quick.run(-2.0, -1.0, 2.0, iterations));
     const auto report = reports.waitFinish();  // still queued while the user zooms
     EXPECT_TRUE(report.first == first && reports.pending() == 0);
-    EXPECT_NE(worker.StartNew(slow.run(-0.1, -0.1, 0.2, &kEndless)), first);
+    EXPECT_NE(worker.StartNew(slow.run(-0.1, -0.1, 0.2, kEndless)), first);
     EXPECT_FALSE(worker.acceptFinish(report.first));
     EXPECT_TRUE(worker.running() && worker.hasThread());
     worker.stop();
     EXPECT_EQ(reports.pending(), 0u);
     // Accepting the current run's finish joins it and keeps its time.
-    const unsigned third = worker.StartNew(quick.run(-2.0, -1.0, 2.0, &iterations));
+    const unsigned third = worker.StartNew(quick.run(-2.0, -1.0, 2.0, iterations));
     const auto last = reports.waitFinish();
     EXPECT_TRUE(last.first == third && worker.acceptFinish(third) && !worker.hasThread());
     EXPECT_EQ(last.second, worker.Timer());
     // A run without picture memory finishes at once.
-    const unsigned empty = worker.StartNew({nullptr, 5, 5, 0, -2, -1, 2, 256, 500, &iterations});
+    const unsigned empty = worker.StartNew({nullptr, 5, 5, 0, -2, -1, 2, 256, 500, iterations});
     EXPECT_TRUE(reports.waitFinish().first == empty && worker.acceptFinish(empty));
 }
 

@@ -2,6 +2,7 @@
 // are checked on the field reader (stereo_options_test), here each path through the windows.
 #include "app/MainFrame.h"
 #include "images/BmpChild.h"
+#include "images/picture_document.h"
 #include "mandel/MandelChild.h"
 #include "mandel/mandel_calc.h"
 #include "platform/message_box.h"
@@ -9,7 +10,7 @@
 #include "stereo/RandomTextureDialog.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -109,7 +110,7 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsA
     Image32 texture(64, 50), depth(640, 480, 0x808080);
     for (size_t i = 0; i < texture.px.size(); ++i) texture.px[i] = uint32_t(i * 2654435761u >> 8) & 0xFFFFFF;
     auto open = [](const char* name, const Image32& img, uint16_t colours) {  // as the loaders leave it
-        OPENEDFILE* of = CreateBMPChild(hwndClient, name, 1);
+        OPENEDFILE* of = CreateBMPChild(name);
         SetDocumentPicture(of, img);
         of->data<BMP_DATA>()->NumColors = colours;
         return of;
@@ -121,17 +122,17 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsA
     platform::MessageRecorder rec;
     EXPECT_EQ(nullptr, CreateStereo());
     OPENEDFILE* back = open("t.bmp", texture, 256);
-    hwndBackground.mark(back->hwnd.data());
+    TheFrame()->stereoMarks().background.mark(back->hwnd.data());
     EXPECT_EQ(nullptr, CreateStereo());
     OPENEDFILE* front = open("d.bmp", depth, 0);
-    hwndForeground.mark(front->hwnd.data());
+    TheFrame()->stereoMarks().depth.mark(front->hwnd.data());
     const StereoOptions before = CurrentStereoOptions;
     for (int oversam : {1, 4}) {
         CurrentStereoOptions.oversam = oversam;
         OPENEDFILE* of = CreateStereo();
         ASSERT_NE(nullptr, of);
         BMP_DATA* bd = of->data<BMP_DATA>();
-        EXPECT_EQ(std::make_tuple("NEWSTEREO", 1, 1, 640, 480, 3, 256, 32),
+        EXPECT_EQ(std::make_tuple("NEWSTEREO", DocKind::Picture, 1, 640, 480, StereoRole::Result, 256, 32),
                   std::make_tuple(of->Filename, of->Type, of->Changed, of->Xsize, of->Ysize, bd->StereoType,
                                   bd->NumColors, bd->BitsPerPixel));
         EXPECT_EQ("File:NEWSTEREO  640X480X32", of->hwnd->windowTitle());
@@ -156,8 +157,8 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsA
         {"Orvalis", "No depth selected!\nClick on depth picture and\nselect in menu: Stereo, set as depth"},
         {"Orvalis", "couldn't retreive depth filestruct!"},
         {"Orvalis", "couldn't retreive back filestruct!"}}));
-    hwndBackground = hwndForeground = MarkedWindow();
-    for (QMdiSubWindow* s : hwndClient->subWindowList()) s->close();  // the recorder answers OK
+    TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
+    for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();  // the recorder answers OK
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     rec.clear();
 
@@ -173,14 +174,14 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsA
             Find<QCheckBox>(dlg, "bw")->setChecked(true);
             Find<QDialogButtonBox>(dlg, nullptr)->button(QDialogButtonBox::Ok)->click();
         });
-    frame.WmCommand(128);
+    frame.WmCommand(Command::RandomTexture);
     OPENEDFILE* tex = GetLastFileStruct();
     ASSERT_EQ("RANDOMTEXTURE", tex->Filename);
     EXPECT_EQ("File:RANDOMTEXTURE  160X256X32", tex->hwnd->windowTitle());
     EXPECT_EQ(RandomDotTexture(80, true, 5).px, DocumentPicture(tex).px);
-    frame.WmCommand(114);
-    ASSERT_NE(nullptr, OpenMandelWindow(1));
-    frame.WmCommand(115);
+    frame.WmCommand(Command::SetBackground);
+    ASSERT_NE(nullptr, Mandel_New(1));
+    frame.WmCommand(Command::SetDepthView);
     OPENEDFILE* of = CreateStereo();
     ASSERT_NE(nullptr, of);
     Image32 mandel(120, 90), want;
@@ -191,8 +192,8 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsA
     EXPECT_EQ(want.px, DocumentPicture(of).px);
     EXPECT_EQ(rec.texts(), std::vector<std::string>{"Seed must be a whole number from 0 to 4294967295."});
     EXPECT_EQ(rec.beeps, (std::vector<unsigned>{0, 0}));
-    hwndBackground = hwndForeground = MarkedWindow();
-    for (QMdiSubWindow* s : hwndClient->subWindowList()) s->close();
+    TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
+    for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
 // The wave window offscreen: loading through the dispatch, keys, views, outline clicks,
 // playback titles under SDL's dummy driver, and the close question.
 #include "app/MainFrame.h"
+#include "app/file_open.h"
 #include "platform/message_box.h"
 #include "wav_builder.h"
 #include "wave/WavChild.h"
 #include "wave/wave_data.h"
 #include "wave/wave_document.h"
 #include "wave/wave_paint.h"
-#include "workspace/frame_globals.h"
+#include "workspace/frame_interface.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ protected:
     static void TearDownTestSuite() { delete frame_; }
     void TearDown() override {
         MessageRecorder answerOk;
-        hwndClient->closeAllSubWindows();
+        FrameMdiArea()->closeAllSubWindows();
         QApplication::processEvents();
         EXPECT_EQ(FirstFileStruct(), nullptr) << "a closed window left its record";
     }
@@ -89,7 +90,7 @@ protected:
 
 TEST_F(WaveWindow, loadingShowsItsTitleThenTheDispatchNamesTheWindow) {
     const std::string path = WriteWav("title.wav", {{1, 2}, {3, 4}});
-    OPENEDFILE* of = CreateWavChild(hwndClient, path, 1);
+    OPENEDFILE* of = CreateWavChild(path);
     ASSERT_TRUE(of);
     ASSERT_EQ(std::make_pair(int(of->Type), LoadWavFile(of, path)), std::make_pair(2, 1));
     EXPECT_EQ(of->hwnd->objectName() + " " + of->hwnd->windowTitle(), "WavChild Loading file:" + QString::fromStdString(path));

@@ -45,7 +45,7 @@ std::vector<uint8_t> Compute(const Options& o, int stride, int32_t colors, unsig
     }
     const int32_t iterations = o.iterations;
     MandelRun run{pixels.data(), o.width, o.height, stride, o.view.fltR, o.view.fltI, o.view.fltSide,
-                  colors, 1 << 30, &iterations};
+                  colors, 1 << 30, iterations};
     MandelWorker worker;
     if (worker.StartNew(run) == 0) {
         std::fprintf(stderr, "orvalis-cli: not enough memory to start the computation\n");

@@ -1,0 +1,19 @@
+#pragma once
+// What an OpenGL window shows, chosen once from its document's kind: the DXF drawing or one
+// of the two demonstration scenes. Each runs on the window's current context.
+#include "documents/opened_file.h"
+
+#include <memory>
+
+class GLScene {
+public:
+    virtual ~GLScene() = default;
+    // After the common start; `window` is the document window, `dpr` its device pixel ratio.
+    virtual void create(QWidget* window, int width, int height, double dpr) = 0;
+    // The drawing surface is now width x height device pixels.
+    virtual void reshape(int width, int height) = 0;
+    virtual void paint(OPENEDFILE* of) = 0;
+};
+
+// The scene of a document kind; null for a kind that has none.
+std::unique_ptr<GLScene> MakeGLScene(DocKind kind);

@@ -1,0 +1,40 @@
+#pragma once
+// What document windows and dialogs ask of the frame above them. The frame registers itself
+// when it is built and unregisters when it goes; without one (the command-line tools' tests)
+// windows have no parent and no MDI area.
+#include "workspace/stereo_marks.h"
+
+class QMdiArea;
+class QMenu;
+class QWidget;
+
+// The frame's title and the caption of the program's own message boxes.
+inline constexpr char szMBTitle[] = "Orvalis";
+
+class FrameInterface {
+public:
+    // The owner of dialogs and message boxes.
+    virtual QWidget* dialogParent() = 0;
+    // The MDI area that holds the document windows.
+    virtual QMdiArea* mdiArea() = 0;
+    // The "&Stereo" popup, or null.
+    virtual QMenu* stereoMenu() const = 0;
+    // Menu items and check marks follow the active child.
+    virtual void updateMenus() = 0;
+    // The windows marked as background and depth.
+    virtual StereoMarks& stereoMarks() = 0;
+
+protected:
+    ~FrameInterface() = default;
+};
+void SetFrame(FrameInterface* frame);
+// The registered frame, or null.
+FrameInterface* TheFrame();
+
+// The same through the registered frame; null (nothing done) without one.
+QWidget* FrameWindow();
+QMdiArea* FrameMdiArea();
+QMenu* FrameStereoMenu();
+void UpdateFrameMenus();
+// The active document window, or null.
+QWidget* ActiveChild();
