@@ -82,6 +82,8 @@ MainFrame::~MainFrame() {
     if (TheFrame() == this) SetFrame(nullptr);
 }
 
+void MainFrame::setStatusText(int popidx, const char* text) { SetStatusTextf(popidx, "%s", text); }
+
 QAction* MainFrame::addCommand(QMenu* menu, const QString& text, Command id, const QKeySequence& key) {
     return bindCommand(menu->addAction(text), id, key);
 }
@@ -274,10 +276,10 @@ int MainFrame::WmCommand(int id) {
     case C::SetBackground: markStereo(StereoRole::Background); break;
     case C::SetDepthView: markStereo(StereoRole::Depth); break;
     case C::StereoOptions:
-        if (RunStereoOptionsDialog() != 2) CreateStereo();
+        if (RunStereoOptionsDialog(stereoOptions_) != 2) CreateStereo(stereoOptions_);
         break;
-    case C::CreateStereo: CreateStereo(); break;
-    case C::RandomTexture: NewRandomTexture(); break;
+    case C::CreateStereo: CreateStereo(stereoOptions_); break;
+    case C::RandomTexture: NewRandomTexture(stereoOptions_); break;
     case C::MandelMain: Mandel_New(1); break;
     case C::MandelNew: Mandel_New(0); break;
     case C::GLAux: CreateGLChild("TEST", DocKind::GLAux); break;

@@ -1,5 +1,6 @@
 #pragma once
 // The MDI frame: menus, shortcuts, the MDI area, the status line and the command table.
+#include "stereo/stereo_options.h"
 #include "workspace/commands.h"
 #include "workspace/frame_interface.h"
 
@@ -29,6 +30,9 @@ public:
     QMenu* windowMenu() const { return windowMenu_; }
     // The colour last chosen with Edit, Color (0x00BBGGRR); black at start, kept while the program runs.
     uint32_t chosenColor() const { return crColor; }
+    // The values every stereogram of this run is computed with; they start at the defaults and
+    // are not saved.
+    StereoOptions& stereoOptions() { return stereoOptions_; }
 
     QWidget* dialogParent() override { return this; }
     QMdiArea* mdiArea() override { return area_; }
@@ -36,6 +40,7 @@ public:
     // The check marks of the active child.
     void updateMenus() override;
     StereoMarks& stereoMarks() override { return marks_; }
+    void setStatusText(int popidx, const char* text) override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -58,6 +63,7 @@ private:
     QMenu* windowMenu_ = nullptr;
     QMenu* stereoMenu_ = nullptr;
     StereoMarks marks_;
+    StereoOptions stereoOptions_;
     uint32_t crColor = 0;
     bool saved = false;
 };

@@ -8,7 +8,6 @@
 #include "gl/view_state.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
-#include "workspace/status_line.h"
 
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -69,7 +68,7 @@ protected:
     void paintGL() override { owner_->paintScene(); }
 
     void mouseMoveEvent(QMouseEvent* e) override {
-        ViewMouseMove(int(e->position().x()), int(e->position().y()));
+        SharedView.mouseMove(int(e->position().x()), int(e->position().y()));
         update();
     }
     void wheelEvent(QWheelEvent* e) override {
@@ -79,15 +78,15 @@ protected:
             return;
         }
         bool held = e->buttons() != Qt::NoButton || (e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
-        ViewWheel(delta, held);
+        SharedView.wheel(delta, held);
         update();
     }
     void keyPressEvent(QKeyEvent* e) override {
         switch (e->key()) {
-        case Qt::Key_Left: ViewArrowKey(ArrowKey::Left); break;
-        case Qt::Key_Right: ViewArrowKey(ArrowKey::Right); break;
-        case Qt::Key_Up: ViewArrowKey(ArrowKey::Up); break;
-        case Qt::Key_Down: ViewArrowKey(ArrowKey::Down); break;
+        case Qt::Key_Left: SharedView.arrowKey(ArrowKey::Left); break;
+        case Qt::Key_Right: SharedView.arrowKey(ArrowKey::Right); break;
+        case Qt::Key_Up: SharedView.arrowKey(ArrowKey::Up); break;
+        case Qt::Key_Down: SharedView.arrowKey(ArrowKey::Down); break;
         default: QOpenGLWidget::keyPressEvent(e); return;
         }
         update();
@@ -152,7 +151,7 @@ void OpenGLChild::paintScene() {
     OPENEDFILE* of = record();
     if (!of) return;
     makeTargetCurrent();
-    SetStatusTextf(0, "Lat:%.2f Lon:%.2f R:%.2f", double(latitude), double(longitude), radius);
+    FrameStatusf(0, "Lat:%.2f Lon:%.2f R:%.2f", double(SharedView.latitude), double(SharedView.longitude), SharedView.radius);
     if (scene_) scene_->paint(of);
     glGetDoublev(GL_PROJECTION_MATRIX, projection_);
     painted_ = true;

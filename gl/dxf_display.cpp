@@ -5,7 +5,7 @@
 #include "gl/gl_scenes.h"
 #include "gl/view_state.h"
 #include "platform/message_box.h"
-#include "workspace/status_line.h"
+#include "workspace/frame_interface.h"
 
 #include <GL/glu.h>
 
@@ -22,7 +22,7 @@ const GLfloat kFaceColour[] = {0.72f, 0.72f, 0.70f, 1.0f};
 const GLfloat kEdgeColour[] = {1.0f, 0.78f, 0.15f};
 
 void Refuse(const char* FileName, const std::string& why) {
-    SetStatusTextf(1, "%s", "");
+    FrameStatusf(1, "%s", "");
     platform::MessageBox(nullptr, std::string("The drawing could not be read:\n") + FileName + "\n" + why, "Error");
 }
 
@@ -58,7 +58,7 @@ void SetView(const DxfBounds& b) {
     glGetIntegerv(GL_VIEWPORT, vp);
     const double aspect = double(vp[2]) / double(std::max(vp[3], 1));
     const double r = std::max(b.radius, 1e-6);
-    const double dist = FitDistance(r, kFovy, aspect, kFill) * radius / kStartRadius;
+    const double dist = FitDistance(r, kFovy, aspect, kFill) * SharedView.radius / kStartRadius;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(kFovy, aspect, std::max(dist - 1.1 * r, 1e-3 * r), dist + 1.1 * r);
@@ -66,7 +66,7 @@ void SetView(const DxfBounds& b) {
     glLoadIdentity();
     const GLfloat fromViewer[] = {0.0f, 0.0f, 1.0f, 0.0f};
     glLightfv(GL_LIGHT0, GL_POSITION, fromViewer);
-    polarView(dist, 0.0, latitude, longitude);
+    polarView(dist, 0.0, SharedView.latitude, SharedView.longitude);
     glTranslated(-b.center[0], -b.center[1], -b.center[2]);
 }
 
@@ -104,7 +104,7 @@ bool display_gl_obj(OPENEDFILE* of, const char* FileName) {
 
 void init_minmax(DXF_DATA& d, const GL_object& GL_Obj) {
     d.Axis = AxisFromRange(GL_Obj.PointRange);
-    SetStatusTextf(1, "axis  %2.2f - %2.2f", double(d.Axis.min), double(d.Axis.max));
+    FrameStatusf(1, "axis  %2.2f - %2.2f", double(d.Axis.min), double(d.Axis.max));
 }
 
 void mydxfReshape(int w, int h) {

@@ -22,7 +22,7 @@ void initializeGL(int width, int height) {
     glLoadIdentity();  // a fresh context has it already; the toolkit may have been there first
     Perspective(width, height, 7.0);
     glMatrixMode(GL_MODELVIEW);
-    ResetViewingState();
+    SharedView.reset();
 }
 
 void resize(int width, int height) {
@@ -73,7 +73,7 @@ void drawScene(OPENEDFILE* of) {
     if (!of) return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
-    polarView(radius, 0.0, latitude, longitude);
+    polarView(SharedView.radius, 0.0, SharedView.latitude, SharedView.longitude);
     IndexColour(13);
     glCallList(GLList(3));
     IndexColour(16);

@@ -1,13 +1,8 @@
 #include "gl/view_state.h"
 
-double radius = 4.5;
-float latitude = 0.0f;
-float longitude = 0.0f;
-float latinc = 6.0f;
-float longinc = 2.5f;
-uint32_t lastpos = 0;
+ViewingState SharedView;
 
-void ResetViewingState() {
+void ViewingState::reset() {
     radius = 3.0 + 3.0 * 0.5;
     latitude = 0.0f;
     longitude = 0.0f;
@@ -15,7 +10,7 @@ void ResetViewingState() {
     longinc = 2.5f;
 }
 
-void ViewMouseMove(int x, int y) {
+void ViewingState::mouseMove(int x, int y) {
     uint32_t px = uint32_t(x) & 0xFFFF, py = uint32_t(y) & 0xFFFF;
     uint32_t lx = lastpos & 0xFFFF, ly = lastpos >> 16;
     if (py > ly) latitude += 0.5f;
@@ -25,7 +20,7 @@ void ViewMouseMove(int x, int y) {
     lastpos = px | (py << 16);
 }
 
-void ViewWheel(int delta, bool buttonsOrKeysHeld) {
+void ViewingState::wheel(int delta, bool buttonsOrKeysHeld) {
     if (!buttonsOrKeysHeld) {
         if (delta > 0) radius -= 0.1;
         else radius += 0.1;
@@ -33,7 +28,7 @@ void ViewWheel(int delta, bool buttonsOrKeysHeld) {
     if (radius < 0.0) radius = 0.1;
 }
 
-void ViewArrowKey(ArrowKey key) {
+void ViewingState::arrowKey(ArrowKey key) {
     switch (key) {
     case ArrowKey::Left: longitude -= longinc; break;
     case ArrowKey::Right: longitude += longinc; break;

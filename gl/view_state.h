@@ -3,22 +3,27 @@
 // change it. Plain C++ so that the rules can be tested without a window.
 #include <cstdint>
 
-extern double radius;     // distance of the eye from the scene's centre
-extern float latitude;    // elevation of the view, degrees
-extern float longitude;   // azimuth of the view, degrees
-extern float latinc;      // arrow-key step of latitude
-extern float longinc;     // arrow-key step of longitude
-extern uint32_t lastpos;  // last pointer position seen by any OpenGL window: x low 16 bits, y high
-
-// Start values, taken by every new OpenGL window: near plane 3.0 plus half the largest object 3.0.
-void ResetViewingState();
-
-// A pointer move to client position (x, y): 0.5 degrees per axis toward the motion.
-void ViewMouseMove(int x, int y);
-// One wheel step; `delta` above 0 is away from the user. With a button or key held the
-// distance stays; either way it never stays below 0.
-void ViewWheel(int delta, bool buttonsOrKeysHeld);
-
 enum class ArrowKey { Left, Right, Up, Down };
-// Turns the view by one step: left and right by longinc, up and down by latinc.
-void ViewArrowKey(ArrowKey key);
+
+struct ViewingState {
+    double radius = 4.5;      // distance of the eye from the scene's centre
+    float latitude = 0.0f;    // elevation of the view, degrees
+    float longitude = 0.0f;   // azimuth of the view, degrees
+    float latinc = 6.0f;      // arrow-key step of latitude
+    float longinc = 2.5f;     // arrow-key step of longitude
+    uint32_t lastpos = 0;     // last pointer position seen by any OpenGL window: x low 16 bits, y high
+
+    // Start values, taken by every new OpenGL window: near plane 3.0 plus half the largest
+    // object 3.0. The pointer position stays.
+    void reset();
+    // A pointer move to client position (x, y): 0.5 degrees per axis toward the motion.
+    void mouseMove(int x, int y);
+    // One wheel step; `delta` above 0 is away from the user. With a button or key held the
+    // distance stays; either way it never stays below 0.
+    void wheel(int delta, bool buttonsOrKeysHeld);
+    // Turns the view by one step: left and right by longinc, up and down by latinc.
+    void arrowKey(ArrowKey key);
+};
+
+// The one view every OpenGL window shows its scene from.
+extern ViewingState SharedView;

@@ -1,13 +1,12 @@
 #include "mandel/MandelChild.h"
 
-#include "workspace/scrolled_picture.h"
 #include "images/dib_palette.h"
 #include "images/picture_writer.h"
 #include "mandel/mandel_calc.h"
 #include "mandel/mandel_cursor.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
-#include "workspace/status_line.h"
+#include "workspace/scrolled_picture.h"
 #include "workspace/window_utils.h"
 
 #include <QClipboard>
@@ -241,7 +240,7 @@ void MandelChild::runFinished(unsigned run) {
     platform::MessageBeep(0);
     d->Timer = d->Thread->Timer();
     unsetCursor();
-    SetStatusTextf(1, "Time:%d", int(d->Timer));
+    FrameStatusf(1, "Time:%d", int(d->Timer));
     wc.reset();
     if (d->ZoomShow == 1) zoom(0.8, std::nullopt);
     else if (d->ZoomShow == 2) zoom(1.2, std::nullopt);

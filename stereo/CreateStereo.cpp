@@ -3,7 +3,6 @@
 #include "images/BmpChild.h"
 #include "images/picture_document.h"
 #include "platform/message_box.h"
-#include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_interface.h"
 #include "workspace/mdi_child.h"
@@ -43,7 +42,7 @@ bool MakeStereoImage(const PictureView& background, const PictureView& depth, co
 
 }  // namespace
 
-OPENEDFILE* CreateStereo() {
+OPENEDFILE* CreateStereo(const StereoOptions& options) {
     FrameInterface* frame = TheFrame();
     if (!frame) return nullptr;
     const StereoMarks& marks = frame->stereoMarks();
@@ -59,7 +58,7 @@ OPENEDFILE* CreateStereo() {
 
     // A Mandelbrot or OpenGL window gives a 16-bit depth picture of what it shows, in grey mode.
     Image32 depth;
-    StereoOptions opts = CurrentStereoOptions;
+    StereoOptions opts = options;
     auto* view = qobject_cast<MdiChild*>(front->hwnd.data());
     const BMP_DATA* backData = back->data<BMP_DATA>();
     // The document's picture is read where it lies; a window's depth view is made for it.

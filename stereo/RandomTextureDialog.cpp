@@ -3,7 +3,6 @@
 #include "images/BmpChild.h"
 #include "images/picture_document.h"
 #include "platform/message_box.h"
-#include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_interface.h"
 #include "workspace/window_utils.h"
@@ -48,8 +47,8 @@ void RandomTextureDialog::accept() {
     QDialog::accept();
 }
 
-OPENEDFILE* OpenRandomTexture(uint32_t seed, bool blackAndWhite) {
-    const Image32 img = RandomDotTexture(BackgroundSeparation(CurrentStereoOptions), blackAndWhite, seed);
+OPENEDFILE* OpenRandomTexture(const StereoOptions& options, uint32_t seed, bool blackAndWhite) {
+    const Image32 img = RandomDotTexture(BackgroundSeparation(options), blackAndWhite, seed);
     OPENEDFILE* of = CreateBMPChild("RANDOMTEXTURE");
     if (!of) return nullptr;
     BMP_DATA* bd = of->data<BMP_DATA>();
@@ -63,9 +62,9 @@ OPENEDFILE* OpenRandomTexture(uint32_t seed, bool blackAndWhite) {
     return of;
 }
 
-OPENEDFILE* NewRandomTexture() {
+OPENEDFILE* NewRandomTexture(const StereoOptions& options) {
     RandomTextureDialog dlg(FrameWindow());
     CenterWindow(&dlg);
     if (ExecDialog(&dlg) != QDialog::Accepted) return nullptr;
-    return OpenRandomTexture(dlg.seed(), dlg.blackAndWhite());
+    return OpenRandomTexture(options, dlg.seed(), dlg.blackAndWhite());
 }

@@ -1,6 +1,7 @@
 #pragma once
 // "New random texture": a picture document of random dots sized for the current options.
 #include "documents/opened_file.h"
+#include "stereo/stereo_options.h"
 
 #include <QDialog>
 
@@ -26,7 +27,7 @@ private:
 };
 
 // Asks for the seed and kind, then opens the texture as a picture document ("RANDOMTEXTURE",
-// 2 x the background separation wide, 256 high). Null when cancelled or not made.
-OPENEDFILE* NewRandomTexture();
+// 2 x the background separation of `options` wide, 256 high). Null when cancelled or not made.
+OPENEDFILE* NewRandomTexture(const StereoOptions& options);
 // The document without asking.
-OPENEDFILE* OpenRandomTexture(uint32_t seed, bool blackAndWhite);
+OPENEDFILE* OpenRandomTexture(const StereoOptions& options, uint32_t seed, bool blackAndWhite);

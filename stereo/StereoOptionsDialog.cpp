@@ -9,8 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-StereoOptions CurrentStereoOptions;
-
 namespace {
 
 template <class W> W* Place(W* w, const char* id, QRect r) {
@@ -107,8 +105,8 @@ void StereoOptionsDialog::go() {
     done(1);
 }
 
-int RunStereoOptionsDialog() {
-    StereoOptionsDialog dlg(FrameWindow(), CurrentStereoOptions);
+int RunStereoOptionsDialog(StereoOptions& values) {
+    StereoOptionsDialog dlg(FrameWindow(), values);
     CenterWindow(&dlg);
     return ExecDialog(&dlg);
 }

@@ -7,10 +7,6 @@
 class QCheckBox;
 class QLineEdit;
 
-// The values every stereogram of this run is computed with; they start at the defaults and
-// are not saved.
-extern StereoOptions CurrentStereoOptions;
-
 class StereoOptionsDialog : public QDialog {
     Q_OBJECT
 public:
@@ -38,5 +34,5 @@ private:
     QCheckBox* dotsBox;
 };
 
-// Runs the dialog over the frame; 1 for "&Go and create it", 2 for "&Cancel".
-int RunStereoOptionsDialog();
+// Runs the dialog over the frame on `values`; 1 for "&Go and create it", 2 for "&Cancel".
+int RunStereoOptionsDialog(StereoOptions& values);

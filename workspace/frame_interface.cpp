@@ -2,6 +2,8 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <cstdarg>
+#include <cstdio>
 
 namespace {
 FrameInterface* registeredFrame = nullptr;
@@ -15,6 +17,16 @@ QMdiArea* FrameMdiArea() { return registeredFrame ? registeredFrame->mdiArea() :
 QMenu* FrameStereoMenu() { return registeredFrame ? registeredFrame->stereoMenu() : nullptr; }
 void UpdateFrameMenus() {
     if (registeredFrame) registeredFrame->updateMenus();
+}
+
+void FrameStatusf(int popidx, const char* format, ...) {
+    if (!registeredFrame) return;
+    char buf[256];
+    va_list ap;
+    va_start(ap, format);
+    std::vsnprintf(buf, sizeof buf, format, ap);
+    va_end(ap);
+    registeredFrame->setStatusText(popidx, buf);
 }
 
 QWidget* ActiveChild() {

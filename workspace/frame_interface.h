@@ -23,6 +23,8 @@ public:
     virtual void updateMenus() = 0;
     // The windows marked as background and depth.
     virtual StereoMarks& stereoMarks() = 0;
+    // Text into part (popidx & 0xFF) of the status line; any of bits 8-15 draws the part raised.
+    virtual void setStatusText(int popidx, const char* text) = 0;
 
 protected:
     ~FrameInterface() = default;
@@ -36,5 +38,7 @@ QWidget* FrameWindow();
 QMdiArea* FrameMdiArea();
 QMenu* FrameStereoMenu();
 void UpdateFrameMenus();
+// printf-style text into the frame's status line (see setStatusText).
+void FrameStatusf(int popidx, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // The active document window, or null.
 QWidget* ActiveChild();

@@ -37,18 +37,16 @@ void SpU_validate_winpos(RECT32& pos) {
     SpU_validate_winpos(pos, s.width(), s.height());
 }
 
-void SpU_CenterWindow(QWidget* w) {
+void CenterWindow(QWidget* w) {
     const QRect work = ScreenRect(true);
     const QRect r = w->frameGeometry();
     w->move(work.x() + ((work.width() - r.width()) >> 1), work.y() + ((work.height() - r.height()) >> 1));
 }
 
-void CenterWindow(QWidget* w) { SpU_CenterWindow(w); }
-
 void PositionWindow(QWidget* w, const WINDOWPOSITION& wp) {
     RECT32 r = wp.NormalWindowPosition;
     if (r.right == 0 || r.bottom == 0) {
-        SpU_CenterWindow(w);
+        CenterWindow(w);
         return;
     }
     SpU_validate_winpos(r);

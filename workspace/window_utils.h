@@ -25,7 +25,7 @@ struct DialogUnits {
 void SpU_validate_winpos(RECT32& pos);  // onto the primary screen
 void PositionWindow(QWidget* w, const WINDOWPOSITION& wp);
 void SpU_SaveWindowPosition(QWidget* w, WINDOWPOSITION& pos);
-void SpU_CenterWindow(QWidget* w);
+// Onto the middle of the primary screen's work area, size kept.
 void CenterWindow(QWidget* w);
 // Resizes so that the client area is xs by ys, at most the client area of `Frame` when given.
 // For a document window the client area is the widget inside its MDI sub-window, and with a

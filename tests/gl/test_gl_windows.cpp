@@ -82,7 +82,7 @@ std::string Cube() {
 }
 
 TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) {
-    radius = 1.0;
+    SharedView.radius = 1.0;
     const WId native = frame_->winId();
     OpenGLChild* c = Child(CreateGLChild("TEST", DocKind::GLAux));
     ASSERT_NE(c, nullptr);
@@ -113,7 +113,7 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
         QWheelEvent e(at, v->mapToGlobal(at), {}, {0, delta}, buttons, mods, Qt::NoScrollPhase, false);
         QApplication::sendEvent(v, &e);
     }
-    lastpos = 0;
+    SharedView.lastpos = 0;
     Move(v, 100, 100);  // down and right of (0, 0)
     Move(v, 400, 50);   // right and up, however far
     Paint(c);

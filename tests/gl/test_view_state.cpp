@@ -18,24 +18,24 @@ TEST(ViewState, EachMoveTurnsHalfADegreePerAxisAndEachWheelStepATenth) {
         {10, 900, 0.5f, 0.5f},    // far down
         {-1, 900, 0.5f, 1.0f},    // -1 packs to 65535: larger x
     };
-    ResetViewingState();
-    lastpos = 0;
+    SharedView.reset();
+    SharedView.lastpos = 0;
     for (const Move& m : moves) {
         SCOPED_TRACE(std::to_string(m.x) + "," + std::to_string(m.y));
-        ViewMouseMove(m.x, m.y);
-        EXPECT_FLOAT_EQ(latitude, m.lat);
-        EXPECT_FLOAT_EQ(longitude, m.lon);
+        SharedView.mouseMove(m.x, m.y);
+        EXPECT_FLOAT_EQ(SharedView.latitude, m.lat);
+        EXPECT_FLOAT_EQ(SharedView.longitude, m.lon);
     }
-    EXPECT_EQ(lastpos, 0xFFFFu | (900u << 16));
+    EXPECT_EQ(SharedView.lastpos, 0xFFFFu | (900u << 16));
     // The wheel steps a tenth whatever the delta and never leaves the radius below zero. The plain
     // steps and held buttons or keys are checked on a real window.
     struct { double before; int delta; bool held; double after; } steps[] = {
         {0.05, 120, false, 0.1}, {0.1, 120, false, 0.0}, {-3.0, 120, true, 0.1}, {4.5, 1, false, 4.4}};
     for (const auto& s : steps) {
         SCOPED_TRACE(std::to_string(s.before) + " " + std::to_string(s.delta));
-        radius = s.before;
-        ViewWheel(s.delta, s.held);
-        EXPECT_NEAR(radius, s.after, 1e-12);
+        SharedView.radius = s.before;
+        SharedView.wheel(s.delta, s.held);
+        EXPECT_NEAR(SharedView.radius, s.after, 1e-12);
     }
 }
 

@@ -69,8 +69,8 @@ TEST(StereoOptionsDialog, ShowsTitleControlsDefaultsAndTabOrderAndStoresTheValue
     // Run from the frame: the values of the run are shown and stored on "&Go and create it" only when
     // every field is good; a bad one keeps the dialog open with its message (the test then cancels).
     MainFrame frame;
-    const StereoOptions before = CurrentStereoOptions, start{6, -2000, 65, 300, 5, 1, 1, kDepthGrey, 1000, 640, 0, 1};
-    CurrentStereoOptions = start;
+    const StereoOptions start{6, -2000, 65, 300, 5, 1, 1, kDepthGrey, 1000, 640, 0, 1};
+    StereoOptions run = start;
     struct Case { const char* button; QStringList texts; int result; StereoOptions want; const char* message; };
     const Case cases[] = {
         {"2", {"4", "-300", "99", "500", "127", "", "", "", "", "", "", ""}, 2, start, nullptr},
@@ -93,14 +93,13 @@ TEST(StereoOptionsDialog, ShowsTitleControlsDefaultsAndTabOrderAndStoresTheValue
             Find<QPushButton>(dlg, c.button)->click();
             if ((keptOpen = dlg->isVisible())) Find<QPushButton>(dlg, "2")->click();
         });
-        EXPECT_EQ(c.result, RunStereoOptionsDialog());
+        EXPECT_EQ(c.result, RunStereoOptionsDialog(run));
         EXPECT_EQ(QStringList({"6", "-2000", "65", "300", "1000", "640", "", "x", "x", "x", "x", "x"}), shown);
         EXPECT_EQ(c.message != nullptr, keptOpen);
-        EXPECT_EQ(Tie(c.want), Tie(CurrentStereoOptions));
+        EXPECT_EQ(Tie(c.want), Tie(run));
         EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, rec.texts());
         for (const auto& b : rec.boxes) EXPECT_EQ("Orvalis", b.caption);
     }
-    CurrentStereoOptions = before;
 }
 
 TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsANewDocument) {
@@ -120,16 +119,16 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsA
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
     platform::MessageRecorder rec;
-    EXPECT_EQ(nullptr, CreateStereo());
+    StereoOptions options;
+    EXPECT_EQ(nullptr, CreateStereo(options));
     OPENEDFILE* back = open("t.bmp", texture, 256);
     TheFrame()->stereoMarks().background.mark(back->hwnd.data());
-    EXPECT_EQ(nullptr, CreateStereo());
+    EXPECT_EQ(nullptr, CreateStereo(options));
     OPENEDFILE* front = open("d.bmp", depth, 0);
     TheFrame()->stereoMarks().depth.mark(front->hwnd.data());
-    const StereoOptions before = CurrentStereoOptions;
     for (int oversam : {1, 4}) {
-        CurrentStereoOptions.oversam = oversam;
-        OPENEDFILE* of = CreateStereo();
+        options.oversam = oversam;
+        OPENEDFILE* of = CreateStereo(options);
         ASSERT_NE(nullptr, of);
         BMP_DATA* bd = of->data<BMP_DATA>();
         EXPECT_EQ(std::make_tuple("NEWSTEREO", DocKind::Picture, 1, 640, 480, StereoRole::Result, 256, 32),
@@ -138,17 +137,16 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsA
         EXPECT_EQ("File:NEWSTEREO  640X480X32", of->hwnd->windowTitle());
         EXPECT_EQ(QSize(640, 480), of->hwnd->size());
         Image32 want;
-        ASSERT_TRUE(MakeStereoPicture(texture, depth, CurrentStereoOptions, want));
+        ASSERT_TRUE(MakeStereoPicture(texture, depth, options, want));
         EXPECT_EQ(want.px, DocumentPicture(of).px);
     }
-    CurrentStereoOptions = before;
     int stereos = 0;
     for (OPENEDFILE* f = FirstFileStruct(); f; f = f->NextFile) stereos += f->Filename == "NEWSTEREO";
     EXPECT_EQ(2, stereos);
     close(front);
-    EXPECT_EQ(nullptr, CreateStereo());
+    EXPECT_EQ(nullptr, CreateStereo(options));
     close(back);
-    EXPECT_EQ(nullptr, CreateStereo());
+    EXPECT_EQ(nullptr, CreateStereo(options));
     std::vector<std::pair<std::string, std::string>> boxes;
     for (const auto& b : rec.boxes) boxes.emplace_back(b.caption, b.text);
     EXPECT_EQ(boxes, (std::vector<std::pair<std::string, std::string>>{
@@ -182,7 +180,7 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsA
     frame.WmCommand(Command::SetBackground);
     ASSERT_NE(nullptr, Mandel_New(1));
     frame.WmCommand(Command::SetDepthView);
-    OPENEDFILE* of = CreateStereo();
+    OPENEDFILE* of = CreateStereo(StereoOptions{});
     ASSERT_NE(nullptr, of);
     Image32 mandel(120, 90), want;
     mandel.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 120, 90, 256);
