@@ -1,6 +1,6 @@
 #pragma once
 // The range that the DXF display reports after reading a drawing.
-#include "dxf/gl_object.h"
+#include "dxf/dxf_object.h"
 
 struct AxisMinMax {
     float min = 0.0f;

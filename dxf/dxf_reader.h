@@ -2,7 +2,7 @@
 // One whole reading of a drawing, for callers that want the result rather than the steps
 // (the command-line tool and the fuzz target).
 #include "dxf/face_list.h"
-#include "dxf/gl_object.h"
+#include "dxf/dxf_object.h"
 
 #include <cstddef>
 #include <memory>

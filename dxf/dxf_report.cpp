@@ -2,10 +2,15 @@
 
 #include <cstdio>
 
-bool DxfQuiet = false;
+namespace {
+thread_local bool muted = false;
+}
+
+DxfNoticesMuted::DxfNoticesMuted() : before_(muted) { muted = true; }
+DxfNoticesMuted::~DxfNoticesMuted() { muted = before_; }
 
 void DxfReport(const char* text) {
-    if (DxfQuiet) return;
+    if (muted) return;
     std::fputs(text, stderr);
     std::fflush(stderr);
 }

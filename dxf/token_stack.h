@@ -1,6 +1,6 @@
 #pragma once
 // Push-back stack of the scanner: 10 entries, growing downward.
-#include "dxf/gl_token.h"
+#include "dxf/dxf_token.h"
 
 class token_stack {
 public:

@@ -4,7 +4,7 @@
 // viewing state.
 #include "dxf/axis_min_max.h"
 #include "dxf/face_list.h"
-#include "dxf/gl_object.h"
+#include "dxf/dxf_object.h"
 #include "documents/opened_file.h"
 #include "gl/dxf_fit.h"
 

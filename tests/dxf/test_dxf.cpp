@@ -2,7 +2,7 @@
 // reader on DXF text written here.
 #include "dxf/dxf_reader.h"
 #include "dxf/face_list.h"
-#include "dxf/gl_scanner.h"
+#include "dxf/dxf_scanner.h"
 #include "dxf/page_pool.h"
 #include "tests/dxf/dxf_text.h"
 

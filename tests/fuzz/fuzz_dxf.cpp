@@ -2,7 +2,7 @@
 #include "dxf/dxf_report.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    DxfQuiet = true;
+    const DxfNoticesMuted quiet;
     DxfDrawing d = ReadDxfBytes(data, size);
     (void)d;
     return 0;

@@ -11,7 +11,7 @@ int DxfInfo(const std::vector<std::string>& args) {
     const CliSyntax syntax{"dxf-info", "Prints the faces, points and coordinate range the DXF reader finds in a drawing.",
                        {"FILE"}, {}};
     if (int status = CliParse(syntax, args, &file); status >= 0) return status;
-    DxfQuiet = true;  // the reader's notices would repeat the error printed below
+    const DxfNoticesMuted quiet;  // the reader's notices would repeat the error printed below
     DxfDrawing d = ReadDxfFile(file[0].c_str());
     if (!d.error.empty()) return CliFileError(file[0], d.error);
     const int faces = d.faces ? d.faces->face_count() : 0;

@@ -1,7 +1,7 @@
 #pragma once
 // Reads an ASCII DXF drawing positionally and collects its 3DFACE and POLYLINE entities.
 #include "dxf/face_list.h"
-#include "dxf/gl_scanner.h"
+#include "dxf/dxf_scanner.h"
 
 #include <memory>
 #include <string>

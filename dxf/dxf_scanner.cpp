@@ -1,4 +1,4 @@
-#include "dxf/gl_scanner.h"
+#include "dxf/dxf_scanner.h"
 
 #include "platform/c_text.h"
 

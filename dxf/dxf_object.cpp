@@ -1,4 +1,4 @@
-#include "dxf/gl_object.h"
+#include "dxf/dxf_object.h"
 
 #include "dxf/dxf_report.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Turns each line of a DXF text into one token: integer, real or keyword.
 #include "dxf/file_access.h"
-#include "dxf/gl_token.h"
+#include "dxf/dxf_token.h"
 #include "dxf/token_stack.h"
 
 class GL_scanner {
