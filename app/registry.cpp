@@ -22,21 +22,21 @@ void RegError(const char* s1, const char*) {
     platform::MessageBox(QApplication::activeWindow(), s1, "Registry Error", platform::MB_OK);
 }
 
-HKEY CreateKey(const std::string& subkey, bool* IsNew) {
-    bool isNew = false;
-    if (!keystore::CreateKey(subkey, &isNew)) {
+KeyPath CreateKey(const std::string& subkey, bool* isNew) {
+    bool created = false;
+    if (!keystore::CreateKey(subkey, &created)) {
         RegError("create", subkey.c_str());
-        if (IsNew) *IsNew = true;
+        if (isNew) *isNew = true;
         return {};
     }
-    if (IsNew) *IsNew = isNew;
+    if (isNew) *isNew = created;
     return subkey;
 }
 
-int QueryKey(const HKEY& hKey, const char* name, void* buf, size_t size) {
-    if (!hKey.empty()) {
+int QueryKey(const KeyPath& key, const char* name, void* buf, size_t size) {
+    if (!key.empty()) {
         std::vector<uint8_t> v;  // a longer value fails, a shorter one has the wrong size
-        const keystore::ReadResult r = keystore::ReadValue(hKey, name, size, v);
+        const keystore::ReadResult r = keystore::ReadValue(key, name, size, v);
         if (r == keystore::ReadResult::Read && v.size() == size) {
             std::memcpy(buf, v.data(), size);
             return 1;
@@ -47,8 +47,8 @@ int QueryKey(const HKEY& hKey, const char* name, void* buf, size_t size) {
     return 0;
 }
 
-int SetValue(const HKEY& hKey, const char* name, const void* buf, size_t size) {
-    if (hKey.empty() || !keystore::WriteValue(hKey, name, static_cast<const uint8_t*>(buf), size)) {
+int SetValue(const KeyPath& key, const char* name, const void* buf, size_t size) {
+    if (key.empty() || !keystore::WriteValue(key, name, static_cast<const uint8_t*>(buf), size)) {
         RegError("write", name);
         return 0;
     }
@@ -56,7 +56,7 @@ int SetValue(const HKEY& hKey, const char* name, const void* buf, size_t size) {
 }
 
 void LoadSettingsInto(SETTINGS& s) {
-    HKEY key = CreateKey(SettingsKeyPath());
+    KeyPath key = CreateKey(SettingsKeyPath());
     if (!key.empty()) keystore::RemoveStaleTemporaries(key, "Settings");
     uint8_t stored[kSettingsSize];
     if (QueryKey(key, "Settings", stored, sizeof stored)) SettingsFromStored(s, stored, sizeof stored);
@@ -64,7 +64,7 @@ void LoadSettingsInto(SETTINGS& s) {
 }
 
 void SaveSettingsFrom(const SETTINGS& s) {
-    HKEY key = CreateKey(SettingsKeyPath());
+    KeyPath key = CreateKey(SettingsKeyPath());
     SetValue(key, "Settings", &s, sizeof s);
 }
 

@@ -9,10 +9,10 @@ struct SETTINGS;
 std::string SettingsKeyPath();
 
 // A key is its path; empty after a failure.
-using HKEY = std::string;
-HKEY CreateKey(const std::string& subkey, bool* IsNew = nullptr);
-int QueryKey(const HKEY& hKey, const char* name, void* buf, size_t size);
-int SetValue(const HKEY& hKey, const char* name, const void* buf, size_t size);
+using KeyPath = std::string;
+KeyPath CreateKey(const std::string& subkey, bool* isNew = nullptr);
+int QueryKey(const KeyPath& key, const char* name, void* buf, size_t size);
+int SetValue(const KeyPath& key, const char* name, const void* buf, size_t size);
 void RegError(const char* s1, const char* s2);
 
 void LoadSettings();

@@ -1,5 +1,6 @@
 #include "images/bmp_writer.h"
 
+#include "images/dib.h"
 #include "platform/file_writer.h"
 #include "platform/little_endian.h"
 #include "platform/parallel.h"
@@ -40,8 +41,6 @@ void BmpHeader(uint8_t (&h)[kHeaderBytes], int width, int height, size_t stride)
     PutLe32(h + 42, 2835);
 }
 
-size_t Stride(int width) { return (size_t(width) * 3 + 3) & ~size_t(3); }
-
 }  // namespace
 
 void PackBgr24(const uint32_t* px, int width, uint8_t* out) {
@@ -68,7 +67,7 @@ bool Bmp24File::WrittenInOrder(const std::string& path) {
 
 bool Bmp24File::open(const std::string& path, int width, int height) {
     if (fd_ >= 0 || width <= 0 || height <= 0) return false;
-    stride_ = Stride(width);
+    stride_ = DibStride(width, 24);
     if (uint64_t(stride_) * uint64_t(height) > 0xFFFFFFFFu - kHeaderBytes) return false;
     path_ = path;
     height_ = height;
@@ -169,7 +168,7 @@ bool WriteBmp24(const std::string& path, const Image32& img) {
 
 std::vector<uint8_t> EncodeBmp24(const PictureView& img) {
     if (img.width <= 0 || img.height <= 0) return {};
-    const size_t stride = Stride(img.width);
+    const size_t stride = DibStride(img.width, 24);
     std::vector<uint8_t> file;
     try {
         file.resize(kHeaderBytes + stride * size_t(img.height));

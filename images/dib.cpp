@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <cstdlib>
 #include <vector>
 
@@ -210,11 +211,22 @@ bool ReadDibHeader(const uint8_t* header, size_t headerBytes, DibHeader& out, st
         const uint32_t full = 1u << d.bitCount;
         d.tableEntries = !d.core && d.colorsUsed && d.colorsUsed < full ? d.colorsUsed : full;
     }
-    d.stride = (size_t(d.width) * d.bitCount + 31) / 32 * 4;
+    d.stride = DibStride(d.width, int(d.bitCount));
     for (uint32_t m : d.masks)
         if (!Channel(m).contiguous()) return fail(why, "colour mask not contiguous");
     out = d;
     return true;
+}
+
+void PutDib8Header(uint8_t* header, uint32_t width, uint32_t height, uint32_t colours) {
+    std::memset(header, 0, 40);
+    PutLe32(header, 40);
+    PutLe32(header + 4, width);
+    PutLe32(header + 8, uint32_t(-int32_t(height)));  // top-down rows
+    header[12] = 1;                                   // planes
+    header[14] = 8;                                   // bits per pixel
+    PutLe32(header + 20, uint32_t(DibStride(int(width), 8) * height));
+    PutLe32(header + 32, colours);                    // colours used
 }
 
 bool CreateDIBitmap(const uint8_t* header, size_t headerBytes, const uint8_t* bits, size_t bitsBytes, Image32& out,

@@ -12,6 +12,15 @@ inline constexpr uint32_t BI_RLE8 = 1;
 inline constexpr uint32_t BI_RLE4 = 2;
 inline constexpr uint32_t BI_BITFIELDS = 3;
 
+// Bytes per row of a device-independent bitmap: rows are padded to whole 32-bit words.
+inline size_t DibStride(int width, int bitsPerPixel) {
+    return ((size_t(bitsPerPixel) * size_t(width) + 31) & ~size_t(31)) / 8;
+}
+
+// Writes the 40-byte info header of a top-down 8-bit DIB with `colours` table entries, all
+// fields not named here 0.
+void PutDib8Header(uint8_t* header, uint32_t width, uint32_t height, uint32_t colours);
+
 // Limits checked before anything is allocated.
 constexpr int32_t kDibMaxSide = 32768;
 constexpr uint64_t kDibMaxPixels = uint64_t(1) << 26;

@@ -22,9 +22,9 @@ int16_t GifDecoder::init_exp(int16_t size) {
 // Starts the next sub-block. False when the data ended or a block terminator came first.
 bool GifDecoder::refill() {
     pbytes = byte_buff;
-    const int len = source.get_byte(source.ctx);
+    const int len = source.nextByte(source.ctx);
     if (len <= 0) return false;
-    const int got = source.myread(source.ctx, byte_buff, len);
+    const int got = source.read(source.ctx, byte_buff, len);
     if (got <= 0) return false;
     navail_bytes = int16_t(got);
     return true;
@@ -57,7 +57,7 @@ uint16_t GifDecoder::get_next_code() {
 }
 
 uint16_t GifDecoder::decoder(uint16_t linewidth) {
-    const int size = source.get_byte(source.ctx);
+    const int size = source.nextByte(source.ctx);
     if (size < 2 || size > 9) return kGifBadCodeSize;
     init_exp(int16_t(size));
     if (linewidth == 0 || bufs.decoderline_size < linewidth) return 0;
@@ -86,7 +86,7 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
         bufptr += n;
         bufcnt -= n;
         if (bufcnt == 0) {
-            sink.out_line(sink.ctx, buf, linewidth);
+            sink.storeRow(sink.ctx, buf, linewidth);
             bufptr = buf;
             bufcnt = linewidth;
         }
@@ -178,6 +178,6 @@ uint16_t GifDecoder::decoder(uint16_t linewidth) {
             advance(n);
         }
     }
-    if (bufcnt != linewidth) return uint16_t(sink.out_line(sink.ctx, buf, linewidth - bufcnt));
+    if (bufcnt != linewidth) return uint16_t(sink.storeRow(sink.ctx, buf, linewidth - bufcnt));
     return 0;
 }

@@ -4,18 +4,18 @@
 #include <cstddef>
 #include <cstdint>
 
-// Where the decoder takes its bytes from. `get_byte` returns the next byte (0..255) or -1
-// at the end of the data; `myread` copies up to `len` bytes and returns how many it copied.
+// Where the decoder takes its bytes from. `nextByte` returns the next byte (0..255) or -1
+// at the end of the data; `read` copies up to `length` bytes and returns how many it copied.
 struct GifByteSource {
     void* ctx = nullptr;
-    int (*get_byte)(void* ctx) = nullptr;
-    int (*myread)(void* ctx, uint8_t* buf, int len) = nullptr;
+    int (*nextByte)(void* ctx) = nullptr;
+    int (*read)(void* ctx, uint8_t* buffer, int length) = nullptr;
 };
 
 // Where finished rows go. Returns 0, or -1 once the picture has no room for further rows.
 struct GifLineSink {
     void* ctx = nullptr;
-    int (*out_line)(void* ctx, const uint8_t* pixels, int linelen) = nullptr;
+    int (*storeRow)(void* ctx, const uint8_t* pixels, int length) = nullptr;
 };
 
 // The buffers the loader owns, allocated before and released after a picture.

@@ -1,6 +1,7 @@
 #include "images/gif_loader.h"
 
 #include "images/bmp_writer.h"
+#include "images/dib.h"
 #include "images/gif_decoder.h"
 #include "images/picture_file.h"
 #include "platform/little_endian.h"
@@ -63,7 +64,7 @@ int out_line(void* ctx, const uint8_t* pixels, int linelen) {
     if (g->passes_done) return -1;
     if (uint32_t(g->maxy) < g->height) {
         uint8_t* row = g->pB + size_t(g->maxy) * g->stride;
-        const size_t n = std::min((size_t(linelen) + 3) & ~size_t(3), g->stride);
+        const size_t n = std::min(DibStride(linelen, 8), g->stride);
         std::memcpy(row, pixels, n);
         // A short last row leaves the rest of its pixels at index 0.
         if (uint32_t(linelen) < g->width) std::memset(row + linelen, 0, g->width - uint32_t(linelen));
@@ -122,17 +123,6 @@ bool read_colour_table(GifLoad& g, int entries, std::vector<uint8_t>& quads) {
     return true;
 }
 
-void fill_header(uint8_t* pb, uint32_t width, uint32_t height, size_t stride, int entries) {
-    std::memset(pb, 0, kHeaderSize);
-    PutLe32(pb + 0, kHeaderSize);
-    PutLe32(pb + 4, width);
-    PutLe32(pb + 8, uint32_t(-int32_t(height)));
-    pb[12] = 1;   // planes
-    pb[14] = 8;   // bits per pixel
-    PutLe32(pb + 20, uint32_t(stride * height));
-    PutLe32(pb + 32, uint32_t(entries));
-}
-
 void refuse(GifView& v, const char* text) { v.messages.push_back({"Error", text}); }
 
 // Decodes the image whose descriptor starts at the read position into `v.dib`.
@@ -156,7 +146,7 @@ void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads
 
     g.width = width;
     g.height = height;
-    g.stride = ((8 * size_t(width) + 31) & ~size_t(31)) / 8;
+    g.stride = DibStride(int(width), 8);
     const size_t table_bytes = size_t(4 * entries);
     std::vector<uint8_t> pb;
     std::vector<uint8_t> dstack, suffix, decoderline;
@@ -170,7 +160,7 @@ void read_image(GifLoad& g, GifView& v, const std::vector<uint8_t>& global_quads
     } catch (const std::bad_alloc&) {
         return refuse(v, "Not enough memory for the GIF image!");
     }
-    fill_header(pb.data(), width, height, g.stride, entries);
+    PutDib8Header(pb.data(), width, height, uint32_t(entries));
     std::memcpy(pb.data() + kHeaderSize, quads.data(), table_bytes);
     g.pB = pb.data() + kHeaderSize + table_bytes;
     g.Interlace = flags & 0x40;
@@ -238,7 +228,7 @@ bool ReadGifDib(const uint8_t* hDIB, size_t size, GifDib& d) {
     d.width = width;
     d.height = h < 0 ? -h : h;
     d.topDown = h < 0;
-    d.stride = ((8 * size_t(width) + 31) & ~size_t(31)) / 8;
+    d.stride = DibStride(int(width), 8);
     const size_t bits = kHeaderSize + 4 * size_t(used);
     if (size < bits || (size - bits) / d.stride < size_t(d.height)) return false;
     d.bits = hDIB + bits;

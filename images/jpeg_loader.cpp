@@ -1,6 +1,7 @@
 #include "images/jpeg_loader.h"
 
 #include "images/bmp_writer.h"
+#include "images/dib.h"
 #include "images/picture_file.h"
 #include "platform/parallel.h"
 #include "platform/whole_file.h"
@@ -117,7 +118,7 @@ int LoadJPEG(const uint8_t* data, size_t size, tDIB* B) {
     rows.start = [&](int w, int h) {
         B->x = w;
         B->y = h;
-        B->l = (3 * w + 3) & ~3;
+        B->l = int(DibStride(w, 24));
         try {
             B->b.assign(size_t(B->l) * size_t(h), 0);
         } catch (const std::bad_alloc&) {

@@ -1,10 +1,10 @@
 #include "mandel/MandelChild.h"
 
+#include "images/dib.h"
 #include "images/dib_palette.h"
 #include "mandel/StartDialog.h"
 #include "mandel/mandel_calc.h"
 #include "mandel/palette_file.h"
-#include "platform/little_endian.h"
 #include "platform/message_box.h"
 #include "workspace/window_utils.h"
 
@@ -28,13 +28,7 @@ int Create8bpp(OPENEDFILE* of) {
         return 0;
     }
     uint8_t* h = d->Bmp8bpp.data();
-    PutLe32(h, 40);
-    PutLe32(h + 4, uint32_t(of->Xsize));
-    PutLe32(h + 8, uint32_t(-of->Ysize));  // top-down rows
-    h[12] = 1;                           // planes
-    h[14] = 8;                           // bits per pixel
-    PutLe32(h + 20, imageSize);
-    PutLe32(h + 32, 256);  // colours used
+    PutDib8Header(h, uint32_t(of->Xsize), uint32_t(of->Ysize), 256);
     for (size_t i = 0; i < 256; ++i) {
         const uint32_t k = i < d->Kleuren.size() ? d->Kleuren[i] : 0;
         uint8_t* e = h + 40 + 4 * i;

@@ -1,5 +1,6 @@
 #pragma once
 // The view of a Mandelbrot picture and the arithmetic of its zooms.
+#include "images/dib.h"
 #include "images/image32.h"
 #include "workspace/settings.h"
 
@@ -31,7 +32,7 @@ struct ClientPoint {
 };
 
 // Bytes per row of the explorer's 8-bit picture: rows are padded to 4 bytes.
-inline int MandelStride(int Xsize) { return (Xsize + 3) & ~3; }
+inline int MandelStride(int Xsize) { return int(DibStride(Xsize, 8)); }
 
 // The explorer's picture memory stays within 1 GiB.
 inline bool MandelPictureSizeOk(int Xsize, int Ysize) {

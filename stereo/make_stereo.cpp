@@ -1,5 +1,6 @@
 #include "stereo/make_stereo.h"
 
+#include "images/dib.h"
 #include "platform/parallel.h"
 
 #include <algorithm>
@@ -366,10 +367,6 @@ DepthRows DepthRows::Holding(const uint8_t* bottomRow, ptrdiff_t rowStep, int fi
     part.pic.rowStep = rowStep;
     part.pic.firstRow = firstRow;
     return part;
-}
-
-size_t DibStride(int width, int bitsPerPixel) {
-    return ((size_t(bitsPerPixel) * size_t(width) + 31) & ~size_t(31)) / 8;
 }
 
 bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int bbpp, StereoPlan& p) {

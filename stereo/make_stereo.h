@@ -12,9 +12,6 @@
 #include <memory>
 #include <vector>
 
-// Bytes per row of a device-independent bitmap (rows padded to a multiple of 4 bytes).
-size_t DibStride(int width, int bitsPerPixel);
-
 // A depth picture as the generator reads it.
 struct DepthPicture {
     int width = 0;
