@@ -1,5 +1,6 @@
 // The open dialog and the dispatch of a path to the window and loader of its kind.
 #include "app/file_open.h"
+#include "documents/file_kind.h"
 #include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
 #include "images/picture_document.h"

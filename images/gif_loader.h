@@ -37,13 +37,21 @@ using GifRowsDone = std::function<void(int first, int count, const uint8_t* dib,
 // inside `data`; image data that ends early leaves the unreached pixels at index 0.
 GifView gifview(const uint8_t* data, size_t size, const GifRowsDone& rowsDone = {});
 
+// What MakeBitmapAndPalette needs of an 8-bit DIB block, checked.
+struct GifDib {
+    int32_t width = 0, height = 0;
+    bool topDown = false;
+    size_t stride = 0;
+    const uint8_t* bits = nullptr;
+    uint32_t pal[256] = {};  // 0x00RRGGBB; indices past the table are black
+};
+// False when the block does not hold what its header says.
+bool ReadGifDib(const uint8_t* hDIB, size_t size, GifDib& d);
+// The colour indices of picture row y, top row 0.
+const uint8_t* GifDibRow(const GifDib& d, int32_t y);
+
 // The display picture from an 8-bit DIB block of `size` bytes. Returns 1 on success and 0
 // on a block that does not hold what its header says. Indices beyond the colour table
 // show black.
 int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap);
 
-// orvalis-cli picture for a GIF file: the BMP rows are made from the colour indices without
-// the 32-bit picture. On failure `messages` holds the loader's messages, or `writeFailed`
-// says that the output could not be written.
-bool GifFileToBmp24(const std::string& in, const std::string& out, std::vector<UserMessage>& messages,
-                    bool& writeFailed);

@@ -2,20 +2,6 @@
 
 #include <cstdio>
 
-FileKind DispatchKind(const std::string& path) {
-    static const struct {
-        const char* upper;
-        const char* lower;
-        FileKind kind;
-    } rows[] = {
-        {".BMP", ".bmp", FileKind::Bmp}, {".GIF", ".gif", FileKind::Gif}, {".JPG", ".jpg", FileKind::Jpeg},
-        {".WAV", ".wav", FileKind::Wav}, {".DXF", ".dxf", FileKind::Dxf},
-    };
-    for (const auto& r : rows)
-        if (path.find(r.upper) != std::string::npos || path.find(r.lower) != std::string::npos) return r.kind;
-    return FileKind::None;
-}
-
 const char* DispatchFailureText(FileKind kind) {
     switch (kind) {
     case FileKind::Bmp: return "Error reading bitmap!";

@@ -1,6 +1,7 @@
 #pragma once
 // Picture files as the program reads them, without any window: each loader takes a path
 // (or bytes) and returns the picture or the messages the user is to see, in order.
+#include "documents/file_kind.h"
 #include "images/image32.h"
 #include "platform/whole_file.h"
 
@@ -21,11 +22,6 @@ struct PictureResult {
                                         // content, or the file did not read
 };
 
-enum class FileKind { None, Bmp, Gif, Jpeg, Wav, Dxf };
-
-// The extension table: the first text found anywhere in the path decides; only the upper-
-// and the lower-case spellings count.
-FileKind DispatchKind(const std::string& path);
 // The dispatch's own message after a failed load of a picture kind ("Error reading bitmap!",
 // ...); a sound's loader says why itself, so it has none.
 const char* DispatchFailureText(FileKind kind);

@@ -1,6 +1,6 @@
 // orvalis-cli picture IN OUT: any picture the program opens, written in the format OUT's
 // extension names.
-#include "images/gif_loader.h"
+#include "images/gif_to_bmp24.h"
 #include "images/jpeg_loader.h"
 #include "images/picture_file.h"
 #include "images/picture_format.h"
