@@ -207,11 +207,11 @@ GifView gifview(const uint8_t* data, size_t size, const GifRowsDone& rowsDone) {
     }
 }
 
-bool ReadGifDib(const uint8_t* hDIB, size_t size, GifDib& d) {
-    if (size < kHeaderSize || Le32(hDIB) != kHeaderSize || hDIB[14] != 8) return false;
-    const int32_t width = int32_t(Le32(hDIB + 4));
-    const int32_t h = int32_t(Le32(hDIB + 8));
-    const uint32_t used = Le32(hDIB + 32);
+bool ReadGifDib(const uint8_t* dib, size_t size, GifDib& d) {
+    if (size < kHeaderSize || Le32(dib) != kHeaderSize || dib[14] != 8) return false;
+    const int32_t width = int32_t(Le32(dib + 4));
+    const int32_t h = int32_t(Le32(dib + 8));
+    const uint32_t used = Le32(dib + 32);
     if (width <= 0 || h == 0 || h == INT32_MIN || used > 256) return false;
     d.width = width;
     d.height = h < 0 ? -h : h;
@@ -219,9 +219,9 @@ bool ReadGifDib(const uint8_t* hDIB, size_t size, GifDib& d) {
     d.stride = DibStride(int(width), 8);
     const size_t bits = kHeaderSize + 4 * size_t(used);
     if (size < bits || (size - bits) / d.stride < size_t(d.height)) return false;
-    d.bits = hDIB + bits;
+    d.bits = dib + bits;
     for (uint32_t i = 0; i < used; ++i) {
-        const uint8_t* q = hDIB + kHeaderSize + 4 * i;
+        const uint8_t* q = dib + kHeaderSize + 4 * i;
         d.pal[i] = uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
     }
     return true;
@@ -231,9 +231,9 @@ const uint8_t* GifDibRow(const GifDib& d, int32_t y) {
     return d.bits + size_t(d.topDown ? y : d.height - 1 - y) * d.stride;
 }
 
-int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap) {
+int MakeBitmapAndPalette(const uint8_t* dib, size_t size, Image32* picture) {
     GifDib d;
-    if (!ReadGifDib(hDIB, size, d)) return 0;
+    if (!ReadGifDib(dib, size, d)) return 0;
     Image32 img;
     try {
         img = Image32(d.width, d.height);
@@ -255,7 +255,7 @@ int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap) {
             for (; x < d.width; ++x) out[x] = d.pal[row[x]];
         }
     });
-    *phBitmap = std::move(img);
+    *picture = std::move(img);
     return 1;
 }
 

@@ -46,12 +46,12 @@ struct GifDib {
     uint32_t pal[256] = {};  // 0x00RRGGBB; indices past the table are black
 };
 // False when the block does not hold what its header says.
-bool ReadGifDib(const uint8_t* hDIB, size_t size, GifDib& d);
+bool ReadGifDib(const uint8_t* dib, size_t size, GifDib& d);
 // The colour indices of picture row y, top row 0.
 const uint8_t* GifDibRow(const GifDib& d, int32_t y);
 
 // The display picture from an 8-bit DIB block of `size` bytes. Returns 1 on success and 0
 // on a block that does not hold what its header says. Indices beyond the colour table
 // show black.
-int MakeBitmapAndPalette(const uint8_t* hDIB, size_t size, Image32* phBitmap);
+int MakeBitmapAndPalette(const uint8_t* dib, size_t size, Image32* picture);
 

@@ -157,20 +157,20 @@ SampleLayout LayoutOf(const WAVEFORMATEX& f) {
     return L;
 }
 
-uint32_t FrameCount(const WAVEFORMATEX& f, uint32_t dwDataSize) { return f.nBlockAlign ? dwDataSize / f.nBlockAlign : 0; }
+uint32_t FrameCount(const WAVEFORMATEX& f, uint32_t dataSize) { return f.nBlockAlign ? dataSize / f.nBlockAlign : 0; }
 
 uint32_t WaveState::frames() const { return pFormat && LayoutOf(*pFormat).valid() ? dwDataSize / pFormat->nBlockAlign : 0; }
 
-std::string WaveInfoText(const WAVEFORMATEX& fmt, uint32_t dwDataSize) {
+std::string WaveInfoText(const WAVEFORMATEX& fmt, uint32_t dataSize) {
     char text[128];
     std::snprintf(text, sizeof text, "%d/%d bits/ %d Channels  %d samples", int(fmt.nSamplesPerSec),
-                  int(fmt.wBitsPerSample), int(fmt.nChannels), int(FrameCount(fmt, dwDataSize)));
+                  int(fmt.wBitsPerSample), int(fmt.nChannels), int(FrameCount(fmt, dataSize)));
     return text;
 }
 
-std::string WaveDisplayText(const WAVEFORMATEX& fmt, uint32_t dwDataSize) {
+std::string WaveDisplayText(const WAVEFORMATEX& fmt, uint32_t dataSize) {
     char text[512];
     std::snprintf(text, sizeof text, "%d Samples/Second / %d bits / %d Channels / %d samples",
-                  int(fmt.nSamplesPerSec), int(fmt.wBitsPerSample), int(fmt.nChannels), int(FrameCount(fmt, dwDataSize)));
+                  int(fmt.nSamplesPerSec), int(fmt.wBitsPerSample), int(fmt.nChannels), int(FrameCount(fmt, dataSize)));
     return text;
 }

@@ -33,6 +33,6 @@ std::string LoadWaveBytes(WaveState& wd, const uint8_t* data, size_t size, const
 std::string LoadWaveFileCore(WaveState& wd, const std::string& path, const FormatQuery& query);
 
 // "%d/%d bits/ %d Channels  %d samples": the information box; samples are whole frames.
-std::string WaveInfoText(const WAVEFORMATEX& fmt, uint32_t dwDataSize);
+std::string WaveInfoText(const WAVEFORMATEX& fmt, uint32_t dataSize);
 // "%d Samples/Second / %d bits / %d Channels / %d samples": the information view.
-std::string WaveDisplayText(const WAVEFORMATEX& fmt, uint32_t dwDataSize);
+std::string WaveDisplayText(const WAVEFORMATEX& fmt, uint32_t dataSize);

@@ -66,7 +66,7 @@ struct SampleLayout {
 SampleLayout LayoutOf(const WAVEFORMATEX& f);
 inline SampleLayout LayoutOf(const WaveState& wd) { return wd.pFormat ? LayoutOf(*wd.pFormat) : SampleLayout{}; }
 // Data size / block align: the frame count the information texts show.
-uint32_t FrameCount(const WAVEFORMATEX& f, uint32_t dwDataSize);
+uint32_t FrameCount(const WAVEFORMATEX& f, uint32_t dataSize);
 
 // A sample container scaled to 16 bits as sox reads it: 8-bit unsigned moved to signed,
 // wider samples rounded to their top 16 bits (half up, the largest held at 32767).
