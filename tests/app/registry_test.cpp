@@ -5,6 +5,7 @@
 #include "workspace/settings.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -1,7 +1,11 @@
 #include "workspace/status_line.h"
 #include "workspace/window_utils.h"
 
+#include <QDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <array>
+#include <cstdlib>
 #include <tuple>
 #include <gtest/gtest.h>
 
@@ -24,6 +28,16 @@ TEST(ValidateWinpos, PullsRectanglesOntoTheScreen) {
 TEST(StatusLine, PartEdgesFollowTheFrameWidth) {
     EXPECT_EQ(StatusPartEdges(1000), (std::array<int, 8>{300, 500, 600, 700, 800, 800, 1000, 1100}));
     EXPECT_EQ(StatusPartEdges(500), (std::array<int, 8>{150, 250, 300, 350, 400, 400, 500, 550}));
+}
+
+TEST(ExecDialog, DialogWithoutProcedureEndsWithTheButtonId) {
+    for (const char* id : {"1", "42"}) {
+        QDialog dlg;
+        for (const char* name : {"1", "42"}) new QPushButton(name, &dlg);
+        for (QPushButton* b : dlg.findChildren<QPushButton*>()) b->setObjectName(b->text());
+        QTimer::singleShot(0, dlg.findChild<QPushButton*>(id), &QPushButton::click);
+        EXPECT_EQ(ExecDialog(&dlg, false), std::atoi(id));
+    }
 }
 
 }  // namespace
