@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds and runs every test:
-#   0. the include layers (scripts/check_layers.py);
+#   0. the include layers of every compiled file (scripts/check_layers.py, on the configured build);
 #   1. the normal build: unit, window (offscreen Qt, OpenGL under Xvfb) and real-file tests,
 #      and the memory sweep (scripts/memsweep.sh) at three address-space limits;
 #   2. the unit tests again under AddressSanitizer + UndefinedBehaviorSanitizer;
@@ -9,11 +9,11 @@
 set -e
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
-python3 scripts/check_layers.py
 jobs=$(nproc)
 export SDL_AUDIODRIVER=dummy
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
+python3 scripts/check_layers.py build
 # The build lists the tests of window programs by starting them, so it runs under Xvfb too.
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
   "cmake --build build -j$jobs && cd build && ctest --output-on-failure -j$jobs --timeout 300"

@@ -13,7 +13,7 @@ namespace {
 
 using Order = std::vector<std::pair<int, int>>;
 
-TEST(EscapeCount, followsTheSquaresOfThePreviousValueAndMakesTheDepthPictureAndColourIndex) {
+TEST(EscapeCount, FollowsTheSquaresOfThePreviousValueAndMakesTheDepthPictureAndColourIndex) {
     // Counts worked out by hand from z0 = c, escape when the previous |z|^2 exceeds 4.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case { double cr, ci; int32_t limit; int expected; } cases[] = {
@@ -38,7 +38,7 @@ TEST(EscapeCount, followsTheSquaresOfThePreviousValueAndMakesTheDepthPictureAndC
         EXPECT_EQ(ColourIndex(c.count, c.colours - 1), c.expected) << c.count << " with " << c.colours << " colours";
 }
 
-TEST(EscapeCount, manyPointsAtOnceGiveTheCountsOfTheScalarLoopOnEveryInstructionSet) {
+TEST(EscapeCount, ManyPointsAtOnceGiveTheCountsOfTheScalarLoopOnEveryInstructionSet) {
     // Points near the edge of the set (counts of all sizes), a few whole-plane ones, NaN.
     std::mt19937_64 rng(3);
     std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -102,7 +102,7 @@ Order Runs(int W, int H, int& rings) {
     return order;
 }
 
-TEST(Spiral, visitsASmallPictureFromTheBorderInwardsAndEveryPixelOnce) {
+TEST(Spiral, VisitsASmallPictureFromTheBorderInwardsAndEveryPixelOnce) {
     int rings = 0, runRings = 0;
     EXPECT_EQ(Walk(4, 3, rings),
               (Order{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {3, 1}, {3, 2}, {2, 2}, {1, 2}, {0, 2}, {0, 1}, {1, 1}, {2, 1}}));
@@ -123,7 +123,7 @@ TEST(Spiral, visitsASmallPictureFromTheBorderInwardsAndEveryPixelOnce) {
 
 // A piece held while more than 512 later ones finish (a slow thread among several) still
 // lets the run complete, and every ring end is counted once.
-TEST(Spiral, piecesFinishedFarAheadOfAHeldOneAreAllCounted) {
+TEST(Spiral, PiecesFinishedFarAheadOfAHeldOneAreAllCounted) {
     int want = 0;
     Runs(3000, 2000, want);
     SpiralPieces pieces(3000, 2000);

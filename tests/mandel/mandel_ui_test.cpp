@@ -72,7 +72,7 @@ protected:
     static inline const TempDir dir_{"mandel_ui"};
 };
 
-TEST_F(MandelWindow, mainMandelbrotComputesTheMainViewEndsWithBeepTimeAndArrowAndSurvivesAKeyFlood) {
+TEST_F(MandelWindow, MainMandelbrotComputesTheMainViewEndsWithBeepTimeAndArrowAndSurvivesAKeyFlood) {
     MessageRecorder rec;
     OPENEDFILE* of = Mandel_New(1);
     MandelChild* child = Child(of);
@@ -109,7 +109,7 @@ TEST_F(MandelWindow, mainMandelbrotComputesTheMainViewEndsWithBeepTimeAndArrowAn
     ExpectView(child, {-2.0 + (2.3 - side) / 2, -1.15 + (2.3 - side) / 2, side}, "after the flood");
 }
 
-TEST_F(MandelWindow, keysWheelAndRubberBandReachTheZoom) {
+TEST_F(MandelWindow, KeysWheelAndRubberBandReachTheZoom) {
     MandelChild* child = OpenFinished(800, 600);
     ASSERT_NE(child, nullptr);
     Data(child)->setView({-1.5, -1.0, 2.0}), QTest::keyClicks(child, "+-");  // halved, then 1.5 times, about the middle
@@ -154,7 +154,7 @@ TEST_F(MandelWindow, keysWheelAndRubberBandReachTheZoom) {
         ExpectView(child, c.expected, c.name);
     }
 }
-TEST_F(MandelWindow, paletteRotationTogglesAndCopyTakesThePictureWithItsCurrentColours) {
+TEST_F(MandelWindow, PaletteRotationTogglesAndCopyTakesThePictureWithItsCurrentColours) {
     MandelChild* child = OpenFinished(64, 48);
     ASSERT_NE(child, nullptr);
     MANDEL_DATA* d = Data(child);
@@ -175,7 +175,7 @@ TEST_F(MandelWindow, paletteRotationTogglesAndCopyTakesThePictureWithItsCurrentC
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expected) << "the copy outlives the window";
 }
 
-TEST_F(MandelWindow, zoomShowsScaleTheSideAfterEachRunAndALateFinishOfAReplacedRunIsIgnored) {
+TEST_F(MandelWindow, ZoomShowsScaleTheSideAfterEachRunAndALateFinishOfAReplacedRunIsIgnored) {
     for (auto [id, factor] : {std::pair{Command::ZoomInShow, 0.8}, {Command::ZoomOutShow, 1.2}}) {
         MandelChild* child = OpenFinished(40, 30);
         ASSERT_NE(child, nullptr);
@@ -204,7 +204,7 @@ TEST_F(MandelWindow, zoomShowsScaleTheSideAfterEachRunAndALateFinishOfAReplacedR
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
-TEST_F(MandelWindow, startDialogShowsStoresOnStartOnlyAndOpensTheChosenView) {
+TEST_F(MandelWindow, StartDialogShowsStoresOnStartOnlyAndOpensTheChosenView) {
     // The fields by id; "Main picture", colours 100, size 50 x 40, then "Start picture".
     QTimer::singleShot(0, [] {
         auto* dlg = qobject_cast<StartDlg*>(QApplication::activeModalWidget());

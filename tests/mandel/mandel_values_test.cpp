@@ -29,7 +29,7 @@ void ExpectView(const MandelView& v, const MandelView& expected, const SETTINGS&
         << name;
 }
 
-TEST(MandelZoom, keysWheelAndSelectionZoomAndASideBeyondTheLimitsIsNotComputed) {
+TEST(MandelZoom, KeysWheelAndSelectionZoomAndASideBeyondTheLimitsIsNotComputed) {
     struct Case { const char* name; MandelView v; double scale; std::optional<ClientPoint> cursor; MandelGeometry g; MandelView want; };
     Case cases[] = {
         // Keys: "+" halves, "-" takes 1.5 times; the point corner + old side / 2 stays put.
@@ -71,7 +71,7 @@ TEST(MandelZoom, keysWheelAndSelectionZoomAndASideBeyondTheLimitsIsNotComputed) 
     }
 }
 
-TEST(MandelTitleAndCheckf, showExponentFormAndWarnOutsideTheWorkingRangeOnly) {
+TEST(MandelTitleAndCheckf, ShowExponentFormAndWarnOutsideTheWorkingRangeOnly) {
     EXPECT_EQ(MandelTitle(800, 600, kMainView), "Mandel - 800X600 R:-2.0e+00 I:-1.1e+00 L:2.27e+00");
     EXPECT_EQ(MandelTitle(1, 2, {1e-120, 0.0, 12345.0}), "Mandel - 1X2 R:1.0e-120 I:0.0e+00 L:1.23e+04");
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
@@ -99,7 +99,7 @@ std::string File(const std::string& count, int n) {
     return s;
 }
 
-TEST(PaletteFile, readsRedGreenBlueIntoTheLowBytesOfEachEntryAndLowersTheColoursInUseToTheCount) {
+TEST(PaletteFile, ReadsRedGreenBlueIntoTheLowBytesOfEachEntryAndLowersTheColoursInUseToTheCount) {
     const Parsed p = Parse("JASC\nfree text\n8\n255 128 0\n300 0 0\n1 2 3\r\n10 20 30\r\n7\n8 9\n\n-1 256 511");
     ASSERT_EQ(std::make_tuple(p.ok, p.Kleuren.size(), p.MndlMaxColors), std::make_tuple(1, size_t(256), 8));
     // -1 -> 255, 256 -> 0, 511 -> 255; lines without spaces give zero components; the last
@@ -141,7 +141,7 @@ SETTINGS Stored(F edit) {
     return edit(t), StoreStartValues(s, t), s;
 }
 
-TEST(StartDialog, showsTheStoredValuesAndMainPictureThenStartStoresTheMainView) {
+TEST(StartDialog, ShowsTheStoredValuesAndMainPictureThenStartStoresTheMainView) {
     StartTexts shown, filled;
     const SETTINGS s = Stored([&](StartTexts& t) { shown = t, FillMainPicture(t), filled = t; });
     EXPECT_EQ((std::vector{shown.Length, shown.R, shown.I, shown.Width, shown.Height, shown.Iterations, shown.Colors, shown.Redraw,
@@ -152,7 +152,7 @@ TEST(StartDialog, showsTheStoredValuesAndMainPictureThenStartStoresTheMainView) 
     EXPECT_EQ(std::make_tuple(s.MndlSide, s.MndlR, s.MndlI, s.MndlW, s.MndlMaxColors), std::make_tuple(2.27, -2.0, -1.1338, 800, 16));
 }
 
-TEST(StartDialog, roundsTheColoursToAPowerOfTwoFromFourTo256AndKeepsThePaletteNameWithinTheRecord) {
+TEST(StartDialog, RoundsTheColoursToAPowerOfTwoFromFourTo256AndKeepsThePaletteNameWithinTheRecord) {
     struct Case { const char* text; int32_t expected; } cases[] = {
         {"100", 64}, {"3", 4}, {"256", 256}, {"1000", 256}, {"0", 4}, {"7", 4}, {"8", 8}, {"255", 128}, {"", 4}, {"99999999999", 4}};
     for (const Case& c : cases)

@@ -50,7 +50,7 @@ struct Reports {
     }
 };
 
-TEST(MandelWorker, writesTheColourIndexOfEveryPixelThatCanBeReadWhileItComputes) {
+TEST(MandelWorker, WritesTheColourIndexOfEveryPixelThatCanBeReadWhileItComputes) {
     const int32_t iterations = 300;
     struct Case { int W, H, colours; double r, i, side; } cases[] = {
         {37, 23, 256, -2.0, -1.1338, 2.27}, {37, 23, 16, -0.75, -0.1, 0.05}, {1, 9, 4, -2.2, -1.0, 2.0},
@@ -83,7 +83,7 @@ TEST(MandelWorker, writesTheColourIndexOfEveryPixelThatCanBeReadWhileItComputes)
     EXPECT_EQ(shown, big.bytes);
 }
 
-TEST(MandelWorker, asksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
+TEST(MandelWorker, AsksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
     // A 10 x 8 picture has rings of 32, 24, 16 and 8 pixels; the clock is read at the start,
     // after the first three rings and at the end. Interval 500 ms, one thread.
     struct Case { const char* name; std::vector<uint32_t> ticks; std::vector<size_t> pixelsAtRepaint; uint32_t timer; } cases[] = {
@@ -109,7 +109,7 @@ TEST(MandelWorker, asksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
     }
 }
 
-TEST(MandelWorker, aStopTakesEffectBeforeTheNextPixelAndNoFinishComesAfterIt) {
+TEST(MandelWorker, AStopTakesEffectBeforeTheNextPixelAndNoFinishComesAfterIt) {
     // The test stops the single-thread worker at the first ring end's repaint; not a pixel of
     // the second ring may follow.
     const int32_t iterations = 50;
@@ -144,7 +144,7 @@ TEST(MandelWorker, aStopTakesEffectBeforeTheNextPixelAndNoFinishComesAfterIt) {
     }
 }
 
-TEST(MandelWorker, aRestartSilencesTheOldRunAndALateFinishLeavesTheNewRunAlone) {
+TEST(MandelWorker, ARestartSilencesTheOldRunAndALateFinishLeavesTheNewRunAlone) {
     const int32_t iterations = 100;
     Picture quick(16, 12), slow(300, 300);
     Reports reports;

@@ -16,7 +16,7 @@ bool AcceptAll(const WAVEFORMATEX&) { return true; }
 std::string Load(const Bytes& b, WaveState& wd, FormatQuery q = AcceptAll) { return LoadWaveBytes(wd, b.data(), b.size(), q); }
 
 // The device's refusal is asked only for PCM and gets the file's format; no query at all refuses.
-TEST(WaveLoader, everyFailureAndEveryCutOfAFileHasItsOwnMessageAndLeavesNoData) {
+TEST(WaveLoader, EveryFailureAndEveryCutOfAFileHasItsOwnMessageAndLeavesNoData) {
     const Bytes d16 = Ramp(16);
     Bytes fmt15 = PcmFormat(1, 2, 44100, 16), rifx = Riff({Fmt(2, 44100, 16)});
     fmt15.pop_back(), rifx[3] = 'X';
@@ -63,7 +63,7 @@ TEST(WaveLoader, everyFailureAndEveryCutOfAFileHasItsOwnMessageAndLeavesNoData) 
     }
 }
 
-TEST(WaveLoader, playableFilesLoadTheWholeDataChunk) {
+TEST(WaveLoader, PlayableFilesLoadTheWholeDataChunk) {
     struct Case { const char* name; Bytes file; size_t size /* of the Ramp data */; const char* info; } cases[] = {
         {"16-bit stereo", Riff({Fmt(2, 44100, 16), {"data", Ramp(8960)}}), 8960, "44100/16 bits/ 2 Channels  2240 samples"},
         // The sample count is the byte count / block align.
@@ -100,7 +100,7 @@ TEST(WaveLoader, playableFilesLoadTheWholeDataChunk) {
 // above 16 bits) and with the plain PCM one. Each sample we read must be what sox itself reads
 // as 16 bits without dither, and the frames MakeForm writes in the file's format must read back
 // through sox as the 16-bit stereo outline does (a mono file takes X; 8 bits keep the top byte).
-TEST(WaveLoader, everyPcmFormatReadsAndWritesAsSoxDoes) {
+TEST(WaveLoader, EveryPcmFormatReadsAndWritesAsSoxDoes) {
     if (std::system("command -v sox >/dev/null 2>&1") != 0) GTEST_SKIP() << "sox not installed";
     const TempDir dir("wave_sox");
     WaveState wd;
@@ -149,7 +149,7 @@ TEST(WaveLoader, everyPcmFormatReadsAndWritesAsSoxDoes) {
             }
 }
 
-TEST(Outline, makeFormTracesSegmentsOfFOverNMinusOneFrames) {
+TEST(Outline, MakeFormTracesSegmentsOfFOverNMinusOneFrames) {
     struct Case { const char* name; uint32_t frames; std::vector<int> points; Pairs expect; bool made = true; } cases[] = {
         {"four points: the closing segment gets the remainder", 10, {0, 0, 300, 0, 300, 300, 0, 300},
          {{0, 0}, {100, 0}, {200, 0}, {300, 0}, {300, 100}, {300, 200}, {300, 300}, {200, 300}, {100, 300}, {0, 300}}},

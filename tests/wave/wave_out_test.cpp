@@ -48,7 +48,7 @@ protected:
     const std::string out_ = dir_ / "out.raw";
 };
 
-TEST_F(DiskPlayback, deviceReceivesTheBufferRepeatTimesThenSilenceAndResetStopsALongLoopWithOneNotice) {
+TEST_F(DiskPlayback, DeviceReceivesTheBufferRepeatTimesThenSilenceAndResetStopsALongLoopWithOneNotice) {
     setenv("SDL_DISKAUDIODELAY", "2", 1);
     Bytes data = Ramp(4 * 500, 3);  // no zero byte at either end
     data.back() = 0x11;
@@ -101,7 +101,7 @@ TEST_F(DiskPlayback, deviceReceivesTheBufferRepeatTimesThenSilenceAndResetStopsA
         if (got[i] != loop[i % loop.size()]) FAIL() << "byte " << i << " is not the looped sound";
 }
 
-TEST(WaveOutFormats, queryAcceptsOnlyFormatsTheDeviceTakesExactly) {
+TEST(WaveOutFormats, QueryAcceptsOnlyFormatsTheDeviceTakesExactly) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     struct Case { const char* name; WAVEFORMATEX f; bool ok; } cases[] = {
         {"8-bit mono", Format(1, 1, 11025, 8), true}, {"24-bit stereo", Format(1, 2, 48000, 24), true},

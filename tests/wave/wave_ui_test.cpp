@@ -88,7 +88,7 @@ protected:
     static inline const TempDir dir_{"wave_ui"};
 };
 
-TEST_F(WaveWindow, loadingShowsItsTitleThenTheDispatchNamesTheWindow) {
+TEST_F(WaveWindow, LoadingShowsItsTitleThenTheDispatchNamesTheWindow) {
     const std::string path = WriteWav("title.wav", {{1, 2}, {3, 4}});
     OPENEDFILE* of = CreateWavChild(path);
     ASSERT_TRUE(of);
@@ -96,7 +96,7 @@ TEST_F(WaveWindow, loadingShowsItsTitleThenTheDispatchNamesTheWindow) {
     EXPECT_EQ(of->hwnd->objectName() + " " + of->hwnd->windowTitle(), "WavChild Loading file:" + QString::fromStdString(path));
 }
 
-TEST_F(WaveWindow, keysSwitchViewsCaseSensitivelyEndTheRubberBandAndMTracesTheOutline) {
+TEST_F(WaveWindow, KeysSwitchViewsCaseSensitivelyEndTheRubberBandAndMTracesTheOutline) {
     WavChild* w = Open(WriteWav("keys.wav", {{1, 2}, {3, 4}, {5, 6}, {7, 8}}));
     WAVE_DATA* wd = Data(w);
     for (auto [keys, display] : {std::pair{"2", 1}, {"4", 3}, {"3", 2}, {"1", 0}, {"M", 0}, {"x", 0}, {"3", 2}}) {
@@ -123,7 +123,7 @@ TEST_F(WaveWindow, keysSwitchViewsCaseSensitivelyEndTheRubberBandAndMTracesTheOu
     EXPECT_TRUE(rec.boxes.size() == 3 && w->record() && Data(w)->lpData && !w->grab().isNull());  // TearDown answers OK
 }
 
-TEST_F(WaveWindow, mouseActsOnlyInTheOutlineViewWithWindowIndependentPoints) {
+TEST_F(WaveWindow, MouseActsOnlyInTheOutlineViewWithWindowIndependentPoints) {
     WavChild* w = Open(WriteWav("mouse.wav", {{0, 0}, {0, 0}}));
     ASSERT_EQ(w->size(), QSize(300, 200));
     WAVE_DATA* wd = Data(w);
@@ -143,7 +143,7 @@ TEST_F(WaveWindow, mouseActsOnlyInTheOutlineViewWithWindowIndependentPoints) {
 // A mono 8-bit file of constant 192 reads as 16384 in both channels: the channel view draws it in
 // both halves, the X/Y view on the diagonal, (150 + 75, 100 - 50) in 300 x 200. The channel and
 // X/Y views of a stereo file are compared with a reference drawing below.
-TEST_F(WaveWindow, viewsDrawTheirAxesTracesAndOutline) {
+TEST_F(WaveWindow, ViewsDrawTheirAxesTracesAndOutline) {
     WavChild* mono = Open(WriteFileBytes(Path("mono8.wav"), Riff({Fmt(1, 8000, 8), {"data", Bytes(64, 192)}})));
     const QImage channels = mono->grab().toImage();
     EXPECT_TRUE(NearColour(channels, 150, 25, kGreen) && NearColour(channels, 150, 125, kRed));
@@ -169,7 +169,7 @@ TEST_F(WaveWindow, viewsDrawTheirAxesTracesAndOutline) {
 
 // With no sound device at all the sound still opens and draws; playback keys say so and
 // change nothing. With a device, the title follows the playback.
-TEST_F(WaveWindow, playbackKeysSayThereIsNoSoundDeviceOrTheTitleFollowsTheDevice) {
+TEST_F(WaveWindow, PlaybackKeysSayThereIsNoSoundDeviceOrTheTitleFollowsTheDevice) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     MessageRecorder rec;
     const std::string nodev = WriteFileBytes(Path("nodev.wav"), Riff({Fmt(1, 8000, 24), {"data", Ramp(30)}}));
@@ -205,7 +205,7 @@ TEST_F(WaveWindow, playbackKeysSayThereIsNoSoundDeviceOrTheTitleFollowsTheDevice
 // The quick drawing (columns merged, the X/Y trace rasterised once) against every frame drawn
 // as a painter's line over the axes: each coloured pixel of one picture has the same colour
 // within one pixel in the other, almost everywhere.
-TEST(WavePaint, quickViewsLookLikeTheFrameByFrameTrace) {
+TEST(WavePaint, QuickViewsLookLikeTheFrameByFrameTrace) {
     const int W = 320, H = 240;
     const QRgb bg = qRgb(160, 160, 160);
     // Channels at 50 frames per column and at fewer frames than columns; the X/Y view.

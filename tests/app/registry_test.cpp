@@ -1,17 +1,11 @@
 #include "app/registry.h"
-#include "documents/opened_file.h"
 #include "platform/key_store.h"
 #include "platform/message_box.h"
 #include "tests/common/test_files.h"
 #include "workspace/settings.h"
-#include "workspace/status_line.h"
-#include "workspace/window_utils.h"
 
-#include <QDialog>
-#include <QPushButton>
-#include <QTimer>
-#include <QWidget>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,71 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(ValidateWinpos, PullsRectanglesOntoTheScreen) {
-    const std::pair<RECT32, RECT32> cases[] = {
-        {{100, 50, 3000, 700}, {0, 50, 1024, 700}},      // wider than the screen: cut, then moved back
-        {{-4, 10, 800, 600}, {0, 10, 804, 600}},         // maximised rectangle: moved, width kept
-        {{900, 100, 1200, 400}, {724, 100, 1024, 400}},  // past the far side: moved back inside
-        {{10, -8, 500, 300}, {10, 0, 500, 308}},         // vertical axis alike
-        {{0, 0, 1024, 768}, {0, 0, 1024, 768}},          // exactly the screen
-    };
-    for (auto [in, out] : cases) {
-        SpU_validate_winpos(in, 1024, 768);
-        EXPECT_EQ(std::tie(in.left, in.top, in.right, in.bottom), std::tie(out.left, out.top, out.right, out.bottom));
-    }
-}
-
-TEST(StatusLine, PartEdgesFollowTheFrameWidth) {
-    EXPECT_EQ(StatusPartEdges(1000), (std::array<int, 8>{300, 500, 600, 700, 800, 800, 1000, 1100}));
-    EXPECT_EQ(StatusPartEdges(500), (std::array<int, 8>{150, 250, 300, 350, 400, 400, 500, 550}));
-}
-
-TEST(DocumentList, KeepsCreationOrderAndRelinksOnDelete) {
-    QWidget a, b, c, stranger;
-    ASSERT_EQ(FirstFileStruct(), nullptr);
-    OPENEDFILE *ra = AddFileStruct(&a, "A"), *rb = AddFileStruct(&b, "B"), *rc = AddFileStruct(&c, "C");
-    EXPECT_EQ(std::make_tuple(FirstFileStruct(), GetLastFileStruct(), GetFileStruct(&b), GetFileStruct(&stranger)),
-              std::make_tuple(ra, rc, rb, nullptr));
-    EXPECT_EQ(rb->Filename, "B");
-    EXPECT_EQ(DelFileStruct(&stranger), 0);
-    EXPECT_EQ(DelFileStruct(&b), 1);
-    EXPECT_EQ(std::make_pair(ra->NextFile, rc->PrevFile), std::make_pair(rc, ra));
-    EXPECT_EQ(DelFileStruct(&a), 1);
-    EXPECT_EQ(std::make_pair(FirstFileStruct(), rc->PrevFile), std::make_pair(rc, (OPENEDFILE*)nullptr));
-    // A record still waiting for its window is found by the null handle.
-    OPENEDFILE* waiting = AddFileStruct(nullptr, "W");
-    EXPECT_EQ(GetFileStruct(nullptr), waiting);
-    EXPECT_EQ(DelFileStruct(nullptr) + DelFileStruct(&c), 2);
-    EXPECT_EQ(std::make_pair(FirstFileStruct(), GetLastFileStruct()), std::make_pair((OPENEDFILE*)nullptr, (OPENEDFILE*)nullptr));
-}
-
-// A block with one zero byte after the data; missing files, and files that grow while read.
-TEST(LoadFile, ReadsWholeFilesAndReportsMissingOnes) {
-    platform::MessageRecorder rec;
-    const TempDir dir("orvalis-loadfile");
-    for (const std::string text : {"", "abc"}) {
-        uint32_t size = 99;
-        std::unique_ptr<unsigned char[]> block(LoadFile(WriteFileBytes(dir / "f", {text.begin(), text.end()}), &size));
-        ASSERT_NE(block, nullptr);
-        EXPECT_EQ(std::make_pair(size_t(size), std::string(reinterpret_cast<char*>(block.get()))), std::make_pair(text.size(), text));
-    }
-    uint32_t size = 0;
-    EXPECT_EQ(LoadFile("/nonexistent/x.gif", &size), nullptr);
-    EXPECT_EQ(LoadFile("/proc/self/stat", &size), nullptr) << "a file that grows past its size while read";
-    // The boxes' captions are checked with the frame's file faults.
-    EXPECT_EQ(rec.texts(), std::vector<std::string>({"Couldn't open file:/nonexistent/x.gif", "Error reading file"}));
-}
-
-TEST(ExecDialog, DialogWithoutProcedureEndsWithTheButtonId) {
-    for (const char* id : {"1", "42"}) {
-        QDialog dlg;
-        for (const char* name : {"1", "42"}) new QPushButton(name, &dlg);
-        for (QPushButton* b : dlg.findChildren<QPushButton*>()) b->setObjectName(b->text());
-        QTimer::singleShot(0, dlg.findChild<QPushButton*>(id), &QPushButton::click);
-        EXPECT_EQ(ExecDialog(&dlg, false), std::atoi(id));
-    }
-}
 
 class RegistryTest : public ::testing::Test {
 protected:

@@ -1,0 +1,258 @@
+#include "tests/app/frame_fixture.h"
+
+TEST_F(FrameTest, MenuBarHasEveryCommandWithItsTextAndTheStatusLineItsParts) {
+    const std::map<int, QString> texts = {
+        {100, "&Open"}, {105, "&Close"}, {111, "E&xit"}, {109, "&Copy"}, {101, "C&olor"},
+        {114, "set as &Background"}, {115, "set as &Depth view"}, {117, "&Options"}, {116, "&Create it now"},
+        {137, "&Main Mandelbrot"}, {119, "&New"}, {138, "&Paletteshow"}, {139, "Zoom&InShow"}, {140, "Zoom&OutShow"},
+        {500, "&GL Aux"}, {501, "&GL 1"}, {107, "&Cascade"}, {106, "&Tile"}, {103, "&Arrange Icons"},
+        {104, "Cl&ose All"}, {112, "&About"}, {128, "New random &texture"}};
+    for (const auto& [id, text] : texts) {
+        ASSERT_NE(frame->action(Command(id)), nullptr) << id;
+        EXPECT_EQ(frame->action(Command(id))->text(), text) << id;
+    }
+    QStringList tops;
+    for (QAction* a : frame->menuBar()->actions()) tops << a->text();
+    EXPECT_EQ(tops, QStringList({"&File", "&Edit", "&Stereo", "&Mandel", "&Open GL", "&Window", "&About"}));
+    EXPECT_EQ(frame->action(Command::Cascade)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    EXPECT_EQ(frame->action(Command::Tile)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    EXPECT_EQ(frame->action(Command::ChildPrivate)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    EXPECT_EQ(frame->windowTitle(), "Orvalis");
+    EXPECT_EQ(frame->WmCommand(Command::FirstWindowListEntry), 1);  // window-list ids are not the frame's own
+    EXPECT_EQ(frame->windowMenu()->title(), "&Window");  // offered on a right click on the empty area
+    QTest::mouseClick(FrameMdiArea()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    EXPECT_TRUE(frame->windowMenu()->isVisible());
+    frame->windowMenu()->hide();
+    // The status line and the MDI area share one pixel.
+    frame->resize(1000, 600);
+    QApplication::processEvents();
+    QWidget* client = frame->centralWidget();
+    QStatusBar* bar = client->findChild<QStatusBar*>("100");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(std::make_tuple(StatusLineHeight(), FrameMdiArea()->y() + FrameMdiArea()->height(), bar->y() + bar->height()),
+              std::make_tuple(bar->height() - 1, bar->y() + 1, client->height()));
+    SetStatusTextf(1, "Time:%d", 1234);
+    EXPECT_TRUE(std::string(StatusText(1)) == "Time:1234" && !StatusRaised(1));
+    SetStatusTextf(257, "Time:%d", 1234);  // part 1, raised
+    EXPECT_TRUE(std::string(StatusText(1)) == "Time:1234" && StatusRaised(1));
+    SetStatusTextf(0, "%s", std::string(400, 'x').c_str());
+    EXPECT_EQ(std::string(StatusText(0)).size(), 255u);
+}
+
+TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
+    FileOpenMsg(writeBmp("texture.bmp", 16, 16));
+    flush();
+    BmpChild* pic = activeBmp();
+    ASSERT_NE(pic, nullptr);
+    frame->WmCommand(Command::SetBackground);
+    EXPECT_EQ(std::make_tuple(rec.beeps, TheFrame()->stereoMarks().background.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
+              std::make_tuple(std::vector<unsigned>{0}, (QWidget*)pic, StereoRole::Background));
+    frame->WmCommand(Command::SetDepthView);
+    EXPECT_EQ(std::make_tuple(TheFrame()->stereoMarks().depth.hwnd.data(), TheFrame()->stereoMarks().background.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
+              std::make_tuple((QWidget*)pic, (QWidget*)pic, StereoRole::Depth));
+    // A window that is not a picture: question beep, handle stored all the same.
+    OPENEDFILE* other = AddFileStruct(nullptr, "sound");
+    other->Type = DocKind::Wave;
+    auto* plain = new MdiChild(other);
+    AddChildWindow(plain);
+    rec.clear();
+    frame->WmCommand(Command::SetBackground);
+    EXPECT_EQ(std::make_pair(rec.beeps, TheFrame()->stereoMarks().background.hwnd.data()), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, (QWidget*)plain));
+    plain->subWindow()->close();
+    DelFileStruct(plain);
+    // Closing the marked picture leaves a handle that reads as gone, not dangling.
+    pic->subWindow()->close();
+    flush();
+    EXPECT_TRUE(TheFrame()->stereoMarks().depth.set && !TheFrame()->stereoMarks().depth.hwnd);
+    rec.clear();
+    frame->WmCommand(Command::SetDepthView);  // no active child
+    EXPECT_EQ(std::make_pair(rec.beeps, TheFrame()->stereoMarks().depth.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
+}
+
+// The frame's placement is saved at exit and restored at start; named and dropped files open in order.
+TEST_F(FrameTest, PlacementIsRestoredAtStartAndCommandLineAndDroppedFilesOpenInOrder) {
+    frame->move(120, 60);
+    frame->resize(500, 300);  // inside the offscreen screen, so the check moves nothing
+    QApplication::processEvents();
+    frame->WmCommand(Command::Exit);  // Exit: no documents, so the frame goes and saves
+    flush();
+    SETTINGS stored;
+    LoadSettingsInto(stored);
+    const RECT32 r = stored.wpMain.NormalWindowPosition;
+    EXPECT_EQ(std::make_tuple(r.right - r.left, r.bottom - r.top, stored.MndlW), std::make_tuple(500, 300, 800));  // the rest as it was
+    delete frame;
+    frame = StartFrame("");
+    QApplication::processEvents();
+    EXPECT_EQ(std::make_pair(frame->size(), frame->frameGeometry().topLeft()), std::make_pair(QSize(500, 300), QPoint(r.left, r.top)));
+    EXPECT_EQ(CommandLineFileName("\"/a b/c.bmp\""), "/a b/c.bmp");
+    EXPECT_EQ(CommandLineFileName("\"\"/x.bmp\" tail"), "/x.bmp");
+    EXPECT_EQ(CommandLineFileName("\"\"\""), "");
+    EXPECT_EQ(CommandLineFileName(std::string(300, 'a')).size(), 255u);
+    const std::string path = writeBmp("with space.bmp", 10, 10), second = writeBmp("second.bmp", 6, 4);
+    // One quoted name; the desktop's %F (every file a window, the last one active); an empty
+    // name; a missing file (its one box).
+    const std::string missing = tmp / "missing.bmp";
+    for (auto [start, windows, active, boxes] : {std::tuple{0, 1, path, 0}, {1, 2, second, 0}, {2, 0, std::string(), 0},
+                                                 {3, 0, std::string(), 1}}) {
+        delete frame;
+        rec.clear();
+        const std::string line = start == 0 ? "\"" + path + "\"" : start == 3 ? "\"" + missing + "\"" : "\"\"";
+        frame = start == 1 ? StartFrame(std::vector<std::string>{path, second}) : StartFrame(line);
+        flush();
+        EXPECT_EQ(std::make_tuple(windowCount(), int(rec.boxes.size())), std::make_tuple(windows, boxes)) << start;
+        EXPECT_EQ(activeBmp() ? activeBmp()->windowTitle().toStdString() : "", active);
+    }
+    rec.clear();
+    // Files dropped on the frame open in the order given too.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(second)),
+                  QUrl::fromLocalFile(ORVALIS_SOURCE_DIR "/tests/data/everyday/rgb.png")});
+    const QPoint at = FrameMdiArea()->mapTo(frame, FrameMdiArea()->rect().center());
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+    flush();
+    std::vector<std::string> opened;
+    for (OPENEDFILE* of = FirstFileStruct(); of; of = of->NextFile) opened.push_back(fs::path(of->Filename).filename());
+    EXPECT_EQ(opened, std::vector<std::string>({"second.bmp", "rgb.png"}));
+    EXPECT_EQ(GetFileStruct(ActiveChild())->Xsize, 23);  // the last one opened is in front
+    EXPECT_TRUE(rec.boxes.empty());
+}
+
+// In an 800 x 600 frame a large picture, a stereogram of it and a 2000 x 1500 Mandelbrot
+// window each open at a new cascade slot, wholly inside the visible MDI area (close box
+// included), with both scroll bars. Cascade then gives every window one size inside the
+// area; a window opened while the active one is maximised opens maximised. With
+// ORVALIS_SCREENSHOT_DIR set, each new window's frame is saved there.
+TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
+    frame->resize(800, 600);
+    flush();
+    const QRect area = FrameMdiArea()->viewport()->rect();
+    const std::string big = writeBmp("big.bmp", 1024, 768);
+    QDir::setCurrent(QString(ORVALIS_SOURCE_DIR) + "/mandel");  // its palette file
+    Settings.MndlW = 2000, Settings.MndlH = 1500;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"texture", [&] { FileOpenMsg(writeBmp("texture.bmp", 64, 64)), frame->WmCommand(Command::SetBackground); }},
+        {"picture", [&] { FileOpenMsg(big), frame->WmCommand(Command::SetDepthView); }},
+        {"stereogram", [&] { frame->WmCommand(Command::CreateStereo); }},
+        {"mandelbrot", [&] { frame->WmCommand(Command::MandelMain); }},
+    };
+    std::set<std::pair<int, int>> corners;
+    for (const auto& [name, open] : steps) {
+        open();
+        flush();
+        auto* child = qobject_cast<MdiChild*>(ActiveChild());
+        ASSERT_NE(child, nullptr) << name;
+        const QRect g = child->subWindow()->geometry();
+        EXPECT_TRUE(area.contains(g)) << name << ": " << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
+        corners.insert({g.x(), g.y()});
+        const bool large = std::string(name) != "texture";
+        for (const char* bar : {"hscroll", "vscroll"})
+            EXPECT_EQ(child->findChild<QScrollBar*>(bar)->isVisible(), large) << name << " " << bar;
+        if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) {
+            EXPECT_TRUE(frame->grab().save(QString(out) + "/small-frame-" + name + ".png"));
+        }
+    }
+    EXPECT_EQ(corners.size(), 4u) << "each window at its own slot";
+    frame->WmCommand(Command::Cascade);
+    const QList<QMdiSubWindow*> subs = FrameMdiArea()->subWindowList();
+    for (QMdiSubWindow* sub : subs) {
+        EXPECT_EQ(sub->size(), subs[0]->size());
+        EXPECT_TRUE(area.contains(sub->geometry()));
+    }
+    EXPECT_LT(subs[0]->width(), area.width());
+    FrameMdiArea()->activeSubWindow()->showMaximized();
+    FileOpenMsg(big);
+    flush();
+    EXPECT_TRUE(FrameMdiArea()->activeSubWindow()->isMaximized());
+}
+
+// Ctrl+F6 and Ctrl+Shift+F6 go round the windows. In a picture the arrows, Page Up/Down, Home/End
+// and the wheel (Shift or sideways: horizontal) scroll by the bars' steps. Ctrl+F4, Close All and
+// Exit ask only for a changed picture, and Cancel keeps it.
+TEST_F(FrameTest, MdiKeysPictureScrollKeysAndWheelAndTheCloseQuestions) {
+    FileOpenMsg(writeBmp("one.bmp", 20, 20));
+    FileOpenMsg(writeBmp("two.bmp", 400, 300));
+    flush();
+    BmpChild* two = activeBmp();
+    ASSERT_NE(two, nullptr);
+    QList<QMdiSubWindow*> subs = FrameMdiArea()->subWindowList(QMdiArea::CreationOrder);
+    QTest::keyClick(two, Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_EQ(FrameMdiArea()->activeSubWindow(), subs[0]);
+    QTest::keyClick(FrameMdiArea()->activeSubWindow()->widget(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(FrameMdiArea()->activeSubWindow(), subs[1]);
+
+    const int ext = two->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    SetClientRect(two, 100 + ext, 80 + ext, nullptr);  // client 100 x 80: page 101 and 81
+    flush();
+    OPENEDFILE* of = two->record();
+    ASSERT_EQ(std::make_pair(of->Xclient, of->Yclient), std::make_pair(100, 80));
+    const int L = QApplication::wheelScrollLines() * 5;  // one wheel notch
+    // A key, or (key 0) a wheel turn by (dx, dy), with Shift or not; then the scroll position.
+    const struct { int key, dx, dy; bool shift; int x, y; } steps[] = {
+        {Qt::Key_Down, 0, 0, 0, 0, 5},  {Qt::Key_Right, 0, 0, 0, 5, 5}, {Qt::Key_PageDown, 0, 0, 0, 5, 86},
+        {Qt::Key_End, 0, 0, 0, 5, 219}, {Qt::Key_Left, 0, 0, 0, 0, 219}, {Qt::Key_Home, 0, 0, 0, 0, 0},
+        {0, 0, -120, 0, 0, L},          {0, 0, -120, 1, L, L},          {0, 120, 0, 0, 0, L},
+        {Qt::Key_Up, 0, 0, 0, 0, L - 5}, {Qt::Key_PageUp, 0, 0, 0, 0, 0}};
+    for (const auto& s : steps) {
+        QWheelEvent e({10, 10}, two->mapToGlobal(QPointF(10, 10)), {}, {s.dx, s.dy}, {}, s.shift ? Qt::ShiftModifier : Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        s.key ? QTest::keyClick(two, Qt::Key(s.key)) : void(QApplication::sendEvent(two, &e));
+        EXPECT_EQ(std::make_pair(of->Xscroll, of->Yscroll), std::make_pair(s.x, s.y)) << s.key << " " << s.dx << " " << s.dy;
+    }
+    of->Changed = 1;
+    rec.answers = {platform::IDCANCEL, platform::IDCANCEL};
+    QTest::keyClick(two, Qt::Key_F4, Qt::ControlModifier);
+    flush();
+    EXPECT_EQ(windowCount(), 2);
+    EXPECT_EQ(frame->CloseAll(), 1);
+    flush();
+    ASSERT_EQ(std::make_pair(windowCount(), activeBmp()), std::make_pair(1, two));
+    ASSERT_EQ(rec.boxes.size(), 2u);
+    EXPECT_EQ(std::make_tuple(rec.boxes[1].text, rec.boxes[1].caption, rec.boxes[1].flags),
+              std::make_tuple("OK to close?", "Sure about this?", unsigned(platform::MB_OKCANCEL | platform::MB_ICONQUESTION)));
+    for (int answer : {platform::IDCANCEL, platform::IDOK}) {  // Exit waits for the changed picture's consent
+        rec.answers = {answer};
+        frame->WmCommand(Command::Exit);
+        flush();
+        EXPECT_EQ(std::make_pair(frame->isVisible(), windowCount()), std::make_pair(answer == platform::IDCANCEL, int(answer == platform::IDCANCEL)));
+    }
+    EXPECT_EQ(FirstFileStruct(), nullptr);
+}
+
+// The About box shows its lines as written: none wraps, so no word stands alone on a line.
+TEST_F(FrameTest, AboutLinesDoNotWrapAndColorKeepsTheColourButNoCustomColours) {
+    { platform::MessageRecorder off; }  // the real box
+    int wrapped = -1;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (auto* label = box ? box->findChild<QLabel*>("qt_msgbox_label") : nullptr) {
+            wrapped = label->heightForWidth(label->width()) > label->heightForWidth(100000);
+            if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) box->grab().save(QString(out) + "/about.png");
+        }
+        if (box) box->close();
+    });
+    frame->WmCommand(Command::About);
+    EXPECT_EQ(wrapped, 0);
+    // Edit, Color keeps the chosen colour; custom colours live for one call, and Qt writes no
+    // settings file of its own for them.
+    QRgb customAtStart = 0;
+    auto pick = [&](QColor c) {
+        QTimer::singleShot(0, [&customAtStart, c] {
+            auto* dlg = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            if (!dlg) return;
+            customAtStart = QColorDialog::customColor(0).rgb();
+            QColorDialog::setCustomColor(0, Qt::red);  // as "Add to Custom Colors" does
+            dlg->setCurrentColor(c);
+            dlg->accept();
+        });
+        frame->WmCommand(Command::Color);
+    };
+    pick(QColor(10, 20, 30));
+    EXPECT_EQ(frame->chosenColor(), 0x1E140Au);
+    pick(QColor(1, 2, 3));
+    EXPECT_EQ(std::make_pair(frame->chosenColor(), customAtStart), std::make_pair(0x030201u, qRgb(255, 255, 255)));
+    EXPECT_FALSE(QFile::exists(QString(std::getenv("XDG_CONFIG_HOME")) + "/QtProject.conf"));
+}
