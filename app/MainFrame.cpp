@@ -106,49 +106,44 @@ QAction* MainFrame::action(Command id) const {
 }
 
 void MainFrame::buildMenus() {
-    QMenuBar* bar = menuBar();
-    QMenu* file = bar->addMenu("&File");
-    addCommand(file, "&Open", Command::Open);
-    addCommand(file, "&Save", Command::Save, QKeySequence(Qt::CTRL | Qt::Key_S));
-    addCommand(file, "Save &As...", Command::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    // Each menu's items in order; an item without text is a separator.
+    struct Item {
+        const char* text;
+        Command id;
+        QKeySequence key;
+    };
+    const Item sep{nullptr, Command::Open, {}};
+    const auto menu = [this](const char* title, std::initializer_list<Item> items) {
+        QMenu* m = menuBar()->addMenu(title);
+        for (const Item& item : items)
+            if (item.text)
+                addCommand(m, item.text, item.id, item.key);
+            else
+                m->addSeparator();
+        return m;
+    };
+    QMenu* file = menu("&File", {{"&Open", Command::Open, {}},
+                                 {"&Save", Command::Save, QKeySequence(Qt::CTRL | Qt::Key_S)},
+                                 {"Save &As...", Command::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+                                 {"&Close", Command::Close, {}}, sep, {"E&xit", Command::Exit, {}}});
     connect(file, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
-    addCommand(file, "&Close", Command::Close);
-    file->addSeparator();
-    addCommand(file, "E&xit", Command::Exit);
-
-    QMenu* edit = bar->addMenu("&Edit");
-    addCommand(edit, "&Copy", Command::Copy);
-    addCommand(edit, "C&olor", Command::Color);
-
-    stereoMenu_ = bar->addMenu("&Stereo");
-    addCommand(stereoMenu_, "set as &Background", Command::SetBackground);
-    addCommand(stereoMenu_, "set as &Depth view", Command::SetDepthView);
-    addCommand(stereoMenu_, "&Options", Command::StereoOptions);
-    addCommand(stereoMenu_, "&Create it now", Command::CreateStereo);
-    stereoMenu_->addSeparator();
-    addCommand(stereoMenu_, "New random &texture", Command::RandomTexture);
-
-    QMenu* mandel = bar->addMenu("&Mandel");
-    addCommand(mandel, "&Main Mandelbrot", Command::MandelMain);
-    addCommand(mandel, "&New", Command::MandelNew);
-    mandel->addSeparator();
-    addCommand(mandel, "&Paletteshow", Command::PaletteShow);
-    addCommand(mandel, "Zoom&InShow", Command::ZoomInShow);
-    addCommand(mandel, "Zoom&OutShow", Command::ZoomOutShow);
+    menu("&Edit", {{"&Copy", Command::Copy, {}}, {"C&olor", Command::Color, {}}});
+    stereoMenu_ = menu("&Stereo", {{"set as &Background", Command::SetBackground, {}},
+                                   {"set as &Depth view", Command::SetDepthView, {}},
+                                   {"&Options", Command::StereoOptions, {}},
+                                   {"&Create it now", Command::CreateStereo, {}}, sep,
+                                   {"New random &texture", Command::RandomTexture, {}}});
+    QMenu* mandel = menu("&Mandel", {{"&Main Mandelbrot", Command::MandelMain, {}}, {"&New", Command::MandelNew, {}}, sep,
+                                     {"&Paletteshow", Command::PaletteShow, {}}, {"Zoom&InShow", Command::ZoomInShow, {}},
+                                     {"Zoom&OutShow", Command::ZoomOutShow, {}}});
     connect(mandel, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
-
-    QMenu* gl = bar->addMenu("&Open GL");
-    addCommand(gl, "&GL Aux", Command::GLAux);
-    addCommand(gl, "&GL 1", Command::GL1);
-
-    windowMenu_ = bar->addMenu("&Window");
-    addCommand(windowMenu_, "&Cascade", Command::Cascade, QKeySequence(Qt::SHIFT | Qt::Key_F5));
-    addCommand(windowMenu_, "&Tile", Command::Tile, QKeySequence(Qt::SHIFT | Qt::Key_F4));
-    addCommand(windowMenu_, "&Arrange Icons", Command::ArrangeIcons);
-    addCommand(windowMenu_, "Cl&ose All", Command::CloseAll);
+    menu("&Open GL", {{"&GL Aux", Command::GLAux, {}}, {"&GL 1", Command::GL1, {}}});
+    windowMenu_ = menu("&Window", {{"&Cascade", Command::Cascade, QKeySequence(Qt::SHIFT | Qt::Key_F5)},
+                                   {"&Tile", Command::Tile, QKeySequence(Qt::SHIFT | Qt::Key_F4)},
+                                   {"&Arrange Icons", Command::ArrangeIcons, {}}, {"Cl&ose All", Command::CloseAll, {}}});
     connect(windowMenu_, &QMenu::aboutToShow, this, &MainFrame::fillWindowList);
 
-    bindCommand(bar->addAction("&About"), Command::About);
+    bindCommand(menuBar()->addAction("&About"), Command::About);
 
     // Shift+F3 has no menu item.
     auto* privateCmd = new QAction(this);
