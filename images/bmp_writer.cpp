@@ -68,7 +68,7 @@ bool Bmp24File::open(const std::string& path, int width, int height) {
     height_ = height;
     end_ = 0;
     error_ = 0;
-    if (!file_.open(path)) return false;
+    if (!file_.open(path, {}, true)) return false;
     uint8_t h[kHeaderBytes];
     BmpHeader(h, width, height, stride_);
     ok_ = true;

@@ -99,21 +99,23 @@ int ReplaceWithTemporary(const std::string& temp, const std::string& path) {
 
 OutputFile::~OutputFile() { discard(); }
 
-bool OutputFile::open(const std::string& path, const std::string& temp) {
+bool OutputFile::open(const std::string& path, const std::string& temp, bool inPlace) {
     discard();
     direct_ = unnamed_ = linked_ = false;
     temp_.clear();
     wanted_ = temp;
-    target_ = FollowLinks(path);
-    if (target_.empty()) return false;
     struct stat old {};
-    const bool replacing = ::stat(target_.c_str(), &old) == 0;
-    if (replacing && S_ISDIR(old.st_mode)) return errno = EISDIR, false;
-    if (replacing && !S_ISREG(old.st_mode)) {
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode)) return errno = EISDIR, false;
+    if (exists && !S_ISREG(old.st_mode) && inPlace) {
         direct_ = true;
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
         return fd_ >= 0;
     }
+    // Links are followed to a file or to nothing; anything else is replaced where it is.
+    const bool replacing = exists && S_ISREG(old.st_mode);
+    target_ = exists && !replacing ? path : FollowLinks(path);
+    if (target_.empty()) return false;
     // A new file gets the usual mode (the umask applied); one that replaces a file starts
     // private and takes that file's mode and owner.
     const mode_t mode = replacing ? 0600 : 0666;

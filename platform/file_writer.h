@@ -3,8 +3,8 @@
 // folder (O_TMPFILE), which takes the target's name only when complete: neither a failure nor
 // a killed process leaves a partial or a stray file. Where the file system has no unnamed
 // files, a named temporary file beside the target stands in. A replaced file's permissions
-// and, where the system allows, its owner and group pass to the new file; a symbolic link is
-// followed and the file it points to replaced; a device or a pipe is written directly.
+// and, where the system allows, its owner and group pass to the new file; a symbolic link to
+// a file (or to nothing) is followed and the file it points to replaced.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,8 +17,9 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Makes the file that will become `path`. `temp` names the temporary file where one is
-    // needed; empty: a fresh ".NAME.XXXXXX" beside the target. False with errno set.
-    bool open(const std::string& path, const std::string& temp = {});
+    // needed; empty: a fresh ".NAME.XXXXXX" beside the target. A device or a pipe at `path` is
+    // written where it is with `inPlace`, else replaced like a file. False with errno set.
+    bool open(const std::string& path, const std::string& temp = {}, bool inPlace = false);
     int fd() const { return fd_; }
     bool direct() const { return direct_; }  // a device or a pipe: written where it is, in order
     // Closes the file (after fsync with `sync`) and gives it the target's name: 0, or the
