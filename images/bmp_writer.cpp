@@ -1,18 +1,15 @@
 #include "images/bmp_writer.h"
 
 #include "images/dib.h"
-#include "platform/file_writer.h"
 #include "platform/little_endian.h"
 #include "platform/parallel.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <new>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,66 +55,55 @@ void PackBgr24(const uint32_t* px, int width, uint8_t* out) {
     }
 }
 
-Bmp24File::~Bmp24File() { discard(); }
-
 bool Bmp24File::WrittenInOrder(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
 bool Bmp24File::open(const std::string& path, int width, int height) {
-    if (fd_ >= 0 || width <= 0 || height <= 0) return false;
+    if (file_.fd() >= 0 || width <= 0 || height <= 0) return false;
     stride_ = DibStride(width, 24);
-    if (uint64_t(stride_) * uint64_t(height) > 0xFFFFFFFFu - kHeaderBytes) return false;
-    path_ = path;
+    if (uint64_t(stride_) * uint64_t(height) > 0xFFFFFFFFu - kHeaderBytes) return errno = EFBIG, false;
     height_ = height;
     end_ = 0;
-    direct_ = WrittenInOrder(path);
-    if (direct_) {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    } else {
-        fd_ = CreateTemporaryBeside(path, temp_);
-    }
-    if (fd_ < 0) return false;
+    error_ = 0;
+    if (!file_.open(path, {}, true)) return false;
     uint8_t h[kHeaderBytes];
     BmpHeader(h, width, height, stride_);
     ok_ = true;
     return put(h, kHeaderBytes, 0);
 }
 
+bool Bmp24File::fail(int code) {
+    int none = 0;
+    error_.compare_exchange_strong(none, code);
+    return ok_ = false;
+}
+
 bool Bmp24File::put(const uint8_t* p, size_t n, uint64_t at) {
-    if (!ok_ || (direct_ && at != end_)) return ok_ = false;
+    if (!ok_ || (file_.direct() && at != end_)) return fail(0);
     for (uint64_t pos = at; n > 0;) {
-        const ssize_t k = direct_ ? ::write(fd_, p, n) : ::pwrite(fd_, p, n, off_t(pos));
+        const ssize_t k = file_.direct() ? ::write(file_.fd(), p, n) : ::pwrite(file_.fd(), p, n, off_t(pos));
         if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) return ok_ = false;
+        if (k <= 0) return fail(k < 0 ? errno : EIO);
         p += k, n -= size_t(k), pos += uint64_t(k);
-        if (direct_) end_ = pos;
+        if (file_.direct()) end_ = pos;
     }
     return true;
 }
 
 bool Bmp24File::write(int first, int count, const uint8_t* rows) {
-    if (fd_ < 0 || first < 0 || count < 0 || first + count > height_) return ok_ = false;
+    if (file_.fd() < 0 || first < 0 || count < 0 || first + count > height_) return fail(0);
     return put(rows, stride_ * size_t(count), kHeaderBytes + stride_ * uint64_t(first));
 }
 
 bool Bmp24File::close() {
-    if (fd_ < 0 || !ok_) return discard(), false;
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-        if (!direct_) ::unlink(temp_.c_str());
-        return false;
+    if (file_.fd() < 0 || !ok_) {
+        discard();
+        return errno = error_, false;
     }
-    return direct_ || ReplaceWithTemporary(temp_, path_) == 0;
-}
-
-void Bmp24File::discard() {
-    if (fd_ < 0) return;
-    ::close(fd_);
-    fd_ = -1;
-    if (!direct_) ::unlink(temp_.c_str());
+    if (const int code = file_.commit()) return errno = code, false;
+    return true;
 }
 
 bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill, bool anyThread) {
@@ -142,7 +128,12 @@ bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp2
         ParallelFor(0, blocks, 1, write);
     else
         write(0, blocks);
-    return ok.load() && file.close();
+    if (!ok.load()) {
+        const int code = file.error();
+        file.discard();
+        return errno = code, false;
+    }
+    return file.close();
 }
 
 bool WriteBmp24Rows(const std::string& path, int width, int height, const std::function<void(int, uint32_t*)>& row) {

@@ -2,6 +2,7 @@
 // 24-bit bottom-up BMP files (info header, rows padded to 4 bytes), written a block of rows
 // at a time: no picture-sized buffer is ever made.
 #include "images/image32.h"
+#include "platform/file_writer.h"
 
 #include <atomic>
 #include <cstddef>
@@ -11,14 +12,13 @@
 #include <vector>
 
 // A BMP file being written. Rows are counted in file order, the bottom row of the picture
-// first. A file is written under a temporary name beside it and takes its name when closed
-// complete, so a failed write leaves nothing and an older file stays whole; there rows may
-// come in any order, and from several threads at once (seekable()). A device or a pipe is
-// written directly, its rows in order from one thread.
+// first. A file takes its name only when closed complete (platform/file_writer.h), so a
+// failed write leaves nothing and an older file stays whole; there rows may come in any
+// order, and from several threads at once (seekable()). A device or a pipe is written
+// directly, its rows in order from one thread.
 class Bmp24File {
 public:
-    Bmp24File() = default;
-    ~Bmp24File();  // an unfinished file is discarded
+    Bmp24File() = default;  // destroyed unfinished, the file is discarded
     Bmp24File(const Bmp24File&) = delete;
     Bmp24File& operator=(const Bmp24File&) = delete;
 
@@ -27,23 +27,25 @@ public:
     // Creates the file and writes its headers. False when that fails.
     bool open(const std::string& path, int width, int height);
     size_t stride() const { return stride_; }  // bytes per row, the padding included
-    bool seekable() const { return !direct_; }
+    bool seekable() const { return !file_.direct(); }
     // Writes `count` rows from `rows` (stride() bytes apart) as file rows first.. on.
     bool write(int first, int count, const uint8_t* rows);
-    // True when every write succeeded and the file has its name; a failed one is discarded.
+    // True when every write succeeded and the file has its name; a failed one is discarded,
+    // errno then the system's code of the first failure (0 when none was the system's).
     bool close();
-    void discard();
+    void discard() { file_.discard(); }
+    int error() const { return error_; }  // the system's code of the first failed write, or 0
 
 private:
     bool put(const uint8_t* p, size_t n, uint64_t at);
+    bool fail(int code);
 
-    std::string path_, temp_;
-    int fd_ = -1;
+    OutputFile file_;
     int height_ = 0;
     size_t stride_ = 0;
     uint64_t end_ = 0;  // where the next in-order write goes
     std::atomic<bool> ok_{false};
-    bool direct_ = false;
+    std::atomic<int> error_{0};
 };
 
 // Fills rows first..first + count - 1 (file order) at `rows`, `stride` bytes apart; the
@@ -54,7 +56,7 @@ using Bmp24RowFiller = std::function<bool(int first, int count, uint8_t* rows, s
 // Writes a width x height BMP whose rows `fill` produces, a block of rows at a time in file
 // order; with `anyThread`, blocks are filled and written on every core at once when the file
 // allows (fill is then called from several threads). False when the file cannot be written,
-// memory runs out or `fill` fails (no file is left then).
+// memory runs out or `fill` fails (no file is left then), errno then as Bmp24File::close.
 bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill,
                       bool anyThread = false);
 

@@ -1,7 +1,5 @@
 #include "images/picture_format.h"
 
-#include "platform/file_writer.h"
-
 #include <cctype>
 #include <filesystem>
 
@@ -37,7 +35,17 @@ const char* PictureFormatSuffix(PictureFormat f) {
 
 const char* PictureFormatList() { return ".bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp"; }
 
-std::string WritePictureBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    if (bytes.empty()) return "the picture could not be encoded";
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+std::string PictureSizeRefusal(PictureFormat f, int width, int height) {
+    struct Limit {
+        PictureFormat format;
+        const char* name;
+        int side;
+    };
+    static const Limit kLimits[] = {{PictureFormat::Webp, "WebP", 16383}, {PictureFormat::Jpeg, "JPEG", 65500},
+                                    {PictureFormat::Png, "PNG", 1000000}};
+    for (const Limit& l : kLimits)
+        if (l.format == f && (width > l.side || height > l.side))
+            return std::string(l.name) + " holds at most " + std::to_string(l.side) + " pixels a side (this picture is " +
+                   std::to_string(width) + " x " + std::to_string(height) + ")";
+    return {};
 }

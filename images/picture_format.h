@@ -2,7 +2,6 @@
 // The formats pictures are written in, told by a name's extension.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 enum class PictureFormat { None, Bmp, Png, Jpeg, Tiff, Webp };
 
@@ -13,6 +12,6 @@ const char* PictureFormatSuffix(PictureFormat f);
 // ".bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", for messages.
 const char* PictureFormatList();
 
-// Writes an encoded picture atomically (platform/file_writer.h): "" or why not; no bytes mean
-// the encoder failed.
-std::string WritePictureBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// "" when the format holds a width x height picture, else why not, naming its limit: WebP
+// holds at most 16383 pixels a side, JPEG 65500, PNG (as libpng writes it) 1000000.
+std::string PictureSizeRefusal(PictureFormat f, int width, int height);

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QImageWriter>
 #include <algorithm>
+#include <new>
 
 QStringList PictureSaveFilters() {
     return {"PNG picture (*.png)", "BMP picture, 24 bits (*.bmp)", "JPEG picture (*.jpg *.jpeg)",
@@ -39,32 +40,48 @@ Image32 FromQImage(const QImage& img) {
     return out;
 }
 
-std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std::vector<uint16_t>& grey16) {
-    if (img.isNull() || f == PictureFormat::None) return {};
+std::string EncodePicture(const QImage& img, PictureFormat f, std::vector<uint8_t>& out,
+                          const std::vector<uint16_t>& grey16) {
+    out.clear();
+    if (img.isNull() || f == PictureFormat::None) return "nothing to save";
+    if (std::string why = PictureSizeRefusal(f, img.width(), img.height()); !why.empty()) return why;
+    const std::string noMemory = NotEnoughMemoryFor(img.width(), img.height());
     if (f == PictureFormat::Bmp) {
         const QImage rgb = img.convertToFormat(QImage::Format_RGB32);  // no copy when already so
-        return EncodeBmp24(ViewOfRgb32(rgb));
+        out = rgb.isNull() ? std::vector<uint8_t>() : EncodeBmp24(ViewOfRgb32(rgb));
+        return out.empty() ? noMemory : "";
     }
     const bool deep = (f == PictureFormat::Png || f == PictureFormat::Tiff) &&
                       grey16.size() == size_t(img.width()) * size_t(img.height());
-    QImage picture = deep ? QImage(img.width(), img.height(), QImage::Format_Grayscale16)
-                          : img.convertToFormat(QImage::Format_RGB32);
-    if (deep) {
-        for (int y = 0; y < img.height(); ++y)
-            std::copy_n(&grey16[size_t(y) * size_t(img.width())], img.width(), reinterpret_cast<uint16_t*>(picture.scanLine(y)));
+    try {
+        QImage picture = deep ? QImage(img.width(), img.height(), QImage::Format_Grayscale16)
+                              : img.convertToFormat(QImage::Format_RGB32);
+        if (picture.isNull()) return noMemory;
+        if (deep) {
+            for (int y = 0; y < img.height(); ++y)
+                std::copy_n(&grey16[size_t(y) * size_t(img.width())], img.width(), reinterpret_cast<uint16_t*>(picture.scanLine(y)));
+        }
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter w(&buffer, QByteArray(PictureFormatSuffix(f) + 1));
+        if (f == PictureFormat::Jpeg) w.setQuality(95);
+        if (f == PictureFormat::Webp) w.setQuality(100);  // lossless: a stereogram's dots must stay exact
+        if (f == PictureFormat::Tiff) w.setCompression(1);  // LZW
+        // Within the format's limits an encoder fails for want of memory; a missing plugin says so.
+        if (!w.write(picture))
+            return w.error() == QImageWriter::UnsupportedFormatError ? w.errorString().toStdString() : noMemory;
+        out.assign(bytes.begin(), bytes.end());
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        return noMemory;
     }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter w(&buffer, QByteArray(PictureFormatSuffix(f) + 1));
-    if (f == PictureFormat::Jpeg) w.setQuality(95);
-    if (f == PictureFormat::Webp) w.setQuality(100);  // lossless: a stereogram's dots must stay exact
-    if (f == PictureFormat::Tiff) w.setCompression(1);  // LZW
-    if (!w.write(picture)) return {};
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    return {};
 }
 
 std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
                          const std::vector<uint16_t>& grey16) {
-    return WritePictureBytes(path, EncodePicture(img, f, grey16));
+    std::vector<uint8_t> bytes;
+    if (std::string why = EncodePicture(img, f, bytes, grey16); !why.empty()) return why;
+    return WriteFileAtomically(path, bytes.data(), bytes.size());
 }

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
-// The encoded file: BMP through the program's own 24-bit writer, the rest through Qt
+// The encoded file in `out`: BMP through the program's own 24-bit writer, the rest through Qt
 // (JPEG at quality 95, WebP lossless, TIFF with LZW). PNG and TIFF keep 16-bit grey values
-// when given (width * height, top row first). Empty when the encoder fails.
-std::vector<uint8_t> EncodePicture(const QImage& img, PictureFormat f, const std::vector<uint16_t>& grey16 = {});
-// Both: "" or why the picture was not written.
+// when given (width * height, top row first). "" or why not: the format's size limit
+// (PictureSizeRefusal), or "not enough memory for a W x H picture".
+std::string EncodePicture(const QImage& img, PictureFormat f, std::vector<uint8_t>& out,
+                          const std::vector<uint16_t>& grey16 = {});
+// The same written to `path`: "" or why the picture was not written.
 std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
                          const std::vector<uint16_t>& grey16 = {});
 

@@ -1,10 +1,10 @@
 #include "platform/key_store.h"
 
+#include "platform/file_writer.h"
 #include "platform/whole_file.h"
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -65,23 +65,12 @@ void RemoveStaleTemporaries(const std::string& keyPath, const std::string& name)
 }
 
 bool WriteValue(const std::string& keyPath, const std::string& name, const uint8_t* data, size_t size) {
-    std::string dir = KeyFolder(keyPath);
+    const std::string dir = KeyFolder(keyPath);
     if (dir.empty()) return false;
-    std::string target = dir + "/" + name;
-    std::string tmp = target + ".tmp." + std::to_string(::getpid());
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(data, 1, size, f) == size;
-    ok = std::fflush(f) == 0 && ok;
-    ok = ::fsync(::fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
-    if (ok) fs::rename(tmp, target, ec);
-    if (!ok || ec) {
-        fs::remove(tmp, ec);
-        return false;
-    }
-    return true;
+    const std::string target = dir + "/" + name;
+    // The temporary name, needed only for a moment or where the file system has no unnamed
+    // files, carries the process so that a later start can tell a killed save's leftover.
+    return WriteFileAtomically(target, data, size, target + ".tmp." + std::to_string(::getpid())).empty();
 }
 
 }  // namespace keystore

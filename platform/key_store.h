@@ -19,7 +19,8 @@ enum class ReadResult { Missing, Read, Failed };
 ReadResult ReadValue(const std::string& keyPath, const std::string& name, size_t limit, std::vector<uint8_t>& bytes);
 // Removes the temporaries "<name>.tmp.<pid>" that saves of ended processes left behind.
 void RemoveStaleTemporaries(const std::string& keyPath, const std::string& name);
-// Writes through a temporary file and a rename, so a crash never leaves a half-written value.
+// Writes the whole value or nothing (WriteFileAtomically), so a crash never leaves a
+// half-written value.
 bool WriteValue(const std::string& keyPath, const std::string& name, const uint8_t* data, size_t size);
 
 }  // namespace keystore

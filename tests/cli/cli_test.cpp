@@ -62,6 +62,7 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
     const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
     const std::pair<std::string, CliRun> cases[] = {
         {"--version", {0, "orvalis-cli 1.0\n", ""}},
+        {"--version extra", {2, "", "orvalis-cli: unexpected argument 'extra'\nTry 'orvalis-cli --help'.\n"}},
         {"frobnicate", {2, "", "orvalis-cli: unknown command 'frobnicate'\nTry 'orvalis-cli --help'.\n"}},
         {"picture " + bmp, Usage("picture", "missing OUT")},
         {"picture " + none + " " + at("x.gif"),  // refused before the input is read
@@ -84,6 +85,17 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
         {stereo + "--size 640", Usage("stereo", "--size: must be WIDTHxHEIGHT, such as 1920x1080")},
         {stereo + "--size 8x8",
          Usage("stereo", "--size: Result width must be empty or a whole number from 16 to 16384.")},
+        {stereo + "--size 0x0", Usage("stereo", "--size: Result width must be a whole number from 16 to 16384.")},
+        {stereo + "--size 16x0", Usage("stereo", "--size: Result height must be a whole number from 16 to 16384.")},
+        // Format limits before any work, the band of dots counted.
+        {"stereo --texture none --depth none -o " + at("r.webp") + " --size 16384x16384",
+         Usage("stereo", "-o: WebP holds at most 16383 pixels a side (this picture is 16384 x 16384)")},
+        {"stereo --texture none --depth none -o " + at("r.webp") + " --size 16383x16000 --dots",
+         Usage("stereo", "-o: WebP holds at most 16383 pixels a side (this picture is 16383 x 16486)")},
+        {"mandel --width 70000 --height 1 -o " + at("m.jpg"),
+         Usage("mandel", "-o: JPEG holds at most 65500 pixels a side (this picture is 70000 x 1)")},
+        {"mandel --width 1000001 --height 1 --depth-out " + at("m.png"),
+         Usage("mandel", "--depth-out: PNG holds at most 1000000 pixels a side (this picture is 1000001 x 1)")},
         {stereo + "--depth-mode deep", Usage("stereo", "--depth-mode: must be classic or grey")},
         {stereo + "--texture random:x",
          Usage("stereo", "--texture: the seed must be a whole number from 0 to 4294967295")},
@@ -105,7 +117,7 @@ TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
         {"dxf-info " + big, Failed(big, "The drawing has more points per face than this reader holds (3732, at most 682).")},
     };
     for (const auto& [args, want] : cases) EXPECT_EQ(run(args), want) << args;
-    EXPECT_FALSE(fs::exists(at("s.bmp")) || fs::exists(at("s.png")) || fs::exists(at("m.bmp")));
+    for (const char* name : {"s.bmp", "s.png", "m.bmp", "r.webp", "m.jpg", "m.png"}) EXPECT_FALSE(fs::exists(at(name))) << name;
 
     // The start dialog's rounding of the colour count: 100 becomes 64.
     const CliRun m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
@@ -171,11 +183,19 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
             EXPECT_EQ(want.px, got.image.px) << flags << d;
         }
     }
-    // The result replaces the older file whole: its other name keeps the old bytes, no temporary file stays.
+    // The result replaces the older file whole, keeping its mode, through a link to it: the old file's other
+    // name keeps the old bytes, no temporary file stays. A write stopped by the file size limit says so and
+    // leaves the old file.
     fs::create_hard_link(at("out.bmp"), at("old.bmp"));
+    fs::create_symlink("out.bmp", at("link.bmp"));
+    fs::permissions(at("out.bmp"), fs::perms(0604));
     const Bytes old = ReadFileBytes(at("old.bmp"));
-    ASSERT_EQ(run("stereo --texture random --depth " + at("d.bmp") + " -o " + at("out.bmp")).status, 0);
+    const std::string random = "stereo --texture random --depth " + at("d.bmp") + " -o " + at("link.bmp");
+    EXPECT_EQ(RunCli(random, "ulimit -f 64; trap '' XFSZ;"), Failed(at("link.bmp"), "File too large"));
+    EXPECT_EQ(ReadFileBytes(at("out.bmp")), old);
+    ASSERT_EQ(run(random).status, 0);
     EXPECT_TRUE(ReadFileBytes(at("old.bmp")) == old && ReadFileBytes(at("out.bmp")) != old);
+    EXPECT_TRUE(fs::is_symlink(at("link.bmp")) && fs::status(at("out.bmp")).permissions() == fs::perms(0604));
     for (const auto& e : fs::directory_iterator(dir.path)) EXPECT_NE(e.path().filename().string()[0], '.');
     // A depth file that shrinks while its blocks are read gives the read message.
     PlainBmpRows rows;

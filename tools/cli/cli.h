@@ -44,6 +44,12 @@ int CliParse(const CliSyntax& syntax, const std::vector<std::string>& args, std:
 int CliUsageError(const std::string& command, const std::string& message);
 // "orvalis-cli: PATH: message" on standard error; returns 1.
 int CliFileError(const std::string& path, const std::string& message);
+// CliFileError with the system's reason in errno, after a failed write; returns 1.
+int CliWriteError(const std::string& path);
+// Refuses, as a usage error of `option`, a width x height picture that the format `path`
+// names cannot hold; returns 0 when it can.
+int CliRefuseSize(const std::string& command, const std::string& option, const std::string& path, int width,
+                  int height);
 // "orvalis-cli: not enough memory for a W x H picture" (or `what`) on standard error; returns 1.
 int CliNoMemory(int width, int height, const char* what = "picture");
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -98,6 +99,16 @@ int CliUsageError(const std::string& command, const std::string& message) {
 int CliFileError(const std::string& path, const std::string& message) {
     std::fprintf(stderr, "orvalis-cli: %s: %s\n", path.c_str(), message.c_str());
     return 1;
+}
+
+int CliWriteError(const std::string& path) {
+    return CliFileError(path, errno ? std::strerror(errno) : "cannot write the file");
+}
+
+int CliRefuseSize(const std::string& command, const std::string& option, const std::string& path, int width,
+                  int height) {
+    const std::string why = PictureSizeRefusal(PictureFormatFromName(path), width, height);
+    return why.empty() ? 0 : CliUsageError(command, option + ": " + why);
 }
 
 int CliNoMemory(int width, int height, const char* what) {

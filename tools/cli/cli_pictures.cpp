@@ -6,6 +6,7 @@
 #include "tools/cli/cli.h"
 #include "tools/cli/cli_formats.h"
 
+#include <cerrno>
 #include <dlfcn.h>
 #include <filesystem>
 
@@ -65,11 +66,14 @@ bool CliReadPicture(const std::string& path, Image32& out) {
 }
 
 int CliWritePicture(const std::string& path, const Image32& img) {
-    std::string why;
-    // BMP is the program's own format: no Qt needed.
-    if (PictureFormatFromName(path) == PictureFormat::Bmp)
-        why = WritePictureBytes(path, EncodeBmp24(ViewOf(img)));
-    else if (const CliPictureFormats* formats = Formats(why))
-        why = formats->write(path, img);
+    const PictureFormat format = PictureFormatFromName(path);
+    std::string why = PictureSizeRefusal(format, img.width, img.height);
+    if (!why.empty()) return CliFileError(path, why);
+    // BMP is the program's own format: no Qt needed, and no copy of the file in memory.
+    if (format == PictureFormat::Bmp) {
+        errno = 0;
+        return WriteBmp24(path, img) ? 0 : CliWriteError(path);
+    }
+    if (const CliPictureFormats* formats = Formats(why)) why = formats->write(path, img);
     return why.empty() ? 0 : CliFileError(path, why);
 }

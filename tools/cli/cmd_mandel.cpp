@@ -68,7 +68,7 @@ int WriteColours(const Options& o, const std::vector<uint8_t>& pixels, int strid
     if (PictureFormatFromName(o.out) == PictureFormat::Bmp) {
         errno = 0;
         if (WriteBmp24Rows(o.out, o.width, o.height, colourRow)) return 0;
-        return CliFileError(o.out, errno ? std::strerror(errno) : "cannot write the file");
+        return CliWriteError(o.out);
     }
     Image32 img(o.width, o.height);
     for (int y = 0; y < o.height; ++y) colourRow(y, &img.px[size_t(y) * size_t(o.width)]);
@@ -109,6 +109,8 @@ int RunMandel(const std::vector<std::string>& args) {
     if (!MandelPictureSizeOk(o.width, o.height))
         return CliUsageError("mandel", "--width and --height: the picture must stay within 2^30 bytes of 8-bit pixels");
     if (o.out.empty() && o.depthOut.empty()) return CliUsageError("mandel", "missing option -o OUT or --depth-out D.png");
+    if (int status = CliRefuseSize("mandel", "-o", o.out, o.width, o.height)) return status;
+    if (int status = CliRefuseSize("mandel", "--depth-out", o.depthOut, o.width, o.height)) return status;
     try {
         if (!o.depthOut.empty())
             if (int status = WriteDepth(o)) return status;

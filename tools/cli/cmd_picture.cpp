@@ -6,6 +6,8 @@
 #include "images/picture_format.h"
 #include "tools/cli/cli.h"
 
+#include <cerrno>
+
 namespace {
 
 int Picture(const std::vector<std::string>& args) {
@@ -24,10 +26,11 @@ int Picture(const std::vector<std::string>& args) {
     if (PictureFormatFromName(out) == PictureFormat::Bmp && (kind == FileKind::Jpeg || kind == FileKind::Gif)) {
         bool writeFailed = false;
         std::vector<UserMessage> messages;
+        errno = 0;
         if (kind == FileKind::Jpeg ? JpegFileToBmp24(files[0], out, writeFailed)
                                    : GifFileToBmp24(files[0], out, messages, writeFailed))
             return 0;
-        if (writeFailed) return CliFileError(out, "cannot write the file");
+        if (writeFailed) return CliWriteError(out);
     }
     Image32 img;
     if (!CliReadPicture(files[0], img)) return 1;

@@ -6,6 +6,8 @@
 #include "stereo/stereo_pictures.h"
 #include "tools/cli/cli.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 
@@ -42,8 +44,9 @@ CliTake DepthMode(int& mode) {
 }
 
 // "WxH" into the two size fields, which are checked with the others.
-CliTake Size(StereoFieldTexts& f) {
+CliTake Size(StereoFieldTexts& f, bool& given) {
     return [&](const std::string& v) -> std::string {
+        given = true;
         const size_t x = v.find('x');
         if (x == std::string::npos || x == 0 || x + 1 == v.size()) return "must be WIDTHxHEIGHT, such as 1920x1080";
         f.OutWidth = v.substr(0, x);
@@ -54,6 +57,7 @@ CliTake Size(StereoFieldTexts& f) {
 
 int Stereo(const std::vector<std::string>& args) {
     std::string texture, depth, out;
+    bool sized = false;
     RandomName random;
     StereoOptions o;
     // The number fields as the dialog has them, checked together once all are given.
@@ -79,7 +83,7 @@ int Stereo(const std::vector<std::string>& args) {
              DepthMode(o.DepthMode)},
             {"--relief", "N", "depth units from the farthest to the nearest depth, 1 to 4000 (default 127)",
              CliText(f.relief)},
-            {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", Size(f)},
+            {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", Size(f, sized)},
             {"--dots", "", "two convergence dots in a white band above the result", CliSwitch(o.dots)},
         }};
     if (int status = CliParse(syntax, args); status >= 0) return status;
@@ -89,6 +93,22 @@ int Stereo(const std::vector<std::string>& args) {
         const char* const names[] = {"--oversample", "--background-depth", "--eye", "--distance",
                                      "--relief", "--size", "--size"};
         return CliUsageError("stereo", std::string(names[int(bad)]) + ": " + why);
+    }
+    // An empty side takes the depth picture's, which --size cannot ask for.
+    if (sized && (!o.OutWidth || !o.OutHeight))
+        return CliUsageError("stereo", std::string("--size: ") + (o.OutWidth ? "Result height" : "Result width") +
+                                           " must be a whole number from " + std::to_string(kMinOutSide) + " to " +
+                                           std::to_string(kMaxOutSide) + ".");
+    // The result's size for a depth picture's: the options' size, and the band of dots above it
+    // (ConvergenceBand's height).
+    const auto resultSize = [&](int w, int h) {
+        w = o.OutWidth ? o.OutWidth : w;
+        h = o.OutHeight ? o.OutHeight : h;
+        return std::make_pair(w, h + (o.dots ? 6 * std::max(2, w / 200) : 0));
+    };
+    if (sized) {
+        const auto [w, h] = resultSize(0, 0);
+        if (int status = CliRefuseSize("stereo", "-o", out, w, h)) return status;
     }
     // The result has the options' size, else the depth picture's.
     const auto noMemory = [&](int w, int h) {
@@ -118,14 +138,18 @@ int Stereo(const std::vector<std::string>& args) {
             if (!CliReadPicture(depth, dep)) return 1;
             view = DepthOf(ViewOf(dep));
         }
+        errno = 0;
         switch (WriteStereoBmp24(tex, view, o, out, readRows)) {
         case StereoFile::Written: return 0;
         case StereoFile::Refused: return noMemory(view.width, view.height);
         case StereoFile::DepthUnread: return CliPictureError(depth, plain.failure());
-        default: return CliFileError(out, "cannot write the file");
+        default: return CliWriteError(out);
         }
     }
     if (!CliReadPicture(depth, dep)) return 1;
+    const auto [w, h] = resultSize(dep.width, dep.height);
+    if (std::string why = PictureSizeRefusal(PictureFormatFromName(out), w, h); !why.empty())
+        return CliFileError(out, why);
     if (!MakeStereoPicture(tex, dep, o, result)) return noMemory(dep.width, dep.height);
     return CliWritePicture(out, result);
 }

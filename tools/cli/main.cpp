@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
         usage(stdout);
         return 0;
     }
+    if (first == "--version" && argc > 2) {
+        std::fprintf(stderr, "orvalis-cli: unexpected argument '%s'\nTry 'orvalis-cli --help'.\n", argv[2]);
+        return 2;
+    }
     if (first == "--version") {
         std::printf("orvalis-cli %s\n", ORVALIS_VERSION);
         return 0;
