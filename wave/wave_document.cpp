@@ -122,10 +122,10 @@ void PrintWaveInfo(QWidget* hwnd, OPENEDFILE* of) {
     Exclaim(hwnd, WaveInfoText(*wd->pFormat, wd->dwDataSize));
 }
 
-void AddItem(QWidget* hWnd, OPENEDFILE* of, long lParam) {
+void AddItem(QWidget* window, OPENEDFILE* of, long packedPos) {
     WAVE_DATA* wd = Wave(of);
-    if (!wd || !hWnd) return;
-    AddOutlinePoint(*wd, hWnd->width(), hWnd->height(), uint32_t(lParam));
+    if (!wd || !window) return;
+    AddOutlinePoint(*wd, window->width(), window->height(), uint32_t(packedPos));
 }
 
 void MakeForm(OPENEDFILE* of) {

@@ -20,8 +20,8 @@ void WaveDone(QWidget* hwndApp, OPENEDFILE* of, uint64_t serial);
 // Stops the device if one is open and frees the header, data and format blocks.
 void CleanupWave(OPENEDFILE* of);
 void PrintWaveInfo(QWidget* hwnd, OPENEDFILE* of);
-// Appends the outline point at the client position in lParam (x low, y high 16 bits).
-void AddItem(QWidget* hWnd, OPENEDFILE* of, long lParam);
+// Appends the outline point at the client position in packedPos (x low, y high 16 bits).
+void AddItem(QWidget* window, OPENEDFILE* of, long packedPos);
 // Overwrites the samples from the outline and marks the document changed; an outline of
 // fewer than two points changes nothing.
 void MakeForm(OPENEDFILE* of);

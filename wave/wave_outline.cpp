@@ -6,7 +6,7 @@
 
 int OutlineCoordinate(int extent, int p) { return (65535 / extent) * (extent / 2 - p); }
 
-void AddOutlinePoint(WaveState& wd, int W, int H, uint32_t lParam) {
+void AddOutlinePoint(WaveState& wd, int W, int H, uint32_t packedPos) {
     if (W <= 0 || H <= 0) return;
     if (!wd.List) {
         wd.List.reset(new int[128]());
@@ -18,8 +18,8 @@ void AddOutlinePoint(WaveState& wd, int W, int H, uint32_t lParam) {
         wd.List = std::move(grown);
         wd.ListSize += 128;
     }
-    int x = int(lParam & 0xFFFF);
-    int y = int(lParam >> 16);
+    int x = int(packedPos & 0xFFFF);
+    int y = int(packedPos >> 16);
     wd.List[wd.ListLen] = OutlineCoordinate(W, x);
     wd.List[wd.ListLen + 1] = OutlineCoordinate(H, y);
     wd.ListLen += 2;

@@ -8,11 +8,11 @@
 // (65535 / extent) * (extent / 2 - p), integer arithmetic, division first.
 int OutlineCoordinate(int extent, int p);
 
-// Appends the point at the client position packed in lParam (x low 16 bits, y high 16
+// Appends the point at the client position packed in packedPos (x low 16 bits, y high 16
 // bits, both unsigned) for a client area of W x H. The array starts at 128 ints and grows
 // by 128 whenever the new point would take its last two ints. A client area without
 // width or height takes no point.
-void AddOutlinePoint(WaveState& wd, int W, int H, uint32_t lParam);
+void AddOutlinePoint(WaveState& wd, int W, int H, uint32_t packedPos);
 
 // Overwrites the samples with the outline traced once over the whole sound: n - 1
 // segments of F / (n - 1) frames from the first point to the last, the closing segment
