@@ -4,10 +4,9 @@ using FileOpen = FrameTest;
 
 // Opened, the picture is titled with its path, sized to its picture plus one pixel, painted
 // from the scroll position with the workspace colour around it, and copied on request.
-TEST_F(FileOpen, BmpOpensTitledSizedPaintedAndCopied) {
+TEST_F(FileOpen, ABmpOpensInAWindowThatShowsAndCopiesItsWholePicture) {
     const std::string path = writeBmp("pic.bmp", 100, 80);
-    FileOpenMsg(path);
-    flush();
+    openFile(path);
     BmpChild* child = activeBmp();
     ASSERT_TRUE(child && child->record() && rec.boxes.empty());
     OPENEDFILE* of = child->record();
@@ -116,8 +115,7 @@ TEST_F(FileOpen, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
     for (auto [name, boxes, seen, stays] : {std::tuple{"notes.txt", Texts{"Can't open file: " + tmp / "notes.txt"}, 0, 0},
                                             {"notes.wav", Texts{"No wave file"}, 1, 0}, {"rgb.txt", Texts{}, 1, 1}}) {
         rec.clear(), shown = 0;
-        FileOpenMsg(tmp / name);
-        flush();
+        openFile(tmp / name);
         EXPECT_EQ(std::make_tuple(rec.texts(), shown, windowCount()), std::make_tuple(boxes, seen, stays)) << name;
     }
 }

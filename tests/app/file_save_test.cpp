@@ -1,15 +1,18 @@
 #include "tests/app/frame_fixture.h"
 
-using FileSave = FrameTest;
+class FileSave : public FrameTest {
+protected:
+    // A 40 x 30 gradient picture with unsaved work.
+    OPENEDFILE* openChangedGradient() {
+        openFile(writeBmp("gradient.bmp", 40, 30));
+        OPENEDFILE* of = activeBmp()->record();
+        of->Changed = 1;
+        return of;
+    }
+};
 
-// A failed Save As leaves no file and the window changed under its old name. Every format Save As
-// writes reads back in Pillow as the picture (JPEG within a small error); the window then carries
-// the name and no unsaved work, and Save writes there without asking.
-TEST_F(FileSave, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
-    FileOpenMsg(writeBmp("gradient.bmp", 40, 30));
-    flush();
-    OPENEDFILE* of = activeBmp()->record();
-    of->Changed = 1;
+TEST_F(FileSave, FailedSaveAsLeavesNoFileAndTheWindowChangedUnderItsOldName) {
+    OPENEDFILE* of = openChangedGradient();
     const fs::path locked = tmp.path / "locked";
     fs::create_directory(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
@@ -25,7 +28,12 @@ TEST_F(FileSave, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
     EXPECT_EQ(of->Filename, tmp / "gradient.bmp");
     EXPECT_TRUE(fs::is_empty(locked));
     fs::permissions(locked, fs::perms::owner_all);
-    rec.clear();
+}
+
+// Every format Save As writes reads back in Pillow as the picture (JPEG within a small error); the
+// window then carries the name and no unsaved work, and Save writes there without asking.
+TEST_F(FileSave, EachFormatSavedReadsBackInPillowAsThePictureUnderTheNewName) {
+    OPENEDFILE* of = openChangedGradient();
     std::string want;
     for (uint32_t p : Gradient(40, 30).px) want += {char(p >> 16), char(p >> 8), char(p)};
     const std::pair<const char*, const char*> cases[] = {
@@ -49,21 +57,22 @@ TEST_F(FileSave, SaveAsWritesEachFormatAndSoundsAndTheWindowTakesTheNewName) {
     frame->WmCommand(Command::Save);  // its name is a TIFF now: saved there, no dialog
     EXPECT_EQ(Pillow(tmp / "plain.tif"), want);
     EXPECT_TRUE(rec.boxes.empty());
+}
 
-    // 16-bit grey stays 16-bit through a TIFF save.
-    FileOpenMsg(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png");
-    flush();
+TEST_F(FileSave, SixteenBitGreyStaysSixteenBitThroughATiffSave) {
+    openFile(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png");
     AnswerSaveDialog(tmp / "grey16.tif");
     frame->WmCommand(Command::SaveAs);
     std::ifstream g16(ORVALIS_SOURCE_DIR "/tests/data/everyday/grey16.png.g16", std::ios::binary);
     EXPECT_EQ(Pillow(tmp / "grey16.tif", "g16"), std::string(std::istreambuf_iterator<char>(g16), {}));
+}
 
+TEST_F(FileSave, ASavedSoundHoldsItsFormatAndItsSamplesAsTheyAreNow) {
     // A saved sound holds the document's format and its samples as they are now (changed here as
     // an outline would change them), as sox reads them.
     const std::string in = tmp / "tone.wav", out = tmp / "saved.wav";
     ASSERT_EQ(std::system(("sox -n -r 11025 -c 2 -b 16 -e signed-integer '" + in + "' synth 0.05 sine 440").c_str()), 0);
-    FileOpenMsg(in);
-    flush();
+    openFile(in);
     EXPECT_TRUE(frame->action(Command::Save)->isEnabled() && frame->action(Command::SaveAs)->isEnabled());
     auto* wd = GetFileStruct(ActiveChild())->data<WAVE_DATA>();
     ASSERT_NE(wd, nullptr);

@@ -67,6 +67,7 @@ protected:
         flush();
         delete frame;
     }
+    static void openFile(const std::string& path) { FileOpenMsg(path), flush(); }
     static void flush() {
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QApplication::processEvents();

@@ -1,6 +1,6 @@
 #include "tests/app/frame_fixture.h"
 
-TEST_F(FrameTest, MenuBarHasEveryCommandWithItsTextAndTheStatusLineItsParts) {
+TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
     const std::map<int, QString> texts = {
         {100, "&Open"}, {105, "&Close"}, {111, "E&xit"}, {109, "&Copy"}, {101, "C&olor"},
         {114, "set as &Background"}, {115, "set as &Depth view"}, {117, "&Options"}, {116, "&Create it now"},
@@ -23,7 +23,10 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsTextAndTheStatusLineItsParts) {
     QTest::mouseClick(FrameMdiArea()->viewport(), Qt::RightButton, {}, QPoint(20, 20));
     EXPECT_TRUE(frame->windowMenu()->isVisible());
     frame->windowMenu()->hide();
-    // The status line and the MDI area share one pixel.
+}
+
+// The status line and the MDI area share one pixel.
+TEST_F(FrameTest, StatusLinePartsHoldTheirTextUnderTheMdiArea) {
     frame->resize(1000, 600);
     QApplication::processEvents();
     QWidget* client = frame->centralWidget();
@@ -39,9 +42,8 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsTextAndTheStatusLineItsParts) {
     EXPECT_EQ(std::string(StatusText(0)).size(), 255u);
 }
 
-TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
-    FileOpenMsg(writeBmp("texture.bmp", 16, 16));
-    flush();
+TEST_F(FrameTest, MarkingAWindowForTheStereogramKeepsItsHandleAndBeepsTheOutcome) {
+    openFile(writeBmp("texture.bmp", 16, 16));
     BmpChild* pic = activeBmp();
     ASSERT_NE(pic, nullptr);
     frame->WmCommand(Command::SetBackground);
@@ -69,8 +71,8 @@ TEST_F(FrameTest, StereoMarkingBeepsAndKeepsHandles) {
     EXPECT_EQ(std::make_pair(rec.beeps, TheFrame()->stereoMarks().depth.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
 }
 
-// The frame's placement is saved at exit and restored at start; named and dropped files open in order.
-TEST_F(FrameTest, PlacementIsRestoredAtStartAndCommandLineAndDroppedFilesOpenInOrder) {
+// The frame's placement is saved at exit and restored at start.
+TEST_F(FrameTest, PlacementSurvivesARestart) {
     frame->move(120, 60);
     frame->resize(500, 300);  // inside the offscreen screen, so the check moves nothing
     QApplication::processEvents();
@@ -84,6 +86,9 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndCommandLineAndDroppedFilesOpenInO
     frame = StartFrame("");
     QApplication::processEvents();
     EXPECT_EQ(std::make_pair(frame->size(), frame->frameGeometry().topLeft()), std::make_pair(QSize(500, 300), QPoint(r.left, r.top)));
+}
+
+TEST_F(FrameTest, NamesOnTheCommandLineOpenInOrder) {
     EXPECT_EQ(CommandLineFileName("\"/a b/c.bmp\""), "/a b/c.bmp");
     EXPECT_EQ(CommandLineFileName("\"\"/x.bmp\" tail"), "/x.bmp");
     EXPECT_EQ(CommandLineFileName("\"\"\""), "");
@@ -102,8 +107,10 @@ TEST_F(FrameTest, PlacementIsRestoredAtStartAndCommandLineAndDroppedFilesOpenInO
         EXPECT_EQ(std::make_tuple(windowCount(), int(rec.boxes.size())), std::make_tuple(windows, boxes)) << start;
         EXPECT_EQ(activeBmp() ? activeBmp()->windowTitle().toStdString() : "", active);
     }
-    rec.clear();
-    // Files dropped on the frame open in the order given too.
+}
+
+TEST_F(FrameTest, DroppedFilesOpenInOrder) {
+    const std::string second = writeBmp("second.bmp", 6, 4);
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(second)),
                   QUrl::fromLocalFile(ORVALIS_SOURCE_DIR "/tests/data/everyday/rgb.png")});
@@ -141,7 +148,7 @@ TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
     };
     std::set<std::pair<int, int>> corners;
     for (const auto& [name, open] : steps) {
-        open();
+        openFile();
         flush();
         auto* child = qobject_cast<MdiChild*>(ActiveChild());
         ASSERT_NE(child, nullptr) << name;
@@ -164,26 +171,33 @@ TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
     }
     EXPECT_LT(subs[0]->width(), area.width());
     FrameMdiArea()->activeSubWindow()->showMaximized();
-    FileOpenMsg(big);
-    flush();
+    openFile(big);
     EXPECT_TRUE(FrameMdiArea()->activeSubWindow()->isMaximized());
 }
 
-// Ctrl+F6 and Ctrl+Shift+F6 go round the windows. In a picture the arrows, Page Up/Down, Home/End
-// and the wheel (Shift or sideways: horizontal) scroll by the bars' steps. Ctrl+F4, Close All and
-// Exit ask only for a changed picture, and Cancel keeps it.
-TEST_F(FrameTest, MdiKeysPictureScrollKeysAndWheelAndTheCloseQuestions) {
-    FileOpenMsg(writeBmp("one.bmp", 20, 20));
-    FileOpenMsg(writeBmp("two.bmp", 400, 300));
-    flush();
-    BmpChild* two = activeBmp();
-    ASSERT_NE(two, nullptr);
+// A small picture and, in front, a 400 x 300 one.
+class TwoPictures : public FrameTest {
+protected:
+    void SetUp() override {
+        FrameTest::SetUp();
+        FileOpenMsg(writeBmp("one.bmp", 20, 20));
+        openFile(writeBmp("two.bmp", 400, 300));
+        two = activeBmp();
+        ASSERT_NE(two, nullptr);
+    }
+    BmpChild* two = nullptr;
+};
+
+TEST_F(TwoPictures, CtrlF6AndCtrlShiftF6GoRoundTheWindows) {
     QList<QMdiSubWindow*> subs = FrameMdiArea()->subWindowList(QMdiArea::CreationOrder);
     QTest::keyClick(two, Qt::Key_F6, Qt::ControlModifier);
     EXPECT_EQ(FrameMdiArea()->activeSubWindow(), subs[0]);
     QTest::keyClick(FrameMdiArea()->activeSubWindow()->widget(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(FrameMdiArea()->activeSubWindow(), subs[1]);
+}
 
+// The arrows, Page Up/Down, Home/End and the wheel (Shift or sideways: horizontal).
+TEST_F(TwoPictures, ScrollKeysAndWheelMoveThePictureByTheBarsSteps) {
     const int ext = two->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     SetClientRect(two, 100 + ext, 80 + ext, nullptr);  // client 100 x 80: page 101 and 81
     flush();
@@ -202,7 +216,11 @@ TEST_F(FrameTest, MdiKeysPictureScrollKeysAndWheelAndTheCloseQuestions) {
         s.key ? QTest::keyClick(two, Qt::Key(s.key)) : void(QApplication::sendEvent(two, &e));
         EXPECT_EQ(std::make_pair(of->Xscroll, of->Yscroll), std::make_pair(s.x, s.y)) << s.key << " " << s.dx << " " << s.dy;
     }
-    of->Changed = 1;
+}
+
+// Ctrl+F4, Close All and Exit ask only for a changed picture, and Cancel keeps it.
+TEST_F(TwoPictures, ClosingAsksOnlyForAChangedPicture) {
+    two->record()->Changed = 1;
     rec.answers = {platform::IDCANCEL, platform::IDCANCEL};
     QTest::keyClick(two, Qt::Key_F4, Qt::ControlModifier);
     flush();
@@ -223,7 +241,7 @@ TEST_F(FrameTest, MdiKeysPictureScrollKeysAndWheelAndTheCloseQuestions) {
 }
 
 // The About box shows its lines as written: none wraps, so no word stands alone on a line.
-TEST_F(FrameTest, AboutLinesDoNotWrapAndColorKeepsTheColourButNoCustomColours) {
+TEST_F(FrameTest, AboutLinesDoNotWrap) {
     { platform::MessageRecorder off; }  // the real box
     int wrapped = -1;
     QTimer::singleShot(0, [&] {
@@ -236,6 +254,9 @@ TEST_F(FrameTest, AboutLinesDoNotWrapAndColorKeepsTheColourButNoCustomColours) {
     });
     frame->WmCommand(Command::About);
     EXPECT_EQ(wrapped, 0);
+}
+
+TEST_F(FrameTest, ColorKeepsTheChosenColourButNoCustomColours) {
     // Edit, Color keeps the chosen colour; custom colours live for one call, and Qt writes no
     // settings file of its own for them.
     QRgb customAtStart = 0;

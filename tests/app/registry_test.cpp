@@ -25,7 +25,7 @@ protected:
     TempDir dir{"orvalis-reg"};
 };
 
-TEST_F(RegistryTest, FirstRunUsesDefaultsAndSavesA536ByteValue) {
+TEST_F(RegistryTest, FirstRunStartsFromDefaultsThatSaveAsA536ByteValue) {
     platform::MessageRecorder rec;
     SETTINGS s, t;
     std::memset(&s, 0x55, sizeof s);
@@ -38,8 +38,8 @@ TEST_F(RegistryTest, FirstRunUsesDefaultsAndSavesA536ByteValue) {
 }
 
 // A value of the wrong size reads as defaults. Whatever sits at the value's path, the start neither
-// stops, blocks nor reads without end.
-TEST_F(RegistryTest, AnythingButARegularFileOfTheRightSizeIsAFailedReadAndSavingLosesNothing) {
+// stops, blocks nor reads without end. Columns: what sits there, how it is made.
+TEST_F(RegistryTest, AnythingButARegularFileOfTheRightSizeGivesDefaultsThatSaveOverIt) {
     namespace fs = std::filesystem;
     const std::pair<const char*, std::function<void(const std::string&)>> cases[] = {
         {"535 bytes", [](const std::string& p) { std::ofstream(p, std::ios::binary) << std::string(535, '\x7f'); }},

@@ -37,7 +37,8 @@ CliRun Failed(const std::string& path, const std::string& message) {
     return {1, "", "orvalis-cli: " + path + ": " + message + "\n"};
 }
 
-TEST_F(Cli, ExitStatusAndMessagesOfEachCommand) {
+// Columns: the arguments, then the exit status, output and error output.
+TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
     const std::string bmp = ORVALIS_SOURCE_DIR "/tests/data/bmp/rgb24.bmp", none = at("none.bmp");
     WriteFileBytes(at("ok.wav"), Riff({Fmt(2, 44100, 16), {"data", Ramp(8960)}}));
     WriteFileBytes(at("float.wav"), Riff({Fmt(1, 44100, 32, 3), {"data", Ramp(4)}}));

@@ -31,8 +31,8 @@ std::vector<Scanned> ScanAll(const std::string& text) {
     return out;
 }
 
-TEST(GlScanner, EachLineYieldsOneTokenByTheScanRulesAndLongLinesArriveInPieces) {
-    // gl_float is checked for real tokens only.
+TEST(GlScanner, EachLineYieldsOneTokenByTheScanRules) {
+    // Columns: line, token, gl_int, gl_float, word; gl_float is checked for real tokens only.
     const struct { std::string line; gl_token token; int gl_int; float gl_float; std::string word; } cases[] = {
         {"  0", integer, 0, 0, "0"},
         {"SECTION", section, -1, 0, "SECTION"},
@@ -63,14 +63,16 @@ TEST(GlScanner, EachLineYieldsOneTokenByTheScanRulesAndLongLinesArriveInPieces) 
         EXPECT_EQ(std::tie(got[0].token, got[0].gl_int, got[0].word), std::tie(c.token, c.gl_int, c.word)) << c.line;
         if (c.token == real) { EXPECT_FLOAT_EQ(got[0].gl_float, c.gl_float) << c.line; }
     }
-    // Lines over 79 characters arrive in pieces.
+}
+
+TEST(GlScanner, LinesOver79CharactersArriveInPieces) {
     auto got = ScanAll(std::string(79, 'A') + std::string(21, 'B') + "\n0\n");
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(std::make_tuple(got[0].word, got[1].word, got[2].token, got[2].gl_int),
               std::make_tuple(std::string(39, 'A'), std::string(21, 'B'), integer, 0));
 }
 
-TEST(GlScanner, TenPushedTokensComeBackLastFirstThenTheFileUntilItsEndAndAnEmptyStackUnderflows) {
+TEST(GlScanner, TenPushedTokensComeBackLastFirstBeforeTheRestOfTheFile) {
     const std::string text = "3.25\n8";  // no line feed after the last line
     FileAccess file(reinterpret_cast<const unsigned char*>(text.data()), text.size());
     GL_scanner scan(&file);
@@ -91,6 +93,9 @@ TEST(GlScanner, TenPushedTokensComeBackLastFirstThenTheFileUntilItsEndAndAnEmpty
     EXPECT_EQ(got, want);
     EXPECT_EQ(scan.get_token_from_stack(), bad_gl_token);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(scan.get_next_token(), bad_gl_token);
+}
+
+TEST(GlScanner, AnEmptyTokenStackUnderflowsWithAMessage) {
     token_stack empty;  // the stack itself, popped when empty
     testing::internal::CaptureStderr();
     token_stack_type e = empty.pop_token();
@@ -114,7 +119,7 @@ public:
 const std::string kTooLarge =
     "page_pool::new_block: allocation request too large\npage_pool::page_alloc: allocation error\n";
 
-TEST_F(PoolTest, RequestThatDoesNotFitStartsAPageForItAloneAndOneAbove8192BytesIsRefused) {
+TEST_F(PoolTest, ARequestThatDoesNotFitStartsAPageForItAlone) {
     // first: served from the first page; second: no longer fits; tail 0: none passed on.
     const struct { const char* rule; size_t first, second; unsigned int tail, new_page; } cases[] = {
         {"96 left: passed on", 4000, 200, 96, 4096},
@@ -135,7 +140,9 @@ TEST_F(PoolTest, RequestThatDoesNotFitStartsAPageForItAloneAndOneAbove8192BytesI
         using Tails = std::vector<std::pair<const void*, unsigned int>>;
         EXPECT_EQ(pool.tails, (c.tail ? Tails{{a + c.first, c.tail}} : Tails{}));
     }
-    // A request above 8192 bytes is refused with both messages.
+}
+
+TEST_F(PoolTest, ARequestAbove8192BytesIsRefusedWithBothMessages) {
     for (size_t size : {size_t(8193), size_t(UINT_MAX), size_t(-1)}) {
         SCOPED_TRACE(size);
         RecordingPool pool;
@@ -148,7 +155,7 @@ TEST_F(PoolTest, RequestThatDoesNotFitStartsAPageForItAloneAndOneAbove8192BytesI
     }
 }
 
-TEST_F(PoolTest, PolyFaceCapacityIsLimitedByTheLargestPageAndPointsFillFacesUpToIt) {
+TEST_F(PoolTest, PolyFaceCapacityIsLimitedByTheLargestPage) {
     const std::string none = "FaceList: a face must hold at least one point\n";
     const struct { int capacity, ok; std::string messages; } cases[] = {
         {682, 1, ""}, {683, 0, kTooLarge}, {INT_MAX, 0, kTooLarge}, {0, 0, none}, {-4, 0, none}};
@@ -163,6 +170,9 @@ TEST_F(PoolTest, PolyFaceCapacityIsLimitedByTheLargestPageAndPointsFillFacesUpTo
         for (int i = 0; c.ok && i < c.capacity; ++i) list.add_poly_point(float(i), 0, 0);
         if (c.ok) { EXPECT_EQ(list.ListTail->cur_face.point_cnt, c.capacity); }
     }
+}
+
+TEST_F(PoolTest, PointsFillFacesUpToTheirCapacity) {
     // Points (1.5, -2, z) differ only in z; each face is listed by the z of its points.
     enum Kind { kNoFace, kThreeD, kPoly };
     using Faces = std::vector<std::vector<float>>;
@@ -221,7 +231,8 @@ const std::string kOneFace = Face3D("0.0 0.0 0.0 1.0 0.0 0.0 1.0 1.0 0.0 1.0 1.0
 
 constexpr float kLo = 1024000.0f, kHi = -1024000.0f;  // the range before any point
 
-TEST(GlObject, DrawingsBecomeFaceListsInFileOrderAndARange) {
+// Columns: rule, text, listed, face sizes in file order, range min and max.
+TEST(GlObject, DrawingsBecomeTheFaceListsAndRangesTheTableSays) {
     const struct { const char* rule; std::string text; bool listed; std::vector<int> faces; float min, max; } cases[] = {
         {"one 3DFACE whose fourth corner repeats the third", Entities(kOneFace), true, {3}, 0, 1},
         {"polyline with 72 = 4 and eight vertices", Entities(Polyline("4", 8)), true, {4, 4}, 0, 14.5f},

@@ -81,7 +81,7 @@ std::string Cube() {
     return Entities(faces);
 }
 
-TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) {
+TEST_F(GLWindows, AuxAndFogWindowsDrawTheOneSharedView) {
     SharedView.radius = 1.0;
     const WId native = frame_->winId();
     OpenGLChild* c = Child(CreateGLChild("TEST", DocKind::GLAux));
@@ -141,7 +141,7 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawAndShareTheViewThatWheelMouseAndKeysTurn) 
 // context, leaves an error box and no window (nor range).
 // The depth view of the cube: seen head-on its front face is nearest all over (white), turned its
 // nearest corner is white and the faces slope away from it; where nothing is drawn it is black.
-TEST_F(GLWindows, DxfWindowsPaintTheirOwnDrawingFittedAndTurnedByTheViewAndRefusedOnesGiveABox) {
+TEST_F(GLWindows, EachReadableDrawingGetsAWindowPaintingItUnderTheSharedView) {
     std::string cube = WriteDxf("CUBE.DXF", Cube()), empty = WriteDxf("empty.dxf", Entities(""));
     FileOpenMsg(cube);
     ASSERT_EQ(FrameMdiArea()->subWindowList().size(), 1);

@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(ViewState, EachMoveTurnsHalfADegreePerAxisAndEachWheelStepATenth) {
+TEST(ViewState, EachMouseMoveTurnsHalfADegreePerAxisItMovesAlong) {
     struct Move { int x, y; float lat, lon; /* after the move */ } moves[] = {
         {300, 200, 0.5f, 0.5f},   // from (0, 0): down and right
         {300, 200, 0.5f, 0.5f},   // no motion
@@ -27,6 +27,9 @@ TEST(ViewState, EachMoveTurnsHalfADegreePerAxisAndEachWheelStepATenth) {
         EXPECT_FLOAT_EQ(SharedView.longitude, m.lon);
     }
     EXPECT_EQ(SharedView.lastpos, 0xFFFFu | (900u << 16));
+}
+
+TEST(ViewState, EachWheelStepMovesTheRadiusATenth) {
     // The wheel steps a tenth whatever the delta and never leaves the radius below zero. The plain
     // steps and held buttons or keys are checked on a real window.
     struct { double before; int delta; bool held; double after; } steps[] = {
@@ -39,7 +42,7 @@ TEST(ViewState, EachMoveTurnsHalfADegreePerAxisAndEachWheelStepATenth) {
     }
 }
 
-TEST(DepthView, DistanceFromTheEyeNearestWhiteFarthestAndUndrawnBlackTopRowFirst) {
+TEST(DepthView, GreyFallsWithTheDistanceFromTheEyeFromNearestWhiteToUndrawnBlack) {
     // gluPerspective with near 3, far 7: window depth 0, 0.7 and 0.875 lie 3, 5 and 6 from the eye
     // (ndc 2d - 1 = 2.5 - 10.5 / distance), so 5 is a third of the way from the farthest drawn (6).
     const double perspective[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -2.5, -1, 0, 0, -10.5, 0};

@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 const std::string kEveryday = kDataDir + "everyday/";
 
 // 16-bit grey files keep their grey values beside the picture (ExpectPillowsPicture checks both).
-TEST(EverydayPictures, EachFileMatchesPillowsPixelsAndGreyValues) {
+TEST(EverydayPictures, EachFileReadsAsPillowReadsIt) {
     int files = 0;
     for (const auto& e : fs::directory_iterator(kEveryday)) {
         const std::string path = e.path().string();
@@ -33,7 +33,7 @@ TEST(EverydayPictures, ContentDecidesWhereTheNameSaysNothing) {
     }
 }
 
-TEST(EverydayPictures, RefusalsGiveTheReasonThenTheDispatchsBox) {
+TEST(EverydayPictures, EachRefusalGivesItsReasonBeforeTheDispatchsBox) {
     const TempDir tmp("orvalis_everyday");
     const fs::path& dir = tmp.path;
     std::ofstream(dir / "notes.png") << "just some text\n";

@@ -144,7 +144,7 @@ TEST(GifDecoder, DecodesCodeStreamsIntoRowsWithTheRightResult) {
 
 Px OnePixel() { return PackCodes(2, LiteralCodes(2, {1})); }
 
-TEST(GifLoader, InterlacedRowsFollowThePassesAndRowsPastTheLastPassAreDropped) {
+TEST(GifLoader, InterlacedRowsLandWhereThePassesPutThemEvenWithSurplusData) {
     // Five rows take the passes 0; 4; 2; 1, 3. A sixth row of data must not overwrite row 3.
     auto f = MakeGif(1, 5, 0x83, PackCodes(4, LiteralCodes(4, {10, 11, 12, 13, 14, 15})));
     ASSERT_EQ(f[13 + 48], 0x2C);
@@ -156,7 +156,7 @@ TEST(GifLoader, InterlacedRowsFollowThePassesAndRowsPastTheLastPassAreDropped) {
     EXPECT_EQ(column, std::vector<uint32_t>({0x0A0A0A, 0x0D0D0D, 0x0C0C0C, 0x0E0E0E, 0x0B0B0B}));
 }
 
-TEST(GifLoader, RefusesFilesWithoutAUsableFirstImageChecksTheSignatureAndCountsTheColours) {
+TEST(GifLoader, FilesWithoutAUsableFirstImageAreRefused) {
     const auto good = MakeGif(4, 4, 0x81, OnePixel());
     auto headerThen = [](uint8_t block) { Px f = Cut(MakeGif(1, 1, 0x80, {}), 19); f.push_back(block); return f; };
     const struct { const char* what; Px file; Boxes messages; /* the loader's own, if any */ } cases[] = {
@@ -179,7 +179,9 @@ TEST(GifLoader, RefusesFilesWithoutAUsableFirstImageChecksTheSignatureAndCountsT
         EXPECT_FALSE(r.ok) << c.what;
         EXPECT_EQ(Messages(r), c.messages) << c.what;
     }
-    // The signature and version are checked; the colour count comes from the screen flags.
+}
+
+TEST(GifLoader, EachSignatureAndScreenFlagsGiveTheirColourCountOrARefusal) {
     const struct { const char* signature; uint8_t flags; uint16_t colours; /* 0: no GIF file */ } signatures[] = {
         {"GIF87a", 0xFF, 256}, {"GIF89a", 0xF7, 256}, {"GIF00z", 0x80, 2}, {"GIF99A", 0x83, 16}, {"GIF89a", 0x8A, 8},
         {"GIF8Xa", 0x80, 0},   {"GIFX9a", 0x80, 0},   {"GIF89@", 0x80, 0}, {"GIF89{", 0x80, 0},  {"GIF89\x80", 0x80, 0},

@@ -17,7 +17,7 @@ const char* const kDamaged[] = {"rgb420_101x50.jpg", "progressive_80x60.jpg", "c
 
 // Nothing that is not a whole JPEG makes a picture: cuts, and broken or foreign data (the
 // dispatch's message for them is checked with the file faults).
-TEST(JpegLoader, RefusesCutsAndWhatIsNotAJpeg) {
+TEST(JpegLoader, NothingButAWholeJpegMakesAPicture) {
     const auto base = ReadFileBytes(kJpeg + "rgb444_64x48.jpg");
     std::vector<std::vector<uint8_t>> bad = {{}, ReadFileBytes(kDataDir + "gif/p8_1x1.gif"), {0xFF, 0xD8}, base};
     bad.back()[base.size() - 900] = 0xFF;  // scan data overwritten by an end marker

@@ -13,7 +13,7 @@ namespace {
 
 using Order = std::vector<std::pair<int, int>>;
 
-TEST(EscapeCount, FollowsTheSquaresOfThePreviousValueAndMakesTheDepthPictureAndColourIndex) {
+TEST(EscapeCount, FollowsTheSquaresOfThePreviousValue) {
     // Counts worked out by hand from z0 = c, escape when the previous |z|^2 exceeds 4.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case { double cr, ci; int32_t limit; int expected; } cases[] = {
@@ -26,11 +26,17 @@ TEST(EscapeCount, FollowsTheSquaresOfThePreviousValueAndMakesTheDepthPictureAndC
     };
     for (const Case& c : cases)
         EXPECT_EQ(fCalcMandel(c.cr, c.ci, c.limit), c.expected) << c.cr << "+" << c.ci << "i limit " << c.limit;
+}
+
+TEST(MandelDepth, WhiteInsideTheSetAndTheCountOverTheLimitOutside) {
     // As a depth picture, white inside the set and the count over the limit outside, top row first. Corner 0,
     // side 3 over 2 rows: c = 0, 1.5, 3 on the top row, then 1.5i, 1.5 + 1.5i, 3 + 1.5i; counts by hand:
     // inside, 2, 1, 2, 1, 1. With limit 2 the count 2 is the limit: inside.
     EXPECT_EQ(MandelDepth(0.0, 0.0, 3.0, 3, 2, 256), std::vector<uint16_t>({65535, 511, 255, 511, 255, 255}));
     EXPECT_EQ(MandelDepth(0.0, 0.0, 3.0, 3, 2, 2), std::vector<uint16_t>({65535, 65535, 32767, 65535, 32767, 32767}));
+}
+
+TEST(ColourIndex, WrapsIntoTheColoursInUseAndIsNeverZeroForAnEscape) {
     // The colour index wraps into the colours in use and is never 0 for an escape.
     struct Colour { int count, colours, expected; } colours[] = {
         {0, 16, 0}, {15, 16, 15}, {16, 16, 1}, {17, 16, 1}, {0, 256, 0}, {255, 256, 255}, {256, 256, 1}, {300, 256, 44}, {7, 4, 3}};
@@ -102,11 +108,16 @@ Order Runs(int W, int H, int& rings) {
     return order;
 }
 
-TEST(Spiral, VisitsASmallPictureFromTheBorderInwardsAndEveryPixelOnce) {
-    int rings = 0, runRings = 0;
+TEST(Spiral, VisitsASmallPictureFromTheBorderInwards) {
+    int rings = 0;
     EXPECT_EQ(Walk(4, 3, rings),
               (Order{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {3, 1}, {3, 2}, {2, 2}, {1, 2}, {0, 2}, {0, 1}, {1, 1}, {2, 1}}));
     EXPECT_EQ(rings, 1);  // the inner row is a second ring that ends the walk
+}
+
+// Columns: width, height, rings; the runs give the same walk.
+TEST(Spiral, VisitsEveryPixelOnce) {
+    int rings = 0, runRings = 0;
     struct Case { int W, H, rings; } cases[] = {
         {2, 5, 0}, {1, 100, 0}, {100, 1, 0}, {7, 7, 3}, {10, 8, 3}, {800, 600, 299}, {0, 5, 0}, {5, 0, 0}, {-3, 4, 0},
         {3, 3, 1}, {4, 4, 1}, {5, 2, 0}, {6, 9, 2}, {9, 6, 2}, {3, 1, 0}, {1, 1, 0}};

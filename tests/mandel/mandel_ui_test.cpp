@@ -72,7 +72,8 @@ protected:
     static inline const TempDir dir_{"mandel_ui"};
 };
 
-TEST_F(MandelWindow, MainMandelbrotComputesTheMainViewEndsWithBeepTimeAndArrowAndSurvivesAKeyFlood) {
+// It ends with a beep, the time in the status line and the arrow cursor back.
+TEST_F(MandelWindow, MainMandelbrotComputesTheMainView) {
     MessageRecorder rec;
     OPENEDFILE* of = Mandel_New(1);
     MandelChild* child = Child(of);
@@ -87,20 +88,30 @@ TEST_F(MandelWindow, MainMandelbrotComputesTheMainViewEndsWithBeepTimeAndArrowAn
     ASSERT_EQ(std::make_pair(pic.size(), Data(child)->hPalette.size()), std::make_pair(QSize(160, 120), size_t(256)));
     EXPECT_EQ(std::make_pair(pic.pixel(0, 0), pic.pixel(int(1.7 / 2.27 * 120), int(1.1338 / 2.27 * 120))),
               std::make_pair(qRgb(255, 66, 66), qRgb(0, 0, 0)));
-    // Scrolled, the window shows the picture from the scroll position (made from that part alone).
+}
+
+TEST_F(MandelWindow, ScrolledWindowShowsThePictureFromTheScrollPosition) {
+    MandelChild* child = OpenFinished(160, 120);
+    ASSERT_NE(child, nullptr);
+    OPENEDFILE* of = child->record();
+    const QImage pic = child->currentPicture();
     child->resize(100, 80), QApplication::processEvents();
     child->horizontalBar()->setValue(child->horizontalBar()->maximum()), child->verticalBar()->setValue(7);
     const QImage shot = child->grab().toImage();
     ASSERT_GT(of->Xscroll, 40);
     for (int x = 0; x < of->Xclient; ++x) ASSERT_EQ(shot.pixel(x, 30), pic.pixel(of->Xscroll + x, 37)) << x;
+}
 
+TEST_F(MandelWindow, AKeyFloodNeverCarriesTheZoomPastAReset) {
+    MandelChild* child = OpenFinished(160, 120);
+    ASSERT_NE(child, nullptr);
     // 300 keys sent with no event handling between them, as xdotool types them. From side 2.3
     // the 47th halving gives "DOUBLE ERROR" (the corner's I reaches 0); typed slowly, each "h"
     // resets after 30, so the flood must not carry the zoom past a reset.
     std::string keys;
     for (int k = 0; k < 9; ++k) keys += std::string(30, '+') + "h";
     keys += std::string(21, '+');
-    rec.clear();
+    MessageRecorder rec;
     Data(child)->setView(kHomeView);
     for (char key : keys) QTest::keyClick(child, key);
     QApplication::processEvents();
@@ -154,7 +165,8 @@ TEST_F(MandelWindow, KeysWheelAndRubberBandReachTheZoom) {
         ExpectView(child, c.expected, c.name);
     }
 }
-TEST_F(MandelWindow, PaletteRotationTogglesAndCopyTakesThePictureWithItsCurrentColours) {
+
+TEST_F(MandelWindow, CopyTakesThePictureWithItsRotatedColours) {
     MandelChild* child = OpenFinished(64, 48);
     ASSERT_NE(child, nullptr);
     MANDEL_DATA* d = Data(child);
@@ -166,16 +178,23 @@ TEST_F(MandelWindow, PaletteRotationTogglesAndCopyTakesThePictureWithItsCurrentC
     const QImage expected = child->currentPicture().convertToFormat(QImage::Format_RGB32);
     MessageRecorder rec;  // its box is checked on the frame
     child->command(Command::Copy);  // Copy
-    EXPECT_EQ(child->menuCheck(Command::PaletteShow), 0);
-    child->command(Command::PaletteShow);  // Paletteshow
-    ASSERT_TRUE(child->menuCheck(Command::PaletteShow) == 1 && WaitFor([&] { return d->hPalette[1] == before[3]; }, 5000)) << "the timer rotates";
-    child->command(Command::PaletteShow);
-    EXPECT_EQ(std::make_pair(child->menuCheck(Command::PaletteShow), d->TimerID), std::make_pair(0, 0));
     CloseAll();
     EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expected) << "the copy outlives the window";
 }
 
-TEST_F(MandelWindow, ZoomShowsScaleTheSideAfterEachRunAndALateFinishOfAReplacedRunIsIgnored) {
+TEST_F(MandelWindow, PaletteShowTogglesATimerThatRotatesThePalette) {
+    MandelChild* child = OpenFinished(64, 48);
+    ASSERT_NE(child, nullptr);
+    MANDEL_DATA* d = Data(child);
+    const uint32_t second = d->hPalette[2];
+    EXPECT_EQ(child->menuCheck(Command::PaletteShow), 0);
+    child->command(Command::PaletteShow);  // Paletteshow
+    ASSERT_TRUE(child->menuCheck(Command::PaletteShow) == 1 && WaitFor([&] { return d->hPalette[1] == second; }, 5000)) << "the timer rotates";
+    child->command(Command::PaletteShow);
+    EXPECT_EQ(std::make_pair(child->menuCheck(Command::PaletteShow), d->TimerID), std::make_pair(0, 0));
+}
+
+TEST_F(MandelWindow, ZoomShowsScaleTheSideOnceAfterEachRun) {
     for (auto [id, factor] : {std::pair{Command::ZoomInShow, 0.8}, {Command::ZoomOutShow, 1.2}}) {
         MandelChild* child = OpenFinished(40, 30);
         ASSERT_NE(child, nullptr);
@@ -188,7 +207,10 @@ TEST_F(MandelWindow, ZoomShowsScaleTheSideAfterEachRunAndALateFinishOfAReplacedR
         EXPECT_TRUE(steps > 0.5 && std::abs(steps - std::round(steps)) < 1e-9) << int(id) << ": " << Data(child)->fltSide;
         CloseAll();
     }
-    // A late finish of a replaced run is ignored; closing during the long run also stops the worker
+}
+
+TEST_F(MandelWindow, ALateFinishOfAReplacedRunIsIgnored) {
+    // Closing during the long run also stops the worker
     // before any memory goes.
     MandelChild* child = OpenFinished(40, 30);
     ASSERT_NE(child, nullptr);
@@ -204,7 +226,7 @@ TEST_F(MandelWindow, ZoomShowsScaleTheSideAfterEachRunAndALateFinishOfAReplacedR
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
-TEST_F(MandelWindow, StartDialogShowsStoresOnStartOnlyAndOpensTheChosenView) {
+TEST_F(MandelWindow, StartDialogStoresItsFieldsAndOpensTheirViewOnlyOnStart) {
     // The fields by id; "Main picture", colours 100, size 50 x 40, then "Start picture".
     QTimer::singleShot(0, [] {
         auto* dlg = qobject_cast<StartDlg*>(QApplication::activeModalWidget());

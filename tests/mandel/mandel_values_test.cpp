@@ -29,7 +29,8 @@ void ExpectView(const MandelView& v, const MandelView& expected, const SETTINGS&
         << name;
 }
 
-TEST(MandelZoom, KeysWheelAndSelectionZoomAndASideBeyondTheLimitsIsNotComputed) {
+// Columns: name, view before, scale, cursor (none for keys), window geometry, view after.
+TEST(MandelZoom, EachKeyOrWheelStepScalesTheSideAboutItsPoint) {
     struct Case { const char* name; MandelView v; double scale; std::optional<ClientPoint> cursor; MandelGeometry g; MandelView want; };
     Case cases[] = {
         // Keys: "+" halves, "-" takes 1.5 times; the point corner + old side / 2 stays put.
@@ -47,7 +48,9 @@ TEST(MandelZoom, KeysWheelAndSelectionZoomAndASideBeyondTheLimitsIsNotComputed) 
         EXPECT_TRUE(MandelZoom(c.v, s, c.scale, c.cursor, c.g)) << c.name;
         ExpectView(c.v, c.want, s, c.cursor.has_value(), c.name);
     }
-    // A side beyond the limits is kept but not computed.
+}
+
+TEST(MandelZoom, ASideBeyondTheLimitsIsKeptButNotComputed) {
     struct Limit { double side, scale; bool computed; } limits[] = {{2.0, 1.5, true}, {2.5, 1.5, false}, {3.0, 1.0, true},
                                                                     {2e-14, 0.5, true}, {1.5e-14, 0.5, false}};
     for (const Limit& c : limits) {
@@ -56,7 +59,9 @@ TEST(MandelZoom, KeysWheelAndSelectionZoomAndASideBeyondTheLimitsIsNotComputed) 
         EXPECT_EQ(MandelZoom(v, s, c.scale, std::nullopt, {600, 600, 0, 0}), c.computed) << c.side << " x " << c.scale;
         EXPECT_TRUE(v.fltSide == c.side * c.scale && s.MndlSide == v.fltSide) << c.side << " x " << c.scale;
     }
-    // A selection's top left becomes the corner and its height the side.
+}
+
+TEST(MandelSelection, TopLeftBecomesTheCornerAndHeightTheSide) {
     struct Drag { const char* name; ClientPoint a, b; MandelGeometry g; MandelView expected; } drags[] = {
         {"drag down-right", {100, 50}, {300, 350}, {800, 600, 0, 0}, {-1.75, -0.625, 0.75}},
         {"drag up-left", {300, 350}, {100, 50}, {800, 600, 0, 0}, {-1.75, -0.625, 0.75}},
@@ -71,9 +76,12 @@ TEST(MandelZoom, KeysWheelAndSelectionZoomAndASideBeyondTheLimitsIsNotComputed) 
     }
 }
 
-TEST(MandelTitleAndCheckf, ShowExponentFormAndWarnOutsideTheWorkingRangeOnly) {
+TEST(MandelTitle, ShowsSizeAndViewInExponentForm) {
     EXPECT_EQ(MandelTitle(800, 600, kMainView), "Mandel - 800X600 R:-2.0e+00 I:-1.1e+00 L:2.27e+00");
     EXPECT_EQ(MandelTitle(1, 2, {1e-120, 0.0, 12345.0}), "Mandel - 1X2 R:1.0e-120 I:0.0e+00 L:1.23e+04");
+}
+
+TEST(Checkf, WarnsOutsideTheWorkingRangeOnly) {
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     for (auto [d, warns] : {std::pair{0.0, true}, {1e-15, true}, {-3.5, true}, {3.0000001, true}, {inf, true},
                             {-2.0, false}, {3.0, false}, {1e-14, false}, {-1e-14, false}, {nan, false}}) {
@@ -99,7 +107,7 @@ std::string File(const std::string& count, int n) {
     return s;
 }
 
-TEST(PaletteFile, ReadsRedGreenBlueIntoTheLowBytesOfEachEntryAndLowersTheColoursInUseToTheCount) {
+TEST(PaletteFile, ReadsRedGreenBlueIntoTheLowBytesOfEachEntry) {
     const Parsed p = Parse("JASC\nfree text\n8\n255 128 0\n300 0 0\n1 2 3\r\n10 20 30\r\n7\n8 9\n\n-1 256 511");
     ASSERT_EQ(std::make_tuple(p.ok, p.Kleuren.size(), p.MndlMaxColors), std::make_tuple(1, size_t(256), 8));
     // -1 -> 255, 256 -> 0, 511 -> 255; lines without spaces give zero components; the last
@@ -107,8 +115,10 @@ TEST(PaletteFile, ReadsRedGreenBlueIntoTheLowBytesOfEachEntryAndLowersTheColours
     const std::vector<uint32_t> expected = {0x000080FF, 44, 0x00030201, 0x001E140A, 7, 0x0908, 0, 0x00FF00FF};
     EXPECT_EQ(std::vector(p.Kleuren.begin(), p.Kleuren.begin() + 8), expected);
     EXPECT_EQ(std::count(p.Kleuren.begin() + 8, p.Kleuren.end(), 0u), 256 - 8);
-    // The count lowers the colours in use: count, lines, colours in use before and after, entries;
-    // 255 is read as 256. Missing colours are refused.
+}
+
+// Columns: count, lines, colours in use before and after, entries; 255 is read as 256.
+TEST(PaletteFile, TheCountLowersTheColoursInUse) {
     struct Case { int count, lines, maxBefore, maxAfter; size_t entries; } cases[] = {
         {16, 16, 256, 16, 256}, {16, 16, 8, 8, 256}, {255, 256, 256, 256, 256}, {300, 300, 256, 256, 300}, {1, 1, 16, 1, 256}};
     for (const Case& c : cases) {
@@ -117,6 +127,9 @@ TEST(PaletteFile, ReadsRedGreenBlueIntoTheLowBytesOfEachEntryAndLowersTheColours
             << c.count;
         EXPECT_EQ(p.Kleuren[size_t(c.lines) - 1], 0x030201u) << c.count;
     }
+}
+
+TEST(PaletteFile, MissingColoursAreRefusedAndChangeNothing) {
     const std::string none = "No colours in palette file:colours.pal",
                       fewer = "Fewer colours than announced in palette file:colours.pal";
     struct Refused { const char* name; std::string text, message; } refused[] = {
@@ -131,7 +144,6 @@ TEST(PaletteFile, ReadsRedGreenBlueIntoTheLowBytesOfEachEntryAndLowersTheColours
     }
 }
 
-
 // Stores the default texts with one field changed; returns the settings.
 template <class F>
 SETTINGS Stored(F edit) {
@@ -141,22 +153,30 @@ SETTINGS Stored(F edit) {
     return edit(t), StoreStartValues(s, t), s;
 }
 
-TEST(StartDialog, ShowsTheStoredValuesAndMainPictureThenStartStoresTheMainView) {
-    StartTexts shown, filled;
-    const SETTINGS s = Stored([&](StartTexts& t) { shown = t, FillMainPicture(t), filled = t; });
+TEST(StartDialog, ShowsTheStoredValues) {
+    StartTexts shown;
+    Stored([&](StartTexts& t) { shown = t; });
     EXPECT_EQ((std::vector{shown.Length, shown.R, shown.I, shown.Width, shown.Height, shown.Iterations, shown.Colors, shown.Redraw,
                            shown.Palette}),
               (std::vector<std::string>{"2.463000000000000e-03", "-7.448460000000000e-01", "-1.326780000000000e-01", "800",
                                         "600", "256", "16", "500", "palette.pal"}));
+}
+
+TEST(StartDialog, StartStoresTheMainPictureItFilledIn) {
+    StartTexts filled;
+    const SETTINGS s = Stored([&](StartTexts& t) { FillMainPicture(t), filled = t; });
     EXPECT_EQ(std::make_tuple(filled.Length, filled.R, filled.I), std::make_tuple("2.27", "-2", "-1.1338"));
     EXPECT_EQ(std::make_tuple(s.MndlSide, s.MndlR, s.MndlI, s.MndlW, s.MndlMaxColors), std::make_tuple(2.27, -2.0, -1.1338, 800, 16));
 }
 
-TEST(StartDialog, RoundsTheColoursToAPowerOfTwoFromFourTo256AndKeepsThePaletteNameWithinTheRecord) {
+TEST(StartDialog, RoundsTheColoursDownToAPowerOfTwoFromFourTo256) {
     struct Case { const char* text; int32_t expected; } cases[] = {
         {"100", 64}, {"3", 4}, {"256", 256}, {"1000", 256}, {"0", 4}, {"7", 4}, {"8", 8}, {"255", 128}, {"", 4}, {"99999999999", 4}};
     for (const Case& c : cases)
         EXPECT_EQ(Stored([&](StartTexts& t) { t.Colors = c.text; }).MndlMaxColors, c.expected) << '"' << c.text << '"';
+}
+
+TEST(StartDialog, APaletteNameIsCutToTheRecordWithoutHalfACharacter) {
     // A palette name cut at the limit drops a partial UTF-8 character rather than keep half of it.
     for (auto [name, length] : {std::pair{std::string(300, 'p'), 259u}, {std::string(258, 'p') + "\xc3\xa9", 258u},
                                 {std::string("/tmp/colours.pal"), 16u}}) {

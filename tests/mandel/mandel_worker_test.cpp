@@ -83,7 +83,8 @@ TEST(MandelWorker, WritesTheColourIndexOfEveryPixelThatCanBeReadWhileItComputes)
     EXPECT_EQ(shown, big.bytes);
 }
 
-TEST(MandelWorker, AsksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
+// Columns: name, the clock's readings, pixels written at each repaint, the time reported.
+TEST(MandelWorker, AsksForARepaintOnlyAtARingsEndOnceTheIntervalHasPassed) {
     // A 10 x 8 picture has rings of 32, 24, 16 and 8 pixels; the clock is read at the start,
     // after the first three rings and at the end. Interval 500 ms, one thread.
     struct Case { const char* name; std::vector<uint32_t> ticks; std::vector<size_t> pixelsAtRepaint; uint32_t timer; } cases[] = {
@@ -109,7 +110,7 @@ TEST(MandelWorker, AsksForARepaintOnlyAtTheEndOfARingAndNotBeforeTheInterval) {
     }
 }
 
-TEST(MandelWorker, AStopTakesEffectBeforeTheNextPixelAndNoFinishComesAfterIt) {
+TEST(MandelWorker, AStopTakesEffectBeforeTheNextPixel) {
     // The test stops the single-thread worker at the first ring end's repaint; not a pixel of
     // the second ring may follow.
     const int32_t iterations = 50;
@@ -130,6 +131,11 @@ TEST(MandelWorker, AStopTakesEffectBeforeTheNextPixelAndNoFinishComesAfterIt) {
     worker.stop();
     EXPECT_FALSE(worker.running() || worker.hasThread());
     EXPECT_EQ(std::make_pair(pic.written(), reports.pending()), std::make_pair(size_t(32), size_t(0)));
+}
+
+TEST(MandelWorker, NoFinishComesAfterAStop) {
+    const int32_t iterations = 50;
+    Reports reports;
     // Stopped right after its start, a run that completed before the stop reports once; after
     // stop() returns nothing more comes.
     Picture tiny(3, 2);
@@ -144,7 +150,7 @@ TEST(MandelWorker, AStopTakesEffectBeforeTheNextPixelAndNoFinishComesAfterIt) {
     }
 }
 
-TEST(MandelWorker, ARestartSilencesTheOldRunAndALateFinishLeavesTheNewRunAlone) {
+TEST(MandelWorker, OnlyTheCurrentRunsFinishIsAccepted) {
     const int32_t iterations = 100;
     Picture quick(16, 12), slow(300, 300);
     Reports reports;
@@ -164,7 +170,12 @@ TEST(MandelWorker, ARestartSilencesTheOldRunAndALateFinishLeavesTheNewRunAlone) 
     const auto last = reports.waitFinish();
     EXPECT_TRUE(last.first == third && worker.acceptFinish(third) && !worker.hasThread());
     EXPECT_EQ(last.second, worker.Timer());
-    // A run without picture memory finishes at once.
+}
+
+TEST(MandelWorker, ARunWithoutPictureMemoryFinishesAtOnce) {
+    const int32_t iterations = 100;
+    Reports reports;
+    MandelWorker worker(reports.callbacks());
     const unsigned empty = worker.StartNew({nullptr, 5, 5, 0, -2, -1, 2, 256, 500, iterations});
     EXPECT_TRUE(reports.waitFinish().first == empty && worker.acceptFinish(empty));
 }

@@ -112,7 +112,7 @@ Dib Reference(const Dib& wall, const Dib& depth, const StereoOptions& opts, Offs
     return out;
 }
 
-TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriodAndHiddenRemovalFreesOnlyBlockedPairs) {
+TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriod) {
     // Defaults: period 150 * t / (t - 700), t = level - 800: 80 for level 0 (byte 128), 73 for 127 (byte 255).
     // Narrow and low backgrounds repeat in each period (odd widths taken as even); rows are padded, and an
     // odd width's last column repeats its neighbour (a 1-pixel result takes the texture's first column).
@@ -136,6 +136,9 @@ TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriodAndHiddenRemovalFreesOnlyBlo
                 ASSERT_EQ(want & mask, out.pixel(x, y)) << "case " << &c - cases << " at " << x << "," << y;
             }
     }
+}
+
+TEST(MakeStereo, HiddenRemovalFreesOnlyBlockedPairs) {
     // Level 127 at columns 200..209, 0 elsewhere. A level-0 sample gains 20 depth units per step toward the
     // eyes, so samples 194..199 and 210..215 are hidden and lose their pairs: right ends 234..239 and
     // 250..255 stay free unless the block's own pairs (right ends 237..246) take them.
@@ -149,7 +152,7 @@ TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriodAndHiddenRemovalFreesOnlyBlo
     EXPECT_EQ(shown.pixel(300, 0), hidden.pixel(300, 0));
 }
 
-TEST(MakeStereo, RefusesUnusableInputsWithoutWritingAndSoDoesThePicturePipeline) {
+TEST(MakeStereo, RefusesUnusableInputsWithoutWriting) {
     Dib wall = RandomTexture(64, 4, 32, 2), depth = FlatDepth(64, 4, 32, 0);
     // Oversampling 3, depth on the screen, eye 0, distance 0, 8-bit depth, 8-bit texture, empty texture,
     // nearest depth on the screen, relief 0, a result 15 wide.
@@ -163,6 +166,9 @@ TEST(MakeStereo, RefusesUnusableInputsWithoutWritingAndSoDoesThePicturePipeline)
         EXPECT_EQ(0, MakeStereo(w, z, out.data(), 64, 4, c.fbpp, c.bw, 4, c.bbpp, c.opts)) << "case " << &c - cases;
         EXPECT_EQ(std::vector<uint8_t>(out.size(), 0xEE), out) << "case " << &c - cases;
     }
+}
+
+TEST(StereoPictures, UnusableInputsAreRefusedWithoutWriting) {
     Image32 tex(10, 10, 1), dimg(10, 10), out(3, 3, 42);
     EXPECT_FALSE(MakeStereoPicture(Image32(), dimg, StereoOptions{}, out));
     EXPECT_FALSE(MakeStereoPicture(tex, Image32(), StereoOptions{}, out));
@@ -202,7 +208,7 @@ TEST(MakeStereo, MatchesReferenceForEveryOptionCombination) {
 // Grey mode on random 8-bit colour pictures (grey = (299 R + 587 G + 114 B + 500) / 1000 of 255) and on 16-bit
 // grey values kept beside the picture (of 65535), for every oversampling and relief, hidden removal and invert.
 // Relief 255 brings the nearest depths up to the screen, where the separation is 0.
-TEST(MakeStereo, GreyModeAndReliefMatchReferenceOnEightAndSixteenBitDepth) {
+TEST(MakeStereo, GreyModeMatchesReferenceForEveryReliefOnEightAndSixteenBitDepth) {
     int run = 0;
     for (int relief : {1, 255, 4000})
         for (int ov : {1, 2, 4, 6})
@@ -237,7 +243,7 @@ TEST(MakeStereo, GreyModeAndReliefMatchReferenceOnEightAndSixteenBitDepth) {
 
 // Depth offsets of a scaled depth picture, worked by hand: output pixel i lies at (i + 1/2) x in / out - 1/2
 // of the picture, held at its edges, and the offset is the exact bilinear value x relief / gmax, truncated.
-TEST(StereoPictures, DepthRowsScaleBilinearlyAndResultSizeDotsAndRandomTextureRepeatAtTheSeparation) {
+TEST(StereoPictures, DepthRowsScaleBilinearly) {
     struct Case { int w, h, outW, outH; std::vector<uint32_t> px; std::vector<uint16_t> grey16; StereoOptions opts;
                   std::vector<int> want; } cases[] = {
         // 2 -> 8: at -3/8, -1/8, 1/8, 3/8, 5/8, 7/8, 9/8, 11/8 of grey 0 | 255.
@@ -264,14 +270,21 @@ TEST(StereoPictures, DepthRowsScaleBilinearlyAndResultSizeDotsAndRandomTextureRe
         }
         EXPECT_EQ(c.want, got) << "case " << &c - cases;
     }
-    // A random black-and-white texture 2 x 80 wide, a flat 40 x 30 depth picture made 1000 x 50 with dots:
-    // r = 5, a 30-row band, centres on row 15 at 459 and 539 (80 apart about column 499.5).
-    const Image32 tex = RandomDotTexture(80, true, 7), depth(40, 30, 0x808080);
+}
+
+TEST(StereoPictures, ARandomDotTextureIsFixedByItsSeedAndKind) {
+    const Image32 tex = RandomDotTexture(80, true, 7);
     ASSERT_EQ(std::make_pair(160, 256), std::make_pair(tex.width, tex.height));
     EXPECT_TRUE(std::all_of(tex.px.begin(), tex.px.end(), [](uint32_t p) { return p == 0 || p == 0xFFFFFF; }));
     EXPECT_EQ(tex.px, RandomDotTexture(80, true, 7).px);
     EXPECT_NE(tex.px, RandomDotTexture(80, true, 8).px);
     EXPECT_NE(tex.px, RandomDotTexture(80, false, 7).px);
+}
+
+TEST(StereoPictures, TheChosenResultSizeShowsDotsOverTheTextureRepeatedAtTheSeparation) {
+    // A random black-and-white texture 2 x 80 wide, a flat 40 x 30 depth picture made 1000 x 50 with dots:
+    // r = 5, a 30-row band, centres on row 15 at 459 and 539 (80 apart about column 499.5).
+    const Image32 tex = RandomDotTexture(80, true, 7), depth(40, 30, 0x808080);
     StereoOptions opts;
     opts.OutWidth = 1000;
     opts.OutHeight = 50;
@@ -307,7 +320,8 @@ auto Tie(const StereoOptions& s) {
                     s.OutHeight);
 }
 
-TEST(StereoOptions, FieldsAreStoredOnlyWhenAllAreGoodElseTheFirstBadOneNamesItsRange) {
+// Columns: the field texts, the message (none when stored), the options after.
+TEST(StereoOptions, AllGoodFieldsAreStoredOrTheFirstBadOneNamesItsRange) {
     const StereoOptions start{2, -900, 100, 600, 1, 0, 1};
     struct Case { StereoFieldTexts fields; std::string message; StereoOptions want; } cases[] = {
         {{" 6 ", "-128", "1", "1"}, "", {6, -128, 1, 1, 1, 0, 1}},

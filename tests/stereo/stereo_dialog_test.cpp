@@ -48,7 +48,7 @@ auto Tie(const StereoOptions& s) {
                     s.OutWidth, s.OutHeight, s.dots);
 }
 
-TEST(StereoOptionsDialog, ShowsTitleControlsDefaultsAndTabOrderAndStoresTheValuesOnlyOnGoWithGoodFields) {
+TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
     StereoOptions values;
     StereoOptionsDialog dlg(nullptr, values);
     EXPECT_EQ("Stereo calculation options", dlg.windowTitle());
@@ -65,7 +65,9 @@ TEST(StereoOptionsDialog, ShowsTitleControlsDefaultsAndTabOrderAndStoresTheValue
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(QStringList({"1", "2", "10", "12", "22", "21", "18", "11", "13", "23", "24", "25", "26", "27"}), order);
     EXPECT_EQ(Find<QWidget>(&dlg, "23"), dlg.findChildren<QLabel*>()[4]->buddy());
+}
 
+TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
     // Run from the frame: the values of the run are shown and stored on "&Go and create it" only when
     // every field is good; a bad one keeps the dialog open with its message (the test then cancels).
     MainFrame frame;
@@ -102,10 +104,13 @@ TEST(StereoOptionsDialog, ShowsTitleControlsDefaultsAndTabOrderAndStoresTheValue
     }
 }
 
-TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsANewDocument) {
-    MainFrame frame;
-    frame.resize(1000, 800);
-    frame.show();
+// A shown frame, as the stereogram commands need.
+struct ShownFrame : MainFrame {
+    ShownFrame() { resize(1000, 800), show(); }
+};
+
+TEST(CreateStereo, EachRunMakesANewStereogramOfTheMarkedSourcesOrSaysWhatIsMissing) {
+    ShownFrame frame;
     Image32 texture(64, 50), depth(640, 480, 0x808080);
     for (size_t i = 0; i < texture.px.size(); ++i) texture.px[i] = uint32_t(i * 2654435761u >> 8) & 0xFFFFFF;
     auto open = [](const char* name, const Image32& img, uint16_t colours) {  // as the loaders leave it
@@ -158,8 +163,11 @@ TEST(CreateStereo, GivesItsMessagesInOrderAndTheStereogramOfItsSourcesEachRunAsA
     TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
     for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();  // the recorder answers OK
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    rec.clear();
+}
 
+TEST(CreateStereo, ARandomTextureOverAMandelbrotWindowGivesItsGreyModeStereogram) {
+    ShownFrame frame;
+    platform::MessageRecorder rec;
     // "New random texture" (a bad seed is refused) as the background and a Mandelbrot window as the depth
     // view: the result is the stereogram of the window's iteration counts in grey mode, whatever the option.
     SetDefaultSettings(Settings);

@@ -16,7 +16,8 @@ bool AcceptAll(const WAVEFORMATEX&) { return true; }
 std::string Load(const Bytes& b, WaveState& wd, FormatQuery q = AcceptAll) { return LoadWaveBytes(wd, b.data(), b.size(), q); }
 
 // The device's refusal is asked only for PCM and gets the file's format; no query at all refuses.
-TEST(WaveLoader, EveryFailureAndEveryCutOfAFileHasItsOwnMessageAndLeavesNoData) {
+// Columns: name, file, message, the device's format query. Every cut of a file follows.
+TEST(WaveLoader, EachBrokenOrCutFileIsRefusedWithItsOwnMessageAndNoData) {
     const Bytes d16 = Ramp(16);
     Bytes fmt15 = PcmFormat(1, 2, 44100, 16), rifx = Riff({Fmt(2, 44100, 16)});
     fmt15.pop_back(), rifx[3] = 'X';

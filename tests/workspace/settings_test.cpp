@@ -11,7 +11,7 @@ template <class T> T At(const std::array<uint8_t, kSettingsSize>& b, size_t off)
     return v;
 }
 
-TEST(SettingsRecord, DefaultsAndWindowPositionSitAtTheirStoredOffsets) {
+TEST(SettingsRecord, EachFieldSitsAtItsStoredOffset) {
     SETTINGS s, back;
     s.MndlW = 1234;  // must be overwritten
     SetDefaultSettings(s);
