@@ -15,8 +15,7 @@ TEST_F(FileOpen, ABmpOpensInAWindowThatShowsAndCopiesItsWholePicture) {
     EXPECT_FALSE(child->horizontalBar()->isVisible() || child->verticalBar()->isVisible());
     // Client 50 x 40 with both bars: range 0..49 horizontally, steps of 5.
     const int ext = child->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    child->resize(50 + ext, 40 + ext);
-    QApplication::processEvents();
+    child->resize(50 + ext, 40 + ext), QApplication::processEvents();
     EXPECT_EQ(std::make_tuple(of->Xclient, of->Yclient, child->horizontalBar()->isVisible(), child->horizontalBar()->maximum(),
                               child->horizontalBar()->singleStep(), child->verticalBar()->maximum()),
               std::make_tuple(50, 40, true, 49, 5, 80 - 41));
@@ -24,8 +23,7 @@ TEST_F(FileOpen, ABmpOpensInAWindowThatShowsAndCopiesItsWholePicture) {
     EXPECT_EQ(of->Xscroll, 49);
     QImage shot = child->grab().toImage();
     EXPECT_EQ(shot.pixel(7, 5) & 0xFFFFFF, Gradient(100, 80).at(56, 5));
-    child->resize(120 + ext, 90 + ext);
-    QApplication::processEvents();
+    child->resize(120 + ext, 90 + ext), QApplication::processEvents();
     shot = child->grab().toImage();
     EXPECT_EQ(std::make_tuple(of->Xscroll, shot.pixel(99, 79) & 0xFFFFFF, shot.pixel(105, 5), shot.pixel(5, 85)),
               std::make_tuple(0, Gradient(100, 80).at(99, 79), WorkspaceColor().rgb(), WorkspaceColor().rgb()));

@@ -27,8 +27,7 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
 
 // The status line and the MDI area share one pixel.
 TEST_F(FrameTest, StatusLinePartsHoldTheirTextUnderTheMdiArea) {
-    frame->resize(1000, 600);
-    QApplication::processEvents();
+    frame->resize(1000, 600), QApplication::processEvents();
     QWidget* client = frame->centralWidget();
     QStatusBar* bar = client->findChild<QStatusBar*>("100");
     ASSERT_NE(bar, nullptr);
@@ -42,7 +41,7 @@ TEST_F(FrameTest, StatusLinePartsHoldTheirTextUnderTheMdiArea) {
     EXPECT_EQ(std::string(StatusText(0)).size(), 255u);
 }
 
-TEST_F(FrameTest, MarkingAWindowForTheStereogramKeepsItsHandleAndBeepsTheOutcome) {
+TEST_F(FrameTest, StereoMarksHoldTheMarkedWindowUntilItCloses) {
     openFile(writeBmp("texture.bmp", 16, 16));
     BmpChild* pic = activeBmp();
     ASSERT_NE(pic, nullptr);
@@ -63,8 +62,7 @@ TEST_F(FrameTest, MarkingAWindowForTheStereogramKeepsItsHandleAndBeepsTheOutcome
     plain->subWindow()->close();
     DelFileStruct(plain);
     // Closing the marked picture leaves a handle that reads as gone, not dangling.
-    pic->subWindow()->close();
-    flush();
+    pic->subWindow()->close(), flush();
     EXPECT_TRUE(TheFrame()->stereoMarks().depth.set && !TheFrame()->stereoMarks().depth.hwnd);
     rec.clear();
     frame->WmCommand(Command::SetDepthView);  // no active child
@@ -119,8 +117,7 @@ TEST_F(FrameTest, DroppedFilesOpenInOrder) {
     QApplication::sendEvent(frame, &enter);
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame, &drop);
-    flush();
+    QApplication::sendEvent(frame, &drop), flush();
     std::vector<std::string> opened;
     for (OPENEDFILE* of = FirstFileStruct(); of; of = of->NextFile) opened.push_back(fs::path(of->Filename).filename());
     EXPECT_EQ(opened, std::vector<std::string>({"second.bmp", "rgb.png"}));
@@ -148,8 +145,7 @@ TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
     };
     std::set<std::pair<int, int>> corners;
     for (const auto& [name, open] : steps) {
-        openFile();
-        flush();
+        open(), flush();
         auto* child = qobject_cast<MdiChild*>(ActiveChild());
         ASSERT_NE(child, nullptr) << name;
         const QRect g = child->subWindow()->geometry();

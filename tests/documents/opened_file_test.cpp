@@ -39,7 +39,7 @@ TEST(LoadFile, ReadsWholeFiles) {
     }
 }
 
-TEST(LoadFile, MissingFilesAndFilesThatGrowWhileReadAreReported) {
+TEST(LoadFile, FilesThatCannotBeReadWholeAreReported) {
     platform::MessageRecorder rec;
     uint32_t size = 0;
     EXPECT_EQ(LoadFile("/nonexistent/x.gif", &size), nullptr);

@@ -28,7 +28,7 @@ TEST(EscapeCount, FollowsTheSquaresOfThePreviousValue) {
         EXPECT_EQ(fCalcMandel(c.cr, c.ci, c.limit), c.expected) << c.cr << "+" << c.ci << "i limit " << c.limit;
 }
 
-TEST(MandelDepth, WhiteInsideTheSetAndTheCountOverTheLimitOutside) {
+TEST(MandelDepth, GivesTheCountOverTheLimitWithTheSetWhite) {
     // As a depth picture, white inside the set and the count over the limit outside, top row first. Corner 0,
     // side 3 over 2 rows: c = 0, 1.5, 3 on the top row, then 1.5i, 1.5 + 1.5i, 3 + 1.5i; counts by hand:
     // inside, 2, 1, 2, 1, 1. With limit 2 the count 2 is the limit: inside.

@@ -61,7 +61,7 @@ TEST(MandelZoom, ASideBeyondTheLimitsIsKeptButNotComputed) {
     }
 }
 
-TEST(MandelSelection, TopLeftBecomesTheCornerAndHeightTheSide) {
+TEST(MandelSelection, BecomesTheViewFromItsTopLeftAndHeight) {
     struct Drag { const char* name; ClientPoint a, b; MandelGeometry g; MandelView expected; } drags[] = {
         {"drag down-right", {100, 50}, {300, 350}, {800, 600, 0, 0}, {-1.75, -0.625, 0.75}},
         {"drag up-left", {300, 350}, {100, 50}, {800, 600, 0, 0}, {-1.75, -0.625, 0.75}},
@@ -129,7 +129,7 @@ TEST(PaletteFile, TheCountLowersTheColoursInUse) {
     }
 }
 
-TEST(PaletteFile, MissingColoursAreRefusedAndChangeNothing) {
+TEST(PaletteFile, MissingColoursAreRefusedWithoutAChange) {
     const std::string none = "No colours in palette file:colours.pal",
                       fewer = "Fewer colours than announced in palette file:colours.pal";
     struct Refused { const char* name; std::string text, message; } refused[] = {

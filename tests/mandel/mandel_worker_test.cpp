@@ -134,14 +134,13 @@ TEST(MandelWorker, AStopTakesEffectBeforeTheNextPixel) {
 }
 
 TEST(MandelWorker, NoFinishComesAfterAStop) {
-    const int32_t iterations = 50;
     Reports reports;
     // Stopped right after its start, a run that completed before the stop reports once; after
     // stop() returns nothing more comes.
     Picture tiny(3, 2);
     MandelWorker quick(reports.callbacks());
     for (int k = 0; k < 300; ++k) {
-        const unsigned run = quick.StartNew(tiny.run(-2.0, -1.0, 2.0, iterations));
+        const unsigned run = quick.StartNew(tiny.run(-2.0, -1.0, 2.0, 50));
         if (k % 2) std::this_thread::yield();
         quick.stop();
         const size_t n = reports.pending();
@@ -173,10 +172,9 @@ TEST(MandelWorker, OnlyTheCurrentRunsFinishIsAccepted) {
 }
 
 TEST(MandelWorker, ARunWithoutPictureMemoryFinishesAtOnce) {
-    const int32_t iterations = 100;
     Reports reports;
     MandelWorker worker(reports.callbacks());
-    const unsigned empty = worker.StartNew({nullptr, 5, 5, 0, -2, -1, 2, 256, 500, iterations});
+    const unsigned empty = worker.StartNew({nullptr, 5, 5, 0, -2, -1, 2, 256, 500, 100});
     EXPECT_TRUE(reports.waitFinish().first == empty && worker.acceptFinish(empty));
 }
 

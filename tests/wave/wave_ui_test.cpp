@@ -99,14 +99,13 @@ TEST_F(WaveWindow, AWindowBeingLoadedIsTitledLoadingWithItsPath) {
 
 TEST_F(WaveWindow, KeysSwitchViewsCaseSensitively) {
     WavChild* w = OpenFourFrames();
-    WAVE_DATA* wd = Data(w);
     for (auto [keys, display] : {std::pair{"2", 1}, {"4", 3}, {"3", 2}, {"1", 0}, {"M", 0}, {"x", 0}, {"3", 2}}) {
         Type(w, keys);
-        EXPECT_EQ(wd->Display, display) << keys;
+        EXPECT_EQ(Data(w)->Display, display) << keys;
     }
 }
 
-TEST_F(WaveWindow, OnlyLowerCaseCClearsTheOutlineAndEndsTheRubberBand) {
+TEST_F(WaveWindow, OnlyLowerCaseCClearsTheOutline) {
     WavChild* w = OpenFourFrames();
     WAVE_DATA* wd = Data(w);
     Outline(w, {{10, 10}, {20, 20}}), QTest::mouseMove(w, QPoint(30, 40));
