@@ -11,7 +11,8 @@ protected:
     }
 };
 
-TEST_F(FileSave, FailedSaveAsLeavesNoFileAndTheWindowChangedUnderItsOldName) {
+// No file, and the window still changed under its old name.
+TEST_F(FileSave, AFailedSaveAsChangesNothing) {
     OPENEDFILE* of = openChangedGradient();
     const fs::path locked = tmp.path / "locked";
     fs::create_directory(locked);
@@ -67,7 +68,7 @@ TEST_F(FileSave, SixteenBitGreyStaysSixteenBitThroughATiffSave) {
     EXPECT_EQ(Pillow(tmp / "grey16.tif", "g16"), std::string(std::istreambuf_iterator<char>(g16), {}));
 }
 
-TEST_F(FileSave, ASavedSoundHoldsItsFormatAndItsSamplesAsTheyAreNow) {
+TEST_F(FileSave, ASavedSoundHoldsTheDocumentAsItIsNow) {
     // A saved sound holds the document's format and its samples as they are now (changed here as
     // an outline would change them), as sox reads them.
     const std::string in = tmp / "tone.wav", out = tmp / "saved.wav";

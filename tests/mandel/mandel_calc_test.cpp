@@ -36,7 +36,7 @@ TEST(MandelDepth, GivesTheCountOverTheLimitWithTheSetWhite) {
     EXPECT_EQ(MandelDepth(0.0, 0.0, 3.0, 3, 2, 2), std::vector<uint16_t>({65535, 65535, 32767, 65535, 32767, 32767}));
 }
 
-TEST(ColourIndex, WrapsIntoTheColoursInUseAndIsNeverZeroForAnEscape) {
+TEST(ColourIndex, WrapsIntoTheColoursInUseSkippingZeroForAnEscape) {
     // The colour index wraps into the colours in use and is never 0 for an escape.
     struct Colour { int count, colours, expected; } colours[] = {
         {0, 16, 0}, {15, 16, 15}, {16, 16, 1}, {17, 16, 1}, {0, 256, 0}, {255, 256, 255}, {256, 256, 1}, {300, 256, 44}, {7, 4, 3}};

@@ -226,7 +226,7 @@ TEST_F(MandelWindow, ALateFinishOfAReplacedRunIsIgnored) {
     EXPECT_EQ(FirstFileStruct(), nullptr);
 }
 
-TEST_F(MandelWindow, StartDialogStoresItsFieldsAndOpensTheirViewOnlyOnStart) {
+TEST_F(MandelWindow, StartDialogActsOnlyOnStart) {
     // The fields by id; "Main picture", colours 100, size 50 x 40, then "Start picture".
     QTimer::singleShot(0, [] {
         auto* dlg = qobject_cast<StartDlg*>(QApplication::activeModalWidget());
