@@ -272,7 +272,8 @@ TEST(StereoPictures, DepthRowsScaleBilinearlyAndResultSizeDotsAndRandomTextureRe
     EXPECT_EQ(tex.px, RandomDotTexture(80, true, 7).px);
     EXPECT_NE(tex.px, RandomDotTexture(80, true, 8).px);
     EXPECT_NE(tex.px, RandomDotTexture(80, false, 7).px);
-    StereoOptions opts;
+    StereoOptions opts;  // the flat grey depth read as classic level 0
+    opts.DepthMode = kDepthClassic;
     opts.OutWidth = 1000;
     opts.OutHeight = 50;
     opts.dots = 1;
