@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <tuple>
 
 namespace {
@@ -79,6 +80,7 @@ TEST(StereoOptionsDialog, ShowsTitleControlsDefaultsAndTabOrderAndStoresTheValue
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(QStringList({"1", "2", "10", "12", "22", "21", "18", "11", "13", "23", "24", "25", "26", "27"}), order);
     EXPECT_EQ(Find<QWidget>(&dlg, "23"), dlg.findChildren<QLabel*>()[4]->buddy());
+    if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) dlg.grab().save(QString(out) + "/stereo-options.png");
 
     // Run from the frame: the values of the run are shown and stored on "&Go and create it" only when
     // every field is good; a bad one keeps the dialog open with its message (the test then cancels).
