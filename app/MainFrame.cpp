@@ -271,7 +271,10 @@ int MainFrame::WmCommand(int id) {
     case C::SetBackground: markStereo(StereoRole::Background); break;
     case C::SetDepthView: markStereo(StereoRole::Depth); break;
     case C::StereoOptions:
-        if (RunStereoOptionsDialog(stereoOptions_) != 2) CreateStereo(stereoOptions_);
+        if (RunStereoOptionsDialog(stereoOptions_) != 2) {
+            SaveStereoOptions(stereoOptions_);  // kept at once, should the program not end cleanly
+            CreateStereo(stereoOptions_);
+        }
         break;
     case C::CreateStereo: CreateStereo(stereoOptions_); break;
     case C::RandomTexture: NewRandomTexture(stereoOptions_); break;
@@ -341,6 +344,7 @@ void MainFrame::closeEvent(QCloseEvent* e) {
     if (!saved) {
         SpU_SaveWindowPosition(this, Settings.wpMain);
         SaveSettings();
+        SaveStereoOptions(stereoOptions_);
         saved = true;
     }
     e->accept();
@@ -361,6 +365,7 @@ MainFrame* StartFrame(const std::string& cmdLine) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, "/dev/null");
     LoadSettings();
     auto* frame = new MainFrame;
+    LoadStereoOptions(frame->stereoOptions());
     const RECT32& stored = Settings.wpMain.NormalWindowPosition;
     if (stored.right != 0) {
         RECT32 r = stored;

@@ -2,6 +2,7 @@
 
 #include "platform/key_store.h"
 #include "platform/message_box.h"
+#include "stereo/stereo_options.h"
 #include "workspace/settings.h"
 
 #include <QApplication>
@@ -70,3 +71,16 @@ void SaveSettingsFrom(const SETTINGS& s) {
 
 void LoadSettings() { LoadSettingsInto(Settings); }
 void SaveSettings() { SaveSettingsFrom(Settings); }
+
+void LoadStereoOptions(StereoOptions& opts) {
+    KeyPath key = CreateKey(SettingsKeyPath());
+    if (!key.empty()) keystore::RemoveStaleTemporaries(key, "StereoOptions");
+    uint8_t stored[kStoredStereoOptionsSize];
+    if (QueryKey(key, "StereoOptions", stored, sizeof stored)) StereoOptionsFromStored(opts, stored, sizeof stored);
+    else opts = StereoOptions();
+}
+
+void SaveStereoOptions(const StereoOptions& opts) {
+    const auto bytes = StereoOptionsToBytes(opts);
+    SetValue(CreateKey(SettingsKeyPath()), "StereoOptions", bytes.data(), bytes.size());
+}

@@ -4,6 +4,7 @@
 #include <string>
 
 struct SETTINGS;
+struct StereoOptions;
 
 // "Software\Vennlore\Orvalis\1.00"
 std::string SettingsKeyPath();
@@ -20,3 +21,8 @@ void SaveSettings();
 // The same on a given record (the two above work on the global `Settings`).
 void LoadSettingsInto(SETTINGS& s);
 void SaveSettingsFrom(const SETTINGS& s);
+// The stereo options, a value of their own beside the record ("StereoOptions"), read with the
+// record's care: a missing value gives the defaults quietly, an unreadable one the defaults and
+// the record's "read" box, one of the right size whose values are unusable the defaults.
+void LoadStereoOptions(StereoOptions& opts);
+void SaveStereoOptions(const StereoOptions& opts);

@@ -25,9 +25,11 @@ OPENEDFILE* MarkedRecord(const MarkedWindow& w) { return w.hwnd ? GetFileStruct(
 
 // The stereogram made straight into the new document's picture, with the dots band on top
 // when the options ask for it; neither input picture is copied.
-bool MakeStereoImage(const PictureView& background, const PictureView& depth, const StereoOptions& opts, QImage& out) try {
+bool MakeStereoImage(const PictureView& background, const PictureView& depth, const StereoOptions& opts, QImage& out,
+                     bool& grey) try {
     StereoMaker maker;
     if (!maker.Prepare(background, DepthOf(depth), opts, 4)) return false;
+    grey = maker.greyDepth();
     QImage img(maker.width(), maker.dots().height + maker.height(), QImage::Format_RGB32);
     if (img.isNull() || !maker.MakeWithDots(img.bits(), img.bytesPerLine())) return false;
     for (int y = 0; y < img.height(); ++y) {
@@ -79,7 +81,11 @@ OPENEDFILE* CreateStereo(const StereoOptions& options) {
     }
     const std::string noMemory = NotEnoughMemoryFor(opts.OutWidth ? opts.OutWidth : depthPicture.width,
                                                     opts.OutHeight ? opts.OutHeight : depthPicture.height, "stereogram");
-    if (!MakeStereoImage(DocumentView(back, keepBack), depthPicture, opts, picture)) return Refuse(noMemory.c_str());
+    bool grey = false;
+    if (!MakeStereoImage(DocumentView(back, keepBack), depthPicture, opts, picture, grey)) return Refuse(noMemory.c_str());
+    // Which reading was used, so that a depth map read the wrong way is noticed.
+    FrameStatusf(kStatusNotes, "Depth read as %s%s", grey ? "grey" : "classic",
+                 opts.DepthMode == kDepthAuto ? " (automatic)" : "");
 
     OPENEDFILE* of = CreateBMPChild("NEWSTEREO");
     if (!of) return nullptr;

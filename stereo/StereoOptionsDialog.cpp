@@ -5,9 +5,12 @@
 #include "workspace/window_utils.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -46,7 +49,8 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDi
     // Beyond the classic set: the result's size beside its label, then depth source, relief and dots.
     widthEdit = Place(new QLineEdit(this), "23", Units(14, 125, 46, 12));
     heightEdit = Place(new QLineEdit(this), "24", Units(68, 125, 46, 12));
-    greyBox = Place(new QCheckBox("Grey &values, white near", this), "25", Units(14, 162, 100, 11));
+    depthModeBox = Place(new QComboBox(this), "25", Units(14, 160, 80, 13));
+    depthModeBox->addItems({"Automatic", "Classic (blue levels)", "Grey values, white near"});
     reliefEdit = Place(new QLineEdit(this), "26", Units(14, 178, 32, 12));
     dotsBox = Place(new QCheckBox("Convergence do&ts", this), "27", Units(14, 193, 94, 11));
     Label(this, "&Oversample factor 1,2,4,6", Units(53, 13, 86, 10), oversamEdit);
@@ -55,12 +59,13 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDi
     Label(this, "Observer &Screen distance", Units(53, 75, 86, 10), distanceEdit);
     Label(this, "&Size", Units(121, 126, 21, 9), widthEdit);
     Label(this, "x", Units(62, 127, 5, 9), nullptr);
+    Label(this, "Depth &values", Units(98, 162, 50, 10), depthModeBox);
     Label(this, "&Relief 1 to 4000", Units(53, 181, 86, 10), reliefEdit);
     widthEdit->setPlaceholderText("width");
     heightEdit->setPlaceholderText("height");
 
     QWidget* order[] = {goButton, cancelButton, blocksBox, oversamEdit, bkdepthEdit, eyeEdit, distanceEdit,
-                        hiddenBox, invertBox, widthEdit, heightEdit, greyBox, reliefEdit, dotsBox};
+                        hiddenBox, invertBox, widthEdit, heightEdit, depthModeBox, reliefEdit, dotsBox};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
     goButton->setDefault(true);
@@ -75,7 +80,7 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDi
     auto side = [](int v) { return v ? QString::number(v) : QString(); };
     widthEdit->setText(side(values.OutWidth));
     heightEdit->setText(side(values.OutHeight));
-    greyBox->setChecked(values.DepthMode == kDepthGrey);
+    depthModeBox->setCurrentIndex(values.DepthMode == kDepthClassic ? 1 : values.DepthMode == kDepthGrey ? 2 : 0);
     reliefEdit->setText(QString::number(values.relief));
     dotsBox->setChecked(values.dots != 0);
 
@@ -99,7 +104,8 @@ void StereoOptionsDialog::go() {
     next.dohiddenrem = hiddenBox->isChecked() ? 1 : 0;
     next.invert = invertBox->isChecked() ? 1 : 0;
     next.BlocksOnTop = blocksBox->isChecked() ? 1 : 0;
-    next.DepthMode = greyBox->isChecked() ? kDepthGrey : kDepthClassic;
+    static constexpr int kModes[] = {kDepthAuto, kDepthClassic, kDepthGrey};  // in the box's order
+    next.DepthMode = kModes[std::clamp(depthModeBox->currentIndex(), 0, 2)];
     next.dots = dotsBox->isChecked() ? 1 : 0;
     values = next;
     done(1);

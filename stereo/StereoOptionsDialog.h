@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 
 class StereoOptionsDialog : public QDialog {
@@ -29,7 +30,7 @@ private:
     QCheckBox* invertBox;
     QLineEdit* widthEdit;
     QLineEdit* heightEdit;
-    QCheckBox* greyBox;
+    QComboBox* depthModeBox;  // automatic, classic, grey
     QLineEdit* reliefEdit;
     QCheckBox* dotsBox;
 };

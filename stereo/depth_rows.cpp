@@ -61,9 +61,30 @@ template <int kB> void ClassicRow(const uint8_t* row, int width, const int32_t* 
 
 }  // namespace
 
+bool DepthRowsAreGrey(const uint8_t* bottomRow, ptrdiff_t rowStep, int count, int width, int bpp) {
+    for (int y = 0; y < count; ++y) {
+        const uint8_t* px = bottomRow + ptrdiff_t(y) * rowStep;
+        if (bpp == 16) {
+            for (int x = 0; x < width; ++x, px += 2) {
+                const int v = px[0] | px[1] << 8;  // 5-5-5
+                if ((v & 31) != (v >> 5 & 31) || (v & 31) != (v >> 10 & 31)) return false;
+            }
+        } else {
+            for (int x = 0; x < width; ++x, px += bpp >> 3)
+                if (px[0] != px[1] || px[0] != px[2]) return false;
+        }
+    }
+    return true;
+}
+
+bool DepthPictureIsGrey(const DepthPicture& pic) {
+    if (pic.grey16) return true;
+    return pic.bottomRow && DepthRowsAreGrey(pic.bottomRow, pic.rowStep, pic.height, pic.width, pic.bpp);
+}
+
 DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h)
     : pic(p), opts(o), outWidth(w), outHeight(h) {
-    grey = opts.DepthMode == kDepthGrey;
+    grey = opts.DepthMode == kDepthGrey || (opts.DepthMode == kDepthAuto && DepthPictureIsGrey(pic));
     if (!grey) pic.grey16 = nullptr;
     gmax = !grey ? 127 : pic.grey16 ? 65535 : 255;
     scaled = w != pic.width || h != pic.height;

@@ -18,17 +18,26 @@ struct DepthPicture {
     int firstRow = 0;                    // the row at bottomRow, when only the rows from it up are held
 };
 
+// Whether every pixel of rows first..first + count - 1 (from bottomRow on, rowStep bytes apart)
+// has R = G = B: the automatic depth mode reads such a picture as grey.
+bool DepthRowsAreGrey(const uint8_t* bottomRow, ptrdiff_t rowStep, int count, int width, int bpp);
+// The same for a whole depth picture, true too when it kept 16-bit grey values; false for a
+// picture whose rows are not held (bottomRow null).
+bool DepthPictureIsGrey(const DepthPicture& pic);
+
 // Turns rows of a depth picture into depth offsets d = z - bkdepth for an output of outWidth x
 // outHeight: classic mode h = low 7 bits of the first byte (gmax 127); grey mode g = the 16-bit
 // grey value (gmax 65535) when the picture has one, else (299 R + 587 G + 114 B + 500) / 1000
 // (gmax 255); invert takes gmax - g; d = g x relief / gmax. A picture of another size is scaled
 // bilinearly on g, pixel centres matched and edges repeated, and d = that exact value x relief /
-// gmax, truncated. Rows 8 to 31 under BlocksOnTop hold 0 and 32 x relief / 127 in 32-column steps.
+// gmax, truncated. Automatic mode takes grey for a picture DepthPictureIsGrey, else classic. Rows 8 to 31 under BlocksOnTop hold 0 and 32 x relief / 127 in 32-column steps.
 class DepthRows {
 public:
     DepthRows(const DepthPicture& pic, const StereoOptions& opts, int outWidth, int outHeight);
     // Row y of the output, counted from the bottom: outWidth offsets into d.
     void Row(int y, int32_t* d) const;
+    // Whether the picture is read in grey mode (the automatic mode decided).
+    bool greyMode() const { return grey; }
     // The same for a picture of the output's size read a block at a time: its rows from
     // firstRow up lie from bottomRow on, rowStep bytes apart.
     DepthRows Holding(const uint8_t* bottomRow, ptrdiff_t rowStep, int firstRow) const;

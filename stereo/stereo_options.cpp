@@ -1,9 +1,11 @@
 #include "stereo/stereo_options.h"
 
 #include "platform/c_text.h"
+#include "platform/little_endian.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <tuple>
 #include <utility>
@@ -72,7 +74,8 @@ std::string ValidateStereoOptions(const StereoOptions& opts) {
         {&kOutHeight, opts.OutHeight}};
     for (const auto& [rule, v] : order)
         if (!rule->ok(v, opts)) return RangeMessage(*rule, opts);
-    if (opts.DepthMode != kDepthClassic && opts.DepthMode != kDepthGrey) return "Depth source must be classic or grey.";
+    if (opts.DepthMode != kDepthClassic && opts.DepthMode != kDepthGrey && opts.DepthMode != kDepthAuto)
+        return "Depth source must be automatic, classic or grey.";
     return {};
 }
 
@@ -111,7 +114,48 @@ std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out,
     return {};
 }
 
+const char* DepthModeName(int mode) {
+    return mode == kDepthGrey ? "grey" : mode == kDepthClassic ? "classic" : "automatic";
+}
+
 int BackgroundSeparation(const StereoOptions& opts) {
     const int64_t t = opts.bkdepth;
     return int(int64_t(opts.Eye) * t / (t - opts.o));
+}
+
+namespace {
+constexpr char kStoredTag[4] = {'O', 'S', 'O', '1'};
+// The stored words in their order.
+std::array<int*, 12> Words(StereoOptions& o) {
+    return {&o.oversam, &o.bkdepth,  &o.Eye,      &o.o,         &o.BlocksOnTop, &o.dohiddenrem,
+            &o.invert,  &o.DepthMode, &o.relief, &o.OutWidth, &o.OutHeight,   &o.dots};
+}
+}  // namespace
+
+std::array<uint8_t, kStoredStereoOptionsSize> StereoOptionsToBytes(const StereoOptions& opts) {
+    std::array<uint8_t, kStoredStereoOptionsSize> b{};
+    std::memcpy(b.data(), kStoredTag, 4);
+    StereoOptions o = opts;
+    uint8_t* p = b.data() + 4;
+    for (int* v : Words(o)) {
+        PutLe32(p, uint32_t(*v));
+        p += 4;
+    }
+    return b;
+}
+
+bool StereoOptionsFromStored(StereoOptions& opts, const uint8_t* data, size_t size) {
+    opts = StereoOptions();
+    if (size != kStoredStereoOptionsSize || std::memcmp(data, kStoredTag, 4) != 0) return false;
+    StereoOptions o;
+    const uint8_t* p = data + 4;
+    for (int* v : Words(o)) {
+        *v = int(int32_t(Le32(p)));
+        p += 4;
+    }
+    for (int flag : {o.BlocksOnTop, o.dohiddenrem, o.invert, o.dots})
+        if (flag != 0 && flag != 1) return false;
+    if (!ValidateStereoOptions(o).empty()) return false;
+    opts = o;
+    return true;
 }

@@ -1,12 +1,18 @@
 #pragma once
 // The values that steer a stereogram computation, and their checking.
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Where a depth pixel's value comes from.
 enum : int {
     kDepthClassic = 0,  // level = low 7 bits of the pixel's first byte, 0..127
     kDepthGrey = 1,     // its grey value (16-bit when the picture kept one), white near
+    kDepthAuto = 2,     // grey for a grey picture (R = G = B everywhere, or 16-bit grey kept), else classic
 };
+// "automatic", "classic" or "grey": as the CLI and the dialog name the modes.
+const char* DepthModeName(int mode);
 inline constexpr int kMaxRelief = 4000;
 inline constexpr int kMinOutSide = 16, kMaxOutSide = 16384;
 
@@ -18,7 +24,7 @@ struct StereoOptions {
     int BlocksOnTop = 0;   // nonzero: rows 8 to 31 show a block pattern instead of the depth
     int dohiddenrem = 0;   // nonzero: hidden-surface removal
     int invert = 0;        // nonzero: depth levels inverted
-    int DepthMode = kDepthClassic;
+    int DepthMode = kDepthAuto;
     int relief = 127;      // depth units from the farthest (level 0) to the nearest depth value
     int OutWidth = 0;      // result size; 0 takes the depth picture's width or height
     int OutHeight = 0;
@@ -56,6 +62,15 @@ NumberReading ParseStereoNumber(const std::string& text, int& value);
 // The separation of the background plane in output pixels (80 at the defaults): the distance
 // that a flat stereogram repeats at and that the convergence dots lie apart.
 int BackgroundSeparation(const StereoOptions& opts);
+
+// The options as the settings store keeps them (value "StereoOptions"): "OSO1", then the twelve
+// values in StereoOptions order as little-endian 32-bit words.
+inline constexpr size_t kStoredStereoOptionsSize = 52;
+std::array<uint8_t, kStoredStereoOptionsSize> StereoOptionsToBytes(const StereoOptions& opts);
+// A stored value as the program takes it: exactly that size and tag, values the dialog could have
+// stored (the checks of ValidateStereoOptions, switches 0 or 1). Anything else leaves the
+// defaults and returns false.
+bool StereoOptionsFromStored(StereoOptions& opts, const uint8_t* data, size_t size);
 
 // Caption of every stereo message box.
 inline constexpr const char* kStereoCaption = "Orvalis";

@@ -59,8 +59,20 @@ bool MakeStereoPicture(const Image32& background, const Image32& depth, const St
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                             const std::string& path, const DepthRowReader& readRows) {
     try {
+        StereoOptions chosen = opts;
+        if (readRows && opts.DepthMode == kDepthAuto) {
+            // A few rows at a time keep the memory small; a picture of colour stops at its first.
+            bool grey = true;
+            RowBlock block;
+            for (int first = 0; grey && first < depth.height; first += 64) {
+                const int count = std::min(64, depth.height - first);
+                if (!readRows(first, count, block)) return StereoFile::DepthUnread;
+                grey = DepthRowsAreGrey(block.bottomRow, block.rowStep, count, depth.width, depth.bpp);
+            }
+            chosen.DepthMode = grey ? kDepthGrey : kDepthClassic;
+        }
         StereoMaker maker;
-        if (!maker.Prepare(ViewOf(background), depth, opts, 3)) return StereoFile::Refused;
+        if (!maker.Prepare(ViewOf(background), depth, chosen, 3)) return StereoFile::Refused;
         if (readRows && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
         const Image32& band = maker.dots();
         const int H = maker.height(), total = H + band.height;

@@ -26,6 +26,8 @@ public:
     int height() const { return outHeight; }  // without the band of convergence dots
     // The band of convergence dots above the stereogram when the options ask for it, else empty.
     const Image32& dots() const { return dots_; }
+    // Whether the depth picture is read in grey mode (after Prepare; the automatic mode decided).
+    bool greyDepth() const { return depth && depth->greyMode(); }
     // Rows y0..y1-1, the top row 0: row y goes to out + (y - y0) x stride bytes. False when
     // memory runs out.
     // With `depthRows`, a depth picture of the result's size read a block at a time holds
@@ -59,7 +61,8 @@ using DepthRowReader = std::function<bool(int first, int count, RowBlock& block)
 // The stereogram of MakeStereoPicture as a 24-bit BMP file, its rows made straight into the
 // file's row buffer a block at a time: no whole picture is ever held. With `readRows`, a
 // depth picture of the result's size comes a block at a time from it, and `depth` gives
-// only its size and bits per pixel.
+// only its size and bits per pixel; the automatic depth mode then reads the rows once before,
+// a block at a time, up to the first pixel that is not grey.
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                             const std::string& path, const DepthRowReader& readRows = nullptr);
 

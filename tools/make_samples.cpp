@@ -1,6 +1,7 @@
 // make_samples DIR: writes DIR/texture.bmp (128 x 128 colour noise) and DIR/depth.bmp
 // (640 x 480: a dome inside a raised ring above the word ORVALIS). Depth levels 0..127 sit in
-// the low 7 bits of each byte: grey 128 is the background plane, white the nearest level.
+// the low 7 bits of blue, red and green 0: blue 128 is the background plane, the brightest blue
+// the nearest level. Not grey, so the automatic depth mode reads it as the classic picture it is.
 #include "images/bmp_writer.h"
 
 #include <algorithm>
@@ -59,7 +60,7 @@ Image32 Depth() {
     for (int y = 0; y < img.height; ++y)
         for (int x = 0; x < img.width; ++x) {
             uint32_t v = 128 + uint32_t(Level(x, y));
-            img.at(x, y) = v << 16 | v << 8 | v;
+            img.at(x, y) = v;
         }
     return img;
 }

@@ -38,6 +38,8 @@ QWidget* FrameWindow();
 QMdiArea* FrameMdiArea();
 QMenu* FrameStereoMenu();
 void UpdateFrameMenus();
+// The status line's part for notes on what a command did (parts 0 and 1 belong to the windows).
+inline constexpr int kStatusNotes = 6;
 // printf-style text into the frame's status line (see setStatusText).
 void FrameStatusf(int popidx, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // The active document window, or null.

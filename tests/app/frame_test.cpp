@@ -69,8 +69,10 @@ TEST_F(FrameTest, StereoMarksHoldTheMarkedWindowUntilItCloses) {
     EXPECT_EQ(std::make_pair(rec.beeps, TheFrame()->stereoMarks().depth.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
 }
 
-// The frame's placement is saved at exit and restored at start.
-TEST_F(FrameTest, PlacementSurvivesARestart) {
+// The frame's placement and stereo options are saved at exit and restored at start.
+TEST_F(FrameTest, PlacementAndStereoOptionsSurviveARestart) {
+    const StereoOptions options{4, -2000, 90, 500, 1, 1, 0, kDepthClassic, 1000, 640, 480, 1};
+    frame->stereoOptions() = options;
     frame->move(120, 60);
     frame->resize(500, 300);  // inside the offscreen screen, so the check moves nothing
     QApplication::processEvents();
@@ -84,6 +86,7 @@ TEST_F(FrameTest, PlacementSurvivesARestart) {
     frame = StartFrame("");
     QApplication::processEvents();
     EXPECT_EQ(std::make_pair(frame->size(), frame->frameGeometry().topLeft()), std::make_pair(QSize(500, 300), QPoint(r.left, r.top)));
+    EXPECT_EQ(StereoOptionsToBytes(frame->stereoOptions()), StereoOptionsToBytes(options));
 }
 
 TEST_F(FrameTest, NamesOnTheCommandLineOpenInOrder) {

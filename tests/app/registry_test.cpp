@@ -1,6 +1,7 @@
 #include "app/registry.h"
 #include "platform/key_store.h"
 #include "platform/message_box.h"
+#include "stereo/stereo_options.h"
 #include "tests/common/test_files.h"
 #include "workspace/settings.h"
 
@@ -12,6 +13,7 @@
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,6 +83,37 @@ TEST_F(RegistryTest, StartRemovesTemporariesOfEndedSaves) {
     SETTINGS s;
     LoadSettingsInto(s);
     for (const auto& f : files) EXPECT_EQ(std::filesystem::exists(folder + "/" + f.first), f.second) << f.first;
+}
+
+// The stereo options beside the record: written as worked out by hand, read back whole; a value the
+// program cannot take gives the defaults (a wrong size with the record's "read" box, bad contents quietly).
+TEST_F(RegistryTest, StereoOptionsAreReadBackAndAnUnusableValueGivesTheDefaults) {
+    platform::MessageRecorder rec;
+    const StereoOptions o{4, -2000, 90, 500, 1, 1, 0, kDepthClassic, 1000, 640, 480, 1};
+    StereoOptions back{6};
+    LoadStereoOptions(back);  // none stored yet
+    EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(StereoOptions{}));
+    SaveStereoOptions(o);
+    LoadStereoOptions(back);
+    EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(o));
+    const std::string path = keystore::KeyFolder(SettingsKeyPath()) + "/StereoOptions";
+    std::ifstream in(path, std::ios::binary);
+    const std::string good{std::istreambuf_iterator<char>(in), {}};  // "OSO1", 4, -2000 (0xFFFFF830), 90...
+    EXPECT_EQ(std::string(good.data(), 13), std::string("OSO1\x04\0\0\0\x30\xF8\xFF\xFF\x5A", 13));
+    EXPECT_EQ(std::filesystem::file_size(path), 52u);
+    auto with = [&](size_t at, char v) { std::string b = good; b[at] = v; return b; };
+    const std::tuple<const char*, std::string, bool> cases[] = {  // what, value, the "read" box
+        {"51 bytes", good.substr(0, 51), true}, {"53 bytes", good + '1', true}, {"no tag", with(0, 'X'), false},
+        {"oversample 3", with(4, 3), false}, {"switch 2", with(20, 2), false}, {"depth mode 3", with(32, 3), false},
+        {"eye 0", with(12, 0), false}, {"relief 4328", with(37, 0x10), false}};
+    for (const auto& [what, value, box] : cases) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << value;
+        rec.clear();
+        back = o;
+        LoadStereoOptions(back);
+        EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(StereoOptions{})) << what;
+        EXPECT_EQ(rec.texts(), box ? std::vector<std::string>{"read"} : std::vector<std::string>{}) << what;
+    }
 }
 
 TEST_F(RegistryTest, UncreatableKeyGivesCreateThenWriteBoxes) {

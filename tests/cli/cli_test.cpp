@@ -97,7 +97,7 @@ TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
          Usage("mandel", "-o: JPEG holds at most 65500 pixels a side (this picture is 70000 x 1)")},
         {"mandel --width 1000001 --height 1 --depth-out " + at("m.png"),
          Usage("mandel", "--depth-out: PNG holds at most 1000000 pixels a side (this picture is 1000001 x 1)")},
-        {stereo + "--depth-mode deep", Usage("stereo", "--depth-mode: must be classic or grey")},
+        {stereo + "--depth-mode deep", Usage("stereo", "--depth-mode: must be auto, classic or grey")},
         {stereo + "--texture random:x",
          Usage("stereo", "--texture: the seed must be a whole number from 0 to 4294967295")},
         {"mandel --width 8", Usage("mandel", "missing option -o OUT or --depth-out D.png")},
@@ -184,6 +184,20 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
             EXPECT_EQ(want.px, got.image.px) << flags << d;
         }
     }
+    // Automatic depth mode: the grey version of the depth (BMP read a block at a time, and PNG) reads as grey,
+    // the colour one as classic, each the same as the mode named and unlike the other.
+    Image32 grey = depth;
+    for (uint32_t& p : grey.px) p = (p & 0xFF) * 0x010101u;
+    ASSERT_TRUE(WriteBmp24(at("g.bmp"), grey) && run("picture " + at("g.bmp") + " " + at("g.png")).status == 0);
+    for (const char* d : {"g.bmp", "g.png", "d.bmp"}) {
+        const std::string base = "stereo --texture " + at("t.bmp") + " --depth " + at(d) + " -o ";
+        const bool isGrey = d[0] == 'g';
+        for (std::string mode : {"auto", "classic", "grey"})
+            ASSERT_EQ(run(base + at(mode + ".bmp") + (mode == "auto" ? "" : " --depth-mode " + mode)).status, 0);
+        const Bytes got = ReadFileBytes(at("auto.bmp"));
+        EXPECT_TRUE(got == ReadFileBytes(at(isGrey ? "grey.bmp" : "classic.bmp")) &&
+                    got != ReadFileBytes(at(isGrey ? "classic.bmp" : "grey.bmp"))) << d;
+    }
     // The result replaces the older file whole, keeping its mode, through a link to it: the old file's other
     // name keeps the old bytes, no temporary file stays. A write stopped by the file size limit says so and
     // leaves the old file.
@@ -210,7 +224,7 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
     // for the texture: 150 x 4500 / 5200 = 129 wide.
     ASSERT_EQ(run("mandel --depth-out " + at("d.png") + " --width 90 --height 60").status, 0);
     ASSERT_EQ(run("stereo --texture random-bw:9 --depth " + at("d.png") + " -o " + at("out.bmp") +
-                  " --depth-mode grey --relief 4000 --background-depth -4500").status, 0);
+                  " --relief 4000 --background-depth -4500").status, 0);  // read as grey by itself
     Image32 mandel(90, 60), want;
     mandel.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 90, 60, 256);
     ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(129, true, 9), mandel, {1, -4500, 150, 700, 0, 0, 0, 1, 4000}, want));

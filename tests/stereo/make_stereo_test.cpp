@@ -285,7 +285,8 @@ TEST(StereoPictures, TheChosenResultSizeShowsDotsOverTheTextureRepeatedAtTheSepa
     // A random black-and-white texture 2 x 80 wide, a flat 40 x 30 depth picture made 1000 x 50 with dots:
     // r = 5, a 30-row band, centres on row 15 at 459 and 539 (80 apart about column 499.5).
     const Image32 tex = RandomDotTexture(80, true, 7), depth(40, 30, 0x808080);
-    StereoOptions opts;
+    StereoOptions opts;  // the flat grey depth read as classic level 0
+    opts.DepthMode = kDepthClassic;
     opts.OutWidth = 1000;
     opts.OutHeight = 50;
     opts.dots = 1;

@@ -11,9 +11,11 @@
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_interface.h"
+#include "workspace/status_line.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +25,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <tuple>
 
 namespace {
@@ -34,13 +37,22 @@ template <class W> W* Find(QWidget* dlg, const char* id) {
 }
 
 const char* const kFields[] = {"12", "22", "21", "18", "26", "23", "24"};  // oversample, depth, eye, distance, relief, size
-const char* const kBoxes[] = {"10", "11", "13", "25", "27"};             // blocks, hidden, invert, grey, dots
+const char* const kBoxes[] = {"10", "11", "13", "25", "27"};  // blocks, hidden, invert, depth mode (its index), dots
 
 QStringList Texts(QWidget* dlg) {
     QStringList t;
     for (const char* id : kFields) t << Find<QLineEdit>(dlg, id)->text();
-    for (const char* id : kBoxes) t << (Find<QCheckBox>(dlg, id)->isChecked() ? "x" : "");
+    for (const char* id : kBoxes)
+        t << (id[1] == '5' ? QString::number(Find<QComboBox>(dlg, id)->currentIndex())
+                           : Find<QCheckBox>(dlg, id)->isChecked() ? "x" : "");
     return t;
+}
+
+void SetTexts(QWidget* dlg, const QStringList& texts) {
+    for (int i = 0; i < 7; ++i) Find<QLineEdit>(dlg, kFields[i])->setText(texts[i]);
+    for (int i = 0; i < 5; ++i)
+        if (i == 3) Find<QComboBox>(dlg, kBoxes[i])->setCurrentIndex(texts[7 + i].toInt());
+        else Find<QCheckBox>(dlg, kBoxes[i])->setChecked(!texts[7 + i].isEmpty());
 }
 
 auto Tie(const StereoOptions& s) {
@@ -56,15 +68,19 @@ TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
         {"10", "&Blocks on top of screen"}, {"11", "&Hidden removal"}, {"13", "&Invert depth"}};
     for (auto [id, text] : texts) EXPECT_EQ(text, Find<QAbstractButton>(&dlg, id)->text()) << id;
     EXPECT_TRUE(Find<QPushButton>(&dlg, "1")->isDefault());
-    EXPECT_EQ(QStringList({"1", "-800", "150", "700", "127", "", "", "", "", "", "", ""}), Texts(&dlg));
+    EXPECT_EQ(QStringList({"1", "-800", "150", "700", "127", "", "", "", "", "", "0", ""}), Texts(&dlg));
+    const QComboBox* modes = Find<QComboBox>(&dlg, "25");
+    EXPECT_EQ(QStringList({"Automatic", "Classic (blue levels)", "Grey values, white near"}),
+              QStringList({modes->itemText(0), modes->itemText(1), modes->itemText(2)}));
     QStringList labels, order, want{"&Oversample factor 1,2,4,6", "Background &Depth", "&Eye separation",
-                                    "Observer &Screen distance", "&Size", "x", "&Relief 1 to 4000"};
+                                    "Observer &Screen distance", "&Size", "x", "Depth &values", "&Relief 1 to 4000"};
     for (QLabel* l : dlg.findChildren<QLabel*>()) labels << l->text();
     EXPECT_EQ(want, labels);
     for (QWidget* w = Find<QWidget>(&dlg, "1"); order.size() < 14; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(QStringList({"1", "2", "10", "12", "22", "21", "18", "11", "13", "23", "24", "25", "26", "27"}), order);
     EXPECT_EQ(Find<QWidget>(&dlg, "23"), dlg.findChildren<QLabel*>()[4]->buddy());
+    if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) dlg.grab().save(QString(out) + "/stereo-options.png");
 }
 
 TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
@@ -75,10 +91,10 @@ TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
     StereoOptions run = start;
     struct Case { const char* button; QStringList texts; int result; StereoOptions want; const char* message; };
     const Case cases[] = {
-        {"2", {"4", "-300", "99", "500", "127", "", "", "", "", "", "", ""}, 2, start, nullptr},
-        {"1", {"1", "-800", "15O", "700", "127", "", "", "", "", "x", "", ""}, 2, start,
+        {"2", {"4", "-300", "99", "500", "127", "", "", "", "", "", "0", ""}, 2, start, nullptr},
+        {"1", {"1", "-800", "15O", "700", "127", "", "", "", "", "x", "0", ""}, 2, start,
          "Eye separation is not a number: it must be a whole number from 1 to 32768."},
-        {"1", {" 4", "-300", "99", "500 ", "200", "", "64", "", "", "x", "", "x"}, 1,
+        {"1", {" 4", "-300", "99", "500 ", "200", "", "64", "", "", "x", "1", "x"}, 1,
          {4, -300, 99, 500, 0, 0, 1, kDepthClassic, 200, 0, 64, 1}, nullptr},
     };
     for (const auto& c : cases) {
@@ -90,13 +106,12 @@ TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
             QWidget* dlg = QApplication::activeModalWidget();
             ASSERT_NE(nullptr, dlg);
             shown = Texts(dlg);
-            for (int i = 0; i < 7; ++i) Find<QLineEdit>(dlg, kFields[i])->setText(c.texts[i]);
-            for (int i = 0; i < 5; ++i) Find<QCheckBox>(dlg, kBoxes[i])->setChecked(!c.texts[7 + i].isEmpty());
+            SetTexts(dlg, c.texts);
             Find<QPushButton>(dlg, c.button)->click();
             if ((keptOpen = dlg->isVisible())) Find<QPushButton>(dlg, "2")->click();
         });
         EXPECT_EQ(c.result, RunStereoOptionsDialog(run));
-        EXPECT_EQ(QStringList({"6", "-2000", "65", "300", "1000", "640", "", "x", "x", "x", "x", "x"}), shown);
+        EXPECT_EQ(QStringList({"6", "-2000", "65", "300", "1000", "640", "", "x", "x", "x", "2", "x"}), shown);
         EXPECT_EQ(c.message != nullptr, keptOpen);
         EXPECT_EQ(Tie(c.want), Tie(run));
         EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, rec.texts());
@@ -142,12 +157,32 @@ TEST(CreateStereo, EachRunMakesANewStereogramOfTheMarkedSourcesOrSaysWhatIsMissi
         EXPECT_EQ("File:NEWSTEREO  640X480X32", of->hwnd->windowTitle());
         EXPECT_EQ(QSize(640, 480), of->hwnd->size());
         Image32 want;
-        ASSERT_TRUE(MakeStereoPicture(texture, depth, options, want));
+        ASSERT_TRUE(MakeStereoPicture(texture, depth, StereoOptions{oversam, -800, 150, 700, 0, 0, 0, kDepthGrey}, want));
         EXPECT_EQ(want.px, DocumentPicture(of).px);
+        EXPECT_STREQ("Depth read as grey (automatic)", StatusText(kStatusNotes));
     }
+    // Automatic on one pixel of colour reads classic, on kept 16-bit grey values grey (whatever the colours);
+    // a named mode is taken as it is. Each as the named mode makes it, which differs from the other mode.
+    Image32 colour = depth, wide(640, 480, 0x123456), want, other;
+    colour.px[1000] = 0x8080BC;
+    for (int i = 0; i < 640 * 480; ++i) wide.grey16.push_back(uint16_t(i * 37));
+    const std::tuple<const Image32*, int, int, const char*> reads[] = {
+        {&colour, kDepthAuto, kDepthClassic, "Depth read as classic (automatic)"},
+        {&wide, kDepthAuto, kDepthGrey, "Depth read as grey (automatic)"},
+        {&depth, kDepthClassic, kDepthClassic, "Depth read as classic"}};
+    for (const auto& [img, mode, named, status] : reads) {
+        TheFrame()->stereoMarks().depth.mark(open("m.bmp", *img, 0)->hwnd.data());
+        OPENEDFILE* of = CreateStereo(StereoOptions{1, -800, 150, 700, 0, 0, 0, mode});
+        ASSERT_NE(nullptr, of);
+        ASSERT_TRUE(MakeStereoPicture(texture, *img, StereoOptions{1, -800, 150, 700, 0, 0, 0, named}, want));
+        ASSERT_TRUE(MakeStereoPicture(texture, *img, StereoOptions{1, -800, 150, 700, 0, 0, 0, 1 - named}, other));
+        EXPECT_TRUE(want.px == DocumentPicture(of).px && want.px != other.px) << status;
+        EXPECT_STREQ(status, StatusText(kStatusNotes));
+    }
+    TheFrame()->stereoMarks().depth.mark(front->hwnd.data());
     int stereos = 0;
     for (OPENEDFILE* f = FirstFileStruct(); f; f = f->NextFile) stereos += f->Filename == "NEWSTEREO";
-    EXPECT_EQ(2, stereos);
+    EXPECT_EQ(5, stereos);
     close(front);
     EXPECT_EQ(nullptr, CreateStereo(options));
     close(back);
@@ -190,10 +225,12 @@ TEST(CreateStereo, ARandomTextureOverAMandelbrotWindowGivesItsGreyModeStereogram
     frame.WmCommand(Command::SetDepthView);
     OPENEDFILE* of = CreateStereo(StereoOptions{});
     ASSERT_NE(nullptr, of);
-    Image32 mandel(120, 90), want;
+    EXPECT_STREQ("Depth read as grey", StatusText(kStatusNotes));
+    Image32 mandel(120, 90);
     mandel.grey16 = MandelDepth(-2.0, -1.1338, 2.27, 120, 90, 256);
     StereoOptions grey;
     grey.DepthMode = kDepthGrey;
+    Image32 want;
     ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(80, true, 5), mandel, grey, want));
     EXPECT_EQ(want.px, DocumentPicture(of).px);
     EXPECT_EQ(rec.texts(), std::vector<std::string>{"Seed must be a whole number from 0 to 4294967295."});

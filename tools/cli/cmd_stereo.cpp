@@ -37,9 +37,12 @@ CliTake TextureName(std::string& path, RandomName& random) {
 
 CliTake DepthMode(int& mode) {
     return [&](const std::string& v) -> std::string {
-        if (v != "classic" && v != "grey") return "must be classic or grey";
-        mode = v == "grey" ? kDepthGrey : kDepthClassic;
-        return "";
+        for (int m : {kDepthAuto, kDepthClassic, kDepthGrey})
+            if (v == (m == kDepthAuto ? "auto" : DepthModeName(m))) {
+                mode = m;
+                return "";
+            }
+        return "must be auto, classic or grey";
     };
 }
 
@@ -79,7 +82,9 @@ int Stereo(const std::vector<std::string>& args) {
             {"--blocks", "", "a block pattern on top instead of the depth in rows 8 to 31", CliSwitch(o.BlocksOnTop)},
             {"--hidden", "", "hidden-surface removal", CliSwitch(o.dohiddenrem)},
             {"--invert", "", "invert the depth", CliSwitch(o.invert)},
-            {"--depth-mode", "MODE", "classic (default): the low 7 bits of the blue value; grey: the grey value, white near",
+            {"--depth-mode", "MODE",
+             "auto (default): grey for a grey picture, else classic; classic: the low 7 bits of the blue value; "
+             "grey: the grey value, white near",
              DepthMode(o.DepthMode)},
             {"--relief", "N", "depth units from the farthest to the nearest depth, 1 to 4000 (default 127)",
              CliText(f.relief)},
