@@ -67,39 +67,38 @@ TEST_F(FileOpen, FilesThatCannotBeReadWholeGiveTheReadMessagesOfEveryKind) {
     const std::string palette = Settings.Palettefile;
     bool (*probe)() = GLContextProbe;
     GLContextProbe = [] { return true; };  // the offscreen platform has no OpenGL; the file fails first
-    for (const Kind& k : kinds)
-        for (auto [name, error] : faults) {
-            const std::string path = tmp / (std::string(name) + "." + k.ext), fault = name;
-            if (fault == "dir") fs::create_directory(path);
-            if (fault == "fifo") ::mkfifo(path.c_str(), 0644);
-            if (fault == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
-            if (fault == "short") fs::create_symlink(kShort, path);
-            auto fill = [&](std::string t) {
-                for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(error)},
-                                          {"%s", std::strerror(error)}})
-                    for (size_t at; (at = t.find(key)) != std::string::npos;) t.replace(at, 2, value);
-                return t;
-            };
-            const bool read = fault == "short", locked = root && fault == "locked";
-            rec.clear();
-            {
-                const WithoutFileRights plain;
-                if (std::string(k.ext) == "pal") {
-                    std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
-                    frame->WmCommand(Command::MandelMain);
-                } else {
-                    FileOpenMsg(path);
-                }
+    for (const Kind& k : kinds) for (auto [name, error] : faults) {
+        const std::string path = tmp / (std::string(name) + "." + k.ext), fault = name;
+        if (fault == "dir") fs::create_directory(path);
+        if (fault == "fifo") ::mkfifo(path.c_str(), 0644);
+        if (fault == "locked") std::ofstream(path) << "x", fs::permissions(path, fs::perms::none);
+        if (fault == "short") fs::create_symlink(kShort, path);
+        auto fill = [&](std::string t) {
+            for (auto [key, value] : {std::pair<std::string, std::string>{"%p", path}, {"%e", std::to_string(error)},
+                                      {"%s", std::strerror(error)}})
+                for (size_t at; (at = t.find(key)) != std::string::npos;) t.replace(at, 2, value);
+            return t;
+        };
+        const bool read = fault == "short", locked = root && fault == "locked";
+        rec.clear();
+        {
+            const WithoutFileRights plain;
+            if (std::string(k.ext) == "pal") {
+                std::snprintf(Settings.Palettefile, sizeof Settings.Palettefile, "%s", path.c_str());
+                frame->WmCommand(Command::MandelMain);
+            } else {
+                FileOpenMsg(path);
             }
-            flush();
-            std::string boxes;
-            for (const auto& b : rec.boxes) boxes += (boxes.empty() ? "" : "|") + b.caption + ":" + b.text;
-            EXPECT_EQ(boxes, fill(read ? k.read : k.open)) << path;
-            EXPECT_TRUE(windowCount() == 0 && !FirstFileStruct()) << path;
-            const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") + (locked ? kWithoutFileRights : ""));
-            const std::string err = fill(std::string("orvalis-cli: %p: ") + (read ? k.cliRead : k.cliOpen) + "\n");
-            EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, err)) << path;
         }
+        flush();
+        std::string boxes;
+        for (const auto& b : rec.boxes) boxes += (boxes.empty() ? "" : "|") + b.caption + ":" + b.text;
+        EXPECT_EQ(boxes, fill(read ? k.read : k.open)) << path;
+        EXPECT_TRUE(windowCount() == 0 && !FirstFileStruct()) << path;
+        const CliRun cli = RunCli(fill(k.cli), std::string("SDL_AUDIODRIVER=dummy ") + (locked ? kWithoutFileRights : ""));
+        const std::string err = fill(std::string("orvalis-cli: %p: ") + (read ? k.cliRead : k.cliOpen) + "\n");
+        EXPECT_EQ(std::make_pair(cli.status, cli.err), std::make_pair(1, err)) << path;
+    }
     std::strcpy(Settings.Palettefile, palette.c_str());
     GLContextProbe = probe;
     // Text under a name the table does not claim: that box alone, and never a window (a

@@ -1,7 +1,6 @@
 #include "tests/app/frame_fixture.h"
 
-class FileSave : public FrameTest {
-protected:
+struct FileSave : FrameTest {
     // A 40 x 30 gradient picture with unsaved work.
     OPENEDFILE* openChangedGradient() {
         openFile(writeBmp("gradient.bmp", 40, 30));

@@ -54,23 +54,17 @@ inline Image32 Gradient(int w, int h) {
     return img;
 }
 
-class FrameTest : public ::testing::Test {
-protected:
+struct FrameTest : ::testing::Test {
     void SetUp() override {
-        frame = StartFrame("");
-        frame->resize(900, 700);
-        QApplication::processEvents();
+        frame = StartFrame(""), frame->resize(900, 700), QApplication::processEvents();
     }
     void TearDown() override {
-        rec.answers.clear();
-        frame->CloseAll();
-        flush();
+        rec.answers.clear(), frame->CloseAll(), flush();
         delete frame;
     }
     static void openFile(const std::string& path) { FileOpenMsg(path), flush(); }
     static void flush() {
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete), QApplication::processEvents();
     }
     std::string writeBmp(const std::string& name, int w, int h) {
         const std::string path = tmp / name;

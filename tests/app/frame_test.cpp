@@ -144,8 +144,7 @@ TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
         {"texture", [&] { FileOpenMsg(writeBmp("texture.bmp", 64, 64)), frame->WmCommand(Command::SetBackground); }},
         {"picture", [&] { FileOpenMsg(big), frame->WmCommand(Command::SetDepthView); }},
         {"stereogram", [&] { frame->WmCommand(Command::CreateStereo); }},
-        {"mandelbrot", [&] { frame->WmCommand(Command::MandelMain); }},
-    };
+        {"mandelbrot", [&] { frame->WmCommand(Command::MandelMain); }}};
     std::set<std::pair<int, int>> corners;
     for (const auto& [name, open] : steps) {
         open(), flush();
@@ -175,8 +174,7 @@ TEST_F(FrameTest, LargeWindowsOpenInsideTheVisibleAreaWithBothBars) {
 }
 
 // A small picture and, in front, a 400 x 300 one.
-class TwoPictures : public FrameTest {
-protected:
+struct TwoPictures : FrameTest {
     void SetUp() override {
         FrameTest::SetUp();
         FileOpenMsg(writeBmp("one.bmp", 20, 20));

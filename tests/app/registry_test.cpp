@@ -18,8 +18,7 @@
 
 namespace {
 
-class RegistryTest : public ::testing::Test {
-protected:
+struct RegistryTest : ::testing::Test {
     void SetUp() override { setenv("XDG_CONFIG_HOME", dir.path.c_str(), 1); }
     void TearDown() override { setenv("XDG_CONFIG_HOME", old.c_str(), 1); }
     std::string valuePath() const { return keystore::KeyFolder(SettingsKeyPath()) + "/Settings"; }
@@ -48,8 +47,7 @@ TEST_F(RegistryTest, AnythingButARegularFileOfTheRightSizeGivesDefaultsThatSaveO
         {"537 bytes", [](const std::string& p) { std::ofstream(p, std::ios::binary) << std::string(537, '\x7f'); }},
         {"a folder", [](const std::string& p) { fs::create_directories(p + "/kept"); }},
         {"a pipe", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
-        {"a link to /dev/zero", [](const std::string& p) { fs::create_symlink("/dev/zero", p); }},
-    };
+        {"a link to /dev/zero", [](const std::string& p) { fs::create_symlink("/dev/zero", p); }}};
     for (const auto& [what, make] : cases) {
         fs::remove_all(dir.path);
         fs::create_directories(keystore::KeyFolder(SettingsKeyPath()));

@@ -22,8 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace wavtest;
 
-class Cli : public ::testing::Test {
-protected:
+struct Cli : ::testing::Test {
     const TempDir dir{"orvalis_cli"};
     std::string at(const std::string& name) const { return dir / name; }
     CliRun run(const std::string& args) const { return RunCli(args, "SDL_AUDIODRIVER=dummy"); }
@@ -166,8 +165,7 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
     std::memcpy(&topDown[54], depth.px.data(), depth.px.size() * 4);
     WriteFileBytes(at("d32.bmp"), topDown);
     const std::pair<const char*, StereoOptions> cases[] = {
-        {"", {}},
-        {"--oversample 4 --hidden", {4, -800, 150, 700, 0, 1, 0}},
+        {"", {}}, {"--oversample 4 --hidden", {4, -800, 150, 700, 0, 1, 0}},
         {"--oversample=6 --background-depth -300 --eye=90 --distance 500 --blocks --invert", {6, -300, 90, 500, 1, 0, 1}},
         {"--depth-mode grey --relief 700 --background-depth -900 --size 300x64 --dots", {1, -900, 150, 700, 0, 0, 0, 1, 700,
                                                                                           300, 64, 1}},

@@ -34,29 +34,18 @@ std::vector<Scanned> ScanAll(const std::string& text) {
 TEST(GlScanner, EachLineYieldsOneTokenByTheScanRules) {
     // Columns: line, token, gl_int, gl_float, word; gl_float is checked for real tokens only.
     const struct { std::string line; gl_token token; int gl_int; float gl_float; std::string word; } cases[] = {
-        {"  0", integer, 0, 0, "0"},
-        {"SECTION", section, -1, 0, "SECTION"},
-        {"section", name, -1, 0, "section"},
-        {"3DFACE", three_d_face, -1, 0, "3DFACE"},
-        {"-12.50", real, -1, -12.5f, "-12.50"},
-        {"+7", integer, 7, 0, "7"},
-        {".5", real, -1, 0.5f, ".5"},
-        {"$ACADVER", integer, -1, 0, ""},
-        {"", integer, -1, 0, ""},
-        {"AC1009", name, -1, 0, "AC1009"},
-        {"1E+20", name, -1, 0, "1E"},
-        {"1.5E+3", real, -1, 1.5f, "1.5"},
-        {"-5 trailing words", integer, -5, 0, "-5"},
-        {"-", integer, -1, 0, "-"},
-        {"ENDSEC\r", endsec, -1, 0, "ENDSEC"},
+        {"  0", integer, 0, 0, "0"}, {"SECTION", section, -1, 0, "SECTION"}, {"section", name, -1, 0, "section"},
+        {"3DFACE", three_d_face, -1, 0, "3DFACE"}, {"-12.50", real, -1, -12.5f, "-12.50"}, {"+7", integer, 7, 0, "7"},
+        {".5", real, -1, 0.5f, ".5"}, {"$ACADVER", integer, -1, 0, ""}, {"", integer, -1, 0, ""},
+        {"AC1009", name, -1, 0, "AC1009"}, {"1E+20", name, -1, 0, "1E"}, {"1.5E+3", real, -1, 1.5f, "1.5"},
+        {"-5 trailing words", integer, -5, 0, "-5"}, {"-", integer, -1, 0, "-"}, {"ENDSEC\r", endsec, -1, 0, "ENDSEC"},
         {"POLYLINE_001", polyline, -1, 0, "POLYLINE"},
         {"real", real, -1, 0, "real"},  // the lower-case token names are keywords too
         {"\xC4SECTION", integer, -1, 0, ""},  // bytes above 127 are no letters
         {"99999999999", integer, 2147483647, 0, "99999999999"},
         {"-99999999999", integer, -2147483647 - 1, 0, "-99999999999"},
         {std::string(45, 'W'), name, -1, 0, std::string(39, 'W')},
-        {std::string(41, '1'), integer, 2147483647, 0, std::string(39, '1')},
-    };
+        {std::string(41, '1'), integer, 2147483647, 0, std::string(39, '1')}};
     for (const auto& c : cases) {
         auto got = ScanAll(c.line + "\n");
         ASSERT_EQ(got.size(), 1u) << c.line;
@@ -110,8 +99,7 @@ class PoolTest : public testing::Test {
     void TearDown() override { page_pool::page_size = saved_; }
 };
 
-class RecordingPool : public page_pool {
-public:
+struct RecordingPool : page_pool {
     std::vector<std::pair<const void*, unsigned int>> tails;
     void add_to_list(void* block, unsigned int size) override { tails.emplace_back(block, size); }
 };
@@ -122,11 +110,8 @@ const std::string kTooLarge =
 TEST_F(PoolTest, ARequestThatDoesNotFitStartsAPageForItAlone) {
     // first: served from the first page; second: no longer fits; tail 0: none passed on.
     const struct { const char* rule; size_t first, second; unsigned int tail, new_page; } cases[] = {
-        {"96 left: passed on", 4000, 200, 96, 4096},
-        {"88 left: kept", 4008, 200, 0, 4096},
-        {"large request: rounded to whole pages", 96, 5000, 4000, 8192},
-        {"exactly two pages", 8, 8192, 4088, 8192},
-    };
+        {"96 left: passed on", 4000, 200, 96, 4096}, {"88 left: kept", 4008, 200, 0, 4096},
+        {"large request: rounded to whole pages", 96, 5000, 4000, 8192}, {"exactly two pages", 8, 8192, 4088, 8192}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rule);
         RecordingPool pool;
@@ -181,8 +166,7 @@ TEST_F(PoolTest, PointsFillFacesUpToTheirCapacity) {
         {"a full face starts a new one of the same capacity", kPoly, 3, {0, 1, 2, 3, 4, 5, 6},
          {{0, 1, 2}, {3, 4, 5}, {6}}},
         {"3DFACE keeps at most four corners", kThreeD, 4, {0, 1, 2, 3, 4, 5}, {{0, 1, 2, 3}}},
-        {"no face yet: points are ignored", kNoFace, 0, {1, 2}, {}},
-    };
+        {"no face yet: points are ignored", kNoFace, 0, {1, 2}, {}}};
     for (const auto& c : fills) {
         SCOPED_TRACE(c.rule);
         FaceList list;
@@ -256,8 +240,7 @@ TEST(GlObject, DrawingsBecomeTheFaceListsAndRangesTheTableSays) {
         // (4, 5, 5), then (5, 5, 5) three times
         {"3DFACE cut off in its corners", kEntities + D("0 3DFACE 10 4.0 20 5.0 30"), true, {2}, 4, 5},
         {"polyline cut off in a vertex", kEntities + D("0 POLYLINE 0 VERTEX 8 0 10 1.0"), true, {1}, 1, 1},
-        {"empty input", "", false, {}, kLo, kHi},
-    };
+        {"empty input", "", false, {}, kLo, kHi}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rule);
         DxfDrawing d = Read(c.text);
@@ -288,8 +271,7 @@ TEST(GlObject, DrawingsThatCannotBeReadAreRefusedWithAMessage) {
          too_many(3732)},
         {"0 points per face", Entities(Polyline("0", 3)), "POLYLINE with 0 points per face"},
         {"negative points per face", Entities(Polyline("-245", 3)), "POLYLINE with -245 points per face"},
-        {"binary drawing: refused, and the read ends without hanging", junk, binary},
-    };
+        {"binary drawing: refused, and the read ends without hanging", junk, binary}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rule);
         testing::internal::CaptureStderr();

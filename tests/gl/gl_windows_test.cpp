@@ -40,22 +40,19 @@ void Move(QWidget* w, int x, int y) {
 // Pixels with each channel less than `within` from the colour `c`.
 int Count(const QImage& img, QRgb c, int within = 56) {
     int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            const QRgb p = img.pixel(x, y);
-            n += std::abs(qRed(p) - qRed(c)) < within && std::abs(qGreen(p) - qGreen(c)) < within &&
-                 std::abs(qBlue(p) - qBlue(c)) < within;
-        }
+    for (int y = 0; y < img.height(); ++y) for (int x = 0; x < img.width(); ++x) {
+        const QRgb p = img.pixel(x, y);
+        n += std::abs(qRed(p) - qRed(c)) < within && std::abs(qGreen(p) - qGreen(c)) < within &&
+             std::abs(qBlue(p) - qBlue(c)) < within;
+    }
     return n;
 }
 
 // The program's frame, as the windows meet it.
-class GLWindows : public testing::Test {
-protected:
+struct GLWindows : testing::Test {
     void SetUp() override {
         if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X display (xvfb-run)";
-        frame_ = StartFrame("");
-        frame_->resize(900, 700);
+        frame_ = StartFrame(""), frame_->resize(900, 700);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame_));
     }
     void TearDown() override { delete frame_; }
@@ -74,8 +71,7 @@ std::string Cube() {
     std::string faces;
     for (const char* f : {"0132", "4576", "0154", "2376", "0264", "1375"}) {
         std::string corners;
-        for (const char* c = f; *c; ++c)
-            for (int a = 0; a < 3; ++a) corners += (*c - '0') >> a & 1 ? " 7.9" : " -2.5";
+        for (const char* c = f; *c; ++c) for (int a = 0; a < 3; ++a) corners += (*c - '0') >> a & 1 ? " 7.9" : " -2.5";
         faces += Face3D(corners);
     }
     return Entities(faces);
@@ -164,15 +160,12 @@ TEST_F(GLWindows, EachReadableDrawingGetsAWindowPaintingItUnderTheSharedView) {
         std::vector<uint16_t> grey;
         ASSERT_TRUE(a->depthView(dw, dh, grey));
         ASSERT_EQ(img.size(), QSize(dw, dh));
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const uint16_t g = grey[size_t(y) * size_t(w) + size_t(x)];
-                if (black(img, x, y)) {
-                    ASSERT_EQ(g, 0) << x << "," << y;
-                }
-                drawn += !black(img, x, y);
-                nearest += g == 65535;
-            }
+        for (int y = 0; y < h; ++y) for (int x = 0; x < w; ++x) {
+            const uint16_t g = grey[size_t(y) * size_t(w) + size_t(x)];
+            if (black(img, x, y)) { ASSERT_EQ(g, 0) << x << "," << y; }
+            drawn += !black(img, x, y);
+            nearest += g == 65535;
+        }
         EXPECT_GT(drawn, w * h / 10);
         EXPECT_EQ(grey[size_t(h / 2) * size_t(w) + size_t(w / 2)] == 65535, !turned);
         EXPECT_TRUE(turned ? nearest > 0 && nearest < drawn / 100 : nearest == drawn) << nearest << " of " << drawn;

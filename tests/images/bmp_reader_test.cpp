@@ -32,13 +32,12 @@ TEST(BmpReader, EachFormGivesImageMagicksPictureOrOneMessageWhateverItsDamage) {
             const PictureResult r = Read(Cut(whole, n));
             EXPECT_TRUE(r.ok ? r.image.px == full.image.px : r.messages.size() == 1u) << "cut at " << n;
         }
-        for (size_t at = 0; at < 70; ++at)
-            for (uint8_t v : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
-                std::vector<uint8_t> b = whole;
-                b[at] = v;
-                const PictureResult r = Read(b);
-                EXPECT_TRUE(r.ok || r.messages.size() == 1u) << at << " = " << int(v);
-            }
+        for (size_t at = 0; at < 70; ++at) for (uint8_t v : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
+            std::vector<uint8_t> b = whole;
+            b[at] = v;
+            const PictureResult r = Read(b);
+            EXPECT_TRUE(r.ok || r.messages.size() == 1u) << at << " = " << int(v);
+        }
     }
 }
 
@@ -52,8 +51,7 @@ TEST(BmpReader, RefusesBrokenFilesWithTheirMessage) {
     struct Case { const char *what, *file; size_t keep; std::vector<std::pair<size_t, uint32_t>> set; std::string m; };
     const Case cases[] = {
         {"not BM", "pal8", kAll, {{0, 0x38464947}}, "This is not a DIB bitmap file!"},
-        {"empty", "pal8", 0, {}, "This is not a DIB bitmap file!"},
-        {"no header size", "pal8", 16, {}, kShortHeader},
+        {"empty", "pal8", 0, {}, "This is not a DIB bitmap file!"}, {"no header size", "pal8", 16, {}, kShortHeader},
         {"cut in masks", "rgb16-565", 60, {}, kShortHeader},
         {"huge header size", "pal8", kAll, {{14, 0xFFFFFFFF}}, kShortHeader},
         {"cut in RGB quads", "pal8-used", 54 + 4 * 50, {}, kShortTable},
@@ -70,13 +68,11 @@ TEST(BmpReader, RefusesBrokenFilesWithTheirMessage) {
         {"bitfields on 8 bits", "pal8", kAll, {{30, 3}}, kCreateFailed},
         {"top-down RLE", "rle8", kAll, {{22, uint32_t(-13)}}, kCreateFailed},
         {"header size 66", "pal8", kAll, {{14, 66}}, kCreateFailed},
-        {"split mask", "rgb16-565", kAll, {{54, 0xF00F}}, kCreateFailed},
-    };
+        {"split mask", "rgb16-565", kAll, {{54, 0xF00F}}, kCreateFailed}};
     for (const Case& c : cases) {
         std::vector<uint8_t> b = ReadFileBytes(kBmp + c.file + ".bmp");
         b.resize(std::min(b.size(), c.keep));
-        for (auto [at, value] : c.set)
-            for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(value >> (8 * i));
+        for (auto [at, value] : c.set) for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(value >> (8 * i));
         const PictureResult r = Read(b);
         EXPECT_FALSE(r.ok) << c.what;
         EXPECT_EQ(Messages(r), (Boxes{{"Error", c.m}})) << c.what;
@@ -114,12 +110,10 @@ TEST(Dib, HandMadeBitmapsDecodeOrAreRefusedAsTheTableSays) {
         {"32 bits 11-11-10 keep the top 8 bits", Header(1, 1, 32, BI_BITFIELDS, {0xFFE00000, 0x001FFC00, 0x3FF}),
          {0x55, 0x01, 0x10, 0xFFE0 >> 8}, {0xFF8055}},
         {"32 bits: zero mask is 0", Header(1, 1, 32, BI_BITFIELDS, {0, 0xFF00, 0xFF}), {0xFF, 0xFF, 0xFF, 0}, {0xFFFF}},
-        {"RLE8 ends before the end of the bitmap", rle8, {4, 1, 0, 0}, {}},
-        {"RLE8 delta cut off", rle8, {0, 2, 1}, {}},
+        {"RLE8 ends before the end of the bitmap", rle8, {4, 1, 0, 0}, {}}, {"RLE8 delta cut off", rle8, {0, 2, 1}, {}},
         {"RLE4 absolute run cut off", Header(8, 1, 4, BI_RLE4, kTable), {0, 7, 0x12, 0x34}, {}},
         {"RLE8 odd byte left", rle8, {4, 1, 0}, {}},
-        {"colour table cut short", Header(4, 1, 8, BI_RGB, {1, 2}, 4), {0, 0, 0, 0}, {}},
-    };
+        {"colour table cut short", Header(4, 1, 8, BI_RGB, {1, 2}, 4), {0, 0, 0, 0}, {}}};
     for (const auto& c : cases) {
         Image32 img(1, 1, 7);
         std::string why;

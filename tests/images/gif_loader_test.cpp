@@ -130,8 +130,7 @@ TEST(GifDecoder, DecodesCodeStreamsIntoRowsWithTheRightResult) {
         {"zero-length sub-block, then nothing", PackCodes(2, cut), 3, eight},
         {"zero-length sub-block, then more bytes", cutThenTrailer, 3, eight},
         {"code size 1", {1, 1, 0x4C, 0}, 10, {}, 0, kGifBadCodeSize},
-        {"code size 10", {10, 1, 0x4C, 0}, 10, {}, 0, kGifBadCodeSize},
-    };
+        {"code size 10", {10, 1, 0x4C, 0}, 10, {}, 0, kGifBadCodeSize}};
     for (const auto& c : cases) {
         DecodeRun r(c.data, c.width, c.sink);
         EXPECT_EQ(r.rows, Rows(c.pixels, c.width)) << c.what;
@@ -160,20 +159,16 @@ TEST(GifLoader, FilesWithoutAUsableFirstImageAreRefused) {
     const auto good = MakeGif(4, 4, 0x81, OnePixel());
     auto headerThen = [](uint8_t block) { Px f = Cut(MakeGif(1, 1, 0x80, {}), 19); f.push_back(block); return f; };
     const struct { const char* what; Px file; Boxes messages; /* the loader's own, if any */ } cases[] = {
-        {"no global colour table", MakeGif(1, 1, 0x77, OnePixel()), {}},
-        {"trailer first", headerThen(0x3B), {}},
-        {"unknown block", headerThen(0x00), {}},
-        {"header cut", Cut(good, 10), {}},
-        {"colour table cut", Cut(good, 15), {}},
-        {"descriptor cut", Cut(good, 24), {}},
+        {"no global colour table", MakeGif(1, 1, 0x77, OnePixel()), {}}, {"trailer first", headerThen(0x3B), {}},
+        {"unknown block", headerThen(0x00), {}}, {"header cut", Cut(good, 10), {}},
+        {"colour table cut", Cut(good, 15), {}}, {"descriptor cut", Cut(good, 24), {}},
         {"extension cut", Cut(MakeGif(1, 1, 0x80, {}, {0x21, 0xFE, 9, 1}), 22), {}},
         {"width 0", MakeGif(0, 4, 0x81, OnePixel()), {{"Error", "The GIF image has no pixels!"}}},
         {"height 0", MakeGif(4, 0, 0x81, OnePixel()), {{"Error", "The GIF image has no pixels!"}}},
         {"too large", MakeGif(65535, 65535, 0x81, OnePixel()), {{"Error", "The GIF image is too large!"}}},
         // A fuzz find: a few bytes claiming an 8192 x 4096 picture (clear, one pixel, end) took seconds.
         {"too large for its data", MakeGif(8192, 4096, 0x80, {2, 2, 0x44, 0x01, 0}),
-         {{"Error", "The GIF image is too large for its data!"}}},
-    };
+         {{"Error", "The GIF image is too large for its data!"}}}};
     for (const auto& c : cases) {
         PictureResult r = ReadGifBytes(c.file.data(), c.file.size());
         EXPECT_FALSE(r.ok) << c.what;

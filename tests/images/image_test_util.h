@@ -78,8 +78,7 @@ inline std::vector<uint8_t> Cut(const std::vector<uint8_t>& v, size_t n) { retur
 inline std::vector<size_t> CutLengths(size_t size, size_t dense, size_t stride, std::vector<size_t> marks = {}) {
     std::vector<size_t> n;
     for (size_t i = 0; i < size; i += i < dense ? 1 : stride) n.push_back(i);
-    for (size_t m : marks)
-        for (size_t d : {m - 1, m, m + 1}) if (d < size) n.push_back(d);
+    for (size_t m : marks) for (size_t d : {m - 1, m, m + 1}) if (d < size) n.push_back(d);
     for (size_t i = size < 4 ? 0 : size - 4; i < size; ++i) n.push_back(i);
     return n;
 }

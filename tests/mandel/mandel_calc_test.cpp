@@ -58,14 +58,13 @@ TEST(EscapeCount, ManyPointsAtOnceGiveTheCountsOfTheScalarLoopOnEveryInstruction
     const std::atomic<bool> go{true}, stop{false};
     for (int64_t target : EscapeCountTargets()) {
         ForceEscapeCountTarget(target);
-        for (int32_t limit : {0, 1, 2, 100, 5000})
-            for (int n : {0, 1, 3, 17, 1500}) {
-                std::vector<int32_t> got(size_t(n), -1);
-                ASSERT_TRUE(EscapeCounts(cr.data(), ci.data(), n, limit, got.data(), go));
-                for (int k = 0; k < n; ++k)
-                    ASSERT_EQ(fCalcMandel(cr[size_t(k)], ci[size_t(k)], limit), got[size_t(k)])
-                        << EscapeCountTargetName(target) << ", limit " << limit << ", point " << k << " of " << n;
-            }
+        for (int32_t limit : {0, 1, 2, 100, 5000}) for (int n : {0, 1, 3, 17, 1500}) {
+            std::vector<int32_t> got(size_t(n), -1);
+            ASSERT_TRUE(EscapeCounts(cr.data(), ci.data(), n, limit, got.data(), go));
+            for (int k = 0; k < n; ++k)
+                ASSERT_EQ(fCalcMandel(cr[size_t(k)], ci[size_t(k)], limit), got[size_t(k)])
+                    << EscapeCountTargetName(target) << ", limit " << limit << ", point " << k << " of " << n;
+        }
         std::vector<int32_t> got(cr.size());
         EXPECT_FALSE(EscapeCounts(cr.data(), ci.data(), 1500, 100000000, got.data(), stop));
     }
@@ -124,8 +123,7 @@ TEST(Spiral, VisitsEveryPixelOnce) {
     for (const Case& c : cases) {
         Order order = Walk(c.W, c.H, rings), all;
         EXPECT_TRUE(Runs(c.W, c.H, runRings) == order && runRings == rings) << c.W << "x" << c.H << ": runs";
-        for (int x = 0; x < c.W; ++x)
-            for (int y = 0; y < c.H; ++y) all.emplace_back(x, y);
+        for (int x = 0; x < c.W; ++x) for (int y = 0; y < c.H; ++y) all.emplace_back(x, y);
         std::sort(order.begin(), order.end());
         EXPECT_TRUE(order == all && rings == c.rings)
             << c.W << "x" << c.H << ": " << order.size() << " pixels, " << rings << " rings";

@@ -31,11 +31,9 @@ using platform::MessageRecorder;
 
 namespace {
 
-class MandelWindow : public ::testing::Test {
-protected:
+struct MandelWindow : ::testing::Test {
     static void SetUpTestSuite() {
-        frame_ = new MainFrame;
-        frame_->resize(1400, 1000), frame_->show();
+        frame_ = new MainFrame, frame_->resize(1400, 1000), frame_->show();
         std::filesystem::current_path(dir_.path);  // no palette here: the one beside the test program is found
     }
     static void TearDownTestSuite() { delete frame_, std::filesystem::current_path("/"); }
@@ -137,8 +135,7 @@ TEST_F(MandelWindow, KeysWheelAndRubberBandReachTheZoom) {
         {"with Ctrl", {500, 400}, Qt::ControlModifier, 120, 1, {-1.0, -0.3, 0.6}},
         {"half a step", {500, 400}, Qt::NoModifier, 60, 1, {-1.0, -0.3, 0.6}},
         {"two halves", {500, 400}, Qt::NoModifier, 60, 2, {-0.8, -0.15, 0.3}},
-        {"cursor at screen (0, 0)", {0, 0}, Qt::NoModifier, 120, 1, {-0.85, -0.15, 0.3}},
-    };
+        {"cursor at screen (0, 0)", {0, 0}, Qt::NoModifier, 120, 1, {-0.85, -0.15, 0.3}}};
     for (const Wheel& c : wheels) {
         QWheelEvent ev(QPointF(400, 300), QPointF(c.global), QPoint(), QPoint(0, c.delta), Qt::NoButton, c.mods, Qt::NoScrollPhase,
                        false);
@@ -150,8 +147,7 @@ TEST_F(MandelWindow, KeysWheelAndRubberBandReachTheZoom) {
         {"down-right", {100, 50}, {300, 350}, false, {-1.75, -0.625, 0.75}},
         {"released where pressed", {100, 50}, {100, 50}, false, {-2.0, -0.75, 1.5}},
         {"right click cancels", {100, 50}, {300, 350}, true, {-2.0, -0.75, 1.5}},
-        {"press at (0, 0) selects nothing", {0, 0}, {300, 350}, false, {-2.0, -0.75, 1.5}},
-    };
+        {"press at (0, 0) selects nothing", {0, 0}, {300, 350}, false, {-2.0, -0.75, 1.5}}};
     for (const Drag& c : drags) {
         Data(child)->setView({-2.0, -0.75, 1.5});
         // Sent by hand: QTest takes point (0, 0) for the widget's centre.

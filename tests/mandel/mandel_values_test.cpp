@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -41,8 +40,7 @@ TEST(MandelZoom, EachKeyOrWheelStepScalesTheSideAboutItsPoint) {
         {"forward at the centre", {-1.0, -0.3, 0.6}, 0.5, ClientPoint{400, 300}, {800, 600, 0, 0}, {-0.8, -0.15, 0.3}},
         {"back at the centre", {-1.0, -0.3, 0.6}, 1.5, ClientPoint{400, 300}, {800, 600, 0, 0}, {-0.6 - 0.6, -0.45, 0.9}},
         {"scrolled picture", {-1.0, -0.3, 0.6}, 0.5, ClientPoint{300, 250}, {800, 600, 100, 50}, {-0.8, -0.15, 0.3}},
-        {"at the corner", {-1.0, -0.3, 0.6}, 0.5, ClientPoint{0, 0}, {800, 600, 0, 0}, {-1.0 - 0.2, -0.3 - 0.15, 0.3}},
-    };
+        {"at the corner", {-1.0, -0.3, 0.6}, 0.5, ClientPoint{0, 0}, {800, 600, 0, 0}, {-1.0 - 0.2, -0.3 - 0.15, 0.3}}};
     for (Case& c : cases) {
         SETTINGS s = Fresh();
         EXPECT_TRUE(MandelZoom(c.v, s, c.scale, c.cursor, c.g)) << c.name;
@@ -67,8 +65,7 @@ TEST(MandelSelection, BecomesTheViewFromItsTopLeftAndHeight) {
         {"drag up-left", {300, 350}, {100, 50}, {800, 600, 0, 0}, {-1.75, -0.625, 0.75}},
         {"drag up-right", {100, 350}, {300, 50}, {800, 600, 0, 0}, {-1.75, -0.625, 0.75}},
         {"scrolled by (20, 10)", {100, 50}, {300, 350}, {800, 600, 20, 10}, {-1.7, -0.6, 0.75}},
-        {"no height", {100, 50}, {300, 50}, {800, 600, 0, 0}, {-1.75, -0.625, 0.0}},
-    };
+        {"no height", {100, 50}, {300, 50}, {800, 600, 0, 0}, {-1.75, -0.625, 0.0}}};
     for (const Drag& c : drags) {
         MandelView v{-2.0, -0.75, 1.5};
         SETTINGS s = Fresh();
@@ -135,8 +132,7 @@ TEST(PaletteFile, MissingColoursAreRefusedWithoutAChange) {
     struct Refused { const char* name; std::string text, message; } refused[] = {
         {"count 0", File("0", 1), none}, {"negative count", File("-3", 1), none}, {"empty file", "", none},
         {"count not a number", File("many", 1), none}, {"one line short", File("4", 3), fewer},
-        {"255 reads 256 lines", File("255", 255), fewer}, {"huge count", File("99999999999", 1), fewer},
-    };
+        {"255 reads 256 lines", File("255", 255), fewer}, {"huge count", File("99999999999", 1), fewer}};
     for (const Refused& c : refused) {
         const Parsed p = Parse(c.text, 64);
         EXPECT_EQ(std::make_tuple(p.ok, p.msg.caption, p.msg.text), std::make_tuple(0, std::string("Error"), c.message)) << c.name;

@@ -63,10 +63,9 @@ TEST(MandelWorker, WritesTheColourIndexOfEveryPixelThatCanBeReadWhileItComputes)
         EXPECT_EQ(reports.waitFinish().first, run);
         EXPECT_TRUE(worker.acceptFinish(run) && !worker.running());
         Picture expected(c.W, c.H);  // the row padding untouched
-        for (int y = 0; y < c.H; ++y)
-            for (int x = 0; x < c.W; ++x)
-                expected.bytes[size_t(y * pic.stride + x)] =
-                    uint8_t(ColourIndex(fCalcMandel(c.r + x * c.side / c.H, c.i + y * c.side / c.H, iterations), c.colours - 1));
+        for (int y = 0; y < c.H; ++y) for (int x = 0; x < c.W; ++x)
+            expected.bytes[size_t(y * pic.stride + x)] =
+                uint8_t(ColourIndex(fCalcMandel(c.r + x * c.side / c.H, c.i + y * c.side / c.H, iterations), c.colours - 1));
         EXPECT_EQ(pic.bytes, expected.bytes) << c.W << "x" << c.H;
     }
     // The picture can be read while it computes.
@@ -91,8 +90,7 @@ TEST(MandelWorker, AsksForARepaintOnlyAtARingsEndOnceTheIntervalHasPassed) {
         {"slow first ring", {1000, 1600, 1700, 2101, 2200}, {32, 72}, 1200},
         {"repaint time reached exactly is not past", {1000, 1500, 1700, 2000, 2000}, {56}, 1000},
         {"fast run", {1000, 1001, 1002, 1003, 1004}, {}, 4},
-        {"tick count wraps", {0xFFFFFF00u, 0x100u, 0x101u, 0x102u, 0x110u}, {32}, 0x210u},
-    };
+        {"tick count wraps", {0xFFFFFF00u, 0x100u, 0x101u, 0x102u, 0x110u}, {32}, 0x210u}};
     const int32_t iterations = 50;
     for (const Case& c : cases) {
         Picture pic(10, 8);

@@ -23,8 +23,7 @@ struct Dib {
     std::vector<uint8_t> bits;
     Dib(int w_, int h_, int bpp_, const std::function<uint32_t(int, int)>& fill = {})
         : w(w_), h(h_), bpp(bpp_), bits((size_t(bpp_) * w_ + 31) / 32 * 4 * size_t(h_)) {
-        for (int y = 0; fill && y < h; ++y)
-            for (int x = 0; x < w; ++x) setPixel(x, y, fill(x, y));
+        for (int y = 0; fill && y < h; ++y) for (int x = 0; x < w; ++x) setPixel(x, y, fill(x, y));
     }
     uint8_t* at(int x, int y) { return bits.data() + size_t(y) * (bits.size() / h) + size_t(x) * (bpp / 8); }
     const uint8_t* at(int x, int y) const { return const_cast<Dib*>(this)->at(x, y); }
@@ -119,22 +118,18 @@ TEST(MakeStereo, FlatDepthRowsRepeatTheirFirstPeriod) {
     struct Case { int bw, bh, bbpp, width, fbpp; uint8_t first = 0; int invert = 0, period = 80; } cases[] = {
         {256, 16, 32, 300, 32, 128, 0, 80}, {256, 16, 32, 300, 32, 255, 0, 73}, {256, 16, 32, 300, 32, 255, 1, 80},
         {256, 16, 32, 300, 32, 128, 1, 73}, {31, 5, 32, 240, 32},  {200, 1, 24, 240, 24}, {1, 2, 32, 240, 32},
-        {45, 64, 16, 240, 16}, {101, 9, 24, 81, 24}, {97, 9, 32, 163, 24}, {255, 9, 24, 99, 16}, {3, 9, 24, 1, 24},
-    };
+        {45, 64, 16, 240, 16}, {101, 9, 24, 81, 24}, {97, 9, 32, 163, 24}, {255, 9, 24, 99, 16}, {3, 9, 24, 1, 24}};
     for (const Case& c : cases) {
         Dib wall = RandomTexture(c.bw, c.bh, c.bbpp, 7);
-        StereoOptions opts;
-        opts.invert = c.invert;
-        Dib out = Stereo(wall, FlatDepth(c.width, 40, c.fbpp, c.first), opts);
+        Dib out = Stereo(wall, FlatDepth(c.width, 40, c.fbpp, c.first), {.invert = c.invert});
         const int wrap = std::max(c.bw & ~1, 1);
         const uint32_t mask = uint32_t((1ull << c.fbpp) - 1);
-        for (int y = 0; y < out.h; ++y)
-            for (int x = 0; x < c.width; ++x) {
-                uint32_t want = x == (c.width & ~1) ? (x ? out.pixel(x - 1, y) : wall.pixel(0, y % c.bh))
-                                : x < c.period  ? wall.pixel(x % wrap, y % c.bh)
-                                                : out.pixel(x - c.period, y);
-                ASSERT_EQ(want & mask, out.pixel(x, y)) << "case " << &c - cases << " at " << x << "," << y;
-            }
+        for (int y = 0; y < out.h; ++y) for (int x = 0; x < c.width; ++x) {
+            uint32_t want = x == (c.width & ~1) ? (x ? out.pixel(x - 1, y) : wall.pixel(0, y % c.bh))
+                            : x < c.period  ? wall.pixel(x % wrap, y % c.bh)
+                                            : out.pixel(x - c.period, y);
+            ASSERT_EQ(want & mask, out.pixel(x, y)) << "case " << &c - cases << " at " << x << "," << y;
+        }
     }
 }
 
@@ -184,25 +179,23 @@ TEST(MakeStereo, MatchesReferenceForEveryOptionCombination) {
                                         {1, -128, 150, 700}, {1, -800, 2, 700}};
     const int layouts[][3] = {{97, 16, 24}, {130, 24, 32}, {97, 32, 32}, {130, 32, 24}};  // width, depth, texture bits
     int run = 0;
-    for (const StereoOptions& g : geometries)
-        for (int ov : {1, 2, 4, 6})
-            for (int flags = 0; flags < 8; ++flags)
-                for (auto [width, fbpp, bbpp] : layouts) {
-                    const StereoOptions opts{ov, g.bkdepth, g.Eye, g.o, flags & 1, (flags >> 1) & 1, (flags >> 2) & 1,
-                                             kDepthClassic, g.relief};
-                    Dib wall = RandomTexture(13 + run % 40, 1 + run % 11, bbpp, run);
-                    if (run % 2 && bbpp == 32)  // a fourth byte makes the filter's sums pass 32 bits
-                        for (int y = 0; y < wall.h; ++y) wall.setPixel(run % wall.w, y, wall.pixel(0, y) | 0xFF000000u);
-                    std::mt19937 rng(run + 1000);
-                    int level = 0;
-                    Dib depth(width, 36, fbpp, [&](int, int) {
-                        if (rng() % 9 == 0) level = int(rng() % 256);
-                        return rng() % 5 == 0 ? uint32_t(rng()) : uint32_t(level);
-                    });
-                    ASSERT_EQ(Reference(wall, depth, opts).bits, Stereo(wall, depth, opts).bits)
-                        << "eye " << g.Eye << ", oversam " << ov << ", flags " << flags << ", layout " << width;
-                    ++run;
-                }
+    for (const StereoOptions& g : geometries) for (int ov : {1, 2, 4, 6}) for (int flags = 0; flags < 8; ++flags)
+        for (auto [width, fbpp, bbpp] : layouts) {
+            const StereoOptions opts{ov, g.bkdepth, g.Eye, g.o, flags & 1, (flags >> 1) & 1, (flags >> 2) & 1,
+                                     kDepthClassic, g.relief};
+            Dib wall = RandomTexture(13 + run % 40, 1 + run % 11, bbpp, run);
+            if (run % 2 && bbpp == 32)  // a fourth byte makes the filter's sums pass 32 bits
+                for (int y = 0; y < wall.h; ++y) wall.setPixel(run % wall.w, y, wall.pixel(0, y) | 0xFF000000u);
+            std::mt19937 rng(run + 1000);
+            int level = 0;
+            Dib depth(width, 36, fbpp, [&](int, int) {
+                if (rng() % 9 == 0) level = int(rng() % 256);
+                return rng() % 5 == 0 ? uint32_t(rng()) : uint32_t(level);
+            });
+            ASSERT_EQ(Reference(wall, depth, opts).bits, Stereo(wall, depth, opts).bits)
+                << "eye " << g.Eye << ", oversam " << ov << ", flags " << flags << ", layout " << width;
+            ++run;
+        }
 }
 
 // Grey mode on random 8-bit colour pictures (grey = (299 R + 587 G + 114 B + 500) / 1000 of 255) and on 16-bit
@@ -210,35 +203,33 @@ TEST(MakeStereo, MatchesReferenceForEveryOptionCombination) {
 // Relief 255 brings the nearest depths up to the screen, where the separation is 0.
 TEST(MakeStereo, GreyModeMatchesReferenceForEveryReliefOnEightAndSixteenBitDepth) {
     int run = 0;
-    for (int relief : {1, 255, 4000})
-        for (int ov : {1, 2, 4, 6})
-            for (int flags = 0; flags < 4; ++flags, ++run) {
-                const int bkdepth = relief == 255 ? -256 : -relief - 700;
-                const StereoOptions opts{ov, bkdepth, 150, 700, 0, flags & 1, flags >> 1, kDepthGrey, relief};
-                std::mt19937 rng(run);
-                uint32_t value = 0;
-                auto plateaus = [&](uint32_t mask) { return rng() % 7 == 0 ? value = rng() & mask : rng() % 5 ? value : rng() & mask; };
-                Image32 tex(61, 9);  // a display pixel's fourth byte is no part of its colour, so it must not count
-                for (uint32_t& p : tex.px) p = rng() | 0xFF000000u;
-                const Dib wall(61, 9, 32, [&](int x, int y) { return tex.at(x, 8 - y) & 0xFFFFFF; });
-                const Dib depth(230, 12, 24, [&](int, int) { return plateaus(0xFFFFFF); });
-                auto offset = [&](int64_t g, int64_t gmax) { return int((flags >> 1 ? gmax - g : g) * relief / gmax); };
-                const Dib want8 = Reference(wall, depth, opts, [&](int x, int y) {
-                    const uint8_t* p = depth.at(x, y);
-                    return offset((299 * p[2] + 587 * p[1] + 114 * p[0] + 500) / 1000, 255);
-                });
-                ASSERT_EQ(want8.bits, Stereo(wall, depth, opts).bits) << relief << " " << ov << " " << flags;
+    for (int relief : {1, 255, 4000}) for (int ov : {1, 2, 4, 6}) for (int flags = 0; flags < 4; ++flags, ++run) {
+        const int bkdepth = relief == 255 ? -256 : -relief - 700;
+        const StereoOptions opts{ov, bkdepth, 150, 700, 0, flags & 1, flags >> 1, kDepthGrey, relief};
+        std::mt19937 rng(run);
+        uint32_t value = 0;
+        auto plateaus = [&](uint32_t mask) { return rng() % 7 == 0 ? value = rng() & mask : rng() % 5 ? value : rng() & mask; };
+        Image32 tex(61, 9);  // a display pixel's fourth byte is no part of its colour, so it must not count
+        for (uint32_t& p : tex.px) p = rng() | 0xFF000000u;
+        const Dib wall(61, 9, 32, [&](int x, int y) { return tex.at(x, 8 - y) & 0xFFFFFF; });
+        const Dib depth(230, 12, 24, [&](int, int) { return plateaus(0xFFFFFF); });
+        auto offset = [&](int64_t g, int64_t gmax) { return int((flags >> 1 ? gmax - g : g) * relief / gmax); };
+        const Dib want8 = Reference(wall, depth, opts, [&](int x, int y) {
+            const uint8_t* p = depth.at(x, y);
+            return offset((299 * p[2] + 587 * p[1] + 114 * p[0] + 500) / 1000, 255);
+        });
+        ASSERT_EQ(want8.bits, Stereo(wall, depth, opts).bits) << relief << " " << ov << " " << flags;
 
-                Image32 grey(230, 12), out;  // colours that must not count, and grey values top row first
-                for (uint32_t& px : grey.px) px = rng();
-                for (int i = 0; i < 230 * 12; ++i) grey.grey16.push_back(uint16_t(plateaus(0xFFFF)));
-                const Dib want16 = Reference(wall, Dib(230, 12, 32), opts, [&](int x, int y) {
-                    return offset(grey.grey16[size_t(11 - y) * 230 + size_t(x)], 65535);
-                });
-                ASSERT_TRUE(MakeStereoPicture(tex, grey, opts, out));
-                const Dib got(out.width, out.height, 32, [&](int x, int y) { return out.at(x, out.height - 1 - y); });
-                ASSERT_EQ(want16.bits, got.bits) << relief << " " << ov << " " << flags;
-            }
+        Image32 grey(230, 12), out;  // colours that must not count, and grey values top row first
+        for (uint32_t& px : grey.px) px = rng();
+        for (int i = 0; i < 230 * 12; ++i) grey.grey16.push_back(uint16_t(plateaus(0xFFFF)));
+        const Dib want16 = Reference(wall, Dib(230, 12, 32), opts, [&](int x, int y) {
+            return offset(grey.grey16[size_t(11 - y) * 230 + size_t(x)], 65535);
+        });
+        ASSERT_TRUE(MakeStereoPicture(tex, grey, opts, out));
+        const Dib got(out.width, out.height, 32, [&](int x, int y) { return out.at(x, out.height - 1 - y); });
+        ASSERT_EQ(want16.bits, got.bits) << relief << " " << ov << " " << flags;
+    }
 }
 
 // Depth offsets of a scaled depth picture, worked by hand: output pixel i lies at (i + 1/2) x in / out - 1/2
@@ -285,19 +276,14 @@ TEST(StereoPictures, TheChosenResultSizeShowsDotsOverTheTextureRepeatedAtTheSepa
     // A random black-and-white texture 2 x 80 wide, a flat 40 x 30 depth picture made 1000 x 50 with dots:
     // r = 5, a 30-row band, centres on row 15 at 459 and 539 (80 apart about column 499.5).
     const Image32 tex = RandomDotTexture(80, true, 7), depth(40, 30, 0x808080);
-    StereoOptions opts;  // the flat grey depth read as classic level 0
-    opts.DepthMode = kDepthClassic;
-    opts.OutWidth = 1000;
-    opts.OutHeight = 50;
-    opts.dots = 1;
+    const StereoOptions opts{.DepthMode = kDepthClassic, .OutWidth = 1000, .OutHeight = 50, .dots = 1};  // grey as level 0
     Image32 out;
     ASSERT_TRUE(MakeStereoPicture(tex, depth, opts, out));
     ASSERT_EQ(std::make_pair(1000, 80), std::make_pair(out.width, out.height));
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 1000; ++x) {
-            const int dx = std::min(std::abs(x - 459), std::abs(x - 539)), dy = y - 15;
-            ASSERT_EQ(dx * dx + dy * dy <= 25 ? 0u : 0xFFFFFFu, out.at(x, y)) << x << "," << y;
-        }
+    for (int y = 0; y < 30; ++y) for (int x = 0; x < 1000; ++x) {
+        const int dx = std::min(std::abs(x - 459), std::abs(x - 539)), dy = y - 15;
+        ASSERT_EQ(dx * dx + dy * dy <= 25 ? 0u : 0xFFFFFFu, out.at(x, y)) << x << "," << y;
+    }
     for (int y = 30; y < 80; ++y)  // bottom-up row 79 - y, texture row 255 - (79 - y) from the top
         for (int x = 0; x < 1000; ++x)
             ASSERT_EQ(x < 80 ? tex.at(x, 255 - (79 - y)) : out.at(x - 80, y), out.at(x, y)) << x << "," << y;
@@ -309,8 +295,7 @@ std::string Message(int field, bool number) {
         {"Oversample factor", "1, 2, 4 or 6."},
         {"Background depth", "a whole number of -128 or less, so that every depth lies behind the screen."},
         {"Eye separation", "a whole number from 1 to 32768."},
-        {"Observer screen distance", "a whole number of 1 or more."},
-        {"Relief", "a whole number from 1 to 4000."},
+        {"Observer screen distance", "a whole number of 1 or more."}, {"Relief", "a whole number from 1 to 4000."},
         {"Result width", "empty or a whole number from 16 to 16384."},
         {"Background depth", "a whole number of -4001 or less, so that every depth lies behind the screen."}};
     return kFields[field][0] + std::string(number ? " must be " : " is not a number: it must be ") + kFields[field][1];
@@ -327,16 +312,13 @@ TEST(StereoOptions, AllGoodFieldsAreStoredOrTheFirstBadOneNamesItsRange) {
     struct Case { StereoFieldTexts fields; std::string message; StereoOptions want; } cases[] = {
         {{" 6 ", "-128", "1", "1"}, "", {6, -128, 1, 1, 1, 0, 1}},
         {{"2", "-2147483648", "32768", "2147483647"}, "", {2, INT32_MIN, 32768, INT32_MAX, 1, 0, 1}},
-        {{"3", "-800", "150", "700"}, Message(0, true), start},
-        {{"0", "x", "0", "0"}, Message(0, true), start},
+        {{"3", "-800", "150", "700"}, Message(0, true), start}, {{"0", "x", "0", "0"}, Message(0, true), start},
         {{"4x", "-800", "150", "700"}, Message(0, false), start},
         {{"1", "-127", "150", "700"}, Message(1, true), start},
         {{"1", "-99999999999", "150", "700"}, Message(1, true), start},
-        {{"1", "--800", "150", "700"}, Message(1, false), start},
-        {{"1", "-800", "0", "0"}, Message(2, true), start},
+        {{"1", "--800", "150", "700"}, Message(1, false), start}, {{"1", "-800", "0", "0"}, Message(2, true), start},
         {{"1", "-800", "32769", "700"}, Message(2, true), start},
-        {{"1", "-800", "1.5", "700"}, Message(2, false), start},
-        {{"1", "-800", "150", "0"}, Message(3, true), start},
+        {{"1", "-800", "1.5", "700"}, Message(2, false), start}, {{"1", "-800", "150", "0"}, Message(3, true), start},
         {{"1", "-800", "150", "+700"}, Message(3, false), start},
         {{"1", "-4001", "1", "1", "4000", " 16", "16384"}, "", {1, -4001, 1, 1, 1, 0, 1, 0, 4000, 16, 16384}},
         {{"1", "-4000", "1", "1", "4000"}, Message(6, true), start},

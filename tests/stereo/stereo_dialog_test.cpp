@@ -95,8 +95,7 @@ TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
         {"1", {"1", "-800", "15O", "700", "127", "", "", "", "", "x", "0", ""}, 2, start,
          "Eye separation is not a number: it must be a whole number from 1 to 32768."},
         {"1", {" 4", "-300", "99", "500 ", "200", "", "64", "", "", "x", "1", "x"}, 1,
-         {4, -300, 99, 500, 0, 0, 1, kDepthClassic, 200, 0, 64, 1}, nullptr},
-    };
+         {4, -300, 99, 500, 0, 0, 1, kDepthClassic, 200, 0, 64, 1}, nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.texts.join(" | ").toStdString());
         platform::MessageRecorder rec;

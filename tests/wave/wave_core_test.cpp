@@ -41,8 +41,7 @@ TEST(WaveLoader, EachBrokenOrCutFileIsRefusedWithItsOwnMessageAndNoData) {
         {"no channel", Riff({Fmt(0, 8000, 16), {"data", d16}}), "Can't play this format"},
         {"64-bit samples", Riff({Fmt(1, 8000, 64), {"data", d16}}), "Can't play this format"},
         {"refused by the device", Riff({Fmt(2, 22050, 16), {"data", Ramp(8)}}), "Can't play this format", refuse},
-        {"no device query", Riff({Fmt(2, 22050, 16), {"data", Ramp(8)}}), "Can't play this format", nullptr},
-    };
+        {"no device query", Riff({Fmt(2, 22050, 16), {"data", Ramp(8)}}), "Can't play this format", nullptr}};
     for (const Case& c : cases) {
         WaveState wd;
         wd.Playing = 1;  // the load starts from a clean state
@@ -123,31 +122,28 @@ TEST(WaveLoader, EveryPcmFormatReadsAndWritesAsSoxDoes) {
     ref.dwDataSize = 3200, ref.lpData.reset(new uint8_t[3200]());
     ASSERT_TRUE(outline(ref));
     const Pairs expect = Frames(ref);
-    for (const std::string header : {"wavpcm", "wav"})
-        for (int bits : {8, 16, 24, 32})
-            for (int ch : {1, 2}) {
-                const std::string name = std::to_string(bits) + "-bit " + std::to_string(ch) + "-channel " + header;
-                const std::string wav = dir / (std::to_string(bits) + "_" + std::to_string(ch) + header + ".wav");
-                const std::string make = "sox -V1 -n -r 8000 -c " + std::to_string(ch) + " -b " + std::to_string(bits) + " -e " +
-                                         (bits == 8 ? "unsigned" : "signed") + "-integer -t " + header + " " + wav + " synth 0.1 sine 440 sine 660 vol 1.5";
-                ASSERT_EQ(std::system(make.c_str()), 0) << name;
-                const Bytes file = ReadFileBytes(wav);
-                ASSERT_EQ(Le16(file.data() + 20), header == "wav" && bits > 16 ? 0xFFFE : 1) << name << ": the header sox chose";
-                ASSERT_EQ(LoadWaveFileCore(wd, wav, AcceptAll), "") << name;
-                EXPECT_EQ(WaveInfoText(*wd.pFormat, wd.dwDataSize), "8000/" + std::to_string(bits) + " bits/ " + std::to_string(ch) + " Channels  800 samples");
-                std::vector<int16_t> ours, outlined;  // interleaved, as sox writes them
-                for (uint32_t i = 0; i < 800; ++i)
-                    for (int k = 0; k < ch; ++k) {
-                        ours.push_back(FrameSample(wd.lpData.get(), LayoutOf(wd), i, k));
-                        const int want = k == 0 ? expect[i].first : expect[i].second;
-                        outlined.push_back(int16_t(bits == 8 ? (want >> 8) * 256 : want));
-                    }
-                EXPECT_EQ(ours, sox16(wav)) << name;
-                ASSERT_TRUE(outline(wd)) << name;
-                WriteFileBytes(wav + ".made.wav", Riff({{"fmt ", PcmFormat(1, uint16_t(ch), 8000, uint16_t(bits))},
-                                                    {"data", Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize)}}));
-                EXPECT_EQ(outlined, sox16(wav + ".made.wav")) << name << " written by MakeForm";
-            }
+    for (const std::string header : {"wavpcm", "wav"}) for (int bits : {8, 16, 24, 32}) for (int ch : {1, 2}) {
+        const std::string name = std::to_string(bits) + "-bit " + std::to_string(ch) + "-channel " + header;
+        const std::string wav = dir / (std::to_string(bits) + "_" + std::to_string(ch) + header + ".wav");
+        const std::string make = "sox -V1 -n -r 8000 -c " + std::to_string(ch) + " -b " + std::to_string(bits) + " -e " +
+                                 (bits == 8 ? "unsigned" : "signed") + "-integer -t " + header + " " + wav + " synth 0.1 sine 440 sine 660 vol 1.5";
+        ASSERT_EQ(std::system(make.c_str()), 0) << name;
+        const Bytes file = ReadFileBytes(wav);
+        ASSERT_EQ(Le16(file.data() + 20), header == "wav" && bits > 16 ? 0xFFFE : 1) << name << ": the header sox chose";
+        ASSERT_EQ(LoadWaveFileCore(wd, wav, AcceptAll), "") << name;
+        EXPECT_EQ(WaveInfoText(*wd.pFormat, wd.dwDataSize), "8000/" + std::to_string(bits) + " bits/ " + std::to_string(ch) + " Channels  800 samples");
+        std::vector<int16_t> ours, outlined;  // interleaved, as sox writes them
+        for (uint32_t i = 0; i < 800; ++i) for (int k = 0; k < ch; ++k) {
+            ours.push_back(FrameSample(wd.lpData.get(), LayoutOf(wd), i, k));
+            const int want = k == 0 ? expect[i].first : expect[i].second;
+            outlined.push_back(int16_t(bits == 8 ? (want >> 8) * 256 : want));
+        }
+        EXPECT_EQ(ours, sox16(wav)) << name;
+        ASSERT_TRUE(outline(wd)) << name;
+        WriteFileBytes(wav + ".made.wav", Riff({{"fmt ", PcmFormat(1, uint16_t(ch), 8000, uint16_t(bits))},
+                                            {"data", Bytes(wd.lpData.get(), wd.lpData.get() + wd.dwDataSize)}}));
+        EXPECT_EQ(outlined, sox16(wav + ".made.wav")) << name << " written by MakeForm";
+    }
 }
 
 TEST(Outline, MakeFormTracesSegmentsOfFOverNMinusOneFrames) {
@@ -159,8 +155,7 @@ TEST(Outline, MakeFormTracesSegmentsOfFOverNMinusOneFrames) {
          {{10, 20}, {30, 40}, {50, 60}, {70, 80}, {90, 100}, {10, 20}, {10, 20}}},
         {"fewer frames than segments stay finite", 2, {0, 0, 5, 5, 7, 7, 100, -100}, {{100, -100}, {0, 0}}},
         {"samples keep their low 16 bits", 1, {40000, -40000, 0, 0}, {{40000 - 65536, 65536 - 40000}}},
-        {"no point: the data stays", 2, {}, {{0x42, 0}, {0, 0}}, false},
-    };
+        {"no point: the data stays", 2, {}, {{0x42, 0}, {0, 0}}, false}};
     for (Case& c : cases) {
         WaveState wd;
         wd.pFormat.reset(new WAVEFORMATEX{1, 2, 8000, 32000, 4, 16, 0});

@@ -32,8 +32,7 @@ WAVEFORMATEX Format(uint16_t tag, uint16_t ch, uint32_t rate, uint16_t bits, int
     return {tag, ch, rate, rate * a, a, bits};
 }
 
-class DiskPlayback : public ::testing::Test {
-protected:
+struct DiskPlayback : ::testing::Test {
     void SetUp() override { setenv("SDL_AUDIODRIVER", "disk", 1), setenv("SDL_DISKAUDIOFILE", out_.c_str(), 1); }
     void TearDown() override { unsetenv("SDL_DISKAUDIODELAY"); }
     // The device output is silence, the sound, silence: the sound part.
@@ -55,8 +54,7 @@ TEST_F(DiskPlayback, DeviceReceivesTheBufferAsOftenAsItsLoopFlagsSay) {
     data.back() = 0x11;
     struct Case { const char* name; uint32_t flags, loops; int times; } cases[] = {
         {"Repeat 1", WHDR_BEGINLOOP | WHDR_ENDLOOP, 1, 1}, {"Repeat 3", WHDR_BEGINLOOP | WHDR_ENDLOOP, 3, 3},
-        {"no loop flags sound once", 0, 5, 1},
-    };
+        {"no loop flags sound once", 0, 5, 1}};
     for (const Case& c : cases) {
         Notices n;
         WAVEHDR hdr{data.data(), uint32_t(data.size()), 0, 0, c.flags, c.loops};
@@ -111,8 +109,7 @@ TEST(WaveOutFormats, QueryAcceptsOnlyFormatsTheDeviceTakesExactly) {
         {"12-bit samples in 16-bit containers", Format(1, 2, 8000, 12), true}, {"not PCM", Format(3, 1, 44100, 32), false},
         {"block align not channels x sample", Format(1, 2, 44100, 16, 3), false},
         {"20-bit samples in 24-bit containers", Format(1, 2, 48000, 20), true},
-        {"16-bit samples in 24-bit containers", Format(1, 1, 8000, 16, 3), false},
-    };
+        {"16-bit samples in 24-bit containers", Format(1, 1, 8000, 16, 3), false}};
     for (const Case& c : cases) EXPECT_EQ(WaveOut::QueryFormat(c.f), c.ok) << c.name;
     EXPECT_FALSE(WaveOut::Open(Format(1, 0, 44100, 16), nullptr)) << "zero channels";
 }

@@ -30,24 +30,20 @@ const QRgb kGreen = qRgb(0, 255, 0), kRed = qRgb(255, 0, 0), kWhite = qRgb(255, 
 
 // Opaque colours; true when a pixel within one of (x, y) has the colour.
 bool NearColour(const QImage& img, int x, int y, QRgb colour) {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (img.rect().contains(x + dx, y + dy) && img.pixel(x + dx, y + dy) == colour) return true;
+    for (int dy = -1; dy <= 1; ++dy) for (int dx = -1; dx <= 1; ++dx)
+        if (img.rect().contains(x + dx, y + dy) && img.pixel(x + dx, y + dy) == colour) return true;
     return false;
 }
 
-class WaveWindow : public ::testing::Test {
-protected:
+struct WaveWindow : ::testing::Test {
     static void SetUpTestSuite() {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
-        frame_ = StartFrame("");
-        frame_->resize(900, 700);
+        frame_ = StartFrame(""), frame_->resize(900, 700);
     }
     static void TearDownTestSuite() { delete frame_; }
     void TearDown() override {
         MessageRecorder answerOk;
-        FrameMdiArea()->closeAllSubWindows();
-        QApplication::processEvents();
+        FrameMdiArea()->closeAllSubWindows(), QApplication::processEvents();
         EXPECT_EQ(FirstFileStruct(), nullptr) << "a closed window left its record";
     }
 
@@ -176,8 +172,7 @@ TEST_F(WaveWindow, ViewsDrawTheirAxesTracesAndOutline) {
     Type(w, "4");
     const QImage v3 = w->grab().toImage();
     int dark = 0;  // the text in its opaque box at (1, 14)
-    for (int x = 1; x < 150; ++x)
-        for (int y = 14; y < 30; ++y) dark += qGray(v3.pixel(x, y)) < 100;
+    for (int x = 1; x < 150; ++x) for (int y = 14; y < 30; ++y) dark += qGray(v3.pixel(x, y)) < 100;
     EXPECT_TRUE(v3.pixel(2, 15) == kWhite && dark > 20) << dark;
 }
 
@@ -253,12 +248,11 @@ TEST(WavePaint, QuickViewsLookLikeTheFrameByFrameTrace) {
         p.setPen(QPen(QColor(kRed), 2)), p.drawPolyline(b.data(), int(b.size()));
         q.end(), p.end();
         int drawn = 0, unmatched[2] = {0, 0};
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) {
-                drawn += slow.pixel(x, y) != bg;
-                unmatched[0] += quick.pixel(x, y) != bg && !NearColour(slow, x, y, quick.pixel(x, y));
-                unmatched[1] += slow.pixel(x, y) != bg && !NearColour(quick, x, y, slow.pixel(x, y));
-            }
+        for (int y = 0; y < H; ++y) for (int x = 0; x < W; ++x) {
+            drawn += slow.pixel(x, y) != bg;
+            unmatched[0] += quick.pixel(x, y) != bg && !NearColour(slow, x, y, quick.pixel(x, y));
+            unmatched[1] += slow.pixel(x, y) != bg && !NearColour(quick, x, y, slow.pixel(x, y));
+        }
         EXPECT_TRUE(drawn > 1000 && std::max(unmatched[0], unmatched[1]) <= drawn / 200)
             << display << " " << frames << ": " << unmatched[0] << " and " << unmatched[1] << " of " << drawn;
     }

@@ -23,9 +23,7 @@ TEST(SettingsRecord, EachFieldSitsAtItsStoredOffset) {
     EXPECT_STREQ(reinterpret_cast<const char*>(&b[276]), "palette.pal");
     for (size_t i = 0; i < kSettingsSize; i = i == 231 ? 276 + 12 : i + 1) ASSERT_EQ(b[i], 0) << "byte " << i;  // placement, padding
     // The window position's bits and rectangle.
-    s.wpMain.MaximizedWindow = 1;
-    s.wpMain.FontSize = 0xAB;
-    s.wpMain.NormalWindowPosition = {-4, 10, 800, 600};
+    s.wpMain.MaximizedWindow = 1, s.wpMain.FontSize = 0xAB, s.wpMain.NormalWindowPosition = {-4, 10, 800, 600};
     b = SettingsToBytes(s);
     EXPECT_EQ(std::make_tuple(At<uint32_t>(b, 0), At<int32_t>(b, 4), At<int32_t>(b, 8), At<int32_t>(b, 12), At<int32_t>(b, 16)),
               std::make_tuple(1u | (0xABu << 1), -4, 10, 800, 600));
