@@ -122,10 +122,13 @@ void MainFrame::buildMenus() {
                 m->addSeparator();
         return m;
     };
-    QMenu* file = menu("&File", {{"&Open", Command::Open, {}},
+    QMenu* file = menu("&File", {{"&Open", Command::Open, QKeySequence(Qt::CTRL | Qt::Key_O)},
                                  {"&Save", Command::Save, QKeySequence(Qt::CTRL | Qt::Key_S)},
                                  {"Save &As...", Command::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-                                 {"&Close", Command::Close, {}}, sep, {"E&xit", Command::Exit, {}}});
+                                 {"&Close", Command::Close, QKeySequence(Qt::CTRL | Qt::Key_W)}, sep,
+                                 {"E&xit", Command::Exit, QKeySequence(Qt::CTRL | Qt::Key_Q)}});
+    // Ctrl+F4 closes too, as on the system menu of a window.
+    action(Command::Close)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_F4)});
     connect(file, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
     menu("&Edit", {{"&Copy", Command::Copy, {}}, {"C&olor", Command::Color, {}}});
     stereoMenu_ = menu("&Stereo", {{"set as &Background", Command::SetBackground, {}},
@@ -143,22 +146,22 @@ void MainFrame::buildMenus() {
                                    {"&Arrange Icons", Command::ArrangeIcons, {}}, {"Cl&ose All", Command::CloseAll, {}}});
     connect(windowMenu_, &QMenu::aboutToShow, this, &MainFrame::fillWindowList);
 
-    bindCommand(menuBar()->addAction("&About"), Command::About);
+    bindCommand(menuBar()->addAction("&About"), Command::About, QKeySequence(Qt::Key_F1));
 
     // Shift+F3 has no menu item.
     auto* privateCmd = new QAction(this);
     bindCommand(privateCmd, Command::ChildPrivate, QKeySequence(Qt::SHIFT | Qt::Key_F3));
     addAction(privateCmd);
 
-    // The MDI system keys QMdiArea does not give here; each sub-window's own menu closes it
-    // on Ctrl+F4.
-    const std::pair<QKeySequence, void (QMdiArea::*)()> mdiKeys[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_F6), &QMdiArea::activateNextSubWindow},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), &QMdiArea::activatePreviousSubWindow},
+    // The MDI system keys QMdiArea does not give here, and the tab keys people expect.
+    const std::pair<QList<QKeySequence>, void (QMdiArea::*)()> mdiKeys[] = {
+        {{QKeySequence(Qt::CTRL | Qt::Key_F6), QKeySequence(Qt::CTRL | Qt::Key_Tab)}, &QMdiArea::activateNextSubWindow},
+        {{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)},
+         &QMdiArea::activatePreviousSubWindow},
     };
-    for (const auto& [key, act] : mdiKeys) {
+    for (const auto& [keys, act] : mdiKeys) {
         auto* a = new QAction(this);
-        a->setShortcut(key);
+        a->setShortcuts(keys);
         a->setShortcutContext(Qt::WindowShortcut);
         connect(a, &QAction::triggered, this, [this, act = act] { (area_->*act)(); });
         addAction(a);
@@ -174,6 +177,11 @@ void MainFrame::updateMenus() {
         const int check = child ? child->menuCheck(id) : -1;
         a->setCheckable(check >= 0);
         a->setChecked(check == 1);
+    }
+    QWidget* active = ActiveChild();
+    for (auto [id, role] : {std::pair{Command::SetBackground, StereoRole::Background}, std::pair{Command::SetDepthView, StereoRole::Depth}}) {
+        action(id)->setCheckable(true);
+        action(id)->setChecked(active && marks_.of(role).hwnd == active);
     }
 }
 
@@ -216,7 +224,7 @@ bool MainFrame::eventFilter(QObject* obj, QEvent* e) {
 
 void MainFrame::markStereo(StereoRole role) {
     QWidget* active = ActiveChild();
-    marks_.of(role).mark(active);
+    MarkStereoWindow(role, active);
     OPENEDFILE* of = active ? GetFileStruct(active) : nullptr;
     auto* child = qobject_cast<MdiChild*>(active);
     if (role == StereoRole::Depth && of && child && child->hasDepthView()) {  // a Mandelbrot or OpenGL window

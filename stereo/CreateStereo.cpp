@@ -48,9 +48,10 @@ OPENEDFILE* CreateStereo(const StereoOptions& options) {
     FrameInterface* frame = TheFrame();
     if (!frame) return nullptr;
     const StereoMarks& marks = frame->stereoMarks();
-    if (!marks.background.set)
+    // A mark goes with its window: a closed one reads as never marked.
+    if (!marks.background.hwnd)
         return Refuse("No background selected!\nClick on background picture and\nselect in menu: Stereo, set as background ");
-    if (!marks.depth.set)
+    if (!marks.depth.hwnd)
         return Refuse("No depth selected!\nClick on depth picture and\nselect in menu: Stereo, set as depth");
     OPENEDFILE* back = MarkedRecord(marks.background);
     if (!back) return Refuse("couldn't retreive back filestruct!");

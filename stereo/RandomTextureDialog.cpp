@@ -59,6 +59,9 @@ OPENEDFILE* OpenRandomTexture(const StereoOptions& options, uint32_t seed, bool 
                   unsigned(of->Ysize), unsigned(bd->BitsPerPixel));
     of->hwnd->setWindowTitle(caption);
     SetClientRect(of->hwnd.data(), of->Xsize, of->Ysize, FrameWindow());
+    // Made to be a stereogram's background, so marked as one at once.
+    bd->StereoType = StereoRole::Background;
+    MarkStereoWindow(StereoRole::Background, of->hwnd.data());
     return of;
 }
 

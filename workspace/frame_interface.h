@@ -40,6 +40,12 @@ QMenu* FrameStereoMenu();
 void UpdateFrameMenus();
 // The status line's part for notes on what a command did (parts 0 and 1 belong to the windows).
 inline constexpr int kStatusNotes = 6;
+// The status line's parts that name the windows marked as background and as depth.
+inline constexpr int kStatusMarks = 2;  // and the next
+// Marks `w` (null: clears the mark) for `role` (Background or Depth). The marked window's title
+// carries " - Background" / " - Depth" while it holds the role, the status line names the
+// marked windows, and the mark goes with the window when it closes.
+void MarkStereoWindow(StereoRole role, QWidget* w);
 // printf-style text into the frame's status line (see setStatusText).
 void FrameStatusf(int popidx, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // The active document window, or null.

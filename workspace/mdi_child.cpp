@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 
 MdiChild::MdiChild(OPENEDFILE* of, QWidget* parent) : QWidget(parent) {
     if (of) of->hwnd = this;
@@ -43,6 +44,10 @@ QMdiSubWindow* AddChildWindow(MdiChild* child) {
     if (!area) return nullptr;
     QMdiSubWindow* sub = area->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // The frame's File > Close owns Ctrl+W and Ctrl+F4; the same keys live on the window's own
+    // menu would make both ambiguous, so there they act only while that menu is open.
+    if (QMenu* menu = sub->systemMenu())
+        for (QAction* a : menu->actions()) a->setShortcutContext(Qt::WidgetShortcut);
     sub->setWindowTitle(child->windowTitle());
     QObject::connect(child, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);
     sub->show();

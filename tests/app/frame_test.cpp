@@ -41,32 +41,48 @@ TEST_F(FrameTest, StatusLinePartsHoldTheirTextUnderTheMdiArea) {
     EXPECT_EQ(std::string(StatusText(0)).size(), 255u);
 }
 
-TEST_F(FrameTest, StereoMarksHoldTheMarkedWindowUntilItCloses) {
+// A mark shows in the title, the Stereo menu's check and the status line, and goes with its window.
+TEST_F(FrameTest, StereoMarksShowAndGoWithTheirWindow) {
     openFile(writeBmp("texture.bmp", 16, 16));
     BmpChild* pic = activeBmp();
     ASSERT_NE(pic, nullptr);
+    const QString title = pic->windowTitle();
+    StereoMarks& marks = TheFrame()->stereoMarks();
+    const auto seen = [&](MdiChild* w) {  // title, Background and Depth checks, status
+        return std::make_tuple(w->subWindow()->windowTitle(), frame->action(Command::SetBackground)->isChecked(),
+                               frame->action(Command::SetDepthView)->isChecked(), StatusText(kStatusMarks) + std::string(" ") + StatusText(kStatusMarks + 1));
+    };
     frame->WmCommand(Command::SetBackground);
-    EXPECT_EQ(std::make_tuple(rec.beeps, TheFrame()->stereoMarks().background.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
-              std::make_tuple(std::vector<unsigned>{0}, (QWidget*)pic, StereoRole::Background));
+    EXPECT_EQ(std::make_tuple(rec.beeps, marks.background.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType, seen(pic)),
+              std::make_tuple(std::vector<unsigned>{0}, (QWidget*)pic, StereoRole::Background,
+                              std::make_tuple(title + " - Background", true, false, std::string("Back: texture.bmp Depth: none"))));
     frame->WmCommand(Command::SetDepthView);
-    EXPECT_EQ(std::make_tuple(TheFrame()->stereoMarks().depth.hwnd.data(), TheFrame()->stereoMarks().background.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType),
-              std::make_tuple((QWidget*)pic, (QWidget*)pic, StereoRole::Depth));
-    // A window that is not a picture: question beep, handle stored all the same.
+    EXPECT_EQ(std::make_tuple(marks.depth.hwnd.data(), pic->record()->data<BMP_DATA>()->StereoType, seen(pic)),
+              std::make_tuple((QWidget*)pic, StereoRole::Depth,
+                              std::make_tuple(title + " - Background - Depth", true, true, std::string("Back: texture.bmp Depth: texture.bmp"))));
+    // A window that is not a picture: question beep, marked all the same; the picture keeps its depth mark.
     OPENEDFILE* other = AddFileStruct(nullptr, "sound");
     other->Type = DocKind::Wave;
     auto* plain = new MdiChild(other);
+    plain->setWindowTitle("sound");
     AddChildWindow(plain);
     rec.clear();
     frame->WmCommand(Command::SetBackground);
-    EXPECT_EQ(std::make_pair(rec.beeps, TheFrame()->stereoMarks().background.hwnd.data()), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, (QWidget*)plain));
-    plain->subWindow()->close();
-    DelFileStruct(plain);
-    // Closing the marked picture leaves a handle that reads as gone, not dangling.
-    pic->subWindow()->close(), flush();
-    EXPECT_TRUE(TheFrame()->stereoMarks().depth.set && !TheFrame()->stereoMarks().depth.hwnd);
+    EXPECT_EQ(std::make_tuple(rec.beeps, marks.background.hwnd.data(), pic->windowTitle(), seen(plain)),
+              std::make_tuple(std::vector<unsigned>{platform::MB_ICONQUESTION}, (QWidget*)plain, title + " - Depth",
+                              std::make_tuple(QString("sound - Background"), true, false, std::string("Back: sound Depth: texture.bmp"))));
+    plain->subWindow()->close(), DelFileStruct(plain), flush();
+    EXPECT_EQ(std::make_tuple(marks.background.set, seen(pic)),
+              std::make_tuple(false, std::make_tuple(title + " - Depth", false, true, std::string("Back: none Depth: texture.bmp"))));
+    // After Close All, "Create it now" says nothing is marked, as before any mark.
+    frame->WmCommand(Command::SetBackground), rec.clear(), frame->CloseAll(), flush();
+    frame->WmCommand(Command::CreateStereo);
+    EXPECT_EQ(std::make_tuple(marks.background.set, marks.depth.set, rec.texts(), StatusText(kStatusMarks) + std::string(" ") + StatusText(kStatusMarks + 1)),
+              std::make_tuple(false, false, std::vector<std::string>{"No background selected!\nClick on background picture and\nselect in menu: Stereo, set as background "},
+                              std::string("Back: none Depth: none")));
     rec.clear();
     frame->WmCommand(Command::SetDepthView);  // no active child
-    EXPECT_EQ(std::make_pair(rec.beeps, TheFrame()->stereoMarks().depth.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
+    EXPECT_EQ(std::make_pair(rec.beeps, marks.depth.set), std::make_pair(std::vector<unsigned>{platform::MB_ICONQUESTION}, false));
 }
 
 // The frame's placement and stereo options are saved at exit and restored at start.
@@ -185,12 +201,47 @@ struct TwoPictures : FrameTest {
     BmpChild* two = nullptr;
 };
 
-TEST_F(TwoPictures, CtrlF6AndCtrlShiftF6GoRoundTheWindows) {
+// The window keys as real key presses: round the windows, Close (Ctrl+W, Ctrl+F4, normal and maximised,
+// through the close question), Open, About, Exit; each shown on its menu item.
+TEST_F(TwoPictures, WindowKeysWork) {
     QList<QMdiSubWindow*> subs = FrameMdiArea()->subWindowList(QMdiArea::CreationOrder);
-    QTest::keyClick(two, Qt::Key_F6, Qt::ControlModifier);
-    EXPECT_EQ(FrameMdiArea()->activeSubWindow(), subs[0]);
-    QTest::keyClick(FrameMdiArea()->activeSubWindow()->widget(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(FrameMdiArea()->activeSubWindow(), subs[1]);
+    const auto active = [] { return FrameMdiArea()->activeSubWindow(); };
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> round[] = {{Qt::Key_F6, Qt::ControlModifier},
+        {Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier}, {Qt::Key_Tab, Qt::ControlModifier},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier}};  // X sends Shift+Tab as Backtab
+    for (size_t i = 0; i < std::size(round); ++i) {
+        QTest::keyClick(active()->widget(), round[i].first, round[i].second);
+        EXPECT_EQ(active(), subs[i % 2 ? 1 : 0]) << i;
+    }
+    frame->WmCommand(Command::SetDepthView), frame->WmCommand(Command::Tile);  // a marked pair to look at
+    FrameMdiArea()->setActiveSubWindow(subs[0]), frame->WmCommand(Command::SetBackground), flush();
+    if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) frame->grab().save(QString(out) + "/marked-pair.png");
+    for (bool maximised : {false, true}) {
+        for (const char* key : {"Ctrl+W", "Ctrl+F4"}) {  // Cancel keeps the changed picture, OK closes it
+            maximised ? active()->showMaximized() : active()->showNormal();
+            flush();
+            static_cast<MdiChild*>(active()->widget())->record()->Changed = 1;
+            rec.clear(), rec.answers = {platform::IDCANCEL};
+            QTest::keyClick(active()->widget(), QKeySequence(key)[0].key(), QKeySequence(key)[0].keyboardModifiers()), flush();
+            EXPECT_EQ(std::make_pair(rec.texts(), windowCount()), std::make_pair(std::vector<std::string>{"OK to close?"}, 2)) << key << maximised;
+            rec.answers = {platform::IDOK};
+            QTest::keyClick(active()->widget(), QKeySequence(key)[0].key(), QKeySequence(key)[0].keyboardModifiers()), flush();
+            EXPECT_EQ(windowCount(), 1) << key << maximised;
+            AnswerSaveDialog(writeBmp("again.bmp", 30, 30));  // Ctrl+O
+            QTest::keyClick(frame, Qt::Key_O, Qt::ControlModifier), flush();
+            frame->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(frame));  // as the window manager does after a dialog
+            ASSERT_EQ(windowCount(), 2) << key << maximised;
+        }
+    }
+    EXPECT_EQ(std::make_tuple(frame->action(Command::Open)->shortcut(), frame->action(Command::Close)->shortcuts(),
+                              frame->action(Command::Exit)->shortcut(), frame->action(Command::About)->shortcut()),
+              std::make_tuple(QKeySequence("Ctrl+O"), QList<QKeySequence>{QKeySequence("Ctrl+W"), QKeySequence("Ctrl+F4")},
+                              QKeySequence("Ctrl+Q"), QKeySequence("F1")));
+    rec.clear(), QTest::keyClick(frame, Qt::Key_F1), flush();
+    EXPECT_EQ(rec.boxes.size() == 1 ? rec.boxes[0].text.substr(0, 12) : "", "Orvalis 1.00");
+    rec.answers = {platform::IDOK, platform::IDOK}, QTest::keyClick(frame, Qt::Key_Q, Qt::ControlModifier), flush();
+    EXPECT_EQ(std::make_pair(frame->isVisible(), windowCount()), std::make_pair(false, 0));
 }
 
 // The arrows, Page Up/Down, Home/End and the wheel (Shift or sideways: horizontal).

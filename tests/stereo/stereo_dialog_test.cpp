@@ -141,10 +141,10 @@ TEST(CreateStereo, EachRunMakesANewStereogramOfTheMarkedSourcesOrSaysWhatIsMissi
     StereoOptions options;
     EXPECT_EQ(nullptr, CreateStereo(options));
     OPENEDFILE* back = open("t.bmp", texture, 256);
-    TheFrame()->stereoMarks().background.mark(back->hwnd.data());
+    MarkStereoWindow(StereoRole::Background, back->hwnd.data());
     EXPECT_EQ(nullptr, CreateStereo(options));
     OPENEDFILE* front = open("d.bmp", depth, 0);
-    TheFrame()->stereoMarks().depth.mark(front->hwnd.data());
+    MarkStereoWindow(StereoRole::Depth, front->hwnd.data());
     for (int oversam : {1, 4}) {
         options.oversam = oversam;
         OPENEDFILE* of = CreateStereo(options);
@@ -170,7 +170,7 @@ TEST(CreateStereo, EachRunMakesANewStereogramOfTheMarkedSourcesOrSaysWhatIsMissi
         {&wide, kDepthAuto, kDepthGrey, "Depth read as grey (automatic)"},
         {&depth, kDepthClassic, kDepthClassic, "Depth read as classic"}};
     for (const auto& [img, mode, named, status] : reads) {
-        TheFrame()->stereoMarks().depth.mark(open("m.bmp", *img, 0)->hwnd.data());
+        MarkStereoWindow(StereoRole::Depth, open("m.bmp", *img, 0)->hwnd.data());
         OPENEDFILE* of = CreateStereo(StereoOptions{1, -800, 150, 700, 0, 0, 0, mode});
         ASSERT_NE(nullptr, of);
         ASSERT_TRUE(MakeStereoPicture(texture, *img, StereoOptions{1, -800, 150, 700, 0, 0, 0, named}, want));
@@ -178,22 +178,24 @@ TEST(CreateStereo, EachRunMakesANewStereogramOfTheMarkedSourcesOrSaysWhatIsMissi
         EXPECT_TRUE(want.px == DocumentPicture(of).px && want.px != other.px) << status;
         EXPECT_STREQ(status, StatusText(kStatusNotes));
     }
-    TheFrame()->stereoMarks().depth.mark(front->hwnd.data());
+    MarkStereoWindow(StereoRole::Depth, front->hwnd.data());
     int stereos = 0;
     for (OPENEDFILE* f = FirstFileStruct(); f; f = f->NextFile) stereos += f->Filename == "NEWSTEREO";
     EXPECT_EQ(5, stereos);
     close(front);
     EXPECT_EQ(nullptr, CreateStereo(options));
-    close(back);
+    close(back);  // closed marks read as never made
+    EXPECT_EQ(nullptr, CreateStereo(options));
+    QWidget stray;  // a window without a document
+    MarkStereoWindow(StereoRole::Background, &stray), MarkStereoWindow(StereoRole::Depth, &stray);
     EXPECT_EQ(nullptr, CreateStereo(options));
     std::vector<std::pair<std::string, std::string>> boxes;
     for (const auto& b : rec.boxes) boxes.emplace_back(b.caption, b.text);
+    const std::pair<std::string, std::string> noBack{"Orvalis", "No background selected!\nClick on background picture and\n"
+                                                                "select in menu: Stereo, set as background "},
+        noDepth{"Orvalis", "No depth selected!\nClick on depth picture and\nselect in menu: Stereo, set as depth"};
     EXPECT_EQ(boxes, (std::vector<std::pair<std::string, std::string>>{
-        {"Orvalis", "No background selected!\nClick on background picture and\n"
-                    "select in menu: Stereo, set as background "},
-        {"Orvalis", "No depth selected!\nClick on depth picture and\nselect in menu: Stereo, set as depth"},
-        {"Orvalis", "couldn't retreive depth filestruct!"},
-        {"Orvalis", "couldn't retreive back filestruct!"}}));
+                         noBack, noDepth, noDepth, noBack, {"Orvalis", "couldn't retreive back filestruct!"}}));
     TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
     for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();  // the recorder answers OK
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -217,9 +219,10 @@ TEST(CreateStereo, ARandomTextureOverAMandelbrotWindowGivesItsGreyModeStereogram
     frame.WmCommand(Command::RandomTexture);
     OPENEDFILE* tex = GetLastFileStruct();
     ASSERT_EQ("RANDOMTEXTURE", tex->Filename);
-    EXPECT_EQ("File:RANDOMTEXTURE  160X256X32", tex->hwnd->windowTitle());
+    // Marked as the background as it is made.
+    EXPECT_EQ(std::make_pair(QString("File:RANDOMTEXTURE  160X256X32 - Background"), tex->hwnd.data()),
+              std::make_pair(tex->hwnd->windowTitle(), TheFrame()->stereoMarks().background.hwnd.data()));
     EXPECT_EQ(RandomDotTexture(80, true, 5).px, DocumentPicture(tex).px);
-    frame.WmCommand(Command::SetBackground);
     ASSERT_NE(nullptr, Mandel_New(1));
     frame.WmCommand(Command::SetDepthView);
     OPENEDFILE* of = CreateStereo(StereoOptions{});
@@ -233,7 +236,7 @@ TEST(CreateStereo, ARandomTextureOverAMandelbrotWindowGivesItsGreyModeStereogram
     ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(80, true, 5), mandel, grey, want));
     EXPECT_EQ(want.px, DocumentPicture(of).px);
     EXPECT_EQ(rec.texts(), std::vector<std::string>{"Seed must be a whole number from 0 to 4294967295."});
-    EXPECT_EQ(rec.beeps, (std::vector<unsigned>{0, 0}));
+    EXPECT_EQ(rec.beeps, std::vector<unsigned>{0});
     TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
     for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
 }
