@@ -11,6 +11,10 @@ namespace {
 
 constexpr size_t kHeaderBytes = 18;
 
+// The header's image type: the kind in the low bits, run-length as a flag; colour map present or not.
+enum TgaType : int { kNoPicture = 0, kColourMapped = 1, kTrueColour = 2, kGrey = 3, kKindMask = 7, kRunLength = 8 };
+enum TgaMap : int { kNoMap = 0, kHasMap = 1 };
+
 PictureResult Unreadable(const char* why) { return RefusePicture(std::string("The picture could not be read: ") + why + "."); }
 
 uint32_t Widen5(uint32_t v) { return v << 3 | v >> 2; }
@@ -34,11 +38,12 @@ PictureResult ReadTgaBytes(const uint8_t* data, size_t size) {
     const int mapType = data[1], type = data[2], bits = data[16], descriptor = data[17];
     const uint32_t mapFirst = Le16(data + 3), mapLength = Le16(data + 5), mapBits = data[7];
     const uint32_t width = Le16(data + 12), height = Le16(data + 14);
-    const int kind = type & 7;  // 1 colour-mapped, 2 true-colour, 3 grey; +8 run-length
-    const bool mapped = kind == 1, grey = kind == 3, rle = type & 8;
-    const bool known = (type & ~11) == 0 && kind != 0 && mapType <= 1 && (!mapped || mapType == 1) &&
+    const int kind = type & kKindMask;
+    const bool mapped = kind == kColourMapped, grey = kind == kGrey, rle = type & kRunLength;
+    const bool known = (type & ~(kGrey | kRunLength)) == 0 && kind != kNoPicture && mapType <= kHasMap &&
+                       (!mapped || mapType == kHasMap) &&
                        (mapped ? bits == 8 : grey ? bits == 8 || bits == 16 : ColourBits(bits)) &&
-                       (mapType == 0 || ColourBits(int(mapBits)));
+                       (mapType == kNoMap || ColourBits(int(mapBits)));
     if (!known) return Unreadable("this kind of TGA picture is not supported");
     if (width == 0 || height == 0) return Unreadable("the picture has no pixels");
     if (PictureTooLarge(width, height)) return RefuseTooLarge(width, height);
