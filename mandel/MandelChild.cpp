@@ -229,6 +229,7 @@ void MandelChild::startRun() {
         platform::MessageBox(FrameWindow(), "not enough memory to start the computation", szMBTitle, platform::MB_OK);
         return;
     }
+    of->Changed = 1;  // a new view, not yet in any file
     wc = MandelBusyCursor();
     setCursor(*wc);
 }
@@ -331,6 +332,7 @@ std::string MandelChild::saveDocument(const std::string& path) {
 }
 
 bool MandelChild::queryClose() {
+    if (!confirmDiscard()) return false;
     wc.reset();
     return true;
 }

@@ -47,6 +47,7 @@ struct MandelWindow : ::testing::Test {
     }
 
     static void CloseAll() {
+        MessageRecorder discard;  // views never saved ask first
         FrameMdiArea()->closeAllSubWindows(), QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete), QApplication::processEvents();
     }
     static bool WaitFor(const std::function<bool()>& done, int ms = 20000) { return QTest::qWaitFor(done, ms); }
@@ -86,6 +87,10 @@ TEST_F(MandelWindow, MainMandelbrotComputesTheMainView) {
     ASSERT_EQ(std::make_pair(pic.size(), Data(child)->hPalette.size()), std::make_pair(QSize(160, 120), size_t(256)));
     EXPECT_EQ(std::make_pair(pic.pixel(0, 0), pic.pixel(int(1.7 / 2.27 * 120), int(1.1338 / 2.27 * 120))),
               std::make_pair(qRgb(255, 66, 66), qRgb(0, 0, 0)));
+    // A view never saved asks before it goes; Cancel keeps it.
+    rec.answers = {platform::IDCANCEL}, child->subWindow()->close(), QApplication::processEvents();
+    ASSERT_EQ(std::make_pair(rec.boxes.size(), FirstFileStruct()), std::make_pair(size_t(1), of));
+    EXPECT_EQ(rec.boxes[0].flags, unsigned(platform::MB_SAVEDISCARDCANCEL | platform::MB_ICONQUESTION)) << rec.boxes[0].text;
 }
 
 TEST_F(MandelWindow, ScrolledWindowShowsThePictureFromTheScrollPosition) {
