@@ -74,13 +74,55 @@ TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
               QStringList({modes->itemText(0), modes->itemText(1), modes->itemText(2)}));
     QStringList labels, order, want{"&Oversample factor 1,2,4,6", "Background &Depth", "&Eye separation",
                                     "Observer &Screen distance", "&Size", "x", "Depth &values", "&Relief 1 to 4000"};
-    for (QLabel* l : dlg.findChildren<QLabel*>()) labels << l->text();
+    for (QLabel* l : dlg.findChildren<QLabel*>())
+        if (l->objectName().isEmpty()) labels << l->text();
     EXPECT_EQ(want, labels);
+    // The buttons below every other control; each number's unit on its row, right of it; a tip on every control.
+    const int top = std::min(Find<QWidget>(&dlg, "1")->y(), Find<QWidget>(&dlg, "2")->y());
+    for (QWidget* w : dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->objectName() != "1" && w->objectName() != "2") EXPECT_LT(w->geometry().bottom(), top) << w->objectName().toStdString();
+    const char* const units[] = {"samples per pixel", "depth units", "pixels", "depth units", "depth units", "pixels", "pixels"};
+    for (int i = 0; i < 7; ++i) {
+        const QRect field = Find<QWidget>(&dlg, kFields[i])->geometry();
+        QString unit;
+        for (QLabel* l : dlg.findChildren<QLabel*>("unit"))
+            if (l->x() > field.right() && l->geometry().center().y() > field.top() && l->geometry().center().y() < field.bottom())
+                unit = l->text();
+        EXPECT_EQ(units[i], unit) << kFields[i];
+    }
+    for (const char* id : kFields) EXPECT_FALSE(Find<QWidget>(&dlg, id)->toolTip().isEmpty()) << id;
+    for (const char* id : kBoxes) EXPECT_FALSE(Find<QWidget>(&dlg, id)->toolTip().isEmpty()) << id;
     for (QWidget* w = Find<QWidget>(&dlg, "1"); order.size() < 14; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(QStringList({"1", "2", "10", "12", "22", "21", "18", "11", "13", "23", "24", "25", "26", "27"}), order);
     EXPECT_EQ(Find<QWidget>(&dlg, "23"), dlg.findChildren<QLabel*>()[4]->buddy());
     if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) dlg.grab().save(QString(out) + "/stereo-options.png");
+}
+
+TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief) {
+    // Separations by hand, Eye x t / (t - o) truncated, t = background depth (far) or that + relief (near).
+    struct Case { QStringList texts; int texture; const char* bkdepth; bool moved; const char* line; QStringList warns; };
+    const Case cases[] = {
+        // 150 x 800 / 1500 = 80; 150 x 673 / 1373 = 73.5. A texture as wide as the far separation is enough.
+        {{"1", "-800", "150", "700", "127"}, 80, "-800", false, "Separation 80 px far, 73 px near", {}},
+        // 200 x 1000 / 1500 = 133.3; 200 x 400 / 900 = 88.9, above half; in pixels whatever the oversampling.
+        {{"2", "-1000", "200", "500", "600"}, 0, "-1000", false, "Separation 133 px far, 88 px near", {}},
+        // Relief 1000 takes -800 to -1001: 150 x 1001 / 1701 = 88.3; 150 x 1 / 701 = 0.2.
+        {{"1", "-800", "150", "700", "1000"}, 0, "-1001", true, "Separation 88 px far, 0 px near", {"near"}},
+        // 150 x 2000 / 2700 = 111.1; 150 x 200 / 900 = 33.3, below half; a 64 px texture under 111.
+        {{"1", "-2000", "150", "700", "1800"}, 64, "-2000", false, "Separation 111 px far, 33 px near", {"near", "64 px"}},
+    };
+    for (const Case& c : cases) {
+        StereoOptions values;
+        StereoOptionsDialog dlg(nullptr, values, c.texture);
+        for (int i = 0; i < 5; ++i) Find<QLineEdit>(&dlg, kFields[i])->setText(c.texts[i]);
+        const QString warning = Find<QLabel>(&dlg, "warning")->text();
+        EXPECT_EQ(c.bkdepth, Find<QLineEdit>(&dlg, "22")->text());
+        EXPECT_EQ(c.moved, Find<QLabel>(&dlg, "tieNote")->text().contains(c.bkdepth));
+        EXPECT_EQ(c.line, Find<QLabel>(&dlg, "separations")->text());
+        EXPECT_EQ(c.warns.contains("near"), warning.contains("below half the far one")) << warning.toStdString();
+        EXPECT_EQ(c.warns.contains("64 px"), warning.contains("texture is 64 px wide")) << warning.toStdString();
+    }
 }
 
 TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
@@ -143,6 +185,14 @@ TEST(CreateStereo, EachRunMakesANewStereogramOfTheMarkedSourcesOrSaysWhatIsMissi
     OPENEDFILE* back = open("t.bmp", texture, 256);
     MarkStereoWindow(StereoRole::Background, back->hwnd.data());
     EXPECT_EQ(nullptr, CreateStereo(options));
+    QString warning;  // the marked texture's width reaches the options dialog
+    QTimer::singleShot(0, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, dlg);
+        warning = Find<QLabel>(dlg, "warning")->text(), dlg->close();
+    });
+    EXPECT_EQ(2, RunStereoOptionsDialog(options));
+    EXPECT_TRUE(warning.contains("texture is 64 px wide")) << warning.toStdString();
     OPENEDFILE* front = open("d.bmp", depth, 0);
     MarkStereoWindow(StereoRole::Depth, front->hwnd.data());
     for (int oversam : {1, 4}) {
