@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -37,11 +38,11 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     f.setPointSize(8);
     setFont(f);
     const DialogUnits Units(f);
-    setFixedSize(Units(0, 0, 214, 262).size());
+    setFixedSize(Units(0, 0, 214, 264).size());
 
     // Resource order, which is also the tab order; the buttons sit below everything they act on.
-    auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(44, 242, 70, 14));
-    auto* cancelButton = Place(new QPushButton("&Cancel", this), "2", Units(120, 242, 50, 14));
+    auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(44, 244, 70, 14));
+    auto* cancelButton = Place(new QPushButton("&Cancel", this), "2", Units(120, 244, 50, 14));
     blocksBox = Place(new QCheckBox("&Blocks on top of screen", this), "10", Units(14, 93, 94, 11));
     oversamEdit = Place(new QLineEdit(this), "12", Units(14, 10, 32, 12));
     bkdepthEdit = Place(new QLineEdit(this), "22", Units(15, 30, 32, 11));
@@ -68,11 +69,10 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     const std::pair<int, const char*> units[] = {{13, "samples per pixel"}, {33, "depth units"}, {54, "pixels"},
                                                  {75, "depth units"},       {126, "pixels"},     {162, "depth units"}};
     for (auto [y, unit] : units) Place(new QLabel(unit, this), "unit", Units(146, y, 62, 10));
-    tieNote = Place(new QLabel(this), "tieNote", Units(14, 192, 192, 10));
-    separations = Place(new QLabel(this), "separations", Units(14, 204, 192, 10));
-    warning = Place(new QLabel(this), "warning", Units(14, 216, 192, 22));
-    warning->setWordWrap(true);
-    warning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    tieNote = Place(new QLabel(this), "tieNote", Units(14, 190, 192, 18));
+    separations = Place(new QLabel(this), "separations", Units(14, 209, 192, 10));
+    warning = Place(new QLabel(this), "warning", Units(14, 220, 192, 20));
+    for (QLabel* l : {tieNote, warning}) l->setWordWrap(true), l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     widthEdit->setPlaceholderText("width");
     heightEdit->setPlaceholderText("height");
 
@@ -120,7 +120,9 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     reliefEdit->setText(QString::number(values.relief));
     dotsBox->setChecked(values.dots != 0);
 
-    connect(reliefEdit, &QLineEdit::textChanged, this, &StereoOptionsDialog::tieBackgroundToRelief);
+    tieBackgroundToRelief(false);
+    connect(reliefEdit, &QLineEdit::textChanged, this, [this] { tieBackgroundToRelief(true); });
+    connect(bkdepthEdit, &QLineEdit::textChanged, this, [this] { tieBackgroundToRelief(false); });
     connect(bkdepthEdit, &QLineEdit::textEdited, tieNote, &QLabel::clear);  // the user's own value now
     for (QLineEdit* e : {oversamEdit, bkdepthEdit, eyeEdit, distanceEdit, reliefEdit, widthEdit, heightEdit})
         connect(e, &QLineEdit::textChanged, this, &StereoOptionsDialog::showSeparations);
@@ -138,15 +140,21 @@ StereoFieldTexts StereoOptionsDialog::fieldTexts() const {
             heightEdit->text().toStdString()};
 }
 
-void StereoOptionsDialog::tieBackgroundToRelief() {
+void StereoOptionsDialog::tieBackgroundToRelief(bool reliefChanged) {
     int relief = 0, bkdepth = 0;
     if (ParseStereoNumber(reliefEdit->text().toStdString(), relief) != NumberReading::Ok || relief < 1 ||
-        relief > kMaxRelief || ParseStereoNumber(bkdepthEdit->text().toStdString(), bkdepth) != NumberReading::Ok ||
-        int64_t(bkdepth) + relief < 0)
+        relief > kMaxRelief || ParseStereoNumber(bkdepthEdit->text().toStdString(), bkdepth) != NumberReading::Ok)
         return;
-    bkdepthEdit->setText(QString::number(-relief - 1));
-    tieNote->setText(QString("Background depth moved to %1, so that the relief stays behind the screen.")
-                         .arg(-relief - 1));
+    if (int64_t(bkdepth) + relief < 0) {
+        nearest = int64_t(bkdepth) + relief;
+        return;
+    }
+    if (!reliefChanged) return;  // a background depth typed in front of the relief is the user's to mend
+    const int64_t moved = std::max<int64_t>(nearest - relief, INT32_MIN);
+    bkdepthEdit->setText(QString::number(moved));
+    tieNote->setText(QString("Background depth moved to %1 with the relief, so the nearest depth stays at %2.")
+                         .arg(moved)
+                         .arg(moved + relief));
 }
 
 void StereoOptionsDialog::showSeparations() {

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <cstdint>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -22,8 +24,9 @@ public:
 private:
     void go();
     StereoFieldTexts fieldTexts() const;
-    // A relief that reaches the screen takes the background depth back with it.
-    void tieBackgroundToRelief();
+    // A relief that would reach the screen takes the background depth back with it, so that the
+    // nearest depth stays where it last was.
+    void tieBackgroundToRelief(bool reliefChanged);
     // The separations line and its warnings, from the fields as they stand.
     void showSeparations();
 
@@ -44,6 +47,7 @@ private:
     QLabel* separations;  // "Separation 80 px far, 73 px near"
     QLabel* warning;      // what to change, in words
     int textureWidth;
+    int64_t nearest = -1;  // background depth + relief when last both good
 };
 
 // Runs the dialog over the frame on `values`, with the width of the marked texture if one is

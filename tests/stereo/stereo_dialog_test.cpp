@@ -80,7 +80,8 @@ TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
     // The buttons below every other control; each number's unit on its row, right of it; a tip on every control.
     const int top = std::min(Find<QWidget>(&dlg, "1")->y(), Find<QWidget>(&dlg, "2")->y());
     for (QWidget* w : dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w->objectName() != "1" && w->objectName() != "2") EXPECT_LT(w->geometry().bottom(), top) << w->objectName().toStdString();
+        EXPECT_TRUE(w->objectName() == "1" || w->objectName() == "2" || w->geometry().bottom() < top)
+            << w->objectName().toStdString();
     const char* const units[] = {"samples per pixel", "depth units", "pixels", "depth units", "depth units", "pixels", "pixels"};
     for (int i = 0; i < 7; ++i) {
         const QRect field = Find<QWidget>(&dlg, kFields[i])->geometry();
@@ -107,8 +108,8 @@ TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief)
         {{"1", "-800", "150", "700", "127"}, 80, "-800", false, "Separation 80 px far, 73 px near", {}},
         // 200 x 1000 / 1500 = 133.3; 200 x 400 / 900 = 88.9, above half; in pixels whatever the oversampling.
         {{"2", "-1000", "200", "500", "600"}, 0, "-1000", false, "Separation 133 px far, 88 px near", {}},
-        // Relief 1000 takes -800 to -1001: 150 x 1001 / 1701 = 88.3; 150 x 1 / 701 = 0.2.
-        {{"1", "-800", "150", "700", "1000"}, 0, "-1001", true, "Separation 88 px far, 0 px near", {"near"}},
+        // Relief 1000 takes -800 back to -1673, the nearest kept at -673: 150 x 1673 / 2373 = 105.8; 73 as before.
+        {{"1", "-800", "150", "700", "1000"}, 0, "-1673", true, "Separation 105 px far, 73 px near", {}},
         // 150 x 2000 / 2700 = 111.1; 150 x 200 / 900 = 33.3, below half; a 64 px texture under 111.
         {{"1", "-2000", "150", "700", "1800"}, 64, "-2000", false, "Separation 111 px far, 33 px near", {"near", "64 px"}},
     };
@@ -118,7 +119,7 @@ TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief)
         for (int i = 0; i < 5; ++i) Find<QLineEdit>(&dlg, kFields[i])->setText(c.texts[i]);
         const QString warning = Find<QLabel>(&dlg, "warning")->text();
         EXPECT_EQ(c.bkdepth, Find<QLineEdit>(&dlg, "22")->text());
-        EXPECT_EQ(c.moved, Find<QLabel>(&dlg, "tieNote")->text().contains(c.bkdepth));
+        EXPECT_EQ(c.moved, Find<QLabel>(&dlg, "tieNote")->text().contains(QString(c.bkdepth) + " with the relief"));
         EXPECT_EQ(c.line, Find<QLabel>(&dlg, "separations")->text());
         EXPECT_EQ(c.warns.contains("near"), warning.contains("below half the far one")) << warning.toStdString();
         EXPECT_EQ(c.warns.contains("64 px"), warning.contains("texture is 64 px wide")) << warning.toStdString();
