@@ -38,11 +38,11 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     f.setPointSize(8);
     setFont(f);
     const DialogUnits Units(f);
-    setFixedSize(Units(0, 0, 214, 264).size());
+    setFixedSize(Units(0, 0, 214, 274).size());
 
     // Resource order, which is also the tab order; the buttons sit below everything they act on.
-    auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(44, 244, 70, 14));
-    auto* cancelButton = Place(new QPushButton("&Cancel", this), "2", Units(120, 244, 50, 14));
+    auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(44, 254, 70, 14));
+    auto* cancelButton = Place(new QPushButton("&Cancel", this), "2", Units(120, 254, 50, 14));
     blocksBox = Place(new QCheckBox("&Blocks on top of screen", this), "10", Units(14, 93, 94, 11));
     oversamEdit = Place(new QLineEdit(this), "12", Units(14, 10, 32, 12));
     bkdepthEdit = Place(new QLineEdit(this), "22", Units(15, 30, 32, 11));
@@ -71,7 +71,7 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     for (auto [y, unit] : units) Place(new QLabel(unit, this), "unit", Units(146, y, 62, 10));
     tieNote = Place(new QLabel(this), "tieNote", Units(14, 190, 192, 18));
     separations = Place(new QLabel(this), "separations", Units(14, 209, 192, 10));
-    warning = Place(new QLabel(this), "warning", Units(14, 220, 192, 20));
+    warning = Place(new QLabel(this), "warning", Units(14, 220, 192, 30));
     for (QLabel* l : {tieNote, warning}) l->setWordWrap(true), l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     widthEdit->setPlaceholderText("width");
     heightEdit->setPlaceholderText("height");
@@ -169,12 +169,9 @@ void StereoOptionsDialog::showSeparations() {
     const int64_t far = StereoSeparation(o, 0), near = StereoSeparation(o, o.relief);
     separations->setText(QString("Separation %1 px far, %2 px near").arg(far).arg(near));
     QStringList warnings;
-    if (2 * near < far)
-        warnings << "The near separation is below half the far one: so deep a relief is hard to see. Lower the "
-                    "relief.";
+    if (2 * near < far) warnings << "Near separation below half the far one: so deep a relief is hard to see; lower it.";
     if (textureWidth > 0 && textureWidth < far)
-        warnings << QString("The marked texture is %1 px wide, narrower than the far separation: its repeats will "
-                            "show. Take a wider texture.")
+        warnings << QString("The marked texture (%1 px) is narrower than the far separation: its repeats will show.")
                         .arg(textureWidth);
     warning->setText(warnings.join(" "));
 }

@@ -122,7 +122,7 @@ TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief)
         EXPECT_EQ(c.moved, Find<QLabel>(&dlg, "tieNote")->text().contains(QString(c.bkdepth) + " with the relief"));
         EXPECT_EQ(c.line, Find<QLabel>(&dlg, "separations")->text());
         EXPECT_EQ(c.warns.contains("near"), warning.contains("below half the far one")) << warning.toStdString();
-        EXPECT_EQ(c.warns.contains("64 px"), warning.contains("texture is 64 px wide")) << warning.toStdString();
+        EXPECT_EQ(c.warns.contains("64 px"), warning.contains("texture (64 px) is narrower")) << warning.toStdString();
     }
 }
 
@@ -193,7 +193,7 @@ TEST(CreateStereo, EachRunMakesANewStereogramOfTheMarkedSourcesOrSaysWhatIsMissi
         warning = Find<QLabel>(dlg, "warning")->text(), dlg->close();
     });
     EXPECT_EQ(2, RunStereoOptionsDialog(options));
-    EXPECT_TRUE(warning.contains("texture is 64 px wide")) << warning.toStdString();
+    EXPECT_TRUE(warning.contains("texture (64 px) is narrower")) << warning.toStdString();
     OPENEDFILE* front = open("d.bmp", depth, 0);
     MarkStereoWindow(StereoRole::Depth, front->hwnd.data());
     for (int oversam : {1, 4}) {
