@@ -115,7 +115,12 @@ private:
     std::deque<uint8_t> state; // from the frontier on: 0 running, 1 done, 2 done and ends a ring
 };
 
+// Escape count with the band's fraction, n + 1 - log2(log2 |z|) from the value z that escaped
+// (|z| from 2 to 4 gives 1 to 0, clamped), so counts n lie in [n, n + 1); 0 inside the set.
+float SmoothEscapeCount(double cr, double ci, int32_t iterations);
+
 // The depth picture of a view for a stereogram, W x H, top row first: 65535 inside the set
-// (count 0), n x 65535 / iterations for a point that escaped after n rounds. Pixel (x, y) is
-// the point the worker computes for it.
+// (count 0); outside, the smooth escape counts equalised over the view's own outside points
+// into 0 .. 65534, more rounds nearer (ties equal). Pixel (x, y) is the point the worker
+// computes for it.
 std::vector<uint16_t> MandelDepth(double fltR, double fltI, double fltSide, int W, int H, int32_t iterations);

@@ -1,5 +1,6 @@
 #include "stereo/StereoOptionsDialog.h"
 
+#include "documents/opened_file.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
 #include "workspace/window_utils.h"
@@ -11,6 +12,8 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -28,17 +31,18 @@ QLabel* Label(QWidget* parent, const char* text, QRect r, QWidget* buddy) {
 
 }  // namespace
 
-StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDialog(owner), values(v) {
+StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int textureWidth)
+    : QDialog(owner), values(v), textureWidth(textureWidth) {
     setWindowTitle("Stereo calculation options");
     QFont f = font();
     f.setPointSize(8);
     setFont(f);
     const DialogUnits Units(f);
-    setFixedSize(Units(0, 0, 153, 206).size());
+    setFixedSize(Units(0, 0, 214, 274).size());
 
-    // Resource order, which is also the tab order.
-    auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(11, 143, 70, 14));
-    auto* cancelButton = Place(new QPushButton("&Cancel", this), "2", Units(87, 143, 50, 14));
+    // Resource order, which is also the tab order; the buttons sit below everything they act on.
+    auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(44, 254, 70, 14));
+    auto* cancelButton = Place(new QPushButton("&Cancel", this), "2", Units(120, 254, 50, 14));
     blocksBox = Place(new QCheckBox("&Blocks on top of screen", this), "10", Units(14, 93, 94, 11));
     oversamEdit = Place(new QLineEdit(this), "12", Units(14, 10, 32, 12));
     bkdepthEdit = Place(new QLineEdit(this), "22", Units(15, 30, 32, 11));
@@ -49,20 +53,52 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDi
     // Beyond the classic set: the result's size beside its label, then depth source, relief and dots.
     widthEdit = Place(new QLineEdit(this), "23", Units(14, 125, 46, 12));
     heightEdit = Place(new QLineEdit(this), "24", Units(68, 125, 46, 12));
-    depthModeBox = Place(new QComboBox(this), "25", Units(14, 160, 80, 13));
+    depthModeBox = Place(new QComboBox(this), "25", Units(14, 142, 80, 13));
     depthModeBox->addItems({"Automatic", "Classic (blue levels)", "Grey values, white near"});
-    reliefEdit = Place(new QLineEdit(this), "26", Units(14, 178, 32, 12));
-    dotsBox = Place(new QCheckBox("Convergence do&ts", this), "27", Units(14, 193, 94, 11));
+    reliefEdit = Place(new QLineEdit(this), "26", Units(14, 160, 32, 12));
+    dotsBox = Place(new QCheckBox("Convergence do&ts", this), "27", Units(14, 177, 94, 11));
     Label(this, "&Oversample factor 1,2,4,6", Units(53, 13, 86, 10), oversamEdit);
     Label(this, "Background &Depth", Units(53, 33, 66, 10), bkdepthEdit);
     Label(this, "&Eye separation", Units(53, 54, 66, 10), eyeEdit);
     Label(this, "Observer &Screen distance", Units(53, 75, 86, 10), distanceEdit);
     Label(this, "&Size", Units(121, 126, 21, 9), widthEdit);
     Label(this, "x", Units(62, 127, 5, 9), nullptr);
-    Label(this, "Depth &values", Units(98, 162, 50, 10), depthModeBox);
-    Label(this, "&Relief 1 to 4000", Units(53, 181, 86, 10), reliefEdit);
+    Label(this, "Depth &values", Units(98, 144, 50, 10), depthModeBox);
+    Label(this, "&Relief 1 to 4000", Units(53, 162, 86, 10), reliefEdit);
+    // Each number's unit in a column of its own; a depth unit is as long as a pixel is wide.
+    const std::pair<int, const char*> units[] = {{13, "samples per pixel"}, {33, "depth units"}, {54, "pixels"},
+                                                 {75, "depth units"},       {126, "pixels"},     {162, "depth units"}};
+    for (auto [y, unit] : units) Place(new QLabel(unit, this), "unit", Units(146, y, 62, 10));
+    tieNote = Place(new QLabel(this), "tieNote", Units(14, 190, 192, 18));
+    separations = Place(new QLabel(this), "separations", Units(14, 209, 192, 10));
+    warning = Place(new QLabel(this), "warning", Units(14, 220, 192, 30));
+    for (QLabel* l : {tieNote, warning}) l->setWordWrap(true), l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     widthEdit->setPlaceholderText("width");
     heightEdit->setPlaceholderText("height");
+
+    const std::pair<QWidget*, const char*> tips[] = {
+        {oversamEdit, "How many samples make one pixel of the result: 1, 2, 4 or 6. More give smoother depth "
+                      "steps and take longer."},
+        {bkdepthEdit, "How far behind the screen the farthest depth lies, in depth units (one depth unit is as "
+                      "long as a pixel is wide). Negative, and deeper than the relief."},
+        {eyeEdit, "How far apart your eyes are, in pixels of the result. The far separation is always a little "
+                  "less."},
+        {distanceEdit, "How far your eyes are from the screen, in depth units (one depth unit is as long as a "
+                       "pixel is wide)."},
+        {blocksBox, "Shows a row of blocks instead of the depth picture in rows 8 to 31 from the bottom: a quick "
+                    "test that you see the depth."},
+        {hiddenBox, "Leaves out points that one eye cannot see behind a nearer surface; cleaner steep edges."},
+        {invertBox, "Turns the depth picture inside out: what was near lies far."},
+        {widthEdit, "The result's width in pixels, 16 to 16384; empty takes the depth picture's width."},
+        {heightEdit, "The result's height in pixels, 16 to 16384; empty takes the depth picture's height."},
+        {depthModeBox, "How a depth picture's pixels become depths: by their grey value (white near), by the "
+                       "classic blue levels, or automatically (grey for a grey picture, else blue levels)."},
+        {reliefEdit, "How far the nearest depth stands in front of the farthest, in depth units. A relief that "
+                     "would reach the screen moves the background depth back with it."},
+        {dotsBox, "Adds a white band above the result with two dots the far separation apart: make them "
+                  "three to see the depth."},
+    };
+    for (auto [w, tip] : tips) w->setToolTip(tip);
 
     QWidget* order[] = {goButton, cancelButton, blocksBox, oversamEdit, bkdepthEdit, eyeEdit, distanceEdit,
                         hiddenBox, invertBox, widthEdit, heightEdit, depthModeBox, reliefEdit, dotsBox};
@@ -84,18 +120,65 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v) : QDi
     reliefEdit->setText(QString::number(values.relief));
     dotsBox->setChecked(values.dots != 0);
 
+    tieBackgroundToRelief(false);
+    connect(reliefEdit, &QLineEdit::textChanged, this, [this] { tieBackgroundToRelief(true); });
+    connect(bkdepthEdit, &QLineEdit::textChanged, this, [this] { tieBackgroundToRelief(false); });
+    connect(bkdepthEdit, &QLineEdit::textEdited, tieNote, &QLabel::clear);  // the user's own value now
+    for (QLineEdit* e : {oversamEdit, bkdepthEdit, eyeEdit, distanceEdit, reliefEdit, widthEdit, heightEdit})
+        connect(e, &QLineEdit::textChanged, this, &StereoOptionsDialog::showSeparations);
+    showSeparations();
     connect(goButton, &QPushButton::clicked, this, &StereoOptionsDialog::go);
     connect(cancelButton, &QPushButton::clicked, this, [this] { done(2); });
 }
 
 void StereoOptionsDialog::reject() { done(2); }
 
+StereoFieldTexts StereoOptionsDialog::fieldTexts() const {
+    return {oversamEdit->text().toStdString(), bkdepthEdit->text().toStdString(),
+            eyeEdit->text().toStdString(),     distanceEdit->text().toStdString(),
+            reliefEdit->text().toStdString(),  widthEdit->text().toStdString(),
+            heightEdit->text().toStdString()};
+}
+
+void StereoOptionsDialog::tieBackgroundToRelief(bool reliefChanged) {
+    int relief = 0, bkdepth = 0;
+    if (ParseStereoNumber(reliefEdit->text().toStdString(), relief) != NumberReading::Ok || relief < 1 ||
+        relief > kMaxRelief || ParseStereoNumber(bkdepthEdit->text().toStdString(), bkdepth) != NumberReading::Ok)
+        return;
+    if (int64_t(bkdepth) + relief < 0) {
+        nearest = int64_t(bkdepth) + relief;
+        return;
+    }
+    if (!reliefChanged) return;  // a background depth typed in front of the relief is the user's to mend
+    const int64_t moved = std::max<int64_t>(nearest - relief, INT32_MIN);
+    bkdepthEdit->setText(QString::number(moved));
+    tieNote->setText(QString("Background depth moved to %1 with the relief, so the nearest depth stays at %2.")
+                         .arg(moved)
+                         .arg(moved + relief));
+}
+
+void StereoOptionsDialog::showSeparations() {
+    StereoOptions o = values;
+    const std::string problem = ReadStereoFields(fieldTexts(), o);
+    if (!problem.empty()) {
+        separations->setText("Separation: not known until the fields are right");
+        warning->setText(QString::fromStdString(problem));
+        return;
+    }
+    // In pixels of the result whatever the oversampling.
+    const int64_t far = StereoSeparation(o, 0), near = StereoSeparation(o, o.relief);
+    separations->setText(QString("Separation %1 px far, %2 px near").arg(far).arg(near));
+    QStringList warnings;
+    if (2 * near < far) warnings << "Near separation below half the far one: so deep a relief is hard to see; lower it.";
+    if (textureWidth > 0 && textureWidth < far)
+        warnings << QString("The marked texture (%1 px) is narrower than the far separation: its repeats will show.")
+                        .arg(textureWidth);
+    warning->setText(warnings.join(" "));
+}
+
 void StereoOptionsDialog::go() {
     StereoOptions next = values;
-    const StereoFieldTexts fields{oversamEdit->text().toStdString(), bkdepthEdit->text().toStdString(),
-                                  eyeEdit->text().toStdString(),     distanceEdit->text().toStdString(),
-                                  reliefEdit->text().toStdString(),  widthEdit->text().toStdString(),
-                                  heightEdit->text().toStdString()};
+    const StereoFieldTexts fields = fieldTexts();
     const std::string problem = ReadStereoFields(fields, next);
     if (!problem.empty()) {
         platform::MessageBox(this, problem, kStereoCaption, platform::MB_OK | platform::MB_ICONEXCLAMATION);
@@ -112,7 +195,11 @@ void StereoOptionsDialog::go() {
 }
 
 int RunStereoOptionsDialog(StereoOptions& values) {
-    StereoOptionsDialog dlg(FrameWindow(), values);
+    int textureWidth = 0;
+    if (FrameInterface* frame = TheFrame())
+        if (QWidget* w = frame->stereoMarks().background.hwnd.data())
+            if (const OPENEDFILE* of = GetFileStruct(w); of && !of->hBmpSaved.isNull()) textureWidth = of->Xsize;
+    StereoOptionsDialog dlg(FrameWindow(), values, textureWidth);
     CenterWindow(&dlg);
     return ExecDialog(&dlg);
 }

@@ -4,21 +4,31 @@
 
 #include <QDialog>
 
+#include <cstdint>
+
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 class StereoOptionsDialog : public QDialog {
     Q_OBJECT
 public:
     // Shows `values`; they change only when the dialog ends with "&Go and create it".
-    StereoOptionsDialog(QWidget* owner, StereoOptions& values);
+    // `textureWidth`, when known (above 0), is the marked texture's width in pixels.
+    StereoOptionsDialog(QWidget* owner, StereoOptions& values, int textureWidth = 0);
 
     // Ends with 2 like "&Cancel" (Escape and the close box too).
     void reject() override;
 
 private:
     void go();
+    StereoFieldTexts fieldTexts() const;
+    // A relief that would reach the screen takes the background depth back with it, so that the
+    // nearest depth stays where it last was.
+    void tieBackgroundToRelief(bool reliefChanged);
+    // The separations line and its warnings, from the fields as they stand.
+    void showSeparations();
 
     StereoOptions& values;
     QLineEdit* oversamEdit;
@@ -33,7 +43,13 @@ private:
     QComboBox* depthModeBox;  // automatic, classic, grey
     QLineEdit* reliefEdit;
     QCheckBox* dotsBox;
+    QLabel* tieNote;      // says when the background depth was moved
+    QLabel* separations;  // "Separation 80 px far, 73 px near"
+    QLabel* warning;      // what to change, in words
+    int textureWidth;
+    int64_t nearest = -1;  // background depth + relief when last both good
 };
 
-// Runs the dialog over the frame on `values`; 1 for "&Go and create it", 2 for "&Cancel".
+// Runs the dialog over the frame on `values`, with the width of the marked texture if one is
+// marked; 1 for "&Go and create it", 2 for "&Cancel".
 int RunStereoOptionsDialog(StereoOptions& values);

@@ -267,11 +267,8 @@ bool BuildStereoPlan(const StereoOptions& opts, int width, int fbpp, int bw, int
     p.sep.resize(levels);
     p.v.resize(levels);
     for (size_t h = 0; h < levels; ++h) {
-        int64_t t = int64_t(h) + opts.bkdepth;
-        int64_t dt = t - opts.o;
-        // The product can pass 64 bits for extreme values; the quotient never passes Eye x oversam.
-        __int128 num = __int128(int64_t(opts.Eye) * p.ov) * t;
-        p.sep[h] = int64_t(num / dt);
+        const int64_t t = int64_t(h) + opts.bkdepth;
+        p.sep[h] = StereoSeparation(opts, int64_t(h), p.ov);
         p.half[h] = p.sep[h] / 2;
         p.v[h] = float(double(opts.o - t) * 2.0 / opts.Eye);
     }

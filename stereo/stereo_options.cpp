@@ -118,10 +118,13 @@ const char* DepthModeName(int mode) {
     return mode == kDepthGrey ? "grey" : mode == kDepthClassic ? "classic" : "automatic";
 }
 
-int BackgroundSeparation(const StereoOptions& opts) {
-    const int64_t t = opts.bkdepth;
-    return int(int64_t(opts.Eye) * t / (t - opts.o));
+int64_t StereoSeparation(const StereoOptions& opts, int64_t d, int ov) {
+    const int64_t t = d + opts.bkdepth;
+    // The product can pass 64 bits for extreme values; the quotient never passes Eye x ov.
+    return int64_t(__int128(int64_t(opts.Eye) * ov) * t / (t - opts.o));
 }
+
+int BackgroundSeparation(const StereoOptions& opts) { return int(StereoSeparation(opts, 0)); }
 
 namespace {
 constexpr char kStoredTag[4] = {'O', 'S', 'O', '1'};

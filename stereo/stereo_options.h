@@ -59,6 +59,11 @@ enum class NumberReading { Ok, NotANumber, TooLarge };
 // for such a number outside int.
 NumberReading ParseStereoNumber(const std::string& text, int& value);
 
+// How far apart, in samples (ov per output pixel), the two pixels lie that show depth offset d
+// (0 the background plane, relief the nearest): Eye x ov x t / (t - o) with t = bkdepth + d,
+// truncated toward zero. The generator links samples with it.
+int64_t StereoSeparation(const StereoOptions& opts, int64_t d, int ov = 1);
+
 // The separation of the background plane in output pixels (80 at the defaults): the distance
 // that a flat stereogram repeats at and that the convergence dots lie apart.
 int BackgroundSeparation(const StereoOptions& opts);

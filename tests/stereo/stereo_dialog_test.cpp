@@ -72,15 +72,48 @@ TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
     const QComboBox* modes = Find<QComboBox>(&dlg, "25");
     EXPECT_EQ(QStringList({"Automatic", "Classic (blue levels)", "Grey values, white near"}),
               QStringList({modes->itemText(0), modes->itemText(1), modes->itemText(2)}));
-    QStringList labels, order, want{"&Oversample factor 1,2,4,6", "Background &Depth", "&Eye separation",
-                                    "Observer &Screen distance", "&Size", "x", "Depth &values", "&Relief 1 to 4000"};
-    for (QLabel* l : dlg.findChildren<QLabel*>()) labels << l->text();
+    QStringList labels, order, units, want{"&Oversample factor 1,2,4,6", "Background &Depth", "&Eye separation",
+                                           "Observer &Screen distance", "&Size", "x", "Depth &values", "&Relief 1 to 4000"};
+    for (QLabel* l : dlg.findChildren<QLabel*>())
+        if (l->objectName().isEmpty()) labels << l->text();
     EXPECT_EQ(want, labels);
+    // The buttons below every other control, a tip on every one but the labels; each number's unit on its row.
+    const int top = std::min(Find<QWidget>(&dlg, "1")->y(), Find<QWidget>(&dlg, "2")->y());
+    for (QWidget* w : dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(w->objectName().size() == 1 || (w->geometry().bottom() < top && (qobject_cast<QLabel*>(w) || !w->toolTip().isEmpty())))
+            << w->objectName().toStdString();
+    for (const char* id : kFields)
+        for (QRect f = Find<QWidget>(&dlg, id)->geometry(); QLabel* l : dlg.findChildren<QLabel*>("unit"))
+            if (l->x() > f.right() && f.contains(f.center().x(), l->geometry().center().y())) units << l->text();
+    EXPECT_EQ(QStringList({"samples per pixel", "depth units", "pixels", "depth units", "depth units", "pixels", "pixels"}), units);
     for (QWidget* w = Find<QWidget>(&dlg, "1"); order.size() < 14; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(QStringList({"1", "2", "10", "12", "22", "21", "18", "11", "13", "23", "24", "25", "26", "27"}), order);
     EXPECT_EQ(Find<QWidget>(&dlg, "23"), dlg.findChildren<QLabel*>()[4]->buddy());
     if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) dlg.grab().save(QString(out) + "/stereo-options.png");
+}
+
+TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief) {
+    // Separations by hand, Eye x t / (t - o) truncated, t = background depth (far) or that + relief (near). A texture as
+    // wide as the far separation is enough; oversampling leaves them in pixels; relief 1000 keeps the nearest at -673.
+    struct Case { QStringList texts; int texture; const char* bkdepth; const char* line; int warns; };  // 1 near, 2 texture
+    const Case cases[] = {
+        {{"1", "-800", "150", "700", "127"}, 80, "-800", "Separation 80 px far, 73 px near", 0},  // 120000/1500, 100950/1373
+        {{"2", "-1000", "200", "500", "600"}, 0, "-1000", "Separation 133 px far, 88 px near", 0},  // 200000/1500, 80000/900
+        {{"1", "-800", "150", "700", "1000"}, 0, "-1673", "Separation 105 px far, 73 px near", 0},  // 250950/2373
+        {{"1", "-2000", "150", "700", "1800"}, 64, "-2000", "Separation 111 px far, 33 px near", 3},  // 300000/2700, 30000/900
+    };
+    for (const Case& c : cases) {
+        StereoOptions values;
+        StereoOptionsDialog dlg(nullptr, values, c.texture);
+        for (int i = 0; i < 5; ++i) Find<QLineEdit>(&dlg, kFields[i])->setText(c.texts[i]);
+        const QString warning = Find<QLabel>(&dlg, "warning")->text();
+        EXPECT_EQ(c.bkdepth, Find<QLineEdit>(&dlg, "22")->text());
+        EXPECT_EQ(c.bkdepth != c.texts[1], Find<QLabel>(&dlg, "tieNote")->text().contains(QString(c.bkdepth) + " with the relief"));
+        EXPECT_EQ(c.line, Find<QLabel>(&dlg, "separations")->text());
+        EXPECT_EQ(c.warns, warning.contains("below half the far one") + 2 * warning.contains("texture (64 px) is narrower"))
+            << warning.toStdString();
+    }
 }
 
 TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
@@ -143,6 +176,10 @@ TEST(CreateStereo, EachRunMakesANewStereogramOfTheMarkedSourcesOrSaysWhatIsMissi
     OPENEDFILE* back = open("t.bmp", texture, 256);
     MarkStereoWindow(StereoRole::Background, back->hwnd.data());
     EXPECT_EQ(nullptr, CreateStereo(options));
+    QString warning;  // the marked texture's width reaches the options dialog
+    QTimer::singleShot(0, [&] { if (QWidget* d = QApplication::activeModalWidget()) warning = Find<QLabel>(d, "warning")->text(), d->close(); });
+    EXPECT_EQ(2, RunStereoOptionsDialog(options));
+    EXPECT_TRUE(warning.contains("texture (64 px) is narrower")) << warning.toStdString();
     OPENEDFILE* front = open("d.bmp", depth, 0);
     MarkStereoWindow(StereoRole::Depth, front->hwnd.data());
     for (int oversam : {1, 4}) {
