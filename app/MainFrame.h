@@ -14,6 +14,7 @@
 class QMdiArea;
 class QMenu;
 class QAction;
+enum class HelpPage;
 
 class MainFrame : public QMainWindow, public FrameInterface {
     Q_OBJECT
@@ -43,6 +44,7 @@ public:
     void setStatusText(int popidx, const char* text) override;
 
 protected:
+    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     // Files dropped on the frame open as through File Open, in the order given.
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -57,6 +59,8 @@ private:
     void fillWindowList();
     void markStereo(StereoRole role);
     void CMUColor();
+    // The help page of the active window's kind.
+    HelpPage helpPageOfActive() const;
 
     std::map<Command, QAction*> actions;
     QMdiArea* area_ = nullptr;

@@ -110,6 +110,10 @@ OpenGLChild::~OpenGLChild() {
         view_->doneCurrent();
     }
     DelFileStruct(this);
+    // The shared view's line goes with the last window that shows it.
+    const QMdiArea* area = FrameMdiArea();
+    const auto others = area ? area->findChildren<OpenGLChild*>() : QList<OpenGLChild*>();
+    if (std::none_of(others.begin(), others.end(), [this](OpenGLChild* c) { return c != this; })) FrameStatusf(0, "%s", "");
 }
 
 QOpenGLWidget* OpenGLChild::view() const { return view_; }
