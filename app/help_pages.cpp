@@ -91,7 +91,7 @@ const KeyPage kOpenGLKeys{
 const KeyPage* const kKeyPages[] = {&kWindowKeys, &kWaveKeys, &kMandelKeys, &kOpenGLKeys};
 
 QString KeyPageHtml(const KeyPage& page) {
-    QString html = QString("<p>%1</p><table cellspacing=0 cellpadding=4>").arg(QString(page.intro).toHtmlEscaped());
+    QString html = QString("<p style='margin-bottom:8px'>%1</p><table cellspacing=0 cellpadding=4>").arg(QString(page.intro).toHtmlEscaped());
     for (const KeyRow& r : page.rows)
         html += QString("<tr><td valign=top style='white-space:nowrap'><b>%1</b></td><td>%2</td></tr>")
                     .arg(QString(r.key).toHtmlEscaped(), QString(r.does).toHtmlEscaped());
@@ -166,7 +166,7 @@ QDialog* MakeHelp(QWidget* parent) {
     auto* layout = new QVBoxLayout(dlg);
     layout->addWidget(tabs);
     layout->addWidget(buttons);
-    dlg->resize(720, 680);
+    dlg->resize(720, 720);
     return dlg;
 }
 

@@ -96,7 +96,10 @@ private:
     OpenGLChild* owner_;
 };
 
+int OpenGLChild::liveWindows = 0;
+
 OpenGLChild::OpenGLChild(OPENEDFILE* of) : MdiChild(of), view_(new GLView(this)), scene_(of ? MakeGLScene(of->Type) : nullptr) {
+    ++liveWindows;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
@@ -111,9 +114,7 @@ OpenGLChild::~OpenGLChild() {
     }
     DelFileStruct(this);
     // The shared view's line goes with the last window that shows it.
-    const QMdiArea* area = FrameMdiArea();
-    const auto others = area ? area->findChildren<OpenGLChild*>() : QList<OpenGLChild*>();
-    if (std::none_of(others.begin(), others.end(), [this](OpenGLChild* c) { return c != this; })) FrameStatusf(0, "%s", "");
+    if (--liveWindows == 0) FrameStatusf(0, "%s", "");
 }
 
 QOpenGLWidget* OpenGLChild::view() const { return view_; }
