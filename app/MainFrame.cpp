@@ -4,6 +4,7 @@
 #include "app/file_open.h"
 #include "app/file_save.h"
 #include "app/help_pages.h"
+#include "app/recent_files.h"
 #include "app/registry.h"
 #include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
@@ -20,6 +21,7 @@
 #include <QColorDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -86,6 +88,8 @@ MainFrame::~MainFrame() {
 
 void MainFrame::setStatusText(int popidx, const char* text) { SetStatusTextf(popidx, "%s", text); }
 
+bool MainFrame::saveAs(QWidget* child) { return SaveDocument(this, qobject_cast<MdiChild*>(child), true); }
+
 QAction* MainFrame::addCommand(QMenu* menu, const QString& text, Command id, const QKeySequence& key) {
     return bindCommand(menu->addAction(text), id, key);
 }
@@ -132,7 +136,16 @@ void MainFrame::buildMenus() {
     // Ctrl+F4 closes too, as on the system menu of a window.
     action(Command::Close)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_F4)});
     connect(file, &QMenu::aboutToShow, this, &MainFrame::updateMenus);
+    recentMenu_ = new QMenu("Open &Recent", file);
+    file->insertMenu(action(Command::Save), recentMenu_);
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainFrame::fillRecentMenu);
     menu("&Edit", {{"&Copy", Command::Copy, {}}, {"C&olor", Command::Color, {}}});
+    menu("&View", {{"&Fit to window", Command::ZoomFit, QKeySequence(Qt::CTRL | Qt::Key_0)},
+                   {"&Actual size (100%)", Command::ZoomActual, QKeySequence(Qt::CTRL | Qt::Key_1)},
+                   {"Zoom &in", Command::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus)},
+                   {"Zoom &out", Command::ZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)}});
+    // Ctrl+= too: the plus sign needs Shift on most keyboards.
+    action(Command::ZoomIn)->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     stereoMenu_ = menu("&Stereo", {{"set as &Background", Command::SetBackground, {}},
                                    {"set as &Depth view", Command::SetDepthView, {}},
                                    {"&Options", Command::StereoOptions, {}},
@@ -187,6 +200,8 @@ void MainFrame::updateMenus() {
     auto* child = qobject_cast<MdiChild*>(ActiveChild());
     const bool canSave = child && !child->saveFilters().isEmpty();
     for (Command id : {Command::Save, Command::SaveAs}) action(id)->setEnabled(canSave);
+    for (Command id : {Command::ZoomFit, Command::ZoomActual, Command::ZoomIn, Command::ZoomOut})
+        action(id)->setEnabled(qobject_cast<BmpChild*>(child) != nullptr);
     for (Command id : {Command::PaletteShow, Command::ZoomInShow, Command::ZoomOutShow}) {
         QAction* a = action(id);
         const int check = child ? child->menuCheck(id) : -1;
@@ -197,6 +212,25 @@ void MainFrame::updateMenus() {
     for (auto [id, role] : {std::pair{Command::SetBackground, StereoRole::Background}, std::pair{Command::SetDepthView, StereoRole::Depth}}) {
         action(id)->setCheckable(true);
         action(id)->setChecked(active && marks_.of(role).hwnd == active);
+    }
+}
+
+void MainFrame::fillRecentMenu() {
+    recentMenu_->clear();
+    const std::vector<std::string> files = RecentFiles();
+    if (files.empty()) recentMenu_->addAction("(none)")->setEnabled(false);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string path = files[i];
+        QAction* a = recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(path)));
+        connect(a, &QAction::triggered, this, [path] {
+            if (!QFileInfo::exists(QString::fromStdString(path))) {
+                ForgetRecentFile(path);
+                platform::MessageBox(FrameWindow(), "The file no longer exists:\n" + path + "\nIt is taken off the recent files.",
+                                     szMBTitle, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+                return;
+            }
+            FileOpenMsg(path);
+        });
     }
 }
 
@@ -273,10 +307,10 @@ void MainFrame::CMUColor() {
 }
 
 int MainFrame::CloseAll() {
-    int refused = 0;
-    for (QMdiSubWindow* sub : area_->subWindowList())
-        if (!sub->close()) ++refused;
-    return refused;
+    // The first window that stays (Cancel) stops the rest: the user went back to look at it.
+    for (QPointer<QMdiSubWindow> sub : area_->subWindowList())
+        if (sub && !sub->close()) return 1;
+    return 0;
 }
 
 int MainFrame::WmCommand(int id) {
@@ -322,6 +356,10 @@ int MainFrame::WmCommand(int id) {
     case C::HelpKeys: ShowHelp(this, helpPageOfActive()); break;
     case C::HelpStereogram: ShowHelp(this, HelpPage::Seeing); break;
     case C::Copy:
+    case C::ZoomFit:
+    case C::ZoomActual:
+    case C::ZoomIn:
+    case C::ZoomOut:
     case C::PaletteShow:
     case C::ZoomInShow:
     case C::ZoomOutShow:

@@ -25,10 +25,13 @@ public:
     // Handles one menu command; returns 0 when handled, 1 when it is not ours (window list).
     int WmCommand(int id);
     int WmCommand(Command id) { return WmCommand(int(id)); }
-    // The number of document windows that refused to close.
+    // Closes the document windows in creation order up to the first that stays; 1 when one
+    // stayed, else 0.
     int CloseAll();
     QAction* action(Command id) const;
     QMenu* windowMenu() const { return windowMenu_; }
+    // File > Open Recent, filled from the settings store each time it opens.
+    QMenu* recentMenu() const { return recentMenu_; }
     // The colour last chosen with Edit, Color (0x00BBGGRR); black at start, kept while the program runs.
     uint32_t chosenColor() const { return crColor; }
     // The values every stereogram of this run is computed with; they start at the defaults and
@@ -42,6 +45,7 @@ public:
     void updateMenus() override;
     StereoMarks& stereoMarks() override { return marks_; }
     void setStatusText(int popidx, const char* text) override;
+    bool saveAs(QWidget* child) override;
 
 protected:
     bool event(QEvent* e) override;
@@ -57,6 +61,7 @@ private:
     // Names the action after its command, runs the command when triggered and lists it.
     QAction* bindCommand(QAction* a, Command id, const QKeySequence& key = {});
     void fillWindowList();
+    void fillRecentMenu();
     void markStereo(StereoRole role);
     void CMUColor();
     // The help page of the active window's kind.
@@ -65,6 +70,7 @@ private:
     std::map<Command, QAction*> actions;
     QMdiArea* area_ = nullptr;
     QMenu* windowMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
     QMenu* stereoMenu_ = nullptr;
     StereoMarks marks_;
     StereoOptions stereoOptions_;

@@ -1,5 +1,7 @@
 // The open dialog and the dispatch of a path to the window and loader of its kind.
 #include "app/file_open.h"
+#include "app/recent_files.h"
+#include "app/registry.h"
 #include "documents/file_kind.h"
 #include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
@@ -15,17 +17,38 @@
 #include "workspace/window_utils.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <filesystem>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace {
+QString AllPicturesFilter() {
+    QStringList patterns;
+    for (const std::string& e : PictureNameEndings()) patterns << "*." + QString::fromStdString(e);
+    return "All pictures (" + patterns.join(' ') + ")";
+}
+
+// The window of a document already open from `path` and holding no unsaved work, or null.
+MdiChild* OpenWindowOf(const std::string& path) {
+    std::error_code ec;
+    for (OPENEDFILE* of = FirstFileStruct(); of; of = of->NextFile)
+        if (auto* child = qobject_cast<MdiChild*>(of->hwnd.data());
+            child && child->subWindow() && !of->Changed && std::filesystem::equivalent(of->Filename, path, ec))
+            return child;
+    return nullptr;
+}
+
 // The filter chosen last time; kept for the run only.
 QString selectedFilter;
+// The folder the dialog opened in last, kept in the settings store.
+const char* const kOpenFolder = "OpenFolder";
 
 // Each entry's patterns go in its last parentheses, which the dialog hides, so the shown
-// descriptions are the program's own; "All Files" matches names without a dot too.
+// descriptions are the program's own; "All Files" matches names without a dot too. The first
+// shows every picture there is, whatever its format.
 const QStringList& Filters() {
-    static const QStringList f = {"Pictures (*.jpg *.gif *.bmp)", "WAV audio files (*.wav) (*.wav)",
+    static const QStringList f = {AllPicturesFilter(), "Pictures (*.jpg *.gif *.bmp)", "WAV audio files (*.wav) (*.wav)",
                                   "Autocad drawing exchange (*.dxf) (*.dxf)", "All Files (*.*) (*)",
                                   "More pictures (*.png *.jpeg *.jpe *.tif *.tiff *.webp *.pbm *.pgm *.ppm *.pnm *.tga)"};
     return f;
@@ -37,11 +60,15 @@ std::vector<std::string> CMUFileOpen(QWidget* owner, bool multiopen) {
     dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setNameFilters(Filters());
     if (!selectedFilter.isEmpty()) dlg.selectNameFilter(selectedFilter);
+    const QString folder = QString::fromStdString(LoadTextValue(kOpenFolder, 4096));
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) dlg.setDirectory(folder);
     dlg.setFileMode(multiopen ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     std::vector<std::string> out;
     if (dlg.exec() != QDialog::Accepted) return out;
     selectedFilter = dlg.selectedNameFilter();
+    if (const std::string now = dlg.directory().absolutePath().toStdString(); now != folder.toStdString())
+        SaveTextValue(kOpenFolder, now);
     for (const QString& f : dlg.selectedFiles()) out.push_back(f.toStdString());
     if (owner) owner->update();
     return out;
@@ -52,6 +79,13 @@ void OpenMulti(const std::vector<std::string>& paths) {
 }
 
 void FileOpenMsg(const std::string& path) {
+    if (MdiChild* open = OpenWindowOf(path)) {  // shown again rather than a second copy
+        QMdiSubWindow* sub = open->subWindow();
+        if (sub->isMinimized()) sub->showNormal();
+        FrameMdiArea()->setActiveSubWindow(sub);
+        NoteRecentFile(path);
+        return;
+    }
     const FileKind kind = DispatchKind(path);
     OPENEDFILE* of = nullptr;
     int ok = 1;
@@ -109,5 +143,6 @@ void FileOpenMsg(const std::string& path) {
     if (!window) return;
     if (resize) SetClientRect(window, of->Xsize + 1, of->Ysize + 1, FrameWindow());
     window->setWindowTitle(QString::fromStdString(path));
+    NoteRecentFile(path);
     UpdateFrameMenus();  // a loaded sound can be saved
 }

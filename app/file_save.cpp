@@ -43,21 +43,23 @@ std::string AskSaveName(QWidget* owner, const QStringList& filters, const std::s
 
 }  // namespace
 
-void SaveActiveDocument(QWidget* owner, bool askName) {
-    auto* child = qobject_cast<MdiChild*>(ActiveChild());
+void SaveActiveDocument(QWidget* owner, bool askName) { SaveDocument(owner, qobject_cast<MdiChild*>(ActiveChild()), askName); }
+
+bool SaveDocument(QWidget* owner, MdiChild* child, bool askName) {
     OPENEDFILE* of = child ? child->record() : nullptr;
     const QStringList filters = child ? child->saveFilters() : QStringList();
-    if (!of || filters.isEmpty()) return;
+    if (!of || filters.isEmpty()) return false;
     std::string path = of->Filename;
     if (askName || !Writable(filters, path)) path = AskSaveName(owner, filters, path);
-    if (path.empty()) return;
+    if (path.empty()) return false;
     const std::string why = child->saveDocument(path);
     if (!why.empty()) {
         platform::MessageBox(FrameWindow(), "Can't save file: " + path + "\n" + why, szMBTitle,
                              platform::MB_OK | platform::MB_ICONEXCLAMATION);
-        return;
+        return false;
     }
     of->Changed = 0;
     of->Filename = path;
     child->setWindowTitle(QString::fromStdString(path));
+    return true;
 }

@@ -36,6 +36,9 @@ const KeyPage kWindowKeys{
      {"Shift+F5", "Cascade the windows."},
      {"Shift+F4", "Tile the windows."},
      {"F1", "This help, at the page of the active window's kind."},
+     {"Ctrl+0", "Fit the active picture to its window (View, Fit to window)."},
+     {"Ctrl+1", "Show the picture at its own size, 100% (View, Actual size); a stereogram fuses only so."},
+     {"Ctrl++ or Ctrl+=, Ctrl+-, Ctrl+wheel", "Zoom the picture in or out, in doubling steps from 1/8 to 8."},
      {"Arrows, Page Up, Page Down, Home, End", "Scroll a picture that is larger than its window."},
      {"Wheel (Shift+wheel: sideways)", "Scroll a picture up and down (left and right)."},
      {"Right click on the empty area", "The Window menu."}}};

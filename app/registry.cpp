@@ -84,3 +84,14 @@ void SaveStereoOptions(const StereoOptions& opts) {
     const auto bytes = StereoOptionsToBytes(opts);
     SetValue(CreateKey(SettingsKeyPath()), "StereoOptions", bytes.data(), bytes.size());
 }
+
+std::string LoadTextValue(const char* name, size_t limit) {
+    const std::string key = SettingsKeyPath();
+    std::vector<uint8_t> v;
+    if (keystore::ReadValue(key, name, limit, v) != keystore::ReadResult::Read) return {};
+    return std::string(v.begin(), v.end());
+}
+
+void SaveTextValue(const char* name, const std::string& text) {
+    SetValue(CreateKey(SettingsKeyPath()), name, text.data(), text.size());
+}

@@ -26,3 +26,7 @@ void SaveSettingsFrom(const SETTINGS& s);
 // the record's "read" box, one of the right size whose values are unusable the defaults.
 void LoadStereoOptions(StereoOptions& opts);
 void SaveStereoOptions(const StereoOptions& opts);
+// A text value of its own beside the record (the last folder, the recent files): empty when
+// missing, longer than `limit` bytes or unreadable, without a box, since nothing is lost.
+std::string LoadTextValue(const char* name, size_t limit);
+void SaveTextValue(const char* name, const std::string& text);

@@ -13,3 +13,9 @@ FileKind DispatchKind(const std::string& path) {
         if (path.find(r.upper) != std::string::npos || path.find(r.lower) != std::string::npos) return r.kind;
     return FileKind::None;
 }
+
+const std::vector<std::string>& PictureNameEndings() {
+    static const std::vector<std::string> endings = {"bmp", "gif",  "jpg", "jpeg", "jpe", "png", "tif",
+                                                     "tiff", "webp", "pbm", "pgm", "ppm", "pnm", "tga"};
+    return endings;
+}

@@ -18,6 +18,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 
 BmpChild::BmpChild(OPENEDFILE* of) : MdiChild(of), hbar(new QScrollBar(Qt::Horizontal, this)), vbar(new QScrollBar(Qt::Vertical, this)) {
     setMouseTracking(true);
@@ -29,14 +31,55 @@ BmpChild::BmpChild(OPENEDFILE* of) : MdiChild(of), hbar(new QScrollBar(Qt::Horiz
 
 BmpChild::~BmpChild() { DelFileStruct(this); }
 
-void BmpChild::updateScroll() { SetScroll(this, record(), hbar, vbar); }
+void BmpChild::updateScroll() { SetScroll(this, record(), hbar, vbar, zoom_); }
+
+void BmpChild::setZoom(double z, QPoint anchor) {
+    OPENEDFILE* of = record();
+    if (!of || of->hBmpSaved.isNull()) return;
+    z = std::clamp(z, kMinZoom, kMaxZoom);
+    if (anchor.x() < 0) anchor = QPoint(of->Xclient / 2, of->Yclient / 2);
+    // The picture point under the anchor, in picture pixels.
+    const double px = (of->Xscroll + anchor.x()) / zoom_, py = (of->Yscroll + anchor.y()) / zoom_;
+    zoom_ = z;
+    of->Xscroll = int(std::lround(px * z)) - anchor.x();
+    of->Yscroll = int(std::lround(py * z)) - anchor.y();
+    updateScroll();
+    const BMP_DATA* bd = of->data<BMP_DATA>();
+    QString note;
+    if (z != 1.0) {
+        note = " - Zoom " + QString::number(z * 100, 'g', 3) + "%";
+        // A stereogram fuses only when each of its pixels is one screen pixel.
+        if (bd && bd->stereogram) note += " (view at 100% to see the depth)";
+    }
+    setTitleNote(note);
+    update();
+}
+
+void BmpChild::stepZoom(int steps, QPoint anchor) {
+    // From any zoom (fit to window gives one between steps) to the next step up or down.
+    double z = zoom_;
+    for (; steps > 0; --steps) z = std::exp2(std::floor(std::log2(z) + 1e-9) + 1);
+    for (; steps < 0; ++steps) z = std::exp2(std::ceil(std::log2(z) - 1e-9) - 1);
+    setZoom(z, anchor);
+}
 
 void BmpChild::resizeEvent(QResizeEvent*) { updateScroll(); }
 
 void BmpChild::paintEvent(QPaintEvent*) {
     QPainter p(this);
     OPENEDFILE* of = record();
-    PaintPicture(p, this, of, of ? of->hBmpSaved : QImage(), hbar->isVisible() && vbar->isVisible());
+    const bool corner = hbar->isVisible() && vbar->isVisible();
+    if (!of || zoom_ == 1.0) return PaintPicture(p, this, of, of ? of->hBmpSaved : QImage(), corner);
+    const BMP_DATA* bd = of->data<BMP_DATA>();
+    const bool smooth = !(bd && bd->stereogram);
+    if (zoom_ >= 1.0) reduced = QImage();
+    else if (reducedOf != of->hBmpSaved.cacheKey() || reducedAt != zoom_) {
+        // Scaled once per zoom: smoothing averages every picture pixel under a screen pixel.
+        reduced = of->hBmpSaved.scaled(ZoomedExtent(of->Xsize, zoom_), ZoomedExtent(of->Ysize, zoom_), Qt::IgnoreAspectRatio,
+                                       smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+        reducedOf = of->hBmpSaved.cacheKey(), reducedAt = zoom_;
+    }
+    PaintZoomedPicture(p, this, of, of->hBmpSaved, reduced, zoom_, smooth, corner);
 }
 
 void BmpChild::mouseMoveEvent(QMouseEvent* e) {
@@ -76,6 +119,14 @@ void BmpChild::keyPressEvent(QKeyEvent* e) {
 
 void BmpChild::wheelEvent(QWheelEvent* e) {
     const QPoint d = e->angleDelta();
+    if (e->modifiers() & Qt::ControlModifier) {  // zoom by whole notches about the pointer
+        wheelRest += d.y();
+        const int notches = wheelRest / 120;
+        wheelRest %= 120;
+        if (notches) stepZoom(notches, e->position().toPoint());
+        e->accept();
+        return;
+    }
     const bool sideways = d.x() != 0 || (e->modifiers() & Qt::ShiftModifier);
     QScrollBar* bar = sideways ? hbar : vbar;
     // Whole notches of 120 scroll the system's number of lines, each a line step of the bar.
@@ -87,6 +138,17 @@ void BmpChild::wheelEvent(QWheelEvent* e) {
 }
 
 void BmpChild::command(Command id) {
+    OPENEDFILE* rec = record();
+    switch (id) {
+    case Command::ZoomFit:
+        if (rec && rec->Xsize > 0 && rec->Ysize > 0)
+            setZoom(std::min(double(width()) / rec->Xsize, double(height()) / rec->Ysize), {0, 0});
+        return;
+    case Command::ZoomActual: setZoom(1.0); return;
+    case Command::ZoomIn: stepZoom(1); return;
+    case Command::ZoomOut: stepZoom(-1); return;
+    default: break;
+    }
     if (id != Command::Copy) return;
     OPENEDFILE* of = record();
     if (of && !of->hBmpSaved.isNull()) QGuiApplication::clipboard()->setImage(of->hBmpSaved);

@@ -3,6 +3,7 @@
 #include "workspace/mdi_child.h"
 #include "workspace/stereo_marks.h"
 
+#include <QImage>
 #include <vector>
 
 class QScrollBar;
@@ -12,6 +13,7 @@ struct BMP_DATA : ClientBlock {
     uint16_t BitsPerPixel = 0;
     StereoRole StereoType = StereoRole::None;
     std::vector<uint16_t> grey16;  // 16-bit grey values, top row first, empty when the picture had none
+    bool stereogram = false;       // made by "Create it now": shown unsmoothed, fused only at 100%
 };
 
 class BmpChild : public MdiChild {
@@ -28,6 +30,13 @@ public:
     void updateScroll();
     QScrollBar* horizontalBar() const { return hbar; }
     QScrollBar* verticalBar() const { return vbar; }
+    // Screen pixels per picture pixel; 1 at first.
+    double zoom() const { return zoom_; }
+    // Shows the picture at `z` (kept within the zoom steps' range), keeping the picture point
+    // under `anchor` (client coordinates; the centre when none) in place.
+    void setZoom(double z, QPoint anchor = {-1, -1});
+    // The zoom steps, each twice the last.
+    static constexpr double kMinZoom = 0.125, kMaxZoom = 8.0;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -42,6 +51,11 @@ private:
     QScrollBar* hbar;
     QScrollBar* vbar;
     int wheelRest = 0;  // wheel delta short of a whole step
+    double zoom_ = 1.0;
+    QImage reduced;             // the picture scaled to the shown size, below 100%
+    qint64 reducedOf = 0;       // the cache key of the picture it was made from
+    double reducedAt = 0;       // and the zoom
+    void stepZoom(int steps, QPoint anchor = {-1, -1});
 };
 
 OPENEDFILE* CreateBMPChild(const std::string& filename);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace platform {
 namespace {
@@ -21,7 +22,7 @@ std::vector<std::string> MessageRecorder::texts() const {
 int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags) {
     if (recorder) {
         recorder->boxes.push_back({caption, text, flags});
-        if (recorder->answers.empty()) return IDOK;
+        if (recorder->answers.empty()) return (flags & 0x0F) == MB_SAVEDISCARDCANCEL ? IDNO : IDOK;
         int a = recorder->answers.front();
         recorder->answers.pop_front();
         return a;
@@ -39,12 +40,22 @@ int MessageBox(QWidget* owner, const std::string& text, const std::string& capti
     switch (flags & 0x0F) {
     case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MB_SAVEDISCARDCANCEL:
+        // The same words on every desktop (some themes call Discard "Close without Saving").
+        box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        box.button(QMessageBox::Save)->setText("&Save");
+        box.button(QMessageBox::Discard)->setText("&Discard");
+        box.button(QMessageBox::Cancel)->setText("Cancel");
+        box.setDefaultButton(QMessageBox::Save);
+        break;
     default: box.setStandardButtons(QMessageBox::Ok); break;
     }
     switch (box.exec()) {
     case QMessageBox::Ok: return IDOK;
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
+    case QMessageBox::Yes:
+    case QMessageBox::Save: return IDYES;
+    case QMessageBox::No:
+    case QMessageBox::Discard: return IDNO;
     default: return IDCANCEL;
     }
 }

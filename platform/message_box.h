@@ -13,6 +13,7 @@ namespace platform {
 enum : unsigned {
     MB_OK = 0x0,
     MB_OKCANCEL = 0x1,
+    MB_SAVEDISCARDCANCEL = 0x3,  // Save, Discard and Cancel: IDYES, IDNO, IDCANCEL
     MB_YESNO = 0x4,
     MB_ICONSTOP = 0x10,
     MB_ICONQUESTION = 0x20,
@@ -33,7 +34,7 @@ int MessageBox(QWidget* owner, const std::string& text, const std::string& capti
 void MessageBeep(unsigned type);
 
 // While a recorder lives, boxes are not shown: each is recorded and answered with the next
-// scripted answer (IDOK when the script is empty). Beeps are recorded too.
+// scripted answer (when the script is empty IDOK, or for Save/Discard/Cancel IDNO: go ahead). Beeps are recorded too.
 class MessageRecorder {
 public:
     MessageRecorder();

@@ -97,6 +97,7 @@ OPENEDFILE* CreateStereo(const StereoOptions& options) {
     bd->NumColors = backData ? backData->NumColors : 0;
     bd->BitsPerPixel = 32;  // the display's depth, which the picture was fetched at
     bd->StereoType = StereoRole::Result;
+    bd->stereogram = true;
     SetDocumentImage(of, picture);  // sizes the record too
 
     char caption[300];

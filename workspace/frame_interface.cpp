@@ -25,6 +25,8 @@ void UpdateFrameMenus() {
     if (registeredFrame) registeredFrame->updateMenus();
 }
 
+bool FrameSaveAs(QWidget* child) { return registeredFrame && registeredFrame->saveAs(child); }
+
 void FrameStatusf(int popidx, const char* format, ...) {
     if (!registeredFrame) return;
     char buf[256];

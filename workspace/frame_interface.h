@@ -25,6 +25,8 @@ public:
     virtual StereoMarks& stereoMarks() = 0;
     // Text into part (popidx & 0xFF) of the status line; any of bits 8-15 draws the part raised.
     virtual void setStatusText(int popidx, const char* text) = 0;
+    // File Save As for the document window `child`; true once its document is written.
+    virtual bool saveAs(QWidget* child) = 0;
 
 protected:
     ~FrameInterface() = default;
@@ -38,6 +40,8 @@ QWidget* FrameWindow();
 QMdiArea* FrameMdiArea();
 QMenu* FrameStereoMenu();
 void UpdateFrameMenus();
+// Save As for `child` through the frame; false without a frame, on Cancel or a failed save.
+bool FrameSaveAs(QWidget* child);
 // The status line's part for notes on what a command did (parts 0 and 1 belong to the windows).
 inline constexpr int kStatusNotes = 6;
 // The status line's parts that name the windows marked as background and as depth.

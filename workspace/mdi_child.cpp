@@ -32,11 +32,24 @@ bool MdiChild::confirmDiscard() {
         if (QMdiArea* area = FrameMdiArea()) area->setActiveSubWindow(sub);
         sub->showNormal();
     }
-    if (platform::MessageBox(this, "OK to close?", "Sure about this?", platform::MB_OKCANCEL | platform::MB_ICONQUESTION) !=
-        platform::IDOK)
-        return false;
+    if (saveFilters().isEmpty()) {
+        if (platform::MessageBox(this, "OK to close?", "Sure about this?", platform::MB_OKCANCEL | platform::MB_ICONQUESTION) !=
+            platform::IDOK)
+            return false;
+    } else {
+        const std::string text = "\"" + windowTitle().toStdString() + "\" holds unsaved work.\nSave it before closing?";
+        const int answer =
+            platform::MessageBox(this, text, "Sure about this?", platform::MB_SAVEDISCARDCANCEL | platform::MB_ICONQUESTION);
+        // A Save that is cancelled or fails keeps the window, as Cancel does.
+        if (answer != platform::IDNO && !(answer == platform::IDYES && FrameSaveAs(this))) return false;
+    }
     of->Changed = 0;
     return true;
+}
+
+void MdiChild::setTitleNote(const QString& note) {
+    titleNote_ = note;
+    if (QMdiSubWindow* sub = subWindow()) sub->setWindowTitle(windowTitle() + note);
 }
 
 QMdiSubWindow* AddChildWindow(MdiChild* child) {
@@ -48,8 +61,9 @@ QMdiSubWindow* AddChildWindow(MdiChild* child) {
     // menu would make both ambiguous, so there they act only while that menu is open.
     if (QMenu* menu = sub->systemMenu())
         for (QAction* a : menu->actions()) a->setShortcutContext(Qt::WidgetShortcut);
-    sub->setWindowTitle(child->windowTitle());
-    QObject::connect(child, &QWidget::windowTitleChanged, sub, &QWidget::setWindowTitle);
+    sub->setWindowTitle(child->windowTitle() + child->titleNote());
+    QObject::connect(child, &QWidget::windowTitleChanged, sub,
+                     [child, sub](const QString& title) { sub->setWindowTitle(title + child->titleNote()); });
     sub->show();
     if (child->testAttribute(Qt::WA_SetWindowIcon)) sub->setWindowIcon(child->windowIcon());
     PlaceNewSubWindow(area, sub);

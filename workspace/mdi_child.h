@@ -48,14 +48,22 @@ public:
     }
     // The window's sub-window frame in the MDI area (null before it is added).
     QMdiSubWindow* subWindow() const;
+    // Text shown after the title on the window's frame only (the zoom of a picture), so the
+    // title itself stays the document's name with its marks.
+    void setTitleNote(const QString& note);
+    QString titleNote() const { return titleNote_; }
     // The frame places and sizes document windows itself.
     QSize sizeHint() const override { return size(); }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    // For a document holding unsaved work: brings the window forward and asks "OK to close?".
+    // For a document holding unsaved work: brings the window forward and asks "OK to close?",
+    // or, when the window can save it, whether to save it first (Save goes through Save As).
     // True when the window may close (its Changed flag is then cleared).
     bool confirmDiscard();
+
+private:
+    QString titleNote_;
 };
 
 // Adds a document window to the frame's MDI area, shows it and makes it active.

@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "app/file_open.h"
 #include "app/registry.h"
+#include "platform/key_store.h"
 #include "gl/OpenGLChild.h"
 #include "images/BmpChild.h"
 #include "images/bmp_writer.h"

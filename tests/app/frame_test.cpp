@@ -12,14 +12,15 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
         {114, "set as &Background"}, {115, "set as &Depth view"}, {117, "&Options"}, {116, "&Create it now"},
         {137, "&Main Mandelbrot"}, {119, "&New"}, {138, "&Paletteshow"}, {139, "Zoom&InShow"}, {140, "Zoom&OutShow"},
         {500, "&GL Aux"}, {501, "&GL 1"}, {107, "&Cascade"}, {106, "&Tile"}, {103, "&Arrange Icons"},
-        {104, "Cl&ose All"}, {112, "&About"}, {128, "New random &texture"}};
+        {104, "Cl&ose All"}, {112, "&About"}, {128, "New random &texture"}, {610, "&Fit to window"},
+        {611, "&Actual size (100%)"}, {612, "Zoom &in"}, {613, "Zoom &out"}};
     for (const auto& [id, text] : texts) {
         ASSERT_NE(frame->action(Command(id)), nullptr) << id;
         EXPECT_EQ(frame->action(Command(id))->text(), text) << id;
     }
     QStringList tops;
     for (QAction* a : frame->menuBar()->actions()) tops << a->text();
-    EXPECT_EQ(tops, QStringList({"&File", "&Edit", "&Stereo", "&Mandel", "&Open GL", "&Window", "&About", "&Help"}));
+    EXPECT_EQ(tops, QStringList({"&File", "&Edit", "&View", "&Stereo", "&Mandel", "&Open GL", "&Window", "&About", "&Help"}));
     EXPECT_EQ(frame->action(Command::Cascade)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F5));
     EXPECT_EQ(frame->action(Command::Tile)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F4));
     EXPECT_EQ(frame->action(Command::ChildPrivate)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F3));
@@ -229,8 +230,8 @@ TEST_F(TwoPictures, WindowKeysWork) {
             static_cast<MdiChild*>(active()->widget())->record()->Changed = 1;
             rec.clear(), rec.answers = {platform::IDCANCEL};
             QTest::keyClick(active()->widget(), QKeySequence(key)[0].key(), QKeySequence(key)[0].keyboardModifiers()), flush();
-            EXPECT_EQ(std::make_pair(rec.texts(), windowCount()), std::make_pair(std::vector<std::string>{"OK to close?"}, 2)) << key << maximised;
-            rec.answers = {platform::IDOK};
+            EXPECT_EQ(std::make_pair(rec.boxes.size(), windowCount()), std::make_pair(size_t(1), 2)) << key << maximised;
+            rec.answers = {platform::IDNO};
             QTest::keyClick(active()->widget(), QKeySequence(key)[0].key(), QKeySequence(key)[0].keyboardModifiers()), flush();
             EXPECT_EQ(windowCount(), 1) << key << maximised;
             AnswerSaveDialog(writeBmp("again.bmp", 30, 30));  // Ctrl+O
@@ -270,26 +271,38 @@ TEST_F(TwoPictures, ScrollKeysAndWheelMoveThePictureByTheBarsSteps) {
     }
 }
 
-// Ctrl+F4, Close All and Exit ask only for a changed picture, and Cancel keeps it.
-TEST_F(TwoPictures, ClosingAsksOnlyForAChangedPicture) {
-    two->record()->Changed = 1;
-    rec.answers = {platform::IDCANCEL, platform::IDCANCEL};
-    QTest::keyClick(two, Qt::Key_F4, Qt::ControlModifier);
-    flush();
-    EXPECT_EQ(windowCount(), 2);
-    EXPECT_EQ(frame->CloseAll(), 1);
-    flush();
-    ASSERT_EQ(std::make_pair(windowCount(), activeBmp()), std::make_pair(1, two));
-    ASSERT_EQ(rec.boxes.size(), 2u);
-    EXPECT_EQ(std::make_tuple(rec.boxes[1].text, rec.boxes[1].caption, rec.boxes[1].flags),
-              std::make_tuple("OK to close?", "Sure about this?", unsigned(platform::MB_OKCANCEL | platform::MB_ICONQUESTION)));
-    for (int answer : {platform::IDCANCEL, platform::IDOK}) {  // Exit waits for the changed picture's consent
-        rec.answers = {answer};
-        frame->WmCommand(Command::Exit);
-        flush();
-        EXPECT_EQ(std::make_pair(frame->isVisible(), windowCount()), std::make_pair(answer == platform::IDCANCEL, int(answer == platform::IDCANCEL)));
+// A new stereogram asks Save / Discard / Cancel on Ctrl+F4, Close All and Exit; Save goes through Save
+// As (cancelled there, the window stays); Close All stops at the first Cancel; unchanged pictures
+// close without a question.
+TEST_F(FrameTest, ANewStereogramAsksSaveDiscardOrCancel) {
+    openFile(ORVALIS_SOURCE_DIR "/samples/texture.bmp"), frame->WmCommand(Command::SetBackground);
+    openFile(ORVALIS_SOURCE_DIR "/samples/depth.bmp"), frame->WmCommand(Command::SetDepthView);
+    frame->WmCommand(Command::CreateStereo), frame->WmCommand(Command::CreateStereo), flush();
+    openFile(writeBmp("after.bmp", 8, 8));
+    QList<QMdiSubWindow*> subs = FrameMdiArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 5);  // rows of 640 RGB bytes need no padding
+    const QImage rgb = static_cast<MdiChild*>(subs[3]->widget())->record()->hBmpSaved.convertToFormat(QImage::Format_RGB888);
+    const std::string saved = tmp / "stereo.png", want(reinterpret_cast<const char*>(rgb.constBits()), rgb.sizeInBytes());
+    // What closes (0: Ctrl+F4 on the first stereogram), the answer, the Save As dialog's (none,
+    // cancelled, a name), then the windows left.
+    const struct { Command how; int answer, dialog, windows; } steps[] = {
+        {Command(0), platform::IDCANCEL, 0, 5}, {Command(0), platform::IDYES, 1, 5}, {Command(0), platform::IDNO, 0, 4},
+        {Command::CloseAll, platform::IDCANCEL, 0, 2}, {Command::Exit, platform::IDYES, 2, 0}};
+    for (const auto& s : steps) {
+        rec.clear(), rec.answers = {s.answer}, FrameMdiArea()->setActiveSubWindow(subs[2]);
+        const std::string title = subs[2]->widget()->windowTitle().toStdString();  // "File:NEWSTEREO  640X498X32"
+        if (s.dialog == 2) AnswerSaveDialog(saved);
+        if (s.dialog == 1) QTimer::singleShot(0, [] { QMetaObject::invokeMethod(QApplication::activeModalWidget(), "reject"); });
+        s.how == Command(0) ? QTest::keyClick(subs[2]->widget(), Qt::Key_F4, Qt::ControlModifier) : void(frame->WmCommand(s.how));
+        flush(), frame->activateWindow();
+        EXPECT_TRUE(s.windows == 0 || QTest::qWaitForWindowActive(frame));  // as the window manager does after a dialog
+        ASSERT_EQ(std::make_pair(rec.boxes.size(), windowCount()), std::make_pair(size_t(1), s.windows)) << int(s.how) << s.answer;
+        EXPECT_EQ(std::make_tuple(rec.boxes[0].text, rec.boxes[0].caption, rec.boxes[0].flags),
+                  std::make_tuple("\"" + title + "\" holds unsaved work.\nSave it before closing?", "Sure about this?",
+                                  unsigned(platform::MB_SAVEDISCARDCANCEL | platform::MB_ICONQUESTION)));
+        if (s.windows == 4) subs.removeAt(2);
     }
-    EXPECT_EQ(FirstFileStruct(), nullptr);
+    EXPECT_EQ(std::make_pair(frame->isVisible(), Pillow(saved) == want), std::make_pair(false, true));
 }
 
 // The About box shows its lines as written: none wraps, so no word stands alone on a line.
@@ -394,5 +407,88 @@ TEST_F(FrameTest, CrypticItemsTellWhatTheyDoInTheStatusLine) {
         EXPECT_TRUE(a->statusTip().contains(word) && bar->currentMessage() == a->statusTip()) << a->text().toStdString();
         menu->hide();
         EXPECT_EQ(bar->currentMessage(), "");
+    }
+}
+
+// Zoom by keys, the View menu and Ctrl+wheel: 100% shows the picture's own pixels, 200% each one
+// as a 2 x 2 block; an ordinary picture is smoothed, a stereogram never (each pixel shown is one of
+// the picture's pixels under it); the zoom shows after the title, marks kept.
+TEST_F(TwoPictures, ZoomShowsThePictureAtEachStepAndAStereogramUnsmoothed) {
+    const std::string path = two->record()->Filename;
+    const Image32 pic = Gradient(400, 300);
+    const OPENEDFILE* of = two->record();
+    SetClientRect(two, 200, 150, nullptr), flush();
+    const auto ctrl = [this](Qt::Key k) { QTest::keyClick(two, k, Qt::ControlModifier), flush(); };
+    QWheelEvent up({0, 0}, two->mapToGlobal(QPointF(0, 0)), {}, {0, 120}, {}, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    const auto wheel = [&](int) { QApplication::sendEvent(two, &up), flush(); };
+    const struct { std::function<void()> act; double zoom; const char* note; } steps[] = {
+        {[&] { ctrl(Qt::Key_Minus); }, 0.5, " - Zoom 50%"}, {[&] { ctrl(Qt::Key_Minus); }, 0.25, " - Zoom 25%"},
+        {[&] { ctrl(Qt::Key_Plus); }, 0.5, " - Zoom 50%"},  {[&] { ctrl(Qt::Key_0); }, 0.5, " - Zoom 50%"},  // 200 x 150 holds 400 x 300 at half
+        {[&] { wheel(120); }, 1, ""},                       {[&] { wheel(120); }, 2, " - Zoom 200%"},
+        {[&] { frame->WmCommand(Command::ZoomActual); }, 1, ""}, {[&] { frame->WmCommand(Command::ZoomIn); }, 2, " - Zoom 200%"}};
+    for (const auto& s : steps) {
+        s.act();
+        EXPECT_EQ(std::make_tuple(two->zoom(), two->subWindow()->windowTitle().toStdString(), two->windowTitle().toStdString()),
+                  std::make_tuple(s.zoom, path + s.note, path)) << s.note;
+        const QImage shot = two->grab().toImage();
+        for (int y = 0; y < of->Yclient; y += 7)
+            for (int x = 0; x < of->Xclient; x += 7)
+                ASSERT_TRUE(s.zoom != 1 || (shot.pixel(x, y) & 0xFFFFFF) == pic.at(x + of->Xscroll, y + of->Yscroll)) << x << "," << y;
+    }
+    frame->WmCommand(Command::SetBackground);
+    EXPECT_EQ(two->subWindow()->windowTitle().toStdString(), path + " - Background - Zoom 200%");
+    for (bool stereogram : {false, true})
+        for (double z : {0.5, 2.0}) {
+            two->record()->data<BMP_DATA>()->stereogram = stereogram, two->setZoom(z, {0, 0}), flush();
+            const QImage shot = two->grab().toImage();
+            int mixed = 0;  // pixels that are none of the picture's pixels under them
+            for (int y = 0, sx, sy; y < 140; ++y)
+                for (int x = 0; x < 180 && ((sx = int(x / z)), (sy = int(y / z)), true); ++x)
+                    mixed += std::set<uint32_t>{pic.at(sx, sy), pic.at(sx + 1, sy), pic.at(sx, sy + 1), pic.at(sx + 1, sy + 1)}.count(shot.pixel(x, y) & 0xFFFFFF) == 0;
+            EXPECT_EQ(mixed > 1000, !stereogram) << mixed << " " << z;
+            EXPECT_EQ(two->subWindow()->windowTitle().endsWith("% (view at 100% to see the depth)"), stereogram);
+        }
+}
+
+// File > Open Recent holds the last eight files opened, most recent first, across a restart; a
+// missing one is taken off with a message, a bad stored value gives none. The Open dialog lists
+// every picture first and opens in the folder last used, after a restart too. The same file
+// again brings its window forward, unless that window holds unsaved work.
+TEST_F(FrameTest, RecentFilesLastFolderAndTheSameFileOpenedTwice) {
+    fs::create_directory(tmp / "sub");
+    std::vector<std::string> p;
+    for (int i = 0; i < 10; ++i) p.push_back(writeBmp("sub/p" + std::to_string(i) + ".bmp", 4, 4));
+    const auto dialog = [](std::function<void(QFileDialog*)> act) { QTimer::singleShot(0, [=] { act(qobject_cast<QFileDialog*>(QApplication::activeModalWidget())); }); };
+    QStringList filters, want;
+    dialog([&](QFileDialog* d) { filters = d->nameFilters(), d->selectFile(QString::fromStdString(p[0])), QMetaObject::invokeMethod(d, "accept"); });
+    frame->WmCommand(Command::Open), flush();
+    EXPECT_EQ(filters.mid(0, 2), QStringList({"All pictures (*.bmp *.gif *.jpg *.jpeg *.jpe *.png *.tif *.tiff *.webp *.pbm *.pgm *.ppm *.pnm *.tga)",
+                                            "Pictures (*.jpg *.gif *.bmp)"}));
+    for (int i = 1; i < 10; ++i) openFile(p[i]);
+    QMdiSubWindow* five = FrameMdiArea()->subWindowList(QMdiArea::CreationOrder)[5];
+    openFile(p[5]);  // the open window comes forward
+    EXPECT_EQ(std::make_pair(windowCount(), FrameMdiArea()->activeSubWindow()), std::make_pair(10, five));
+    static_cast<MdiChild*>(five->widget())->record()->Changed = 1, openFile(p[5]);
+    EXPECT_EQ(std::make_pair(windowCount(), FrameMdiArea()->activeSubWindow() != five), std::make_pair(11, true));
+    frame->CloseAll(), flush(), delete frame, fs::remove(p[9]);
+    frame = StartFrame(""), QApplication::processEvents();
+    const auto menu = [this] {
+        emit frame->recentMenu()->aboutToShow();
+        QStringList texts;
+        for (QAction* a : frame->recentMenu()->actions()) texts << a->text();
+        return texts;
+    };
+    for (int i : {5, 9, 8, 7, 6, 4, 3, 2}) want << QString("&%1 %2").arg(want.size() + 1).arg(QString::fromStdString(p[i]));
+    EXPECT_EQ(menu(), want);
+    rec.clear(), frame->recentMenu()->actions()[1]->trigger();
+    EXPECT_EQ(rec.texts(), std::vector<std::string>{"The file no longer exists:\n" + p[9] + "\nIt is taken off the recent files."});
+    for (int i = 2; i < 8; ++i) want[i].replace(1, 1, QString::number(i));
+    EXPECT_EQ(menu(), want.mid(0, 1) + want.mid(2));
+    QString folder;
+    dialog([&](QFileDialog* d) { folder = d->directory().absolutePath(), QMetaObject::invokeMethod(d, "reject"); });
+    EXPECT_EQ((frame->WmCommand(Command::Open), folder.toStdString()), tmp / "sub");
+    for (const std::string& bad : {std::string("relative/name\n"), std::string("/a\xff\n"), std::string("/a\0b\n", 5)}) {
+        std::ofstream(keystore::KeyFolder(SettingsKeyPath()) + "/RecentFiles", std::ios::binary) << bad;
+        EXPECT_EQ(menu(), QStringList{"(none)"}) << bad;
     }
 }
