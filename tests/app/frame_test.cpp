@@ -348,7 +348,8 @@ TEST_F(FrameTest, ColorKeepsTheChosenColourButNoCustomColours) {
 TEST_F(FrameTest, HelpShowsEachWindowKindsKeysAndAPracticeStereogram) {
     EXPECT_EQ(frame->action(Command::HelpKeys)->text() + frame->action(Command::HelpStereogram)->text(), "&KeysHow to see a &stereogram");
     QTabWidget* tabs = nullptr;
-    frame->activateWindow(), QTest::qWaitForWindowActive(frame);  // shortcuts need an active window
+    frame->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(frame));  // shortcuts need an active window
     const auto page = [&] {
         auto* b = qobject_cast<QTextBrowser*>(tabs->currentWidget());
         return b ? b : tabs->currentWidget()->findChild<QTextBrowser*>();

@@ -132,7 +132,8 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawTheOneSharedView) {
     Paint(c);
     EXPECT_STREQ(StatusText(0), "Lat:-5.50 Lon:2.00 R:4.50");
 
-    frame_->activateWindow(), QTest::qWaitForWindowActive(frame_);  // shortcuts need an active window
+    frame_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(frame_));  // shortcuts need an active window
     QTest::keyClick(frame_, Qt::Key_F1);  // help at the OpenGL keys
     auto* tabs = frame_->findChild<QTabWidget*>("helpTabs");
     EXPECT_EQ(tabs ? tabs->currentWidget()->objectName() : QString(), "keysOpenGL");
