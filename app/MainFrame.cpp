@@ -3,6 +3,7 @@
 #include "app/app_icon.h"
 #include "app/file_open.h"
 #include "app/file_save.h"
+#include "app/help_pages.h"
 #include "app/recent_files.h"
 #include "app/registry.h"
 #include "gl/OpenGLChild.h"
@@ -30,6 +31,7 @@
 #include <QOpenGLWidget>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusTipEvent>
 #include <QUrl>
 
 namespace {
@@ -159,7 +161,20 @@ void MainFrame::buildMenus() {
                                    {"&Arrange Icons", Command::ArrangeIcons, {}}, {"Cl&ose All", Command::CloseAll, {}}});
     connect(windowMenu_, &QMenu::aboutToShow, this, &MainFrame::fillWindowList);
 
-    bindCommand(menuBar()->addAction("&About"), Command::About, QKeySequence(Qt::Key_F1));
+    bindCommand(menuBar()->addAction("&About"), Command::About);
+    menu("&Help", {{"&Keys", Command::HelpKeys, QKeySequence(Qt::Key_F1)},
+                   {"How to see a &stereogram", Command::HelpStereogram, {}}});
+    // The items whose short names say little tell in the status line what they do.
+    const std::pair<Command, const char*> tips[] = {
+        {Command::Color, "Choose a colour; it is kept while the program runs, nothing draws with it yet"},
+        {Command::PaletteShow, "Turn the colours of the active Mandelbrot picture round, a step every 0.1 s; again to stop"},
+        {Command::ZoomInShow, "Zoom the active Mandelbrot view in (x 0.8) after each finished picture, on and on; again to stop"},
+        {Command::ZoomOutShow, "Zoom the active Mandelbrot view out (x 1.2) after each finished picture, on and on; again to stop"},
+        {Command::GLAux, "A new OpenGL window with a globe, a cone and a cylinder"},
+        {Command::GL1, "A new OpenGL window with fog set up on an empty scene: it stays black"},
+        {Command::HelpKeys, "The keys and mouse actions of each kind of window"},
+        {Command::HelpStereogram, "Parallel and cross viewing, with a picture to practise on"}};
+    for (const auto& [id, tip] : tips) action(id)->setStatusTip(tip);
 
     // Shift+F3 has no menu item.
     auto* privateCmd = new QAction(this);
@@ -338,6 +353,8 @@ int MainFrame::WmCommand(int id) {
     }
     case C::CloseAll: CloseAll(); break;
     case C::About: platform::MessageBox(this, szAbout, szMBTitle, platform::MB_OK | platform::MB_ICONINFORMATION); break;
+    case C::HelpKeys: ShowHelp(this, helpPageOfActive()); break;
+    case C::HelpStereogram: ShowHelp(this, HelpPage::Seeing); break;
     case C::Copy:
     case C::ZoomFit:
     case C::ZoomActual:
@@ -359,6 +376,27 @@ int MainFrame::WmCommand(int id) {
     default: return 1;
     }
     return 0;
+}
+
+HelpPage MainFrame::helpPageOfActive() const {
+    const OPENEDFILE* of = ActiveChild() ? GetFileStruct(ActiveChild()) : nullptr;
+    switch (of ? of->Type : DocKind::Picture) {
+    case DocKind::Wave: return HelpPage::Wave;
+    case DocKind::Mandel: return HelpPage::Mandel;
+    case DocKind::Dxf:
+    case DocKind::GLAux:
+    case DocKind::GL1: return HelpPage::OpenGL;
+    default: return HelpPage::Windows;
+    }
+}
+
+bool MainFrame::event(QEvent* e) {
+    // The status line is our own eight-part one, not the main window's bar.
+    if (e->type() == QEvent::StatusTip) {
+        ShowStatusTip(static_cast<QStatusTipEvent*>(e)->tip().toUtf8().constData());
+        return true;
+    }
+    return QMainWindow::event(e);
 }
 
 namespace {

@@ -14,6 +14,7 @@
 class QMdiArea;
 class QMenu;
 class QAction;
+enum class HelpPage;
 
 class MainFrame : public QMainWindow, public FrameInterface {
     Q_OBJECT
@@ -47,6 +48,7 @@ public:
     bool saveAs(QWidget* child) override;
 
 protected:
+    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     // Files dropped on the frame open as through File Open, in the order given.
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -62,6 +64,8 @@ private:
     void fillRecentMenu();
     void markStereo(StereoRole role);
     void CMUColor();
+    // The help page of the active window's kind.
+    HelpPage helpPageOfActive() const;
 
     std::map<Command, QAction*> actions;
     QMdiArea* area_ = nullptr;

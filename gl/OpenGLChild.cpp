@@ -96,7 +96,10 @@ private:
     OpenGLChild* owner_;
 };
 
+int OpenGLChild::liveWindows = 0;
+
 OpenGLChild::OpenGLChild(OPENEDFILE* of) : MdiChild(of), view_(new GLView(this)), scene_(of ? MakeGLScene(of->Type) : nullptr) {
+    ++liveWindows;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
@@ -110,6 +113,8 @@ OpenGLChild::~OpenGLChild() {
         view_->doneCurrent();
     }
     DelFileStruct(this);
+    // The shared view's line goes with the last window that shows it.
+    if (--liveWindows == 0) FrameStatusf(0, "%s", "");
 }
 
 QOpenGLWidget* OpenGLChild::view() const { return view_; }

@@ -42,6 +42,7 @@ private:
     int swaps_ = 0;
     bool painted_ = false;
     double projection_[16] = {};  // the projection of the last paint
+    static int liveWindows;       // OpenGL windows in being, on the one UI thread
 };
 
 // Creates the record and the window; null (after "ChoosePixelFormat failed") when no

@@ -97,8 +97,8 @@ StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth
     }
 }
 
-Image32 ConvergenceBand(int width, int separation) {
-    const int r = std::max(2, width / 200), band = 6 * r;
+Image32 ConvergenceBand(int width, int separation, int radius) {
+    const int r = radius > 0 ? radius : std::max(2, width / 200), band = 6 * r;
     Image32 tall(width, band, 0x00FFFFFFu);
     // Rounded down also when a separation wider than the picture puts the left centre off it.
     const int64_t span = int64_t(width) - 1 - separation, c1 = span >= 0 ? span / 2 : -((1 - span) / 2);
@@ -117,4 +117,28 @@ Image32 RandomDotTexture(int separation, bool blackAndWhite, uint32_t seed) {
         p = blackAndWhite ? (v & 1 ? 0x00FFFFFFu : 0u) : v & 0x00FFFFFFu;
     }
     return img;
+}
+
+StereoOptions PracticeOptions() {
+    StereoOptions opts;
+    opts.DepthMode = kDepthGrey;
+    opts.relief = 200;  // the disc 11 pixels of separation nearer than the background's 80
+    return opts;
+}
+
+Image32 PracticeStereogram(int width, int height) {
+    if (width < 16 || height < 16 || width > kMaxOutSide || height > kMaxOutSide) return {};
+    const StereoOptions opts = PracticeOptions();
+    const int sep = BackgroundSeparation(opts);
+    Image32 depth(width, height);
+    const int cx = width / 2, cy = height / 2, r = std::min(width, height) / 3;
+    for (int y = cy - r; y <= cy + r; ++y)
+        for (int x = cx - r; x <= cx + r; ++x)
+            if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r) depth.at(x, y) = 0x00FFFFFFu;
+    Image32 stereo;
+    if (!MakeStereoPicture(RandomDotTexture(sep, true, 1), depth, opts, stereo)) return {};
+    Image32 out = ConvergenceBand(width, sep, 4);
+    out.height += stereo.height;
+    out.px.insert(out.px.end(), stereo.px.begin(), stereo.px.end());
+    return out;
 }

@@ -66,10 +66,20 @@ using DepthRowReader = std::function<bool(int first, int count, RowBlock& block)
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                             const std::string& path, const DepthRowReader& readRows = nullptr);
 
-// A white band 6r high (r = max(2, width / 200)), `width` wide, holding two black discs of
-// radius r on its middle row, `separation` pixels apart and symmetric about the middle column
-// (the left centre at (width - 1 - separation) / 2, rounded down): it goes above a stereogram.
-Image32 ConvergenceBand(int width, int separation);
+// A white band 6r high (r = `radius`, or max(2, width / 200) when 0), `width` wide, holding two
+// black discs of radius r on its middle row, `separation` pixels apart and symmetric about the
+// middle column (the left centre at (width - 1 - separation) / 2, rounded down): it goes above a
+// stereogram.
+Image32 ConvergenceBand(int width, int separation, int radius = 0);
+
+// The options of the practice picture: the defaults with a depth of grey levels (white nearest)
+// and a relief that a newcomer sees plainly.
+StereoOptions PracticeOptions();
+// A small stereogram to practise seeing on: a disc standing out of a flat background of random
+// dots, `width` x `height`, under a band of two convergence dots (radius 4) that lie the
+// background separation apart. Its rows above and below the disc repeat at that separation.
+// Empty when the size is unusable.
+Image32 PracticeStereogram(int width, int height);
 
 // A picture of random dots, 2 x the background separation wide (2 to 16384) and 256 high: colours, or
 // black and white, from `seed`. The same seed always gives the same picture.

@@ -21,6 +21,8 @@ enum class Command : int {
     // Window; the Window list's entries count up from FirstWindowListEntry
     Cascade = 107, Tile = 106, ArrangeIcons = 103, CloseAll = 104, FirstWindowListEntry = 145,
     About = 112,
+    // Help: not among the original commands either
+    HelpKeys = 700, HelpStereogram = 701,
     // Shift+F3 only; passed on, and no window reacts
     ChildPrivate = 118,
     // Passed on to the active window, which ignores them

@@ -30,6 +30,14 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
+        if (!currentMessage().isEmpty()) {
+            const QRect r = rect().adjusted(0, 2, -2, -1);
+            p.setPen(palette().color(QPalette::Mid));
+            p.drawRect(r);
+            p.setPen(palette().color(QPalette::WindowText));
+            p.drawText(r.adjusted(3, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, currentMessage());
+            return;
+        }
         int left = 0;
         for (int i = 0; i < 8; ++i) {
             QRect r(left, 2, edges[i] - left - 2, height() - 3);
@@ -82,6 +90,13 @@ void SetStatusTextf(int popidx, const char* s, ...) {
     if (!StatusWnd || part > 7) return;
     StatusWnd->texts[part] = buf;
     StatusWnd->raised[part] = (popidx & 0xFF00) != 0;
+    StatusWnd->update();
+}
+
+void ShowStatusTip(const char* tip) {
+    if (!StatusWnd) return;
+    if (tip && *tip) StatusWnd->showMessage(QString::fromUtf8(tip));
+    else StatusWnd->clearMessage();
     StatusWnd->update();
 }
 

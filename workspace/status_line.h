@@ -12,6 +12,8 @@ QStatusBar* CreateStatusLine(QMainWindow* frame);
 void SetStatusWidths(int state, int y, int x);
 // printf-style text into part (popidx & 0xFF); any of bits 8-15 draws the part raised.
 void SetStatusTextf(int popidx, const char* s, ...) __attribute__((format(printf, 2, 3)));
+// A menu item's status tip across the whole line while it is hovered; empty: the parts again.
+void ShowStatusTip(const char* tip);
 // What part n shows now (for tests), and whether it is drawn raised.
 const char* StatusText(int part);
 bool StatusRaised(int part);

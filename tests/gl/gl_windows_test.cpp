@@ -17,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QOpenGLWidget>
+#include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -130,6 +131,17 @@ TEST_F(GLWindows, AuxAndFogWindowsDrawTheOneSharedView) {
         QTest::keyClick(v, k);
     Paint(c);
     EXPECT_STREQ(StatusText(0), "Lat:-5.50 Lon:2.00 R:4.50");
+
+    frame_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(frame_));  // shortcuts need an active window
+    QTest::keyClick(frame_, Qt::Key_F1);  // help at the OpenGL keys
+    auto* tabs = frame_->findChild<QTabWidget*>("helpTabs");
+    EXPECT_EQ(tabs ? tabs->currentWidget()->objectName() : QString(), "keysOpenGL");
+    // The view's line stays while an OpenGL window shows it and goes with the last one.
+    for (OpenGLChild* gone : {c, b}) {
+        gone->subWindow()->close(), QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(std::string(StatusText(0)).empty(), gone == b);
+    }
 }
 
 // Each DXF window paints its own faces, lit, fitted to the window and turned by the shared
