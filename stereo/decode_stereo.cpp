@@ -23,47 +23,69 @@ constexpr uint16_t kNoCost = 0xFFFF;
 // it matches anywhere. The same amount softens the ratio of two small costs.
 constexpr int kFlatCost = kWindow * 3 * 2;
 constexpr int kSoften = kWindow * 3;
-constexpr double kSureRatio = 0.5;  // best cost at most this share of the best elsewhere
+// Best cost at most this share of the best elsewhere. An oversampled stereogram repeats at
+// fractions of a pixel that its filter has blurred, so its best match is never clean.
+constexpr double kSureRatio = 0.75;
 constexpr double kFoundShare = 0.1;  // sure pixels needed to call the picture a stereogram
 constexpr int kBand = 48;            // rows a thread decodes in one go
 
-// The picture's three channels, each width x height bytes.
+// The picture's three channels, each width x height bytes, and the lowest and highest value
+// within half a pixel of each pixel.
 struct Planes {
     int width = 0, height = 0;
-    std::vector<uint8_t> c[3];
+    std::vector<uint8_t> c[3], low[3], high[3];
     explicit Planes(const PictureView& pic) : width(pic.width), height(pic.height) {
         const size_t n = size_t(width) * size_t(height);
-        for (auto& p : c) p.resize(n);
+        for (int k = 0; k < 3; ++k) c[k].resize(n), low[k].resize(n), high[k].resize(n);
         for (int y = 0; y < height; ++y) {
             const uint32_t* row = pic.px + ptrdiff_t(y) * pic.stride;
             const size_t at = size_t(y) * size_t(width);
-            for (int x = 0; x < width; ++x) {
-                c[0][at + size_t(x)] = uint8_t(row[x] >> 16);
-                c[1][at + size_t(x)] = uint8_t(row[x] >> 8);
-                c[2][at + size_t(x)] = uint8_t(row[x]);
+            for (int k = 0; k < 3; ++k) {
+                uint8_t* out = c[k].data() + at;
+                const int shift = 16 - 8 * k;
+                for (int x = 0; x < width; ++x) out[x] = uint8_t(row[x] >> shift);
+                uint8_t* lo = low[k].data() + at;
+                uint8_t* hi = high[k].data() + at;
+                for (int x = 0; x < width; ++x) {
+                    const int v = out[x], l = (v + out[std::max(x - 1, 0)] + 1) / 2, r = (v + out[std::min(x + 1, width - 1)] + 1) / 2;
+                    lo[x] = uint8_t(std::min({v, l, r}));
+                    hi[x] = uint8_t(std::max({v, l, r}));
+                }
             }
         }
     }
     const uint8_t* row(int k, int y) const { return c[k].data() + size_t(y) * size_t(width); }
+    const uint8_t* lowRow(int k, int y) const { return low[k].data() + size_t(y) * size_t(width); }
+    const uint8_t* highRow(int k, int y) const { return high[k].data() + size_t(y) * size_t(width); }
 };
 
 inline uint16_t AbsDiff(uint8_t a, uint8_t b) { return uint16_t(a > b ? a - b : b - a); }
 
+// How far each of two pixels lies outside the values within half a pixel of the other, the
+// smaller of the two (Birchfield and Tomasi's measure): a pair that repeats at a fraction of a
+// pixel, as an oversampled stereogram does, still costs nothing.
+inline int Dissimilarity(const uint8_t* v, const uint8_t* lo, const uint8_t* hi, int a, int b) {
+    const int ab = std::max({0, v[a] - hi[b], lo[b] - v[a]});
+    const int ba = std::max({0, v[b] - hi[a], lo[a] - v[b]});
+    return std::min(ab, ba);
+}
+
 // Window sums along a row of the differences between pixels s apart, each difference put at the
 // middle of its pair (x - s/2, x - s/2 + s); out has width values, 0 where the pair leaves the row.
 void RowCosts(const Planes& pl, int y, int s, uint16_t* diff, uint16_t* out) {
-    const int w = pl.width, half = s / 2;
-    uint16_t* e = diff + kRx;  // kRx zeros on each side
-    std::fill(diff, diff + w + 2 * kRx, uint16_t(0));
-    const uint8_t* r = pl.row(0, y);
-    const uint8_t* g = pl.row(1, y);
-    const uint8_t* b = pl.row(2, y);
+    const int w = pl.width, half = s / 2, rx = kRx;
+    uint16_t* e = diff + rx;  // rx zeros on each side
+    std::fill(diff, diff + w + 2 * rx, uint16_t(0));
     uint16_t* at = e + half;
-    for (int j = 0; j < w - s; ++j)
-        at[j] = uint16_t(AbsDiff(r[j], r[j + s]) + AbsDiff(g[j], g[j + s]) + AbsDiff(b[j], b[j + s]));
+    for (int k = 0; k < 3; ++k) {
+        const uint8_t* v = pl.row(k, y);
+        const uint8_t* lo = pl.lowRow(k, y);
+        const uint8_t* hi = pl.highRow(k, y);
+        for (int j = 0; j < w - s; ++j) at[j] = uint16_t(at[j] + Dissimilarity(v, lo, hi, j, j + s));
+    }
     for (int x = 0; x < w; ++x) {
         uint16_t sum = 0;
-        for (int k = -kRx; k <= kRx; ++k) sum = uint16_t(sum + e[x + k]);
+        for (int k = -rx; k <= rx; ++k) sum = uint16_t(sum + e[x + k]);
         out[x] = sum;
     }
 }
@@ -162,6 +184,18 @@ std::vector<double> SeparationTable(const StereoOptions& opts) {
     return t;
 }
 
+double OffsetOfSeparation(const std::vector<double>& t, const StereoOptions& opts, double sep) {
+    // Whole samples cut the separation by half a sample on average.
+    const double cut = 0.5 / opts.oversam;
+    if (sep >= t.front() - cut) return 0;
+    if (sep <= t.back() - cut) return opts.relief;
+    // The table falls as the offset grows.
+    const auto it = std::lower_bound(t.begin(), t.end(), sep + cut, std::greater<double>());
+    const size_t h = size_t(it - t.begin());
+    const double a = t[h - 1] - cut, b = t[h] - cut;
+    return double(h - 1) + (a - sep) / (a - b);
+}
+
 }  // namespace
 
 void SeparationRange(const StereoOptions& opts, double& nearest, double& farthest) {
@@ -171,16 +205,7 @@ void SeparationRange(const StereoOptions& opts, double& nearest, double& farthes
 }
 
 double DepthOffsetOfSeparation(const StereoOptions& opts, double sep) {
-    // Whole samples cut the separation by half a sample on average.
-    const std::vector<double> t = SeparationTable(opts);
-    const double cut = 0.5 / opts.oversam;
-    if (sep >= t.front() - cut) return 0;
-    if (sep <= t.back() - cut) return opts.relief;
-    // The table falls as the offset grows.
-    const auto it = std::lower_bound(t.begin(), t.end(), sep + cut, std::greater<double>());
-    const size_t h = size_t(it - t.begin());
-    const double a = t[h - 1] - cut, b = t[h] - cut;
-    return double(h - 1) + (a - sep) / (a - b);
+    return OffsetOfSeparation(SeparationTable(opts), opts, sep);
 }
 
 bool FindSeparationRange(const PictureView& pic, int& low, int& high, int& background) {
@@ -240,7 +265,7 @@ DecodeResult DecodeStereogram(const PictureView& pic, const StereoOptions* opts,
             if (!FindSeparationRange(pic, low, high, background)) return DecodeResult::NoStereogram;
             sr = {low, high - low + 1};
         }
-        if (sr.low + sr.count > pic.width - 2 * kRx || sr.count < 3) return DecodeResult::NoStereogram;
+        if (sr.low + sr.count > pic.width - 8 || sr.count < 3) return DecodeResult::NoStereogram;
         const Planes planes(pic);
         const size_t n = size_t(pic.width) * size_t(pic.height);
         out = {};
@@ -314,12 +339,13 @@ std::vector<uint16_t> DecodedDepth16(const DecodedStereo& d, const StereoOptions
     float nearest = std::numeric_limits<float>::max(), farthest = 0;
     for (float s : d.sep)
         if (s > 0) nearest = std::min(nearest, s), farthest = std::max(farthest, s);
+    const std::vector<double> table = opts ? SeparationTable(*opts) : std::vector<double>();
     for (size_t i = 0; i < d.sep.size(); ++i) {
         const float s = d.sep[i];
         if (s <= 0) continue;
         double v;
         if (opts)
-            v = DepthOffsetOfSeparation(*opts, s) / opts->relief;
+            v = OffsetOfSeparation(table, *opts, s) / opts->relief;
         else
             v = farthest > nearest ? (farthest - s) / (farthest - nearest) : 0.0;
         out[i] = uint16_t(std::lround(std::clamp(v, 0.0, 1.0) * 65535));
@@ -335,6 +361,7 @@ bool CompareDecoded(const DecodedStereo& d, const Image32& truth, const StereoOp
     const double gmax = !rows.greyMode() ? 127 : truth.grey16.empty() ? 255 : 65535;
     const double level = opts.relief / gmax;
     std::vector<int32_t> row(size_t(d.width) + 1);
+    const std::vector<double> table = SeparationTable(opts);
     size_t sure = 0, within = 0, echo = 0;
     double error = 0, levels = 0;
     for (int y = 0; y < d.height; ++y) {
@@ -347,7 +374,7 @@ bool CompareDecoded(const DecodedStereo& d, const Image32& truth, const StereoOp
             // What the generator linked by: whole samples.
             const double truthSep = double(plan.sep[size_t(row[size_t(x)])]) / opts.oversam;
             const double e = std::abs(d.sep[i] - truthSep);
-            const double dl = std::abs(DepthOffsetOfSeparation(opts, d.sep[i]) - row[size_t(x)]);
+            const double dl = std::abs(OffsetOfSeparation(table, opts, d.sep[i]) - row[size_t(x)]);
             within += e <= 1.0 || dl <= level;
             error += e;
             levels += dl;
