@@ -211,7 +211,7 @@ double DepthOffsetOfSeparation(const StereoOptions& opts, double sep) {
 bool FindSeparationRange(const PictureView& pic, int& low, int& high, int& background) {
     const int w = pic.width, maxLag = w / 2, firstLag = 4;
     if (w < 32 || pic.height < 1) return false;
-    const int rows = std::min(pic.height, 32);
+    const int rows = std::min(pic.height, 64);
     std::vector<double> diff(size_t(maxLag) + 1, 0.0);
     std::vector<uint8_t> line(size_t(w) * 3);
     for (int r = 0; r < rows; ++r) {
@@ -236,7 +236,9 @@ bool FindSeparationRange(const PictureView& pic, int& low, int& high, int& backg
     }
     const int best = int(std::min_element(score.begin(), score.end()) - score.begin());
     if (score[size_t(best)] > 0.7) return false;
-    const double limit = 1 - 0.3 * (1 - score[size_t(best)]);
+    // A near surface covers little of the picture, so its repeat dips far less than the
+    // background's: any dip clearly out of the noise counts.
+    const double limit = 1 - 0.12 * (1 - score[size_t(best)]);
     auto dips = [&](int lag) { return lag >= 2 * firstLag && lag <= maxLag && score[size_t(lag)] < limit; };
     low = high = background = best;
     for (int lag = best / 2 + 1; lag < best; ++lag)

@@ -107,7 +107,8 @@ TEST(DecodeStereo, PicturesWithoutRepeatsAreNoStereogram) {
     std::mt19937 rng(9);
     for (uint32_t& p : noise.px) p = rng() & 0xFFFFFF;
     const StereoOptions o;
-    for (const Image32* pic : {&noise, new Image32(SmoothTexture(kW, kH))})
+    const Image32 smooth = SmoothTexture(kW, kH);
+    for (const Image32* pic : {&noise, &smooth})
         for (const StereoOptions* opts : {&o, (const StereoOptions*)nullptr}) {
             DecodedStereo d;
             EXPECT_EQ(DecodeStereogram(ViewOf(*pic), opts, d), DecodeResult::NoStereogram);
