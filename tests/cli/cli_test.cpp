@@ -119,6 +119,9 @@ TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
         {"decode " + bmp + " -o " + at("d.png") + " --oversample 3",
          Usage("decode", "--oversample: Oversample factor must be 1, 2, 4 or 6.")},
         {"decode " + bmp + " -o " + at("d.png"), Failed(bmp, "no stereogram found")},  // a smooth picture
+        {"pair --depth " + bmp + " --picture " + bmp + " -o " + at("d.png") + " --layout up",
+         Usage("pair", "--layout: must be side-by-side, cross or anaglyph")},
+        {"pair --depth " + none + " --picture " + bmp + " -o " + at("d.png"), Failed(none, "Error on Fail in file open = 2")},
     };
     for (const auto& [args, want] : cases) EXPECT_EQ(run(args), want) << args;
     for (const char* name : {"s.bmp", "s.png", "m.bmp", "r.webp", "m.jpg", "m.png", "d.png"}) EXPECT_FALSE(fs::exists(at(name))) << name;
@@ -127,7 +130,7 @@ TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
     const CliRun m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
                       "--height=6 --colors=100");
     EXPECT_EQ(m.out.substr(0, m.out.find(" colours")), at("m.bmp") + ": 8x6, 256 iterations, 64") << m;
-    for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info", "decode"}) {
+    for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info", "decode", "pair"}) {
         const CliRun help = run(cmd + " --help");
         EXPECT_EQ(help.status, 0) << cmd;
         EXPECT_EQ(help.out.rfind("usage: orvalis-cli " + cmd, 0), 0u) << help.out;
@@ -261,6 +264,10 @@ TEST_F(Cli, DecodeReadsBackTheStereogramItMade) {
         if (opts.empty()) EXPECT_TRUE(near - std::max(below, right) > 32768) << near << " " << below << " " << right;
         else EXPECT_TRUE(near > 65535 - 516 && below < 516 && right < 516) << near << " " << below << " " << right;
     }
+    // The depth found and the stereogram make a crossed pair twice as wide.
+    ASSERT_EQ(run("pair --depth " + at("r.png") + " --picture " + at("s.png") + " -o " + at("p.bmp") + " --layout cross"),
+              (CliRun{0, "", ""}));
+    EXPECT_EQ(Le32(&ReadFileBytes(at("p.bmp")).at(18)), 1280u);
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST(DecodeStereo, PicturesWithoutRepeatsAreNoStereogram) {
     std::mt19937 rng(9);
     for (uint32_t& p : noise.px) p = rng() & 0xFFFFFF;
     const StereoOptions o;
-    const Image32 smooth = SmoothTexture(kW, kH);
+    Image32 smooth = SmoothTexture(kW, kH);
     for (const Image32* pic : {&noise, &smooth})
         for (const StereoOptions* opts : {&o, (const StereoOptions*)nullptr}) {
             DecodedStereo d;

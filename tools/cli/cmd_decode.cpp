@@ -22,7 +22,6 @@ int Decode(const std::vector<std::string>& args) {
     StereoOptions o;
     StereoFieldTexts f{std::to_string(o.oversam), std::to_string(o.bkdepth), std::to_string(o.Eye),
                        std::to_string(o.o)};
-    std::string mode = "auto";
     std::vector<std::string> operands;
     const CliSyntax syntax{
         "decode",
@@ -39,7 +38,7 @@ int Decode(const std::vector<std::string>& args) {
             {"--relief", "N", "depth units from the farthest to the nearest depth (default 127)", Given(f.relief, given)},
             {"--hidden", "", "made with hidden-surface removal (accepted; the decoding is the same)", CliSwitch(hidden)},
             {"--invert", "", "made with inverted depth: --compare reads the depth picture inverted", CliSwitch(o.invert)},
-            {"--depth-mode", "MODE", "how --compare reads its depth picture: auto, classic or grey", CliText(mode)},
+            {"--depth-mode", "MODE", "how --compare reads its depth picture: auto, classic or grey", CliDepthMode(o.DepthMode)},
             {"--confidence", "MASK", "writes where the depth is sure (white) or not (black)", CliOutputPicture(mask)},
             {"--compare", "DEPTH", "prints how the result agrees with the depth picture the stereogram was made from",
              CliText(truth)},
@@ -51,9 +50,6 @@ int Decode(const std::vector<std::string>& args) {
         const char* const names[] = {"--oversample", "--background-depth", "--eye", "--distance", "--relief"};
         return CliUsageError("decode", std::string(names[std::min(int(bad), 4)]) + ": " + why);
     }
-    if (mode != "auto" && mode != "classic" && mode != "grey")
-        return CliUsageError("decode", "--depth-mode: must be auto, classic or grey");
-    o.DepthMode = mode == "classic" ? kDepthClassic : mode == "grey" ? kDepthGrey : kDepthAuto;
     Image32 stereo, known;
     if (!CliReadPicture(operands[0], stereo)) return 1;
     if (!truth.empty() && !CliReadPicture(truth, known)) return 1;
