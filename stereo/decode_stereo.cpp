@@ -153,7 +153,9 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
                 if (curve > 0) offset = std::clamp((m - p) / (2 * curve), -0.5, 0.5);
             }
             sepOut = float(std::round((sr.low + best + offset) * 10) / 10);
-            out.sure[at + size_t(x)] = interior && !flat && b + kSoften <= kSureRatio * (second + kSoften);
+            // Near the left and right edges the far separations link outside the picture: what is
+            // left to choose from cannot rule out the separations that were not tried.
+            out.sure[at + size_t(x)] = valid == S && interior && !flat && b + kSoften <= kSureRatio * (second + kSoften);
             out.echo[at + size_t(x)] = !flat && echoCost != kNoCost && echoCost <= b + 0.25 * (mean - b);
         }
         if (progress.rowsDone) progress.rowsDone->fetch_add(1, std::memory_order_relaxed);
