@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <thread>
@@ -146,9 +147,16 @@ OPENEDFILE* RevealDepth() {
     }
     for (size_t i = 0; i < depth.px.size(); ++i) depth.px[i] = (depth.grey16[i] >> 8) * 0x010101u;
     OPENEDFILE* out = OpenPictureWindow("Depth of " + name, "Depth of " + name, std::move(depth));
-    if (out && scored)
-        FrameStatusf(kStatusNotes, "Depth found: %.1f%% sure, %.1f%% of them within one level, mean error %.2f px, "
-                     "echoes %.1f%%", 100 * fid.sure, 100 * fid.within, fid.meanError, 100 * fid.echo);
+    if (out && scored) {
+        // In the window's own part, the widest; the whole wording on the window's tooltip.
+        FrameStatusf(0, "Depth: %.1f%% sure, %.1f%% in 1 level, error %.2f px, echo %.1f%%", 100 * fid.sure,
+                     100 * fid.within, fid.meanError, 100 * fid.echo);
+        char full[300];
+        std::snprintf(full, sizeof full, "Against the depth picture it was made from: %.1f%% of the pixels sure, "
+                      "%.1f%% of them within one depth level, mean error %.2f pixels of separation, %.1f%% echoes",
+                      100 * fid.sure, 100 * fid.within, fid.meanError, 100 * fid.echo);
+        out->hwnd->setToolTip(full);
+    }
     return out;
 }
 
