@@ -24,9 +24,12 @@ constexpr uint16_t kNoCost = 0xFFFF;
 constexpr int kFlatCost = kWindow * 3 * 2;
 constexpr int kSoften = kWindow * 3;
 // Best cost at most this share of the best elsewhere. An oversampled stereogram repeats at
-// fractions of a pixel that its filter has blurred, so its best match is never clean.
-constexpr double kSureRatio = 0.75;
-constexpr double kFoundShare = 0.1;  // sure pixels needed to call the picture a stereogram
+// fractions of a pixel that its filter has blurred, so its best match is never clean: the
+// ratio that makes a pixel sure is loose, and whether the picture is a stereogram at all is
+// decided with a strict one, which noise meets too rarely.
+constexpr double kSureRatio = 0.85;
+constexpr double kClearRatio = 0.75;
+constexpr double kFoundShare = 0.1;  // clear pixels needed to call the picture a stereogram
 constexpr int kBand = 48;            // rows a thread decodes in one go
 
 // The picture's three channels, each width x height bytes, and the lowest and highest value
@@ -95,7 +98,8 @@ struct Search {
 };
 
 // One band of rows: costs of every separation aggregated over the window by running column sums.
-bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStereo& out, const DecodeProgress& progress) {
+bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStereo& out, const DecodeProgress& progress,
+                std::atomic<size_t>& clear) {
     const int w = pl.width, h = pl.height, S = sr.count, ringRows = 2 * kRy + 1;
     const size_t W = size_t(w);
     std::vector<uint16_t> ring(size_t(S) * ringRows * W), sum(size_t(S) * W, 0), cost(size_t(S) * W),
@@ -121,6 +125,7 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
             std::fill(c + hi, c + w, kNoCost);
         }
         const size_t at = size_t(y) * W;
+        size_t clearHere = 0;
         for (int x = 0; x < w; ++x) {
             const uint16_t* c = cost.data() + x;
             int best = 0;
@@ -155,9 +160,13 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
             sepOut = float(std::round((sr.low + best + offset) * 10) / 10);
             // Near the left and right edges the far separations link outside the picture: what is
             // left to choose from cannot rule out the separations that were not tried.
-            out.sure[at + size_t(x)] = valid == S && interior && !flat && b + kSoften <= kSureRatio * (second + kSoften);
+            const bool testable = valid == S && interior && !flat;
+            out.sure[at + size_t(x)] = testable && b + kSoften <= kSureRatio * (second + kSoften);
+            clearHere += testable && b + kSoften <= kClearRatio * (second + kSoften);
             out.echo[at + size_t(x)] = !flat && echoCost != kNoCost && echoCost <= b + 0.25 * (mean - b);
         }
+        clear.fetch_add(clearHere, std::memory_order_relaxed);
+        clearHere = 0;
         if (progress.rowsDone) progress.rowsDone->fetch_add(1, std::memory_order_relaxed);
         if (y + 1 == y1) break;
         // Slide the window down a row: the top row's sums leave, the next row's come in.
@@ -281,11 +290,12 @@ DecodeResult DecodeStereogram(const PictureView& pic, const StereoOptions* opts,
         out.sure.assign(n, 0);
         out.echo.assign(n, 0);
         std::atomic<bool> ok{true};
+        std::atomic<size_t> clear{0};
         const int bands = (pic.height + kBand - 1) / kBand;
         ParallelFor(0, bands, 1, [&](int first, int last) {
             for (int b = first; b < last && ok.load(std::memory_order_relaxed); ++b) {
                 try {
-                    if (!DecodeBand(planes, sr, b * kBand, std::min(pic.height, (b + 1) * kBand), out, progress))
+                    if (!DecodeBand(planes, sr, b * kBand, std::min(pic.height, (b + 1) * kBand), out, progress, clear))
                         ok.store(false);
                 } catch (const std::bad_alloc&) {
                     ok.store(false);
@@ -294,9 +304,7 @@ DecodeResult DecodeStereogram(const PictureView& pic, const StereoOptions* opts,
         });
         if (progress.cancel && progress.cancel->load()) return DecodeResult::Cancelled;
         if (!ok.load()) return DecodeResult::NoMemory;
-        size_t sure = 0;
-        for (uint8_t s : out.sure) sure += s;
-        return double(sure) >= kFoundShare * double(n) ? DecodeResult::Found : DecodeResult::NoStereogram;
+        return double(clear.load()) >= kFoundShare * double(n) ? DecodeResult::Found : DecodeResult::NoStereogram;
     } catch (const std::bad_alloc&) {
         return DecodeResult::NoMemory;
     }
