@@ -13,9 +13,10 @@
 
 namespace {
 
-// The matching window: 7 x 7 pixels. Its cost (three channels of up to 255 each per pixel)
-// stays below 2^16, so the cost volume is kept in 16-bit lanes.
-constexpr int kRx = 3, kRy = 3;
+// The matching window: 9 x 9 pixels (7 x 7 left oversampled stereograms less often sure). Its
+// cost (three channels of up to 255 each per pixel) stays below 2^16, so the cost volume is
+// kept in 16-bit lanes.
+constexpr int kRx = 4, kRy = 4;
 constexpr int kWindow = (2 * kRx + 1) * (2 * kRy + 1);
 static_assert(kWindow * 3 * 255 < 65535);
 constexpr uint16_t kNoCost = 0xFFFF;
