@@ -13,6 +13,7 @@
 #include "stereo/CreateStereo.h"
 #include "stereo/RandomTextureDialog.h"
 #include "stereo/StereoOptionsDialog.h"
+#include "stereo/StereoReadBack.h"
 #include "workspace/mdi_child.h"
 #include "workspace/status_line.h"
 #include "workspace/window_utils.h"
@@ -150,7 +151,9 @@ void MainFrame::buildMenus() {
                                    {"set as &Depth view", Command::SetDepthView, {}},
                                    {"&Options", Command::StereoOptions, {}},
                                    {"&Create it now", Command::CreateStereo, {}}, sep,
-                                   {"New random &texture", Command::RandomTexture, {}}});
+                                   {"New random &texture", Command::RandomTexture, {}}, sep,
+                                   {"Reveal &depth", Command::RevealDepth, {}},
+                                   {"Make stereo &pair...", Command::MakeStereoPair, {}}});
     QMenu* mandel = menu("&Mandel", {{"&Main Mandelbrot", Command::MandelMain, {}}, {"&New", Command::MandelNew, {}}, sep,
                                      {"&Paletteshow", Command::PaletteShow, {}}, {"Zoom&InShow", Command::ZoomInShow, {}},
                                      {"Zoom&OutShow", Command::ZoomOutShow, {}}});
@@ -335,6 +338,8 @@ int MainFrame::WmCommand(int id) {
         break;
     case C::CreateStereo: CreateStereo(stereoOptions_); break;
     case C::RandomTexture: NewRandomTexture(stereoOptions_); break;
+    case C::RevealDepth: RevealDepth(); break;
+    case C::MakeStereoPair: MakeStereoPairWindow(); break;
     case C::MandelMain: Mandel_New(1); break;
     case C::MandelNew: Mandel_New(0); break;
     case C::GLAux: CreateGLChild("TEST", DocKind::GLAux); break;

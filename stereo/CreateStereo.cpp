@@ -3,6 +3,7 @@
 #include "images/BmpChild.h"
 #include "images/picture_document.h"
 #include "platform/message_box.h"
+#include "stereo/StereoReadBack.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_interface.h"
 #include "workspace/mdi_child.h"
@@ -26,10 +27,11 @@ OPENEDFILE* MarkedRecord(const MarkedWindow& w) { return w.hwnd ? GetFileStruct(
 // The stereogram made straight into the new document's picture, with the dots band on top
 // when the options ask for it; neither input picture is copied.
 bool MakeStereoImage(const PictureView& background, const PictureView& depth, const StereoOptions& opts, QImage& out,
-                     bool& grey) try {
+                     bool& grey, int& bandRows) try {
     StereoMaker maker;
     if (!maker.Prepare(background, DepthOf(depth), opts, 4)) return false;
     grey = maker.greyDepth();
+    bandRows = maker.dots().height;
     QImage img(maker.width(), maker.dots().height + maker.height(), QImage::Format_RGB32);
     if (img.isNull() || !maker.MakeWithDots(img.bits(), img.bytesPerLine())) return false;
     for (int y = 0; y < img.height(); ++y) {
@@ -83,7 +85,9 @@ OPENEDFILE* CreateStereo(const StereoOptions& options) {
     const std::string noMemory = NotEnoughMemoryFor(opts.OutWidth ? opts.OutWidth : depthPicture.width,
                                                     opts.OutHeight ? opts.OutHeight : depthPicture.height, "stereogram");
     bool grey = false;
-    if (!MakeStereoImage(DocumentView(back, keepBack), depthPicture, opts, picture, grey)) return Refuse(noMemory.c_str());
+    int bandRows = 0;
+    if (!MakeStereoImage(DocumentView(back, keepBack), depthPicture, opts, picture, grey, bandRows))
+        return Refuse(noMemory.c_str());
     // Which reading was used, so that a depth map read the wrong way is noticed.
     FrameStatusf(kStatusNotes, "Depth read as %s%s", grey ? "grey" : "classic",
                  opts.DepthMode == kDepthAuto ? " (automatic)" : "");
@@ -105,5 +109,15 @@ OPENEDFILE* CreateStereo(const StereoOptions& options) {
                   unsigned(of->Ysize), unsigned(bd->BitsPerPixel));
     w->setWindowTitle(caption);
     SetClientRect(w, of->Xsize, of->Ysize, FrameWindow());
+    // Kept so that Reveal depth can score what it reads back; a stereogram without it is
+    // read back all the same.
+    try {
+        Image32 kept(depthPicture.width, depthPicture.height);
+        for (int y = 0; y < kept.height; ++y)
+            std::copy_n(depthPicture.px + y * depthPicture.stride, kept.width, kept.px.begin() + ptrdiff_t(y) * kept.width);
+        if (depthPicture.grey16) kept.grey16.assign(depthPicture.grey16, depthPicture.grey16 + kept.px.size());
+        KeepStereoSource(w, opts, std::move(kept), bandRows);
+    } catch (const std::bad_alloc&) {
+    }
     return of;
 }

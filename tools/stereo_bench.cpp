@@ -2,6 +2,7 @@
 // a 256 x 256 noise texture, for each oversampling factor with and without hidden-surface
 // removal; best of RUNS (default 7) in milliseconds and output megapixels per second, and a
 // plain copy of the output buffer for scale.
+#include "stereo/decode_stereo.h"
 #include "stereo/make_stereo.h"
 
 #include <algorithm>
@@ -73,6 +74,16 @@ int main(int argc, char** argv) {
             std::snprintf(label, sizeof label, "oversam %d%s", ov, hidden ? ", hidden removal" : "");
             Report(label, ms);
         }
+    {
+        // Reading the depth back from the default stereogram, the range found from the picture.
+        StereoOptions opts;
+        MakeStereo(texture.data(), depth.data(), out.data(), kW, kH, 32, kTex, kTex, 32, opts);
+        const PictureView view{reinterpret_cast<const uint32_t*>(out.data()) + size_t(kH - 1) * kW, -kW, kW, kH};
+        DecodedStereo d;
+        DecodeResult r = DecodeResult::Found;
+        Report("decode", BestMs(runs, [&] { r = DecodeStereogram(view, nullptr, d); }));
+        if (r != DecodeResult::Found) std::printf("decode found no stereogram\n");
+    }
     double ms = BestMs(runs, [&] {
         std::memcpy(copy.data(), out.data(), out.size());
         asm volatile("" : : "r"(copy.data()) : "memory");

@@ -115,15 +115,22 @@ TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
         {"dxf-info " + bmp, Failed(bmp, "no drawing in this file")},
         {"dxf-info " + emptyDxf, Failed(emptyDxf, "no drawing in this file")},
         {"dxf-info " + big, Failed(big, "The drawing has more points per face than this reader holds (3732, at most 682).")},
+        {"decode " + bmp, Usage("decode", "missing option -o DEPTH")},
+        {"decode " + bmp + " -o " + at("d.png") + " --oversample 3",
+         Usage("decode", "--oversample: Oversample factor must be 1, 2, 4 or 6.")},
+        {"decode " + bmp + " -o " + at("d.png"), Failed(bmp, "no stereogram found")},  // a smooth picture
+        {"pair --depth " + bmp + " --picture " + bmp + " -o " + at("d.png") + " --layout up",
+         Usage("pair", "--layout: must be side-by-side, cross or anaglyph")},
+        {"pair --depth " + none + " --picture " + bmp + " -o " + at("d.png"), Failed(none, "Error on Fail in file open = 2")},
     };
     for (const auto& [args, want] : cases) EXPECT_EQ(run(args), want) << args;
-    for (const char* name : {"s.bmp", "s.png", "m.bmp", "r.webp", "m.jpg", "m.png"}) EXPECT_FALSE(fs::exists(at(name))) << name;
+    for (const char* name : {"s.bmp", "s.png", "m.bmp", "r.webp", "m.jpg", "m.png", "d.png"}) EXPECT_FALSE(fs::exists(at(name))) << name;
 
     // The start dialog's rounding of the colour count: 100 becomes 64.
     const CliRun m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
                       "--height=6 --colors=100");
     EXPECT_EQ(m.out.substr(0, m.out.find(" colours")), at("m.bmp") + ": 8x6, 256 iterations, 64") << m;
-    for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info"}) {
+    for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info", "decode", "pair"}) {
         const CliRun help = run(cmd + " --help");
         EXPECT_EQ(help.status, 0) << cmd;
         EXPECT_EQ(help.out.rfind("usage: orvalis-cli " + cmd, 0), 0u) << help.out;
@@ -228,6 +235,39 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
     ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(129, true, 9), mandel, {1, -4500, 150, 700, 0, 0, 0, 1, 4000}, want));
     const Bytes bmp = ReadFileBytes(at("out.bmp"));
     EXPECT_EQ(want.px, ReadBmpBytes(bmp.data(), bmp.size()).image.px);
+}
+
+// A stereogram of a white square on black read back: the report's figures, a 16-bit grey PNG
+// (its header's bit depth and colour type) white on the square and black around it.
+TEST_F(Cli, DecodeReadsBackTheStereogramItMade) {
+    Image32 depth(640, 200);
+    for (int y = 0; y < depth.height; ++y)
+        for (int x = 0; x < depth.width; ++x) depth.at(x, y) = std::abs(x - 320) < 120 && std::abs(y - 100) < 40 ? 0xFFFFFF : 0;
+    ASSERT_TRUE(WriteBmp24(at("d.bmp"), depth));
+    ASSERT_EQ(run("stereo --texture random:5 --depth " + at("d.bmp") + " -o " + at("s.png")).status, 0);
+    for (const std::string opts : {"", " --eye 150 --distance 700"}) {
+        const CliRun r = run("decode " + at("s.png") + " -o " + at("r.png") + " --compare " + at("d.bmp") + opts);
+        ASSERT_EQ(r.status, 0) << r;
+        double sure = 0, within = 0, sep = 0, units = 0, echo = 0;
+        ASSERT_EQ(std::sscanf(r.out.c_str(), "sure pixels: %lf%%\nsure pixels within one depth level or one pixel of "
+                              "separation: %lf%%\nmean error: %lf pixels of separation, %lf depth units\necho pixels: "
+                              "%lf%%\n", &sure, &within, &sep, &units, &echo), 5) << r.out;
+        EXPECT_TRUE(sure >= 80 && within >= 95 && sep < 0.5 && units < 1 && echo < 5) << r.out;
+        const Bytes png = ReadFileBytes(at("r.png"));
+        ASSERT_GT(png.size(), 26u);
+        EXPECT_EQ(std::make_pair(png[24], png[25]), std::make_pair(uint8_t(16), uint8_t(0))) << "bit depth, colour type";
+        const PictureResult got = ReadPngBytes(png.data(), png.size());
+        ASSERT_TRUE(got.ok && got.image.grey16.size() == 640u * 200);
+        const auto at16 = [&](int x, int y) { return int(got.image.grey16[size_t(y) * 640 + x]); };
+        // With the options, one depth level of 127 is 516 in 16 bits; without, the square stands out.
+        const int near = at16(320, 100), below = at16(320, 170), right = at16(560, 30);
+        if (opts.empty()) EXPECT_TRUE(near - std::max(below, right) > 32768) << near << " " << below << " " << right;
+        else EXPECT_TRUE(near > 65535 - 516 && below < 516 && right < 516) << near << " " << below << " " << right;
+    }
+    // The depth found and the stereogram make a crossed pair twice as wide.
+    ASSERT_EQ(run("pair --depth " + at("r.png") + " --picture " + at("s.png") + " -o " + at("p.bmp") + " --layout cross"),
+              (CliRun{0, "", ""}));
+    EXPECT_EQ(Le32(&ReadFileBytes(at("p.bmp")).at(18)), 1280u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "stereo/CreateStereo.h"
 #include "stereo/RandomTextureDialog.h"
+#include "stereo/StereoReadBack.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_interface.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
 #include <tuple>
 
 namespace {
@@ -276,6 +279,55 @@ TEST(CreateStereo, ARandomTextureOverAMandelbrotWindowGivesItsGreyModeStereogram
     EXPECT_EQ(rec.beeps, std::vector<unsigned>{0});
     TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
     for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
+}
+
+TEST(RevealDepth, AMadeStereogramShowsItsDepthAndFiguresNoiseSaysSo) {
+    ShownFrame frame;
+    platform::MessageRecorder rec;
+    Image32 depth(640, 200), noise(300, 200);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 640; ++x) depth.at(x, y) = std::abs(x - 320) < 120 && std::abs(y - 100) < 40 ? 0xFFFFFF : 0;
+    std::mt19937 rng(4);
+    for (uint32_t& p : noise.px) p = rng() & 0xFFFFFF;
+    auto open = [](const char* name, const Image32& img) {
+        OPENEDFILE* of = CreateBMPChild(name);
+        SetDocumentPicture(of, img);
+        return of;
+    };
+    MarkStereoWindow(StereoRole::Background, open("dots", RandomDotTexture(160, false, 3))->hwnd);
+    MarkStereoWindow(StereoRole::Depth, open("square", depth)->hwnd);
+    StereoOptions o;
+    o.dots = 1;  // the band above is left out of the reading
+    ASSERT_NE(nullptr, CreateStereo(o));
+    frame.WmCommand(Command::RevealDepth);
+    OPENEDFILE* found = GetLastFileStruct();
+    ASSERT_EQ(found->hwnd->windowTitle(), "Depth of NEWSTEREO");
+    const Image32 got = DocumentPicture(found);
+    ASSERT_EQ(std::make_pair(got.width, got.height), std::make_pair(640, 200));
+    EXPECT_TRUE(got.at(320, 100) == 0xFFFFFF && got.at(320, 170) == 0 && got.at(560, 30) == 0);
+    double sure = 0, within = 0;
+    ASSERT_EQ(std::sscanf(StatusText(0), "Depth: %lf%% sure, %lf%% in 1 level", &sure, &within), 2) << StatusText(0);
+    EXPECT_TRUE(sure >= 80 && within >= 95) << StatusText(0);
+    // The depth found and the texture make an anaglyph the size of the picture.
+    QTimer::singleShot(0, [] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, dlg);
+        const QList<QComboBox*> boxes = dlg->findChildren<QComboBox*>();
+        ASSERT_EQ(boxes.size(), 3);
+        boxes[0]->setCurrentText("Depth of NEWSTEREO");
+        boxes[2]->setCurrentText("anaglyph");
+        Find<QDialogButtonBox>(dlg, nullptr)->button(QDialogButtonBox::Ok)->click();
+    });
+    frame.WmCommand(Command::MakeStereoPair);
+    EXPECT_EQ(GetLastFileStruct()->hwnd->windowTitle(), "Anaglyph of dots");
+    EXPECT_EQ(GetLastFileStruct()->Xsize, 320);  // the texture's width, twice the separation
+    OPENEDFILE* last = open("noise", noise);
+    frame.WmCommand(Command::RevealDepth);
+    EXPECT_EQ(GetLastFileStruct(), last);
+    EXPECT_EQ(rec.texts(), std::vector<std::string>{"No stereogram found: the picture does not repeat itself as a stereogram does."});
+    TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
+    for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ CliTake CliSwitch(int& out);
 CliTake CliWhole(int& out, long long lo, long long hi);
 // A finite number from lo to hi.
 CliTake CliNumber(double& out, double lo, double hi);
+// A depth picture's mode: auto, classic or grey (kDepthAuto, kDepthClassic, kDepthGrey).
+CliTake CliDepthMode(int& mode);
 // The name of a picture to write: its extension must name a format we write.
 CliTake CliOutputPicture(std::string& out);
 

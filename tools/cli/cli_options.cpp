@@ -1,5 +1,6 @@
 // The option table of a command: parsing, value stores and the help text.
 #include "images/picture_format.h"
+#include "stereo/stereo_options.h"
 #include "tools/cli/cli.h"
 
 #include <cerrno>
@@ -45,6 +46,17 @@ CliTake CliText(std::string& out) {
     return [&out](const std::string& v) {
         out = v;
         return std::string();
+    };
+}
+
+CliTake CliDepthMode(int& mode) {
+    return [&mode](const std::string& v) -> std::string {
+        for (int m : {kDepthAuto, kDepthClassic, kDepthGrey})
+            if (v == (m == kDepthAuto ? "auto" : DepthModeName(m))) {
+                mode = m;
+                return "";
+            }
+        return "must be auto, classic or grey";
     };
 }
 

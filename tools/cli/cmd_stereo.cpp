@@ -35,17 +35,6 @@ CliTake TextureName(std::string& path, RandomName& random) {
     };
 }
 
-CliTake DepthMode(int& mode) {
-    return [&](const std::string& v) -> std::string {
-        for (int m : {kDepthAuto, kDepthClassic, kDepthGrey})
-            if (v == (m == kDepthAuto ? "auto" : DepthModeName(m))) {
-                mode = m;
-                return "";
-            }
-        return "must be auto, classic or grey";
-    };
-}
-
 // "WxH" into the two size fields, which are checked with the others.
 CliTake Size(StereoFieldTexts& f, bool& given) {
     return [&](const std::string& v) -> std::string {
@@ -85,7 +74,7 @@ int Stereo(const std::vector<std::string>& args) {
             {"--depth-mode", "MODE",
              "auto (default): grey for a grey picture, else classic; classic: the low 7 bits of the blue value; "
              "grey: the grey value, white near",
-             DepthMode(o.DepthMode)},
+             CliDepthMode(o.DepthMode)},
             {"--relief", "N", "depth units from the farthest to the nearest depth, 1 to 4000 (default 127)",
              CliText(f.relief)},
             {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", Size(f, sized)},
