@@ -78,7 +78,7 @@ bool DepthRowsAreGrey(const uint8_t* bottomRow, ptrdiff_t rowStep, int count, in
 }
 
 bool DepthPictureIsGrey(const DepthPicture& pic) {
-    if (pic.grey16) return true;
+    if (pic.grey16 || pic.wide) return true;
     return pic.bottomRow && DepthRowsAreGrey(pic.bottomRow, pic.rowStep, pic.height, pic.width, pic.bpp);
 }
 
@@ -86,7 +86,7 @@ DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h
     : pic(p), opts(o), outWidth(w), outHeight(h) {
     grey = opts.DepthMode == kDepthGrey || (opts.DepthMode == kDepthAuto && DepthPictureIsGrey(pic));
     if (!grey) pic.grey16 = nullptr;
-    gmax = !grey ? 127 : pic.grey16 ? 65535 : 255;
+    gmax = !grey ? 127 : pic.grey16 || pic.wide ? 65535 : 255;
     scaled = w != pic.width || h != pic.height;
     if (scaled) {
         columns.resize(size_t(w));
@@ -106,6 +106,8 @@ DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h
 int64_t DepthRows::Grey(int x, int y) const {
     if (pic.grey16) return pic.grey16[size_t(pic.height - 1 - y) * size_t(pic.width) + size_t(x)];
     const uint8_t* px = pic.bottomRow + ptrdiff_t(y - pic.firstRow) * pic.rowStep + ptrdiff_t(x) * (pic.bpp >> 3);
+    // Classic mode takes the high byte of a 16-bit grey value, as of the display picture's blue.
+    if (pic.wide) return grey ? px[0] << 8 | px[1] : px[0] & 127;
     return grey ? GreyOfPixel(px, pic.bpp) : px[0] & 127;
 }
 

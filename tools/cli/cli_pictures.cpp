@@ -3,10 +3,12 @@
 #include "images/bmp_writer.h"
 #include "images/picture_file.h"
 #include "images/picture_format.h"
+#include "images/png_writer.h"
 #include "tools/cli/cli.h"
 #include "tools/cli/cli_formats.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
 
@@ -73,6 +75,24 @@ int CliWritePicture(const std::string& path, const Image32& img) {
     if (format == PictureFormat::Bmp) {
         errno = 0;
         return WriteBmp24(path, img) ? 0 : CliWriteError(path);
+    }
+    // PNG too: compressed on every core as the rows are packed, 16-bit grey kept.
+    if (format == PictureFormat::Png) {
+        const bool wide = img.grey16.size() == img.px.size();
+        const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
+            for (int r = 0; r < count; ++r) {
+                const size_t at = size_t(first + r) * size_t(img.width);
+                if (wide)
+                    std::memcpy(rows + size_t(r) * stride, &img.grey16[at], size_t(img.width) * 2);
+                else
+                    PackBgr24(&img.px[at], img.width, rows + size_t(r) * stride);
+            }
+            return true;
+        };
+        errno = 0;
+        return WritePngBlocks(path, img.width, img.height, wide ? PngPixels::Grey16 : PngPixels::Bgr24, fill)
+                   ? 0
+                   : CliWriteError(path);
     }
     if (const CliPictureFormats* formats = Formats(why)) why = formats->write(path, img);
     return why.empty() ? 0 : CliFileError(path, why);

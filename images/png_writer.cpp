@@ -1,0 +1,185 @@
+#include "images/png_writer.h"
+
+#include "platform/file_writer.h"
+#include "platform/parallel.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+// Random-dot stereograms repeat across a row and hardly from one row to the next: rows
+// without a filter at level 1 came within 2% of the size of libpng's adaptive filters at its
+// default level (5.4% against 5.3% of the raw bytes at 2000 x 2000) at half the time and
+// less; Sub, Up and Paeth each came out larger at every level.
+constexpr int kLevel = 1;
+// About this many raw bytes are compressed as one piece; each thread takes a few per band.
+constexpr size_t kBlockBytes = size_t(1) << 20;
+constexpr int kBlocksPerThread = 4;
+
+void PutBe32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 24), p[1] = uint8_t(v >> 16), p[2] = uint8_t(v >> 8), p[3] = uint8_t(v);
+}
+
+// One block of rows, compressed.
+struct Piece {
+    std::vector<uint8_t> bytes;
+    uint32_t adler = 1;
+    size_t rawBytes = 0;
+};
+
+class PngOut {
+public:
+    bool open(const std::string& path) { return file_.open(path, {}, true) || fail(errno); }
+    // A chunk of `type` holding the bytes of each part in turn.
+    bool chunk(const char* type, std::initializer_list<std::pair<const uint8_t*, size_t>> parts) {
+        size_t n = 0;
+        for (const auto& p : parts) n += p.second;
+        if (n > 0x7FFFFFFFu) return fail(EFBIG);
+        uint8_t head[8];
+        PutBe32(head, uint32_t(n));
+        std::memcpy(head + 4, type, 4);
+        uLong crc = crc32(0, head + 4, 4);
+        if (!put(head, 8)) return false;
+        for (const auto& p : parts) {
+            crc = crc32_z(crc, p.first, p.second);
+            if (!put(p.first, p.second)) return false;
+        }
+        uint8_t tail[4];
+        PutBe32(tail, uint32_t(crc));
+        return put(tail, 4);
+    }
+    bool put(const uint8_t* p, size_t n) {
+        while (n > 0) {
+            const ssize_t k = ::write(file_.fd(), p, n);
+            if (k < 0 && errno == EINTR) continue;
+            if (k <= 0) return fail(k < 0 ? errno : EIO);
+            p += k, n -= size_t(k);
+        }
+        return true;
+    }
+    bool fail(int code) {
+        if (!error_) error_ = code;
+        return false;
+    }
+    bool close() {
+        if (const int code = file_.commit()) return errno = code, false;
+        return true;
+    }
+    void discard() {
+        file_.discard();
+        errno = error_;
+    }
+
+private:
+    OutputFile file_;
+    int error_ = 0;
+};
+
+// The rows as PNG scanlines (filter byte 0, then the pixels in the file's order), deflated
+// as one piece: the last one ends the stream, the others end on a byte boundary.
+bool Compress(const uint8_t* rows, int count, size_t stride, int width, PngPixels pixels, bool last, Piece& piece,
+              std::vector<uint8_t>& lines) {
+    const size_t lineBytes = 1 + size_t(width) * (pixels == PngPixels::Bgr24 ? 3 : 2);
+    lines.resize(lineBytes * size_t(count));
+    for (int r = 0; r < count; ++r) {
+        const uint8_t* in = rows + size_t(r) * stride;
+        uint8_t* out = lines.data() + size_t(r) * lineBytes;
+        *out++ = 0;
+        if (pixels == PngPixels::Bgr24) {
+            for (int x = 0; x < width; ++x, in += 3, out += 3) out[0] = in[2], out[1] = in[1], out[2] = in[0];
+        } else {
+            for (int x = 0; x < width; ++x, in += 2, out += 2) {
+                uint16_t v;
+                std::memcpy(&v, in, 2);
+                out[0] = uint8_t(v >> 8), out[1] = uint8_t(v);
+            }
+        }
+    }
+    z_stream z{};
+    if (deflateInit2(&z, kLevel, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+    piece.rawBytes = lines.size();
+    piece.adler = uint32_t(adler32_z(adler32(0, nullptr, 0), lines.data(), lines.size()));
+    piece.bytes.resize(deflateBound(&z, uLong(lines.size())) + 16);
+    z.next_in = lines.data();
+    z.avail_in = uInt(lines.size());
+    z.next_out = piece.bytes.data();
+    z.avail_out = uInt(piece.bytes.size());
+    const int status = deflate(&z, last ? Z_FINISH : Z_SYNC_FLUSH);
+    const bool done = last ? status == Z_STREAM_END : status == Z_OK && z.avail_in == 0 && z.avail_out > 0;
+    piece.bytes.resize(piece.bytes.size() - z.avail_out);
+    deflateEnd(&z);
+    return done;
+}
+
+}  // namespace
+
+bool WritePngBlocks(const std::string& path, int width, int height, PngPixels pixels, const PngRowFiller& fill,
+                    const PngBandStart& band) {
+    if (width <= 0 || height <= 0) return errno = 0, false;
+    const size_t pixelBytes = pixels == PngPixels::Bgr24 ? 3 : 2, stride = size_t(width) * pixelBytes;
+    const int rows = int(std::clamp<size_t>(kBlockBytes / stride, 1, size_t(height)));
+    const int threads = ParallelThreads(), perBand = std::max(2, threads * kBlocksPerThread);
+    PngOut out;
+    if (!out.open(path)) return out.discard(), false;
+    uint8_t ihdr[13] = {};
+    PutBe32(ihdr, uint32_t(width));
+    PutBe32(ihdr + 4, uint32_t(height));
+    ihdr[8] = pixels == PngPixels::Bgr24 ? 8 : 16;
+    ihdr[9] = pixels == PngPixels::Bgr24 ? 2 : 0;  // truecolour or grey
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    // Level 1 in the zlib header: 32K window, fastest compression, the check bits made up.
+    static const uint8_t zlibHead[2] = {0x78, 0x01};
+    if (!out.put(signature, 8) || !out.chunk("IHDR", {{ihdr, 13}})) return out.discard(), false;
+    std::vector<Piece> pieces(static_cast<size_t>(perBand));
+    std::atomic<bool> ok{true};
+    uLong adler = adler32(0, nullptr, 0);
+    bool first = true;
+    try {
+        for (int top = 0; top < height && ok; top += perBand * rows) {
+            const int bandRows = std::min(perBand * rows, height - top), blocks = (bandRows + rows - 1) / rows;
+            if (band && !band(top, bandRows)) {
+                ok = false;
+                break;
+            }
+            ParallelFor(0, blocks, 1, [&](int b0, int b1) {
+                std::vector<uint8_t> raw, lines;
+                try {
+                    raw.resize(stride * size_t(rows));
+                    for (int b = b0; b < b1 && ok.load(std::memory_order_relaxed); ++b) {
+                        const int y = top + b * rows, count = std::min(rows, height - y);
+                        if (!fill(y, count, raw.data(), stride) ||
+                            !Compress(raw.data(), count, stride, width, pixels, y + count == height, pieces[size_t(b)], lines))
+                            ok = false;
+                    }
+                } catch (const std::bad_alloc&) {
+                    ok = false;
+                }
+            });
+            // The pieces go out in order; the checksum of the whole follows the last.
+            for (int b = 0; b < blocks && ok; ++b) {
+                const Piece& p = pieces[size_t(b)];
+                adler = adler32_combine(adler, p.adler, z_off_t(p.rawBytes));
+                const bool end = top + (b + 1) * rows >= height;
+                uint8_t check[4];
+                PutBe32(check, uint32_t(adler));
+                if (!out.chunk("IDAT", {{zlibHead, first ? 2 : 0}, {p.bytes.data(), p.bytes.size()}, {check, end ? 4 : 0}}))
+                    ok = false;
+                first = false;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    if (!ok || first || !out.chunk("IEND", {})) return out.discard(), false;
+    return out.close();
+}
