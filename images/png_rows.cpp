@@ -67,7 +67,8 @@ void ReadBytes(png_structp png, png_bytep out, size_t n) {
 
 void OnWarning(png_structp, png_const_charp) {}  // a warning never stops the picture
 
-// The header and the transforms: 8-bit blue, green, red rows, or 16-bit grey kept whole.
+// The header and the transforms: 8-bit blue, green, red rows, 8-bit grey, or 16-bit grey kept
+// whole.
 bool ReadHeader(Decoder& d, uint64_t fileSize, bool& wide, bool& grey) {
     if (setjmp(png_jmpbuf(d.png))) return false;
     png_read_info(d.png, d.info);
@@ -85,12 +86,11 @@ bool ReadHeader(Decoder& d, uint64_t fileSize, bool& wide, bool& grey) {
     if (grey && depth < 8) png_set_expand_gray_1_2_4_to_8(d.png);
     if (!grey && depth == 16) png_set_strip_16(d.png);
     png_set_strip_alpha(d.png);
-    if (grey && !wide) png_set_gray_to_rgb(d.png);
     png_set_bgr(d.png);
     d.passes = png_set_interlace_handling(d.png);
     png_read_update_info(d.png, d.info);
     d.rowBytes = png_get_rowbytes(d.png, d.info);
-    if (d.rowBytes != size_t(d.width) * (wide ? 2 : 3)) png_error(d.png, "unexpected row size");
+    if (d.rowBytes != size_t(d.width) * (wide ? 2 : grey ? 1 : 3)) png_error(d.png, "unexpected row size");
     return true;
 }
 

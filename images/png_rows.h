@@ -22,9 +22,10 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     // Rows of 16-bit grey values (high byte first, 2 bytes a pixel) for a 16-bit grey file; of
-    // 3-byte pixels (blue, green, red) for any other, as ReadPngBytes gives them.
+    // 8-bit grey values for a grey file of up to 8 bits (scaled to 0..255); of 3-byte pixels
+    // (blue, green, red) for any other, as ReadPngBytes gives them.
     bool wideGrey() const { return wide_; }
-    int bpp() const { return wide_ ? 16 : 24; }
+    int bpp() const { return wide_ ? 16 : storedGrey_ ? 8 : 24; }
     // Stored as grey: every pixel has R = G = B.
     bool storedGrey() const { return storedGrey_; }
     // The next `count` rows from the top into `block`: the last of them at block.bottomRow,

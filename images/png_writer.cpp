@@ -3,6 +3,7 @@
 #include "platform/file_writer.h"
 #include "platform/parallel.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -85,11 +86,26 @@ private:
     int error_ = 0;
 };
 
+// A deflate stream kept by each thread for the pieces it compresses, with its line buffer.
+struct Deflater {
+    z_stream z{};
+    bool ready = false;
+    std::vector<uint8_t> raw, lines;
+    ~Deflater() {
+        if (ready) deflateEnd(&z);
+    }
+    bool reset() {
+        if (ready) return deflateReset(&z) == Z_OK;
+        return ready = deflateInit2(&z, kLevel, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+    }
+};
+
 // The rows as PNG scanlines (filter byte 0, then the pixels in the file's order), deflated
 // as one piece: the last one ends the stream, the others end on a byte boundary.
 bool Compress(const uint8_t* rows, int count, size_t stride, int width, PngPixels pixels, bool last, Piece& piece,
-              std::vector<uint8_t>& lines) {
+              Deflater& d) {
     const size_t lineBytes = 1 + size_t(width) * (pixels == PngPixels::Bgr24 ? 3 : 2);
+    std::vector<uint8_t>& lines = d.lines;
     lines.resize(lineBytes * size_t(count));
     for (int r = 0; r < count; ++r) {
         const uint8_t* in = rows + size_t(r) * stride;
@@ -105,10 +121,10 @@ bool Compress(const uint8_t* rows, int count, size_t stride, int width, PngPixel
             }
         }
     }
-    z_stream z{};
-    if (deflateInit2(&z, kLevel, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+    if (!d.reset()) return false;
+    z_stream& z = d.z;
     piece.rawBytes = lines.size();
-    piece.adler = uint32_t(adler32_z(adler32(0, nullptr, 0), lines.data(), lines.size()));
+    piece.adler = libdeflate_adler32(1, lines.data(), lines.size());
     piece.bytes.resize(deflateBound(&z, uLong(lines.size())) + 16);
     z.next_in = lines.data();
     z.avail_in = uInt(lines.size());
@@ -117,7 +133,6 @@ bool Compress(const uint8_t* rows, int count, size_t stride, int width, PngPixel
     const int status = deflate(&z, last ? Z_FINISH : Z_SYNC_FLUSH);
     const bool done = last ? status == Z_STREAM_END : status == Z_OK && z.avail_in == 0 && z.avail_out > 0;
     piece.bytes.resize(piece.bytes.size() - z.avail_out);
-    deflateEnd(&z);
     return done;
 }
 
@@ -144,27 +159,34 @@ bool WritePngBlocks(const std::string& path, int width, int height, PngPixels pi
     std::atomic<bool> ok{true};
     uLong adler = adler32(0, nullptr, 0);
     bool first = true;
+    const int span = perBand * rows;
+    // The next band is read while this one is compressed.
+    std::atomic<bool> bandRead{!band || band(0, std::min(span, height))};
     try {
-        for (int top = 0; top < height && ok; top += perBand * rows) {
-            const int bandRows = std::min(perBand * rows, height - top), blocks = (bandRows + rows - 1) / rows;
-            if (band && !band(top, bandRows)) {
+        for (int top = 0; top < height && ok; top += span) {
+            const int bandRows = std::min(span, height - top), blocks = (bandRows + rows - 1) / rows;
+            if (!bandRead) {
                 ok = false;
                 break;
             }
+            TaskGroup reader;
+            if (band && top + span < height)
+                reader.run([&] { bandRead = band(top + span, std::min(span, height - top - span)); });
             ParallelFor(0, blocks, 1, [&](int b0, int b1) {
-                std::vector<uint8_t> raw, lines;
+                thread_local Deflater d;
                 try {
-                    raw.resize(stride * size_t(rows));
+                    d.raw.resize(stride * size_t(rows));
                     for (int b = b0; b < b1 && ok.load(std::memory_order_relaxed); ++b) {
                         const int y = top + b * rows, count = std::min(rows, height - y);
-                        if (!fill(y, count, raw.data(), stride) ||
-                            !Compress(raw.data(), count, stride, width, pixels, y + count == height, pieces[size_t(b)], lines))
+                        if (!fill(y, count, d.raw.data(), stride) ||
+                            !Compress(d.raw.data(), count, stride, width, pixels, y + count == height, pieces[size_t(b)], d))
                             ok = false;
                     }
                 } catch (const std::bad_alloc&) {
                     ok = false;
                 }
             });
+            reader.wait();
             // The pieces go out in order; the checksum of the whole follows the last.
             for (int b = 0; b < blocks && ok; ++b) {
                 const Piece& p = pieces[size_t(b)];

@@ -18,9 +18,10 @@ enum class PngPixels {
 // apart; called from several threads at once for the blocks of one band. False stops the
 // writing.
 using PngRowFiller = std::function<bool(int first, int count, uint8_t* rows, size_t stride)>;
-// Called on the writing thread before the blocks of rows first..first + count - 1 are filled,
-// band after band from the top: rows that come only in order are read here. False stops the
-// writing.
+// Called band after band from the top, one call at a time, before the blocks of rows
+// first..first + count - 1 are filled: rows that come only in order are read here. The call
+// for a band runs while the band before it is filled, so what it reads must not take the
+// place of that band's rows. False stops the writing.
 using PngBandStart = std::function<bool(int first, int count)>;
 
 // Writes a width x height PNG whose rows `fill` produces. False when the file cannot be

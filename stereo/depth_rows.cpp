@@ -6,6 +6,7 @@
 namespace {
 
 int64_t GreyOfPixel(const uint8_t* px, int bpp) {
+    if (bpp == 8) return px[0];
     int b = px[0], g, r;
     if (bpp == 16) {
         const int v = px[0] | px[1] << 8;  // 5-5-5
@@ -62,6 +63,7 @@ template <int kB> void ClassicRow(const uint8_t* row, int width, const int32_t* 
 }  // namespace
 
 bool DepthRowsAreGrey(const uint8_t* bottomRow, ptrdiff_t rowStep, int count, int width, int bpp) {
+    if (bpp == 8) return true;
     for (int y = 0; y < count; ++y) {
         const uint8_t* px = bottomRow + ptrdiff_t(y) * rowStep;
         if (bpp == 16) {
@@ -123,8 +125,12 @@ void DepthRows::Row(int y, int32_t* d) const {
             switch (pic.bpp) {
             case 32: ClassicRow<4>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
             case 24: ClassicRow<3>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
+            case 8: ClassicRow<1>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
             default: ClassicRow<2>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
             }
+        } else if (pic.bpp == 8 && !pic.grey16) {
+            const uint8_t* row = pic.bottomRow + ptrdiff_t(y - pic.firstRow) * pic.rowStep;
+            for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[row[x]];
         } else {
             for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[size_t(Grey(x, y))];
         }

@@ -13,7 +13,7 @@ struct DepthPicture {
     int height = 0;
     const uint8_t* bottomRow = nullptr;  // the first byte of the bottom row of pixels
     ptrdiff_t rowStep = 0;               // bytes from a row to the one above it (negative for top-down pictures)
-    int bpp = 32;                        // 16, 24 or 32 bits per pixel, blue byte first
+    int bpp = 32;                        // 8 (grey), 16, 24 or 32 bits per pixel, blue byte first
     const uint16_t* grey16 = nullptr;    // width x height 16-bit grey values, top row first, or null
     int firstRow = 0;                    // the row at bottomRow, when only the rows from it up are held
     bool wide = false;                   // the rows hold 16-bit grey values, high byte first (bpp 16)

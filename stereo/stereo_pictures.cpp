@@ -118,13 +118,18 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
         const int H = maker.height(), above = band.height;
         std::atomic<bool> made{true}, read{true};
         // Picture rows from the top: the band of dots, then the stereogram's row r - above.
-        RowBlock held;
-        int heldTop = 0, heldCount = 0;
+        // Two bands of depth rows: one filled from while the next is read.
+        struct Held {
+            RowBlock rows;
+            int top = 0, count = 0;
+        } held[2];
+        int bands = 0;
         const auto start = [&](int first, int count) {
             const int s0 = std::max(first - above, 0), s1 = std::min(first + count - above, H);
             if (!nextRows || s1 <= s0) return true;
-            heldTop = s0, heldCount = s1 - s0;
-            return nextRows(heldCount, held) || (read = false);
+            Held& h = held[bands++ & 1];
+            h.top = s0, h.count = s1 - s0;
+            return nextRows(h.count, h.rows) || (read = false);
         };
         const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
             for (int r = first; r < std::min(first + count, above); ++r)
@@ -134,8 +139,9 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
             RowBlock depthRows;
             if (readRows && !readRows(H - s1, s1 - s0, depthRows)) return read = false;
             if (nextRows) {
-                depthRows.rowStep = held.rowStep;
-                depthRows.bottomRow = held.bottomRow + ptrdiff_t(heldTop + heldCount - s1) * held.rowStep;
+                const Held& h = held[s0 >= held[0].top && s0 < held[0].top + held[0].count ? 0 : 1];
+                depthRows.rowStep = h.rows.rowStep;
+                depthRows.bottomRow = h.rows.bottomRow + ptrdiff_t(h.top + h.count - s1) * h.rows.rowStep;
             }
             if (!maker.Make(s0, s1, rows + size_t(s0 + above - first) * stride, ptrdiff_t(stride),
                             partial ? &depthRows : nullptr))
