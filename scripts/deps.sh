@@ -8,7 +8,7 @@ case "$1" in
   run)  pkgs="$common" ;;
   test|coverage) pkgs="$common libgtest-dev libgif-dev imagemagick sox python3 python3-pil clang libclang-rt-14-dev
               dpkg-dev file desktop-file-utils appstream lintian" ;;
-  bench) pkgs="$common libgif-dev imagemagick sox python3 libjpeg-turbo-progs time" ;;
+  bench) pkgs="$common libgif-dev imagemagick sox python3 python3-pil libjpeg-turbo-progs time" ;;
   fuzz-deep) pkgs="dpkg-dev" ;;  # apt-get source, for the instrumented libjpeg-turbo
   *) echo "usage: $0 run|test|coverage|bench|fuzz-deep" >&2; exit 2 ;;
 esac
