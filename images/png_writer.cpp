@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -86,11 +87,11 @@ private:
     int error_ = 0;
 };
 
-// A deflate stream kept by each thread for the pieces it compresses, with its line buffer.
+// A deflate stream kept by each thread for the pieces it compresses, with its scanlines.
 struct Deflater {
     z_stream z{};
     bool ready = false;
-    std::vector<uint8_t> raw, lines;
+    std::vector<uint8_t> lines;
     ~Deflater() {
         if (ready) deflateEnd(&z);
     }
@@ -100,34 +101,16 @@ struct Deflater {
     }
 };
 
-// The rows as PNG scanlines (filter byte 0, then the pixels in the file's order), deflated
-// as one piece: the last one ends the stream, the others end on a byte boundary.
-bool Compress(const uint8_t* rows, int count, size_t stride, int width, PngPixels pixels, bool last, Piece& piece,
-              Deflater& d) {
-    const size_t lineBytes = 1 + size_t(width) * (pixels == PngPixels::Bgr24 ? 3 : 2);
-    std::vector<uint8_t>& lines = d.lines;
-    lines.resize(lineBytes * size_t(count));
-    for (int r = 0; r < count; ++r) {
-        const uint8_t* in = rows + size_t(r) * stride;
-        uint8_t* out = lines.data() + size_t(r) * lineBytes;
-        *out++ = 0;
-        if (pixels == PngPixels::Bgr24) {
-            for (int x = 0; x < width; ++x, in += 3, out += 3) out[0] = in[2], out[1] = in[1], out[2] = in[0];
-        } else {
-            for (int x = 0; x < width; ++x, in += 2, out += 2) {
-                uint16_t v;
-                std::memcpy(&v, in, 2);
-                out[0] = uint8_t(v >> 8), out[1] = uint8_t(v);
-            }
-        }
-    }
+// `bytes` bytes of scanlines (each a filter byte, then the pixels) deflated as one piece: the
+// last one ends the stream, the others end on a byte boundary.
+bool Compress(Deflater& d, size_t bytes, bool last, Piece& piece) {
     if (!d.reset()) return false;
     z_stream& z = d.z;
-    piece.rawBytes = lines.size();
-    piece.adler = libdeflate_adler32(1, lines.data(), lines.size());
-    piece.bytes.resize(deflateBound(&z, uLong(lines.size())) + 16);
-    z.next_in = lines.data();
-    z.avail_in = uInt(lines.size());
+    piece.rawBytes = bytes;
+    piece.adler = libdeflate_adler32(1, d.lines.data(), bytes);
+    piece.bytes.resize(deflateBound(&z, uLong(bytes)) + 16);
+    z.next_in = d.lines.data();
+    z.avail_in = uInt(bytes);
     z.next_out = piece.bytes.data();
     z.avail_out = uInt(piece.bytes.size());
     const int status = deflate(&z, last ? Z_FINISH : Z_SYNC_FLUSH);
@@ -141,7 +124,8 @@ bool Compress(const uint8_t* rows, int count, size_t stride, int width, PngPixel
 bool WritePngBlocks(const std::string& path, int width, int height, PngPixels pixels, const PngRowFiller& fill,
                     const PngBandStart& band) {
     if (width <= 0 || height <= 0) return errno = 0, false;
-    const size_t pixelBytes = pixels == PngPixels::Bgr24 ? 3 : 2, stride = size_t(width) * pixelBytes;
+    // Each row is filled after its filter byte, none (see kLevel).
+    const size_t pixelBytes = pixels == PngPixels::Grey16 ? 2 : 3, stride = 1 + size_t(width) * pixelBytes;
     const int rows = int(std::clamp<size_t>(kBlockBytes / stride, 1, size_t(height)));
     const int threads = ParallelThreads(), perBand = std::max(2, threads * kBlocksPerThread);
     PngOut out;
@@ -149,8 +133,8 @@ bool WritePngBlocks(const std::string& path, int width, int height, PngPixels pi
     uint8_t ihdr[13] = {};
     PutBe32(ihdr, uint32_t(width));
     PutBe32(ihdr + 4, uint32_t(height));
-    ihdr[8] = pixels == PngPixels::Bgr24 ? 8 : 16;
-    ihdr[9] = pixels == PngPixels::Bgr24 ? 2 : 0;  // truecolour or grey
+    ihdr[8] = pixels == PngPixels::Grey16 ? 16 : 8;
+    ihdr[9] = pixels == PngPixels::Grey16 ? 0 : 2;  // grey or truecolour
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     // Level 1 in the zlib header: 32K window, fastest compression, the check bits made up.
     static const uint8_t zlibHead[2] = {0x78, 0x01};
@@ -175,11 +159,20 @@ bool WritePngBlocks(const std::string& path, int width, int height, PngPixels pi
             ParallelFor(0, blocks, 1, [&](int b0, int b1) {
                 thread_local Deflater d;
                 try {
-                    d.raw.resize(stride * size_t(rows));
+                    d.lines.resize(stride * size_t(rows));
                     for (int b = b0; b < b1 && ok.load(std::memory_order_relaxed); ++b) {
                         const int y = top + b * rows, count = std::min(rows, height - y);
-                        if (!fill(y, count, d.raw.data(), stride) ||
-                            !Compress(d.raw.data(), count, stride, width, pixels, y + count == height, pieces[size_t(b)], d))
+                        for (int r = 0; r < count; ++r) d.lines[size_t(r) * stride] = 0;
+                        if (!fill(y, count, d.lines.data() + 1, stride)) {
+                            ok = false;
+                            break;
+                        }
+                        if (pixels == PngPixels::Bgr24)
+                            for (int r = 0; r < count; ++r) {
+                                uint8_t* p = d.lines.data() + size_t(r) * stride + 1;
+                                for (int x = 0; x < width; ++x, p += 3) std::swap(p[0], p[2]);
+                            }
+                        if (!Compress(d, stride * size_t(count), y + count == height, pieces[size_t(b)]))
                             ok = false;
                     }
                 } catch (const std::bad_alloc&) {

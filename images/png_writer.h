@@ -10,13 +10,15 @@
 #include <string>
 
 enum class PngPixels {
-    Bgr24,   // rows of 3-byte pixels: blue, green, red; an 8-bit RGB file
-    Grey16,  // rows of 16-bit grey values in the host's order; a 16-bit grey file
+    Rgb24,   // rows of 3-byte pixels: red, green, blue; an 8-bit RGB file
+    Bgr24,   // the same filled blue, green, red, turned where they lie
+    Grey16,  // rows of 16-bit grey values, high byte first; a 16-bit grey file
 };
 
 // Fills picture rows first..first + count - 1 (row 0 the top) at `rows`, `stride` bytes
-// apart; called from several threads at once for the blocks of one band. False stops the
-// writing.
+// apart, with the pixels as the file holds them: they go to the compressor where they are,
+// so the bytes between the rows are not the filler's. Called from several threads at once for
+// the blocks of one band. False stops the writing.
 using PngRowFiller = std::function<bool(int first, int count, uint8_t* rows, size_t stride)>;
 // Called band after band from the top, one call at a time, before the blocks of rows
 // first..first + count - 1 are filled: rows that come only in order are read here. The call

@@ -144,10 +144,10 @@ TEST(PngStream, WrittenFilesReadBackByLibpngAndPillowPixelForPixel) {
     const struct {
         int width, height;
         PngPixels pixels;
-    } cases[] = {{1000, 1500, PngPixels::Bgr24}, {3000, 4000, PngPixels::Grey16}, {700000, 2, PngPixels::Bgr24},
+    } cases[] = {{1000, 1500, PngPixels::Rgb24}, {3000, 4000, PngPixels::Grey16}, {700000, 2, PngPixels::Rgb24},
                  {5, 1, PngPixels::Grey16}};
     for (const auto& c : cases) {
-        const int bytes = c.pixels == PngPixels::Bgr24 ? 3 : 2;
+        const int bytes = c.pixels == PngPixels::Rgb24 ? 3 : 2;
         const auto value = [&](int x, int y, int k) { return uint8_t((x * 7 + y * 13 + k * 101 + (x * y >> 3)) % 251); };
         const std::string path = tmp / "out.png";
         ASSERT_TRUE(WritePngBlocks(path, c.width, c.height, c.pixels, [&](int first, int count, uint8_t* rows, size_t stride) {
@@ -159,14 +159,13 @@ TEST(PngStream, WrittenFilesReadBackByLibpngAndPillowPixelForPixel) {
         const StrictRead back = ReadStrictly(path);
         ASSERT_EQ(back.error, std::string()) << c.width;
         ASSERT_EQ(std::make_pair(back.width, back.height), std::make_pair(c.width, c.height));
-        EXPECT_EQ(std::make_pair(back.depth, back.colour), c.pixels == PngPixels::Bgr24 ? std::make_pair(8, 2) : std::make_pair(16, 0));
-        // Stored big-endian RGB, or the grey value's high byte first.
+        EXPECT_EQ(std::make_pair(back.depth, back.colour), c.pixels == PngPixels::Rgb24 ? std::make_pair(8, 2) : std::make_pair(16, 0));
         size_t wrong = 0;
         for (int y = 0; y < c.height; ++y)
             for (int x = 0; x < c.width; ++x)
                 for (int k = 0; k < bytes; ++k)
                     wrong += back.pixels[(size_t(y) * size_t(c.width) + size_t(x)) * size_t(bytes) + size_t(k)] !=
-                             value(x, y, bytes == 3 ? 2 - k : 1 - k);
+                             value(x, y, k);
         EXPECT_EQ(wrong, 0u) << c.width;
         // Pillow: its own checksum of the decoded bytes equals one of the same bytes made here.
         const std::string cmd = "/usr/bin/python3 -c \"import sys, zlib; from PIL import Image; im = Image.open(sys.argv[1]); "
@@ -176,12 +175,12 @@ TEST(PngStream, WrittenFilesReadBackByLibpngAndPillowPixelForPixel) {
         char line[200] = "";
         ASSERT_TRUE(p && std::fgets(line, sizeof line, p));
         pclose(p);
-        const std::string mode = c.pixels == PngPixels::Bgr24 ? "RGB" : "I";
+        const std::string mode = c.pixels == PngPixels::Rgb24 ? "RGB" : "I";
         EXPECT_EQ(std::string(line), mode + " " + std::to_string(crc32(0, back.pixels.data(), uInt(back.pixels.size()))) + "\n");
     }
     // A filler that fails stops the writing: no file, the older one whole, no temporary left.
     WriteFileBytes(tmp / "old.png", {1, 2, 3});
-    EXPECT_FALSE(WritePngBlocks(tmp / "old.png", 3000, 3000, PngPixels::Bgr24,
+    EXPECT_FALSE(WritePngBlocks(tmp / "old.png", 3000, 3000, PngPixels::Rgb24,
                                 [](int first, int, uint8_t*, size_t) { return first < 1000; }));
     EXPECT_EQ(ReadFileBytes(tmp / "old.png"), (Bytes{1, 2, 3}));
     for (const auto& e : fs::directory_iterator(tmp.path)) EXPECT_NE(e.path().filename().string()[0], '.');

@@ -8,7 +8,6 @@
 #include "tools/cli/cli_formats.h"
 
 #include <cerrno>
-#include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
 
@@ -82,15 +81,17 @@ int CliWritePicture(const std::string& path, const Image32& img) {
         const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
             for (int r = 0; r < count; ++r) {
                 const size_t at = size_t(first + r) * size_t(img.width);
-                if (wide)
-                    std::memcpy(rows + size_t(r) * stride, &img.grey16[at], size_t(img.width) * 2);
-                else
-                    PackBgr24(&img.px[at], img.width, rows + size_t(r) * stride);
+                uint8_t* out = rows + size_t(r) * stride;
+                for (int x = 0; x < img.width; ++x) {
+                    const uint32_t v = wide ? uint32_t(img.grey16[at + size_t(x)]) << 8 : img.px[at + size_t(x)];
+                    *out++ = uint8_t(v >> 16), *out++ = uint8_t(v >> 8);
+                    if (!wide) *out++ = uint8_t(v);
+                }
             }
             return true;
         };
         errno = 0;
-        return WritePngBlocks(path, img.width, img.height, wide ? PngPixels::Grey16 : PngPixels::Bgr24, fill)
+        return WritePngBlocks(path, img.width, img.height, wide ? PngPixels::Grey16 : PngPixels::Rgb24, fill)
                    ? 0
                    : CliWriteError(path);
     }
