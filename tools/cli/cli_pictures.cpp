@@ -3,6 +3,7 @@
 #include "images/bmp_writer.h"
 #include "images/picture_file.h"
 #include "images/picture_format.h"
+#include "images/jpeg_writer.h"
 #include "images/png_writer.h"
 #include "tools/cli/cli.h"
 #include "tools/cli/cli_formats.h"
@@ -74,6 +75,16 @@ int CliWritePicture(const std::string& path, const Image32& img) {
     if (format == PictureFormat::Bmp) {
         errno = 0;
         return WriteBmp24(path, img) ? 0 : CliWriteError(path);
+    }
+    if (format == PictureFormat::Jpeg) {
+        errno = 0;
+        return WriteJpegRows(path, img.width, img.height, 95, [&](int first, int count, uint8_t* rows, size_t stride) {
+                   for (int r = 0; r < count; ++r)
+                       PackBgr24(&img.px[size_t(first + r) * size_t(img.width)], img.width, rows + size_t(r) * stride);
+                   return true;
+               })
+                   ? 0
+                   : CliWriteError(path);
     }
     // PNG too: compressed on every core as the rows are packed, 16-bit grey kept.
     if (format == PictureFormat::Png) {
