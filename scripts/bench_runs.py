@@ -165,6 +165,19 @@ threads = [NEW_CLI, "stereo", *big, "--depth", f"{data}/depth8000.png", "-o", f"
 compare("7. orvalis-cli stereo 8000 x 8000 grey PNG -> PNG: ORVALIS_THREADS=2 against 1", "2 threads",
         ["env", "ORVALIS_THREADS=2", *threads], "1 thread", ["env", "ORVALIS_THREADS=1", *threads], ("speed-up", 1.6))
 
+# BMP -> JPEG at quality 95, the rows streamed, against cjpeg on the same file.
+photo = f"{tmp}/photo6000.bmp"
+run([NEW_CLI, "picture", f"{data}/photo6000.jpg", photo])
+compare("7. orvalis-cli picture 6000 x 4000 BMP -> JPEG quality 95 against cjpeg", "orvalis-cli",
+        [NEW_CLI, "picture", photo, f"{tmp}/new.jpg"], "cjpeg", ["cjpeg", "-quality", "95", "-outfile", f"{tmp}/cjpeg.jpg", photo],
+        ("ratio", 1.0))
+ours = statistics.median(peak([NEW_CLI, "picture", photo, f"{tmp}/new.jpg"]) for _ in range(runs))
+theirs = statistics.median(peak(["cjpeg", "-quality", "95", "-outfile", f"{tmp}/cjpeg.jpg", photo]) for _ in range(runs))
+print(f"  peak memory: orvalis-cli {ours:.1f} MiB, cjpeg {theirs:.1f} MiB, ratio {ours / theirs:.2f} "
+      f"(target at most 1.2: {'met' if ours <= 1.2 * theirs else 'NOT MET'})")
+if ours > 1.2 * theirs:
+    failures.append("JPEG memory")
+
 for f in os.listdir(tmp):  # the pictures made and the time reports
     os.remove(os.path.join(tmp, f))
 os.rmdir(tmp)
