@@ -83,14 +83,12 @@ struct StrictRead {
 };
 bool Decode(png_structp png, png_infop info, FILE* f, StrictRead& r, std::vector<png_bytep>& rows) {
     if (setjmp(png_jmpbuf(png))) return false;
-    png_init_io(png, f);
-    png_set_benign_errors(png, 0);
+    png_init_io(png, f), png_set_benign_errors(png, 0);
     png_read_info(png, info);
     png_get_IHDR(png, info, &r.width, &r.height, &r.depth, &r.colour, nullptr, nullptr, nullptr);
     r.pixels.resize(png_get_rowbytes(png, info) * r.height);
     for (png_uint_32 y = 0; y < r.height; ++y) rows.push_back(r.pixels.data() + y * png_get_rowbytes(png, info));
-    png_read_image(png, rows.data());
-    png_read_end(png, nullptr);
+    png_read_image(png, rows.data()), png_read_end(png, nullptr);
     return true;
 }
 StrictRead ReadStrictly(const std::string& path) {
@@ -113,11 +111,7 @@ TEST(PngStream, WrittenFilesReadBackByLibpngAndPillowPixelForPixel) {
     const TempDir tmp("orvalis_png_writer");
     const std::string path = tmp / "out.png";
     // Several bands of 1 MiB blocks; one row a block; one row.
-    const struct {
-        int width, height;
-        PngPixels pixels;
-        int bytes;
-    } cases[] = {{1000, 1500, PngPixels::Rgb24, 3}, {1000, 1500, PngPixels::Bgr24, 3},
+    const struct { int width, height; PngPixels pixels; int bytes; } cases[] = {{1000, 1500, PngPixels::Rgb24, 3}, {1000, 1500, PngPixels::Bgr24, 3},
                  {3000, 4000, PngPixels::Grey16, 2}, {700000, 2, PngPixels::Rgb24, 3}, {5, 1, PngPixels::Grey16, 2}};
     for (const auto& c : cases) {
         // Byte k of pixel (x, y) in the file; a BGR filler gives it in turn.
@@ -142,10 +136,9 @@ TEST(PngStream, WrittenFilesReadBackByLibpngAndPillowPixelForPixel) {
         // Pillow: its checksum of the decoded bytes equals one of the bytes libpng read.
         const std::string cmd = "/usr/bin/python3 -c \"import sys, zlib; from PIL import Image; im = Image.open(sys.argv[1]); "
                                 "print(im.mode, zlib.crc32(im.tobytes('raw', 'I;16B') if im.mode == 'I' else im.tobytes()))\" " + path;
-        FILE* p = popen(cmd.c_str(), "r");
         char line[200] = "";
-        ASSERT_TRUE(p && std::fgets(line, sizeof line, p));
-        pclose(p);
+        FILE* p = popen(cmd.c_str(), "r");
+        EXPECT_TRUE(std::fgets(line, sizeof line, p) && pclose(p) == 0);
         EXPECT_EQ(line, (c.bytes == 3 ? "RGB " : "I ") + std::to_string(crc32(0, back.pixels.data(), uInt(i))) + "\n");
     }
     // A filler that fails stops the writing: no file, the older one whole, no temporary left.
