@@ -118,18 +118,21 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
         const int H = maker.height(), above = band.height;
         std::atomic<bool> made{true}, read{true};
         // Picture rows from the top: the band of dots, then the stereogram's row r - above.
-        // Two bands of depth rows: one filled from while the next is read.
+        // Two bands of depth rows: one filled from while the next is read. A block looks up its
+        // band by the rows each holds, which the reading of the other band may be changing.
         struct Held {
             RowBlock rows;
-            int top = 0, count = 0;
+            std::atomic<int> top{0}, count{0};
+            bool holds(int s) const { return s >= top && s < top + count; }
         } held[2];
         int bands = 0;
         const auto start = [&](int first, int count) {
             const int s0 = std::max(first - above, 0), s1 = std::min(first + count - above, H);
             if (!nextRows || s1 <= s0) return true;
             Held& h = held[bands++ & 1];
-            h.top = s0, h.count = s1 - s0;
-            return nextRows(h.count, h.rows) || (read = false);
+            h.count = 0, h.top = s0;
+            if (!nextRows(s1 - s0, h.rows)) return read = false;
+            return h.count = s1 - s0, true;
         };
         const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
             for (int r = first; r < std::min(first + count, above); ++r)
@@ -139,7 +142,7 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
             RowBlock depthRows;
             if (readRows && !readRows(H - s1, s1 - s0, depthRows)) return read = false;
             if (nextRows) {
-                const Held& h = held[s0 >= held[0].top && s0 < held[0].top + held[0].count ? 0 : 1];
+                const Held& h = held[held[0].holds(s0) ? 0 : 1];
                 depthRows.rowStep = h.rows.rowStep;
                 depthRows.bottomRow = h.rows.bottomRow + ptrdiff_t(h.top + h.count - s1) * h.rows.rowStep;
             }
