@@ -40,8 +40,9 @@ PictureResult LoadGifFileCore(const std::string& path);
 PictureResult ReadGifBytes(const uint8_t* data, size_t size);
 PictureResult LoadJpegFileCore(const std::string& path);
 PictureResult ReadJpegBytes(const uint8_t* data, size_t size);
-// PNG through libpng: 16-bit grey (with or without alpha) also in Image32::grey16; alpha
-// and a transparent colour dropped, leaving the stored colour; libpng's reason on refusal.
+// PNG through libpng, a few rows at a time into the picture (images/png_rows.h): 16-bit grey
+// (with or without alpha) also in Image32::grey16; alpha and a transparent colour dropped,
+// leaving the stored colour; libpng's reason on refusal.
 PictureResult ReadPngBytes(const uint8_t* data, size_t size);
 // PGM (P2, P5) with a maximum value above 255: 16-bit grey, scaled to 65535 where the
 // maximum is lower. IsWidePgm is false for any other file (other PNM goes to Qt).

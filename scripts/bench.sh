@@ -1,5 +1,5 @@
 #!/bin/sh
-# Speed figures of the issue "fast at every size": builds this tree and the reference commit
+# Speed figures of "fast at every size" and of PNG in and out (section 7): builds this tree and the reference commit
 # (BENCH_BASE, default da730f0) in Release with the benchmarks and no tests, makes the test
 # pictures and sound, and prints every figure's minimum and median over RUNS runs (default 5)
 # next to the reference or the named tool, with the ratio, run by run in turn.
@@ -26,6 +26,8 @@ data=$out/data
 mkdir -p "$data"
 [ -f "$data/depth3200.bmp" ] || convert -size 3200x2400 radial-gradient:'#7f7f7f-black' -type TrueColor BMP3:"$data/depth3200.bmp"
 [ -f "$data/depth8000.bmp" ] || convert -size 8000x8000 radial-gradient:'#7f7f7f-black' -type TrueColor BMP3:"$data/depth8000.bmp"
+[ -f "$data/depth8000.png" ] || /usr/bin/python3 -c "import sys; from PIL import Image
+Image.open(sys.argv[1]).convert('L').save(sys.argv[2])" "$data/depth8000.bmp" "$data/depth8000.png"
 [ -f "$data/texture256.bmp" ] || convert -seed 1 -size 256x256 plasma:fractal -type TrueColor BMP3:"$data/texture256.bmp"
 [ -f "$data/photo6000.jpg" ] || convert -seed 2 -size 1500x1000 plasma:fractal -blur 0x1 -resize 6000x4000 \
   -attenuate 0.3 +noise Gaussian -quality 90 "$data/photo6000.jpg"

@@ -146,6 +146,45 @@ print(f"  target: under 20 MiB: {'met' if max(peaks) < 20 else 'NOT MET'}")
 if max(peaks) >= 20:
     failures.append("wave-info memory")
 
+# PNG in and out against BMP in and out, the same options and build: the depth read a band of
+# rows at a time, the result deflated on every core.
+big = ["--texture", f"{data}/texture256.bmp"]
+for flags, bound in (([], 2.0), (["--oversample", "4", "--hidden"], 1.3)):
+    name = " ".join(flags) or "oversampling 1"
+    compare(f"7. orvalis-cli stereo 8000 x 8000 grey, {name}: PNG -> PNG against BMP -> BMP", "PNG",
+            [NEW_CLI, "stereo", *big, "--depth", f"{data}/depth8000.png", "-o", f"{tmp}/new.png", *flags], "BMP",
+            [NEW_CLI, "stereo", *big, "--depth", f"{data}/depth8000.bmp", "-o", f"{tmp}/new.bmp", *flags],
+            ("ratio", bound))
+    run([NEW_CLI, "picture", f"{tmp}/new.png", f"{tmp}/decoded.bmp"])
+    same = open(f"{tmp}/decoded.bmp", "rb").read() == open(f"{tmp}/new.bmp", "rb").read()
+    print(f"  PNG result decoded: {'the same pixels as the BMP result' if same else 'PIXELS DIFFER'}")
+    if not same:
+        failures.append(f"PNG pixels, {name}")
+    if not flags:
+        peaks = [peak([NEW_CLI, "stereo", *big, "--depth", f"{data}/depth8000.png", "-o", f"{tmp}/new.png"])
+                 for _ in range(runs)]
+        row("PNG -> PNG peak", peaks, "MiB", 1)
+        print(f"  target: at most 128 MiB: {'met' if max(peaks) <= 128 else 'NOT MET'}")
+        if max(peaks) > 128:
+            failures.append("PNG memory")
+        print(f"  BMP -> BMP peak: {peak([NEW_CLI, 'stereo', *big, '--depth', f'{data}/depth8000.bmp', '-o', f'{tmp}/new.bmp']):.1f} MiB")
+threads = [NEW_CLI, "stereo", *big, "--depth", f"{data}/depth8000.png", "-o", f"{tmp}/new.png"]
+compare("7. orvalis-cli stereo 8000 x 8000 grey PNG -> PNG: ORVALIS_THREADS=2 against 1", "2 threads",
+        ["env", "ORVALIS_THREADS=2", *threads], "1 thread", ["env", "ORVALIS_THREADS=1", *threads], ("speed-up", 1.6))
+
+# BMP -> JPEG at quality 95, the rows streamed, against cjpeg on the same file.
+photo = f"{tmp}/photo6000.bmp"
+run([NEW_CLI, "picture", f"{data}/photo6000.jpg", photo])
+compare("7. orvalis-cli picture 6000 x 4000 BMP -> JPEG quality 95 against cjpeg", "orvalis-cli",
+        [NEW_CLI, "picture", photo, f"{tmp}/new.jpg"], "cjpeg", ["cjpeg", "-quality", "95", "-outfile", f"{tmp}/cjpeg.jpg", photo],
+        ("ratio", 1.0))
+ours = statistics.median(peak([NEW_CLI, "picture", photo, f"{tmp}/new.jpg"]) for _ in range(runs))
+theirs = statistics.median(peak(["cjpeg", "-quality", "95", "-outfile", f"{tmp}/cjpeg.jpg", photo]) for _ in range(runs))
+print(f"  peak memory: orvalis-cli {ours:.1f} MiB, cjpeg {theirs:.1f} MiB, ratio {ours / theirs:.2f} "
+      f"(target at most 1.2: {'met' if ours <= 1.2 * theirs else 'NOT MET'})")
+if ours > 1.2 * theirs:
+    failures.append("JPEG memory")
+
 for f in os.listdir(tmp):  # the pictures made and the time reports
     os.remove(os.path.join(tmp, f))
 os.rmdir(tmp)

@@ -6,6 +6,7 @@
 namespace {
 
 int64_t GreyOfPixel(const uint8_t* px, int bpp) {
+    if (bpp == 8) return px[0];
     int b = px[0], g, r;
     if (bpp == 16) {
         const int v = px[0] | px[1] << 8;  // 5-5-5
@@ -62,6 +63,7 @@ template <int kB> void ClassicRow(const uint8_t* row, int width, const int32_t* 
 }  // namespace
 
 bool DepthRowsAreGrey(const uint8_t* bottomRow, ptrdiff_t rowStep, int count, int width, int bpp) {
+    if (bpp == 8) return true;
     for (int y = 0; y < count; ++y) {
         const uint8_t* px = bottomRow + ptrdiff_t(y) * rowStep;
         if (bpp == 16) {
@@ -78,7 +80,7 @@ bool DepthRowsAreGrey(const uint8_t* bottomRow, ptrdiff_t rowStep, int count, in
 }
 
 bool DepthPictureIsGrey(const DepthPicture& pic) {
-    if (pic.grey16) return true;
+    if (pic.grey16 || pic.wide) return true;
     return pic.bottomRow && DepthRowsAreGrey(pic.bottomRow, pic.rowStep, pic.height, pic.width, pic.bpp);
 }
 
@@ -86,7 +88,7 @@ DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h
     : pic(p), opts(o), outWidth(w), outHeight(h) {
     grey = opts.DepthMode == kDepthGrey || (opts.DepthMode == kDepthAuto && DepthPictureIsGrey(pic));
     if (!grey) pic.grey16 = nullptr;
-    gmax = !grey ? 127 : pic.grey16 ? 65535 : 255;
+    gmax = !grey ? 127 : pic.grey16 || pic.wide ? 65535 : 255;
     scaled = w != pic.width || h != pic.height;
     if (scaled) {
         columns.resize(size_t(w));
@@ -106,6 +108,8 @@ DepthRows::DepthRows(const DepthPicture& p, const StereoOptions& o, int w, int h
 int64_t DepthRows::Grey(int x, int y) const {
     if (pic.grey16) return pic.grey16[size_t(pic.height - 1 - y) * size_t(pic.width) + size_t(x)];
     const uint8_t* px = pic.bottomRow + ptrdiff_t(y - pic.firstRow) * pic.rowStep + ptrdiff_t(x) * (pic.bpp >> 3);
+    // Classic mode takes the high byte of a 16-bit grey value, as of the display picture's blue.
+    if (pic.wide) return grey ? px[0] << 8 | px[1] : px[0] & 127;
     return grey ? GreyOfPixel(px, pic.bpp) : px[0] & 127;
 }
 
@@ -121,8 +125,12 @@ void DepthRows::Row(int y, int32_t* d) const {
             switch (pic.bpp) {
             case 32: ClassicRow<4>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
             case 24: ClassicRow<3>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
+            case 8: ClassicRow<1>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
             default: ClassicRow<2>(row, outWidth, plainOffsets ? nullptr : offsetOf.data(), d); break;
             }
+        } else if (pic.bpp == 8 && !pic.grey16) {
+            const uint8_t* row = pic.bottomRow + ptrdiff_t(y - pic.firstRow) * pic.rowStep;
+            for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[row[x]];
         } else {
             for (int x = 0; x < outWidth; ++x) d[x] = offsetOf[size_t(Grey(x, y))];
         }

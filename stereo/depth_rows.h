@@ -13,15 +13,16 @@ struct DepthPicture {
     int height = 0;
     const uint8_t* bottomRow = nullptr;  // the first byte of the bottom row of pixels
     ptrdiff_t rowStep = 0;               // bytes from a row to the one above it (negative for top-down pictures)
-    int bpp = 32;                        // 16, 24 or 32 bits per pixel, blue byte first
+    int bpp = 32;                        // 8 (grey), 16, 24 or 32 bits per pixel, blue byte first
     const uint16_t* grey16 = nullptr;    // width x height 16-bit grey values, top row first, or null
     int firstRow = 0;                    // the row at bottomRow, when only the rows from it up are held
+    bool wide = false;                   // the rows hold 16-bit grey values, high byte first (bpp 16)
 };
 
 // Whether every pixel of rows first..first + count - 1 (from bottomRow on, rowStep bytes apart)
-// has R = G = B: the automatic depth mode reads such a picture as grey.
+// has R = G = B (rows of 16-bit grey values are grey): the automatic depth mode reads such a picture as grey.
 bool DepthRowsAreGrey(const uint8_t* bottomRow, ptrdiff_t rowStep, int count, int width, int bpp);
-// The same for a whole depth picture, true too when it kept 16-bit grey values; false for a
+// The same for a whole depth picture, true too when it kept 16-bit grey values (grey16 or wide); false for a
 // picture whose rows are not held (bottomRow null).
 bool DepthPictureIsGrey(const DepthPicture& pic);
 

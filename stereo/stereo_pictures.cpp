@@ -1,6 +1,7 @@
 #include "stereo/stereo_pictures.h"
 
 #include "images/bmp_writer.h"
+#include "images/png_writer.h"
 #include "stereo/make_stereo.h"
 
 #include <algorithm>
@@ -60,17 +61,9 @@ StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth
                             const std::string& path, const DepthRowReader& readRows) {
     try {
         StereoOptions chosen = opts;
-        if (readRows && opts.DepthMode == kDepthAuto) {
-            // A few rows at a time keep the memory small; a picture of colour stops at its first.
-            bool grey = true;
-            RowBlock block;
-            for (int first = 0; grey && first < depth.height; first += 64) {
-                const int count = std::min(64, depth.height - first);
-                if (!readRows(first, count, block)) return StereoFile::DepthUnread;
-                grey = DepthRowsAreGrey(block.bottomRow, block.rowStep, count, depth.width, depth.bpp);
-            }
-            chosen.DepthMode = grey ? kDepthGrey : kDepthClassic;
-        }
+        if (readRows && opts.DepthMode == kDepthAuto &&
+            (chosen.DepthMode = ChooseDepthMode(depth.width, depth.height, depth.bpp, readRows)) < 0)
+            return StereoFile::DepthUnread;
         StereoMaker maker;
         if (!maker.Prepare(ViewOf(background), depth, chosen, 3)) return StereoFile::Refused;
         if (readRows && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
@@ -91,6 +84,74 @@ StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth
             return true;
         };
         if (WriteBmp24Blocks(path, maker.width(), total, fill, true)) return StereoFile::Written;
+        return !read ? StereoFile::DepthUnread : !made ? StereoFile::Refused : StereoFile::WriteFailed;
+    } catch (const std::bad_alloc&) {
+        return StereoFile::Refused;
+    }
+}
+
+int ChooseDepthMode(int width, int height, int bpp, const DepthRowReader& readRows) {
+    // A few rows at a time keep the memory small; a picture of colour stops at its first.
+    bool grey = true;
+    RowBlock block;
+    for (int first = 0; grey && first < height; first += 64) {
+        const int count = std::min(64, height - first);
+        if (!readRows(first, count, block)) return -1;
+        grey = DepthRowsAreGrey(block.bottomRow, block.rowStep, count, width, bpp);
+    }
+    return grey ? kDepthGrey : kDepthClassic;
+}
+
+StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                          const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows) {
+    try {
+        StereoOptions chosen = opts;
+        if (readRows && opts.DepthMode == kDepthAuto &&
+            (chosen.DepthMode = ChooseDepthMode(depth.width, depth.height, depth.bpp, readRows)) < 0)
+            return StereoFile::DepthUnread;
+        if (nextRows && chosen.DepthMode == kDepthAuto) return StereoFile::Refused;
+        StereoMaker maker;
+        if (!maker.Prepare(ViewOf(background), depth, chosen, 3)) return StereoFile::Refused;
+        const bool partial = readRows || nextRows;
+        if (partial && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
+        const Image32& band = maker.dots();
+        const int H = maker.height(), above = band.height;
+        std::atomic<bool> made{true}, read{true};
+        // Picture rows from the top: the band of dots, then the stereogram's row r - above.
+        // Two bands of depth rows: one filled from while the next is read. A block looks up its
+        // band by the rows each holds, which the reading of the other band may be changing.
+        struct Held {
+            RowBlock rows;
+            std::atomic<int> top{0}, count{0};
+            bool holds(int s) const { return s >= top && s < top + count; }
+        } held[2];
+        int bands = 0;
+        const auto start = [&](int first, int count) {
+            const int s0 = std::max(first - above, 0), s1 = std::min(first + count - above, H);
+            if (!nextRows || s1 <= s0) return true;
+            Held& h = held[bands++ & 1];
+            h.count = 0, h.top = s0;
+            if (!nextRows(s1 - s0, h.rows)) return read = false;
+            return h.count = s1 - s0, true;
+        };
+        const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
+            for (int r = first; r < std::min(first + count, above); ++r)
+                PackBgr24(&band.px[size_t(r) * size_t(band.width)], band.width, rows + size_t(r - first) * stride);
+            const int s0 = std::max(first - above, 0), s1 = first + count - above;
+            if (s1 <= s0) return true;
+            RowBlock depthRows;
+            if (readRows && !readRows(H - s1, s1 - s0, depthRows)) return read = false;
+            if (nextRows) {
+                const Held& h = held[held[0].holds(s0) ? 0 : 1];
+                depthRows.rowStep = h.rows.rowStep;
+                depthRows.bottomRow = h.rows.bottomRow + ptrdiff_t(h.top + h.count - s1) * h.rows.rowStep;
+            }
+            if (!maker.Make(s0, s1, rows + size_t(s0 + above - first) * stride, ptrdiff_t(stride),
+                            partial ? &depthRows : nullptr))
+                return made = false;
+            return true;
+        };
+        if (WritePngBlocks(path, maker.width(), H + above, PngPixels::Bgr24, fill, start)) return StereoFile::Written;
         return !read ? StereoFile::DepthUnread : !made ? StereoFile::Refused : StereoFile::WriteFailed;
     } catch (const std::bad_alloc&) {
         return StereoFile::Refused;

@@ -66,6 +66,23 @@ using DepthRowReader = std::function<bool(int first, int count, RowBlock& block)
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                             const std::string& path, const DepthRowReader& readRows = nullptr);
 
+// Reads the next `count` depth rows from the top into `block` (the lowest of them at
+// block.bottomRow), one call after another on one thread. False when they cannot be read.
+using DepthRowStream = std::function<bool(int count, RowBlock& block)>;
+
+// The automatic depth mode's choice for a depth picture width x height whose rows `readRows`
+// gives: grey, or classic at the first pixel that is not; -1 when the rows cannot be read.
+// The rows are read once, 64 at a time from row 0 on, up to that pixel.
+int ChooseDepthMode(int width, int height, int bpp, const DepthRowReader& readRows);
+
+// The same stereogram as an 8-bit RGB PNG file, made and compressed a band of rows at a time
+// on every core (images/png_writer.h). With `readRows` as for WriteStereoBmp24; with
+// `nextRows`, a depth picture of the result's size comes a band at a time from the top, and
+// the options' depth mode must be grey or classic.
+StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                          const std::string& path, const DepthRowReader& readRows = nullptr,
+                          const DepthRowStream& nextRows = nullptr);
+
 // A white band 6r high (r = `radius`, or max(2, width / 200) when 0), `width` wide, holding two
 // black discs of radius r on its middle row, `separation` pixels apart and symmetric about the
 // middle column (the left centre at (width - 1 - separation) / 2, rounded down): it goes above a

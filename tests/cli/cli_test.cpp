@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -153,6 +154,15 @@ TEST_F(Cli, WritesTheFormatTheOutputNameAsksFor) {
     const PictureResult back = ReadBmpBytes(bmp.data(), bmp.size());
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(RgbBytes(back.image), ReadFileBytes(kDataDir + "bmp/rle4.rgb"));  // ImageMagick's reading of the input
+    // JPEG at quality 95 decodes to the pixels of Pillow's at that quality: from a BMP read a block at a time,
+    // and from a picture read whole.
+    for (const char* in : {"o.bmp", "o.PNG"}) {
+        ASSERT_EQ(run("picture " + at(in) + " " + at("q.jpg")), (CliRun{0, "", ""}));
+        const std::string same = "/usr/bin/python3 -c \"import io, sys; from PIL import Image; b = io.BytesIO(); "
+                                 "Image.open(sys.argv[1]).save(b, 'JPEG', quality=95); "
+                                 "sys.exit(Image.open(b).tobytes() != Image.open(sys.argv[2]).tobytes())\" ";
+        EXPECT_EQ(std::system((same + at("o.bmp") + " " + at("q.jpg")).c_str()), 0) << in;
+    }
 }
 
 TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
@@ -177,32 +187,51 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
         {"--depth-mode grey --relief 700 --background-depth -900 --size 300x64 --dots", {1, -900, 150, 700, 0, 0, 0, 1, 700,
                                                                                           300, 64, 1}},
     };
+    // The same depth as a PNG, read a band of rows at a time into a PNG result.
+    ASSERT_EQ(run("picture " + at("d.bmp") + " " + at("d.png")).status, 0);
     for (const auto& [flags, opts] : cases) {
         Image32 want;
         ASSERT_TRUE(MakeStereoPicture(texture, depth, opts, want));
-        for (const char* d : {"d.bmp", "d32.bmp"}) {
-            const std::string files = "--texture " + at("t.bmp") + " --depth=" + at(d) + " -o " + at("out.bmp") + " ";
-            ASSERT_EQ(run("stereo " + files + flags), (CliRun{0, "", ""})) << flags;
-            const Bytes bmp = ReadFileBytes(at("out.bmp"));
-            const PictureResult got = ReadBmpBytes(bmp.data(), bmp.size());
-            ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
-            EXPECT_EQ(want.px, got.image.px) << flags << d;
-        }
+        for (const char* d : {"d.bmp", "d32.bmp", "d.png"})
+            for (const char* out : {"out.bmp", "out.png"}) {
+                const std::string files = "--texture " + at("t.bmp") + " --depth=" + at(d) + " -o " + at(out) + " ";
+                ASSERT_EQ(run("stereo " + files + flags), (CliRun{0, "", ""})) << flags;
+                const Bytes file = ReadFileBytes(at(out));
+                const PictureResult got = out[4] == 'b' ? ReadBmpBytes(file.data(), file.size()) : ReadPngBytes(file.data(), file.size());
+                ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
+                EXPECT_EQ(want.px, got.image.px) << flags << d << out;
+            }
     }
     // Automatic depth mode: the grey version of the depth (BMP read a block at a time, and PNG) reads as grey,
     // the colour one as classic, each the same as the mode named and unlike the other.
     Image32 grey = depth;
     for (uint32_t& p : grey.px) p = (p & 0xFF) * 0x010101u;
     ASSERT_TRUE(WriteBmp24(at("g.bmp"), grey) && run("picture " + at("g.bmp") + " " + at("g.png")).status == 0);
-    for (const char* d : {"g.bmp", "g.png", "d.bmp"}) {
-        const std::string base = "stereo --texture " + at("t.bmp") + " --depth " + at(d) + " -o ";
-        const bool isGrey = d[0] == 'g';
-        for (std::string mode : {"auto", "classic", "grey"})
-            ASSERT_EQ(run(base + at(mode + ".bmp") + (mode == "auto" ? "" : " --depth-mode " + mode)).status, 0);
-        const Bytes got = ReadFileBytes(at("auto.bmp"));
-        EXPECT_TRUE(got == ReadFileBytes(at(isGrey ? "grey.bmp" : "classic.bmp")) &&
-                    got != ReadFileBytes(at(isGrey ? "classic.bmp" : "grey.bmp"))) << d;
-    }
+    const std::string pillow = "/usr/bin/python3 -c \"import sys; from PIL import Image; "
+                               "Image.open(sys.argv[1]).convert('L').save(sys.argv[2])\" ";
+    ASSERT_EQ(std::system((pillow + at("g.bmp") + " " + at("g8.png")).c_str()), 0);  // stored as 8-bit grey
+    Bytes firstOf[2][2];
+    for (const char* d : {"g.bmp", "g.png", "g8.png", "d.bmp", "d.png"})
+        for (std::string ext : {".bmp", ".png"}) {
+            const std::string base = "stereo --texture " + at("t.bmp") + " --depth " + at(d) + " -o ";
+            const bool isGrey = d[0] == 'g';
+            for (std::string mode : {"auto", "classic", "grey"})
+                ASSERT_EQ(run(base + at(mode + ext) + (mode == "auto" ? "" : " --depth-mode " + mode)).status, 0);
+            const Bytes got = ReadFileBytes(at("auto" + ext));
+            EXPECT_TRUE(got == ReadFileBytes(at((isGrey ? "grey" : "classic") + ext)) &&
+                        got != ReadFileBytes(at((isGrey ? "classic" : "grey") + ext))) << d << ext;
+            // The grey pictures hold the same values, in whichever form they are stored.
+            Bytes& first = firstOf[isGrey][ext == ".png"];
+            if (first.empty()) first = got;
+            EXPECT_EQ(got, first) << d << ext;
+        }
+    // A PNG depth file cut short is refused with the reader's reason, and no result is left.
+    const Bytes png = ReadFileBytes(at("d.png"));
+    WriteFileBytes(at("cut.png"), Cut(png, png.size() / 2));
+    for (const char* out : {"new.png", "new.bmp"})
+        EXPECT_TRUE(run("stereo --texture random --depth " + at("cut.png") + " -o " + at(out)) ==
+                        Failed(at("cut.png"), "The picture could not be read: the file ends inside the picture.") &&
+                    !fs::exists(at(out))) << out;
     // The result replaces the older file whole, keeping its mode, through a link to it: the old file's other
     // name keeps the old bytes, no temporary file stays. A write stopped by the file size limit says so and
     // leaves the old file.
@@ -213,6 +242,13 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
     const std::string random = "stereo --texture random --depth " + at("d.bmp") + " -o " + at("link.bmp");
     EXPECT_EQ(RunCli(random, "ulimit -f 64; trap '' XFSZ;"), Failed(at("link.bmp"), "File too large"));
     EXPECT_EQ(ReadFileBytes(at("out.bmp")), old);
+    WriteFileBytes(at("out.jpg"), old);
+    for (const char* out : {"out.png", "out.jpg"}) {
+        const Bytes before = ReadFileBytes(at(out));
+        EXPECT_EQ(RunCli("stereo --texture random --depth " + at("d.png") + " -o " + at(out), "ulimit -f 64; trap '' XFSZ;"),
+                  Failed(at(out), "File too large"));
+        EXPECT_EQ(ReadFileBytes(at(out)), before);
+    }
     ASSERT_EQ(run(random).status, 0);
     EXPECT_TRUE(ReadFileBytes(at("old.bmp")) == old && ReadFileBytes(at("out.bmp")) != old);
     EXPECT_TRUE(fs::is_symlink(at("link.bmp")) && fs::status(at("out.bmp")).permissions() == fs::perms(0604));

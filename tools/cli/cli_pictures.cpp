@@ -3,6 +3,8 @@
 #include "images/bmp_writer.h"
 #include "images/picture_file.h"
 #include "images/picture_format.h"
+#include "images/jpeg_writer.h"
+#include "images/png_writer.h"
 #include "tools/cli/cli.h"
 #include "tools/cli/cli_formats.h"
 
@@ -73,6 +75,36 @@ int CliWritePicture(const std::string& path, const Image32& img) {
     if (format == PictureFormat::Bmp) {
         errno = 0;
         return WriteBmp24(path, img) ? 0 : CliWriteError(path);
+    }
+    if (format == PictureFormat::Jpeg) {
+        errno = 0;
+        return WriteJpegRows(path, img.width, img.height, 95, [&](int first, int count, uint8_t* rows, size_t stride) {
+                   for (int r = 0; r < count; ++r)
+                       PackBgr24(&img.px[size_t(first + r) * size_t(img.width)], img.width, rows + size_t(r) * stride);
+                   return true;
+               })
+                   ? 0
+                   : CliWriteError(path);
+    }
+    // PNG too: compressed on every core as the rows are packed, 16-bit grey kept.
+    if (format == PictureFormat::Png) {
+        const bool wide = img.grey16.size() == img.px.size();
+        const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
+            for (int r = 0; r < count; ++r) {
+                const size_t at = size_t(first + r) * size_t(img.width);
+                uint8_t* out = rows + size_t(r) * stride;
+                for (int x = 0; x < img.width; ++x) {
+                    const uint32_t v = wide ? uint32_t(img.grey16[at + size_t(x)]) << 8 : img.px[at + size_t(x)];
+                    *out++ = uint8_t(v >> 16), *out++ = uint8_t(v >> 8);
+                    if (!wide) *out++ = uint8_t(v);
+                }
+            }
+            return true;
+        };
+        errno = 0;
+        return WritePngBlocks(path, img.width, img.height, wide ? PngPixels::Grey16 : PngPixels::Rgb24, fill)
+                   ? 0
+                   : CliWriteError(path);
     }
     if (const CliPictureFormats* formats = Formats(why)) why = formats->write(path, img);
     return why.empty() ? 0 : CliFileError(path, why);

@@ -2,6 +2,7 @@
 // shows for the same pictures and options, written in the format the output name asks for.
 #include "images/picture_file.h"
 #include "images/picture_format.h"
+#include "images/png_rows.h"
 #include "stereo/stereo_options.h"
 #include "stereo/stereo_pictures.h"
 #include "tools/cli/cli.h"
@@ -137,6 +138,46 @@ int Stereo(const std::vector<std::string>& args) {
         case StereoFile::Written: return 0;
         case StereoFile::Refused: return noMemory(view.width, view.height);
         case StereoFile::DepthUnread: return CliPictureError(depth, plain.failure());
+        default: return CliWriteError(out);
+        }
+    }
+    if (PictureFormatFromName(out) == PictureFormat::Png) {
+        // A plain BMP depth picture is read as above, a PNG one a band of rows at a time from the
+        // top when the result has its size; the rows are compressed as they are made.
+        PlainBmpRows plain;
+        PngRows png;
+        DepthPicture view;
+        DepthRowReader readRows;
+        DepthRowStream nextRows;
+        StereoOptions chosen = o;
+        const auto sameSize = [&](int w, int h) { return (!o.OutWidth || o.OutWidth == w) && (!o.OutHeight || o.OutHeight == h); };
+        const auto unread = [&] { return plain.width() ? plain.failure() : png.failure(); };
+        if (plain.open(depth) && sameSize(plain.width(), plain.height())) {
+            view = {plain.width(), plain.height(), nullptr, 0, plain.bpp(), nullptr};
+            readRows = [&](int first, int count, RowBlock& block) { return plain.read(first, count, block); };
+        } else if (!plain.width() && png.open(depth) && sameSize(png.width(), png.height())) {
+            view = {png.width(), png.height(), nullptr, 0, png.bpp(), nullptr, 0, png.wideGrey()};
+            if (o.DepthMode == kDepthAuto) {
+                // A picture stored in colour is read once beforehand, as far as its first colour.
+                chosen.DepthMode = png.storedGrey() ? kDepthGrey
+                                                    : ChooseDepthMode(view.width, view.height, view.bpp,
+                                                                      [&](int, int count, RowBlock& block) {
+                                                                          return png.next(count, block);
+                                                                      });
+                if (chosen.DepthMode < 0 || (!png.storedGrey() && !png.rewind())) return CliPictureError(depth, unread());
+            }
+            nextRows = [&](int count, RowBlock& block) { return png.next(count, block); };
+        } else {
+            if (!CliReadPicture(depth, dep)) return 1;
+            view = DepthOf(ViewOf(dep));
+        }
+        const auto [w, h] = resultSize(view.width, view.height);
+        if (std::string why = PictureSizeRefusal(PictureFormat::Png, w, h); !why.empty()) return CliFileError(out, why);
+        errno = 0;
+        switch (WriteStereoPng(tex, view, chosen, out, readRows, nextRows)) {
+        case StereoFile::Written: return 0;
+        case StereoFile::Refused: return noMemory(view.width, view.height);
+        case StereoFile::DepthUnread: return CliPictureError(depth, unread());
         default: return CliWriteError(out);
         }
     }
