@@ -135,12 +135,13 @@ bool AnimatedStereo::ChainRoots(const Image32& depth, std::vector<uint32_t>& roo
     return maker.Make(0, maker.height(), reinterpret_cast<uint8_t*>(roots.data()), ptrdiff_t(W) * 4);
 }
 
-// Each chain takes the colour most of its pixels had in the last frame when more than half of
-// them had it (the chain held together), else a new dot. Only the pixels whose chain changed
-// change colour.
+// Each chain takes the colour the most of its pixels had in the last frame when at least a third
+// of them had it (the chain largely held together), else a new dot. A chain is one colour, so
+// this changes the fewest pixels a chain can; only pixels whose chain changed change colour.
 void AnimatedStereo::ColourChains(int W, int H, Image32& out) {
     std::vector<uint32_t> candidate(static_cast<size_t>(W)), colour(static_cast<size_t>(W));
-    std::vector<int> count(static_cast<size_t>(W)), members(static_cast<size_t>(W)), agree(static_cast<size_t>(W));
+    std::vector<int> count(static_cast<size_t>(W)), members(static_cast<size_t>(W));
+    std::vector<uint64_t> keys(static_cast<size_t>(W));
     for (int y = 0; y < H; ++y) {
         const uint32_t* root = roots_.data() + size_t(y) * size_t(W);
         uint32_t* o = out.px.data() + size_t(y) * size_t(W);
@@ -153,21 +154,20 @@ void AnimatedStereo::ColourChains(int W, int H, Image32& out) {
         const uint32_t* before = last_.px.data() + size_t(y) * size_t(W);
         std::fill(count.begin(), count.end(), 0);
         std::fill(members.begin(), members.end(), 0);
-        std::fill(agree.begin(), agree.end(), 0);
-        // The majority vote in one pass (Boyer-Moore), then a count of the winner's pixels.
-        for (int x = 0; x < W; ++x) {
-            const uint32_t r = root[x];
-            ++members[r];
-            if (count[r] == 0) {
-                candidate[r] = before[x];
-                count[r] = 1;
-            } else {
-                count[r] += candidate[r] == before[x] ? 1 : -1;
-            }
+        // Each chain's pixels by their colour in the last frame; the largest group wins.
+        for (int x = 0; x < W; ++x) keys[size_t(x)] = uint64_t(root[x]) << 32 | before[x];
+        std::sort(keys.begin(), keys.end());
+        for (size_t i = 0; i < keys.size();) {
+            size_t j = i;
+            while (j < keys.size() && keys[j] == keys[i]) ++j;
+            const uint32_t r = uint32_t(keys[i] >> 32);
+            const int n = int(j - i);
+            members[r] += n;
+            if (n > count[r]) count[r] = n, candidate[r] = uint32_t(keys[i]);
+            i = j;
         }
-        for (int x = 0; x < W; ++x) agree[root[x]] += candidate[root[x]] == before[x];
         for (int x = 0; x < W; ++x)
-            if (members[size_t(x)]) colour[size_t(x)] = 2 * agree[size_t(x)] > members[size_t(x)] ? candidate[size_t(x)] : NewDot();
+            if (members[size_t(x)]) colour[size_t(x)] = 3 * count[size_t(x)] >= members[size_t(x)] ? candidate[size_t(x)] : NewDot();
         for (int x = 0; x < W; ++x) o[x] = colour[root[x]];
     }
 }

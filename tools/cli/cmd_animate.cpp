@@ -205,14 +205,20 @@ int Animate(const std::vector<std::string>& args) {
                 status = CliFileError(out, why);
                 break;
             }
-            encoder = std::thread([&] {
+            // Qt writes the pictures of a sequence, and only on this thread: its per-thread
+            // data of another thread is torn down wrongly at exit.
+            if (!sequence) encoder = std::thread([&] {
                 for (Image32 g; !(g = queue.Pop()).empty();) {
                     if (encodeError.empty() && !interrupted) encodeError = writer->Add(g);
                     if (!encodeError.empty() || interrupted) queue.Stop();
                 }
             });
         }
-        if (!queue.Push(std::move(frame))) break;
+        if (sequence) {
+            if ((encodeError = writer->Add(frame)) != "") break;
+        } else if (!queue.Push(std::move(frame))) {
+            break;
+        }
         if (progress) std::fprintf(stderr, "\rframe %zu of %zu", i + 1, names.size());
     }
     queue.Close();
