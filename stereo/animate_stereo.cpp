@@ -46,7 +46,7 @@ std::string ParseFramePattern(const std::string& text, FramePattern& out) {
 }
 
 std::string FrameName(const FramePattern& p, long index) {
-    char number[32];
+    char number[128];  // up to 99 digits
     std::snprintf(number, sizeof number, "%0*ld", p.digits, index);
     return p.head + number + p.tail;
 }
