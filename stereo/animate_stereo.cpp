@@ -1,6 +1,7 @@
 #include "stereo/animate_stereo.h"
 
 #include "documents/file_kind.h"
+#include "platform/parallel.h"
 #include "stereo/depth_rows.h"
 #include "stereo/stereo_pictures.h"
 
@@ -101,6 +102,7 @@ bool AnimatedStereo::Prepare(const StereoOptions& opts, AnimateTexture mode, con
     if (!picture && !blackAndWhite)
         for (int i = 2; i < 256; ++i) palette_.push_back(rng_() & 0x00FFFFFFu);
     texture_ = picture ? *picture : DotTexture();
+    dotKey_ = uint64_t(rng_()) << 32 | rng_();
     frames_ = 0;
     figures_ = {};
     return true;
@@ -116,7 +118,13 @@ bool AnimatedStereo::DepthOffsets(const Image32& depth, std::vector<int32_t>& d)
     const int W = opts_.OutWidth ? opts_.OutWidth : depth.width, H = opts_.OutHeight ? opts_.OutHeight : depth.height;
     const DepthRows rows(DepthOf(ViewOf(depth)), opts_, W, H);
     d.resize(size_t(W) * size_t(H) + 1);
-    for (int y = 0; y < H; ++y) rows.Row(H - 1 - y, d.data() + size_t(y) * size_t(W));
+    ParallelFor(0, H, 16, [&](int first, int last) {
+        std::vector<int32_t> row(size_t(W) + 1);
+        for (int y = first; y < last; ++y) {
+            rows.Row(H - 1 - y, row.data());
+            std::copy(row.begin(), row.end() - 1, d.begin() + ptrdiff_t(y) * W);
+        }
+    });
     d.pop_back();
     return true;
 }
@@ -139,39 +147,58 @@ bool AnimatedStereo::ChainRoots(const Image32& depth, std::vector<uint32_t>& roo
 // of them had it (the chain largely held together), else a new dot. A chain is one colour, so
 // this changes the fewest pixels a chain can; only pixels whose chain changed change colour.
 void AnimatedStereo::ColourChains(int W, int H, Image32& out) {
-    std::vector<uint32_t> candidate(static_cast<size_t>(W)), colour(static_cast<size_t>(W));
-    std::vector<int> count(static_cast<size_t>(W)), members(static_cast<size_t>(W));
-    std::vector<uint64_t> keys(static_cast<size_t>(W));
-    for (int y = 0; y < H; ++y) {
-        const uint32_t* root = roots_.data() + size_t(y) * size_t(W);
-        uint32_t* o = out.px.data() + size_t(y) * size_t(W);
-        if (last_.empty()) {
+    const uint64_t frameKey = dotKey_ ^ uint64_t(frames_) << 40;
+    // Rows are independent: each piece of rows has its own work arrays, and a new dot comes
+    // from a hash of the frame, row and chain, the same on any number of threads.
+    ParallelFor(0, H, 8, [&](int first, int last) {
+        constexpr uint32_t kNone = 0xFFFFFFFFu;  // no colour: colours have 24 bits
+        const size_t w = static_cast<size_t>(W);
+        std::vector<uint32_t> candidate(3 * w), colour(w);
+        std::vector<int> count(3 * w), members(w), best(w);
+        for (int y = first; y < last; ++y) {
+            const uint32_t* root = roots_.data() + size_t(y) * size_t(W);
+            uint32_t* o = out.px.data() + size_t(y) * size_t(W);
+            const auto newDot = [&](int x) {
+                uint64_t z = frameKey ^ uint64_t(y) << 20 ^ uint64_t(x);  // SplitMix64's finaliser
+                z = (z ^ z >> 30) * 0xBF58476D1CE4E5B9ull;
+                z = (z ^ z >> 27) * 0x94D049BB133111EBull;
+                return palette_[(z ^ z >> 31) % palette_.size()];
+            };
+            std::fill(members.begin(), members.end(), 0);
+            std::fill(best.begin(), best.end(), 0);
+            if (!last_.empty()) {
+                // The colours held by more than a quarter of a chain's pixels in the last frame
+                // are among its three candidates (Misra and Gries), whose pixels are then counted.
+                const uint32_t* before = last_.px.data() + size_t(y) * size_t(W);
+                std::fill(candidate.begin(), candidate.end(), kNone);
+                std::fill(count.begin(), count.end(), 0);
+                for (int x = 0; x < W; ++x) {
+                    const size_t r = 3 * size_t(root[x]);
+                    const uint32_t c = before[x];
+                    ++members[root[x]];
+                    int k = 0;
+                    while (k < 3 && !(count[r + size_t(k)] > 0 && candidate[r + size_t(k)] == c)) ++k;
+                    if (k == 3)
+                        for (k = 0; k < 3 && count[r + size_t(k)] > 0;) ++k;
+                    if (k < 3) {
+                        if (count[r + size_t(k)]++ == 0) candidate[r + size_t(k)] = c;
+                    } else {
+                        for (k = 0; k < 3; ++k) --count[r + size_t(k)];
+                    }
+                }
+                std::fill(count.begin(), count.end(), 0);
+                for (int x = 0; x < W; ++x)
+                    for (size_t r = 3 * size_t(root[x]), k = 0; k < 3; ++k) count[r + k] += candidate[r + k] == before[x];
+                for (size_t r = 0; r < w; ++r)
+                    for (size_t k = 0; k < 3; ++k)
+                        if (count[3 * r + k] > best[r]) best[r] = count[3 * r + k], colour[r] = candidate[3 * r + k];
+            }
             for (int x = 0; x < W; ++x)
-                if (root[x] == uint32_t(x)) colour[size_t(x)] = NewDot();
+                if (!(members[size_t(x)] && 3 * best[size_t(x)] >= members[size_t(x)])) colour[size_t(x)] = newDot(x);
             for (int x = 0; x < W; ++x) o[x] = colour[root[x]];
-            continue;
         }
-        const uint32_t* before = last_.px.data() + size_t(y) * size_t(W);
-        std::fill(count.begin(), count.end(), 0);
-        std::fill(members.begin(), members.end(), 0);
-        // Each chain's pixels by their colour in the last frame; the largest group wins.
-        for (int x = 0; x < W; ++x) keys[size_t(x)] = uint64_t(root[x]) << 32 | before[x];
-        std::sort(keys.begin(), keys.end());
-        for (size_t i = 0; i < keys.size();) {
-            size_t j = i;
-            while (j < keys.size() && keys[j] == keys[i]) ++j;
-            const uint32_t r = uint32_t(keys[i] >> 32);
-            const int n = int(j - i);
-            members[r] += n;
-            if (n > count[r]) count[r] = n, candidate[r] = uint32_t(keys[i]);
-            i = j;
-        }
-        for (int x = 0; x < W; ++x)
-            if (members[size_t(x)]) colour[size_t(x)] = 3 * count[size_t(x)] >= members[size_t(x)] ? candidate[size_t(x)] : NewDot();
-        for (int x = 0; x < W; ++x) o[x] = colour[root[x]];
-    }
+    });
 }
-
 bool AnimatedStereo::Next(const Image32& depth, Image32& out, std::string& why) {
     try {
         if (depth.empty()) return why = "the frame is empty", false;

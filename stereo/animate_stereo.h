@@ -62,6 +62,7 @@ private:
     Image32 texture_, band_;
     std::vector<uint32_t> palette_;
     std::mt19937 rng_;
+    uint64_t dotKey_ = 0;  // the coherent mode's new dots, from the seed
     int frames_ = 0, width_ = 0, height_ = 0;  // the depth frames' size
     std::vector<uint32_t> roots_;              // each pixel's chain root (its column), this frame
     std::vector<int32_t> depth_, lastDepth_;   // depth offsets, this frame and the last
