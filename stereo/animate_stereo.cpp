@@ -143,9 +143,9 @@ bool AnimatedStereo::ChainRoots(const Image32& depth, std::vector<uint32_t>& roo
     return maker.Make(0, maker.height(), reinterpret_cast<uint8_t*>(roots.data()), ptrdiff_t(W) * 4);
 }
 
-// Each chain takes the colour the most of its pixels had in the last frame when at least a third
-// of them had it (the chain largely held together), else a new dot. A chain is one colour, so
-// this changes the fewest pixels a chain can; only pixels whose chain changed change colour.
+// Each chain takes the colour of the last frame's chain that held the most of its pixels, when
+// that is at least a third of them (the chain largely held together) and no other chain holds
+// more of that old one; else a new dot. Only pixels whose chain changed change colour.
 void AnimatedStereo::ColourChains(int W, int H, Image32& out) {
     const uint64_t frameKey = dotKey_ ^ uint64_t(frames_) << 40;
     // Rows are independent: each piece of rows has its own work arrays, and a new dot comes
@@ -153,8 +153,8 @@ void AnimatedStereo::ColourChains(int W, int H, Image32& out) {
     ParallelFor(0, H, 8, [&](int first, int last) {
         constexpr uint32_t kNone = 0xFFFFFFFFu;  // no colour: colours have 24 bits
         const size_t w = static_cast<size_t>(W);
-        std::vector<uint32_t> candidate(3 * w), colour(w);
-        std::vector<int> count(3 * w), members(w), best(w);
+        std::vector<uint32_t> candidate(3 * w), colour(w), from(w), claimer(w);
+        std::vector<int> count(3 * w), members(w), best(w), claim(w);
         for (int y = first; y < last; ++y) {
             const uint32_t* root = roots_.data() + size_t(y) * size_t(W);
             uint32_t* o = out.px.data() + size_t(y) * size_t(W);
@@ -167,14 +167,15 @@ void AnimatedStereo::ColourChains(int W, int H, Image32& out) {
             std::fill(members.begin(), members.end(), 0);
             std::fill(best.begin(), best.end(), 0);
             if (!last_.empty()) {
-                // The colours held by more than a quarter of a chain's pixels in the last frame
-                // are among its three candidates (Misra and Gries), whose pixels are then counted.
+                // The last frame's chains holding more than a quarter of a chain's pixels are
+                // among its three candidates (Misra and Gries), whose pixels are then counted.
                 const uint32_t* before = last_.px.data() + size_t(y) * size_t(W);
+                const uint32_t* was = lastRoots_.data() + size_t(y) * size_t(W);
                 std::fill(candidate.begin(), candidate.end(), kNone);
                 std::fill(count.begin(), count.end(), 0);
                 for (int x = 0; x < W; ++x) {
                     const size_t r = 3 * size_t(root[x]);
-                    const uint32_t c = before[x];
+                    const uint32_t c = was[x];
                     ++members[root[x]];
                     int k = 0;
                     while (k < 3 && !(count[r + size_t(k)] > 0 && candidate[r + size_t(k)] == c)) ++k;
@@ -188,10 +189,19 @@ void AnimatedStereo::ColourChains(int W, int H, Image32& out) {
                 }
                 std::fill(count.begin(), count.end(), 0);
                 for (int x = 0; x < W; ++x)
-                    for (size_t r = 3 * size_t(root[x]), k = 0; k < 3; ++k) count[r + k] += candidate[r + k] == before[x];
+                    for (size_t r = 3 * size_t(root[x]), k = 0; k < 3; ++k) count[r + k] += candidate[r + k] == was[x];
                 for (size_t r = 0; r < w; ++r)
                     for (size_t k = 0; k < 3; ++k)
-                        if (count[3 * r + k] > best[r]) best[r] = count[3 * r + k], colour[r] = candidate[3 * r + k];
+                        if (count[3 * r + k] > best[r]) best[r] = count[3 * r + k], from[r] = candidate[3 * r + k];
+                // An old chain passes its colour to one new chain only, the one holding the most
+                // of it: copies would spread a few colours along the row frame after frame.
+                std::fill(claim.begin(), claim.end(), 0);
+                for (size_t r = 0; r < w; ++r)
+                    if (best[r] > claim[from[r]]) claim[from[r]] = best[r], claimer[from[r]] = uint32_t(r);
+                for (size_t r = 0; r < w; ++r) {
+                    if (best[r] && claimer[from[r]] != r) best[r] = 0;
+                    if (best[r]) colour[r] = before[from[r]];
+                }
             }
             for (int x = 0; x < W; ++x)
                 if (!(members[size_t(x)] && 3 * best[size_t(x)] >= members[size_t(x)])) colour[size_t(x)] = newDot(x);
@@ -216,6 +226,7 @@ bool AnimatedStereo::Next(const Image32& depth, Image32& out, std::string& why) 
         if (mode_ == AnimateTexture::Coherent) {
             if (!ChainRoots(depth, roots_)) return noMemory();
             ColourChains(W, H, stereo);
+            std::swap(roots_, lastRoots_);
         } else {
             if (mode_ == AnimateTexture::Fresh && frames_ > 0) texture_ = DotTexture();
             StereoOptions o = opts_;

@@ -64,7 +64,7 @@ private:
     std::mt19937 rng_;
     uint64_t dotKey_ = 0;  // the coherent mode's new dots, from the seed
     int frames_ = 0, width_ = 0, height_ = 0;  // the depth frames' size
-    std::vector<uint32_t> roots_;              // each pixel's chain root (its column), this frame
+    std::vector<uint32_t> roots_, lastRoots_;  // each pixel's chain root (its column), this frame and the last
     std::vector<int32_t> depth_, lastDepth_;   // depth offsets, this frame and the last
     Image32 last_;                             // the last stereogram, without the band
     AnimationFigures figures_;
