@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -19,8 +20,10 @@
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
-extern "C" void OnInterrupt(int) { interrupted = 1; }
+// Set by the signal handler and read by both threads: a lock-free atomic is safe in either.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+extern "C" void OnInterrupt(int) { interrupted = true; }
 
 // A numbered picture sequence: each frame written whole; all of them removed again when the
 // sequence is not finished.
@@ -178,7 +181,7 @@ int Animate(const std::vector<std::string>& args) {
     struct sigaction sa{}, old{};
     sa.sa_handler = OnInterrupt;
     sigaction(SIGINT, &sa, &old);
-    interrupted = 0;
+    interrupted = false;
     std::unique_ptr<AnimationWriter> writer;
     FrameQueue queue(2);
     std::string encodeError;
