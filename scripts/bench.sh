@@ -36,3 +36,23 @@ Image.open(sys.argv[1]).convert('L').save(sys.argv[2])" "$data/depth8000.bmp" "$
 cp mandel/palette.pal "$data/palette.pal"
 
 python3 scripts/bench_runs.py "$runs" "$out/new" "$out/base-$base/build" "$data" "$base"
+
+# Animated stereogram: 300 frames of 1280 x 720 (a disc crossing a flat background) from a PNG
+# sequence to a lossless animated WebP, frames a second and peak memory.
+frames=$data/frames
+if [ ! -f "$frames/d0299.png" ]; then
+  mkdir -p "$frames"
+  i=0
+  while [ $i -lt 300 ]; do
+    x=$((100 + i * 1080 / 300))
+    convert -size 1280x720 xc:black -fill white -draw "circle $x,360 $((x + 150)),360" -depth 8 \
+      "$frames/d$(printf %04d $i).png"
+    i=$((i + 1))
+  done
+fi
+if command -v /usr/bin/time >/dev/null; then
+  /usr/bin/time -f "%e %M" -o "$out/animate.time" "$out/new/tools/orvalis-cli" animate --depth "$frames/d%04d.png" \
+    --texture random -o "$out/animate.webp" --report
+  awk '{printf "animate 300 frames 1280x720 to WebP: %.1f s, %.1f frames/s, peak memory %.0f MB\n", $1, 300 / $1, $2 / 1024}' \
+    "$out/animate.time"
+fi

@@ -306,4 +306,88 @@ TEST_F(Cli, DecodeReadsBackTheStereogramItMade) {
     EXPECT_EQ(Le32(&ReadFileBytes(at("p.bmp")).at(18)), 1280u);
 }
 
+// Frames read back by Pillow ("" when it is missing): the frame count, each frame's delay in
+// ms, and frame i saved as f<i>.png.
+std::string PillowFrames(const std::string& path, const std::string& dir) {
+    const std::string cmd = "/usr/bin/python3 -c \"import sys\ntry:\n from PIL import Image\nexcept ImportError: sys.exit()\n"
+                            "im = Image.open('" + path + "'); print(im.n_frames)\nfor i in range(im.n_frames):\n"
+                            " im.seek(i); im.convert('RGB').save('" + dir + "/f%d.png' % i); print(im.info.get('duration'))\" 2>&1";
+    std::string out;
+    char buf[4096];
+    FILE* p = popen(cmd.c_str(), "r");
+    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+// A disc 14 pixels in radius moving 7 pixels a frame across a flat background, 128 x 64.
+TEST_F(Cli, AnimateFramesHoldTheirDepthAndTheDotsStayStill) {
+    const int frames = 12;
+    for (int i = 0; i < frames; ++i) {
+        Image32 d(128, 64);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 128; ++x) d.at(x, y) = (x - 24 - 7 * i) * (x - 24 - 7 * i) + (y - 32) * (y - 32) <= 196 ? 0xFFFFFF : 0;
+        ASSERT_TRUE(WriteBmp24(at("d" + std::to_string(1000 + i).substr(1) + ".bmp"), d));
+    }
+    const std::string common = " --depth " + at("d%03d.bmp") + " --eye 40 --fps 8";
+    // At --eye 40 the background repeats every 21 pixels (40 x 800 / 1500), the disc every 19.
+    const auto check = [&](const std::string& file, int i) {
+        const Bytes png = ReadFileBytes(file);
+        const PictureResult r = ReadPngBytes(png.data(), png.size());
+        ASSERT_TRUE(r.ok && r.image.width == 128 && r.image.height == 64) << file;
+        int bad = 0, disc = 0, held = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x + 21 < 128; ++x) bad += (y < 17 || y > 47) && r.image.at(x, y) != r.image.at(x + 21, y);
+        for (int x = 24 + 7 * i - 3; x <= 24 + 7 * i + 3 && x + 10 < 128; ++x, ++disc)
+            held += x >= 9 && r.image.at(x - 9, 32) == r.image.at(x + 10, 32);
+        EXPECT_EQ(bad, 0) << file << " frame " << i;
+        EXPECT_EQ(held, disc) << file << " frame " << i;
+    };
+    // Columns: the output, and the delays Pillow reads: 125 ms at 8 frames a second, which a GIF
+    // holds in 10 ms steps (frame i starts at 12.5 x i rounded, half away from zero).
+    const std::pair<std::string, std::string> outputs[] = {
+        {"s%02d.png", ""},
+        {"a.gif", "130\n120\n130\n120\n130\n120\n130\n120\n130\n120\n130\n120\n"},
+        {"a.webp", "125\n125\n125\n125\n125\n125\n125\n125\n125\n125\n125\n125\n"},
+    };
+    for (const auto& [out, delays] : outputs) {
+        ASSERT_EQ(run("animate --texture random:3 -o " + at(out) + common), (CliRun{0, "", ""})) << out;
+        if (delays.empty()) {
+            for (int i = 0; i < frames; ++i) check(at("s" + std::to_string(100 + i).substr(1) + ".png"), i);
+            EXPECT_FALSE(fs::exists(at("s12.png")));
+            continue;
+        }
+        const std::string pillow = PillowFrames(at(out), dir.path);
+        if (pillow.empty()) continue;  // no Pillow here
+        EXPECT_EQ(pillow, "12\n" + delays) << out;
+        for (int i = 0; i < frames; ++i) check(at("f" + std::to_string(i) + ".png"), i);
+    }
+    // Flicker and leak of each texture mode (figures for random:3, in the order of the table).
+    double flicker[3], leak[3];
+    const char* const modes[] = {"fresh", "still", "coherent"};
+    for (int m = 0; m < 3; ++m) {
+        const CliRun r = run("animate --texture random:3 -o " + at("m.webp") + common + " --report --animate-texture " + modes[m]);
+        ASSERT_EQ(std::sscanf(r.out.c_str(), "frames 12\nflicker %lf\nleak %lf\n", &flicker[m], &leak[m]), 2) << r;
+    }
+    EXPECT_LE(flicker[2], flicker[0] / 3) << flicker[0] << " " << flicker[2];
+    EXPECT_LT(leak[2], leak[1]) << leak[1] << " " << leak[2];
+    // A broken frame in the middle: refused, naming it, and nothing written of any output.
+    const Bytes whole = ReadFileBytes(at("d006.bmp"));
+    WriteFileBytes(at("d006.bmp"), Bytes(whole.begin(), whole.begin() + 300));
+    for (const char* out : {"b%02d.png", "b.gif", "b.webp"}) {
+        const CliRun r = run("animate --texture random -o " + at(out) + common);
+        EXPECT_EQ(r.status, 1) << r;
+        EXPECT_NE(r.err.find(at("d006.bmp") + ": frame 7 cannot be read; nothing written\n"), std::string::npos) << r;
+    }
+    for (const auto& e : fs::directory_iterator(dir.path)) EXPECT_NE(e.path().filename().string()[0], 'b') << e.path();
+    // Ctrl+C in the middle of a long run leaves nothing.
+    Image32 big(1280, 720);
+    ASSERT_TRUE(WriteBmp24(at("big.bmp"), big));
+    for (int i = 0; i < 200; ++i) fs::create_symlink(at("big.bmp"), at("g" + std::to_string(1000 + i).substr(1) + ".bmp"));
+    const CliRun r = RunCli("animate --texture random -o " + at("i.webp") + " --depth " + at("g%03d.bmp") +
+                                " 2>&1 & sleep 1; kill -INT $!; wait $!; echo $?");
+    EXPECT_EQ(r.out + r.err, "orvalis-cli: interrupted; nothing written\n130\n");
+    for (const auto& e : fs::directory_iterator(dir.path)) EXPECT_NE(e.path().filename().string()[0], 'i') << e.path();
+}
+
 }  // namespace

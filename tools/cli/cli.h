@@ -3,6 +3,9 @@
 // command's options are the rows of a table, so an option is added by adding a row.
 #include "images/image32.h"
 #include "images/picture_file.h"
+#include "stereo/stereo_options.h"
+
+#include <cstdint>
 
 #include <functional>
 #include <string>
@@ -37,6 +40,19 @@ CliTake CliNumber(double& out, double lo, double hi);
 CliTake CliDepthMode(int& mode);
 // The name of a picture to write: its extension must name a format we write.
 CliTake CliOutputPicture(std::string& out);
+
+// A built-in texture named by --texture: "random" or "random-bw", with an optional ":SEED".
+struct CliRandomTexture {
+    bool used = false, bw = false;
+    uint32_t seed = 1;
+};
+// The texture option: a picture's name, or a built-in texture whose seed must be a number.
+CliTake CliTextureName(std::string& path, CliRandomTexture& random);
+// "WxH" into the two size fields, which are checked with the others.
+CliTake CliStereoSize(StereoFieldTexts& f, bool& given);
+// Checks the stereogram's number fields once all are given, into `o`: 0, or 2 after printing
+// the usage error of the first bad one's option.
+int CliStereoFields(const std::string& command, StereoFieldTexts& f, bool sized, StereoOptions& o);
 
 // Reads `args` (options as "--name value" or "--name=value", anywhere among the operands)
 // into the table's stores and `operands`. Returns -1 to go on, else the exit status: 0 after

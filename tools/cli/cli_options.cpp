@@ -4,6 +4,7 @@
 #include "tools/cli/cli.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -100,6 +101,50 @@ CliTake CliOutputPicture(std::string& out) {
         out = v;
         return std::string();
     };
+}
+
+// The texture option: a picture's name, or a built-in texture whose seed must be a number.
+CliTake CliTextureName(std::string& path, CliRandomTexture& random) {
+    return [&](const std::string& v) -> std::string {
+        random = {};
+        path = v;
+        const bool bw = v.rfind("random-bw", 0) == 0;
+        const size_t stem = bw ? 9 : 6;
+        if (v.rfind("random", 0) != 0 || (v.size() > stem && v[stem] != ':')) return "";
+        random = {true, bw, 1};
+        if (v.size() == stem) return "";
+        const char *b = v.data() + stem + 1, *e = v.data() + v.size();
+        const auto r = std::from_chars(b, e, random.seed);
+        return b == e || r.ec != std::errc() || r.ptr != e ? "the seed must be a whole number from 0 to 4294967295" : "";
+    };
+}
+
+// "WxH" into the two size fields, which are checked with the others.
+CliTake CliStereoSize(StereoFieldTexts& f, bool& given) {
+    return [&](const std::string& v) -> std::string {
+        given = true;
+        const size_t x = v.find('x');
+        if (x == std::string::npos || x == 0 || x + 1 == v.size()) return "must be WIDTHxHEIGHT, such as 1920x1080";
+        f.OutWidth = v.substr(0, x);
+        f.OutHeight = v.substr(x + 1);
+        return "";
+    };
+}
+
+int CliStereoFields(const std::string& command, StereoFieldTexts& f, bool sized, StereoOptions& o) {
+    StereoField bad{};
+    if (std::string why = ReadStereoFields(f, o, &bad); !why.empty()) {
+        // The option of each field, in StereoField order.
+        const char* const names[] = {"--oversample", "--background-depth", "--eye", "--distance",
+                                     "--relief", "--size", "--size"};
+        return CliUsageError(command, std::string(names[int(bad)]) + ": " + why);
+    }
+    // An empty side takes the depth picture's, which --size cannot ask for.
+    if (sized && (!o.OutWidth || !o.OutHeight))
+        return CliUsageError(command, std::string("--size: ") + (o.OutWidth ? "Result height" : "Result width") +
+                                           " must be a whole number from " + std::to_string(kMinOutSide) + " to " +
+                                           std::to_string(kMaxOutSide) + ".");
+    return 0;
 }
 
 int CliUsageError(const std::string& command, const std::string& message) {

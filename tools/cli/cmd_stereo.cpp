@@ -14,44 +14,10 @@
 
 namespace {
 
-// A built-in texture named by --texture: "random" or "random-bw", with an optional ":SEED".
-struct RandomName {
-    bool used = false, bw = false;
-    uint32_t seed = 1;
-};
-
-// The texture option: a picture's name, or a built-in texture whose seed must be a number.
-CliTake TextureName(std::string& path, RandomName& random) {
-    return [&](const std::string& v) -> std::string {
-        random = {};
-        path = v;
-        const bool bw = v.rfind("random-bw", 0) == 0;
-        const size_t stem = bw ? 9 : 6;
-        if (v.rfind("random", 0) != 0 || (v.size() > stem && v[stem] != ':')) return "";
-        random = {true, bw, 1};
-        if (v.size() == stem) return "";
-        const char *b = v.data() + stem + 1, *e = v.data() + v.size();
-        const auto r = std::from_chars(b, e, random.seed);
-        return b == e || r.ec != std::errc() || r.ptr != e ? "the seed must be a whole number from 0 to 4294967295" : "";
-    };
-}
-
-// "WxH" into the two size fields, which are checked with the others.
-CliTake Size(StereoFieldTexts& f, bool& given) {
-    return [&](const std::string& v) -> std::string {
-        given = true;
-        const size_t x = v.find('x');
-        if (x == std::string::npos || x == 0 || x + 1 == v.size()) return "must be WIDTHxHEIGHT, such as 1920x1080";
-        f.OutWidth = v.substr(0, x);
-        f.OutHeight = v.substr(x + 1);
-        return "";
-    };
-}
-
 int Stereo(const std::vector<std::string>& args) {
     std::string texture, depth, out;
     bool sized = false;
-    RandomName random;
+    CliRandomTexture random;
     StereoOptions o;
     // The number fields as the dialog has them, checked together once all are given.
     StereoFieldTexts f{std::to_string(o.oversam), std::to_string(o.bkdepth), std::to_string(o.Eye),
@@ -62,7 +28,7 @@ int Stereo(const std::vector<std::string>& args) {
         {},
         {
             {"--texture", "T", "the texture picture, or random[:SEED] or random-bw[:SEED] for dots (seed 1 by default)",
-             TextureName(texture, random), true},
+             CliTextureName(texture, random), true},
             {"--depth", "D", "the depth picture; the result has its size unless --size gives one", CliText(depth), true},
             {"-o", "OUT", "the stereogram: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(out), true},
             {"--oversample", "N", "samples per pixel: 1, 2, 4 or 6 (default 1)", CliText(f.oversam)},
@@ -78,22 +44,11 @@ int Stereo(const std::vector<std::string>& args) {
              CliDepthMode(o.DepthMode)},
             {"--relief", "N", "depth units from the farthest to the nearest depth, 1 to 4000 (default 127)",
              CliText(f.relief)},
-            {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", Size(f, sized)},
+            {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", CliStereoSize(f, sized)},
             {"--dots", "", "two convergence dots in a white band above the result", CliSwitch(o.dots)},
         }};
     if (int status = CliParse(syntax, args); status >= 0) return status;
-    StereoField bad{};
-    if (std::string why = ReadStereoFields(f, o, &bad); !why.empty()) {
-        // The option of each field, in StereoField order.
-        const char* const names[] = {"--oversample", "--background-depth", "--eye", "--distance",
-                                     "--relief", "--size", "--size"};
-        return CliUsageError("stereo", std::string(names[int(bad)]) + ": " + why);
-    }
-    // An empty side takes the depth picture's, which --size cannot ask for.
-    if (sized && (!o.OutWidth || !o.OutHeight))
-        return CliUsageError("stereo", std::string("--size: ") + (o.OutWidth ? "Result height" : "Result width") +
-                                           " must be a whole number from " + std::to_string(kMinOutSide) + " to " +
-                                           std::to_string(kMaxOutSide) + ".");
+    if (int status = CliStereoFields("stereo", f, sized, o)) return status;
     // The result's size for a depth picture's: the options' size, and the band of dots above it
     // (ConvergenceBand's height).
     const auto resultSize = [&](int w, int h) {
