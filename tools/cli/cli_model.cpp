@@ -42,7 +42,8 @@ CliTake CliSize(int& width, int& height) {
 
 std::vector<CliOption> CliModelOptions(MeshView& view, int& orthographic) {
     return {
-        {"--turn", "X,Y,Z", "a model's turn in degrees about x, then y, then z (default 0,0,0: seen along -z, y up)",
+        {"--turn", "X,Y,Z",
+         "a model's turn in degrees about x, then y, then z (default 0,0,0: the z axis towards the viewer, y up)",
          Turn(view)},
         {"--zoom", "F", "a model's enlargement, 0.01 to 100; 1 (default) fits it whole at any turn",
          CliNumber(view.zoom, 0.01, 100)},
