@@ -389,6 +389,7 @@ HelpPage MainFrame::helpPageOfActive() const {
     case DocKind::Wave: return HelpPage::Wave;
     case DocKind::Mandel: return HelpPage::Mandel;
     case DocKind::Dxf:
+    case DocKind::Model:
     case DocKind::GLAux:
     case DocKind::GL1: return HelpPage::OpenGL;
     default: return HelpPage::Windows;

@@ -4,6 +4,7 @@
 #include "app/registry.h"
 #include "documents/file_kind.h"
 #include "gl/OpenGLChild.h"
+#include "gl/model_display.h"
 #include "images/BmpChild.h"
 #include "images/picture_document.h"
 #include "images/picture_file.h"
@@ -44,12 +45,19 @@ QString selectedFilter;
 // The folder the dialog opened in last, kept in the settings store.
 const char* const kOpenFolder = "OpenFolder";
 
+// Every name ending Assimp reads, "*.3ds *.obj ...".
+QString ModelPatterns() {
+    return QString::fromStdString(ModelExtensions()).replace(';', ' ');
+}
+
 // Each entry's patterns go in its last parentheses, which the dialog hides, so the shown
 // descriptions are the program's own; "All Files" matches names without a dot too. The first
 // shows every picture there is, whatever its format.
 const QStringList& Filters() {
     static const QStringList f = {AllPicturesFilter(), "Pictures (*.jpg *.gif *.bmp)", "WAV audio files (*.wav) (*.wav)",
-                                  "Autocad drawing exchange (*.dxf) (*.dxf)", "All Files (*.*) (*)",
+                                  "Autocad drawing exchange (*.dxf) (*.dxf)",
+                                  "3-D models (*.obj *.stl *.ply *.gltf *.glb *.3mf *.off *.dae) (" + ModelPatterns() + ")",
+                                  "All Files (*.*) (*)",
                                   "More pictures (*.png *.jpeg *.jpe *.tif *.tiff *.webp *.pbm *.pgm *.ppm *.pnm *.tga)"};
     return f;
 }
@@ -112,7 +120,13 @@ void FileOpenMsg(const std::string& path) {
         if (!of) return;
         resize = false;
         break;
-    case FileKind::None: {  // every other name: a picture told by its content, or refused
+    case FileKind::None: {  // every other name: a 3-D model by its name, a picture told by its content, or refused
+        if (IsModelName(path)) {
+            of = CreateGLChild(path, DocKind::Model);
+            if (!of) return;
+            resize = false;
+            break;
+        }
         // Read before any window is made: a file that no reader takes (or that does not read)
         // gets only the box of a name the table does not claim.
         PictureResult r = LoadQtPictureFile(path);

@@ -18,6 +18,7 @@ enum class DocKind : uint16_t {
     Picture = 1,  // a picture: a file's, a random texture or a computed stereogram
     Wave = 2,
     Mandel = 3,
+    Model = 4,    // an OpenGL window showing a 3-D model read through Assimp
     GLAux = 500,  // the OpenGL demonstration scenes
     GL1 = 501,
 };

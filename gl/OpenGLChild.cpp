@@ -5,6 +5,7 @@
 #include "gl/gl_layer.h"
 #include "gl/gl_scene.h"
 #include "gl/gl_scenes.h"
+#include "gl/model_display.h"
 #include "gl/view_state.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
@@ -209,6 +210,13 @@ OPENEDFILE* CreateGLChild(const std::string& title, DocKind type) {
     if (type == DocKind::Dxf) {
         of->ClientData = std::make_unique<DXF_DATA>();
         if (!display_gl_obj(of, of->Filename.c_str())) {
+            delete child;
+            return nullptr;
+        }
+    }
+    if (type == DocKind::Model) {
+        of->ClientData = std::make_unique<MODEL_DATA>();
+        if (!LoadModelWindow(of, of->Filename)) {
             delete child;
             return nullptr;
         }

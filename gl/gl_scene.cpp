@@ -2,6 +2,7 @@
 
 #include "gl/dxf_display.h"
 #include "gl/gl_scenes.h"
+#include "gl/model_display.h"
 
 #include <QWidget>
 
@@ -11,6 +12,12 @@ class DxfScene : public GLScene {
     void create(QWidget*, int, int, double) override { mydxfinit(); }
     void reshape(int width, int height) override { mydxfReshape(width, height); }
     void paint(OPENEDFILE* of) override { dxfdisplay(of); }
+};
+
+class ModelScene : public GLScene {
+    void create(QWidget*, int, int, double) override { ModelInit(); }
+    void reshape(int width, int height) override { ModelReshape(width, height); }
+    void paint(OPENEDFILE* of) override { ModelDisplay(of); }
 };
 
 // The globe with cone and cylinder ("&GL Aux").
@@ -35,6 +42,7 @@ class FogScene : public GLScene {
 std::unique_ptr<GLScene> MakeGLScene(DocKind kind) {
     switch (kind) {
     case DocKind::Dxf: return std::make_unique<DxfScene>();
+    case DocKind::Model: return std::make_unique<ModelScene>();
     case DocKind::GLAux: return std::make_unique<ObjectsScene>();
     case DocKind::GL1: return std::make_unique<FogScene>();
     default: return nullptr;

@@ -24,7 +24,7 @@ LAYERS = [
     ["platform"],
     ["documents"],
     ["workspace"],
-    ["images", "wave", "dxf"],
+    ["images", "wave", "dxf", "model"],
     ["stereo", "mandel", "gl"],
     ["app"],
     ["tools"],

@@ -12,9 +12,13 @@ build/tools/orvalis-cli stereo --texture samples/texture.bmp --depth samples/dep
 # random dots and convergence dots.
 build/tools/orvalis-cli stereo --texture random:7 --depth samples/depth-grey.png \
   --relief 300 --dots -o out/stereo-grey.bmp
-echo "Stereograms written to $(pwd)/out/stereo.bmp and $(pwd)/out/stereo-grey.bmp"
+# A 3-D model straight from its STL file (a trefoil knot, samples/make_model.py), turned a little.
+build/tools/orvalis-cli stereo --texture random:7 --depth samples/knot.stl --turn 20,0,0 \
+  --relief 300 --dots -o out/stereo-knot.bmp
+out="$(pwd)/out/stereo.bmp $(pwd)/out/stereo-grey.bmp $(pwd)/out/stereo-knot.bmp"
+echo "Stereograms written to $out"
 if [ -n "$DISPLAY" ] || [ -n "$WAYLAND_DISPLAY" ]; then
-  exec build/app/orvalis "$(pwd)/out/stereo.bmp" "$(pwd)/out/stereo-grey.bmp"
+  exec build/app/orvalis $out
 else
-  echo "No display: open them later with  build/app/orvalis $(pwd)/out/stereo.bmp $(pwd)/out/stereo-grey.bmp"
+  echo "No display: open them later with  build/app/orvalis $out"
 fi

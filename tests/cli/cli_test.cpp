@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -60,6 +61,9 @@ TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
     tif.at(entry + 8) = 12;
     WriteFileBytes(at("crc.png"), png);
     WriteFileBytes(at("twelve.tif"), tif);
+    // Models Assimp refuses, each with its reason.
+    const std::string emptyStl = dxf("empty.stl", ""), cutStl = dxf("cut.stl", std::string(80, ' ') + "\x64" + std::string(123, '\0'));
+    const std::string pointsObj = dxf("points.obj", "v 0 0 0\nv 1 0 0\n"), oddName = dxf("ball.model", "v 0 0 0\n");
     const std::string stereo = "stereo --texture " + bmp + " --depth " + bmp + " -o " + at("s.bmp") + " ";
     const std::pair<std::string, CliRun> cases[] = {
         {"--version", {0, "orvalis-cli 1.0\n", ""}},
@@ -123,6 +127,19 @@ TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
         {"pair --depth " + bmp + " --picture " + bmp + " -o " + at("d.png") + " --layout up",
          Usage("pair", "--layout: must be side-by-side, cross or anaglyph")},
         {"pair --depth " + none + " --picture " + bmp + " -o " + at("d.png"), Failed(none, "Error on Fail in file open = 2")},
+        {"depth " + emptyStl + " -o " + at("d.png"), Failed(emptyStl, "the file is empty")},
+        {"depth " + cutStl + " -o " + at("d.png"),
+         Failed(cutStl, "the model cannot be read: Failed to determine STL storage representation for " + cutStl)},
+        {"depth " + pointsObj + " -o " + at("d.png"),
+         Failed(pointsObj, "the model cannot be read: Validation failed: Mesh  contains no faces")},
+        {"depth " + oddName + " -o " + at("d.png"), Failed(oddName, "'.model' is not a model format Assimp reads")},
+        {stereo.substr(0, stereo.find("--depth")) + "--depth " + emptyStl + " -o " + at("d.png"), Failed(emptyStl, "the file is empty")},
+        {"depth -o " + at("d.png"), Usage("depth", "missing MODEL (or --text TEXT)")},
+        {"depth " + pointsObj + " --text A -o " + at("d.png"), Usage("depth", "--text takes no MODEL")},
+        {"depth " + pointsObj + " --turn 1,2 -o " + at("d.png"),
+         Usage("depth", "--turn: must be three angles in degrees, -3600 to 3600, such as 30,-20,0")},
+        {stereo + "--smooth 2", Usage("stereo", "--smooth: the depth picture is read in classic mode; only grey depth is "
+                                                "smoothed (--depth-mode grey)")},
     };
     for (const auto& [args, want] : cases) EXPECT_EQ(run(args), want) << args;
     for (const char* name : {"s.bmp", "s.png", "m.bmp", "r.webp", "m.jpg", "m.png", "d.png"}) EXPECT_FALSE(fs::exists(at(name))) << name;
@@ -131,7 +148,7 @@ TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
     const CliRun m = run("mandel -o " + at("m.bmp") + " --palette " ORVALIS_SOURCE_DIR "/mandel/palette.pal --width 8 "
                       "--height=6 --colors=100");
     EXPECT_EQ(m.out.substr(0, m.out.find(" colours")), at("m.bmp") + ": 8x6, 256 iterations, 64") << m;
-    for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info", "decode", "pair"}) {
+    for (const std::string cmd : {"stereo", "mandel", "picture", "wave-info", "dxf-info", "decode", "pair", "depth"}) {
         const CliRun help = run(cmd + " --help");
         EXPECT_EQ(help.status, 0) << cmd;
         EXPECT_EQ(help.out.rfind("usage: orvalis-cli " + cmd, 0), 0u) << help.out;
@@ -388,6 +405,36 @@ TEST_F(Cli, AnimateFramesHoldTheirDepthAndTheDotsStayStill) {
                                 " 2>&1 & sleep 1; kill -INT $!; wait $!; echo $?");
     EXPECT_EQ(r.out + r.err, "orvalis-cli: interrupted; nothing written\n130\n");
     for (const auto& e : fs::directory_iterator(dir.path)) EXPECT_NE(e.path().filename().string()[0], 'i') << e.path();
+}
+
+// A text's depth: a plateau inside a thick letter, the bevel's width, nothing in the margin;
+// and a model given to stereo is the depth picture `depth` draws of it.
+TEST_F(Cli, DepthOfATextAndOfAModel) {
+    ASSERT_EQ(run("depth --text I --size 200x200 --bevel 10 -o " + at("i.png")).status, 0);
+    const Bytes bytes = ReadFileBytes(at("i.png"));
+    const PictureResult r = ReadPngBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(r.ok && r.image.grey16.size() == 200u * 200u);
+    const auto d = [&](int x, int y) { return int(r.image.grey16[y * 200 + x]); };
+    int x0 = 0;
+    while (x0 < 200 && !d(x0, 100)) ++x0;
+    int x1 = x0;
+    while (x1 < 200 && d(x1, 100)) ++x1;
+    ASSERT_GT(x1 - x0, 30) << "a bold I's stroke";
+    // The edge pixel half a pixel in, the plateau from the bevel's width in.
+    const int want[][2] = {{x0, 3277}, {x0 + 5, 36044}, {x0 + 10, 65535}, {(x0 + x1) / 2, 65535}, {x1 - 1, 3277}};
+    for (const auto& [x, v] : want) EXPECT_EQ(d(x, 100), v) << x - x0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (std::min({x, y, 199 - x, 199 - y}) < 10) {
+                ASSERT_EQ(d(x, y), 0) << x << "," << y;  // the margin
+            }
+
+    std::ofstream(at("tetra.obj")) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n";
+    const std::string view = " --size 96x64 --turn 20,30,0 --zoom 1.2 --orthographic";
+    ASSERT_EQ(run("depth " + at("tetra.obj") + view + " -o " + at("t.png")).status, 0);
+    ASSERT_EQ(run("stereo --texture random:3 --depth " + at("t.png") + " -o " + at("a.bmp")).status, 0);
+    ASSERT_EQ(run("stereo --texture random:3 --depth " + at("tetra.obj") + view + " -o " + at("b.bmp")).status, 0);
+    EXPECT_EQ(ReadFileBytes(at("a.bmp")), ReadFileBytes(at("b.bmp")));
 }
 
 }  // namespace

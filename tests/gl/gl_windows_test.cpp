@@ -218,4 +218,26 @@ TEST_F(GLWindows, EachReadableDrawingGetsAWindowPaintingItUnderTheSharedView) {
     EXPECT_EQ(boxes_.boxes[3].text + "/" + boxes_.boxes[3].caption, "ChoosePixelFormat failed/Error");
 }
 
+// A model opens as an OpenGL window whose depth view shows it in the middle and nothing at the
+// corners; one that Assimp refuses gives a box with its reason and no window.
+TEST_F(GLWindows, ModelsOpenThroughAssimpAndRefusalsLeaveNoWindow) {
+    const std::string tetra = WriteDxf("tetra.obj", "v -1 -1 -1\nv 1 1 -1\nv 1 -1 1\nv -1 1 1\nf 1 2 3\nf 1 3 4\nf 1 4 2\nf 2 4 3\n");
+    const std::string empty = WriteDxf("empty.stl", ""), points = WriteDxf("points.obj", "v 0 0 0\nv 1 0 0\n");
+    FileOpenMsg(tetra), FileOpenMsg(empty), FileOpenMsg(points);
+    ASSERT_EQ(FrameMdiArea()->subWindowList().size(), 1);
+    auto* a = qobject_cast<OpenGLChild*>(FrameMdiArea()->subWindowList()[0]->widget());
+    ASSERT_TRUE(a && a->record()->Type == DocKind::Model);
+    a->subWindow()->resize(300, 260);
+    Paint(a);
+    int w = 0, h = 0;
+    std::vector<uint16_t> grey;
+    ASSERT_TRUE(a->depthView(w, h, grey));
+    EXPECT_GT(grey[size_t(h / 2) * w + w / 2], 0);
+    EXPECT_EQ(grey[0] + grey[size_t(w) * h - 1], 0);
+    ASSERT_EQ(boxes_.boxes.size(), 2u);
+    EXPECT_EQ(boxes_.boxes[0].text, "The model could not be read:\n" + empty + "\nthe file is empty");
+    EXPECT_EQ(boxes_.boxes[1].text, "The model could not be read:\n" + points +
+                                        "\nthe model cannot be read: Validation failed: Mesh  contains no faces");
+}
+
 }  // namespace

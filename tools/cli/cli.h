@@ -82,3 +82,20 @@ using CliHandler = int (*)(const std::vector<std::string>& args);
 struct CliCommand {
     CliCommand(const char* name, const char* summary, CliHandler handler);
 };
+
+// The shape of `text` through the formats module (cli_formats.h): 0, or 1 after printing why not.
+int CliTextShape(const std::string& text, const std::string& family, int width, int height, int margin,
+                 std::vector<uint8_t>& inside);
+
+// A 3-D model's depth picture (tools/cli/cli_model.cpp).
+struct MeshView;
+constexpr int kCliMinSide = 16, kCliMaxSide = 16384;
+// "WxH", each side kCliMinSide to kCliMaxSide.
+CliTake CliSize(int& width, int& height);
+// --turn, --zoom, --perspective and --orthographic, stored in `view` and `orthographic`.
+std::vector<CliOption> CliModelOptions(MeshView& view, int& orthographic);
+// The depth of the model at `path` seen as `view` asks (the projection from `orthographic`),
+// as 16-bit grey with its 8-bit grey beside it: 0, or 1 after printing why not.
+int CliModelDepth(const std::string& path, MeshView view, int orthographic, Image32& out);
+// A picture of 16-bit grey values: 0, or 1 after printing that it does not fit in memory.
+int CliGreyPicture(int width, int height, std::vector<uint16_t> grey, Image32& out);

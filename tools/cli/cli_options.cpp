@@ -206,7 +206,8 @@ int CliParse(const CliSyntax& syntax, const std::vector<std::string>& args, std:
     for (const CliOption& o : syntax.options)
         if (o.required && !given.count(o.name))
             return CliUsageError(syntax.command, "missing option " + o.name + (o.value.empty() ? "" : " " + o.value));
-    if (rest.size() < syntax.operands.size()) return CliUsageError(syntax.command, "missing " + syntax.operands[rest.size()]);
+    // An operand in brackets ("[MODEL]") may be left out.
+    if (rest.size() < syntax.operands.size() && syntax.operands[rest.size()][0] != '[') return CliUsageError(syntax.command, "missing " + syntax.operands[rest.size()]);
     if (rest.size() > syntax.operands.size()) return CliUsageError(syntax.command, "unexpected argument '" + rest[syntax.operands.size()] + "'");
     if (operands) *operands = std::move(rest);
     return -1;

@@ -9,6 +9,7 @@
 #include "tools/cli/cli_formats.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <dlfcn.h>
 #include <filesystem>
 
@@ -65,6 +66,15 @@ bool CliReadPicture(const std::string& path, Image32& out) {
     }
     out = std::move(r.image);
     return true;
+}
+
+int CliTextShape(const std::string& text, const std::string& family, int width, int height, int margin,
+                 std::vector<uint8_t>& inside) {
+    std::string why;
+    if (const CliPictureFormats* formats = Formats(why)) why = formats->textShape(text, family, width, height, margin, inside);
+    if (why.empty()) return 0;
+    std::fprintf(stderr, "orvalis-cli: %s\n", why.c_str());
+    return 1;
 }
 
 int CliWritePicture(const std::string& path, const Image32& img) {

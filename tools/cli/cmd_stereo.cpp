@@ -3,6 +3,9 @@
 #include "images/picture_file.h"
 #include "images/picture_format.h"
 #include "images/png_rows.h"
+#include "model/mesh_depth.h"
+#include "stereo/depth_filters.h"
+#include "stereo/depth_rows.h"
 #include "stereo/stereo_options.h"
 #include "stereo/stereo_pictures.h"
 #include "tools/cli/cli.h"
@@ -14,22 +17,45 @@
 
 namespace {
 
+// The depth picture smoothed, as 16-bit grey; 0, or 2 after refusing a picture read in classic mode.
+int Smoothed(Image32& dep, int mode, int radius) {
+    if (mode == kDepthClassic || (mode == kDepthAuto && !DepthPictureIsGrey(DepthOf(ViewOf(dep)))))
+        return CliUsageError("stereo", "--smooth: the depth picture is read in classic mode; only grey depth is smoothed "
+                                       "(--depth-mode grey)");
+    if (dep.grey16.size() != dep.px.size()) {
+        dep.grey16.resize(dep.px.size());
+        for (size_t i = 0; i < dep.px.size(); ++i) {
+            const uint32_t p = dep.px[i];
+            // The grey value as the generator reads it, spread over 16 bits.
+            dep.grey16[i] = uint16_t((299 * (p >> 16 & 255) + 587 * (p >> 8 & 255) + 114 * (p & 255) + 500) / 1000 * 257);
+        }
+    }
+    dep.grey16 = SmoothDepth(dep.grey16, dep.width, dep.height, radius);
+    for (size_t i = 0; i < dep.px.size(); ++i) dep.px[i] = (dep.grey16[i] >> 8) * 0x010101u;
+    return 0;
+}
+
 int Stereo(const std::vector<std::string>& args) {
     std::string texture, depth, out;
     bool sized = false;
     CliRandomTexture random;
     StereoOptions o;
+    MeshView meshView;
+    int orthographic = 0, smooth = 0;
     // The number fields as the dialog has them, checked together once all are given.
     StereoFieldTexts f{std::to_string(o.oversam), std::to_string(o.bkdepth), std::to_string(o.Eye),
                        std::to_string(o.o)};
-    const CliSyntax syntax{
+    CliSyntax syntax{
         "stereo",
         "A single-image stereogram of the depth picture, textured with the texture picture.",
         {},
         {
             {"--texture", "T", "the texture picture, or random[:SEED] or random-bw[:SEED] for dots (seed 1 by default)",
              CliTextureName(texture, random), true},
-            {"--depth", "D", "the depth picture; the result has its size unless --size gives one", CliText(depth), true},
+            {"--depth", "D",
+             "the depth picture, or a 3-D model (its depth as `orvalis-cli depth` gives it, 800x600 unless --size "
+             "gives a size); the result has its size unless --size gives one",
+             CliText(depth), true},
             {"-o", "OUT", "the stereogram: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(out), true},
             {"--oversample", "N", "samples per pixel: 1, 2, 4 or 6 (default 1)", CliText(f.oversam)},
             {"--background-depth", "N", "depth of level 0, below minus the relief (default -800)", CliText(f.bkdepth)},
@@ -46,7 +72,11 @@ int Stereo(const std::vector<std::string>& args) {
              CliText(f.relief)},
             {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", CliStereoSize(f, sized)},
             {"--dots", "", "two convergence dots in a white band above the result", CliSwitch(o.dots)},
+            {"--smooth", "R",
+             "smooths grey depth over R pixels (1 to 32) before use, keeping the steps between surfaces in place",
+             CliWhole(smooth, 1, 32)},
         }};
+    for (CliOption& m : CliModelOptions(meshView, orthographic)) syntax.options.push_back(std::move(m));
     if (int status = CliParse(syntax, args); status >= 0) return status;
     if (int status = CliStereoFields("stereo", f, sized, o)) return status;
     // The result's size for a depth picture's: the options' size, and the band of dots above it
@@ -67,6 +97,18 @@ int Stereo(const std::vector<std::string>& args) {
     Image32 tex, dep, result;
     if (random.used) tex = RandomDotTexture(BackgroundSeparation(o), random.bw, random.seed);
     if (!random.used && !CliReadPicture(texture, tex)) return 1;
+    // A model is drawn at the result's size, and is then a depth picture like any other.
+    bool held = IsModelName(depth);
+    if (held) {
+        meshView.width = o.OutWidth ? o.OutWidth : 800;
+        meshView.height = o.OutHeight ? o.OutHeight : 600;
+        if (int status = CliModelDepth(depth, meshView, orthographic, dep)) return status;
+    }
+    if (smooth) {
+        if (!held && !CliReadPicture(depth, dep)) return 1;
+        held = true;
+        if (int status = Smoothed(dep, o.DepthMode, smooth)) return status;
+    }
     if (PictureFormatFromName(out) == PictureFormat::Bmp) {
         // A plain BMP depth picture is read where its rows lie in the file, a block of rows at a
         // time when the result has its size, and the rows of the result go straight into the
@@ -75,7 +117,9 @@ int Stereo(const std::vector<std::string>& args) {
         RowBlock whole;
         DepthPicture view;
         DepthRowReader readRows;
-        if (plain.open(depth)) {
+        if (held) {
+            view = DepthOf(ViewOf(dep));
+        } else if (plain.open(depth)) {
             view = {plain.width(), plain.height(), nullptr, 0, plain.bpp(), nullptr};
             readRows = [&](int first, int count, RowBlock& block) { return plain.read(first, count, block); };
             if ((o.OutWidth && o.OutWidth != view.width) || (o.OutHeight && o.OutHeight != view.height)) {
@@ -107,7 +151,9 @@ int Stereo(const std::vector<std::string>& args) {
         StereoOptions chosen = o;
         const auto sameSize = [&](int w, int h) { return (!o.OutWidth || o.OutWidth == w) && (!o.OutHeight || o.OutHeight == h); };
         const auto unread = [&] { return plain.width() ? plain.failure() : png.failure(); };
-        if (plain.open(depth) && sameSize(plain.width(), plain.height())) {
+        if (held) {
+            view = DepthOf(ViewOf(dep));
+        } else if (plain.open(depth) && sameSize(plain.width(), plain.height())) {
             view = {plain.width(), plain.height(), nullptr, 0, plain.bpp(), nullptr};
             readRows = [&](int first, int count, RowBlock& block) { return plain.read(first, count, block); };
         } else if (!plain.width() && png.open(depth) && sameSize(png.width(), png.height())) {
@@ -136,7 +182,7 @@ int Stereo(const std::vector<std::string>& args) {
         default: return CliWriteError(out);
         }
     }
-    if (!CliReadPicture(depth, dep)) return 1;
+    if (!held && !CliReadPicture(depth, dep)) return 1;
     const auto [w, h] = resultSize(dep.width, dep.height);
     if (std::string why = PictureSizeRefusal(PictureFormatFromName(out), w, h); !why.empty())
         return CliFileError(out, why);
