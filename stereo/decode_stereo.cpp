@@ -24,11 +24,14 @@ constexpr uint16_t kNoCost = 0xFFFF;
 // it matches anywhere. The same amount softens the ratio of two small costs.
 constexpr int kFlatCost = kWindow * 3 * 2;
 constexpr int kSoften = kWindow * 3;
-// Best cost at most this share of the best elsewhere. An oversampled stereogram repeats at
-// fractions of a pixel that its filter has blurred, so its best match is never clean: the
-// ratio that makes a pixel sure is loose, and whether the picture is a stereogram at all is
-// decided with a strict one, which noise meets too rarely.
+// Best cost at most this share of the best elsewhere (beyond a pixel, or two pixels when
+// oversampled: the generator's filter spreads a match over its neighbours). A stereogram's
+// best match is never quite clean: the ratio that makes a pixel sure is loose, and whether the
+// picture is a stereogram at all is decided with a strict one, which noise meets too rarely.
 constexpr double kSureRatio = 0.85;
+// Oversampled, matched at fractions of a pixel: the partner is interpolated between two pixels
+// the generator's filter has averaged, so even the true separation leaves a residue.
+constexpr double kSureRatioOversampled = 0.92;
 constexpr double kClearRatio = 0.75;
 constexpr double kFoundShare = 0.1;  // clear pixels needed to call the picture a stereogram
 constexpr int kBand = 48;            // rows a thread decodes in one go
@@ -74,18 +77,48 @@ inline int Dissimilarity(const uint8_t* v, const uint8_t* lo, const uint8_t* hi,
     return std::min(ab, ba);
 }
 
-// Window sums along a row of the differences between pixels s apart, each difference put at the
-// middle of its pair (x - s/2, x - s/2 + s); out has width values, 0 where the pair leaves the row.
-void RowCosts(const Planes& pl, int y, int s, uint16_t* diff, uint16_t* out) {
-    const int w = pl.width, half = s / 2, rx = kRx;
+struct Search {
+    int low = 0, count = 0;  // separations low + k / steps for k = 0 .. count - 1, in pixels
+    int steps = 1;           // separations tried per pixel
+    double Sep(int k) const { return low + double(k) / steps; }
+    int Units(int k) const { return low * steps + k; }  // the separation in 1/steps pixel
+};
+
+// Where a separation of `units` / steps pixels puts its pairs: the whole pixels it reaches and
+// the offset from a pair's left pixel to the pixel at its middle.
+struct Reach {
+    int whole, frac, reach, half;
+    Reach(int units, int steps)
+        : whole(units / steps), frac(units % steps), reach(whole + (frac ? 1 : 0)), half(units / (2 * steps)) {}
+};
+
+// Window sums along a row of the differences between pixels a separation apart, each difference
+// put at the middle of its pair; out has width values, 0 where the pair leaves the row. A
+// fractional separation compares each pixel with its partner interpolated between the two whole
+// pixels around it: an oversampled stereogram repeats at fractions of a pixel.
+void RowCosts(const Planes& pl, int y, int units, int steps, uint16_t* diff, uint16_t* out) {
+    const int w = pl.width, rx = kRx;
+    const Reach r(units, steps);
     uint16_t* e = diff + rx;  // rx zeros on each side
     std::fill(diff, diff + w + 2 * rx, uint16_t(0));
-    uint16_t* at = e + half;
+    uint16_t* at = e + r.half;
     for (int k = 0; k < 3; ++k) {
         const uint8_t* v = pl.row(k, y);
         const uint8_t* lo = pl.lowRow(k, y);
         const uint8_t* hi = pl.highRow(k, y);
-        for (int j = 0; j < w - s; ++j) at[j] = uint16_t(at[j] + Dissimilarity(v, lo, hi, j, j + s));
+        if (r.frac == 0) {
+            for (int j = 0; j < w - r.whole; ++j) at[j] = uint16_t(at[j] + Dissimilarity(v, lo, hi, j, j + r.whole));
+            continue;
+        }
+        // The same measure against the partner's interpolated value and range, in 1/steps units:
+        // plain differences would make every fractional separation dearer than the whole ones.
+        const int a = steps - r.frac, b = r.frac, s = r.whole;
+        for (int j = 0; j < w - r.reach; ++j) {
+            const int p = a * v[j + s] + b * v[j + s + 1], vj = steps * v[j];
+            const int pLo = a * lo[j + s] + b * lo[j + s + 1], pHi = a * hi[j + s] + b * hi[j + s + 1];
+            const int ab = std::max({0, vj - pHi, pLo - vj}), ba = std::max({0, p - steps * hi[j], steps * lo[j] - p});
+            at[j] = uint16_t(at[j] + std::min(ab, ba) / steps);
+        }
     }
     for (int x = 0; x < w; ++x) {
         uint16_t sum = 0;
@@ -93,10 +126,6 @@ void RowCosts(const Planes& pl, int y, int s, uint16_t* diff, uint16_t* out) {
         out[x] = sum;
     }
 }
-
-struct Search {
-    int low = 0, count = 0;  // separations low .. low + count - 1
-};
 
 // One band of rows: costs of every separation aggregated over the window by running column sums.
 bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStereo& out, const DecodeProgress& progress,
@@ -110,7 +139,7 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
     for (int row = y0 - kRy; row <= y0 + kRy; ++row)
         for (int s = 0; s < S; ++s) {
             uint16_t* hrow = slot(s, row - y0);
-            RowCosts(pl, clampRow(row), sr.low + s, diff.data(), hrow);
+            RowCosts(pl, clampRow(row), sr.Units(s), sr.steps, diff.data(), hrow);
             uint16_t* v = sum.data() + size_t(s) * W;
             for (size_t x = 0; x < W; ++x) v[x] = uint16_t(v[x] + hrow[x]);
         }
@@ -118,10 +147,10 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
         if (progress.cancel && progress.cancel->load(std::memory_order_relaxed)) return false;
         // The costs of this row, with pairs whose window leaves the picture ruled out.
         for (int s = 0; s < S; ++s) {
-            const int sep = sr.low + s, half = sep / 2;
+            const Reach r(sr.Units(s), sr.steps);
             uint16_t* c = cost.data() + size_t(s) * W;
             std::memcpy(c, sum.data() + size_t(s) * W, W * 2);
-            const int lo = std::min(w, half + kRx), hi = std::max(lo, w - sep + half - kRx);
+            const int lo = std::min(w, r.half + kRx), hi = std::max(lo, w - r.reach + r.half - kRx);
             std::fill(c, c + lo, kNoCost);
             std::fill(c + hi, c + w, kNoCost);
         }
@@ -140,7 +169,7 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
             const uint32_t b = c[size_t(best) * W];
             uint32_t second = kNoCost, echoCost = kNoCost;
             for (int s = 0; s < S; ++s) {
-                if (std::abs(s - best) < 2) continue;
+                if (std::abs(s - best) < (sr.steps > 1 ? 2 * sr.steps : 2)) continue;
                 const uint32_t v = c[size_t(s) * W];
                 second = std::min(second, v);
                 const bool localMin = s > 0 && s + 1 < S && v <= c[size_t(s - 1) * W] && v <= c[size_t(s + 1) * W];
@@ -158,11 +187,11 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
                 const double m = c[size_t(best - 1) * W], p = c[size_t(best + 1) * W], curve = m - 2.0 * b + p;
                 if (curve > 0) offset = std::clamp((m - p) / (2 * curve), -0.5, 0.5);
             }
-            sepOut = float(std::round((sr.low + best + offset) * 10) / 10);
+            sepOut = float(std::round(sr.Sep(best) * 10 + offset * 10 / sr.steps) / 10);
             // Near the left and right edges the far separations link outside the picture: what is
             // left to choose from cannot rule out the separations that were not tried.
             const bool testable = valid == S && interior && !flat;
-            out.sure[at + size_t(x)] = testable && b + kSoften <= kSureRatio * (second + kSoften);
+            out.sure[at + size_t(x)] = testable && b + kSoften <= (sr.steps > 1 ? kSureRatioOversampled : kSureRatio) * (second + kSoften);
             clearHere += testable && b + kSoften <= kClearRatio * (second + kSoften);
             out.echo[at + size_t(x)] = !flat && echoCost != kNoCost && echoCost <= b + 0.25 * (mean - b);
         }
@@ -176,7 +205,7 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
             uint16_t* hrow = slot(s, in - y0);  // the slot of row y - kRy, which leaves
             uint16_t* v = sum.data() + size_t(s) * W;
             for (size_t x = 0; x < W; ++x) v[x] = uint16_t(v[x] - hrow[x]);
-            RowCosts(pl, clampRow(in), sr.low + s, diff.data(), hrow);
+            RowCosts(pl, clampRow(in), sr.Units(s), sr.steps, diff.data(), hrow);
             for (size_t x = 0; x < W; ++x) v[x] = uint16_t(v[x] + hrow[x]);
         }
     }
@@ -273,20 +302,21 @@ DecodeResult DecodeStereogram(const PictureView& pic, const StereoOptions* opts,
             double nearest, farthest;
             SeparationRange(*opts, nearest, farthest);
             sr.low = std::max(2, int(std::floor(nearest)) - 3);
-            sr.count = int(std::ceil(farthest)) + 3 - sr.low + 1;
+            sr.steps = opts->oversam;
+            sr.count = (int(std::ceil(farthest)) + 3 - sr.low) * sr.steps + 1;
         } else {
             int low, high, background;
             if (!FindSeparationRange(pic, low, high, background)) return DecodeResult::NoStereogram;
             sr = {low, high - low + 1};
         }
-        if (sr.low + sr.count > pic.width - 8 || sr.count < 3) return DecodeResult::NoStereogram;
+        if (int(std::ceil(sr.Sep(sr.count - 1))) > pic.width - 9 || sr.count < 3) return DecodeResult::NoStereogram;
         const Planes planes(pic);
         const size_t n = size_t(pic.width) * size_t(pic.height);
         out = {};
         out.width = pic.width;
         out.height = pic.height;
         out.sepLow = float(sr.low);
-        out.sepHigh = float(sr.low + sr.count - 1);
+        out.sepHigh = float(sr.Sep(sr.count - 1));
         out.sep.assign(n, 0.f);
         out.sure.assign(n, 0);
         out.echo.assign(n, 0);

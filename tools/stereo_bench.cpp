@@ -83,6 +83,11 @@ int main(int argc, char** argv) {
         DecodeResult r = DecodeResult::Found;
         Report("decode", BestMs(runs, [&] { r = DecodeStereogram(view, nullptr, d); }));
         if (r != DecodeResult::Found) std::printf("decode found no stereogram\n");
+        // Oversampled with its options known: separations tried in quarter pixels.
+        opts.oversam = 4;
+        MakeStereo(texture.data(), depth.data(), out.data(), kW, kH, 32, kTex, kTex, 32, opts);
+        Report("decode, oversam 4", BestMs(runs, [&] { r = DecodeStereogram(view, &opts, d); }));
+        if (r != DecodeResult::Found) std::printf("decode found no stereogram\n");
     }
     double ms = BestMs(runs, [&] {
         std::memcpy(copy.data(), out.data(), out.size());

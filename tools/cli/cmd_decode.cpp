@@ -31,7 +31,8 @@ int Decode(const std::vector<std::string>& args) {
         {"STEREO"},
         {
             {"-o", "DEPTH", "the recovered depth: .png or .tif keep 16 bits", CliOutputPicture(out), true},
-            {"--oversample", "N", "samples per pixel of the stereogram: 1, 2, 4 or 6", Given(f.oversam, given)},
+            {"--oversample", "N", "samples per pixel of the stereogram: 1, 2, 4 or 6 (matched in 1/N-pixel steps)",
+             Given(f.oversam, given)},
             {"--background-depth", "N", "depth of level 0 (default -800)", Given(f.bkdepth, given)},
             {"--eye", "N", "eye separation in pixels (default 150)", Given(f.Eye, given)},
             {"--distance", "N", "observer's distance from the screen (default 700)", Given(f.o, given)},
