@@ -57,7 +57,7 @@ bool MakeStereoPicture(const Image32& background, const Image32& depth, const St
 }
 
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                            const std::string& path, const DepthRowReader& readRows) {
+                            const std::string& path, const DepthRowReader& readRows, int perMetre) {
     try {
         StereoOptions chosen = opts;
         if (readRows && opts.DepthMode == kDepthAuto) {
@@ -90,7 +90,7 @@ StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth
                 PackBgr24(&band.px[size_t(total - 1 - first - r) * size_t(band.width)], band.width, rows + r * stride);
             return true;
         };
-        if (WriteBmp24Blocks(path, maker.width(), total, fill, true)) return StereoFile::Written;
+        if (WriteBmp24Blocks(path, maker.width(), total, fill, true, perMetre)) return StereoFile::Written;
         return !read ? StereoFile::DepthUnread : !made ? StereoFile::Refused : StereoFile::WriteFailed;
     } catch (const std::bad_alloc&) {
         return StereoFile::Refused;

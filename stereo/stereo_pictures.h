@@ -1,5 +1,6 @@
 #pragma once
 // Stereograms from two display pictures, as the program and orvalis-cli make them.
+#include "images/bmp_writer.h"
 #include "images/image32.h"
 #include "images/picture_file.h"
 #include "stereo/make_stereo.h"
@@ -62,9 +63,11 @@ using DepthRowReader = std::function<bool(int first, int count, RowBlock& block)
 // file's row buffer a block at a time: no whole picture is ever held. With `readRows`, a
 // depth picture of the result's size comes a block at a time from it, and `depth` gives
 // only its size and bits per pixel; the automatic depth mode then reads the rows once before,
-// a block at a time, up to the first pixel that is not grey.
+// a block at a time, up to the first pixel that is not grey. `perMetre` is the resolution the
+// file states.
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                            const std::string& path, const DepthRowReader& readRows = nullptr);
+                            const std::string& path, const DepthRowReader& readRows = nullptr,
+                            int perMetre = kBmpDefaultPerMetre);
 
 // A white band 6r high (r = `radius`, or max(2, width / 200) when 0), `width` wide, holding two
 // black discs of radius r on its middle row, `separation` pixels apart and symmetric about the
