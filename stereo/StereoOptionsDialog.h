@@ -29,6 +29,11 @@ private:
     void tieBackgroundToRelief(bool reliefChanged);
     // The separations line and its warnings, from the fields as they stand.
     void showSeparations();
+    // The millimetre fields typed in set the pixel fields; pixel fields typed in set the millimetres.
+    void pixelsFromPhysical();
+    void physicalFromPixels();
+    // The physical fields read, or the message for the first that is not good.
+    std::string readPhysical(PhysicalViewing& p) const;
 
     StereoOptions& values;
     QLineEdit* oversamEdit;
@@ -46,6 +51,11 @@ private:
     QLabel* tieNote;      // says when the background depth was moved
     QLabel* separations;  // "Separation 80 px far, 73 px near"
     QLabel* warning;      // what to change, in words
+    QLineEdit* eyeMmEdit;
+    QLineEdit* distanceMmEdit;
+    QLineEdit* dpiEdit;        // the screen's own by default; a print's when typed
+    QLineEdit* depthOfFieldEdit;
+    QComboBox* viewingBox;     // parallel, cross-eyed
     int textureWidth;
     int64_t nearest = -1;  // background depth + relief when last both good
 };

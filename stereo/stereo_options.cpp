@@ -194,11 +194,11 @@ std::string PrintSizePixels(const std::string& text, double dpi, int& width, int
 }
 
 namespace {
-constexpr char kStoredTag[4] = {'O', 'S', 'O', '1'};
-// The stored words in their order.
-std::array<int*, 12> Words(StereoOptions& o) {
+constexpr char kStoredTag[4] = {'O', 'S', 'O', '2'}, kOldStoredTag[4] = {'O', 'S', 'O', '1'};
+// The stored words in their order; the older record ends before the viewing.
+std::array<int*, 13> Words(StereoOptions& o) {
     return {&o.oversam, &o.bkdepth,  &o.Eye,      &o.o,         &o.BlocksOnTop, &o.dohiddenrem,
-            &o.invert,  &o.DepthMode, &o.relief, &o.OutWidth, &o.OutHeight,   &o.dots};
+            &o.invert,  &o.DepthMode, &o.relief, &o.OutWidth, &o.OutHeight,   &o.dots, &o.viewing};
 }
 }  // namespace
 
@@ -216,10 +216,12 @@ std::array<uint8_t, kStoredStereoOptionsSize> StereoOptionsToBytes(const StereoO
 
 bool StereoOptionsFromStored(StereoOptions& opts, const uint8_t* data, size_t size) {
     opts = StereoOptions();
-    if (size != kStoredStereoOptionsSize || std::memcmp(data, kStoredTag, 4) != 0) return false;
+    const bool now = size == kStoredStereoOptionsSize && std::memcmp(data, kStoredTag, 4) == 0;
+    if (!now && (size != kOldStoredStereoOptionsSize || std::memcmp(data, kOldStoredTag, 4) != 0)) return false;
     StereoOptions o;
     const uint8_t* p = data + 4;
     for (int* v : Words(o)) {
+        if (p == data + size) break;  // the older record's last word read
         *v = int(int32_t(Le32(p)));
         p += 4;
     }

@@ -101,11 +101,12 @@ PhysicalViewing PhysicalOf(const StereoOptions& opts, double dpi);
 // in pixels at `dpi`. "" or why the text names no size.
 std::string PrintSizePixels(const std::string& text, double dpi, int& width, int& height);
 
-// The options as the settings store keeps them (value "StereoOptions"): "OSO1", then the twelve
-// values in StereoOptions order as little-endian 32-bit words.
-inline constexpr size_t kStoredStereoOptionsSize = 52;
+// The options as the settings store keeps them (value "StereoOptions"): "OSO2", then the thirteen
+// values in StereoOptions order as little-endian 32-bit words. The older record, "OSO1" and the
+// first twelve (52 bytes, before the viewing choice), is still read, as parallel viewing.
+inline constexpr size_t kStoredStereoOptionsSize = 56, kOldStoredStereoOptionsSize = 52;
 std::array<uint8_t, kStoredStereoOptionsSize> StereoOptionsToBytes(const StereoOptions& opts);
-// A stored value as the program takes it: exactly that size and tag, values the dialog could have
+// A stored value as the program takes it: one of those sizes and tags, values the dialog could have
 // stored (the checks of ValidateStereoOptions, switches 0 or 1). Anything else leaves the
 // defaults and returns false.
 bool StereoOptionsFromStored(StereoOptions& opts, const uint8_t* data, size_t size);

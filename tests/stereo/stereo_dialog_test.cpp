@@ -101,22 +101,36 @@ TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief)
     // wide as the far separation is enough; oversampling leaves them in pixels; relief 1000 keeps the nearest at -673.
     struct Case { QStringList texts; int texture; const char* bkdepth; const char* line; int warns; };  // 1 near, 2 texture
     const Case cases[] = {
-        {{"1", "-800", "150", "700", "127"}, 80, "-800", "Separation 80 px far, 73 px near", 0},  // 120000/1500, 100950/1373
-        {{"2", "-1000", "200", "500", "600"}, 0, "-1000", "Separation 133 px far, 88 px near", 0},  // 200000/1500, 80000/900
-        {{"1", "-800", "150", "700", "1000"}, 0, "-1673", "Separation 105 px far, 73 px near", 0},  // 250950/2373
-        {{"1", "-2000", "150", "700", "1800"}, 64, "-2000", "Separation 111 px far, 33 px near", 3},  // 300000/2700, 30000/900
+    // At 96 dpi a pixel is 25.4 / 96 mm: 80 px 21.17 mm.
+        {{"1", "-800", "150", "700", "127"}, 80, "-800", "Separation 80 px far, 73 px near (21.2 mm, 19.3 mm)", 0},  // 120000/1500, 100950/1373
+        {{"2", "-1000", "200", "500", "600"}, 0, "-1000", "Separation 133 px far, 88 px near (35.2 mm, 23.3 mm)", 0},  // 200000/1500, 80000/900
+        {{"1", "-800", "150", "700", "1000"}, 0, "-1673", "Separation 105 px far, 73 px near (27.8 mm, 19.3 mm)", 0},  // 250950/2373
+        {{"1", "-2000", "150", "700", "1800"}, 64, "-2000", "Separation 111 px far, 33 px near (29.4 mm, 8.7 mm)", 3},  // 300000/2700, 30000/900
     };
     for (const Case& c : cases) {
         StereoOptions values;
         StereoOptionsDialog dlg(nullptr, values, c.texture);
+        Find<QLineEdit>(&dlg, "32")->setText("96");
         for (int i = 0; i < 5; ++i) Find<QLineEdit>(&dlg, kFields[i])->setText(c.texts[i]);
         const QString warning = Find<QLabel>(&dlg, "warning")->text();
         EXPECT_EQ(c.bkdepth, Find<QLineEdit>(&dlg, "22")->text());
         EXPECT_EQ(c.bkdepth != c.texts[1], Find<QLabel>(&dlg, "tieNote")->text().contains(QString(c.bkdepth) + " with the relief"));
-        EXPECT_EQ(c.line, Find<QLabel>(&dlg, "separations")->text());
+        EXPECT_EQ(c.line, Find<QLabel>(&dlg, "separations")->text().toStdString());
         EXPECT_EQ(c.warns, warning.contains("below half the far one") + 2 * warning.contains("texture (64 px) is narrower"))
             << warning.toStdString();
     }
+    // Millimetres typed set the pixels (63 mm, 500 mm, 0.33 at 300 dpi: 744, 5906, 1949); pixels typed set the millimetres.
+    StereoOptions values;
+    StereoOptionsDialog dlg(nullptr, values);
+    const auto type = [&](const char* id, const QString& text) {
+        Find<QLineEdit>(&dlg, id)->setText(text);
+        emit Find<QLineEdit>(&dlg, id)->textEdited(text);
+    };
+    for (auto [id, text] : {std::pair("30", "63"), {"31", "500"}, {"33", "0.33"}, {"32", "300"}}) type(id, text);
+    EXPECT_EQ(QStringList({"1", "-5906", "744", "5906", "1949"}), Texts(&dlg).mid(0, 5));
+    type("32", "96");
+    type("21", "238");
+    EXPECT_EQ("63.0", Find<QLineEdit>(&dlg, "30")->text());
 }
 
 TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
