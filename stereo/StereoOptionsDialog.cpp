@@ -1,12 +1,17 @@
 #include "stereo/StereoOptionsDialog.h"
 
 #include "documents/opened_file.h"
+#include "images/picture_writer.h"
+#include "stereo/stereo_pictures.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
 #include "workspace/window_utils.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QPixmap>
+#include <QPointer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +25,8 @@
 #include <utility>
 
 namespace {
+
+constexpr int kPreviewWidth = 400, kPreviewHeight = 200;
 
 template <class W> W* Place(W* w, const char* id, QRect r) {
     if (id) w->setObjectName(id);
@@ -42,7 +49,7 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     f.setPointSize(8);
     setFont(f);
     const DialogUnits Units(f);
-    setFixedSize(Units(0, 0, 214, 368).size());
+    setFixedSize(Units(0, 0, 214, 368).size() + QSize(kPreviewWidth + 20, 0));
 
     // Resource order, which is also the tab order; the buttons sit below everything they act on.
     auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(44, 348, 70, 14));
@@ -87,12 +94,16 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     viewingBox->addItems({"Parallel (wall-eyed)", "Cross-eyed"});
     const std::tuple<QWidget*, int, const char*, const char*> physical[] = {
         {eyeMmEdit, 264, "E&ye separation", "mm"}, {distanceMmEdit, 280, "Viewing dista&nce", "mm"},
-        {dpiEdit, 296, "Reso&lution", "dots per inch"}, {depthOfFieldEdit, 312, "Depth o&f field", "of background depth"},
+        {dpiEdit, 296, "Reso&lution", "dots per inch"}, {depthOfFieldEdit, 312, "Depth o&f field", "of the background"},
         {viewingBox, 328, "Vie&wing", nullptr}};
     for (auto [w, y, text, unit] : physical) {
         Place(new QLabel(text, this), "physical", Units(w == viewingBox ? 120 : 53, y + 2, 86, 10))->setBuddy(w);
         if (unit) Place(new QLabel(unit, this), "physicalUnit", Units(146, y + 2, 66, 10));
     }
+    preview = Place(new QLabel(this), "preview", QRect(Units(214, 10, 0, 0).topLeft(), QSize(kPreviewWidth, kPreviewHeight)));
+    showDepthBox = Place(new QCheckBox("Show de&pth", this), "35", Units(214, 0, 80, 11).translated(0, preview->geometry().bottom() + 8));
+    preview->setToolTip("The options on a sample ball, 1:1: look through it to see the depth.");
+    showDepthBox->setToolTip("Shows the sample's depth picture instead, white near.");
     widthEdit->setPlaceholderText("width");
     heightEdit->setPlaceholderText("height");
 
@@ -129,7 +140,7 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
 
     QWidget* order[] = {goButton, cancelButton, blocksBox, oversamEdit, bkdepthEdit, eyeEdit, distanceEdit,
                         hiddenBox, invertBox, widthEdit, heightEdit, depthModeBox, reliefEdit, dotsBox,
-                        eyeMmEdit, distanceMmEdit, dpiEdit, depthOfFieldEdit, viewingBox};
+                        eyeMmEdit, distanceMmEdit, dpiEdit, depthOfFieldEdit, viewingBox, showDepthBox};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
     goButton->setDefault(true);
@@ -164,11 +175,64 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     for (QLineEdit* e : {bkdepthEdit, eyeEdit, distanceEdit, reliefEdit})
         connect(e, &QLineEdit::textEdited, this, &StereoOptionsDialog::physicalFromPixels);
     showSeparations();
+    connect(viewingBox, &QComboBox::currentIndexChanged, this, &StereoOptionsDialog::remakePreview);
+    for (QCheckBox* b : {showDepthBox, hiddenBox, invertBox})
+        connect(b, &QCheckBox::toggled, this, &StereoOptionsDialog::remakePreview);
     connect(goButton, &QPushButton::clicked, this, &StereoOptionsDialog::go);
     connect(cancelButton, &QPushButton::clicked, this, [this] { done(2); });
 }
 
 void StereoOptionsDialog::reject() { done(2); }
+
+StereoOptionsDialog::~StereoOptionsDialog() {
+    if (worker.joinable()) worker.join();
+}
+
+Image32 StereoOptionsDialog::PreviewDepth() {
+    Image32 d(kPreviewWidth, kPreviewHeight);
+    d.grey16.resize(d.px.size());
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x) {
+            const double dx = (x - d.width / 2.0) / 70, dy = (y - d.height / 2.0) / 70, r = dx * dx + dy * dy;
+            const double z = r < 1 ? 0.35 + 0.65 * std::sqrt(1 - r) : 0.3 * x / d.width;  // ball, slope behind
+            const uint16_t v = uint16_t(std::lround(z * 65535));
+            d.grey16[size_t(y) * size_t(d.width) + size_t(x)] = v;
+            d.at(x, y) = uint32_t(v >> 8) * 0x010101u;
+        }
+    return d;
+}
+
+Image32 StereoOptionsDialog::PreviewOf(const StereoOptions& opts) {
+    StereoOptions o = opts;
+    o.OutWidth = o.OutHeight = 0;
+    o.dots = 0;
+    o.DepthMode = kDepthGrey;
+    Image32 out;
+    if (!MakeStereoPicture(RandomDotTexture(int(std::max<int64_t>(BackgroundSeparation(o), StereoSeparation(o, o.relief))), false, 1),
+                           PreviewDepth(), o, out))
+        out = Image32();
+    return out;
+}
+
+void StereoOptionsDialog::remakePreview() {
+    StereoOptions o = values;
+    if (!ReadStereoFields(fieldTexts(), o).empty()) return;
+    o.dohiddenrem = hiddenBox->isChecked();
+    o.invert = invertBox->isChecked();
+    o.viewing = viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel;
+    if (!ValidateStereoOptions(o).empty()) return;
+    const int asked = ++requested;
+    const bool depth = showDepthBox->isChecked();
+    // The one before is a few milliseconds of work; its result, older, is dropped when it arrives.
+    if (worker.joinable()) worker.join();
+    QPointer<StereoOptionsDialog> self(this);
+    worker = std::thread([self, asked, depth, o] {
+        const QImage img = ToQImage(depth ? PreviewDepth() : PreviewOf(o));
+        QMetaObject::invokeMethod(qApp, [self, asked, img] {
+            if (self && asked == self->requested) self->preview->setPixmap(QPixmap::fromImage(img));
+        }, Qt::QueuedConnection);
+    });
+}
 
 StereoFieldTexts StereoOptionsDialog::fieldTexts() const {
     return {oversamEdit->text().toStdString(), bkdepthEdit->text().toStdString(),
@@ -202,6 +266,7 @@ void StereoOptionsDialog::showSeparations() {
         warning->setText(QString::fromStdString(problem));
         return;
     }
+    remakePreview();
     // In pixels of the result whatever the oversampling, and in millimetres at the resolution when it is good.
     const int64_t far = StereoSeparation(o, 0), near = StereoSeparation(o, o.relief);
     QString line = QString("Separation %1 px far, %2 px near").arg(far).arg(near);

@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "images/BmpChild.h"
 #include "images/picture_document.h"
+#include "images/picture_writer.h"
 #include "mandel/MandelChild.h"
 #include "mandel/mandel_calc.h"
 #include "platform/message_box.h"
@@ -24,6 +25,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -131,6 +133,19 @@ TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief)
     type("32", "96");
     type("21", "238");
     EXPECT_EQ("63.0", Find<QLineEdit>(&dlg, "30")->text());
+    // The preview comes from its thread with the options as they stand: the sample's stereogram, then crossed.
+    StereoOptions o{1, -1890, 238, 1890, 0, 0, 0, kDepthGrey, 624};
+    const auto arrives = [&] {
+        const QImage want = ToQImage(StereoOptionsDialog::PreviewOf(o));
+        for (int i = 0; i < 400 && Find<QLabel>(&dlg, "preview")->pixmap().toImage().convertToFormat(QImage::Format_RGB32) != want; ++i)
+            QApplication::processEvents(), QThread::msleep(5);
+        return Find<QLabel>(&dlg, "preview")->pixmap().toImage().convertToFormat(QImage::Format_RGB32) == want;
+    };
+    EXPECT_TRUE(arrives());
+    o.viewing = kViewCross;
+    Find<QComboBox>(&dlg, "34")->setCurrentIndex(1);
+    EXPECT_TRUE(arrives());
+    if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) dlg.grab().save(QString(out) + "/stereo-preview.png");
 }
 
 TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
