@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QPointer>
 #include <QGuiApplication>
@@ -102,6 +103,12 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     }
     preview = Place(new QLabel(this), "preview", QRect(Units(214, 10, 0, 0).topLeft(), QSize(kPreviewWidth, kPreviewHeight)));
     showDepthBox = Place(new QCheckBox("Show de&pth", this), "35", Units(214, 0, 80, 11).translated(0, preview->geometry().bottom() + 8));
+    const int below = showDepthBox->geometry().bottom() + 8;
+    diagram = Place(new QLabel(this), "diagram", QRect(preview->x(), below, kPreviewWidth, 150));
+    steps = Place(new QLabel(this), "steps", QRect(preview->x(), below + 154, kPreviewWidth, 20));
+    diagram->setToolTip("Separation against depth, far at the left, near at the right. Shaded: the comfortable band "
+                        "(at least half the far separation, at most your eyes' separation on this screen). Dashed: "
+                        "the texture's width.");
     preview->setToolTip("The options on a sample ball, 1:1: look through it to see the depth.");
     showDepthBox->setToolTip("Shows the sample's depth picture instead, white near.");
     widthEdit->setPlaceholderText("width");
@@ -175,7 +182,7 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     for (QLineEdit* e : {bkdepthEdit, eyeEdit, distanceEdit, reliefEdit})
         connect(e, &QLineEdit::textEdited, this, &StereoOptionsDialog::physicalFromPixels);
     showSeparations();
-    connect(viewingBox, &QComboBox::currentIndexChanged, this, &StereoOptionsDialog::remakePreview);
+    connect(viewingBox, &QComboBox::currentIndexChanged, this, &StereoOptionsDialog::showSeparations);
     for (QCheckBox* b : {showDepthBox, hiddenBox, invertBox})
         connect(b, &QCheckBox::toggled, this, &StereoOptionsDialog::remakePreview);
     connect(goButton, &QPushButton::clicked, this, &StereoOptionsDialog::go);
@@ -212,6 +219,40 @@ Image32 StereoOptionsDialog::PreviewOf(const StereoOptions& opts) {
                            PreviewDepth(), o, out))
         out = Image32();
     return out;
+}
+
+void StereoOptionsDialog::drawDiagram(const StereoOptions& o) {
+    const int64_t far = StereoSeparation(o, 0), near = StereoSeparation(o, o.relief);
+    PhysicalViewing p;
+    const bool physical = readPhysical(p).empty();
+    const double eyes = physical ? double(MmToPixels(p.eyeMm, p.dpi)) : double(o.Eye);  // the eyes on this screen
+    const double top = std::max({double(far), double(near), eyes, double(textureWidth)}) * 1.1;
+    QPixmap pm(diagram->size());
+    pm.fill(Qt::white);
+    QPainter g(&pm);
+    const int w = pm.width() - 1, h = pm.height() - 16;
+    const auto yOf = [&](double sep) { return h - sep / top * h; };
+    const double lo = std::max(far, near) / 2.0;  // the band: from half the wider end to the eyes
+    g.fillRect(QRectF(0, yOf(eyes), w, yOf(lo) - yOf(eyes)), QColor(200, 235, 200));
+    if (textureWidth > 0) {
+        g.setPen(QPen(Qt::darkRed, 1, Qt::DashLine));
+        g.drawLine(QPointF(0, yOf(textureWidth)), QPointF(w, yOf(textureWidth)));
+    }
+    g.setPen(QPen(Qt::black, 2));
+    QPolygonF curve;
+    for (int i = 0; i <= 100; ++i) curve << QPointF(w * i / 100.0, yOf(double(StereoSeparation(o, int64_t(o.relief) * i / 100))));
+    g.drawPolyline(curve);
+    g.setPen(Qt::black);
+    const auto mm = [&](int64_t px) { return physical ? QString(", %1 mm").arg(PixelsToMm(double(px), p.dpi), 0, 'f', 1) : QString(); };
+    g.drawText(QPointF(2, yOf(double(far)) - 4), QString("far %1 px%2").arg(far).arg(mm(far)));
+    g.drawText(QRectF(0, yOf(double(near)) - 18, w - 2, 14), Qt::AlignRight, QString("near %1 px%2").arg(near).arg(mm(near)));
+    g.drawText(QPointF(2, pm.height() - 3), "far");
+    g.drawText(QRectF(0, pm.height() - 14, w - 2, 14), Qt::AlignRight, "near");
+    g.end();
+    diagram->setPixmap(pm);
+    // Each whole sample of separation from end to end is one depth the eye can tell apart.
+    const int64_t samples = StereoSeparation(o, 0, o.oversam) - StereoSeparation(o, o.relief, o.oversam);
+    steps->setText(QString("%1 distinct depth steps").arg(std::abs(samples) + 1));
 }
 
 void StereoOptionsDialog::remakePreview() {
@@ -267,6 +308,7 @@ void StereoOptionsDialog::showSeparations() {
         return;
     }
     remakePreview();
+    o.viewing = viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel;
     // In pixels of the result whatever the oversampling, and in millimetres at the resolution when it is good.
     const int64_t far = StereoSeparation(o, 0), near = StereoSeparation(o, o.relief);
     QString line = QString("Separation %1 px far, %2 px near").arg(far).arg(near);
@@ -274,8 +316,9 @@ void StereoOptionsDialog::showSeparations() {
     if (readPhysical(p).empty())
         line += QString(" (%1 mm, %2 mm)").arg(PixelsToMm(double(far), p.dpi), 0, 'f', 1).arg(PixelsToMm(double(near), p.dpi), 0, 'f', 1);
     separations->setText(line);
+    drawDiagram(o);
     QStringList warnings;
-    if (2 * near < far) warnings << "Near separation below half the far one: so deep a relief is hard to see; lower it.";
+    if (2 * std::min(near, far) < std::max(near, far)) warnings << "Near separation below half the far one: so deep a relief is hard to see; lower it.";
     if (textureWidth > 0 && textureWidth < far)
         warnings << QString("The marked texture (%1 px) is narrower than the far separation: its repeats will show.")
                         .arg(textureWidth);

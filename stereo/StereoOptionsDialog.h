@@ -68,6 +68,9 @@ private:
     QLineEdit* depthOfFieldEdit;
     QComboBox* viewingBox;     // parallel, cross-eyed
     QLabel* preview;           // shown 1:1
+    QLabel* diagram;           // separation against depth, far to near
+    QLabel* steps;             // "N distinct depth steps"
+    void drawDiagram(const StereoOptions& o);
     QCheckBox* showDepthBox;
     std::thread worker;
     int requested = 0;         // the newest preview asked for

@@ -101,13 +101,14 @@ TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
 TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief) {
     // Separations by hand, Eye x t / (t - o) truncated, t = background depth (far) or that + relief (near). A texture as
     // wide as the far separation is enough; oversampling leaves them in pixels; relief 1000 keeps the nearest at -673.
-    struct Case { QStringList texts; int texture; const char* bkdepth; const char* line; int warns; };  // 1 near, 2 texture
+    // Depth steps: the separations' range in samples, ends included (at oversampling 2: 266 - 177 + 1).
+    struct Case { QStringList texts; int texture; const char* bkdepth; const char* line; int warns; int steps; };  // warns: 1 near, 2 texture
     const Case cases[] = {
     // At 96 dpi a pixel is 25.4 / 96 mm: 80 px 21.17 mm.
-        {{"1", "-800", "150", "700", "127"}, 80, "-800", "Separation 80 px far, 73 px near (21.2 mm, 19.3 mm)", 0},  // 120000/1500, 100950/1373
-        {{"2", "-1000", "200", "500", "600"}, 0, "-1000", "Separation 133 px far, 88 px near (35.2 mm, 23.3 mm)", 0},  // 200000/1500, 80000/900
-        {{"1", "-800", "150", "700", "1000"}, 0, "-1673", "Separation 105 px far, 73 px near (27.8 mm, 19.3 mm)", 0},  // 250950/2373
-        {{"1", "-2000", "150", "700", "1800"}, 64, "-2000", "Separation 111 px far, 33 px near (29.4 mm, 8.7 mm)", 3},  // 300000/2700, 30000/900
+        {{"1", "-800", "150", "700", "127"}, 80, "-800", "Separation 80 px far, 73 px near (21.2 mm, 19.3 mm)", 0, 8},  // 120000/1500, 100950/1373
+        {{"2", "-1000", "200", "500", "600"}, 0, "-1000", "Separation 133 px far, 88 px near (35.2 mm, 23.3 mm)", 0, 90},  // 200000/1500, 80000/900
+        {{"1", "-800", "150", "700", "1000"}, 0, "-1673", "Separation 105 px far, 73 px near (27.8 mm, 19.3 mm)", 0, 33},  // 250950/2373
+        {{"1", "-2000", "150", "700", "1800"}, 64, "-2000", "Separation 111 px far, 33 px near (29.4 mm, 8.7 mm)", 3, 79},  // 300000/2700, 30000/900
     };
     for (const Case& c : cases) {
         StereoOptions values;
@@ -118,6 +119,7 @@ TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief)
         EXPECT_EQ(c.bkdepth, Find<QLineEdit>(&dlg, "22")->text());
         EXPECT_EQ(c.bkdepth != c.texts[1], Find<QLabel>(&dlg, "tieNote")->text().contains(QString(c.bkdepth) + " with the relief"));
         EXPECT_EQ(c.line, Find<QLabel>(&dlg, "separations")->text().toStdString());
+        EXPECT_EQ(QString("%1 distinct depth steps").arg(c.steps), Find<QLabel>(&dlg, "steps")->text());
         EXPECT_EQ(c.warns, warning.contains("below half the far one") + 2 * warning.contains("texture (64 px) is narrower"))
             << warning.toStdString();
     }
