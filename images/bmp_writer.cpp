@@ -21,7 +21,7 @@ constexpr size_t kHeaderBytes = 54;
 constexpr size_t kBlockBytes = size_t(256) << 10;
 
 // The file and info headers of a 24-bit bottom-up picture whose rows are `stride` bytes.
-void BmpHeader(uint8_t (&h)[kHeaderBytes], int width, int height, size_t stride) {
+void BmpHeader(uint8_t (&h)[kHeaderBytes], int width, int height, size_t stride, int perMetre) {
     const size_t bits = stride * size_t(height);
     std::memset(h, 0, sizeof h);
     h[0] = 'B';
@@ -34,8 +34,8 @@ void BmpHeader(uint8_t (&h)[kHeaderBytes], int width, int height, size_t stride)
     PutLe16(h + 26, 1);
     PutLe16(h + 28, 24);
     PutLe32(h + 34, uint32_t(bits));
-    PutLe32(h + 38, 2835);
-    PutLe32(h + 42, 2835);
+    PutLe32(h + 38, uint32_t(perMetre));
+    PutLe32(h + 42, uint32_t(perMetre));
 }
 
 }  // namespace
@@ -60,7 +60,7 @@ bool Bmp24File::WrittenInOrder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
-bool Bmp24File::open(const std::string& path, int width, int height) {
+bool Bmp24File::open(const std::string& path, int width, int height, int perMetre) {
     if (file_.fd() >= 0 || width <= 0 || height <= 0) return false;
     stride_ = DibStride(width, 24);
     if (uint64_t(stride_) * uint64_t(height) > 0xFFFFFFFFu - kHeaderBytes) return errno = EFBIG, false;
@@ -69,7 +69,7 @@ bool Bmp24File::open(const std::string& path, int width, int height) {
     error_ = 0;
     if (!file_.open(path, {}, true)) return false;
     uint8_t h[kHeaderBytes];
-    BmpHeader(h, width, height, stride_);
+    BmpHeader(h, width, height, stride_, perMetre);
     ok_ = true;
     return put(h, kHeaderBytes, 0);
 }
@@ -106,9 +106,10 @@ bool Bmp24File::close() {
     return true;
 }
 
-bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill, bool anyThread) {
+bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill, bool anyThread,
+                      int perMetre) {
     Bmp24File file;
-    if (!file.open(path, width, height)) return false;
+    if (!file.open(path, width, height, perMetre)) return false;
     const size_t stride = file.stride(), pixels = size_t(width) * 3;
     const int rows = int(std::clamp<size_t>(kBlockBytes / stride, 1, size_t(height)));
     const int blocks = (height + rows - 1) / rows;
@@ -154,10 +155,10 @@ bool WriteBmp24(const std::string& path, const Image32& img) {
             PackBgr24(&img.px[size_t(img.height - 1 - first - r) * size_t(img.width)], img.width, rows + size_t(r) * stride);
         return true;
     };
-    return WriteBmp24Blocks(path, img.width, img.height, fill, true);
+    return WriteBmp24Blocks(path, img.width, img.height, fill, true, img.perMetre > 0 ? img.perMetre : kBmpDefaultPerMetre);
 }
 
-std::vector<uint8_t> EncodeBmp24(const PictureView& img) {
+std::vector<uint8_t> EncodeBmp24(const PictureView& img, int perMetre) {
     if (img.width <= 0 || img.height <= 0) return {};
     const size_t stride = DibStride(img.width, 24);
     std::vector<uint8_t> file;
@@ -167,7 +168,7 @@ std::vector<uint8_t> EncodeBmp24(const PictureView& img) {
         return {};
     }
     uint8_t h[kHeaderBytes];
-    BmpHeader(h, img.width, img.height, stride);
+    BmpHeader(h, img.width, img.height, stride, perMetre);
     std::memcpy(file.data(), h, sizeof h);
     for (int y = 0; y < img.height; ++y)
         PackBgr24(img.px + y * img.stride, img.width, &file[kHeaderBytes + size_t(img.height - 1 - y) * stride]);

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// Pixels per metre a BMP states when no resolution is asked for (72 dots per inch).
+inline constexpr int kBmpDefaultPerMetre = 2835;
+
 // A BMP file being written. Rows are counted in file order, the bottom row of the picture
 // first. A file takes its name only when closed complete (platform/file_writer.h), so a
 // failed write leaves nothing and an older file stays whole; there rows may come in any
@@ -25,7 +28,7 @@ public:
     // True when `path` is a device or a pipe, which is written directly, its rows in order.
     static bool WrittenInOrder(const std::string& path);
     // Creates the file and writes its headers. False when that fails.
-    bool open(const std::string& path, int width, int height);
+    bool open(const std::string& path, int width, int height, int perMetre = kBmpDefaultPerMetre);
     size_t stride() const { return stride_; }  // bytes per row, the padding included
     bool seekable() const { return !file_.direct(); }
     // Writes `count` rows from `rows` (stride() bytes apart) as file rows first.. on.
@@ -58,7 +61,7 @@ using Bmp24RowFiller = std::function<bool(int first, int count, uint8_t* rows, s
 // allows (fill is then called from several threads). False when the file cannot be written,
 // memory runs out or `fill` fails (no file is left then), errno then as Bmp24File::close.
 bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill,
-                      bool anyThread = false);
+                      bool anyThread = false, int perMetre = kBmpDefaultPerMetre);
 
 // The same a row at a time: `row(y, words)` fills the `width` words of picture row y (0 the
 // top row, 0x00RRGGBB), called for one row after another on the caller's thread.
@@ -67,7 +70,7 @@ bool WriteBmp24Rows(const std::string& path, int width, int height, const std::f
 // The picture as a BMP file; rows are converted on every core.
 bool WriteBmp24(const std::string& path, const Image32& img);
 // The same file in memory; empty when the memory for it cannot be had.
-std::vector<uint8_t> EncodeBmp24(const PictureView& img);
+std::vector<uint8_t> EncodeBmp24(const PictureView& img, int perMetre = kBmpDefaultPerMetre);
 
 // The pixels of one picture row as BMP bytes: blue, green, red.
 void PackBgr24(const uint32_t* px, int width, uint8_t* out);

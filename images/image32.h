@@ -13,6 +13,7 @@ struct Image32 {
     int height = 0;
     std::vector<uint32_t> px;  // width * height words, 0x00RRGGBB (bytes blue, green, red, 0)
     std::vector<uint16_t> grey16;  // 16-bit grey values, top row first, empty when the picture had none
+    int perMetre = 0;  // the resolution a saved file states, in pixels per metre; 0: the format's usual
 
     Image32() = default;
     // Zero words come from a plain clear of memory, which is many times faster than a fill.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
@@ -56,8 +57,8 @@ void TermDestination(j_compress_ptr c) { Flush(SinkOf(c), SinkOf(c).pub.next_out
 
 // The part the library may leave by longjmp: no C++ object lives here. `rows` holds kRows
 // rows of `stride` bytes.
-bool Encode(jpeg_compress_struct& c, Sink& s, int width, int height, int quality, uint8_t* rows, size_t stride,
-            const JpegRowFiller& fill, bool& filled) {
+bool Encode(jpeg_compress_struct& c, Sink& s, int width, int height, int quality, int perMetre, uint8_t* rows,
+            size_t stride, const JpegRowFiller& fill, bool& filled) {
     if (setjmp(s.jump)) return false;
     jpeg_create_compress(&c);
     c.dest = &s.pub;
@@ -67,6 +68,10 @@ bool Encode(jpeg_compress_struct& c, Sink& s, int width, int height, int quality
     c.in_color_space = JCS_EXT_BGR;  // the rows as they are filled
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, quality, TRUE);
+    if (perMetre > 0) {
+        c.density_unit = 1;  // dots per inch
+        c.X_density = c.Y_density = UINT16(std::clamp(std::lround(perMetre * 0.0254), 1L, 65535L));
+    }
     jpeg_start_compress(&c, TRUE);
     JSAMPROW at[kRows];
     for (int y = 0; y < height; y += kRows) {
@@ -81,7 +86,8 @@ bool Encode(jpeg_compress_struct& c, Sink& s, int width, int height, int quality
 
 }  // namespace
 
-bool WriteJpegRows(const std::string& path, int width, int height, int quality, const JpegRowFiller& fill) {
+bool WriteJpegRows(const std::string& path, int width, int height, int quality, const JpegRowFiller& fill,
+                   int perMetre) {
     if (width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) return errno = 0, false;
     const size_t stride = size_t(width) * 3;
     std::unique_ptr<uint8_t[]> rows(new (std::nothrow) uint8_t[stride * kRows]);
@@ -99,7 +105,7 @@ bool WriteJpegRows(const std::string& path, int width, int height, int quality, 
     c.err = jpeg_std_error(&s.err);
     s.err.error_exit = ErrorExit;
     bool filled = true;
-    const bool ok = Encode(c, s, width, height, quality, rows.get(), stride, fill, filled);
+    const bool ok = Encode(c, s, width, height, quality, perMetre, rows.get(), stride, fill, filled);
     jpeg_destroy_compress(&c);
     if (!ok || s.error) {
         file.discard();

@@ -14,4 +14,6 @@ using JpegRowFiller = std::function<bool(int first, int count, uint8_t* rows, si
 // A width x height baseline JPEG at `quality` (1 to 100), 4:2:0, whose rows `fill` gives a
 // block at a time from the top. False when the file cannot be written, memory runs out or
 // `fill` fails: no file is left then, errno the system's code of the failed write or 0.
-bool WriteJpegRows(const std::string& path, int width, int height, int quality, const JpegRowFiller& fill);
+// A `perMetre` above 0 is stated in the JFIF header as dots per inch.
+bool WriteJpegRows(const std::string& path, int width, int height, int quality, const JpegRowFiller& fill,
+                   int perMetre = 0);

@@ -41,14 +41,14 @@ Image32 FromQImage(const QImage& img) {
 }
 
 std::string EncodePicture(const QImage& img, PictureFormat f, std::vector<uint8_t>& out,
-                          const std::vector<uint16_t>& grey16) {
+                          const std::vector<uint16_t>& grey16, int perMetre) {
     out.clear();
     if (img.isNull() || f == PictureFormat::None) return "nothing to save";
     if (std::string why = PictureSizeRefusal(f, img.width(), img.height()); !why.empty()) return why;
     const std::string noMemory = NotEnoughMemoryFor(img.width(), img.height());
     if (f == PictureFormat::Bmp) {
         const QImage rgb = img.convertToFormat(QImage::Format_RGB32);  // no copy when already so
-        out = rgb.isNull() ? std::vector<uint8_t>() : EncodeBmp24(ViewOfRgb32(rgb));
+        out = rgb.isNull() ? std::vector<uint8_t>() : EncodeBmp24(ViewOfRgb32(rgb), perMetre > 0 ? perMetre : kBmpDefaultPerMetre);
         return out.empty() ? noMemory : "";
     }
     const bool deep = (f == PictureFormat::Png || f == PictureFormat::Tiff) &&
@@ -57,6 +57,10 @@ std::string EncodePicture(const QImage& img, PictureFormat f, std::vector<uint8_
         QImage picture = deep ? QImage(img.width(), img.height(), QImage::Format_Grayscale16)
                               : img.convertToFormat(QImage::Format_RGB32);
         if (picture.isNull()) return noMemory;
+        if (perMetre > 0) {
+            picture.setDotsPerMeterX(perMetre);
+            picture.setDotsPerMeterY(perMetre);
+        }
         if (deep) {
             for (int y = 0; y < img.height(); ++y)
                 std::copy_n(&grey16[size_t(y) * size_t(img.width())], img.width(), reinterpret_cast<uint16_t*>(picture.scanLine(y)));
@@ -80,8 +84,8 @@ std::string EncodePicture(const QImage& img, PictureFormat f, std::vector<uint8_
 }
 
 std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
-                         const std::vector<uint16_t>& grey16) {
+                         const std::vector<uint16_t>& grey16, int perMetre) {
     std::vector<uint8_t> bytes;
-    if (std::string why = EncodePicture(img, f, bytes, grey16); !why.empty()) return why;
+    if (std::string why = EncodePicture(img, f, bytes, grey16, perMetre); !why.empty()) return why;
     return WriteFileAtomically(path, bytes.data(), bytes.size());
 }

@@ -13,12 +13,14 @@
 // The encoded file in `out`: BMP through the program's own 24-bit writer, the rest through Qt
 // (JPEG at quality 95, WebP lossless, TIFF with LZW). PNG and TIFF keep 16-bit grey values
 // when given (width * height, top row first). "" or why not: the format's size limit
-// (PictureSizeRefusal), or "not enough memory for a W x H picture".
+// (PictureSizeRefusal), or "not enough memory for a W x H picture". A `perMetre` above 0 is the
+// resolution the file states (PNG pHYs, JPEG JFIF density, TIFF resolution, BMP pixels per
+// metre), so that a print comes out the intended size; 0 keeps each writer's own.
 std::string EncodePicture(const QImage& img, PictureFormat f, std::vector<uint8_t>& out,
-                          const std::vector<uint16_t>& grey16 = {});
+                          const std::vector<uint16_t>& grey16 = {}, int perMetre = 0);
 // The same written to `path`: "" or why the picture was not written.
 std::string WritePicture(const std::string& path, const QImage& img, PictureFormat f,
-                         const std::vector<uint16_t>& grey16 = {});
+                         const std::vector<uint16_t>& grey16 = {}, int perMetre = 0);
 
 // The Save As filters of a picture window, PNG first.
 QStringList PictureSaveFilters();

@@ -122,7 +122,7 @@ bool Compress(Deflater& d, size_t bytes, bool last, Piece& piece) {
 }  // namespace
 
 bool WritePngBlocks(const std::string& path, int width, int height, PngPixels pixels, const PngRowFiller& fill,
-                    const PngBandStart& band) {
+                    const PngBandStart& band, int perMetre) {
     if (width <= 0 || height <= 0) return errno = 0, false;
     // Each row is filled after its filter byte, none (see kLevel).
     const size_t pixelBytes = pixels == PngPixels::Grey16 ? 2 : 3, stride = 1 + size_t(width) * pixelBytes;
@@ -139,6 +139,13 @@ bool WritePngBlocks(const std::string& path, int width, int height, PngPixels pi
     // Level 1 in the zlib header: 32K window, fastest compression, the check bits made up.
     static const uint8_t zlibHead[2] = {0x78, 0x01};
     if (!out.put(signature, 8) || !out.chunk("IHDR", {{ihdr, 13}})) return out.discard(), false;
+    if (perMetre > 0) {
+        uint8_t phys[9] = {};
+        PutBe32(phys, uint32_t(perMetre));
+        PutBe32(phys + 4, uint32_t(perMetre));
+        phys[8] = 1;  // the unit is the metre
+        if (!out.chunk("pHYs", {{phys, 9}})) return out.discard(), false;
+    }
     std::vector<Piece> pieces(static_cast<size_t>(perBand));
     std::atomic<bool> ok{true};
     uLong adler = adler32(0, nullptr, 0);

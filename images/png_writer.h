@@ -29,5 +29,6 @@ using PngBandStart = std::function<bool(int first, int count)>;
 // Writes a width x height PNG whose rows `fill` produces. False when the file cannot be
 // written, memory runs out or `fill` or `band` fails: no file is left then (an older one stays
 // whole), errno the system's code of the first failed write, or 0 when none was the system's.
+// A `perMetre` above 0 is stated in the file (pHYs) as its resolution in pixels per metre.
 bool WritePngBlocks(const std::string& path, int width, int height, PngPixels pixels, const PngRowFiller& fill,
-                    const PngBandStart& band = nullptr);
+                    const PngBandStart& band = nullptr, int perMetre = 0);

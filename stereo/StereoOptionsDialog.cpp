@@ -1,21 +1,33 @@
 #include "stereo/StereoOptionsDialog.h"
 
 #include "documents/opened_file.h"
+#include "images/picture_writer.h"
+#include "stereo/stereo_pictures.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
 #include "workspace/window_utils.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QPointer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 
 namespace {
+
+constexpr int kPreviewWidth = 400, kPreviewHeight = 200;
 
 template <class W> W* Place(W* w, const char* id, QRect r) {
     if (id) w->setObjectName(id);
@@ -38,11 +50,11 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     f.setPointSize(8);
     setFont(f);
     const DialogUnits Units(f);
-    setFixedSize(Units(0, 0, 214, 274).size());
+    setFixedSize(Units(0, 0, 214, 368).size() + QSize(kPreviewWidth + 20, 0));
 
     // Resource order, which is also the tab order; the buttons sit below everything they act on.
-    auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(44, 254, 70, 14));
-    auto* cancelButton = Place(new QPushButton("&Cancel", this), "2", Units(120, 254, 50, 14));
+    auto* goButton = Place(new QPushButton("&Go and create it", this), "1", Units(44, 348, 70, 14));
+    auto* cancelButton = Place(new QPushButton("&Cancel", this), "2", Units(120, 348, 50, 14));
     blocksBox = Place(new QCheckBox("&Blocks on top of screen", this), "10", Units(14, 93, 94, 11));
     oversamEdit = Place(new QLineEdit(this), "12", Units(14, 10, 32, 12));
     bkdepthEdit = Place(new QLineEdit(this), "22", Units(15, 30, 32, 11));
@@ -73,6 +85,32 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     separations = Place(new QLabel(this), "separations", Units(14, 209, 192, 10));
     warning = Place(new QLabel(this), "warning", Units(14, 220, 192, 30));
     for (QLabel* l : {tieNote, warning}) l->setWordWrap(true), l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The same viewing in the world: typing here sets the pixel values above.
+    Place(new QLabel("Physical: typing here sets the values above", this), "physical", Units(14, 252, 192, 10));
+    eyeMmEdit = Place(new QLineEdit(this), "30", Units(14, 264, 32, 12));
+    distanceMmEdit = Place(new QLineEdit(this), "31", Units(14, 280, 32, 12));
+    dpiEdit = Place(new QLineEdit(this), "32", Units(14, 296, 32, 12));
+    depthOfFieldEdit = Place(new QLineEdit(this), "33", Units(14, 312, 32, 12));
+    viewingBox = Place(new QComboBox(this), "34", Units(14, 328, 100, 13));
+    viewingBox->addItems({"Parallel (wall-eyed)", "Cross-eyed"});
+    const std::tuple<QWidget*, int, const char*, const char*> physical[] = {
+        {eyeMmEdit, 264, "E&ye separation", "mm"}, {distanceMmEdit, 280, "Viewing dista&nce", "mm"},
+        {dpiEdit, 296, "Reso&lution", "dots per inch"}, {depthOfFieldEdit, 312, "Depth o&f field", "of the background"},
+        {viewingBox, 328, "Vie&wing", nullptr}};
+    for (auto [w, y, text, unit] : physical) {
+        Place(new QLabel(text, this), "physical", Units(w == viewingBox ? 120 : 53, y + 2, 86, 10))->setBuddy(w);
+        if (unit) Place(new QLabel(unit, this), "physicalUnit", Units(146, y + 2, 66, 10));
+    }
+    preview = Place(new QLabel(this), "preview", QRect(Units(214, 10, 0, 0).topLeft(), QSize(kPreviewWidth, kPreviewHeight)));
+    showDepthBox = Place(new QCheckBox("Show de&pth", this), "35", Units(214, 0, 80, 11).translated(0, preview->geometry().bottom() + 8));
+    const int below = showDepthBox->geometry().bottom() + 8;
+    diagram = Place(new QLabel(this), "diagram", QRect(preview->x(), below, kPreviewWidth, 150));
+    steps = Place(new QLabel(this), "steps", QRect(preview->x(), below + 154, kPreviewWidth, 20));
+    diagram->setToolTip("Separation against depth, far at the left, near at the right. Shaded: the comfortable band "
+                        "(at least half the far separation, at most your eyes' separation on this screen). Dashed: "
+                        "the texture's width.");
+    preview->setToolTip("The options on a sample ball, 1:1: look through it to see the depth.");
+    showDepthBox->setToolTip("Shows the sample's depth picture instead, white near.");
     widthEdit->setPlaceholderText("width");
     heightEdit->setPlaceholderText("height");
 
@@ -97,11 +135,19 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
                      "would reach the screen moves the background depth back with it."},
         {dotsBox, "Adds a white band above the result with two dots the far separation apart: make them "
                   "three to see the depth."},
+        {eyeMmEdit, "How far apart your eyes are, in millimetres (63 is usual). Sets the eye separation in pixels."},
+        {distanceMmEdit, "How far your eyes are from the screen or print, in millimetres (500 is usual). Sets the "
+                         "distance, and the background depth as far behind the screen."},
+        {dpiEdit, "Dots per inch of the result: the screen's own, or the printer's (such as 300) for a print."},
+        {depthOfFieldEdit, "The relief as a share of the background depth, 0.01 to 0.99 (a third is usual)."},
+        {viewingBox, "Parallel: look through the picture, eyes meeting behind it. Cross-eyed: cross your eyes in "
+                     "front of it; the depth is made so that near still stands out."},
     };
     for (auto [w, tip] : tips) w->setToolTip(tip);
 
     QWidget* order[] = {goButton, cancelButton, blocksBox, oversamEdit, bkdepthEdit, eyeEdit, distanceEdit,
-                        hiddenBox, invertBox, widthEdit, heightEdit, depthModeBox, reliefEdit, dotsBox};
+                        hiddenBox, invertBox, widthEdit, heightEdit, depthModeBox, reliefEdit, dotsBox,
+                        eyeMmEdit, distanceMmEdit, dpiEdit, depthOfFieldEdit, viewingBox, showDepthBox};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
     goButton->setDefault(true);
@@ -119,19 +165,115 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     depthModeBox->setCurrentIndex(values.DepthMode == kDepthClassic ? 1 : values.DepthMode == kDepthGrey ? 2 : 0);
     reliefEdit->setText(QString::number(values.relief));
     dotsBox->setChecked(values.dots != 0);
+    viewingBox->setCurrentIndex(values.viewing == kViewCross ? 1 : 0);
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const double dpi = screen && screen->physicalDotsPerInch() > 0 ? screen->physicalDotsPerInch() : 96.0;
+    dpiEdit->setText(QString::number(std::lround(dpi)));
+    physicalFromPixels();
 
     tieBackgroundToRelief(false);
     connect(reliefEdit, &QLineEdit::textChanged, this, [this] { tieBackgroundToRelief(true); });
     connect(bkdepthEdit, &QLineEdit::textChanged, this, [this] { tieBackgroundToRelief(false); });
     connect(bkdepthEdit, &QLineEdit::textEdited, tieNote, &QLabel::clear);  // the user's own value now
-    for (QLineEdit* e : {oversamEdit, bkdepthEdit, eyeEdit, distanceEdit, reliefEdit, widthEdit, heightEdit})
+    for (QLineEdit* e : {oversamEdit, bkdepthEdit, eyeEdit, distanceEdit, reliefEdit, widthEdit, heightEdit, dpiEdit})
         connect(e, &QLineEdit::textChanged, this, &StereoOptionsDialog::showSeparations);
+    for (QLineEdit* e : {eyeMmEdit, distanceMmEdit, dpiEdit, depthOfFieldEdit})
+        connect(e, &QLineEdit::textEdited, this, &StereoOptionsDialog::pixelsFromPhysical);
+    for (QLineEdit* e : {bkdepthEdit, eyeEdit, distanceEdit, reliefEdit})
+        connect(e, &QLineEdit::textEdited, this, &StereoOptionsDialog::physicalFromPixels);
     showSeparations();
+    connect(viewingBox, &QComboBox::currentIndexChanged, this, &StereoOptionsDialog::showSeparations);
+    for (QCheckBox* b : {showDepthBox, hiddenBox, invertBox})
+        connect(b, &QCheckBox::toggled, this, &StereoOptionsDialog::remakePreview);
     connect(goButton, &QPushButton::clicked, this, &StereoOptionsDialog::go);
     connect(cancelButton, &QPushButton::clicked, this, [this] { done(2); });
 }
 
 void StereoOptionsDialog::reject() { done(2); }
+
+StereoOptionsDialog::~StereoOptionsDialog() {
+    if (worker.joinable()) worker.join();
+}
+
+Image32 StereoOptionsDialog::PreviewDepth() {
+    Image32 d(kPreviewWidth, kPreviewHeight);
+    d.grey16.resize(d.px.size());
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x) {
+            const double dx = (x - d.width / 2.0) / 70, dy = (y - d.height / 2.0) / 70, r = dx * dx + dy * dy;
+            const double z = r < 1 ? 0.35 + 0.65 * std::sqrt(1 - r) : 0.3 * x / d.width;  // ball, slope behind
+            const uint16_t v = uint16_t(std::lround(z * 65535));
+            d.grey16[size_t(y) * size_t(d.width) + size_t(x)] = v;
+            d.at(x, y) = uint32_t(v >> 8) * 0x010101u;
+        }
+    return d;
+}
+
+Image32 StereoOptionsDialog::PreviewOf(const StereoOptions& opts) {
+    StereoOptions o = opts;
+    o.OutWidth = o.OutHeight = 0;
+    o.dots = 0;
+    o.DepthMode = kDepthGrey;
+    Image32 out;
+    if (!MakeStereoPicture(RandomDotTexture(int(std::max<int64_t>(BackgroundSeparation(o), StereoSeparation(o, o.relief))), false, 1),
+                           PreviewDepth(), o, out))
+        out = Image32();
+    return out;
+}
+
+void StereoOptionsDialog::drawDiagram(const StereoOptions& o) {
+    const int64_t far = StereoSeparation(o, 0), near = StereoSeparation(o, o.relief);
+    PhysicalViewing p;
+    const bool physical = readPhysical(p).empty();
+    const double eyes = physical ? double(MmToPixels(p.eyeMm, p.dpi)) : double(o.Eye);  // the eyes on this screen
+    const double top = std::max({double(far), double(near), eyes, double(textureWidth)}) * 1.1;
+    QPixmap pm(diagram->size());
+    pm.fill(Qt::white);
+    QPainter g(&pm);
+    const int w = pm.width() - 1, h = pm.height() - 16;
+    const auto yOf = [&](double sep) { return h - sep / top * h; };
+    const double lo = std::max(far, near) / 2.0;  // the band: from half the wider end to the eyes
+    g.fillRect(QRectF(0, yOf(eyes), w, yOf(lo) - yOf(eyes)), QColor(200, 235, 200));
+    if (textureWidth > 0) {
+        g.setPen(QPen(Qt::darkRed, 1, Qt::DashLine));
+        g.drawLine(QPointF(0, yOf(textureWidth)), QPointF(w, yOf(textureWidth)));
+    }
+    g.setPen(QPen(Qt::black, 2));
+    QPolygonF curve;
+    for (int i = 0; i <= 100; ++i) curve << QPointF(w * i / 100.0, yOf(double(StereoSeparation(o, int64_t(o.relief) * i / 100))));
+    g.drawPolyline(curve);
+    g.setPen(Qt::black);
+    const auto mm = [&](int64_t px) { return physical ? QString(", %1 mm").arg(PixelsToMm(double(px), p.dpi), 0, 'f', 1) : QString(); };
+    g.drawText(QPointF(2, yOf(double(far)) - 4), QString("far %1 px%2").arg(far).arg(mm(far)));
+    g.drawText(QRectF(0, yOf(double(near)) - 18, w - 2, 14), Qt::AlignRight, QString("near %1 px%2").arg(near).arg(mm(near)));
+    g.drawText(QPointF(2, pm.height() - 3), "far");
+    g.drawText(QRectF(0, pm.height() - 14, w - 2, 14), Qt::AlignRight, "near");
+    g.end();
+    diagram->setPixmap(pm);
+    // Each whole sample of separation from end to end is one depth the eye can tell apart.
+    const int64_t samples = StereoSeparation(o, 0, o.oversam) - StereoSeparation(o, o.relief, o.oversam);
+    steps->setText(QString("%1 distinct depth steps").arg(std::abs(samples) + 1));
+}
+
+void StereoOptionsDialog::remakePreview() {
+    StereoOptions o = values;
+    if (!ReadStereoFields(fieldTexts(), o).empty()) return;
+    o.dohiddenrem = hiddenBox->isChecked();
+    o.invert = invertBox->isChecked();
+    o.viewing = viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel;
+    if (!ValidateStereoOptions(o).empty()) return;
+    const int asked = ++requested;
+    const bool depth = showDepthBox->isChecked();
+    // The one before is a few milliseconds of work; its result, older, is dropped when it arrives.
+    if (worker.joinable()) worker.join();
+    QPointer<StereoOptionsDialog> self(this);
+    worker = std::thread([self, asked, depth, o] {
+        const QImage img = ToQImage(depth ? PreviewDepth() : PreviewOf(o));
+        QMetaObject::invokeMethod(qApp, [self, asked, img] {
+            if (self && asked == self->requested) self->preview->setPixmap(QPixmap::fromImage(img));
+        }, Qt::QueuedConnection);
+    });
+}
 
 StereoFieldTexts StereoOptionsDialog::fieldTexts() const {
     return {oversamEdit->text().toStdString(), bkdepthEdit->text().toStdString(),
@@ -165,15 +307,63 @@ void StereoOptionsDialog::showSeparations() {
         warning->setText(QString::fromStdString(problem));
         return;
     }
-    // In pixels of the result whatever the oversampling.
+    remakePreview();
+    o.viewing = viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel;
+    // In pixels of the result whatever the oversampling, and in millimetres at the resolution when it is good.
     const int64_t far = StereoSeparation(o, 0), near = StereoSeparation(o, o.relief);
-    separations->setText(QString("Separation %1 px far, %2 px near").arg(far).arg(near));
+    QString line = QString("Separation %1 px far, %2 px near").arg(far).arg(near);
+    PhysicalViewing p;
+    if (readPhysical(p).empty())
+        line += QString(" (%1 mm, %2 mm)").arg(PixelsToMm(double(far), p.dpi), 0, 'f', 1).arg(PixelsToMm(double(near), p.dpi), 0, 'f', 1);
+    separations->setText(line);
+    drawDiagram(o);
     QStringList warnings;
-    if (2 * near < far) warnings << "Near separation below half the far one: so deep a relief is hard to see; lower it.";
+    if (2 * std::min(near, far) < std::max(near, far)) warnings << "Near separation below half the far one: so deep a relief is hard to see; lower it.";
     if (textureWidth > 0 && textureWidth < far)
         warnings << QString("The marked texture (%1 px) is narrower than the far separation: its repeats will show.")
                         .arg(textureWidth);
     warning->setText(warnings.join(" "));
+}
+
+std::string StereoOptionsDialog::readPhysical(PhysicalViewing& p) const {
+    const std::tuple<QLineEdit*, double*, double, double, const char*> fields[] = {
+        {eyeMmEdit, &p.eyeMm, 1, 1000, "Eye separation in mm"},
+        {distanceMmEdit, &p.distanceMm, 1, 100000, "Viewing distance in mm"},
+        {dpiEdit, &p.dpi, 1, 10000, "Resolution"},
+        {depthOfFieldEdit, &p.depthOfField, 0.01, 0.99, "Depth of field"}};
+    for (auto [edit, dest, lo, hi, name] : fields) {
+        bool ok = false;
+        *dest = edit->text().trimmed().toDouble(&ok);
+        if (!ok || !(*dest >= lo && *dest <= hi))
+            return QString("%1 must be a number from %2 to %3.").arg(name).arg(lo).arg(hi).toStdString();
+    }
+    return {};
+}
+
+void StereoOptionsDialog::pixelsFromPhysical() {
+    PhysicalViewing p;
+    if (std::string why = readPhysical(p); !why.empty()) {
+        warning->setText(QString::fromStdString(why));
+        return;
+    }
+    StereoOptions o;
+    ApplyPhysical(o, p);
+    eyeEdit->setText(QString::number(o.Eye));
+    distanceEdit->setText(QString::number(o.o));
+    bkdepthEdit->setText(QString::number(o.bkdepth));
+    reliefEdit->setText(QString::number(o.relief));
+    tieNote->clear();
+}
+
+void StereoOptionsDialog::physicalFromPixels() {
+    bool ok = false;
+    const double dpi = dpiEdit->text().toDouble(&ok);
+    StereoOptions o;
+    if (!ok || dpi <= 0 || !ReadStereoFields(fieldTexts(), o).empty()) return;
+    const PhysicalViewing p = PhysicalOf(o, dpi);
+    eyeMmEdit->setText(QString::number(p.eyeMm, 'f', 1));
+    distanceMmEdit->setText(QString::number(p.distanceMm, 'f', 0));
+    depthOfFieldEdit->setText(QString::number(p.depthOfField, 'f', 2));
 }
 
 void StereoOptionsDialog::go() {
@@ -190,6 +380,11 @@ void StereoOptionsDialog::go() {
     static constexpr int kModes[] = {kDepthAuto, kDepthClassic, kDepthGrey};  // in the box's order
     next.DepthMode = kModes[std::clamp(depthModeBox->currentIndex(), 0, 2)];
     next.dots = dotsBox->isChecked() ? 1 : 0;
+    next.viewing = viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel;
+    if (std::string why = ValidateStereoOptions(next); !why.empty()) {
+        platform::MessageBox(this, why, kStereoCaption, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return;
+    }
     values = next;
     done(1);
 }

@@ -3,6 +3,9 @@
 #include "platform/c_text.h"
 #include "platform/little_endian.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -76,6 +79,10 @@ std::string ValidateStereoOptions(const StereoOptions& opts) {
         if (!rule->ok(v, opts)) return RangeMessage(*rule, opts);
     if (opts.DepthMode != kDepthClassic && opts.DepthMode != kDepthGrey && opts.DepthMode != kDepthAuto)
         return "Depth source must be automatic, classic or grey.";
+    if (opts.viewing != kViewParallel && opts.viewing != kViewCross) return "Viewing must be parallel or cross-eyed.";
+    // The lines of sight it follows meet behind the screen.
+    if (opts.viewing == kViewCross && opts.dohiddenrem)
+        return "Hidden-surface removal works with parallel viewing only.";
     return {};
 }
 
@@ -119,19 +126,79 @@ const char* DepthModeName(int mode) {
 }
 
 int64_t StereoSeparation(const StereoOptions& opts, int64_t d, int ov) {
-    const int64_t t = d + opts.bkdepth;
+    const int64_t t = (opts.viewing == kViewCross ? opts.relief - d : d) + opts.bkdepth;
     // The product can pass 64 bits for extreme values; the quotient never passes Eye x ov.
     return int64_t(__int128(int64_t(opts.Eye) * ov) * t / (t - opts.o));
 }
 
 int BackgroundSeparation(const StereoOptions& opts) { return int(StereoSeparation(opts, 0)); }
 
+int64_t MmToPixels(double mm, double dpi) { return std::llround(mm * dpi / kMmPerInch); }
+double PixelsToMm(double px, double dpi) { return px * kMmPerInch / dpi; }
+int DpiToPerMetre(double dpi) { return int(std::lround(dpi * 1000 / kMmPerInch)); }
+
+// Values past int are clamped, so that the checks name them as out of range.
+static int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+void SetEyeMm(StereoOptions& opts, double mm, double dpi) { opts.Eye = ClampToInt(MmToPixels(mm, dpi)); }
+
+void SetDistanceMm(StereoOptions& opts, double mm, double dpi) {
+    opts.o = ClampToInt(MmToPixels(mm, dpi));
+    opts.bkdepth = -opts.o;
+}
+
+void SetDepthOfField(StereoOptions& opts, double fraction) {
+    opts.relief = ClampToInt(std::llround(fraction * -double(opts.bkdepth)));
+}
+
+void ApplyPhysical(StereoOptions& opts, const PhysicalViewing& p) {
+    SetEyeMm(opts, p.eyeMm, p.dpi);
+    SetDistanceMm(opts, p.distanceMm, p.dpi);
+    SetDepthOfField(opts, p.depthOfField);
+}
+
+PhysicalViewing PhysicalOf(const StereoOptions& opts, double dpi) {
+    return {PixelsToMm(opts.Eye, dpi), PixelsToMm(opts.o, dpi), dpi,
+            opts.bkdepth < 0 ? opts.relief / -double(opts.bkdepth) : 0.0};
+}
+
+static std::string DpiText(double dpi) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%g", dpi);
+    return b;
+}
+
+std::string PrintSizePixels(const std::string& text, double dpi, int& width, int& height) {
+    double w = 0, h = 0;
+    if (text == "A4" || text == "a4") {
+        w = 210, h = 297;
+    } else if (text == "Letter" || text == "letter") {
+        w = 8.5 * kMmPerInch, h = 11 * kMmPerInch;
+    } else {
+        char* end = nullptr;
+        const char* b = text.c_str();
+        w = std::strtod(b, &end);
+        if (end == b || *end != 'x') return "must be A4, Letter or WIDTHxHEIGHTmm, such as 100x150mm";
+        b = end + 1;
+        h = std::strtod(b, &end);
+        if (end == b || std::string(end) != "mm" || !(w > 0) || !(h > 0) || w > 1e6 || h > 1e6)
+            return "must be A4, Letter or WIDTHxHEIGHTmm, such as 100x150mm";
+    }
+    const int64_t pw = MmToPixels(w, dpi), ph = MmToPixels(h, dpi);
+    if (pw < kMinOutSide || ph < kMinOutSide || pw > kMaxOutSide || ph > kMaxOutSide)
+        return "the page is " + std::to_string(pw) + " x " + std::to_string(ph) + " pixels at " +
+               DpiText(dpi) + " dpi; each side must be from 16 to 16384";
+    width = int(pw);
+    height = int(ph);
+    return {};
+}
+
 namespace {
-constexpr char kStoredTag[4] = {'O', 'S', 'O', '1'};
-// The stored words in their order.
-std::array<int*, 12> Words(StereoOptions& o) {
+constexpr char kStoredTag[4] = {'O', 'S', 'O', '2'}, kOldStoredTag[4] = {'O', 'S', 'O', '1'};
+// The stored words in their order; the older record ends before the viewing.
+std::array<int*, 13> Words(StereoOptions& o) {
     return {&o.oversam, &o.bkdepth,  &o.Eye,      &o.o,         &o.BlocksOnTop, &o.dohiddenrem,
-            &o.invert,  &o.DepthMode, &o.relief, &o.OutWidth, &o.OutHeight,   &o.dots};
+            &o.invert,  &o.DepthMode, &o.relief, &o.OutWidth, &o.OutHeight,   &o.dots, &o.viewing};
 }
 }  // namespace
 
@@ -149,10 +216,12 @@ std::array<uint8_t, kStoredStereoOptionsSize> StereoOptionsToBytes(const StereoO
 
 bool StereoOptionsFromStored(StereoOptions& opts, const uint8_t* data, size_t size) {
     opts = StereoOptions();
-    if (size != kStoredStereoOptionsSize || std::memcmp(data, kStoredTag, 4) != 0) return false;
+    const bool now = size == kStoredStereoOptionsSize && std::memcmp(data, kStoredTag, 4) == 0;
+    if (!now && (size != kOldStoredStereoOptionsSize || std::memcmp(data, kOldStoredTag, 4) != 0)) return false;
     StereoOptions o;
     const uint8_t* p = data + 4;
     for (int* v : Words(o)) {
+        if (p == data + size) break;  // the older record's last word read
         *v = int(int32_t(Le32(p)));
         p += 4;
     }

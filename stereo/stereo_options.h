@@ -13,6 +13,8 @@ enum : int {
 };
 // "automatic", "classic" or "grey": as the CLI and the dialog name the modes.
 const char* DepthModeName(int mode);
+// How the eyes meet: behind the screen (parallel, wall-eyed) or in front of it (crossed).
+enum : int { kViewParallel = 0, kViewCross = 1 };
 inline constexpr int kMaxRelief = 4000;
 inline constexpr int kMinOutSide = 16, kMaxOutSide = 16384;
 
@@ -29,6 +31,7 @@ struct StereoOptions {
     int OutWidth = 0;      // result size; 0 takes the depth picture's width or height
     int OutHeight = 0;
     int dots = 0;          // nonzero: a white band with two convergence dots above the result
+    int viewing = kViewParallel;
 };
 
 // The number fields as the user typed them; an empty size field takes the depth picture's side.
@@ -61,18 +64,49 @@ NumberReading ParseStereoNumber(const std::string& text, int& value);
 
 // How far apart, in samples (ov per output pixel), the two pixels lie that show depth offset d
 // (0 the background plane, relief the nearest): Eye x ov x t / (t - o) with t = bkdepth + d,
-// truncated toward zero. The generator links samples with it.
+// truncated toward zero. The generator links samples with it. For crossed eyes the offsets run
+// the other way (d is taken as relief - d): the nearest depth gets the widest separation, which
+// crossed eyes fuse nearest, in front of the screen, so the same depth map stands out either way.
 int64_t StereoSeparation(const StereoOptions& opts, int64_t d, int ov = 1);
 
 // The separation of the background plane in output pixels (80 at the defaults): the distance
 // that a flat stereogram repeats at and that the convergence dots lie apart.
 int BackgroundSeparation(const StereoOptions& opts);
 
-// The options as the settings store keeps them (value "StereoOptions"): "OSO1", then the twelve
-// values in StereoOptions order as little-endian 32-bit words.
-inline constexpr size_t kStoredStereoOptionsSize = 52;
+// Sizes in the world. Pixels from millimetres at `dpi` dots per inch are rounded to the nearest
+// whole pixel (halves away from zero); millimetres from pixels are exact.
+inline constexpr double kMmPerInch = 25.4;
+int64_t MmToPixels(double mm, double dpi);
+double PixelsToMm(double px, double dpi);
+// Pixels per metre for a dots-per-inch figure, rounded (300 dpi: 11811), as files state it.
+int DpiToPerMetre(double dpi);
+
+// The viewer and the output in millimetres: eye separation, viewing distance, the output's
+// dots per inch, and the depth of field: the nearest depth's share of the way from the far
+// plane to the screen (1/3, the usual choice, makes the near separation 4/5 of the far one).
+struct PhysicalViewing {
+    double eyeMm = 63, distanceMm = 500, dpi = 96, depthOfField = 1.0 / 3;
+};
+// The pixel values these give: Eye and o are the millimetres at the DPI, the far plane lies as
+// far behind the screen as the viewer sits before it (bkdepth = -o, so the background separation
+// is Eye / 2) and the relief is depthOfField x o, rounded. Depth units are output pixels.
+void SetEyeMm(StereoOptions& opts, double mm, double dpi);
+void SetDistanceMm(StereoOptions& opts, double mm, double dpi);  // o and bkdepth
+void SetDepthOfField(StereoOptions& opts, double fraction);     // relief from bkdepth
+void ApplyPhysical(StereoOptions& opts, const PhysicalViewing& p);
+// The same read back from pixel values at `dpi`: the depth of field is relief / -bkdepth.
+PhysicalViewing PhysicalOf(const StereoOptions& opts, double dpi);
+
+// A print size: "A4" (210 x 297 mm), "Letter" (8.5 x 11 in) or "WxHmm" such as "100x150mm",
+// in pixels at `dpi`. "" or why the text names no size.
+std::string PrintSizePixels(const std::string& text, double dpi, int& width, int& height);
+
+// The options as the settings store keeps them (value "StereoOptions"): "OSO2", then the thirteen
+// values in StereoOptions order as little-endian 32-bit words. The older record, "OSO1" and the
+// first twelve (52 bytes, before the viewing choice), is still read, as parallel viewing.
+inline constexpr size_t kStoredStereoOptionsSize = 56, kOldStoredStereoOptionsSize = 52;
 std::array<uint8_t, kStoredStereoOptionsSize> StereoOptionsToBytes(const StereoOptions& opts);
-// A stored value as the program takes it: exactly that size and tag, values the dialog could have
+// A stored value as the program takes it: one of those sizes and tags, values the dialog could have
 // stored (the checks of ValidateStereoOptions, switches 0 or 1). Anything else leaves the
 // defaults and returns false.
 bool StereoOptionsFromStored(StereoOptions& opts, const uint8_t* data, size_t size);

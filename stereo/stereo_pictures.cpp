@@ -58,7 +58,7 @@ bool MakeStereoPicture(const Image32& background, const Image32& depth, const St
 }
 
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                            const std::string& path, const DepthRowReader& readRows) {
+                            const std::string& path, const DepthRowReader& readRows, int perMetre) {
     try {
         StereoOptions chosen = opts;
         if (readRows && opts.DepthMode == kDepthAuto &&
@@ -83,7 +83,7 @@ StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth
                 PackBgr24(&band.px[size_t(total - 1 - first - r) * size_t(band.width)], band.width, rows + r * stride);
             return true;
         };
-        if (WriteBmp24Blocks(path, maker.width(), total, fill, true)) return StereoFile::Written;
+        if (WriteBmp24Blocks(path, maker.width(), total, fill, true, perMetre)) return StereoFile::Written;
         return !read ? StereoFile::DepthUnread : !made ? StereoFile::Refused : StereoFile::WriteFailed;
     } catch (const std::bad_alloc&) {
         return StereoFile::Refused;
@@ -103,7 +103,8 @@ int ChooseDepthMode(int width, int height, int bpp, const DepthRowReader& readRo
 }
 
 StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                          const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows) {
+                          const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows,
+                          int perMetre) {
     try {
         StereoOptions chosen = opts;
         if (readRows && opts.DepthMode == kDepthAuto &&
@@ -151,7 +152,8 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
                 return made = false;
             return true;
         };
-        if (WritePngBlocks(path, maker.width(), H + above, PngPixels::Bgr24, fill, start)) return StereoFile::Written;
+        if (WritePngBlocks(path, maker.width(), H + above, PngPixels::Bgr24, fill, start, perMetre))
+            return StereoFile::Written;
         return !read ? StereoFile::DepthUnread : !made ? StereoFile::Refused : StereoFile::WriteFailed;
     } catch (const std::bad_alloc&) {
         return StereoFile::Refused;

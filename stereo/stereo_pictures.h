@@ -1,5 +1,6 @@
 #pragma once
 // Stereograms from two display pictures, as the program and orvalis-cli make them.
+#include "images/bmp_writer.h"
 #include "images/image32.h"
 #include "images/picture_file.h"
 #include "stereo/make_stereo.h"
@@ -62,9 +63,11 @@ using DepthRowReader = std::function<bool(int first, int count, RowBlock& block)
 // file's row buffer a block at a time: no whole picture is ever held. With `readRows`, a
 // depth picture of the result's size comes a block at a time from it, and `depth` gives
 // only its size and bits per pixel; the automatic depth mode then reads the rows once before,
-// a block at a time, up to the first pixel that is not grey.
+// a block at a time, up to the first pixel that is not grey. `perMetre` is the resolution the
+// file states.
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                            const std::string& path, const DepthRowReader& readRows = nullptr);
+                            const std::string& path, const DepthRowReader& readRows = nullptr,
+                            int perMetre = kBmpDefaultPerMetre);
 
 // Reads the next `count` depth rows from the top into `block` (the lowest of them at
 // block.bottomRow), one call after another on one thread. False when they cannot be read.
@@ -78,10 +81,11 @@ int ChooseDepthMode(int width, int height, int bpp, const DepthRowReader& readRo
 // The same stereogram as an 8-bit RGB PNG file, made and compressed a band of rows at a time
 // on every core (images/png_writer.h). With `readRows` as for WriteStereoBmp24; with
 // `nextRows`, a depth picture of the result's size comes a band at a time from the top, and
-// the options' depth mode must be grey or classic.
+// the options' depth mode must be grey or classic. A `perMetre` above 0 is the resolution the
+// file states.
 StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                           const std::string& path, const DepthRowReader& readRows = nullptr,
-                          const DepthRowStream& nextRows = nullptr);
+                          const DepthRowStream& nextRows = nullptr, int perMetre = 0);
 
 // A white band 6r high (r = `radius`, or max(2, width / 200) when 0), `width` wide, holding two
 // black discs of radius r on its middle row, `separation` pixels apart and symmetric about the

@@ -87,7 +87,7 @@ TEST_F(RegistryTest, StartRemovesTemporariesOfEndedSaves) {
 // program cannot take gives the defaults (a wrong size with the record's "read" box, bad contents quietly).
 TEST_F(RegistryTest, StereoOptionsAreReadBackAndAnUnusableValueGivesTheDefaults) {
     platform::MessageRecorder rec;
-    const StereoOptions o{4, -2000, 90, 500, 1, 1, 0, kDepthClassic, 1000, 640, 480, 1};
+    const StereoOptions o{4, -2000, 90, 500, 1, 0, 0, kDepthClassic, 1000, 640, 480, 1, kViewCross};
     StereoOptions back{6};
     LoadStereoOptions(back);  // none stored yet
     EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(StereoOptions{}));
@@ -96,12 +96,19 @@ TEST_F(RegistryTest, StereoOptionsAreReadBackAndAnUnusableValueGivesTheDefaults)
     EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(o));
     const std::string path = keystore::KeyFolder(SettingsKeyPath()) + "/StereoOptions";
     std::ifstream in(path, std::ios::binary);
-    const std::string good{std::istreambuf_iterator<char>(in), {}};  // "OSO1", 4, -2000 (0xFFFFF830), 90...
-    EXPECT_EQ(std::string(good.data(), 13), std::string("OSO1\x04\0\0\0\x30\xF8\xFF\xFF\x5A", 13));
-    EXPECT_EQ(std::filesystem::file_size(path), 52u);
+    const std::string good{std::istreambuf_iterator<char>(in), {}};  // "OSO2", 4, -2000 (0xFFFFF830), 90... 1 (cross)
+    EXPECT_EQ(std::string(good.data(), 13), std::string("OSO2\x04\0\0\0\x30\xF8\xFF\xFF\x5A", 13));
+    EXPECT_EQ(good.substr(52), std::string("\x01\0\0\0", 4));
+    // The older record without the viewing reads as parallel.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "OSO1" + good.substr(4, 48);
+    LoadStereoOptions(back);
+    StereoOptions parallel = o;
+    parallel.viewing = kViewParallel;
+    EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(parallel));
     auto with = [&](size_t at, char v) { std::string b = good; b[at] = v; return b; };
     const std::tuple<const char*, std::string, bool> cases[] = {  // what, value, the "read" box
-        {"51 bytes", good.substr(0, 51), true}, {"53 bytes", good + '1', true}, {"no tag", with(0, 'X'), false},
+        {"51 bytes", good.substr(0, 51), true}, {"53 bytes", good.substr(0, 53), true}, {"57 bytes", good + '1', true},
+        {"no tag", with(0, 'X'), false}, {"new tag, old size", good.substr(0, 52), false}, {"viewing 2", with(52, 2), false},
         {"oversample 3", with(4, 3), false}, {"switch 2", with(20, 2), false}, {"depth mode 3", with(32, 3), false},
         {"eye 0", with(12, 0), false}, {"relief 4328", with(37, 0x10), false}};
     for (const auto& [what, value, box] : cases) {

@@ -102,6 +102,14 @@ TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
         {"mandel --width 1000001 --height 1 --depth-out " + at("m.png"),
          Usage("mandel", "--depth-out: PNG holds at most 1000000 pixels a side (this picture is 1000001 x 1)")},
         {stereo + "--depth-mode deep", Usage("stereo", "--depth-mode: must be auto, classic or grey")},
+        {stereo + "--eye 90 --eye-mm 63", Usage("stereo", "--eye-mm and --eye cannot be given together")},
+        {stereo + "--distance-mm 500 --background-depth -900",
+         Usage("stereo", "--distance-mm and --background-depth cannot be given together")},
+        {stereo + "--depth-of-field 1", Usage("stereo", "--depth-of-field: must be a number from 0.01 to 0.99")},
+        {stereo + "--viewing sideways", Usage("stereo", "--viewing: must be parallel or cross")},
+        {stereo + "--viewing cross --hidden",
+         Usage("stereo", "--viewing: Hidden-surface removal works with parallel viewing only.")},
+        {stereo + "--print A5", Usage("stereo", "--print: must be A4, Letter or WIDTHxHEIGHTmm, such as 100x150mm")},
         {stereo + "--texture random:x",
          Usage("stereo", "--texture: the seed must be a whole number from 0 to 4294967295")},
         {"mandel --width 8", Usage("mandel", "missing option -o OUT or --depth-out D.png")},
@@ -435,6 +443,48 @@ TEST_F(Cli, DepthOfATextAndOfAModel) {
     ASSERT_EQ(run("stereo --texture random:3 --depth " + at("t.png") + " -o " + at("a.bmp")).status, 0);
     ASSERT_EQ(run("stereo --texture random:3 --depth " + at("tetra.obj") + view + " -o " + at("b.bmp")).status, 0);
     EXPECT_EQ(ReadFileBytes(at("a.bmp")), ReadFileBytes(at("b.bmp")));
+}
+
+// Millimetres at 300 dpi are the pixel options worked by hand (63 mm: 744 pixels, 500 mm: 5906, 0.33 of
+// that: 1949), and each format states the 300 dpi as Pillow reads it. Crossed viewing read back as a
+// parallel stereogram shows the square sunk in, so it stands out to crossed eyes.
+TEST_F(Cli, MillimetresGiveThePixelOptionsFilesStateTheDpiAndCrossedViewingInverts) {
+    Image32 depth(640, 200);
+    for (int y = 0; y < depth.height; ++y)
+        for (int x = 0; x < depth.width; ++x) depth.at(x, y) = std::abs(x - 320) < 120 && std::abs(y - 100) < 40 ? 0xFFFFFF : 0;
+    ASSERT_TRUE(WriteBmp24(at("d.bmp"), depth));
+    const std::string base = "stereo --texture random:5 --depth " + at("d.bmp") + " -o ";
+    std::string files;
+    for (const std::string ext : {"png", "jpg", "tif", "bmp"}) {
+        ASSERT_EQ(run(base + at("s." + ext) + " --dpi 300 --eye-mm 63 --distance-mm 500 --depth-of-field 0.33"),
+                  (CliRun{0, "", ""}));
+        files += " " + at("s." + ext);
+    }
+    ASSERT_EQ(run(base + at("px.bmp") + " --eye 744 --distance 5906 --background-depth -5906 --relief 1949").status, 0);
+    const Bytes mm = ReadFileBytes(at("s.bmp")), px = ReadFileBytes(at("px.bmp"));
+    EXPECT_EQ(ReadBmpBytes(mm.data(), mm.size()).image.px, ReadBmpBytes(px.data(), px.size()).image.px);
+    EXPECT_EQ(std::make_pair(Le32(&mm.at(38)), Le32(&px.at(38))), std::make_pair(11811u, 2835u));  // pixels per metre
+    FILE* pillow = popen(("/usr/bin/python3 -c 'import sys; from PIL import Image\nfor f in sys.argv[1:]: "
+                          "print(round(Image.open(f).info[\"dpi\"][1]))'" + files).c_str(), "r");
+    char got[64] = {};
+    EXPECT_EQ(std::fread(got, 1, sizeof got - 1, pillow), 16u);
+    EXPECT_EQ(pclose(pillow), 0);
+    EXPECT_STREQ(got, "300\n300\n300\n300\n");
+    // A4 at 100 dpi: 210 and 297 mm are 826.77 and 1169.29 pixels.
+    ASSERT_EQ(run(base + at("a4.png") + " --print A4 --dpi 100").status, 0);
+    const Bytes a4 = ReadFileBytes(at("a4.png"));
+    const auto be32 = [&](size_t i) { return a4.at(i) << 24 | a4.at(i + 1) << 16 | a4.at(i + 2) << 8 | a4.at(i + 3); };
+    EXPECT_EQ(std::make_pair(be32(16), be32(20)), std::make_pair(827, 1169));  // the header's width and height
+    // Parallel viewing named is the same file as none named.
+    ASSERT_EQ(run(base + at("p.png") + " --viewing parallel").status + run(base + at("n.png")).status, 0);
+    EXPECT_EQ(ReadFileBytes(at("p.png")), ReadFileBytes(at("n.png")));
+    ASSERT_EQ(run(base + at("c.png") + " --viewing cross").status, 0);
+    ASSERT_EQ(run("decode " + at("c.png") + " -o " + at("r.png")).status, 0);
+    const Bytes r = ReadFileBytes(at("r.png"));
+    const PictureResult back = ReadPngBytes(r.data(), r.size());
+    ASSERT_TRUE(back.ok && back.image.grey16.size() == 640u * 200);
+    const auto at16 = [&](int x, int y) { return int(back.image.grey16[size_t(y) * 640 + x]); };
+    EXPECT_GT(std::min(at16(320, 170), at16(560, 30)) - at16(320, 100), 32768);
 }
 
 }  // namespace

@@ -335,4 +335,43 @@ TEST(StereoOptions, AllGoodFieldsAreStoredOrTheFirstBadOneNamesItsRange) {
     }
 }
 
+// Values worked by hand: 63 mm x 96 / 25.4 = 238.11, 500 mm at 300 dpi = 5905.51 pixels, and so on;
+// pixels from millimetres are rounded to the nearest, millimetres from pixels exact.
+TEST(StereoOptions, MillimetresBecomePixelsAtTheDpiAndBack) {
+    struct Case { double dpi; PhysicalViewing in; int eye, o, relief, far, near; double eyeMmBack; } cases[] = {
+        {96, {63, 500, 96, 0.33}, 238, 1890, 624, 119, 95, 62.97083},   // 0.33 x 1890 = 623.7
+        {300, {63, 500, 300, 0.33}, 744, 5906, 1949, 372, 298, 62.992},  // 744 x 3957 / 9863 = 298.49
+        {300, {10, 100, 300, 0.5}, 118, 1181, 591, 59, 39, 9.99067},     // 118 x 590 / 1771 = 39.3
+    };
+    using Ends = std::pair<int64_t, int64_t>;
+    const auto ends = [](const StereoOptions& o) { return Ends{StereoSeparation(o, 0), StereoSeparation(o, o.relief)}; };
+    for (const Case& c : cases) {
+        StereoOptions o;
+        ApplyPhysical(o, c.in);
+        EXPECT_EQ(std::make_tuple(o.Eye, o.o, o.bkdepth, o.relief), std::make_tuple(c.eye, c.o, -c.o, c.relief)) << c.dpi;
+        EXPECT_EQ(ends(o), (Ends{c.far, c.near}));
+        const PhysicalViewing back = PhysicalOf(o, c.dpi);
+        EXPECT_NEAR(back.eyeMm, c.eyeMmBack, 1e-5);
+        EXPECT_NEAR(back.depthOfField, double(c.relief) / c.o, 1e-12);
+        // Crossed eyes take the separations the other way round.
+        o.viewing = kViewCross;
+        EXPECT_EQ(ends(o), (Ends{c.near, c.far}));
+    }
+    EXPECT_NEAR(PixelsToMm(1, 96) + PixelsToMm(1, 300) * 1000, 0.2645833 + 84.6667, 1e-4);
+    EXPECT_EQ(std::make_pair(DpiToPerMetre(96), DpiToPerMetre(300)), std::make_pair(3780, 11811));
+    // Pages: A4 210 x 297 mm, Letter 215.9 x 279.4 mm.
+    struct Page { const char* text; double dpi; int w, h; bool ok; } pages[] = {
+        {"A4", 300, 2480, 3508, true}, {"Letter", 300, 2550, 3300, true}, {"100x150mm", 96, 378, 567, true},
+        {"A4", 2000, 0, 0, false}, {"10x5cm", 96, 0, 0, false}, {"x5mm", 96, 0, 0, false}, {"0x5mm", 96, 0, 0, false},
+        {"1x1mm", 96, 0, 0, false}, {"A5", 96, 0, 0, false}, {"nanx5mm", 96, 0, 0, false},
+    };
+    for (const Page& p : pages) {
+        int w = 0, h = 0;
+        EXPECT_EQ(PrintSizePixels(p.text, p.dpi, w, h).empty(), p.ok) << p.text;
+        EXPECT_EQ(std::make_pair(w, h), std::make_pair(p.w, p.h)) << p.text;
+    }
+    EXPECT_EQ(ValidateStereoOptions({1, -800, 150, 700, 0, 1, 0, kDepthAuto, 127, 0, 0, 0, kViewCross}),
+              "Hidden-surface removal works with parallel viewing only.");
+}
+
 }  // namespace

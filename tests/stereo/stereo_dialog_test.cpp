@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "images/BmpChild.h"
 #include "images/picture_document.h"
+#include "images/picture_writer.h"
 #include "mandel/MandelChild.h"
 #include "mandel/mandel_calc.h"
 #include "platform/message_box.h"
@@ -24,6 +25,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -99,24 +101,53 @@ TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
 TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief) {
     // Separations by hand, Eye x t / (t - o) truncated, t = background depth (far) or that + relief (near). A texture as
     // wide as the far separation is enough; oversampling leaves them in pixels; relief 1000 keeps the nearest at -673.
-    struct Case { QStringList texts; int texture; const char* bkdepth; const char* line; int warns; };  // 1 near, 2 texture
+    // Depth steps: the separations' range in samples, ends included (at oversampling 2: 266 - 177 + 1).
+    struct Case { QStringList texts; int texture; const char* bkdepth; const char* line; int warns; int steps; };  // warns: 1 near, 2 texture
     const Case cases[] = {
-        {{"1", "-800", "150", "700", "127"}, 80, "-800", "Separation 80 px far, 73 px near", 0},  // 120000/1500, 100950/1373
-        {{"2", "-1000", "200", "500", "600"}, 0, "-1000", "Separation 133 px far, 88 px near", 0},  // 200000/1500, 80000/900
-        {{"1", "-800", "150", "700", "1000"}, 0, "-1673", "Separation 105 px far, 73 px near", 0},  // 250950/2373
-        {{"1", "-2000", "150", "700", "1800"}, 64, "-2000", "Separation 111 px far, 33 px near", 3},  // 300000/2700, 30000/900
+    // At 96 dpi a pixel is 25.4 / 96 mm: 80 px 21.17 mm.
+        {{"1", "-800", "150", "700", "127"}, 80, "-800", "Separation 80 px far, 73 px near (21.2 mm, 19.3 mm)", 0, 8},  // 120000/1500, 100950/1373
+        {{"2", "-1000", "200", "500", "600"}, 0, "-1000", "Separation 133 px far, 88 px near (35.2 mm, 23.3 mm)", 0, 90},  // 200000/1500, 80000/900
+        {{"1", "-800", "150", "700", "1000"}, 0, "-1673", "Separation 105 px far, 73 px near (27.8 mm, 19.3 mm)", 0, 33},  // 250950/2373
+        {{"1", "-2000", "150", "700", "1800"}, 64, "-2000", "Separation 111 px far, 33 px near (29.4 mm, 8.7 mm)", 3, 79},  // 300000/2700, 30000/900
     };
     for (const Case& c : cases) {
         StereoOptions values;
         StereoOptionsDialog dlg(nullptr, values, c.texture);
+        Find<QLineEdit>(&dlg, "32")->setText("96");
         for (int i = 0; i < 5; ++i) Find<QLineEdit>(&dlg, kFields[i])->setText(c.texts[i]);
         const QString warning = Find<QLabel>(&dlg, "warning")->text();
         EXPECT_EQ(c.bkdepth, Find<QLineEdit>(&dlg, "22")->text());
         EXPECT_EQ(c.bkdepth != c.texts[1], Find<QLabel>(&dlg, "tieNote")->text().contains(QString(c.bkdepth) + " with the relief"));
-        EXPECT_EQ(c.line, Find<QLabel>(&dlg, "separations")->text());
+        EXPECT_EQ(c.line, Find<QLabel>(&dlg, "separations")->text().toStdString());
+        EXPECT_EQ(QString("%1 distinct depth steps").arg(c.steps), Find<QLabel>(&dlg, "steps")->text());
         EXPECT_EQ(c.warns, warning.contains("below half the far one") + 2 * warning.contains("texture (64 px) is narrower"))
             << warning.toStdString();
     }
+    // Millimetres typed set the pixels (63 mm, 500 mm, 0.33 at 300 dpi: 744, 5906, 1949); pixels typed set the millimetres.
+    StereoOptions values;
+    StereoOptionsDialog dlg(nullptr, values);
+    const auto type = [&](const char* id, const QString& text) {
+        Find<QLineEdit>(&dlg, id)->setText(text);
+        emit Find<QLineEdit>(&dlg, id)->textEdited(text);
+    };
+    for (auto [id, text] : {std::pair("30", "63"), {"31", "500"}, {"33", "0.33"}, {"32", "300"}}) type(id, text);
+    EXPECT_EQ(QStringList({"1", "-5906", "744", "5906", "1949"}), Texts(&dlg).mid(0, 5));
+    type("32", "96");
+    type("21", "238");
+    EXPECT_EQ("63.0", Find<QLineEdit>(&dlg, "30")->text());
+    // The preview comes from its thread with the options as they stand: the sample's stereogram, then crossed.
+    StereoOptions o{1, -1890, 238, 1890, 0, 0, 0, kDepthGrey, 624};
+    const auto arrives = [&] {
+        const QImage want = ToQImage(StereoOptionsDialog::PreviewOf(o));
+        for (int i = 0; i < 400 && Find<QLabel>(&dlg, "preview")->pixmap().toImage().convertToFormat(QImage::Format_RGB32) != want; ++i)
+            QApplication::processEvents(), QThread::msleep(5);
+        return Find<QLabel>(&dlg, "preview")->pixmap().toImage().convertToFormat(QImage::Format_RGB32) == want;
+    };
+    EXPECT_TRUE(arrives());
+    o.viewing = kViewCross;
+    Find<QComboBox>(&dlg, "34")->setCurrentIndex(1);
+    EXPECT_TRUE(arrives());
+    if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) dlg.grab().save(QString(out) + "/stereo-preview.png");
 }
 
 TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {

@@ -51,8 +51,10 @@ CliTake CliTextureName(std::string& path, CliRandomTexture& random);
 // "WxH" into the two size fields, which are checked with the others.
 CliTake CliStereoSize(StereoFieldTexts& f, bool& given);
 // Checks the stereogram's number fields once all are given, into `o`: 0, or 2 after printing
-// the usage error of the first bad one's option.
-int CliStereoFields(const std::string& command, StereoFieldTexts& f, bool sized, StereoOptions& o);
+// the usage error of the first bad one's option (`names`: the options of the fields in
+// StereoField order, when they are not the usual ones).
+int CliStereoFields(const std::string& command, StereoFieldTexts& f, bool sized, StereoOptions& o,
+                    const char* const* names = nullptr);
 
 // Reads `args` (options as "--name value" or "--name=value", anywhere among the operands)
 // into the table's stores and `operands`. Returns -1 to go on, else the exit status: 0 after

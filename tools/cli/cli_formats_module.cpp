@@ -15,7 +15,7 @@
 namespace {
 
 std::string Write(const std::string& path, const Image32& img) {
-    return WritePicture(path, ToQImage(img), PictureFormatFromName(path), img.grey16);
+    return WritePicture(path, ToQImage(img), PictureFormatFromName(path), img.grey16, img.perMetre);
 }
 
 std::string TextShape(const std::string& text, const std::string& family, int width, int height, int margin,

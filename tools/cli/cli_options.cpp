@@ -131,13 +131,14 @@ CliTake CliStereoSize(StereoFieldTexts& f, bool& given) {
     };
 }
 
-int CliStereoFields(const std::string& command, StereoFieldTexts& f, bool sized, StereoOptions& o) {
+int CliStereoFields(const std::string& command, StereoFieldTexts& f, bool sized, StereoOptions& o,
+                    const char* const* names) {
     StereoField bad{};
     if (std::string why = ReadStereoFields(f, o, &bad); !why.empty()) {
         // The option of each field, in StereoField order.
-        const char* const names[] = {"--oversample", "--background-depth", "--eye", "--distance",
+        const char* const plain[] = {"--oversample", "--background-depth", "--eye", "--distance",
                                      "--relief", "--size", "--size"};
-        return CliUsageError(command, std::string(names[int(bad)]) + ": " + why);
+        return CliUsageError(command, std::string((names ? names : plain)[int(bad)]) + ": " + why);
     }
     // An empty side takes the depth picture's, which --size cannot ask for.
     if (sized && (!o.OutWidth || !o.OutHeight))

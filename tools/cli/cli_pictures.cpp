@@ -92,7 +92,7 @@ int CliWritePicture(const std::string& path, const Image32& img) {
                    for (int r = 0; r < count; ++r)
                        PackBgr24(&img.px[size_t(first + r) * size_t(img.width)], img.width, rows + size_t(r) * stride);
                    return true;
-               })
+               }, img.perMetre)
                    ? 0
                    : CliWriteError(path);
     }
@@ -112,7 +112,8 @@ int CliWritePicture(const std::string& path, const Image32& img) {
             return true;
         };
         errno = 0;
-        return WritePngBlocks(path, img.width, img.height, wide ? PngPixels::Grey16 : PngPixels::Rgb24, fill)
+        return WritePngBlocks(path, img.width, img.height, wide ? PngPixels::Grey16 : PngPixels::Rgb24, fill, nullptr,
+                              img.perMetre)
                    ? 0
                    : CliWriteError(path);
     }

@@ -35,6 +35,30 @@ int Smoothed(Image32& dep, int mode, int radius) {
     return 0;
 }
 
+// An option's store that also notes that the option was given.
+CliTake Noted(CliTake take, bool& given) {
+    return [take = std::move(take), &given](const std::string& v) {
+        given = true;
+        return take(v);
+    };
+}
+
+CliTake Viewing(int& viewing) {
+    return [&](const std::string& v) -> std::string {
+        if (v != "parallel" && v != "cross") return "must be parallel or cross";
+        viewing = v == "cross" ? kViewCross : kViewParallel;
+        return "";
+    };
+}
+
+// The options given in millimetres and dots per inch, and which pixel options they stand for.
+struct Physical {
+    PhysicalViewing p;
+    bool eyeMm = false, distanceMm = false, dpi = false, depthOfField = false, print = false;
+    bool eye = false, distance = false, background = false, relief = false;
+    std::string page;
+};
+
 int Stereo(const std::vector<std::string>& args) {
     std::string texture, depth, out;
     bool sized = false;
@@ -45,6 +69,7 @@ int Stereo(const std::vector<std::string>& args) {
     // The number fields as the dialog has them, checked together once all are given.
     StereoFieldTexts f{std::to_string(o.oversam), std::to_string(o.bkdepth), std::to_string(o.Eye),
                        std::to_string(o.o)};
+    Physical ph;
     CliSyntax syntax{
         "stereo",
         "A single-image stereogram of the depth picture, textured with the texture picture.",
@@ -58,9 +83,10 @@ int Stereo(const std::vector<std::string>& args) {
              CliText(depth), true},
             {"-o", "OUT", "the stereogram: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(out), true},
             {"--oversample", "N", "samples per pixel: 1, 2, 4 or 6 (default 1)", CliText(f.oversam)},
-            {"--background-depth", "N", "depth of level 0, below minus the relief (default -800)", CliText(f.bkdepth)},
-            {"--eye", "N", "eye separation in pixels, 1 to 32768 (default 150)", CliText(f.Eye)},
-            {"--distance", "N", "observer's distance from the screen, 1 or more (default 700)", CliText(f.o)},
+            {"--background-depth", "N", "depth of level 0, below minus the relief (default -800)", Noted(CliText(f.bkdepth), ph.background)},
+            {"--eye", "N", "eye separation in pixels, 1 to 32768 (default 150)", Noted(CliText(f.Eye), ph.eye)},
+            {"--distance", "N", "observer's distance from the screen, 1 or more (default 700)",
+             Noted(CliText(f.o), ph.distance)},
             {"--blocks", "", "a block pattern on top instead of the depth in rows 8 to 31", CliSwitch(o.BlocksOnTop)},
             {"--hidden", "", "hidden-surface removal", CliSwitch(o.dohiddenrem)},
             {"--invert", "", "invert the depth", CliSwitch(o.invert)},
@@ -69,16 +95,69 @@ int Stereo(const std::vector<std::string>& args) {
              "grey: the grey value, white near",
              CliDepthMode(o.DepthMode)},
             {"--relief", "N", "depth units from the farthest to the nearest depth, 1 to 4000 (default 127)",
-             CliText(f.relief)},
+             Noted(CliText(f.relief), ph.relief)},
             {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", CliStereoSize(f, sized)},
             {"--dots", "", "two convergence dots in a white band above the result", CliSwitch(o.dots)},
             {"--smooth", "R",
              "smooths grey depth over R pixels (1 to 32) before use, keeping the steps between surfaces in place",
              CliWhole(smooth, 1, 32)},
+            {"--viewing", "HOW", "parallel (default: eyes meeting behind the screen) or cross (crossed in front of it)",
+             Viewing(o.viewing)},
+            {"--dpi", "N", "the output's dots per inch, 1 to 10000: millimetres are converted at it and the file "
+             "states it (default 96, and the format's usual figure in the file)", Noted(CliNumber(ph.p.dpi, 1, 10000), ph.dpi)},
+            {"--eye-mm", "MM", "eye separation in millimetres (instead of --eye; 63 is usual)",
+             Noted(CliNumber(ph.p.eyeMm, 1, 1000), ph.eyeMm)},
+            {"--distance-mm", "MM", "viewing distance in millimetres, the far plane as far behind the screen "
+             "(instead of --distance and --background-depth; 500 is usual)",
+             Noted(CliNumber(ph.p.distanceMm, 1, 100000), ph.distanceMm)},
+            {"--depth-of-field", "F", "the relief as a fraction of the background depth, 0.01 to 0.99 (instead of "
+             "--relief; 0.33 is usual)", Noted(CliNumber(ph.p.depthOfField, 0.01, 0.99), ph.depthOfField)},
+            {"--print", "PAGE", "A4, Letter or WxHmm: the result's size at the DPI (instead of --size)",
+             Noted(CliText(ph.page), ph.print)},
         }};
     for (CliOption& m : CliModelOptions(meshView, orthographic)) syntax.options.push_back(std::move(m));
     if (int status = CliParse(syntax, args); status >= 0) return status;
-    if (int status = CliStereoFields("stereo", f, sized, o)) return status;
+    const std::pair<const char*, bool> twins[][2] = {
+        {{"--eye-mm", ph.eyeMm}, {"--eye", ph.eye}},
+        {{"--distance-mm", ph.distanceMm}, {"--distance", ph.distance}},
+        {{"--distance-mm", ph.distanceMm}, {"--background-depth", ph.background}},
+        {{"--depth-of-field", ph.depthOfField}, {"--relief", ph.relief}},
+        {{"--print", ph.print}, {"--size", sized}},
+    };
+    for (const auto& [a, b] : twins)
+        if (a.second && b.second)
+            return CliUsageError("stereo", std::string(a.first) + " and " + b.first + " cannot be given together");
+    // Millimetres become the pixel fields, which are then checked as typed ones are.
+    StereoOptions mm;
+    if (ph.eyeMm) {
+        SetEyeMm(mm, ph.p.eyeMm, ph.p.dpi);
+        f.Eye = std::to_string(mm.Eye);
+    }
+    if (ph.distanceMm) {
+        SetDistanceMm(mm, ph.p.distanceMm, ph.p.dpi);
+        f.o = std::to_string(mm.o);
+        f.bkdepth = std::to_string(mm.bkdepth);
+    }
+    if (ph.depthOfField && ParseStereoNumber(f.bkdepth, mm.bkdepth) == NumberReading::Ok) {
+        SetDepthOfField(mm, ph.p.depthOfField);
+        f.relief = std::to_string(mm.relief);
+    }
+    if (ph.print) {
+        int w = 0, h = 0;
+        if (std::string why = PrintSizePixels(ph.page, ph.p.dpi, w, h); !why.empty())
+            return CliUsageError("stereo", "--print: " + why);
+        f.OutWidth = std::to_string(w);
+        f.OutHeight = std::to_string(h);
+        sized = true;
+    }
+    // The option of each field, in StereoField order.
+    const char* const names[] = {"--oversample", ph.distanceMm ? "--distance-mm" : "--background-depth",
+                                 ph.eyeMm ? "--eye-mm" : "--eye", ph.distanceMm ? "--distance-mm" : "--distance",
+                                 ph.depthOfField ? "--depth-of-field" : "--relief", "--size", "--size"};
+    if (int status = CliStereoFields("stereo", f, sized, o, names)) return status;
+    if (std::string why = ValidateStereoOptions(o); !why.empty()) return CliUsageError("stereo", "--viewing: " + why);
+    // The resolution the file states; none asked, the format's own.
+    const int perMetre = ph.dpi ? DpiToPerMetre(ph.p.dpi) : 0;
     // The result's size for a depth picture's: the options' size, and the band of dots above it
     // (ConvergenceBand's height).
     const auto resultSize = [&](int w, int h) {
@@ -133,7 +212,7 @@ int Stereo(const std::vector<std::string>& args) {
             view = DepthOf(ViewOf(dep));
         }
         errno = 0;
-        switch (WriteStereoBmp24(tex, view, o, out, readRows)) {
+        switch (WriteStereoBmp24(tex, view, o, out, readRows, perMetre ? perMetre : kBmpDefaultPerMetre)) {
         case StereoFile::Written: return 0;
         case StereoFile::Refused: return noMemory(view.width, view.height);
         case StereoFile::DepthUnread: return CliPictureError(depth, plain.failure());
@@ -175,7 +254,7 @@ int Stereo(const std::vector<std::string>& args) {
         const auto [w, h] = resultSize(view.width, view.height);
         if (std::string why = PictureSizeRefusal(PictureFormat::Png, w, h); !why.empty()) return CliFileError(out, why);
         errno = 0;
-        switch (WriteStereoPng(tex, view, chosen, out, readRows, nextRows)) {
+        switch (WriteStereoPng(tex, view, chosen, out, readRows, nextRows, perMetre)) {
         case StereoFile::Written: return 0;
         case StereoFile::Refused: return noMemory(view.width, view.height);
         case StereoFile::DepthUnread: return CliPictureError(depth, unread());
@@ -187,6 +266,7 @@ int Stereo(const std::vector<std::string>& args) {
     if (std::string why = PictureSizeRefusal(PictureFormatFromName(out), w, h); !why.empty())
         return CliFileError(out, why);
     if (!MakeStereoPicture(tex, dep, o, result)) return noMemory(dep.width, dep.height);
+    result.perMetre = perMetre;
     return CliWritePicture(out, result);
 }
 
