@@ -52,23 +52,6 @@ void MakeLists(DXF_DATA& d) {
     d.listsMade = true;
 }
 
-// Eye at the fitted distance, scaled by the shared zoom, turned by the shared angles.
-void SetView(const DxfBounds& b) {
-    GLint vp[4];
-    glGetIntegerv(GL_VIEWPORT, vp);
-    const double aspect = double(vp[2]) / double(std::max(vp[3], 1));
-    const double r = std::max(b.radius, 1e-6);
-    const double dist = FitDistance(r, kFovy, aspect, kFill) * SharedView.radius / kStartRadius;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(kFovy, aspect, std::max(dist - 1.1 * r, 1e-3 * r), dist + 1.1 * r);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const GLfloat fromViewer[] = {0.0f, 0.0f, 1.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, fromViewer);
-    polarView(dist, 0.0, SharedView.latitude, SharedView.longitude);
-    glTranslated(-b.center[0], -b.center[1], -b.center[2]);
-}
 
 }  // namespace
 
@@ -123,7 +106,7 @@ void dxfdisplay(OPENEDFILE* of) {
     if (!d || !d->CurObj) return;
     if (!d->listsMade) MakeLists(*d);
     glPushMatrix();
-    SetView(d->bounds);
+    SetFittedView(d->bounds.center, std::max(d->bounds.radius, 1e-6));
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
@@ -136,4 +119,21 @@ void dxfdisplay(OPENEDFILE* of) {
     glPopMatrix();
     glFlush();
     SwapGLBuffers(of);
+}
+
+void SetFittedView(const double center[3], double radius) {
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    const double aspect = double(vp[2]) / double(std::max(vp[3], 1));
+    const double r = radius;
+    const double dist = FitDistance(r, kFovy, aspect, kFill) * SharedView.radius / kStartRadius;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(kFovy, aspect, std::max(dist - 1.1 * r, 1e-3 * r), dist + 1.1 * r);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const GLfloat fromViewer[] = {0.0f, 0.0f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, fromViewer);
+    polarView(dist, 0.0, SharedView.latitude, SharedView.longitude);
+    glTranslated(-center[0], -center[1], -center[2]);
 }

@@ -24,4 +24,7 @@ void mydxfinit();
 bool display_gl_obj(OPENEDFILE* of, const char* FileName);
 void mydxfReshape(int w, int h);
 void dxfdisplay(OPENEDFILE* of);
+// Eye at the distance where a sphere of `radius` about `center` fills the window as a drawing
+// does, scaled by the shared zoom and turned by the shared angles; the light from the viewer.
+void SetFittedView(const double center[3], double radius);
 void init_minmax(DXF_DATA& d, const GL_object& GL_Obj);

@@ -1,9 +1,8 @@
 #include "gl/model_display.h"
 
-#include "gl/dxf_fit.h"
+#include "gl/dxf_display.h"
 #include "gl/gl_layer.h"
 #include "gl/gl_scenes.h"
-#include "gl/view_state.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
 
@@ -15,9 +14,6 @@
 
 namespace {
 
-constexpr double kFovy = 45.0;
-constexpr double kFill = 0.8;         // of the window's smaller extent, as a DXF drawing
-constexpr double kStartRadius = 4.5;  // the viewing state's start distance: no zoom
 const GLfloat kFaceColour[] = {0.72f, 0.72f, 0.70f, 1.0f};
 
 // Each point's normal: the sum of its faces' normals weighted by their areas, made unit.
@@ -89,20 +85,7 @@ void ModelDisplay(OPENEDFILE* of) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const MODEL_DATA* d = of ? of->data<MODEL_DATA>() : nullptr;
     if (!d || d->mesh.triangles.empty()) return;
-    GLint vp[4];
-    glGetIntegerv(GL_VIEWPORT, vp);
-    const double aspect = double(vp[2]) / double(std::max(vp[3], 1));
-    const double r = d->radius;
-    const double dist = FitDistance(r, kFovy, aspect, kFill) * SharedView.radius / kStartRadius;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(kFovy, aspect, std::max(dist - 1.1 * r, 1e-3 * r), dist + 1.1 * r);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const GLfloat fromViewer[] = {0.0f, 0.0f, 1.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, fromViewer);
-    polarView(dist, 0.0, SharedView.latitude, SharedView.longitude);
-    glTranslated(-d->center[0], -d->center[1], -d->center[2]);
+    SetFittedView(d->center, d->radius);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     // Arrays drawn in one call: a mesh of millions of faces needs no display list or loop.

@@ -84,16 +84,6 @@ struct FrameTest : ::testing::Test {
     platform::MessageRecorder rec;
 };
 
-// What a command prints on standard output.
-inline std::string Output(const std::string& cmd) {
-    std::string out;
-    char buf[4096];
-    FILE* p = popen(cmd.c_str(), "r");
-    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-    pclose(p);
-    return out;
-}
-
 // Pillow's reading of a picture: its RGB bytes, or ("g16") its 16-bit grey values.
 inline std::string Pillow(const std::string& path, const char* what = "rgb") {
     return Output(std::string("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "

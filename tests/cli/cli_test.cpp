@@ -337,12 +337,7 @@ std::string PillowFrames(const std::string& path, const std::string& dir) {
     const std::string cmd = "/usr/bin/python3 -c \"import sys\ntry:\n from PIL import Image\nexcept ImportError: sys.exit()\n"
                             "im = Image.open('" + path + "'); print(im.n_frames)\nfor i in range(im.n_frames):\n"
                             " im.seek(i); im.convert('RGB').save('" + dir + "/f%d.png' % i); print(im.info.get('duration'))\" 2>&1";
-    std::string out;
-    char buf[4096];
-    FILE* p = popen(cmd.c_str(), "r");
-    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-    pclose(p);
-    return out;
+    return Output(cmd);
 }
 
 // A disc 14 pixels in radius moving 7 pixels a frame across a flat background, 128 x 64.
