@@ -20,7 +20,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_UI=OFF -DORVALIS_SANITIZE=address,undefined
 cmake --build build-asan -j"$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs" --timeout 600)
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/../scripts/lsan.supp" ctest --output-on-failure -j"$jobs" --timeout 600)
 
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALIS_UI=OFF -DORVALIS_SANITIZE=thread
 cmake --build build-tsan -j"$jobs"
