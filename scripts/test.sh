@@ -24,7 +24,7 @@ cmake --build build-asan -j"$jobs"
 
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALIS_UI=OFF -DORVALIS_SANITIZE=thread
 cmake --build build-tsan -j"$jobs"
-(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest -L tsan --output-on-failure -j"$jobs" --timeout 600)
+(cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/../scripts/tsan.supp" ctest -L tsan --output-on-failure -j"$jobs" --timeout 600)
 
 FUZZ_SECONDS=${FUZZ_SECONDS:-45} sh scripts/fuzz.sh
 echo "All tests passed."

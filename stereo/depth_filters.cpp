@@ -1,10 +1,11 @@
 #include "stereo/depth_filters.h"
 
+#include "platform/parallel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include <tbb/parallel_for.h>
 
 namespace {
 
@@ -46,17 +47,17 @@ std::vector<float> SquaredDistanceToOutside(const std::vector<uint8_t>& inside, 
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             if (inside[size_t(y) * width + x]) f[size_t(y + 1) * W + x + 1] = std::numeric_limits<float>::infinity();
-    tbb::parallel_for(0, W, [&](int x) {
+    ParallelFor(0, W, 16, [&](int first, int last) {
         std::vector<int> v(H);
         std::vector<double> z(H + 1);
         std::vector<float> d(H);
-        Envelope(&f[x], W, H, v, z, d);
+        for (int x = first; x < last; ++x) Envelope(&f[x], W, H, v, z, d);
     });
-    tbb::parallel_for(0, H, [&](int y) {
+    ParallelFor(0, H, 16, [&](int first, int last) {
         std::vector<int> v(W);
         std::vector<double> z(W + 1);
         std::vector<float> d(W);
-        Envelope(&f[size_t(y) * W], 1, W, v, z, d);
+        for (int y = first; y < last; ++y) Envelope(&f[size_t(y) * W], 1, W, v, z, d);
     });
     std::vector<float> out(size_t(width) * height);
     for (int y = 0; y < height; ++y)
@@ -84,19 +85,20 @@ std::vector<uint16_t> SmoothDepth(const std::vector<uint16_t>& depth, int width,
     std::vector<double> range(4097);
     for (size_t k = 0; k < range.size(); ++k) range[k] = std::exp(-double(k * 16) * double(k * 16) / (2 * sigmaR * sigmaR));
     std::vector<uint16_t> out(depth.size());
-    tbb::parallel_for(0, height, [&](int y) {
-        for (int x = 0; x < width; ++x) {
-            const int c = depth[size_t(y) * width + x];
-            double sum = 0, weight = 0;
-            for (int dy = std::max(-radius, -y); dy <= std::min(radius, height - 1 - y); ++dy)
-                for (int dx = std::max(-radius, -x); dx <= std::min(radius, width - 1 - x); ++dx) {
-                    const int v = depth[size_t(y + dy) * width + x + dx];
-                    const double w = space[dy + radius] * space[dx + radius] * range[std::abs(v - c) >> 4];
-                    sum += w * v;
-                    weight += w;
-                }
-            out[size_t(y) * width + x] = uint16_t(std::lround(sum / weight));
-        }
+    ParallelFor(0, height, 4, [&](int first, int last) {
+        for (int y = first; y < last; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int c = depth[size_t(y) * width + x];
+                double sum = 0, weight = 0;
+                for (int dy = std::max(-radius, -y); dy <= std::min(radius, height - 1 - y); ++dy)
+                    for (int dx = std::max(-radius, -x); dx <= std::min(radius, width - 1 - x); ++dx) {
+                        const int v = depth[size_t(y + dy) * width + x + dx];
+                        const double w = space[dy + radius] * space[dx + radius] * range[std::abs(v - c) >> 4];
+                        sum += w * v;
+                        weight += w;
+                    }
+                out[size_t(y) * width + x] = uint16_t(std::lround(sum / weight));
+            }
     });
     return out;
 }
