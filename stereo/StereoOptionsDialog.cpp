@@ -260,7 +260,7 @@ void StereoOptionsDialog::remakePreview() {
     if (!ReadStereoFields(fieldTexts(), o).empty()) return;
     o.dohiddenrem = hiddenBox->isChecked();
     o.invert = invertBox->isChecked();
-    o.viewing = viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel;
+    o.viewing = chosenViewing();
     if (!ValidateStereoOptions(o).empty()) return;
     const int asked = ++requested;
     const bool depth = showDepthBox->isChecked();
@@ -274,6 +274,8 @@ void StereoOptionsDialog::remakePreview() {
         }, Qt::QueuedConnection);
     });
 }
+
+int StereoOptionsDialog::chosenViewing() const { return viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel; }
 
 StereoFieldTexts StereoOptionsDialog::fieldTexts() const {
     return {oversamEdit->text().toStdString(), bkdepthEdit->text().toStdString(),
@@ -308,7 +310,7 @@ void StereoOptionsDialog::showSeparations() {
         return;
     }
     remakePreview();
-    o.viewing = viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel;
+    o.viewing = chosenViewing();
     // In pixels of the result whatever the oversampling, and in millimetres at the resolution when it is good.
     const int64_t far = StereoSeparation(o, 0), near = StereoSeparation(o, o.relief);
     QString line = QString("Separation %1 px far, %2 px near").arg(far).arg(near);
@@ -380,7 +382,7 @@ void StereoOptionsDialog::go() {
     static constexpr int kModes[] = {kDepthAuto, kDepthClassic, kDepthGrey};  // in the box's order
     next.DepthMode = kModes[std::clamp(depthModeBox->currentIndex(), 0, 2)];
     next.dots = dotsBox->isChecked() ? 1 : 0;
-    next.viewing = viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel;
+    next.viewing = chosenViewing();
     if (std::string why = ValidateStereoOptions(next); !why.empty()) {
         platform::MessageBox(this, why, kStereoCaption, platform::MB_OK | platform::MB_ICONEXCLAMATION);
         return;

@@ -33,6 +33,7 @@ public:
 private:
     void go();
     StereoFieldTexts fieldTexts() const;
+    int chosenViewing() const;  // kViewParallel or kViewCross, as the viewing box shows
     // Remakes the preview off the window's thread; a result older than the newest request is dropped.
     void remakePreview();
     // A relief that would reach the screen takes the background depth back with it, so that the

@@ -401,8 +401,7 @@ bool CompareDecoded(const DecodedStereo& d, const Image32& truth, const StereoOp
     if (d.width <= 0 || d.height <= 0 || truth.empty() || !BuildStereoPlan(opts, d.width, 32, 1, 32, plan))
         return false;
     const DepthRows rows(DepthOf(ViewOf(truth)), opts, d.width, d.height);
-    const double gmax = !rows.greyMode() ? 127 : truth.grey16.empty() ? 255 : 65535;
-    const double level = opts.relief / gmax;
+    const double level = opts.relief / double(rows.greyMax());
     std::vector<int32_t> row(size_t(d.width) + 1);
     const std::vector<double> table = SeparationTable(opts);
     size_t sure = 0, within = 0, echo = 0;

@@ -39,6 +39,8 @@ public:
     void Row(int y, int32_t* d) const;
     // Whether the picture is read in grey mode (the automatic mode decided).
     bool greyMode() const { return grey; }
+    // The largest value g takes: 127 classic, 255 or 65535 grey.
+    int64_t greyMax() const { return gmax; }
     // The same for a picture of the output's size read a block at a time: its rows from
     // firstRow up lie from bottomRow on, rowStep bytes apart.
     DepthRows Holding(const uint8_t* bottomRow, ptrdiff_t rowStep, int firstRow) const;
