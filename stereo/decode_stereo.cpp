@@ -214,18 +214,17 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
 
 // The generator's separation of each depth offset, in pixels, before it is cut to whole
 // samples (BackgroundSeparation of a plane at that offset, in 1/1024 pixel).
+// The separation of each depth offset as parallel eyes see it, falling from the background;
+// crossed eyes see offset h where parallel ones see relief - h (OffsetOfSeparation turns it).
 std::vector<double> SeparationTable(const StereoOptions& opts) {
+    StereoOptions parallel = opts;
+    parallel.viewing = kViewParallel;
     std::vector<double> t(size_t(opts.relief) + 1);
-    for (int h = 0; h <= opts.relief; ++h) {
-        StereoOptions plane = opts;
-        plane.Eye = opts.Eye * 1024;
-        plane.bkdepth = opts.bkdepth + h;
-        t[size_t(h)] = BackgroundSeparation(plane) / 1024.0;
-    }
+    for (int h = 0; h <= opts.relief; ++h) t[size_t(h)] = StereoSeparation(parallel, h, 1024) / 1024.0;
     return t;
 }
 
-double OffsetOfSeparation(const std::vector<double>& t, const StereoOptions& opts, double sep) {
+double ParallelOffsetOfSeparation(const std::vector<double>& t, const StereoOptions& opts, double sep) {
     // Whole samples cut the separation by half a sample on average.
     const double cut = 0.5 / opts.oversam;
     if (sep >= t.front() - cut) return 0;
@@ -235,6 +234,11 @@ double OffsetOfSeparation(const std::vector<double>& t, const StereoOptions& opt
     const size_t h = size_t(it - t.begin());
     const double a = t[h - 1] - cut, b = t[h] - cut;
     return double(h - 1) + (a - sep) / (a - b);
+}
+
+double OffsetOfSeparation(const std::vector<double>& t, const StereoOptions& opts, double sep) {
+    const double h = ParallelOffsetOfSeparation(t, opts, sep);
+    return opts.viewing == kViewCross ? opts.relief - h : h;
 }
 
 }  // namespace

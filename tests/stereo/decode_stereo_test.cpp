@@ -100,6 +100,14 @@ TEST(DecodeStereo, FormulaStereogramDecodesTheSame) {
     const DecodeFidelity f = DecodeAndCompare(stereo, depth, o);
     EXPECT_GE(f.within, 0.95);
     EXPECT_GE(f.sure, 0.6);
+    // Defaults: 150 x 800 / 1500 = 80 pixels at the background, 150 x 673 / 1373 = 73.5 at the
+    // nearest (relief 127); crossed eyes see the widest separation nearest.
+    StereoOptions p{1, -800, 150, 700, 0, 0, 0, kDepthGrey, 127}, c = p;
+    c.viewing = kViewCross;
+    for (const auto& [sep, parallel] : {std::pair{80.0, 0.0}, std::pair{72.0, 127.0}}) {
+        EXPECT_NEAR(DepthOffsetOfSeparation(p, sep), parallel, 1e-9) << sep;
+        EXPECT_NEAR(DepthOffsetOfSeparation(c, sep), 127 - parallel, 1e-9) << sep;
+    }
 }
 
 TEST(DecodeStereo, PicturesWithoutRepeatsAreNoStereogram) {
