@@ -24,11 +24,9 @@ int Smoothed(Image32& dep, int mode, int radius) {
                                        "(--depth-mode grey)");
     if (dep.grey16.size() != dep.px.size()) {
         dep.grey16.resize(dep.px.size());
-        for (size_t i = 0; i < dep.px.size(); ++i) {
-            const uint32_t p = dep.px[i];
-            // The grey value as the generator reads it, spread over 16 bits.
-            dep.grey16[i] = uint16_t((299 * (p >> 16 & 255) + 587 * (p >> 8 & 255) + 114 * (p & 255) + 500) / 1000 * 257);
-        }
+        // The grey value as the generator reads it, spread over 16 bits.
+        for (size_t i = 0; i < dep.px.size(); ++i)
+            dep.grey16[i] = uint16_t(DepthGreyOfPixel(reinterpret_cast<const uint8_t*>(&dep.px[i]), 32) * 257);
     }
     dep.grey16 = SmoothDepth(dep.grey16, dep.width, dep.height, radius);
     for (size_t i = 0; i < dep.px.size(); ++i) dep.px[i] = (dep.grey16[i] >> 8) * 0x010101u;
