@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-int64_t GreyOfPixel(const uint8_t* px, int bpp) {
+int64_t DepthGreyOfPixel(const uint8_t* px, int bpp) {
     if (bpp == 8) return px[0];
     int b = px[0], g, r;
     if (bpp == 16) {
@@ -20,6 +18,8 @@ int64_t GreyOfPixel(const uint8_t* px, int bpp) {
     }
     return (299 * r + 587 * g + 114 * b + 500) / 1000;
 }
+
+namespace {
 
 // Where output position i of `out` positions falls between picture positions of `in`, pixel
 // centres matched: (i + 1/2) x in / out - 1/2, in units of 1 / (2 out), held at the edges.
@@ -110,7 +110,7 @@ int64_t DepthRows::Grey(int x, int y) const {
     const uint8_t* px = pic.bottomRow + ptrdiff_t(y - pic.firstRow) * pic.rowStep + ptrdiff_t(x) * (pic.bpp >> 3);
     // Classic mode takes the high byte of a 16-bit grey value, as of the display picture's blue.
     if (pic.wide) return grey ? px[0] << 8 | px[1] : px[0] & 127;
-    return grey ? GreyOfPixel(px, pic.bpp) : px[0] & 127;
+    return grey ? DepthGreyOfPixel(px, pic.bpp) : px[0] & 127;
 }
 
 void DepthRows::Row(int y, int32_t* d) const {

@@ -26,6 +26,9 @@ bool DepthRowsAreGrey(const uint8_t* bottomRow, ptrdiff_t rowStep, int count, in
 // picture whose rows are not held (bottomRow null).
 bool DepthPictureIsGrey(const DepthPicture& pic);
 
+// The grey value (0 to 255) grey mode reads from one pixel of `bpp` bits, blue byte first.
+int64_t DepthGreyOfPixel(const uint8_t* px, int bpp);
+
 // Turns rows of a depth picture into depth offsets d = z - bkdepth for an output of outWidth x
 // outHeight: classic mode h = low 7 bits of the first byte (gmax 127); grey mode g = the 16-bit
 // grey value (gmax 65535) when the picture has one, else (299 R + 587 G + 114 B + 500) / 1000

@@ -32,6 +32,8 @@ struct CliSyntax {
 // Stores for the table rows.
 CliTake CliText(std::string& out);
 CliTake CliSwitch(int& out);
+// An option's store that also notes that the option was given.
+CliTake CliNoted(CliTake take, bool& given);
 // A whole number from lo to hi.
 CliTake CliWhole(int& out, long long lo, long long hi);
 // A finite number from lo to hi.

@@ -68,6 +68,13 @@ CliTake CliSwitch(int& out) {
     };
 }
 
+CliTake CliNoted(CliTake take, bool& given) {
+    return [take = std::move(take), &given](const std::string& v) {
+        given = true;
+        return take(v);
+    };
+}
+
 CliTake CliWhole(int& out, long long lo, long long hi) {
     return [&out, lo, hi](const std::string& v) {
         char* end = nullptr;

@@ -7,14 +7,6 @@
 
 namespace {
 
-CliTake Given(std::string& text, bool& given) {
-    return [&](const std::string& v) {
-        text = v;
-        given = true;
-        return std::string();
-    };
-}
-
 int Decode(const std::vector<std::string>& args) {
     std::string out, mask, truth;
     int noFill = 0, hidden = 0;
@@ -32,11 +24,11 @@ int Decode(const std::vector<std::string>& args) {
         {
             {"-o", "DEPTH", "the recovered depth: .png or .tif keep 16 bits", CliOutputPicture(out), true},
             {"--oversample", "N", "samples per pixel of the stereogram: 1, 2, 4 or 6 (matched in 1/N-pixel steps)",
-             Given(f.oversam, given)},
-            {"--background-depth", "N", "depth of level 0 (default -800)", Given(f.bkdepth, given)},
-            {"--eye", "N", "eye separation in pixels (default 150)", Given(f.Eye, given)},
-            {"--distance", "N", "observer's distance from the screen (default 700)", Given(f.o, given)},
-            {"--relief", "N", "depth units from the farthest to the nearest depth (default 127)", Given(f.relief, given)},
+             CliNoted(CliText(f.oversam), given)},
+            {"--background-depth", "N", "depth of level 0 (default -800)", CliNoted(CliText(f.bkdepth), given)},
+            {"--eye", "N", "eye separation in pixels (default 150)", CliNoted(CliText(f.Eye), given)},
+            {"--distance", "N", "observer's distance from the screen (default 700)", CliNoted(CliText(f.o), given)},
+            {"--relief", "N", "depth units from the farthest to the nearest depth (default 127)", CliNoted(CliText(f.relief), given)},
             {"--hidden", "", "made with hidden-surface removal (accepted; the decoding is the same)", CliSwitch(hidden)},
             {"--invert", "", "made with inverted depth: --compare reads the depth picture inverted", CliSwitch(o.invert)},
             {"--depth-mode", "MODE", "how --compare reads its depth picture: auto, classic or grey", CliDepthMode(o.DepthMode)},
@@ -46,11 +38,7 @@ int Decode(const std::vector<std::string>& args) {
             {"--no-fill", "", "leave unsure pixels black instead of filling them from sure neighbours", CliSwitch(noFill)},
         }};
     if (int status = CliParse(syntax, args, &operands); status >= 0) return status;
-    StereoField bad{};
-    if (std::string why = ReadStereoFields(f, o, &bad); !why.empty()) {
-        const char* const names[] = {"--oversample", "--background-depth", "--eye", "--distance", "--relief"};
-        return CliUsageError("decode", std::string(names[std::min(int(bad), 4)]) + ": " + why);
-    }
+    if (int status = CliStereoFields("decode", f, false, o)) return status;
     Image32 stereo, known;
     if (!CliReadPicture(operands[0], stereo)) return 1;
     if (!truth.empty() && !CliReadPicture(truth, known)) return 1;

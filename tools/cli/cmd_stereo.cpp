@@ -24,23 +24,13 @@ int Smoothed(Image32& dep, int mode, int radius) {
                                        "(--depth-mode grey)");
     if (dep.grey16.size() != dep.px.size()) {
         dep.grey16.resize(dep.px.size());
-        for (size_t i = 0; i < dep.px.size(); ++i) {
-            const uint32_t p = dep.px[i];
-            // The grey value as the generator reads it, spread over 16 bits.
-            dep.grey16[i] = uint16_t((299 * (p >> 16 & 255) + 587 * (p >> 8 & 255) + 114 * (p & 255) + 500) / 1000 * 257);
-        }
+        // The grey value as the generator reads it, spread over 16 bits.
+        for (size_t i = 0; i < dep.px.size(); ++i)
+            dep.grey16[i] = uint16_t(DepthGreyOfPixel(reinterpret_cast<const uint8_t*>(&dep.px[i]), 32) * 257);
     }
     dep.grey16 = SmoothDepth(dep.grey16, dep.width, dep.height, radius);
     for (size_t i = 0; i < dep.px.size(); ++i) dep.px[i] = (dep.grey16[i] >> 8) * 0x010101u;
     return 0;
-}
-
-// An option's store that also notes that the option was given.
-CliTake Noted(CliTake take, bool& given) {
-    return [take = std::move(take), &given](const std::string& v) {
-        given = true;
-        return take(v);
-    };
 }
 
 CliTake Viewing(int& viewing) {
@@ -83,10 +73,10 @@ int Stereo(const std::vector<std::string>& args) {
              CliText(depth), true},
             {"-o", "OUT", "the stereogram: .bmp, .png, .jpg, .jpeg, .tif, .tiff or .webp", CliOutputPicture(out), true},
             {"--oversample", "N", "samples per pixel: 1, 2, 4 or 6 (default 1)", CliText(f.oversam)},
-            {"--background-depth", "N", "depth of level 0, below minus the relief (default -800)", Noted(CliText(f.bkdepth), ph.background)},
-            {"--eye", "N", "eye separation in pixels, 1 to 32768 (default 150)", Noted(CliText(f.Eye), ph.eye)},
+            {"--background-depth", "N", "depth of level 0, below minus the relief (default -800)", CliNoted(CliText(f.bkdepth), ph.background)},
+            {"--eye", "N", "eye separation in pixels, 1 to 32768 (default 150)", CliNoted(CliText(f.Eye), ph.eye)},
             {"--distance", "N", "observer's distance from the screen, 1 or more (default 700)",
-             Noted(CliText(f.o), ph.distance)},
+             CliNoted(CliText(f.o), ph.distance)},
             {"--blocks", "", "a block pattern on top instead of the depth in rows 8 to 31", CliSwitch(o.BlocksOnTop)},
             {"--hidden", "", "hidden-surface removal", CliSwitch(o.dohiddenrem)},
             {"--invert", "", "invert the depth", CliSwitch(o.invert)},
@@ -95,7 +85,7 @@ int Stereo(const std::vector<std::string>& args) {
              "grey: the grey value, white near",
              CliDepthMode(o.DepthMode)},
             {"--relief", "N", "depth units from the farthest to the nearest depth, 1 to 4000 (default 127)",
-             Noted(CliText(f.relief), ph.relief)},
+             CliNoted(CliText(f.relief), ph.relief)},
             {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", CliStereoSize(f, sized)},
             {"--dots", "", "two convergence dots in a white band above the result", CliSwitch(o.dots)},
             {"--smooth", "R",
@@ -104,16 +94,16 @@ int Stereo(const std::vector<std::string>& args) {
             {"--viewing", "HOW", "parallel (default: eyes meeting behind the screen) or cross (crossed in front of it)",
              Viewing(o.viewing)},
             {"--dpi", "N", "the output's dots per inch, 1 to 10000: millimetres are converted at it and the file "
-             "states it (default 96, and the format's usual figure in the file)", Noted(CliNumber(ph.p.dpi, 1, 10000), ph.dpi)},
+             "states it (default 96, and the format's usual figure in the file)", CliNoted(CliNumber(ph.p.dpi, 1, 10000), ph.dpi)},
             {"--eye-mm", "MM", "eye separation in millimetres (instead of --eye; 63 is usual)",
-             Noted(CliNumber(ph.p.eyeMm, 1, 1000), ph.eyeMm)},
+             CliNoted(CliNumber(ph.p.eyeMm, 1, 1000), ph.eyeMm)},
             {"--distance-mm", "MM", "viewing distance in millimetres, the far plane as far behind the screen "
              "(instead of --distance and --background-depth; 500 is usual)",
-             Noted(CliNumber(ph.p.distanceMm, 1, 100000), ph.distanceMm)},
+             CliNoted(CliNumber(ph.p.distanceMm, 1, 100000), ph.distanceMm)},
             {"--depth-of-field", "F", "the relief as a fraction of the background depth, 0.01 to 0.99 (instead of "
-             "--relief; 0.33 is usual)", Noted(CliNumber(ph.p.depthOfField, 0.01, 0.99), ph.depthOfField)},
+             "--relief; 0.33 is usual)", CliNoted(CliNumber(ph.p.depthOfField, 0.01, 0.99), ph.depthOfField)},
             {"--print", "PAGE", "A4, Letter or WxHmm: the result's size at the DPI (instead of --size)",
-             Noted(CliText(ph.page), ph.print)},
+             CliNoted(CliText(ph.page), ph.print)},
         }};
     for (CliOption& m : CliModelOptions(meshView, orthographic)) syntax.options.push_back(std::move(m));
     if (int status = CliParse(syntax, args); status >= 0) return status;
