@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace {
@@ -97,12 +96,7 @@ public:
 private:
     static int Write(GifFileType* g, const GifByteType* bytes, int n) {
         auto* self = static_cast<GifWriter*>(g->UserData);
-        for (int done = 0; done < n;) {
-            const ssize_t k = ::write(self->file_.fd(), bytes + done, size_t(n - done));
-            if (k < 0 && errno == EINTR) continue;
-            if (k <= 0) return self->writeError_ = k < 0 ? errno : EIO, 0;
-            done += int(k);
-        }
+        if (const int code = n > 0 ? WriteAll(self->file_.fd(), bytes, size_t(n)) : 0) return self->writeError_ = code, 0;
         return n;
     }
     std::string Failure() const { return writeError_ ? std::strerror(writeError_) : GifErrorString(gif_->Error); }
@@ -174,13 +168,7 @@ public:
         if (!WebPAnimEncoderAdd(enc_, nullptr, int(FrameTime(frames_, fps_, 1000)), nullptr) ||
             !WebPAnimEncoderAssemble(enc_, &data))
             return std::string("WebP: ") + WebPAnimEncoderGetError(enc_);
-        int error = 0;
-        for (size_t done = 0; done < data.size && !error;) {
-            const ssize_t k = ::write(file_.fd(), data.bytes + done, data.size - done);
-            if (k < 0 && errno == EINTR) continue;
-            if (k <= 0) error = k < 0 ? errno : EIO;
-            else done += size_t(k);
-        }
+        int error = WriteAll(file_.fd(), data.bytes, data.size);
         WebPDataClear(&data);
         if (!error) error = file_.commit();
         return error ? std::strerror(error) : "";

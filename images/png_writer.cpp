@@ -15,8 +15,6 @@
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 namespace {
 
 // Random-dot stereograms repeat across a row and hardly from one row to the next: rows
@@ -61,13 +59,8 @@ public:
         return put(tail, 4);
     }
     bool put(const uint8_t* p, size_t n) {
-        while (n > 0) {
-            const ssize_t k = ::write(file_.fd(), p, n);
-            if (k < 0 && errno == EINTR) continue;
-            if (k <= 0) return fail(k < 0 ? errno : EIO);
-            p += k, n -= size_t(k);
-        }
-        return true;
+        const int code = WriteAll(file_.fd(), p, n);
+        return !code || fail(code);
     }
     bool fail(int code) {
         if (!error_) error_ = code;
