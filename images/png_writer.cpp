@@ -1,6 +1,7 @@
 #include "images/png_writer.h"
 
 #include "platform/file_writer.h"
+#include "platform/little_endian.h"
 #include "platform/parallel.h"
 
 #include <libdeflate.h>
@@ -25,10 +26,6 @@ constexpr int kLevel = 1;
 // About this many raw bytes are compressed as one piece; each thread takes a few per band.
 constexpr size_t kBlockBytes = size_t(1) << 20;
 constexpr int kBlocksPerThread = 4;
-
-void PutBe32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v >> 24), p[1] = uint8_t(v >> 16), p[2] = uint8_t(v >> 8), p[3] = uint8_t(v);
-}
 
 // One block of rows, compressed.
 struct Piece {
