@@ -459,12 +459,9 @@ TEST_F(Cli, MillimetresGiveThePixelOptionsFilesStateTheDpiAndCrossedViewingInver
     const Bytes mm = ReadFileBytes(at("s.bmp")), px = ReadFileBytes(at("px.bmp"));
     EXPECT_EQ(ReadBmpBytes(mm.data(), mm.size()).image.px, ReadBmpBytes(px.data(), px.size()).image.px);
     EXPECT_EQ(std::make_pair(Le32(&mm.at(38)), Le32(&px.at(38))), std::make_pair(11811u, 2835u));  // pixels per metre
-    FILE* pillow = popen(("/usr/bin/python3 -c 'import sys; from PIL import Image\nfor f in sys.argv[1:]: "
-                          "print(round(Image.open(f).info[\"dpi\"][1]))'" + files).c_str(), "r");
-    char got[64] = {};
-    EXPECT_EQ(std::fread(got, 1, sizeof got - 1, pillow), 16u);
-    EXPECT_EQ(pclose(pillow), 0);
-    EXPECT_STREQ(got, "300\n300\n300\n300\n");
+    EXPECT_EQ(Output("/usr/bin/python3 -c 'import sys; from PIL import Image\nfor f in sys.argv[1:]: "
+                     "print(round(Image.open(f).info[\"dpi\"][1]))'" + files),
+              "300\n300\n300\n300\n");
     // A4 at 100 dpi: 210 and 297 mm are 826.77 and 1169.29 pixels.
     ASSERT_EQ(run(base + at("a4.png") + " --print A4 --dpi 100").status, 0);
     const Bytes a4 = ReadFileBytes(at("a4.png"));

@@ -136,10 +136,7 @@ TEST(PngStream, WrittenFilesReadBackByLibpngAndPillowPixelForPixel) {
         // Pillow: its checksum of the decoded bytes equals one of the bytes libpng read.
         const std::string cmd = "/usr/bin/python3 -c \"import sys, zlib; from PIL import Image; im = Image.open(sys.argv[1]); "
                                 "print(im.mode, zlib.crc32(im.tobytes('raw', 'I;16B') if im.mode == 'I' else im.tobytes()))\" " + path;
-        char line[200] = "";
-        FILE* p = popen(cmd.c_str(), "r");
-        EXPECT_TRUE(std::fgets(line, sizeof line, p) && pclose(p) == 0);
-        EXPECT_EQ(line, (c.bytes == 3 ? "RGB " : "I ") + std::to_string(crc32(0, back.pixels.data(), uInt(i))) + "\n");
+        EXPECT_EQ(Output(cmd), (c.bytes == 3 ? "RGB " : "I ") + std::to_string(crc32(0, back.pixels.data(), uInt(i))) + "\n");
     }
     // A filler that fails stops the writing: no file, the older one whole, no temporary left.
     WriteFileBytes(tmp / "old.png", {1, 2, 3});
