@@ -1,5 +1,6 @@
 #include "images/animation_writer.h"
 
+#include "images/picture_format.h"
 #include "platform/file_writer.h"
 
 #include <gif_lib.h>
@@ -12,14 +13,6 @@
 #include <unordered_map>
 
 namespace {
-
-bool EndsWith(const std::string& s, const char* e) {
-    const size_t n = std::strlen(e);
-    if (s.size() < n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(s[s.size() - n + i])) != e[i]) return false;
-    return true;
-}
 
 // When frame i starts, in units of 1 / `perSecond` s: rounded from the exact time, so the
 // delays add up without drift.
@@ -186,7 +179,7 @@ private:
 
 }  // namespace
 
-bool IsAnimationName(const std::string& path) { return EndsWith(path, ".gif") || EndsWith(path, ".webp"); }
+bool IsAnimationName(const std::string& path) { return NameEndsIn(path, ".gif") || NameEndsIn(path, ".webp"); }
 
 std::unique_ptr<AnimationWriter> OpenAnimation(const std::string& path, int width, int height, double fps,
                                                const std::vector<uint32_t>& palette, std::string& why) {
@@ -194,12 +187,12 @@ std::unique_ptr<AnimationWriter> OpenAnimation(const std::string& path, int widt
         why = "an animation cannot be " + std::to_string(width) + " x " + std::to_string(height);
         return nullptr;
     }
-    if (EndsWith(path, ".gif")) {
+    if (NameEndsIn(path, ".gif")) {
         auto w = std::make_unique<GifWriter>(width, height, fps);
         why = w->Open(path, palette);
         return why.empty() ? std::move(w) : nullptr;
     }
-    if (EndsWith(path, ".webp")) {
+    if (NameEndsIn(path, ".webp")) {
         auto w = std::make_unique<WebpWriter>(width, height, fps);
         why = w->Open(path);
         return why.empty() ? std::move(w) : nullptr;
