@@ -1,5 +1,6 @@
 #include "images/animation_writer.h"
 
+#include "images/picture_format.h"
 #include "platform/file_writer.h"
 
 #include <gif_lib.h>
@@ -9,18 +10,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace {
-
-bool EndsWith(const std::string& s, const char* e) {
-    const size_t n = std::strlen(e);
-    if (s.size() < n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(s[s.size() - n + i])) != e[i]) return false;
-    return true;
-}
 
 // When frame i starts, in units of 1 / `perSecond` s: rounded from the exact time, so the
 // delays add up without drift.
@@ -97,12 +89,7 @@ public:
 private:
     static int Write(GifFileType* g, const GifByteType* bytes, int n) {
         auto* self = static_cast<GifWriter*>(g->UserData);
-        for (int done = 0; done < n;) {
-            const ssize_t k = ::write(self->file_.fd(), bytes + done, size_t(n - done));
-            if (k < 0 && errno == EINTR) continue;
-            if (k <= 0) return self->writeError_ = k < 0 ? errno : EIO, 0;
-            done += int(k);
-        }
+        if (const int code = n > 0 ? WriteAll(self->file_.fd(), bytes, size_t(n)) : 0) return self->writeError_ = code, 0;
         return n;
     }
     std::string Failure() const { return writeError_ ? std::strerror(writeError_) : GifErrorString(gif_->Error); }
@@ -174,13 +161,7 @@ public:
         if (!WebPAnimEncoderAdd(enc_, nullptr, int(FrameTime(frames_, fps_, 1000)), nullptr) ||
             !WebPAnimEncoderAssemble(enc_, &data))
             return std::string("WebP: ") + WebPAnimEncoderGetError(enc_);
-        int error = 0;
-        for (size_t done = 0; done < data.size && !error;) {
-            const ssize_t k = ::write(file_.fd(), data.bytes + done, data.size - done);
-            if (k < 0 && errno == EINTR) continue;
-            if (k <= 0) error = k < 0 ? errno : EIO;
-            else done += size_t(k);
-        }
+        int error = WriteAll(file_.fd(), data.bytes, data.size);
         WebPDataClear(&data);
         if (!error) error = file_.commit();
         return error ? std::strerror(error) : "";
@@ -198,7 +179,7 @@ private:
 
 }  // namespace
 
-bool IsAnimationName(const std::string& path) { return EndsWith(path, ".gif") || EndsWith(path, ".webp"); }
+bool IsAnimationName(const std::string& path) { return NameEndsIn(path, ".gif") || NameEndsIn(path, ".webp"); }
 
 std::unique_ptr<AnimationWriter> OpenAnimation(const std::string& path, int width, int height, double fps,
                                                const std::vector<uint32_t>& palette, std::string& why) {
@@ -206,12 +187,12 @@ std::unique_ptr<AnimationWriter> OpenAnimation(const std::string& path, int widt
         why = "an animation cannot be " + std::to_string(width) + " x " + std::to_string(height);
         return nullptr;
     }
-    if (EndsWith(path, ".gif")) {
+    if (NameEndsIn(path, ".gif")) {
         auto w = std::make_unique<GifWriter>(width, height, fps);
         why = w->Open(path, palette);
         return why.empty() ? std::move(w) : nullptr;
     }
-    if (EndsWith(path, ".webp")) {
+    if (NameEndsIn(path, ".webp")) {
         auto w = std::make_unique<WebpWriter>(width, height, fps);
         why = w->Open(path);
         return why.empty() ? std::move(w) : nullptr;

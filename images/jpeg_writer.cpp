@@ -11,7 +11,6 @@
 #include <new>
 
 #include <jpeglib.h>
-#include <unistd.h>
 
 namespace {
 
@@ -30,12 +29,7 @@ Sink& SinkOf(j_compress_ptr c) { return *reinterpret_cast<Sink*>(c->dest); }
 // The bytes of the buffer up to `end` to the file; the first failure is kept and the rest
 // of the picture is still taken (and dropped), so the library needs no way out.
 void Flush(Sink& s, const JOCTET* end) {
-    for (const JOCTET* p = s.buffer; p < end && !s.error;) {
-        const ssize_t k = ::write(s.fd, p, size_t(end - p));
-        if (k < 0 && errno == EINTR) continue;
-        if (k <= 0) s.error = k < 0 ? errno : EIO;
-        p += k > 0 ? k : 0;
-    }
+    if (!s.error) s.error = WriteAll(s.fd, s.buffer, size_t(end - s.buffer));
 }
 
 void InitDestination(j_compress_ptr c) {

@@ -1,6 +1,7 @@
 #include "images/picture_format.h"
 
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -19,6 +20,14 @@ std::string Lower(std::string s) {
 }
 
 }  // namespace
+
+bool NameEndsIn(const std::string& name, const char* ext) {
+    const size_t n = std::strlen(ext);
+    if (name.size() < n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(name[name.size() - n + i])) != ext[i]) return false;
+    return true;
+}
 
 PictureFormat PictureFormatFromName(const std::string& path) {
     const std::string ext = Lower(std::filesystem::path(path).extension().string());

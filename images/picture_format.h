@@ -5,6 +5,8 @@
 
 enum class PictureFormat { None, Bmp, Png, Jpeg, Tiff, Webp };
 
+// Whether `name` ends in `ext` (given in lower case), case-blind.
+bool NameEndsIn(const std::string& name, const char* ext);
 // By the extension at the end of the name, case-blind: .bmp, .png, .jpg/.jpeg, .tif/.tiff, .webp.
 PictureFormat PictureFormatFromName(const std::string& path);
 // ".bmp", ".png", ... for the format; what the save dialog adds to a bare name.

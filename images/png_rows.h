@@ -48,3 +48,8 @@ private:
     int width_ = 0, height_ = 0, row_ = 0;
     bool wide_ = false, storedGrey_ = false;
 };
+
+// Every row of a PngRows just opened or rewound, `step` at a time, as a display picture (16-bit
+// grey: its high bytes, the values beside it). False when a read fails (png.failure() says
+// why); std::bad_alloc when the picture does not fit.
+bool ReadPngPicture(PngRows& png, int step, Image32& img);

@@ -1,6 +1,7 @@
 #include "images/png_writer.h"
 
 #include "platform/file_writer.h"
+#include "platform/little_endian.h"
 #include "platform/parallel.h"
 
 #include <libdeflate.h>
@@ -15,8 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 namespace {
 
 // Random-dot stereograms repeat across a row and hardly from one row to the next: rows
@@ -27,10 +26,6 @@ constexpr int kLevel = 1;
 // About this many raw bytes are compressed as one piece; each thread takes a few per band.
 constexpr size_t kBlockBytes = size_t(1) << 20;
 constexpr int kBlocksPerThread = 4;
-
-void PutBe32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v >> 24), p[1] = uint8_t(v >> 16), p[2] = uint8_t(v >> 8), p[3] = uint8_t(v);
-}
 
 // One block of rows, compressed.
 struct Piece {
@@ -61,13 +56,8 @@ public:
         return put(tail, 4);
     }
     bool put(const uint8_t* p, size_t n) {
-        while (n > 0) {
-            const ssize_t k = ::write(file_.fd(), p, n);
-            if (k < 0 && errno == EINTR) continue;
-            if (k <= 0) return fail(k < 0 ? errno : EIO);
-            p += k, n -= size_t(k);
-        }
-        return true;
+        const int code = WriteAll(file_.fd(), p, n);
+        return !code || fail(code);
     }
     bool fail(int code) {
         if (!error_) error_ = code;

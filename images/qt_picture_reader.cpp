@@ -1,5 +1,6 @@
 #include "images/qt_picture_reader.h"
 
+#include "images/picture_format.h"
 #include "platform/whole_file.h"
 
 #include <QBuffer>
@@ -76,14 +77,6 @@ public:
 private:
     LibraryLines lines_;
 };
-
-bool NameEndsIn(const std::string& name, const char* ext) {
-    const size_t n = std::strlen(ext);
-    if (name.size() < n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(name[name.size() - n + i])) != ext[i]) return false;
-    return true;
-}
 
 // Formats taken from Qt; others it knows (icons, X and wireless bitmaps, SVG, MNG) are refused.
 bool Wanted(const QByteArray& f) {

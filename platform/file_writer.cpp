@@ -177,15 +177,20 @@ void OutputFile::discard() {
     if (!direct_ && !unnamed_) ::unlink(temp_.c_str());
 }
 
+int WriteAll(int fd, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        data += n, size -= size_t(n);
+    }
+    return 0;
+}
+
 std::string WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size, const std::string& temp) {
     OutputFile file;
     if (!file.open(path, temp)) return std::strerror(errno);
-    int code = 0;
-    for (size_t done = 0; !code && done < size;) {
-        const ssize_t n = ::write(file.fd(), data + done, size - done);
-        if (n < 0 && errno != EINTR) code = errno;
-        if (n > 0) done += size_t(n);
-    }
+    int code = WriteAll(file.fd(), data, size);
     if (!code) code = file.commit(true);
     return code ? std::strerror(code) : std::string();
 }

@@ -35,6 +35,10 @@ private:
     bool direct_ = false, unnamed_ = false, linked_ = false;
 };
 
+// All `size` bytes at `data` written to `fd` from where it stands, a write cut short by a
+// signal taken up again: 0, or the system's code (EIO when nothing more would go).
+int WriteAll(int fd, const uint8_t* data, size_t size);
+
 // `size` bytes at `data` as the whole file `path` (synced to disk first): "" on success, else
 // the system's reason (strerror). `temp` as for OutputFile::open.
 std::string WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size,

@@ -1,5 +1,6 @@
 #pragma once
-// Little-endian fields of the file formats (BMP, DIB, GIF, RIFF); the caller checks the length.
+// Little-endian fields of the file formats (BMP, DIB, GIF, RIFF), and PNG's big-endian ones;
+// the caller checks the length.
 #include <cstdint>
 
 inline uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
@@ -13,4 +14,10 @@ inline void PutLe16(uint8_t* p, uint32_t v) {
 inline void PutLe32(uint8_t* p, uint32_t v) {
     PutLe16(p, v & 0xFFFF);
     PutLe16(p + 2, v >> 16);
+}
+inline void PutBe32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }

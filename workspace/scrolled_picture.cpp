@@ -66,25 +66,33 @@ void SetScroll(QWidget* window, OPENEDFILE* of, QScrollBar* hbar, QScrollBar* vb
     window->update();
 }
 
-void PaintPicture(QPainter& p, QWidget* window, const OPENEDFILE* of, const QImage& picture, bool cornerBetweenBars,
-                  QPoint origin) {
+namespace {
+// The workspace colour right of and below a picture shown `shownW` x `shownH` pixels large, and
+// the corner between two bars.
+void PaintSurround(QPainter& p, QWidget* window, const OPENEDFILE* of, int shownW, int shownH, bool cornerBetweenBars) {
     const QColor work = WorkspaceColor();
-    if (!of || picture.isNull()) {
-        p.fillRect(window->rect(), work);
-        return;
-    }
     const int cw = of->Xclient, ch = of->Yclient, w = window->width(), h = window->height();
-    p.drawImage(QPoint(0, 0), picture, QRect(of->Xscroll - origin.x(), of->Yscroll - origin.y(), cw, ch));
-    const int px = of->Xsize - of->Xscroll, py = of->Ysize - of->Yscroll;
+    const int px = shownW - of->Xscroll, py = shownH - of->Yscroll;
     if (px < w) p.fillRect(QRect(px, 0, w - px, h), work);
     if (py < h) p.fillRect(QRect(0, py, std::max(0, px), h - py), work);
     if (cornerBetweenBars) p.fillRect(QRect(cw, ch, w - cw, h - ch), window->palette().color(QPalette::Window));
+}
+}  // namespace
+
+void PaintPicture(QPainter& p, QWidget* window, const OPENEDFILE* of, const QImage& picture, bool cornerBetweenBars,
+                  QPoint origin) {
+    if (!of || picture.isNull()) {
+        p.fillRect(window->rect(), WorkspaceColor());
+        return;
+    }
+    p.drawImage(QPoint(0, 0), picture, QRect(of->Xscroll - origin.x(), of->Yscroll - origin.y(), of->Xclient, of->Yclient));
+    PaintSurround(p, window, of, of->Xsize, of->Ysize, cornerBetweenBars);
 }
 
 void PaintZoomedPicture(QPainter& p, QWidget* window, const OPENEDFILE* of, const QImage& picture, const QImage& reduced,
                         double zoom, bool smooth, bool cornerBetweenBars) {
     if (!of || picture.isNull() || zoom == 1.0) return PaintPicture(p, window, of, picture, cornerBetweenBars);
-    const int cw = of->Xclient, ch = of->Yclient, w = window->width(), h = window->height();
+    const int cw = of->Xclient, ch = of->Yclient;
     p.save();
     p.setClipRect(0, 0, cw, ch);
     if (!reduced.isNull()) {
@@ -100,9 +108,5 @@ void PaintZoomedPicture(QPainter& p, QWidget* window, const OPENEDFILE* of, cons
         p.drawImage(QPoint(x0, y0), picture, QRect(x0, y0, x1 - x0, y1 - y0));
     }
     p.restore();
-    const QColor work = WorkspaceColor();
-    const int px = ZoomedExtent(of->Xsize, zoom) - of->Xscroll, py = ZoomedExtent(of->Ysize, zoom) - of->Yscroll;
-    if (px < w) p.fillRect(QRect(px, 0, w - px, h), work);
-    if (py < h) p.fillRect(QRect(0, py, std::max(0, px), h - py), work);
-    if (cornerBetweenBars) p.fillRect(QRect(cw, ch, w - cw, h - ch), window->palette().color(QPalette::Window));
+    PaintSurround(p, window, of, ZoomedExtent(of->Xsize, zoom), ZoomedExtent(of->Ysize, zoom), cornerBetweenBars);
 }

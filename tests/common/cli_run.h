@@ -18,16 +18,6 @@ inline std::ostream& operator<<(std::ostream& o, const CliRun& r) {
     return o << r.status << " [" << r.out << "] [" << r.err << "]";
 }
 
-// What a command prints on standard output.
-inline std::string Output(const std::string& cmd) {
-    std::string out;
-    char buf[4096];
-    FILE* p = popen(cmd.c_str(), "r");
-    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-    pclose(p);
-    return out;
-}
-
 // `args` goes to the shell as it is; `prefix` runs before the program (an environment, setpriv).
 inline CliRun RunCli(const std::string& args, const std::string& prefix = "") {
     const std::string errPath = "/tmp/orvalis_cli_err_" + std::to_string(::getpid());

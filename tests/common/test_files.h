@@ -1,6 +1,8 @@
 #pragma once
-// Files for the tests: a fresh folder of their own, and whole files as bytes.
+// Files for the tests: a fresh folder of their own, whole files as bytes, and what a second
+// tool (Pillow, sox) prints about them.
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -59,3 +61,13 @@ private:
 // The same for a program the shell starts: put before the command.
 inline const char* const kWithoutFileRights =
     "setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search";
+
+// What a command prints on standard output.
+inline std::string Output(const std::string& cmd) {
+    std::string out;
+    char buf[4096];
+    FILE* p = popen(cmd.c_str(), "r");
+    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    pclose(p);
+    return out;
+}

@@ -18,25 +18,6 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 const std::string kUnread = "The picture could not be read: ";
 
-// Every row of a PngRows, `step` at a time, as a display picture (16-bit grey: its high bytes,
-// the values beside it); false when a read fails.
-bool ReadAll(PngRows& png, int step, Image32& img) {
-    img = Image32(png.width(), png.height());
-    img.grey16.resize(png.wideGrey() ? img.px.size() : 0);
-    RowBlock block;
-    for (int y = 0, n; y < png.height(); y += n) {
-        if (!png.next(n = std::min(step, png.height() - y), block)) return false;
-        for (int r = 0; r < n; ++r)
-            for (int x = 0; x < png.width(); ++x) {
-                const uint8_t* p = block.bottomRow + ptrdiff_t(n - 1 - r) * block.rowStep + x * (png.bpp() / 8);
-                const size_t i = size_t(y + r) * size_t(img.width) + size_t(x);
-                if (png.wideGrey()) img.grey16[i] = uint16_t(p[0] << 8 | p[1]);
-                img.px[i] = png.bpp() == 24 ? uint32_t(p[2] << 16 | p[1] << 8 | p[0]) : p[0] * 0x010101u;
-            }
-    }
-    return true;
-}
-
 TEST(PngStream, EveryColourTypeAndDepthReadsAsPillowReadsIt) {
     int files = 0;
     for (const auto& e : fs::directory_iterator(kDataDir + "png")) {
@@ -48,7 +29,7 @@ TEST(PngStream, EveryColourTypeAndDepthReadsAsPillowReadsIt) {
         for (int step : {1, 4, 64}) {
             PngRows png;
             PictureResult r;
-            r.ok = png.open(path) && ReadAll(png, step, r.image) && (step != 4 || (png.rewind() && ReadAll(png, 3, r.image)));
+            r.ok = png.open(path) && ReadPngPicture(png, step, r.image) && (step != 4 || (png.rewind() && ReadPngPicture(png, 3, r.image)));
             EXPECT_EQ(png.storedGrey(), name[1] == '0' || name[1] == '4') << path;
             ExpectPillowsPicture(r, path, path + " by " + std::to_string(step));
         }
@@ -64,7 +45,7 @@ TEST(PngStream, CutAndDamagedFilesAreRefusedWithTheReadersReason) {
         const auto refused = [&](const Bytes& bad, bool cut) {
             PngRows png;
             Image32 img;
-            if (png.open(bad.data(), bad.size()) && ReadAll(png, 4, img)) return !cut;
+            if (png.open(bad.data(), bad.size()) && ReadPngPicture(png, 4, img)) return !cut;
             const std::string why = png.failure().messages.at(0).text;
             return why.rfind(kUnread, 0) == 0 && (!cut || bad.size() < 100 || why == kUnread + "the file ends inside the picture.");
         };
@@ -136,10 +117,7 @@ TEST(PngStream, WrittenFilesReadBackByLibpngAndPillowPixelForPixel) {
         // Pillow: its checksum of the decoded bytes equals one of the bytes libpng read.
         const std::string cmd = "/usr/bin/python3 -c \"import sys, zlib; from PIL import Image; im = Image.open(sys.argv[1]); "
                                 "print(im.mode, zlib.crc32(im.tobytes('raw', 'I;16B') if im.mode == 'I' else im.tobytes()))\" " + path;
-        char line[200] = "";
-        FILE* p = popen(cmd.c_str(), "r");
-        EXPECT_TRUE(std::fgets(line, sizeof line, p) && pclose(p) == 0);
-        EXPECT_EQ(line, (c.bytes == 3 ? "RGB " : "I ") + std::to_string(crc32(0, back.pixels.data(), uInt(i))) + "\n");
+        EXPECT_EQ(Output(cmd), (c.bytes == 3 ? "RGB " : "I ") + std::to_string(crc32(0, back.pixels.data(), uInt(i))) + "\n");
     }
     // A filler that fails stops the writing: no file, the older one whole, no temporary left.
     WriteFileBytes(tmp / "old.png", {1, 2, 3});
