@@ -31,7 +31,7 @@ constexpr int kSoften = kWindow * 3;
 constexpr double kSureRatio = 0.85;
 // Oversampled, matched at fractions of a pixel: the partner is interpolated between two pixels
 // the generator's filter has averaged, so even the true separation leaves a residue.
-constexpr double kSureRatioOversampled = 0.92;
+constexpr double kSureRatioOversampled = 0.96;
 constexpr double kClearRatio = 0.75;
 constexpr double kFoundShare = 0.1;  // clear pixels needed to call the picture a stereogram
 constexpr int kBand = 48;            // rows a thread decodes in one go
@@ -254,7 +254,8 @@ double DepthOffsetOfSeparation(const StereoOptions& opts, double sep) {
 }
 
 bool FindSeparationRange(const PictureView& pic, int& low, int& high, int& background) {
-    const int w = pic.width, maxLag = w / 2, firstLag = 4;
+    // A repeat needs a third of the row to overlap itself to show.
+    const int w = pic.width, maxLag = w * 2 / 3, firstLag = 4;
     if (w < 32 || pic.height < 1) return false;
     const int rows = std::min(pic.height, 64);
     std::vector<double> diff(size_t(maxLag) + 1, 0.0);
@@ -280,7 +281,9 @@ bool FindSeparationRange(const PictureView& pic, int& low, int& high, int& backg
         score[size_t(lag)] = top > 0 ? diff[size_t(lag)] / top : 1.0;
     }
     const int best = int(std::min_element(score.begin(), score.end()) - score.begin());
-    if (score[size_t(best)] > 0.7) return false;
+    // Noise stays within a few per cent of 1; a weak dip may still be a stereogram whose near
+    // surfaces cover most of it, which the matching itself then has to confirm.
+    if (score[size_t(best)] > 0.8) return false;
     // A near surface covers little of the picture, so its repeat dips far less than the
     // background's: any dip clearly out of the noise counts.
     const double limit = 1 - 0.12 * (1 - score[size_t(best)]);
