@@ -80,6 +80,7 @@ inline int Dissimilarity(const uint8_t* v, const uint8_t* lo, const uint8_t* hi,
 struct Search {
     int low = 0, count = 0;  // separations low + k / steps for k = 0 .. count - 1, in pixels
     int steps = 1;           // separations tried per pixel
+    bool oversampled = false;  // the generator's filter has blurred the repeats
     double Sep(int k) const { return low + double(k) / steps; }
     int Units(int k) const { return low * steps + k; }  // the separation in 1/steps pixel
 };
@@ -191,7 +192,7 @@ bool DecodeBand(const Planes& pl, const Search& sr, int y0, int y1, DecodedStere
             // Near the left and right edges the far separations link outside the picture: what is
             // left to choose from cannot rule out the separations that were not tried.
             const bool testable = valid == S && interior && !flat;
-            out.sure[at + size_t(x)] = testable && b + kSoften <= (sr.steps > 1 ? kSureRatioOversampled : kSureRatio) * (second + kSoften);
+            out.sure[at + size_t(x)] = testable && b + kSoften <= (sr.oversampled ? kSureRatioOversampled : kSureRatio) * (second + kSoften);
             clearHere += testable && b + kSoften <= kClearRatio * (second + kSoften);
             out.echo[at + size_t(x)] = !flat && echoCost != kNoCost && echoCost <= b + 0.25 * (mean - b);
         }
@@ -309,7 +310,10 @@ DecodeResult DecodeStereogram(const PictureView& pic, const StereoOptions* opts,
             double nearest, farthest;
             SeparationRange(*opts, nearest, farthest);
             sr.low = std::max(2, int(std::floor(nearest)) - 3);
-            sr.steps = opts->oversam;
+            // Half pixels find an oversampled repeat as often as its own finer steps do, at a
+            // fraction of the work; the parabola refines the rest.
+            sr.steps = std::min(opts->oversam, 2);
+            sr.oversampled = opts->oversam > 1;
             sr.count = (int(std::ceil(farthest)) + 3 - sr.low) * sr.steps + 1;
         } else {
             int low, high, background;

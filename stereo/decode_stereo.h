@@ -35,7 +35,7 @@ void SeparationRange(const StereoOptions& opts, double& nearest, double& farthes
 bool FindSeparationRange(const PictureView& pic, int& low, int& high, int& background);
 
 // Matches the picture with itself at each separation of the options' range (or of the range
-// found from the picture when `opts` is null; in steps of 1/oversampling of a pixel with
+// found from the picture when `opts` is null; in half pixels for an oversampled one with
 // options, whole pixels without), windowed over a few pixels each way, each pixel
 // placed at the middle of the pixel pair it links. NoStereogram when the picture does not
 // repeat or too few pixels match.
