@@ -172,6 +172,8 @@ OPENEDFILE* MakeStereoPairWindow() {
         Say("Open a picture and its depth map first.");
         return nullptr;
     }
+    std::vector<QPointer<QWidget>> windows;
+    for (OPENEDFILE* of : pictures) windows.emplace_back(of->hwnd);
     QDialog dlg(FrameWindow());
     dlg.setWindowTitle("Make stereo pair");
     auto* form = new QFormLayout(&dlg);
@@ -203,9 +205,11 @@ OPENEDFILE* MakeStereoPairWindow() {
     form->addRow(buttons);
     if (dlg.exec() != QDialog::Accepted) return nullptr;
 
-    OPENEDFILE* depthOf = pictures[size_t(depthBox->currentIndex())];
-    OPENEDFILE* pictureOf = pictures[size_t(pictureBox->currentIndex())];
-    if (!depthOf->hwnd || !pictureOf->hwnd) return nullptr;  // closed while the dialog was open
+    // A window closed while the dialog was open takes its record with it: find both again.
+    auto recordOf = [&](int i) { return windows[size_t(i)] ? GetFileStruct(windows[size_t(i)]) : nullptr; };
+    OPENEDFILE* depthOf = recordOf(depthBox->currentIndex());
+    OPENEDFILE* pictureOf = recordOf(pictureBox->currentIndex());
+    if (!depthOf || !pictureOf) return nullptr;
     PairOptions o;
     o.layout = PairLayout(layoutBox->currentData().toInt());
     o.strength = strength->value();

@@ -352,6 +352,17 @@ TEST(RevealDepth, AMadeStereogramShowsItsDepthAndFiguresNoiseSaysSo) {
     frame.WmCommand(Command::MakeStereoPair);
     EXPECT_EQ(GetLastFileStruct()->hwnd->windowTitle(), "Anaglyph of dots");
     EXPECT_EQ(GetLastFileStruct()->Xsize, 320);  // the texture's width, twice the separation
+    // The picture closed while the dialog is open: nothing is made, nothing is read from it.
+    OPENEDFILE* anaglyph = GetLastFileStruct();
+    QTimer::singleShot(0, [] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, dlg);
+        for (QMdiSubWindow* s : FrameMdiArea()->subWindowList())
+            if (s->widget()->windowTitle().startsWith("dots")) delete s;
+        Find<QDialogButtonBox>(dlg, nullptr)->button(QDialogButtonBox::Ok)->click();
+    });
+    frame.WmCommand(Command::MakeStereoPair);
+    EXPECT_EQ(GetLastFileStruct(), anaglyph);
     OPENEDFILE* last = open("noise", noise);
     frame.WmCommand(Command::RevealDepth);
     EXPECT_EQ(GetLastFileStruct(), last);
