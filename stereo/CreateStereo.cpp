@@ -81,12 +81,11 @@ bool MakeInBackground(const StereoMaker& maker, QImage& img, bool& cancelled) {
     std::atomic<bool> cancel{false};
     bool made = false;
     QEventLoop loop;
-    const std::unique_ptr<QProgressBar> bar(StatusProgressBar(maker.height()));
+    const std::unique_ptr<QProgressBar> bar(StatusProgressBar(maker.height(), "Making the stereogram: %p% (Esc cancels)"));
     EscWatch esc(cancel);
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] { if (bar) bar->setValue(rows.load()); });
     tick.start(100);
-    FrameStatusf(kStatusNotes, "Making the stereogram... (Esc cancels)");
     std::thread worker([&] {
         try {
             made = MakeStereoImage(maker, img, &rows, &cancel);

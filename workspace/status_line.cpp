@@ -105,12 +105,15 @@ void ShowStatusTip(const char* tip) {
 const char* StatusText(int part) { return StatusWnd && part >= 0 && part < 8 ? StatusWnd->texts[part].c_str() : ""; }
 bool StatusRaised(int part) { return StatusWnd && part >= 0 && part < 8 && StatusWnd->raised[part]; }
 
-QProgressBar* StatusProgressBar(int maximum) {
+QProgressBar* StatusProgressBar(int maximum, const char* text) {
     if (!StatusWnd) return nullptr;
     auto* bar = new QProgressBar(StatusWnd);
     bar->setObjectName("statusProgress");
     bar->setRange(0, maximum);
-    const int left = StatusWnd->edges[4];
+    bar->setFormat(QString::fromUtf8(text));
+    bar->setTextVisible(true);
+    bar->setAlignment(Qt::AlignCenter);
+    const int left = StatusWnd->edges[3];
     bar->setGeometry(left, 2, std::max(StatusWnd->width() - left - 2, 40), StatusWnd->height() - 4);
     bar->show();
     return bar;

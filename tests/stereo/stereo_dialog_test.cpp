@@ -366,7 +366,8 @@ TEST(CreateStereo, ALargeResultIsMadeInTheBackgroundAndEscCancelsIt) {
     // generator's own pixels and the resolution to save.
     big.OutWidth = 2400, big.OutHeight = 1800, big.dots = kMarksTriangles, big.dpi = 300;
     bool barShown = false;
-    QTimer::singleShot(0, [&] { barShown = bar() && bar()->isVisible(), Screenshot(FrameWindow(), "stereo-progress.png"); });
+    QTimer::singleShot(0, [&] { barShown = bar() && bar()->isVisible(); });
+    QTimer::singleShot(300, [&] { if (bar()) Screenshot(FrameWindow(), "stereo-progress.png"); });
     OPENEDFILE* of = CreateStereo(big);
     ASSERT_NE(nullptr, of);
     Image32 want;
