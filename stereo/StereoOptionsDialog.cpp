@@ -278,7 +278,12 @@ Image32 StereoOptionsDialog::PreviewDepthOf(const StereoOptions& opts, const Ima
     // The same part of a depth picture of another size, scaled to the preview's.
     const QRectF from(double(r.x()) * depth->width / W, double(r.y()) * depth->height / H,
                       double(r.width()) * depth->width / W, double(r.height()) * depth->height / H);
-    return FromQImage(ToQImage(*depth).copy(from.toAlignedRect()).scaled(r.size()));
+    const QRect part = from.toAlignedRect().intersected(QRect(0, 0, depth->width, depth->height));
+    Image32 cut(std::max(part.width(), 1), std::max(part.height(), 1));
+    for (int y = 0; y < part.height(); ++y)
+        std::copy_n(&depth->px[size_t(part.y() + y) * size_t(depth->width) + size_t(part.x())], part.width(),
+                    &cut.px[size_t(y) * size_t(cut.width)]);
+    return FromQImage(ToQImage(cut).scaled(r.size()));
 }
 
 void StereoOptionsDialog::usePictures(Image32 texture, Image32 depth, bool grey) {
