@@ -169,7 +169,7 @@ OPENEDFILE* CreateStereo(const StereoOptions& options) {
         } else {
             made = MakeStereoImage(maker, picture);
         }
-        if (cancelled) return nullptr;
+        if (cancelled || !TheFrame()) return nullptr;  // the frame may have gone while it ran
         if (!made) return Refuse(noMemory.c_str());
     } catch (const std::bad_alloc&) {
         running = false;

@@ -425,10 +425,10 @@ TEST(RevealDepth, AMadeStereogramShowsItsDepthAndFiguresNoiseSaysSo) {
     StereoOptions o;
     o.dots = kMarksTriangles;  // the band above is left out of the reading
     ASSERT_NE(nullptr, CreateStereo(o));
+    Screenshot(FrameWindow(), "stereo-triangles.png");
     frame.WmCommand(Command::RevealDepth);
     OPENEDFILE* found = GetLastFileStruct();
     ASSERT_EQ(found->hwnd->windowTitle(), "Depth of NEWSTEREO");
-    Screenshot(FrameWindow(), "stereo-triangles.png");
     const Image32 got = DocumentPicture(found);
     ASSERT_EQ(std::make_pair(got.width, got.height), std::make_pair(640, 200));
     EXPECT_TRUE(got.at(320, 100) == 0xFFFFFF && got.at(320, 170) == 0 && got.at(560, 30) == 0);
