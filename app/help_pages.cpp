@@ -41,7 +41,10 @@ const KeyPage kWindowKeys{
      {"Ctrl++ or Ctrl+=, Ctrl+-, Ctrl+wheel", "Zoom the picture in or out, in doubling steps from 1/8 to 8."},
      {"Arrows, Page Up, Page Down, Home, End", "Scroll a picture that is larger than its window."},
      {"Wheel (Shift+wheel: sideways)", "Scroll a picture up and down (left and right)."},
-     {"Right click on the empty area", "The Window menu."}}};
+     {"Right click on the empty area", "The Window menu."},
+     {"S", "Shimmer, in a random-dot stereogram made here: the window shows it and the same depth on other dots "
+           "in turn, a few times a second, so the hidden shape flickers into view; S again stops it."},
+     {"Esc", "Cancel a large stereogram being made in the background (its progress shows in the status line)."}}};
 
 const KeyPage kWaveKeys{
     "keysWave", "Wave",

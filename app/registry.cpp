@@ -75,12 +75,13 @@ void SaveSettings() { SaveSettingsFrom(Settings); }
 void LoadStereoOptions(StereoOptions& opts) {
     KeyPath key = CreateKey(SettingsKeyPath());
     if (!key.empty()) keystore::RemoveStaleTemporaries(key, "StereoOptions");
-    // Either record's size; another is refused as QueryKey refuses one.
+    // Any record's size; another is refused as QueryKey refuses one.
     std::vector<uint8_t> v;
     const keystore::ReadResult r =
         key.empty() ? keystore::ReadResult::Missing : keystore::ReadValue(key, "StereoOptions", kStoredStereoOptionsSize, v);
     opts = StereoOptions();
-    if (r == keystore::ReadResult::Read && (v.size() == kStoredStereoOptionsSize || v.size() == kOldStoredStereoOptionsSize))
+    if (r == keystore::ReadResult::Read && (v.size() == kStoredStereoOptionsSize || v.size() == kOso2StoredSize ||
+                                                v.size() == kOldStoredStereoOptionsSize))
         StereoOptionsFromStored(opts, v.data(), v.size());
     else if (r != keystore::ReadResult::Missing)
         RegError("read", "StereoOptions");

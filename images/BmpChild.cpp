@@ -166,7 +166,7 @@ std::string BmpChild::saveDocument(const std::string& path) {
     const OPENEDFILE* of = record();
     const BMP_DATA* bd = of ? of->data<BMP_DATA>() : nullptr;
     if (!bd || of->hBmpSaved.isNull()) return "nothing to save";
-    return WritePicture(path, of->hBmpSaved, PictureFormatFromName(path), bd->grey16);
+    return WritePicture(path, of->hBmpSaved, PictureFormatFromName(path), bd->grey16, bd->perMetre);
 }
 
 OPENEDFILE* CreateBMPChild(const std::string& filename) {

@@ -14,6 +14,9 @@ struct BMP_DATA : ClientBlock {
     StereoRole StereoType = StereoRole::None;
     std::vector<uint16_t> grey16;  // 16-bit grey values, top row first, empty when the picture had none
     bool stereogram = false;       // made by "Create it now": shown unsmoothed, fused only at 100%
+    int perMetre = 0;              // the resolution a saved file states; 0: the format's usual
+    int randomDots = 0;            // made by "New random texture": 1 colour dots, 2 black and white
+    uint32_t randomSeed = 0;       // and from this seed
 };
 
 class BmpChild : public MdiChild {

@@ -53,6 +53,8 @@ OPENEDFILE* OpenRandomTexture(const StereoOptions& options, uint32_t seed, bool 
     if (!of) return nullptr;
     BMP_DATA* bd = of->data<BMP_DATA>();
     bd->BitsPerPixel = 32;
+    bd->randomDots = blackAndWhite ? 2 : 1;
+    bd->randomSeed = seed;
     SetDocumentPicture(of, img);
     char caption[300];
     std::snprintf(caption, sizeof caption, "File:%s  %uX%uX%u", of->Filename.c_str(), unsigned(of->Xsize),

@@ -3,6 +3,8 @@
 #include "documents/opened_file.h"
 #include "images/picture_writer.h"
 #include "stereo/stereo_pictures.h"
+#include "images/picture_document.h"
+#include "workspace/mdi_child.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
 #include "workspace/window_utils.h"
@@ -22,12 +24,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <new>
 #include <tuple>
 #include <utility>
 
 namespace {
 
-constexpr int kPreviewWidth = 400, kPreviewHeight = 200;
+constexpr int kModes[] = {kDepthAuto, kDepthClassic, kDepthGrey};  // in the depth values box's order
+constexpr int64_t kPreviewSmoothPixels = 1000000;  // larger marked depth is previewed unsmoothed
 
 template <class W> W* Place(W* w, const char* id, QRect r) {
     if (id) w->setObjectName(id);
@@ -68,7 +72,9 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     depthModeBox = Place(new QComboBox(this), "25", Units(14, 142, 80, 13));
     depthModeBox->addItems({"Automatic", "Classic (blue levels)", "Grey values, white near"});
     reliefEdit = Place(new QLineEdit(this), "26", Units(14, 160, 32, 12));
-    dotsBox = Place(new QCheckBox("Convergence do&ts", this), "27", Units(14, 177, 94, 11));
+    marksBox = Place(new QComboBox(this), "27", Units(14, 176, 56, 13));
+    marksBox->addItems({"Off", "Dots", "Triangles"});  // in kMarks order
+    smoothEdit = Place(new QLineEdit(this), "28", Units(110, 176, 24, 12));
     Label(this, "&Oversample factor 1,2,4,6", Units(53, 13, 86, 10), oversamEdit);
     Label(this, "Background &Depth", Units(53, 33, 66, 10), bkdepthEdit);
     Label(this, "&Eye separation", Units(53, 54, 66, 10), eyeEdit);
@@ -77,10 +83,13 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     Label(this, "x", Units(62, 127, 5, 9), nullptr);
     Label(this, "Depth &values", Units(98, 144, 50, 10), depthModeBox);
     Label(this, "&Relief 1 to 4000", Units(53, 162, 86, 10), reliefEdit);
+    Label(this, "Mar&ks", Units(74, 178, 34, 10), marksBox);
+    Label(this, "S&mooth", Units(138, 178, 30, 10), smoothEdit);
     // Each number's unit in a column of its own; a depth unit is as long as a pixel is wide.
     const std::pair<int, const char*> units[] = {{13, "samples per pixel"}, {33, "depth units"}, {54, "pixels"},
-                                                 {75, "depth units"},       {126, "pixels"},     {162, "depth units"}};
-    for (auto [y, unit] : units) Place(new QLabel(unit, this), "unit", Units(146, y, 62, 10));
+                                                 {75, "depth units"},       {126, "pixels"},     {162, "depth units"},
+                                                 {178, "pixels"}};
+    for (auto [y, unit] : units) Place(new QLabel(unit, this), "unit", Units(y == 178 ? 168 : 146, y, y == 178 ? 40 : 62, 10));
     tieNote = Place(new QLabel(this), "tieNote", Units(14, 190, 192, 18));
     separations = Place(new QLabel(this), "separations", Units(14, 209, 192, 10));
     warning = Place(new QLabel(this), "warning", Units(14, 220, 192, 30));
@@ -133,8 +142,10 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
                        "classic blue levels, or automatically (grey for a grey picture, else blue levels)."},
         {reliefEdit, "How far the nearest depth stands in front of the farthest, in depth units. A relief that "
                      "would reach the screen moves the background depth back with it."},
-        {dotsBox, "Adds a white band above the result with two dots the far separation apart: make them "
-                  "three to see the depth."},
+        {marksBox, "Adds a white band above the result with two marks (dots, or triangles pointing down) the far "
+                   "separation apart: make them three to see the depth."},
+        {smoothEdit, "Smooths grey depth over this many pixels (0 to 32; empty or 0: not at all) before use, "
+                     "keeping the steps between surfaces in place: for jagged or terraced depth maps."},
         {eyeMmEdit, "How far apart your eyes are, in millimetres (63 is usual). Sets the eye separation in pixels."},
         {distanceMmEdit, "How far your eyes are from the screen or print, in millimetres (500 is usual). Sets the "
                          "distance, and the background depth as far behind the screen."},
@@ -146,7 +157,7 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     for (auto [w, tip] : tips) w->setToolTip(tip);
 
     QWidget* order[] = {goButton, cancelButton, blocksBox, oversamEdit, bkdepthEdit, eyeEdit, distanceEdit,
-                        hiddenBox, invertBox, widthEdit, heightEdit, depthModeBox, reliefEdit, dotsBox,
+                        hiddenBox, invertBox, widthEdit, heightEdit, depthModeBox, reliefEdit, marksBox, smoothEdit,
                         eyeMmEdit, distanceMmEdit, dpiEdit, depthOfFieldEdit, viewingBox, showDepthBox};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
@@ -164,11 +175,12 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     heightEdit->setText(side(values.OutHeight));
     depthModeBox->setCurrentIndex(values.DepthMode == kDepthClassic ? 1 : values.DepthMode == kDepthGrey ? 2 : 0);
     reliefEdit->setText(QString::number(values.relief));
-    dotsBox->setChecked(values.dots != 0);
+    marksBox->setCurrentIndex(std::clamp(values.dots, int(kMarksOff), int(kMarksTriangles)));
+    smoothEdit->setText(values.smooth ? QString::number(values.smooth) : QString());
     viewingBox->setCurrentIndex(values.viewing == kViewCross ? 1 : 0);
     const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     const double dpi = screen && screen->physicalDotsPerInch() > 0 ? screen->physicalDotsPerInch() : 96.0;
-    dpiEdit->setText(QString::number(std::lround(dpi)));
+    dpiEdit->setText(QString::number(values.dpi > 0 ? values.dpi : std::lround(dpi)));
     physicalFromPixels();
 
     tieBackgroundToRelief(false);
@@ -185,6 +197,8 @@ StereoOptionsDialog::StereoOptionsDialog(QWidget* owner, StereoOptions& v, int t
     connect(viewingBox, &QComboBox::currentIndexChanged, this, &StereoOptionsDialog::showSeparations);
     for (QCheckBox* b : {showDepthBox, hiddenBox, invertBox})
         connect(b, &QCheckBox::toggled, this, &StereoOptionsDialog::remakePreview);
+    connect(smoothEdit, &QLineEdit::textChanged, this, &StereoOptionsDialog::remakePreview);
+    connect(depthModeBox, &QComboBox::currentIndexChanged, this, &StereoOptionsDialog::remakePreview);
     connect(goButton, &QPushButton::clicked, this, &StereoOptionsDialog::go);
     connect(cancelButton, &QPushButton::clicked, this, [this] { done(2); });
 }
@@ -209,16 +223,76 @@ Image32 StereoOptionsDialog::PreviewDepth() {
     return d;
 }
 
-Image32 StereoOptionsDialog::PreviewOf(const StereoOptions& opts) {
+namespace {
+
+// The options the preview is made with: the sample's own size and grey depth when no picture is
+// marked; never the band of marks.
+StereoOptions PreviewOptions(const StereoOptions& opts, bool sample) {
     StereoOptions o = opts;
-    o.OutWidth = o.OutHeight = 0;
-    o.dots = 0;
-    o.DepthMode = kDepthGrey;
-    Image32 out;
-    if (!MakeStereoPicture(RandomDotTexture(int(std::max<int64_t>(BackgroundSeparation(o), StereoSeparation(o, o.relief))), false, 1),
-                           PreviewDepth(), o, out))
-        out = Image32();
+    o.dots = kMarksOff;
+    if (sample) o.OutWidth = o.OutHeight = 0, o.DepthMode = kDepthGrey;
+    return o;
+}
+
+// Where the preview lies in a result W x H: its middle.
+QRect PreviewPlace(int W, int H) {
+    const int w = std::min(W, StereoOptionsDialog::kPreviewWidth), h = std::min(H, StereoOptionsDialog::kPreviewHeight);
+    return QRect((W - w) / 2, (H - h) / 2, w, h);
+}
+
+}  // namespace
+
+Image32 StereoOptionsDialog::PreviewOf(const StereoOptions& opts, const Image32* texture, const Image32* depth,
+                                       const std::function<bool()>& stop) try {
+    const StereoOptions o = PreviewOptions(opts, !depth);
+    const Image32 sample = depth ? Image32() : PreviewDepth();
+    const Image32 dots = texture ? Image32()
+                                 : RandomDotTexture(int(std::max<int64_t>(BackgroundSeparation(o), StereoSeparation(o, o.relief))), false, 1);
+    if (!depth) depth = &sample;
+    if (!texture) texture = &dots;
+    if (texture->empty() || depth->empty()) return {};
+    StereoMaker maker;
+    if (!maker.Prepare(ViewOf(*texture), DepthOf(ViewOf(*depth)), o, 4)) return {};
+    // Only the rows shown are made, whole; the columns are cut from them.
+    const QRect r = PreviewPlace(maker.width(), maker.height());
+    Image32 rows(maker.width(), r.height()), out(r.width(), r.height());
+    for (int y = 0; y < r.height(); y += 16) {
+        if (stop && stop()) return {};
+        const int y1 = std::min(y + 16, r.height());
+        if (!maker.Make(r.y() + y, r.y() + y1, reinterpret_cast<uint8_t*>(&rows.px[size_t(y) * size_t(rows.width)]),
+                        ptrdiff_t(rows.width) * 4))
+            return {};
+    }
+    for (int y = 0; y < r.height(); ++y)
+        std::copy_n(&rows.px[size_t(y) * size_t(rows.width) + size_t(r.x())], r.width(), &out.px[size_t(y) * size_t(r.width())]);
     return out;
+} catch (const std::bad_alloc&) {
+    return {};
+}
+
+Image32 StereoOptionsDialog::PreviewDepthOf(const StereoOptions& opts, const Image32* depth) {
+    if (!depth) return PreviewDepth();
+    const StereoOptions o = PreviewOptions(opts, false);
+    const int W = o.OutWidth ? o.OutWidth : depth->width, H = o.OutHeight ? o.OutHeight : depth->height;
+    const QRect r = PreviewPlace(W, H);
+    // The same part of a depth picture of another size, scaled to the preview's.
+    const QRectF from(double(r.x()) * depth->width / W, double(r.y()) * depth->height / H,
+                      double(r.width()) * depth->width / W, double(r.height()) * depth->height / H);
+    const QRect part = from.toAlignedRect().intersected(QRect(0, 0, depth->width, depth->height));
+    Image32 cut(std::max(part.width(), 1), std::max(part.height(), 1));
+    for (int y = 0; y < part.height(); ++y)
+        std::copy_n(&depth->px[size_t(part.y() + y) * size_t(depth->width) + size_t(part.x())], part.width(),
+                    &cut.px[size_t(y) * size_t(cut.width)]);
+    return FromQImage(ToQImage(cut).scaled(r.size()));
+}
+
+void StereoOptionsDialog::usePictures(Image32 texture, Image32 depth, bool grey) {
+    markedTexture = std::make_shared<const Image32>(std::move(texture));
+    markedDepth = std::make_shared<const Image32>(std::move(depth));
+    greyView = grey;
+    preview->setToolTip("The middle of the result, 1:1, from the marked depth and background pictures: look "
+                        "through it to see the depth.");
+    remakePreview();
 }
 
 void StereoOptionsDialog::drawDiagram(const StereoOptions& o) {
@@ -261,18 +335,35 @@ void StereoOptionsDialog::remakePreview() {
     o.dohiddenrem = hiddenBox->isChecked();
     o.invert = invertBox->isChecked();
     o.viewing = chosenViewing();
-    if (!ValidateStereoOptions(o).empty()) return;
+    o.DepthMode = greyView ? kDepthGrey : kModes[std::clamp(depthModeBox->currentIndex(), 0, 2)];
+    if (!ValidateStereoOptions(o).empty() || !readSmooth(o.smooth)) return;
     const int asked = ++requested;
     const bool depth = showDepthBox->isChecked();
-    // The one before is a few milliseconds of work; its result, older, is dropped when it arrives.
+    // The one before stops at its next rows: a newer change has made it old.
     if (worker.joinable()) worker.join();
     QPointer<StereoOptionsDialog> self(this);
-    worker = std::thread([self, asked, depth, o] {
-        const QImage img = ToQImage(depth ? PreviewDepth() : PreviewOf(o));
+    worker = std::thread([self, asked, depth, o, texture = markedTexture, marked = markedDepth, this] {
+        const auto stale = [&] { return requested.load() != asked; };
+        // A marked depth picture is smoothed as a result would be, when that is quick.
+        std::shared_ptr<const Image32> d = marked;
+        if (d && o.smooth > 0 && int64_t(d->width) * d->height <= kPreviewSmoothPixels) {
+            Image32 smoothed = *d;
+            if (SmoothDepthPicture(smoothed, o.DepthMode, o.smooth)) d = std::make_shared<const Image32>(std::move(smoothed));
+        }
+        if (stale()) return;
+        const Image32 pic = depth ? PreviewDepthOf(o, d.get()) : PreviewOf(o, texture.get(), d.get(), stale);
+        if (pic.empty()) return;
+        const QImage img = ToQImage(pic);
         QMetaObject::invokeMethod(qApp, [self, asked, img] {
-            if (self && asked == self->requested) self->preview->setPixmap(QPixmap::fromImage(img));
+            if (self && asked == self->requested.load()) self->preview->setPixmap(QPixmap::fromImage(img));
         }, Qt::QueuedConnection);
     });
+}
+
+bool StereoOptionsDialog::readSmooth(int& radius) const {
+    const std::string text = smoothEdit->text().toStdString();
+    if (text.find_first_not_of(" \t") == std::string::npos) return radius = 0, true;
+    return ParseStereoNumber(text, radius) == NumberReading::Ok && radius >= 0 && radius <= kMaxSmooth;
 }
 
 int StereoOptionsDialog::chosenViewing() const { return viewingBox->currentIndex() == 1 ? kViewCross : kViewParallel; }
@@ -379,9 +470,15 @@ void StereoOptionsDialog::go() {
     next.dohiddenrem = hiddenBox->isChecked() ? 1 : 0;
     next.invert = invertBox->isChecked() ? 1 : 0;
     next.BlocksOnTop = blocksBox->isChecked() ? 1 : 0;
-    static constexpr int kModes[] = {kDepthAuto, kDepthClassic, kDepthGrey};  // in the box's order
     next.DepthMode = kModes[std::clamp(depthModeBox->currentIndex(), 0, 2)];
-    next.dots = dotsBox->isChecked() ? 1 : 0;
+    next.dots = marksBox->currentIndex();
+    if (!readSmooth(next.smooth)) {
+        platform::MessageBox(this, "Smooth must be a whole number from 0 to 32.", kStereoCaption,
+                             platform::MB_OK | platform::MB_ICONEXCLAMATION);
+        return;
+    }
+    PhysicalViewing p;
+    if (readPhysical(p).empty()) next.dpi = int(std::lround(p.dpi));
     next.viewing = chosenViewing();
     if (std::string why = ValidateStereoOptions(next); !why.empty()) {
         platform::MessageBox(this, why, kStereoCaption, platform::MB_OK | platform::MB_ICONEXCLAMATION);
@@ -393,10 +490,35 @@ void StereoOptionsDialog::go() {
 
 int RunStereoOptionsDialog(StereoOptions& values) {
     int textureWidth = 0;
-    if (FrameInterface* frame = TheFrame())
-        if (QWidget* w = frame->stereoMarks().background.hwnd.data())
-            if (const OPENEDFILE* of = GetFileStruct(w); of && !of->hBmpSaved.isNull()) textureWidth = of->Xsize;
+    Image32 texture, depth;
+    bool greyView = false;
+    if (FrameInterface* frame = TheFrame()) {
+        QWidget* backWindow = frame->stereoMarks().background.hwnd.data();
+        const OPENEDFILE* back = backWindow ? GetFileStruct(backWindow) : nullptr;
+        if (back && !back->hBmpSaved.isNull()) textureWidth = back->Xsize;
+        // The preview is made from copies of the marked pictures, which the dialog's thread may read
+        // while the windows go on; a window's depth view as "Create it now" takes it.
+        try {
+            QWidget* front = frame->stereoMarks().depth.hwnd.data();
+            const OPENEDFILE* of = front ? GetFileStruct(front) : nullptr;
+            if (auto* view = qobject_cast<MdiChild*>(front); view && view->hasDepthView()) {
+                if (view->depthView(depth.width, depth.height, depth.grey16)) {
+                    depth.px.resize(depth.grey16.size());
+                    for (size_t i = 0; i < depth.px.size(); ++i) depth.px[i] = (depth.grey16[i] >> 8) * 0x010101u;
+                    greyView = true;
+                } else {
+                    depth = Image32();
+                }
+            } else if (of && !of->hBmpSaved.isNull()) {
+                depth = DocumentPicture(of);
+            }
+            if (back && !back->hBmpSaved.isNull() && !depth.empty()) texture = DocumentPicture(back);
+        } catch (const std::bad_alloc&) {
+            texture = depth = Image32();
+        }
+    }
     StereoOptionsDialog dlg(FrameWindow(), values, textureWidth);
+    if (!texture.empty() && !depth.empty()) dlg.usePictures(std::move(texture), std::move(depth), greyView);
     CenterWindow(&dlg);
     return ExecDialog(&dlg);
 }

@@ -5,7 +5,9 @@
 
 #include <QDialog>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -25,10 +27,20 @@ public:
     // Ends with 2 like "&Cancel" (Escape and the close box too).
     void reject() override;
 
-    // The sample depth picture the preview shows: a ball before a slope, grey, white near.
+    // The sample depth picture the preview shows when none is marked: a ball before a slope, grey, white near.
     static Image32 PreviewDepth();
-    // The preview of the options (PreviewDepth's stereogram on random dots) as the window shows it.
-    static Image32 PreviewOf(const StereoOptions& opts);
+    // The preview of the options as the window shows it, 1:1: the middle kPreviewWidth x
+    // kPreviewHeight (or less) of the stereogram the options make of `depth` on `texture`, without
+    // the band of marks; with no pictures, PreviewDepth's stereogram on random dots (grey depth, its
+    // own size). Empty when the options or pictures are unusable, or when `stop` says so between rows.
+    static Image32 PreviewOf(const StereoOptions& opts, const Image32* texture = nullptr,
+                             const Image32* depth = nullptr, const std::function<bool()>& stop = {});
+    // The part of the depth picture under that preview, at the preview's size.
+    static Image32 PreviewDepthOf(const StereoOptions& opts, const Image32* depth = nullptr);
+    static constexpr int kPreviewWidth = 400, kPreviewHeight = 200;
+    // The marked pictures the preview is made from; `greyView` for a window's depth view, which
+    // is always read in grey mode.
+    void usePictures(Image32 texture, Image32 depth, bool greyView);
 
 private:
     void go();
@@ -59,7 +71,10 @@ private:
     QLineEdit* heightEdit;
     QComboBox* depthModeBox;  // automatic, classic, grey
     QLineEdit* reliefEdit;
-    QCheckBox* dotsBox;
+    QComboBox* marksBox;  // off, dots, triangles
+    QLineEdit* smoothEdit;
+    // The smoothing radius typed (empty: 0); false when it is no whole number from 0 to 32.
+    bool readSmooth(int& radius) const;
     QLabel* tieNote;      // says when the background depth was moved
     QLabel* separations;  // "Separation 80 px far, 73 px near"
     QLabel* warning;      // what to change, in words
@@ -74,7 +89,9 @@ private:
     void drawDiagram(const StereoOptions& o);
     QCheckBox* showDepthBox;
     std::thread worker;
-    int requested = 0;         // the newest preview asked for
+    std::atomic<int> requested{0};  // the newest preview asked for; an older one stops between rows
+    std::shared_ptr<const Image32> markedTexture, markedDepth;
+    bool greyView = false;
     int textureWidth;
     int64_t nearest = -1;  // background depth + relief when last both good
 };

@@ -2,9 +2,11 @@
 
 #include "images/BmpChild.h"
 #include "images/picture_document.h"
+#include "images/picture_writer.h"
 #include "platform/message_box.h"
 #include "stereo/decode_stereo.h"
 #include "stereo/stereo_pair.h"
+#include "stereo/stereo_pictures.h"
 #include "workspace/frame_interface.h"
 #include "workspace/window_utils.h"
 
@@ -15,6 +17,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -26,6 +29,7 @@
 #include <memory>
 #include <new>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -34,15 +38,63 @@ constexpr int kProgressPixels = 1000000;  // larger pictures show a progress dia
 // Lives as a child of the stereogram's window, and goes with it.
 class StereoSource : public QObject {
 public:
-    StereoSource(QObject* parent, const StereoOptions& o, Image32 d, int band)
-        : QObject(parent), opts(o), depth(std::move(d)), bandRows(band) {
+    StereoSource(QWidget* parent, const StereoOptions& o, Image32 d, int band, const StereoTexture& t)
+        : QObject(parent), opts(o), depth(std::move(d)), bandRows(band), texture(t) {
         setObjectName(kName);
+        if (texture.width) parent->installEventFilter(this);
+        connect(&timer, &QTimer::timeout, this, &StereoSource::flip);
     }
     static constexpr char kName[] = "orvalisStereoSource";
     const StereoOptions opts;
     const Image32 depth;
     const int bandRows;
+    const StereoTexture texture;
+
+    bool toggle() {
+        OPENEDFILE* of = GetFileStruct(static_cast<QWidget*>(parent()));
+        if (!texture.width || !of) return false;
+        if (timer.isActive()) {
+            timer.stop();
+            if (showingOther) flip();
+            return true;
+        }
+        if (other.isNull()) {
+            Image32 pic = ShimmerPicture(opts, depth, texture);
+            if (pic.empty()) return false;
+            other = ToQImage(pic);
+        }
+        timer.start(kShimmerMs);
+        return true;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_S &&
+            !(static_cast<QKeyEvent*>(e)->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            ToggleShimmer(static_cast<QWidget*>(watched));
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QTimer timer;
+    QImage other;  // the picture not shown now
+    bool showingOther = false;
+    // Swaps the shown picture with the other one; the document's own is back after an even number.
+    void flip() {
+        OPENEDFILE* of = GetFileStruct(static_cast<QWidget*>(parent()));
+        if (!of) return timer.stop();
+        std::swap(of->hBmpSaved, other);
+        showingOther = !showingOther;
+        static_cast<QWidget*>(parent())->update();
+    }
 };
+
+StereoSource* SourceOf(QWidget* window) {
+    return window ? static_cast<StereoSource*>(window->findChild<QObject*>(StereoSource::kName, Qt::FindDirectChildrenOnly))
+                  : nullptr;
+}
 
 void Say(const std::string& text) { platform::MessageBox(FrameWindow(), text, szMBTitle, platform::MB_OK); }
 
@@ -96,8 +148,24 @@ DecodeResult DecodeInBackground(const PictureView& view, const StereoOptions* op
 
 }  // namespace
 
-void KeepStereoSource(QWidget* window, const StereoOptions& opts, Image32 depth, int bandRows) {
-    if (window) new StereoSource(window, opts, std::move(depth), bandRows);
+void KeepStereoSource(QWidget* window, const StereoOptions& opts, Image32 depth, int bandRows,
+                      const StereoTexture& texture) {
+    if (window) new StereoSource(window, opts, std::move(depth), bandRows, texture);
+}
+
+Image32 ShimmerPicture(const StereoOptions& opts, const Image32& depth, const StereoTexture& texture) {
+    Image32 out;
+    if (texture.width < 2 || !MakeStereoPicture(RandomDotTexture(texture.width / 2, texture.blackAndWhite, texture.seed + 1),
+                                                depth, opts, out))
+        return {};
+    return out;
+}
+
+bool ToggleShimmer(QWidget* window) {
+    StereoSource* source = SourceOf(window);
+    if (source && source->toggle()) return true;
+    FrameStatusf(kStatusNotes, "Shimmer works on a random-dot stereogram made here");
+    return false;
 }
 
 OPENEDFILE* RevealDepth() {
@@ -108,8 +176,7 @@ OPENEDFILE* RevealDepth() {
         return nullptr;
     }
     // The window may close while the decoder runs: what is needed afterwards is taken now.
-    const QPointer<StereoSource> source =
-        static_cast<StereoSource*>(active->findChild<QObject*>(StereoSource::kName, Qt::FindDirectChildrenOnly));
+    const QPointer<StereoSource> source = SourceOf(active);
     const std::unique_ptr<const StereoOptions> opts(source ? new StereoOptions(source->opts) : nullptr);
     const std::string name = WindowName(of);
     Image32 picture;

@@ -7,10 +7,30 @@
 
 class QWidget;
 
+#include <cstdint>
+
+// The texture of a stereogram when "New random texture" made it: random dots from a seed.
+struct StereoTexture {
+    bool blackAndWhite = false;
+    uint32_t seed = 0;
+    int width = 0;  // 0: not random dots
+};
+
 // Keeps with a stereogram window the program made what it was made from: the options, the
-// depth picture and the rows of convergence dots above the stereogram, so that the depth read
-// back from it can be scored.
-void KeepStereoSource(QWidget* window, const StereoOptions& opts, Image32 depth, int bandRows);
+// depth picture and the rows of convergence marks above the stereogram, so that the depth read
+// back from it can be scored. On random dots the window also gets the shimmer key (S).
+void KeepStereoSource(QWidget* window, const StereoOptions& opts, Image32 depth, int bandRows,
+                      const StereoTexture& texture = {});
+
+// The shimmer aid of a random-dot stereogram window the program made: S turns it on and off.
+// While on, the window shows its picture and the same stereogram on dots of another seed in turn,
+// kShimmerMs each, so that the hidden shape flickers into view without fusing.
+inline constexpr int kShimmerMs = 150;
+// Turns it on or off for `window`; false (and a note in the status line) when the window is no
+// random-dot stereogram the program made.
+bool ToggleShimmer(QWidget* window);
+// The other picture shimmer shows, made by the generator: same options, same depth, the texture's seed + 1.
+Image32 ShimmerPicture(const StereoOptions& opts, const Image32& depth, const StereoTexture& texture);
 
 // The depth hidden in the active picture window, in a new window "Depth of NAME"; in the
 // background, with a progress dialog that can cancel for a picture above a million pixels.

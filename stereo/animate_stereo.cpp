@@ -244,7 +244,7 @@ bool AnimatedStereo::Next(const Image32& depth, Image32& out, std::string& why) 
             }
         std::swap(depth_, lastDepth_);
         if (opts_.dots) {
-            if (band_.empty()) band_ = ConvergenceBand(W, BackgroundSeparation(opts_));
+            if (band_.empty()) band_ = ConvergenceBand(W, BackgroundSeparation(opts_), 0, opts_.dots);
             out = Image32(W, band_.height + H);
             std::copy(band_.px.begin(), band_.px.end(), out.px.begin());
             std::copy(stereo.px.begin(), stereo.px.end(), out.px.begin() + ptrdiff_t(band_.px.size()));

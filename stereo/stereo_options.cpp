@@ -80,6 +80,10 @@ std::string ValidateStereoOptions(const StereoOptions& opts) {
     if (opts.DepthMode != kDepthClassic && opts.DepthMode != kDepthGrey && opts.DepthMode != kDepthAuto)
         return "Depth source must be automatic, classic or grey.";
     if (opts.viewing != kViewParallel && opts.viewing != kViewCross) return "Viewing must be parallel or cross-eyed.";
+    if (opts.dots < kMarksOff || opts.dots > kMarksTriangles) return "Convergence marks must be off, dots or triangles.";
+    if (opts.smooth < 0 || opts.smooth > kMaxSmooth)
+        return "Smooth must be a whole number from 0 to " + std::to_string(kMaxSmooth) + ".";
+    if (opts.dpi < 0 || opts.dpi > kMaxDpi) return "Resolution must be a whole number from 1 to " + std::to_string(kMaxDpi) + ", or 0 for the format's usual.";
     // The lines of sight it follows meet behind the screen.
     if (opts.viewing == kViewCross && opts.dohiddenrem)
         return "Hidden-surface removal works with parallel viewing only.";
@@ -119,6 +123,16 @@ std::string ReadStereoFields(const StereoFieldTexts& fields, StereoOptions& out,
     }
     out = next;
     return {};
+}
+
+const char* MarksName(int marks) {
+    return marks == kMarksDots ? "dots" : marks == kMarksTriangles ? "triangles" : "off";
+}
+
+int MarksFromName(const std::string& name) {
+    for (int m : {kMarksOff, kMarksDots, kMarksTriangles})
+        if (name == MarksName(m)) return m;
+    return -1;
 }
 
 const char* DepthModeName(int mode) {
@@ -194,17 +208,19 @@ std::string PrintSizePixels(const std::string& text, double dpi, int& width, int
 }
 
 namespace {
-constexpr char kStoredTag[4] = {'O', 'S', 'O', '2'}, kOldStoredTag[4] = {'O', 'S', 'O', '1'};
-// The stored words in their order; the older record ends before the viewing.
-std::array<int*, 13> Words(StereoOptions& o) {
-    return {&o.oversam, &o.bkdepth,  &o.Eye,      &o.o,         &o.BlocksOnTop, &o.dohiddenrem,
-            &o.invert,  &o.DepthMode, &o.relief, &o.OutWidth, &o.OutHeight,   &o.dots, &o.viewing};
+// Each record's tag and size, newest first.
+constexpr std::pair<const char*, size_t> kRecords[] = {
+    {"OSO3", kStoredStereoOptionsSize}, {"OSO2", kOso2StoredSize}, {"OSO1", kOldStoredStereoOptionsSize}};
+// The stored words in their order; the older records end before the DPI or the viewing.
+std::array<int*, 15> Words(StereoOptions& o) {
+    return {&o.oversam, &o.bkdepth,  &o.Eye,      &o.o,         &o.BlocksOnTop, &o.dohiddenrem, &o.invert, &o.DepthMode,
+            &o.relief,  &o.OutWidth, &o.OutHeight, &o.dots,     &o.viewing,     &o.dpi,         &o.smooth};
 }
 }  // namespace
 
 std::array<uint8_t, kStoredStereoOptionsSize> StereoOptionsToBytes(const StereoOptions& opts) {
     std::array<uint8_t, kStoredStereoOptionsSize> b{};
-    std::memcpy(b.data(), kStoredTag, 4);
+    std::memcpy(b.data(), kRecords[0].first, 4);
     StereoOptions o = opts;
     uint8_t* p = b.data() + 4;
     for (int* v : Words(o)) {
@@ -216,8 +232,9 @@ std::array<uint8_t, kStoredStereoOptionsSize> StereoOptionsToBytes(const StereoO
 
 bool StereoOptionsFromStored(StereoOptions& opts, const uint8_t* data, size_t size) {
     opts = StereoOptions();
-    const bool now = size == kStoredStereoOptionsSize && std::memcmp(data, kStoredTag, 4) == 0;
-    if (!now && (size != kOldStoredStereoOptionsSize || std::memcmp(data, kOldStoredTag, 4) != 0)) return false;
+    if (std::none_of(std::begin(kRecords), std::end(kRecords),
+                     [&](const auto& r) { return size == r.second && std::memcmp(data, r.first, 4) == 0; }))
+        return false;
     StereoOptions o;
     const uint8_t* p = data + 4;
     for (int* v : Words(o)) {
@@ -225,7 +242,7 @@ bool StereoOptionsFromStored(StereoOptions& opts, const uint8_t* data, size_t si
         *v = int(int32_t(Le32(p)));
         p += 4;
     }
-    for (int flag : {o.BlocksOnTop, o.dohiddenrem, o.invert, o.dots})
+    for (int flag : {o.BlocksOnTop, o.dohiddenrem, o.invert})
         if (flag != 0 && flag != 1) return false;
     if (!ValidateStereoOptions(o).empty()) return false;
     opts = o;

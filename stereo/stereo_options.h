@@ -15,7 +15,13 @@ enum : int {
 const char* DepthModeName(int mode);
 // How the eyes meet: behind the screen (parallel, wall-eyed) or in front of it (crossed).
 enum : int { kViewParallel = 0, kViewCross = 1 };
+// The convergence marks above a result: none, two discs or two triangles pointing down at it.
+enum : int { kMarksOff = 0, kMarksDots = 1, kMarksTriangles = 2 };
+// "off", "dots" or "triangles", and back (-1 for any other name).
+const char* MarksName(int marks);
+int MarksFromName(const std::string& name);
 inline constexpr int kMaxRelief = 4000;
+inline constexpr int kMaxSmooth = 32, kMaxDpi = 10000;
 inline constexpr int kMinOutSide = 16, kMaxOutSide = 16384;
 
 struct StereoOptions {
@@ -30,8 +36,10 @@ struct StereoOptions {
     int relief = 127;      // depth units from the farthest (level 0) to the nearest depth value
     int OutWidth = 0;      // result size; 0 takes the depth picture's width or height
     int OutHeight = 0;
-    int dots = 0;          // nonzero: a white band with two convergence dots above the result
+    int dots = kMarksOff;  // the convergence marks in a white band above the result, kMarks*
     int viewing = kViewParallel;
+    int dpi = 0;           // dots per inch a saved result states; 0: the format's usual
+    int smooth = 0;        // radius in pixels of the depth's smoothing before use; 0: none
 };
 
 // The number fields as the user typed them; an empty size field takes the depth picture's side.
@@ -101,13 +109,14 @@ PhysicalViewing PhysicalOf(const StereoOptions& opts, double dpi);
 // in pixels at `dpi`. "" or why the text names no size.
 std::string PrintSizePixels(const std::string& text, double dpi, int& width, int& height);
 
-// The options as the settings store keeps them (value "StereoOptions"): "OSO2", then the thirteen
-// values in StereoOptions order as little-endian 32-bit words. The older record, "OSO1" and the
-// first twelve (52 bytes, before the viewing choice), is still read, as parallel viewing.
-inline constexpr size_t kStoredStereoOptionsSize = 56, kOldStoredStereoOptionsSize = 52;
+// The options as the settings store keeps them (value "StereoOptions"): "OSO3", then the fifteen
+// values in StereoOptions order as little-endian 32-bit words. The older records are still read:
+// "OSO2" and the first thirteen (56 bytes, before the DPI and smoothing), and "OSO1" and the first
+// twelve (52 bytes, before the viewing choice, read as parallel viewing).
+inline constexpr size_t kStoredStereoOptionsSize = 64, kOso2StoredSize = 56, kOldStoredStereoOptionsSize = 52;
 std::array<uint8_t, kStoredStereoOptionsSize> StereoOptionsToBytes(const StereoOptions& opts);
 // A stored value as the program takes it: one of those sizes and tags, values the dialog could have
-// stored (the checks of ValidateStereoOptions, switches 0 or 1). Anything else leaves the
+// stored (the checks of ValidateStereoOptions, switches 0 or 1, marks 0 to 2). Anything else leaves the
 // defaults and returns false.
 bool StereoOptionsFromStored(StereoOptions& opts, const uint8_t* data, size_t size);
 

@@ -2,6 +2,7 @@
 
 #include "images/bmp_writer.h"
 #include "images/png_writer.h"
+#include "stereo/depth_filters.h"
 #include "stereo/make_stereo.h"
 
 #include <algorithm>
@@ -25,7 +26,7 @@ bool StereoMaker::Prepare(const PictureView& background, const DepthPicture& d, 
     plan.texMask = 0x00FFFFFFu;  // a display pixel's fourth byte is no part of its colour
     texture = background;
     depth = std::make_unique<DepthRows>(d, opts, W, outHeight);
-    dots_ = opts.dots ? ConvergenceBand(W, BackgroundSeparation(opts)) : Image32();
+    dots_ = opts.dots ? ConvergenceBand(W, BackgroundSeparation(opts), 0, opts.dots) : Image32();
     return true;
 }
 
@@ -55,6 +56,19 @@ bool MakeStereoPicture(const Image32& background, const Image32& depth, const St
     } catch (const std::bad_alloc&) {
         return false;
     }
+}
+
+bool SmoothDepthPicture(Image32& dep, int mode, int radius) {
+    if (mode == kDepthClassic || (mode == kDepthAuto && !DepthPictureIsGrey(DepthOf(ViewOf(dep))))) return false;
+    if (dep.grey16.size() != dep.px.size()) {
+        dep.grey16.resize(dep.px.size());
+        // The grey value as the generator reads it, spread over 16 bits.
+        for (size_t i = 0; i < dep.px.size(); ++i)
+            dep.grey16[i] = uint16_t(DepthGreyOfPixel(reinterpret_cast<const uint8_t*>(&dep.px[i]), 32) * 257);
+    }
+    dep.grey16 = SmoothDepth(dep.grey16, dep.width, dep.height, radius);
+    for (size_t i = 0; i < dep.px.size(); ++i) dep.px[i] = (dep.grey16[i] >> 8) * 0x010101u;
+    return true;
 }
 
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
@@ -160,7 +174,7 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
     }
 }
 
-Image32 ConvergenceBand(int width, int separation, int radius) {
+Image32 ConvergenceBand(int width, int separation, int radius, int marks) {
     const int r = radius > 0 ? radius : std::max(2, width / 200), band = 6 * r;
     Image32 tall(width, band, 0x00FFFFFFu);
     // Rounded down also when a separation wider than the picture puts the left centre off it.
@@ -168,7 +182,9 @@ Image32 ConvergenceBand(int width, int separation, int radius) {
     for (int64_t cx : {c1, c1 + separation})
         for (int y = 3 * r - r; y <= 3 * r + r; ++y)
             for (int64_t x = std::max<int64_t>(cx - r, 0); x <= std::min<int64_t>(cx + r, width - 1); ++x)
-                if ((x - cx) * (x - cx) + int64_t(y - 3 * r) * (y - 3 * r) <= int64_t(r) * r) tall.at(int(x), y) = 0;
+                if (marks == kMarksTriangles ? y >= 2 * r && 2 * std::abs(x - cx) <= 4 * r - y
+                                             : (x - cx) * (x - cx) + int64_t(y - 3 * r) * (y - 3 * r) <= int64_t(r) * r)
+                    tall.at(int(x), y) = 0;
     return tall;
 }
 

@@ -52,6 +52,10 @@ private:
 // a picture is empty, the options are unusable or memory runs out.
 bool MakeStereoPicture(const Image32& background, const Image32& depth, const StereoOptions& opts, Image32& out);
 
+// The depth picture smoothed over `radius` pixels (SmoothDepth), as 16-bit grey with its display
+// pixels to match; false, and the picture untouched, when `mode` reads it in classic mode.
+bool SmoothDepthPicture(Image32& dep, int mode, int radius);
+
 // What WriteStereoBmp24 did.
 enum class StereoFile { Written, Refused, WriteFailed, DepthUnread };
 
@@ -88,10 +92,11 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
                           const DepthRowStream& nextRows = nullptr, int perMetre = 0);
 
 // A white band 6r high (r = `radius`, or max(2, width / 200) when 0), `width` wide, holding two
-// black discs of radius r on its middle row, `separation` pixels apart and symmetric about the
+// black marks centred on its middle row, `separation` pixels apart and symmetric about the
 // middle column (the left centre at (width - 1 - separation) / 2, rounded down): it goes above a
-// stereogram.
-Image32 ConvergenceBand(int width, int separation, int radius = 0);
+// stereogram. Dots are discs of radius r; triangles point down at the picture, from a base
+// 2r + 1 wide on row 2r to their tip on row 4r (the pixels with 2 |x - centre| <= 4r - y).
+Image32 ConvergenceBand(int width, int separation, int radius = 0, int marks = kMarksDots);
 
 // The options of the practice picture: the defaults with a depth of grey levels (white nearest)
 // and a relief that a newcomer sees plainly.

@@ -2,8 +2,10 @@
 
 #include <QMainWindow>
 #include <QPainter>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QStyleOptionFrame>
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -102,3 +104,17 @@ void ShowStatusTip(const char* tip) {
 
 const char* StatusText(int part) { return StatusWnd && part >= 0 && part < 8 ? StatusWnd->texts[part].c_str() : ""; }
 bool StatusRaised(int part) { return StatusWnd && part >= 0 && part < 8 && StatusWnd->raised[part]; }
+
+QProgressBar* StatusProgressBar(int maximum, const char* text) {
+    if (!StatusWnd) return nullptr;
+    auto* bar = new QProgressBar(StatusWnd);
+    bar->setObjectName("statusProgress");
+    bar->setRange(0, maximum);
+    bar->setFormat(QString::fromUtf8(text));
+    bar->setTextVisible(true);
+    bar->setAlignment(Qt::AlignCenter);
+    const int left = StatusWnd->edges[3];
+    bar->setGeometry(left, 2, std::max(StatusWnd->width() - left - 2, 40), StatusWnd->height() - 4);
+    bar->show();
+    return bar;
+}

@@ -3,6 +3,7 @@
 #include <array>
 
 class QMainWindow;
+class QProgressBar;
 class QStatusBar;
 
 // Right edges of the eight parts for a frame client width x.
@@ -19,3 +20,7 @@ const char* StatusText(int part);
 bool StatusRaised(int part);
 // The status line's height as the frame lays out its client area (0 before it is sized).
 int StatusLineHeight();
+// A progress bar from 0 to `maximum` over the status line's last four parts while a long task
+// runs, showing `text` (QProgressBar's format: %p is the percentage); null before the line
+// exists. Deleting it takes it away.
+QProgressBar* StatusProgressBar(int maximum, const char* text);

@@ -30,10 +30,12 @@ TEST_F(FileSave, AFailedSaveAsChangesNothing) {
     fs::permissions(locked, fs::perms::owner_all);
 }
 
-// Every format Save As writes reads back in Pillow as the picture (JPEG within a small error); the
+// Every format Save As writes reads back in Pillow as the picture (JPEG within a small error), stating
+// the window's resolution (300 dpi, 11811 pixels per metre) but WebP, which has no place for it; the
 // window then carries the name and no unsaved work, and Save writes there without asking.
 TEST_F(FileSave, EachFormatSavedReadsBackInPillowAsThePictureUnderTheNewName) {
     OPENEDFILE* of = openChangedGradient();
+    of->data<BMP_DATA>()->perMetre = 11811;
     std::string want;
     for (uint32_t p : Gradient(40, 30).px) want += {char(p >> 16), char(p >> 8), char(p)};
     const std::pair<const char*, const char*> cases[] = {
@@ -49,6 +51,7 @@ TEST_F(FileSave, EachFormatSavedReadsBackInPillowAsThePictureUnderTheNewName) {
         int worst = 0;
         for (size_t i = 0; i < got.size(); ++i) worst = std::max(worst, std::abs(int(uint8_t(got[i])) - int(uint8_t(want[i]))));
         EXPECT_LE(worst, fs::path(name).extension().string().rfind(".jp", 0) == 0 ? 6 : 0) << name;
+        EXPECT_EQ(Pillow(saved, "dpi"), fs::path(name).extension() == ".webp" ? "0" : "300") << name;
         EXPECT_EQ(of->Changed, 0) << name;
         EXPECT_EQ(of->Filename, saved);
         EXPECT_EQ(ActiveChild()->windowTitle().toStdString(), saved);

@@ -84,10 +84,12 @@ struct FrameTest : ::testing::Test {
     platform::MessageRecorder rec;
 };
 
-// Pillow's reading of a picture: its RGB bytes, or ("g16") its 16-bit grey values.
+// Pillow's reading of a picture: its RGB bytes, ("g16") its 16-bit grey values, or ("dpi") the dots per
+// inch across that it states, rounded (0 for none).
 inline std::string Pillow(const std::string& path, const char* what = "rgb") {
     return Output(std::string("/usr/bin/python3 -c \"import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
                               "sys.stdout.buffer.write(im.convert('RGB').tobytes() if sys.argv[2] == 'rgb' else "
+                              "str(round(im.info.get('dpi', (0, 0))[0])).encode() if sys.argv[2] == 'dpi' else "
                               "b''.join(v.to_bytes(2, 'little') for v in im.getdata()))\" '") +
                   path + "' " + what);
 }

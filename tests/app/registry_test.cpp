@@ -87,7 +87,7 @@ TEST_F(RegistryTest, StartRemovesTemporariesOfEndedSaves) {
 // program cannot take gives the defaults (a wrong size with the record's "read" box, bad contents quietly).
 TEST_F(RegistryTest, StereoOptionsAreReadBackAndAnUnusableValueGivesTheDefaults) {
     platform::MessageRecorder rec;
-    const StereoOptions o{4, -2000, 90, 500, 1, 0, 0, kDepthClassic, 1000, 640, 480, 1, kViewCross};
+    const StereoOptions o{4, -2000, 90, 500, 1, 0, 0, kDepthClassic, 1000, 640, 480, kMarksTriangles, kViewCross, 300, 4};
     StereoOptions back{6};
     LoadStereoOptions(back);  // none stored yet
     EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(StereoOptions{}));
@@ -96,19 +96,24 @@ TEST_F(RegistryTest, StereoOptionsAreReadBackAndAnUnusableValueGivesTheDefaults)
     EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(o));
     const std::string path = keystore::KeyFolder(SettingsKeyPath()) + "/StereoOptions";
     std::ifstream in(path, std::ios::binary);
-    const std::string good{std::istreambuf_iterator<char>(in), {}};  // "OSO2", 4, -2000 (0xFFFFF830), 90... 1 (cross)
-    EXPECT_EQ(std::string(good.data(), 13), std::string("OSO2\x04\0\0\0\x30\xF8\xFF\xFF\x5A", 13));
-    EXPECT_EQ(good.substr(52), std::string("\x01\0\0\0", 4));
-    // The older record without the viewing reads as parallel.
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << "OSO1" + good.substr(4, 48);
-    LoadStereoOptions(back);
-    StereoOptions parallel = o;
-    parallel.viewing = kViewParallel;
-    EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(parallel));
+    // "OSO3", 4, -2000 (0xFFFFF830), 90... 2 (triangles), 1 (cross), 300 dpi (0x12C), smooth 4
+    const std::string good{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(std::string(good.data(), 13), std::string("OSO3\x04\0\0\0\x30\xF8\xFF\xFF\x5A", 13));
+    EXPECT_EQ(good.substr(48), std::string("\x02\0\0\0\x01\0\0\0\x2C\x01\0\0\x04\0\0\0", 16));
+    // The older records: without the DPI and smoothing (none), and without the viewing too (parallel).
+    StereoOptions older = o;
+    older.dpi = older.smooth = 0;
+    for (const std::string& record : {"OSO2" + good.substr(4, 52), "OSO1" + good.substr(4, 48)}) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << record;
+        LoadStereoOptions(back);
+        EXPECT_EQ(StereoOptionsToBytes(back), StereoOptionsToBytes(older)) << record.substr(0, 4);
+        older.viewing = kViewParallel;
+    }
     auto with = [&](size_t at, char v) { std::string b = good; b[at] = v; return b; };
     const std::tuple<const char*, std::string, bool> cases[] = {  // what, value, the "read" box
-        {"51 bytes", good.substr(0, 51), true}, {"53 bytes", good.substr(0, 53), true}, {"57 bytes", good + '1', true},
-        {"no tag", with(0, 'X'), false}, {"new tag, old size", good.substr(0, 52), false}, {"viewing 2", with(52, 2), false},
+        {"51 bytes", good.substr(0, 51), true}, {"53 bytes", good.substr(0, 53), true}, {"65 bytes", good + '1', true},
+        {"no tag", with(0, 'X'), false}, {"new tag, old size", good.substr(0, 56), false}, {"viewing 2", with(52, 2), false},
+        {"marks 3", with(48, 3), false}, {"smooth 33", with(60, 33), false}, {"dpi 10028 (0x272C)", with(57, 0x27), false},
         {"oversample 3", with(4, 3), false}, {"switch 2", with(20, 2), false}, {"depth mode 3", with(32, 3), false},
         {"eye 0", with(12, 0), false}, {"relief 4328", with(37, 0x10), false}};
     for (const auto& [what, value, box] : cases) {

@@ -107,6 +107,7 @@ TEST_F(Cli, EachCommandLineEndsAsTheTableSays) {
          Usage("stereo", "--distance-mm and --background-depth cannot be given together")},
         {stereo + "--depth-of-field 1", Usage("stereo", "--depth-of-field: must be a number from 0.01 to 0.99")},
         {stereo + "--viewing sideways", Usage("stereo", "--viewing: must be parallel or cross")},
+        {stereo + "--marks squares", Usage("stereo", "--marks: must be dots, triangles or off")},
         {stereo + "--viewing cross --hidden",
          Usage("stereo", "--viewing: Hidden-surface removal works with parallel viewing only.")},
         {stereo + "--print A5", Usage("stereo", "--print: must be A4, Letter or WIDTHxHEIGHTmm, such as 100x150mm")},
@@ -211,6 +212,7 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
         {"--oversample=6 --background-depth -300 --eye=90 --distance 500 --blocks --invert", {6, -300, 90, 500, 1, 0, 1}},
         {"--depth-mode grey --relief 700 --background-depth -900 --size 300x64 --dots", {1, -900, 150, 700, 0, 0, 0, 1, 700,
                                                                                           300, 64, 1}},
+        {"--depth-mode grey --size 300x64 --marks triangles", {.DepthMode = kDepthGrey, .OutWidth = 300, .OutHeight = 64, .dots = 2}},
     };
     // The same depth as a PNG, read a band of rows at a time into a PNG result.
     ASSERT_EQ(run("picture " + at("d.bmp") + " " + at("d.png")).status, 0);

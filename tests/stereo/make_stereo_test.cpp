@@ -272,21 +272,27 @@ TEST(StereoPictures, ARandomDotTextureIsFixedByItsSeedAndKind) {
     EXPECT_NE(tex.px, RandomDotTexture(80, false, 7).px);
 }
 
-TEST(StereoPictures, TheChosenResultSizeShowsDotsOverTheTextureRepeatedAtTheSeparation) {
-    // A random black-and-white texture 2 x 80 wide, a flat 40 x 30 depth picture made 1000 x 50 with dots:
-    // r = 5, a 30-row band, centres on row 15 at 459 and 539 (80 apart about column 499.5).
+TEST(StereoPictures, TheChosenResultSizeShowsMarksOverTheTextureRepeatedAtTheSeparation) {
+    // A random black-and-white texture 2 x 80 wide, a flat 40 x 30 depth picture made 1000 x 50 with marks:
+    // r = 5, a 30-row band, centres on row 15 at 459 and 539 (80 apart about column 499.5). Dots: discs of
+    // radius 5. Triangles: rows 10 (columns 454-464 and 534-544) down to 20 (459 and 539 alone), a column
+    // less on each side every two rows. Off: no band.
     const Image32 tex = RandomDotTexture(80, true, 7), depth(40, 30, 0x808080);
-    const StereoOptions opts{.DepthMode = kDepthClassic, .OutWidth = 1000, .OutHeight = 50, .dots = 1};  // grey as level 0
-    Image32 out;
-    ASSERT_TRUE(MakeStereoPicture(tex, depth, opts, out));
-    ASSERT_EQ(std::make_pair(1000, 80), std::make_pair(out.width, out.height));
-    for (int y = 0; y < 30; ++y) for (int x = 0; x < 1000; ++x) {
-        const int dx = std::min(std::abs(x - 459), std::abs(x - 539)), dy = y - 15;
-        ASSERT_EQ(dx * dx + dy * dy <= 25 ? 0u : 0xFFFFFFu, out.at(x, y)) << x << "," << y;
+    for (int marks : {kMarksDots, kMarksTriangles, kMarksOff}) {
+        const StereoOptions opts{.DepthMode = kDepthClassic, .OutWidth = 1000, .OutHeight = 50, .dots = marks};  // grey as level 0
+        const int band = marks ? 30 : 0;
+        Image32 out;
+        ASSERT_TRUE(MakeStereoPicture(tex, depth, opts, out));
+        ASSERT_EQ(std::make_pair(1000, 50 + band), std::make_pair(out.width, out.height));
+        for (int y = 0; y < band; ++y) for (int x = 0; x < 1000; ++x) {
+            const int dx = std::min(std::abs(x - 459), std::abs(x - 539)), dy = y - 15;
+            const bool black = marks == kMarksDots ? dx * dx + dy * dy <= 25 : y >= 10 && y <= 20 && dx <= (20 - y) / 2;
+            ASSERT_EQ(black ? 0u : 0xFFFFFFu, out.at(x, y)) << x << "," << y << " marks " << marks;
+        }
+        for (int y = band; y < 50 + band; ++y)  // bottom-up row 49 + band - y, texture row 255 - that from the top
+            for (int x = 0; x < 1000; ++x)
+                ASSERT_EQ(x < 80 ? tex.at(x, 255 - (49 + band - y)) : out.at(x - 80, y), out.at(x, y)) << x << "," << y;
     }
-    for (int y = 30; y < 80; ++y)  // bottom-up row 79 - y, texture row 255 - (79 - y) from the top
-        for (int x = 0; x < 1000; ++x)
-            ASSERT_EQ(x < 80 ? tex.at(x, 255 - (79 - y)) : out.at(x - 80, y), out.at(x, y)) << x << "," << y;
 }
 
 // "<field> must be <range>" for a number out of range, "<field> is not a number: it must be <range>" else.

@@ -25,11 +25,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QProgressBar>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <tuple>
 
@@ -41,28 +44,40 @@ template <class W> W* Find(QWidget* dlg, const char* id) {
     return w;
 }
 
-const char* const kFields[] = {"12", "22", "21", "18", "26", "23", "24"};  // oversample, depth, eye, distance, relief, size
-const char* const kBoxes[] = {"10", "11", "13", "25", "27"};  // blocks, hidden, invert, depth mode (its index), dots
+// oversample, depth, eye, distance, relief, size, smooth
+const char* const kFields[] = {"12", "22", "21", "18", "26", "23", "24", "28"};
+const char* const kBoxes[] = {"10", "11", "13", "25", "27"};  // blocks, hidden, invert, depth mode, marks (their index)
 
 QStringList Texts(QWidget* dlg) {
     QStringList t;
     for (const char* id : kFields) t << Find<QLineEdit>(dlg, id)->text();
     for (const char* id : kBoxes)
-        t << (id[1] == '5' ? QString::number(Find<QComboBox>(dlg, id)->currentIndex())
-                           : Find<QCheckBox>(dlg, id)->isChecked() ? "x" : "");
+        if (auto* box = dlg->findChild<QComboBox*>(id)) t << QString::number(box->currentIndex());
+        else t << (Find<QCheckBox>(dlg, id)->isChecked() ? "x" : "");
     return t;
 }
 
 void SetTexts(QWidget* dlg, const QStringList& texts) {
-    for (int i = 0; i < 7; ++i) Find<QLineEdit>(dlg, kFields[i])->setText(texts[i]);
+    for (int i = 0; i < 8; ++i) Find<QLineEdit>(dlg, kFields[i])->setText(texts[i]);
     for (int i = 0; i < 5; ++i)
-        if (i == 3) Find<QComboBox>(dlg, kBoxes[i])->setCurrentIndex(texts[7 + i].toInt());
-        else Find<QCheckBox>(dlg, kBoxes[i])->setChecked(!texts[7 + i].isEmpty());
+        if (i >= 3) Find<QComboBox>(dlg, kBoxes[i])->setCurrentIndex(texts[8 + i].toInt());
+        else Find<QCheckBox>(dlg, kBoxes[i])->setChecked(!texts[8 + i].isEmpty());
+}
+
+// Waits for the dialog's preview to satisfy `good`, as its thread makes it.
+bool PreviewArrives(QWidget* dlg, const std::function<bool(const QImage&)>& good) {
+    const auto shown = [&] { return Find<QLabel>(dlg, "preview")->pixmap().toImage().convertToFormat(QImage::Format_RGB32); };
+    for (int i = 0; i < 400 && !good(shown()); ++i) QApplication::processEvents(), QThread::msleep(5);
+    return good(shown());
+}
+
+void Screenshot(QWidget* w, const char* name) {
+    if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) w->grab().save(QString(out) + "/" + name);
 }
 
 auto Tie(const StereoOptions& s) {
     return std::tie(s.oversam, s.bkdepth, s.Eye, s.o, s.BlocksOnTop, s.dohiddenrem, s.invert, s.DepthMode, s.relief,
-                    s.OutWidth, s.OutHeight, s.dots);
+                    s.OutWidth, s.OutHeight, s.dots, s.smooth);
 }
 
 TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
@@ -73,12 +88,13 @@ TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
         {"10", "&Blocks on top of screen"}, {"11", "&Hidden removal"}, {"13", "&Invert depth"}};
     for (auto [id, text] : texts) EXPECT_EQ(text, Find<QAbstractButton>(&dlg, id)->text()) << id;
     EXPECT_TRUE(Find<QPushButton>(&dlg, "1")->isDefault());
-    EXPECT_EQ(QStringList({"1", "-800", "150", "700", "127", "", "", "", "", "", "0", ""}), Texts(&dlg));
+    EXPECT_EQ(QStringList({"1", "-800", "150", "700", "127", "", "", "", "", "", "", "0", "0"}), Texts(&dlg));
     const QComboBox* modes = Find<QComboBox>(&dlg, "25");
     EXPECT_EQ(QStringList({"Automatic", "Classic (blue levels)", "Grey values, white near"}),
               QStringList({modes->itemText(0), modes->itemText(1), modes->itemText(2)}));
     QStringList labels, order, units, want{"&Oversample factor 1,2,4,6", "Background &Depth", "&Eye separation",
-                                           "Observer &Screen distance", "&Size", "x", "Depth &values", "&Relief 1 to 4000"};
+                                           "Observer &Screen distance", "&Size", "x", "Depth &values", "&Relief 1 to 4000",
+                                           "Mar&ks", "S&mooth"};
     for (QLabel* l : dlg.findChildren<QLabel*>())
         if (l->objectName().isEmpty()) labels << l->text();
     EXPECT_EQ(want, labels);
@@ -90,7 +106,7 @@ TEST(StereoOptionsDialog, ShowsItsTitleControlsAndTabOrderAsDesigned) {
     for (const char* id : kFields)
         for (QRect f = Find<QWidget>(&dlg, id)->geometry(); QLabel* l : dlg.findChildren<QLabel*>("unit"))
             if (l->x() > f.right() && f.contains(f.center().x(), l->geometry().center().y())) units << l->text();
-    EXPECT_EQ(QStringList({"samples per pixel", "depth units", "pixels", "depth units", "depth units", "pixels", "pixels"}), units);
+    EXPECT_EQ(QStringList({"samples per pixel", "depth units", "pixels", "depth units", "depth units", "pixels", "pixels", "pixels"}), units);
     for (QWidget* w = Find<QWidget>(&dlg, "1"); order.size() < 14; w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
     EXPECT_EQ(QStringList({"1", "2", "10", "12", "22", "21", "18", "11", "13", "23", "24", "25", "26", "27"}), order);
@@ -139,30 +155,30 @@ TEST(StereoOptionsDialog, ShowsTheSeparationsAndMovesTheBackgroundWithTheRelief)
     StereoOptions o{1, -1890, 238, 1890, 0, 0, 0, kDepthGrey, 624};
     const auto arrives = [&] {
         const QImage want = ToQImage(StereoOptionsDialog::PreviewOf(o));
-        for (int i = 0; i < 400 && Find<QLabel>(&dlg, "preview")->pixmap().toImage().convertToFormat(QImage::Format_RGB32) != want; ++i)
-            QApplication::processEvents(), QThread::msleep(5);
-        return Find<QLabel>(&dlg, "preview")->pixmap().toImage().convertToFormat(QImage::Format_RGB32) == want;
+        return PreviewArrives(&dlg, [&](const QImage& img) { return img == want; });
     };
     EXPECT_TRUE(arrives());
     o.viewing = kViewCross;
     Find<QComboBox>(&dlg, "34")->setCurrentIndex(1);
     EXPECT_TRUE(arrives());
-    if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) dlg.grab().save(QString(out) + "/stereo-preview.png");
+    Screenshot(&dlg, "stereo-preview.png");
 }
 
 TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
     // Run from the frame: the values of the run are shown and stored on "&Go and create it" only when
     // every field is good; a bad one keeps the dialog open with its message (the test then cancels).
     MainFrame frame;
-    const StereoOptions start{6, -2000, 65, 300, 5, 1, 1, kDepthGrey, 1000, 640, 0, 1};
+    const StereoOptions start{6, -2000, 65, 300, 5, 1, 1, kDepthGrey, 1000, 640, 0, 1, kViewParallel, 0, 2};
     StereoOptions run = start;
     struct Case { const char* button; QStringList texts; int result; StereoOptions want; const char* message; };
     const Case cases[] = {
-        {"2", {"4", "-300", "99", "500", "127", "", "", "", "", "", "0", ""}, 2, start, nullptr},
-        {"1", {"1", "-800", "15O", "700", "127", "", "", "", "", "x", "0", ""}, 2, start,
+        {"2", {"4", "-300", "99", "500", "127", "", "", "", "", "", "", "0", "0"}, 2, start, nullptr},
+        {"1", {"1", "-800", "15O", "700", "127", "", "", "", "", "", "x", "0", "0"}, 2, start,
          "Eye separation is not a number: it must be a whole number from 1 to 32768."},
-        {"1", {" 4", "-300", "99", "500 ", "200", "", "64", "", "", "x", "1", "x"}, 1,
-         {4, -300, 99, 500, 0, 0, 1, kDepthClassic, 200, 0, 64, 1}, nullptr}};
+        {"1", {"1", "-800", "150", "700", "127", "", "", "33", "", "", "", "0", "0"}, 2, start,
+         "Smooth must be a whole number from 0 to 32."},
+        {"1", {" 4", "-300", "99", "500 ", "200", "", "64", " 3", "", "", "x", "1", "2"}, 1,
+         {4, -300, 99, 500, 0, 0, 1, kDepthClassic, 200, 0, 64, kMarksTriangles, kViewParallel, 0, 3}, nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.texts.join(" | ").toStdString());
         platform::MessageRecorder rec;
@@ -177,7 +193,7 @@ TEST(StereoOptionsDialog, StoresTheValuesOnlyOnGoWithEveryFieldGood) {
             if ((keptOpen = dlg->isVisible())) Find<QPushButton>(dlg, "2")->click();
         });
         EXPECT_EQ(c.result, RunStereoOptionsDialog(run));
-        EXPECT_EQ(QStringList({"6", "-2000", "65", "300", "1000", "640", "", "x", "x", "x", "2", "x"}), shown);
+        EXPECT_EQ(QStringList({"6", "-2000", "65", "300", "1000", "640", "", "2", "x", "x", "x", "2", "1"}), shown);
         EXPECT_EQ(c.message != nullptr, keptOpen);
         EXPECT_EQ(Tie(c.want), Tie(run));
         EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, rec.texts());
@@ -306,10 +322,63 @@ TEST(CreateStereo, ARandomTextureOverAMandelbrotWindowGivesItsGreyModeStereogram
     Image32 want;
     ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(80, true, 5), mandel, grey, want));
     EXPECT_EQ(want.px, DocumentPicture(of).px);
+    // S shimmers: the picture and the same depth on dots of seed 6 in turn; S again stops on the picture.
+    Image32 other;
+    ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(80, true, 6), mandel, grey, other));
+    const auto shows = [&](const Image32& img) {
+        for (int i = 0; i < 200 && DocumentPicture(of).px != img.px; ++i) QApplication::processEvents(), QThread::msleep(5);
+        return DocumentPicture(of).px == img.px;
+    };
+    QTest::keyClick(of->hwnd.data(), Qt::Key_S);
+    EXPECT_TRUE(shows(other));
+    EXPECT_TRUE(shows(want));
+    EXPECT_TRUE(shows(other));
+    QTest::keyClick(of->hwnd.data(), Qt::Key_S);
+    EXPECT_EQ(want.px, DocumentPicture(of).px);
+    QTest::keyClick(tex->hwnd.data(), Qt::Key_S);  // no stereogram: nothing to shimmer, a beep
+    EXPECT_EQ(RandomDotTexture(80, true, 5).px, DocumentPicture(tex).px);
     EXPECT_EQ(rec.texts(), std::vector<std::string>{"Seed must be a whole number from 0 to 4294967295."});
-    EXPECT_EQ(rec.beeps, std::vector<unsigned>{0});
+    EXPECT_EQ(rec.beeps, std::vector<unsigned>({0, 0}));
     TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
     for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
+}
+
+TEST(CreateStereo, ALargeResultIsMadeInTheBackgroundAndEscCancelsIt) {
+    ShownFrame frame;
+    platform::MessageRecorder rec;
+    const Image32 dots = RandomDotTexture(80, false, 2), depth(60, 40, 0x404040);
+    for (auto [role, img] : {std::pair(StereoRole::Background, &dots), {StereoRole::Depth, &depth}}) {
+        OPENEDFILE* of = CreateBMPChild("in");
+        SetDocumentPicture(of, *img);
+        MarkStereoWindow(role, of->hwnd.data());
+    }
+    const auto bar = [] { return FrameWindow()->findChild<QProgressBar*>("statusProgress"); };
+    // Esc while it runs: no window, no bar, a note.
+    StereoOptions big;
+    big.OutWidth = 4000, big.OutHeight = 3000;
+    const qsizetype windows = FrameMdiArea()->subWindowList().size();
+    QTimer::singleShot(0, [] { QTest::keyClick(FrameWindow(), Qt::Key_Escape); });
+    EXPECT_EQ(nullptr, CreateStereo(big));
+    EXPECT_EQ(windows, FrameMdiArea()->subWindowList().size());
+    EXPECT_EQ(nullptr, bar());
+    EXPECT_STREQ("Stereogram cancelled", StatusText(kStatusNotes));
+    // Left alone (4.32 million pixels, just over the line): the bar while it runs, then the window with the
+    // generator's own pixels and the resolution to save.
+    big.OutWidth = 2400, big.OutHeight = 1800, big.dots = kMarksTriangles, big.dpi = 300;
+    bool barShown = false;
+    QTimer::singleShot(0, [&] { barShown = bar() && bar()->isVisible(); });
+    QTimer::singleShot(300, [&] { if (bar()) Screenshot(FrameWindow(), "stereo-progress.png"); });
+    OPENEDFILE* of = CreateStereo(big);
+    ASSERT_NE(nullptr, of);
+    Image32 want;
+    ASSERT_TRUE(MakeStereoPicture(dots, depth, big, want));
+    EXPECT_TRUE(barShown && !bar());
+    EXPECT_EQ(want.px, DocumentPicture(of).px);
+    EXPECT_EQ(11811, of->data<BMP_DATA>()->perMetre);
+    EXPECT_TRUE(rec.boxes.empty());
+    TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
+    for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST(RevealDepth, AMadeStereogramShowsItsDepthAndFiguresNoiseSaysSo) {
@@ -325,11 +394,38 @@ TEST(RevealDepth, AMadeStereogramShowsItsDepthAndFiguresNoiseSaysSo) {
         SetDocumentPicture(of, img);
         return of;
     };
-    MarkStereoWindow(StereoRole::Background, open("dots", RandomDotTexture(160, false, 3))->hwnd);
+    const Image32 dots = RandomDotTexture(160, false, 3);
+    MarkStereoWindow(StereoRole::Background, open("dots", dots)->hwnd);
     MarkStereoWindow(StereoRole::Depth, open("square", depth)->hwnd);
+    // With both marked, the preview is the middle 400 x 200 of the result itself (900 x 300 here: columns 250
+    // to 649, rows 50 to 249, the band of marks left out); its depth, the same part of the square, white
+    // in the middle (depth 320, 100) and black at the corner (depth 178, 17).
+    StereoOptions wide;
+    wide.OutWidth = 900, wide.OutHeight = 300;
+    Image32 full;
+    ASSERT_TRUE(MakeStereoPicture(dots, depth, wide, full));
+    const QImage middle = ToQImage(full).copy(250, 50, 400, 200);
+    bool stereoShown = false, depthShown = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, dlg);
+        Find<QLineEdit>(dlg, "23")->setText("900"), Find<QLineEdit>(dlg, "24")->setText("300");
+        Find<QComboBox>(dlg, "27")->setCurrentIndex(kMarksTriangles);
+        stereoShown = PreviewArrives(dlg, [&](const QImage& img) { return img == middle; });
+        Screenshot(dlg, "stereo-preview-marked.png");
+        Find<QCheckBox>(dlg, "35")->setChecked(true);
+        depthShown = PreviewArrives(dlg, [](const QImage& img) {
+            return img.size() == QSize(400, 200) && img.pixel(200, 100) == 0xFFFFFFFFu && img.pixel(0, 0) == 0xFF000000u;
+        });
+        Find<QPushButton>(dlg, "2")->click();
+    });
+    StereoOptions unchanged;
+    EXPECT_EQ(2, RunStereoOptionsDialog(unchanged));
+    EXPECT_TRUE(stereoShown && depthShown);
     StereoOptions o;
-    o.dots = 1;  // the band above is left out of the reading
+    o.dots = kMarksTriangles;  // the band above is left out of the reading
     ASSERT_NE(nullptr, CreateStereo(o));
+    Screenshot(FrameWindow(), "stereo-triangles.png");
     frame.WmCommand(Command::RevealDepth);
     OPENEDFILE* found = GetLastFileStruct();
     ASSERT_EQ(found->hwnd->windowTitle(), "Depth of NEWSTEREO");

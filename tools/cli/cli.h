@@ -40,6 +40,8 @@ CliTake CliWhole(int& out, long long lo, long long hi);
 CliTake CliNumber(double& out, double lo, double hi);
 // A depth picture's mode: auto, classic or grey (kDepthAuto, kDepthClassic, kDepthGrey).
 CliTake CliDepthMode(int& mode);
+// The convergence marks: dots, triangles or off.
+CliTake CliMarks(int& marks);
 // The name of a picture to write: its extension must name a format we write.
 CliTake CliOutputPicture(std::string& out);
 

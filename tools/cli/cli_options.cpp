@@ -61,6 +61,15 @@ CliTake CliDepthMode(int& mode) {
     };
 }
 
+CliTake CliMarks(int& marks) {
+    return [&marks](const std::string& v) -> std::string {
+        const int m = MarksFromName(v);
+        if (m < 0) return "must be dots, triangles or off";
+        marks = m;
+        return "";
+    };
+}
+
 CliTake CliSwitch(int& out) {
     return [&out](const std::string&) {
         out = 1;

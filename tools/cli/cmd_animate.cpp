@@ -151,6 +151,8 @@ int Animate(const std::vector<std::string>& args) {
             {"--size", "WxH", "the frames' size, 16 to 16384 a side; the depth frames are scaled to it",
              CliStereoSize(f, sized)},
             {"--dots", "", "two convergence dots in a white band above each frame", CliSwitch(o.dots)},
+            {"--marks", "HOW", "the convergence marks above each frame: dots (as --dots), triangles pointing down, or "
+             "off (default)", CliMarks(o.dots)},
         }};
     if (int status = CliParse(syntax, args); status >= 0) return status;
     if (int status = CliStereoFields("animate", f, sized, o)) return status;

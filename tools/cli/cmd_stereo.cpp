@@ -4,7 +4,6 @@
 #include "images/picture_format.h"
 #include "images/png_rows.h"
 #include "model/mesh_depth.h"
-#include "stereo/depth_filters.h"
 #include "stereo/depth_rows.h"
 #include "stereo/stereo_options.h"
 #include "stereo/stereo_pictures.h"
@@ -16,22 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-// The depth picture smoothed, as 16-bit grey; 0, or 2 after refusing a picture read in classic mode.
-int Smoothed(Image32& dep, int mode, int radius) {
-    if (mode == kDepthClassic || (mode == kDepthAuto && !DepthPictureIsGrey(DepthOf(ViewOf(dep)))))
-        return CliUsageError("stereo", "--smooth: the depth picture is read in classic mode; only grey depth is smoothed "
-                                       "(--depth-mode grey)");
-    if (dep.grey16.size() != dep.px.size()) {
-        dep.grey16.resize(dep.px.size());
-        // The grey value as the generator reads it, spread over 16 bits.
-        for (size_t i = 0; i < dep.px.size(); ++i)
-            dep.grey16[i] = uint16_t(DepthGreyOfPixel(reinterpret_cast<const uint8_t*>(&dep.px[i]), 32) * 257);
-    }
-    dep.grey16 = SmoothDepth(dep.grey16, dep.width, dep.height, radius);
-    for (size_t i = 0; i < dep.px.size(); ++i) dep.px[i] = (dep.grey16[i] >> 8) * 0x010101u;
-    return 0;
-}
 
 CliTake Viewing(int& viewing) {
     return [&](const std::string& v) -> std::string {
@@ -88,6 +71,8 @@ int Stereo(const std::vector<std::string>& args) {
              CliNoted(CliText(f.relief), ph.relief)},
             {"--size", "WxH", "the result's size, 16 to 16384 a side; the depth picture is scaled to it", CliStereoSize(f, sized)},
             {"--dots", "", "two convergence dots in a white band above the result", CliSwitch(o.dots)},
+            {"--marks", "HOW", "the convergence marks above the result: dots (as --dots), triangles pointing down, or "
+             "off (default)", CliMarks(o.dots)},
             {"--smooth", "R",
              "smooths grey depth over R pixels (1 to 32) before use, keeping the steps between surfaces in place",
              CliWhole(smooth, 1, 32)},
@@ -176,7 +161,9 @@ int Stereo(const std::vector<std::string>& args) {
     if (smooth) {
         if (!held && !CliReadPicture(depth, dep)) return 1;
         held = true;
-        if (int status = Smoothed(dep, o.DepthMode, smooth)) return status;
+        if (!SmoothDepthPicture(dep, o.DepthMode, smooth))
+            return CliUsageError("stereo", "--smooth: the depth picture is read in classic mode; only grey depth is "
+                                           "smoothed (--depth-mode grey)");
     }
     if (PictureFormatFromName(out) == PictureFormat::Bmp) {
         // A plain BMP depth picture is read where its rows lie in the file, a block of rows at a
