@@ -478,7 +478,9 @@ void StereoOptionsDialog::go() {
         return;
     }
     PhysicalViewing p;
-    if (readPhysical(p).empty()) next.dpi = int(std::lround(p.dpi));
+    // The screen's own figure is only a starting point: a saved file states a DPI once the
+    // user has chosen one, and keeps the format's usual figure (and its bytes) otherwise.
+    if (readPhysical(p).empty() && (values.dpi > 0 || dpiEdit->isModified())) next.dpi = int(std::lround(p.dpi));
     next.viewing = chosenViewing();
     if (std::string why = ValidateStereoOptions(next); !why.empty()) {
         platform::MessageBox(this, why, kStereoCaption, platform::MB_OK | platform::MB_ICONEXCLAMATION);

@@ -72,7 +72,9 @@ TEST(DecodeStereo, GeneratorsStereogramsDecodeToTheirDepth) {
                     // Random dots match cleanly at every oversampling, all but the 44 columns at
                     // each edge (half the farthest separation and the window), whose depth the
                     // picture does not hold.
-                    if (dots) EXPECT_GE(f.sure, 0.8);
+                    if (dots) {
+                        EXPECT_GE(f.sure, 0.8);
+                    }
                     // A blurred fractional repeat is sure less often, never absent.
                     EXPECT_GE(f.sure, 0.08);
                 }
