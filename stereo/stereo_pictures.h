@@ -92,6 +92,8 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
 // middle column (the left centre at (width - 1 - separation) / 2, rounded down): it goes above a
 // stereogram.
 Image32 ConvergenceBand(int width, int separation, int radius = 0);
+// `stereo` below its ConvergenceBand.
+Image32 BelowConvergenceBand(const Image32& stereo, int separation, int radius = 0);
 
 // The options of the practice picture: the defaults with a depth of grey levels (white nearest)
 // and a relief that a newcomer sees plainly.
