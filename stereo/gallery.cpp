@@ -189,6 +189,7 @@ std::vector<PracticeStep> PracticeSequence(int width, const fs::path& gallery) {
     steps.push_back({PracticeStereogram(width, width / 2),
                      "A disc in black and white dots, standing well out of the background."});
     if (steps.back().picture.empty()) return {};
+    if (gallery.empty()) return steps;
     struct Made {
         const char* depth;
         const char* texture;  // a gallery texture, or "" for random dots
@@ -198,7 +199,7 @@ std::vector<PracticeStep> PracticeSequence(int width, const fs::path& gallery) {
     };
     const Made made[] = {
         {"sphere.png", "", 200, 2, true, "A sphere in large black and white dots: a rounded shape."},
-        {"stairs.png", "", 160, 1, false, "Stairs in fine coloured dots: six flat steps, each a little nearer."},
+        {"stairs.png", "", 160, 1, false, "Stairs in fine coloured dots: flat steps, each a little nearer than the last."},
         {"text.png", "textures/tile.png", 120, 1, false,
          "Letters on a brick texture with less relief, as most stereograms are made."},
     };
