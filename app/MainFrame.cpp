@@ -3,6 +3,7 @@
 #include "app/app_icon.h"
 #include "app/file_open.h"
 #include "app/file_save.h"
+#include "app/gallery_dialog.h"
 #include "app/help_pages.h"
 #include "app/recent_files.h"
 #include "app/registry.h"
@@ -14,6 +15,7 @@
 #include "stereo/RandomTextureDialog.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/StereoReadBack.h"
+#include "stereo/gallery.h"
 #include "workspace/mdi_child.h"
 #include "workspace/status_line.h"
 #include "workspace/window_utils.h"
@@ -130,6 +132,7 @@ void MainFrame::buildMenus() {
         return m;
     };
     QMenu* file = menu("&File", {{"&Open", Command::Open, QKeySequence(Qt::CTRL | Qt::Key_O)},
+                                 {"Open from &gallery", Command::OpenGallery, {}},
                                  {"&Save", Command::Save, QKeySequence(Qt::CTRL | Qt::Key_S)},
                                  {"Save &As...", Command::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
                                  {"&Close", Command::Close, QKeySequence(Qt::CTRL | Qt::Key_W)}, sep,
@@ -176,6 +179,7 @@ void MainFrame::buildMenus() {
         {Command::GLAux, "A new OpenGL window with a globe, a cone and a cylinder"},
         {Command::GL1, "A new OpenGL window with fog set up on an empty scene: it stays black"},
         {Command::HelpKeys, "The keys and mouse actions of each kind of window"},
+        {Command::OpenGallery, "A depth map of the gallery with its texture, both marked, and its stereogram options"},
         {Command::HelpStereogram, "Parallel and cross viewing, with a picture to practise on"}};
     for (const auto& [id, tip] : tips) action(id)->setStatusTip(tip);
 
@@ -274,8 +278,37 @@ bool MainFrame::eventFilter(QObject* obj, QEvent* e) {
     return QMainWindow::eventFilter(obj, e);
 }
 
-void MainFrame::markStereo(StereoRole role) {
-    QWidget* active = ActiveChild();
+void MainFrame::openFromGallery() {
+    const std::filesystem::path dir = FindGallery();
+    std::vector<std::string> problems;
+    const std::vector<GalleryEntry> entries = dir.empty() ? std::vector<GalleryEntry>{} : ReadGallery(dir, &problems);
+    if (entries.empty()) {
+        std::string where;
+        for (const std::filesystem::path& d : GallerySearchDirs()) where += "\n" + d.string();
+        platform::MessageBox(this, "No gallery found. It is looked for in:" + where, szMBTitle, platform::MB_OK);
+        return;
+    }
+    const int chosen = ChooseGalleryEntry(this, entries, problems);
+    if (chosen >= 0) openGalleryEntry(entries[size_t(chosen)]);
+}
+
+bool MainFrame::openGalleryEntry(const GalleryEntry& entry) {
+    // The texture first, so the depth map ends up in front.
+    for (auto [role, path] : {std::pair{StereoRole::Background, entry.texture}, std::pair{StereoRole::Depth, entry.depth}}) {
+        FileOpenMsg(path.string());
+        QWidget* w = ActiveChild();
+        const OPENEDFILE* of = w ? GetFileStruct(w) : nullptr;
+        std::error_code ec;
+        if (!of || !std::filesystem::equivalent(of->Filename, path, ec)) return false;  // the loader said why
+        markStereo(role, w);
+    }
+    stereoOptions_ = entry.options;
+    SaveStereoOptions(stereoOptions_);
+    SetStatusTextf(0, "%s: Stereo, Create it now makes its stereogram", entry.title.c_str());
+    return true;
+}
+
+void MainFrame::markStereo(StereoRole role, QWidget* active) {
     MarkStereoWindow(role, active);
     OPENEDFILE* of = active ? GetFileStruct(active) : nullptr;
     auto* child = qobject_cast<MdiChild*>(active);
@@ -321,6 +354,7 @@ int MainFrame::WmCommand(int id) {
     using C = Command;
     switch (Command(id)) {
     case C::Open: OpenMulti(CMUFileOpen(this, true)); break;
+    case C::OpenGallery: openFromGallery(); break;
     case C::Save: SaveActiveDocument(this, false); break;
     case C::SaveAs: SaveActiveDocument(this, true); break;
     case C::Close:
@@ -328,8 +362,8 @@ int MainFrame::WmCommand(int id) {
         break;
     case C::Exit: close(); break;
     case C::Color: CMUColor(); break;
-    case C::SetBackground: markStereo(StereoRole::Background); break;
-    case C::SetDepthView: markStereo(StereoRole::Depth); break;
+    case C::SetBackground: markStereo(StereoRole::Background, ActiveChild()); break;
+    case C::SetDepthView: markStereo(StereoRole::Depth, ActiveChild()); break;
     case C::StereoOptions:
         if (RunStereoOptionsDialog(stereoOptions_) != 2) {
             SaveStereoOptions(stereoOptions_);  // kept at once, should the program not end cleanly

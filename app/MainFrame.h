@@ -15,6 +15,7 @@ class QMdiArea;
 class QMenu;
 class QAction;
 enum class HelpPage;
+struct GalleryEntry;
 
 class MainFrame : public QMainWindow, public FrameInterface {
     Q_OBJECT
@@ -37,6 +38,10 @@ public:
     // The values every stereogram of this run is computed with; they start at the defaults and
     // are not saved.
     StereoOptions& stereoOptions() { return stereoOptions_; }
+
+    // Opens the entry's texture and depth map (or brings them forward), marks them and takes its
+    // options; false when a file did not open (its loader has said why).
+    bool openGalleryEntry(const GalleryEntry& entry);
 
     QWidget* dialogParent() override { return this; }
     QMdiArea* mdiArea() override { return area_; }
@@ -62,7 +67,9 @@ private:
     QAction* bindCommand(QAction* a, Command id, const QKeySequence& key = {});
     void fillWindowList();
     void fillRecentMenu();
-    void markStereo(StereoRole role);
+    // Marks `w` for `role` as the Stereo menu's "set as" commands do the active window.
+    void markStereo(StereoRole role, QWidget* w);
+    void openFromGallery();
     void CMUColor();
     // The help page of the active window's kind.
     HelpPage helpPageOfActive() const;

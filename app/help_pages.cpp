@@ -1,13 +1,17 @@
 #include "app/help_pages.h"
 
+#include "stereo/gallery.h"
 #include "stereo/stereo_pictures.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace {
 
@@ -122,7 +126,11 @@ const char* const kSeeingHtml =
     "<p>Look at a stereogram at its own size: a picture shown larger or smaller repeats at other distances "
     "and does not fuse as made. Keep your head level, blink when you need to, and give it time; the first "
     "time can take minutes. Stereo, Options, \"Convergence dots\" puts the same two dots above your own "
-    "stereograms.</p>";
+    "stereograms.</p>"
+    "<h3>Practice</h3>"
+    "<p>The pictures below go from easy to normal: first a disc and a sphere in large black and white dots "
+    "with strong relief, then finer coloured dots, then letters on an ordinary texture with less relief. "
+    "Go on with Next when one comes easily. File, \"Open from gallery\" has more depth maps to make your own.</p>";
 
 QWidget* SeeingPage() {
     auto* page = new QWidget;
@@ -131,26 +139,50 @@ QWidget* SeeingPage() {
     auto* text = new QTextBrowser;
     text->setHtml(kSeeingHtml);
     layout->addWidget(text, 1);
-    const Image32 pic = PracticeStereogram(400, 200);
+    // The practice pictures, easy to normal, one at a time with Back and Next.
+    auto steps = std::make_shared<std::vector<PracticeStep>>(PracticeSequence(400, FindGallery()));
     auto* picture = new QLabel;
     picture->setObjectName("practicePicture");
-    if (!pic.empty()) {
-        const QImage img(reinterpret_cast<const uchar*>(pic.px.data()), pic.width, pic.height, pic.width * 4,
-                         QImage::Format_RGB32);
-        picture->setPixmap(QPixmap::fromImage(img.copy()));
-    }
     picture->setAlignment(Qt::AlignCenter);
+    picture->setMinimumHeight(300);
     layout->addWidget(picture);
-    StereoOptions near = PracticeOptions();
-    near.bkdepth += near.relief;  // the disc's white is the nearest depth
-    auto* caption = new QLabel(QString("Practice picture: the two black dots are %1 pixels apart, as far as the dots of "
-                                       "the background repeat; the disc repeats every %2 pixels.")
-                                   .arg(BackgroundSeparation(PracticeOptions()))
-                                   .arg(BackgroundSeparation(near)));
+    auto* caption = new QLabel;
     caption->setObjectName("practiceCaption");
     caption->setWordWrap(true);
     caption->setAlignment(Qt::AlignCenter);
     layout->addWidget(caption);
+    auto* back = new QPushButton("< &Back");
+    back->setObjectName("practiceBack");
+    auto* next = new QPushButton("&Next >");
+    next->setObjectName("practiceNext");
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(back);
+    row->addWidget(next);
+    row->addStretch();
+    layout->addLayout(row);
+    StereoOptions near = PracticeOptions();
+    near.bkdepth += near.relief;  // the disc's white is the nearest depth
+    const QString first = QString(" The two black dots are %1 pixels apart, as far as the dots of the background "
+                                  "repeat; the disc repeats every %2 pixels.")
+                              .arg(BackgroundSeparation(PracticeOptions()))
+                              .arg(BackgroundSeparation(near));
+    auto show = [=](int i) {
+        const int n = int(steps->size());
+        if (i < 0 || i >= n) return;
+        const Image32& pic = (*steps)[size_t(i)].picture;
+        const QImage img(reinterpret_cast<const uchar*>(pic.px.data()), pic.width, pic.height, pic.width * 4,
+                         QImage::Format_RGB32);
+        picture->setPixmap(QPixmap::fromImage(img.copy()));
+        picture->setProperty("step", i);
+        caption->setText(QString("Practice picture %1 of %2: %3").arg(i + 1).arg(n).arg(QString::fromStdString((*steps)[size_t(i)].caption)) +
+                         (i == 0 ? first : QString()));
+        back->setEnabled(i > 0);
+        next->setEnabled(i + 1 < n);
+    };
+    QObject::connect(back, &QPushButton::clicked, picture, [=] { show(picture->property("step").toInt() - 1); });
+    QObject::connect(next, &QPushButton::clicked, picture, [=] { show(picture->property("step").toInt() + 1); });
+    show(0);
     return page;
 }
 

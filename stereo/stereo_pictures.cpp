@@ -216,7 +216,11 @@ Image32 PracticeStereogram(int width, int height) {
             if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r) depth.at(x, y) = 0x00FFFFFFu;
     Image32 stereo;
     if (!MakeStereoPicture(RandomDotTexture(sep, true, 1), depth, opts, stereo)) return {};
-    Image32 out = ConvergenceBand(width, sep, 4);
+    return BelowConvergenceBand(stereo, sep, 4);
+}
+
+Image32 BelowConvergenceBand(const Image32& stereo, int separation, int radius) {
+    Image32 out = ConvergenceBand(stereo.width, separation, radius);
     out.height += stereo.height;
     out.px.insert(out.px.end(), stereo.px.begin(), stereo.px.end());
     return out;

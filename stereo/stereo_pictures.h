@@ -97,6 +97,8 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
 // stereogram. Dots are discs of radius r; triangles point down at the picture, from a base
 // 2r + 1 wide on row 2r to their tip on row 4r (the pixels with 2 |x - centre| <= 4r - y).
 Image32 ConvergenceBand(int width, int separation, int radius = 0, int marks = kMarksDots);
+// `stereo` below its ConvergenceBand of dots.
+Image32 BelowConvergenceBand(const Image32& stereo, int separation, int radius = 0);
 
 // The options of the practice picture: the defaults with a depth of grey levels (white nearest)
 // and a relief that a newcomer sees plainly.

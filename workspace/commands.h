@@ -6,7 +6,7 @@ enum class Command : int {
     // File
     Open = 100, Close = 105, Exit = 111,
     // Saving is not among the original commands; its ids lie above theirs.
-    Save = 600, SaveAs = 601,
+    Save = 600, SaveAs = 601, OpenGallery = 602,
     // View: the zoom of a picture window, passed on to the active window
     ZoomFit = 610, ZoomActual = 611, ZoomIn = 612, ZoomOut = 613,
     // Edit

@@ -1,7 +1,9 @@
 #include "tests/app/frame_fixture.h"
 #include "mandel/MandelChild.h"
 
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -13,7 +15,7 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
         {137, "&Main Mandelbrot"}, {119, "&New"}, {138, "&Paletteshow"}, {139, "Zoom&InShow"}, {140, "Zoom&OutShow"},
         {500, "&GL Aux"}, {501, "&GL 1"}, {107, "&Cascade"}, {106, "&Tile"}, {103, "&Arrange Icons"},
         {104, "Cl&ose All"}, {112, "&About"}, {128, "New random &texture"}, {610, "&Fit to window"},
-        {611, "&Actual size (100%)"}, {612, "Zoom &in"}, {613, "Zoom &out"}};
+        {611, "&Actual size (100%)"}, {612, "Zoom &in"}, {613, "Zoom &out"}, {602, "Open from &gallery"}};
     for (const auto& [id, text] : texts) {
         ASSERT_NE(frame->action(Command(id)), nullptr) << id;
         EXPECT_EQ(frame->action(Command(id))->text(), text) << id;
@@ -343,6 +345,32 @@ TEST_F(FrameTest, ColorKeepsTheChosenColourButNoCustomColours) {
     EXPECT_FALSE(QFile::exists(QString(std::getenv("XDG_CONFIG_HOME")) + "/QtProject.conf"));
 }
 
+// File, Open from gallery: the dialog lists the gallery's depth maps; the chosen one opens with its texture, the two
+// marked as depth and background, its sidecar's options become the stereogram's, and Create makes it at once.
+TEST_F(FrameTest, OpenFromGalleryOpensAndMarksADepthMapAndItsTexture) {
+    int listed = 0;
+    QTimer::singleShot(0, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        auto* list = dlg ? dlg->findChild<QListWidget*>("galleryList") : nullptr;
+        if (!list) return;
+        listed = list->count();
+        list->setCurrentItem(list->findItems("Torus", Qt::MatchExactly).value(0));
+        if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) dlg->grab().save(QString(out) + "/gallery.png");
+        QMetaObject::invokeMethod(dlg, "accept");
+    });
+    frame->WmCommand(Command::OpenGallery), flush();
+    EXPECT_EQ(std::make_pair(listed, windowCount()), std::make_pair(8, 2));
+    const StereoMarks& m = frame->stereoMarks();
+    ASSERT_TRUE(m.depth.hwnd && m.background.hwnd);
+    EXPECT_EQ(fs::path(GetFileStruct(m.depth.hwnd)->Filename).filename(), "torus.png");
+    EXPECT_EQ(fs::path(GetFileStruct(m.background.hwnd)->Filename).filename(), "photo-noise.png");
+    EXPECT_TRUE(m.depth.hwnd->windowTitle().endsWith(" - Depth") && m.background.hwnd->windowTitle().endsWith(" - Background"));
+    EXPECT_EQ(std::make_pair(frame->stereoOptions().relief, frame->stereoOptions().DepthMode), std::make_pair(200, int(kDepthGrey)));
+    frame->WmCommand(Command::CreateStereo), flush();
+    EXPECT_EQ(windowCount(), 3);
+    if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) frame->grab().save(QString(out) + "/gallery-made.png");
+}
+
 // F1 (Help, Keys) opens the page of the active window's kind; each page names its keys; Help also
 // explains stereograms with a practice picture whose background repeats at the dots' distance.
 TEST_F(FrameTest, HelpShowsEachWindowKindsKeysAndAPracticeStereogram) {
@@ -393,6 +421,19 @@ TEST_F(FrameTest, HelpShowsEachWindowKindsKeysAndAPracticeStereogram) {
     for (int y = band; y < band + 20; ++y) EXPECT_TRUE(repeats(y, 0, 400 - d, d)) << y;
     const int centre = band + (pic.height() - band) / 2;
     EXPECT_TRUE(repeats(centre, 170, 230, near) && !repeats(centre, 170, 230, d) && near < d - 5);
+    // Next goes through the practice pictures made from the gallery, each 400 wide and new, to the last; Back returns.
+    auto* next = tabs->findChild<QPushButton*>("practiceNext");
+    auto* back = tabs->findChild<QPushButton*>("practiceBack");
+    std::vector<QImage> seen{pic};
+    for (int i = 0; next->isEnabled() && i < 10; ++i) next->click();
+    for (QLabel* shown = tabs->findChild<QLabel*>("practicePicture"); back->isEnabled(); back->click()) {
+        const QImage img = shown->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(img.width() == 400 && std::find(seen.begin(), seen.end(), img) == seen.end());
+        seen.push_back(img);
+        if (const char* out = std::getenv("ORVALIS_SCREENSHOT_DIR")) tabs->window()->grab().save(QString(out) + QString("/practice-%1.png").arg(6 - int(seen.size())));
+        EXPECT_TRUE(tabs->findChild<QLabel*>("practiceCaption")->text().startsWith(QString("Practice picture %1 of 4").arg(5 - seen.size() + 1)));
+    }
+    EXPECT_EQ(seen.size(), 4u);
 }
 
 // The short menu names get status tips that say what the items do, shown while hovered.

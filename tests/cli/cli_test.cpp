@@ -5,6 +5,7 @@
 #include "images/picture_file.h"
 #include "mandel/mandel_calc.h"
 #include "platform/little_endian.h"
+#include "stereo/gallery.h"
 #include "stereo/stereo_pictures.h"
 #include "tests/common/cli_run.h"
 #include "tests/dxf/dxf_text.h"
@@ -331,6 +332,48 @@ TEST_F(Cli, DecodeReadsBackTheStereogramItMade) {
     ASSERT_EQ(run("pair --depth " + at("r.png") + " --picture " + at("s.png") + " -o " + at("p.bmp") + " --layout cross"),
               (CliRun{0, "", ""}));
     EXPECT_EQ(Le32(&ReadFileBytes(at("p.bmp")).at(18)), 1280u);
+}
+
+// The gallery: its files are there, and each depth map made into a stereogram through orvalis-cli with its sidecar's
+// lines as options (without dashes there) gives the program's own stereogram of the parsed sidecar, which decode reads
+// back against the depth map.
+TEST_F(Cli, GalleryEntriesMakeStereogramsThatReadBack) {
+    const fs::path gallery = ORVALIS_SOURCE_DIR "/samples/gallery";
+    std::vector<std::string> problems;
+    const std::vector<GalleryEntry> entries = ReadGallery(gallery, &problems);
+    EXPECT_EQ(problems, std::vector<std::string>{});
+    ASSERT_EQ(entries.size(), 8u);
+    int textures = 0;
+    for (const auto& f : fs::directory_iterator(gallery / "textures")) textures += f.path().extension() == ".png";
+    EXPECT_EQ(textures, 6);
+    for (const GalleryEntry& e : entries) {
+        const std::string name = e.depth.stem().string();
+        SCOPED_TRACE(name);
+        std::string make, read;  // stereo's options; decode takes those that tell the geometry
+        std::ifstream side(fs::path(e.depth).replace_extension(".orvalis-gallery"));
+        for (std::string line; std::getline(side, line);) {
+            const size_t eq = line.find(" = ");
+            const std::string key = line.substr(0, eq), value = eq == std::string::npos ? "" : line.substr(eq + 3);
+            if (line.empty() || line[0] == '#' || key == "title") continue;
+            const std::string opt = " --" + key + (value.empty() ? "" : " '" + (key == "texture" ? (gallery / value).string() : value) + "'");
+            make += opt;
+            if (key != "texture" && key != "size" && key != "viewing") read += opt;
+        }
+        ASSERT_EQ(run("stereo --depth " + e.depth.string() + " -o " + at("s.png") + make), (CliRun{0, "", ""}));
+        const Bytes depthPng = ReadFileBytes(e.depth), texPng = ReadFileBytes(e.texture), made = ReadFileBytes(at("s.png"));
+        Image32 want;
+        ASSERT_TRUE(MakeStereoPicture(ReadPngBytes(texPng.data(), texPng.size()).image,
+                                      ReadPngBytes(depthPng.data(), depthPng.size()).image, e.options, want));
+        EXPECT_TRUE(want.px == ReadPngBytes(made.data(), made.size()).image.px);
+        const CliRun r = run("decode " + at("s.png") + " -o " + at("r.png") + " --compare " + e.depth.string() + read);
+        ASSERT_EQ(r.status, 0) << r;
+        double sure = 0, within = 0, sep = 0, units = 0, echo = 0;
+        ASSERT_EQ(std::sscanf(r.out.c_str(), "sure pixels: %lf%%\nsure pixels within one depth level or one pixel of "
+                              "separation: %lf%%\nmean error: %lf pixels of separation, %lf depth units\necho pixels: "
+                              "%lf%%\n", &sure, &within, &sep, &units, &echo), 5) << r.out;
+        // The first background separation (80 of 480 pixels) cannot be matched: about 80% sure at most.
+        EXPECT_TRUE(sure >= 75 && within >= 97 && echo < 5) << r.out;
+    }
 }
 
 // Frames read back by Pillow ("" when it is missing): the frame count, each frame's delay in

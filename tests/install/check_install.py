@@ -18,6 +18,10 @@ import tempfile
 import xml.etree.ElementTree as ET
 
 APP_ID = "org.vennlore.Orvalis"
+# The gallery as samples/gallery/make_gallery.py makes it: depth maps with their sidecars, and the textures.
+GALLERY = [f"{m}.{e}" for m in ("sphere", "torus", "stairs", "text", "knot", "relief", "mandelbrot", "ripple-16bit")
+           for e in ("png", "orvalis-gallery")] + [
+    f"textures/{t}.png" for t in ("dots-colour", "dots-grey", "pattern", "photo-noise", "stripes", "tile")]
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
 EXPECTED = {
     "usr/bin/orvalis",
@@ -31,7 +35,8 @@ EXPECTED = {
     "usr/share/man/man1/orvalis-cli.1.gz",
     "usr/share/doc/orvalis/copyright",
     "usr/share/doc/orvalis/changelog.gz",
-} | {f"usr/share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png" for n in ICON_SIZES}
+} | {f"usr/share/icons/hicolor/{n}x{n}/apps/{APP_ID}.png" for n in ICON_SIZES} | {
+    f"usr/share/orvalis/gallery/{name}" for name in GALLERY}
 MIME_TYPES = {"image/bmp", "image/gif", "image/jpeg", "audio/x-wav", "image/vnd.dxf"}
 # An option word: one or two dashes and a letter, not inside a hyphenated word.
 OPTION = re.compile(r"(?<![\w-])(--?[A-Za-z][\w-]*)")
@@ -225,6 +230,10 @@ def check_deb(cpack, build, work):
         return
     deb = os.path.join(work, debs[0])
     depends = run(["dpkg-deb", "-f", deb, "Depends"]).stdout
+    listed = run(["dpkg-deb", "-c", deb]).stdout
+    for name in GALLERY:
+        if f"./usr/share/orvalis/gallery/{name}\n" not in listed:
+            fail(f"the package lacks the gallery's {name}")
     for lib in ("libqt6widgets6", "libsdl2-2.0-0", "libjpeg62-turbo"):
         if lib not in depends:
             fail(f"package dependencies lack {lib}: {depends}")

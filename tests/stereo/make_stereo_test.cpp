@@ -1,5 +1,6 @@
 // The stereogram generator against worked-out rules and a plain reference version, the field
 // reader of the options, and the picture pipeline around the generator.
+#include "stereo/gallery.h"
 #include "stereo/make_stereo.h"
 #include "stereo/stereo_options.h"
 #include "stereo/stereo_pictures.h"
@@ -339,6 +340,45 @@ TEST(StereoOptions, AllGoodFieldsAreStoredOrTheFirstBadOneNamesItsRange) {
         EXPECT_EQ(c.message, ReadStereoFields(c.fields, opts));
         EXPECT_EQ(Tie(c.want), Tie(opts));
     }
+}
+
+// A gallery sidecar: each line an option of orvalis-cli stereo without its dashes; a bad line is refused
+// with its number and nothing is kept; the range checks are the option fields' own.
+TEST(StereoOptions, GallerySidecarLinesBecomeOptionsOrTheFirstBadLineIsNamed) {
+    const std::string tex = "texture = textures/t.png\n";
+    const struct { std::string text, message; } cases[] = {
+        {"# a comment\n\ntitle = Rings\r\n" + tex + "relief = 300\ndepth-mode = grey\noversample=4\nsize = 640x480\n"
+         " invert \nviewing = cross\nbackground-depth = -900\neye = 120\ndistance = 650\nhidden\nblocks\ndots", ""},
+        {tex + "brightness = 3", "line 2: unknown setting 'brightness'"},
+        {tex + "relief = 5000", "line 2: " + Message(4, true)},
+        {tex + "relief = 300\nbackground-depth = -200", "line 3: Background depth must be a whole number of -301 or less, "
+                                                          "so that every depth lies behind the screen."},
+        {tex + "relief = 1000", "the settings: Background depth must be a whole number of -1001 or less, so that every "
+                                "depth lies behind the screen."},
+        {tex + "eye = 1.5", "line 2: " + Message(2, false)},
+        {tex + "size = 640", "line 2: size must be WIDTHxHEIGHT, such as 640x480"},
+        {tex + "size = 8x480", "line 2: " + Message(5, true)},
+        {tex + "relief = 200\nrelief = 300", "line 3: relief is given twice"},
+        {tex + "dots = yes", "line 2: dots takes no value"},
+        {tex + "relief", "line 2: relief needs a value (relief = ...)"},
+        {tex + "depth-mode = colour", "line 2: depth-mode must be auto, classic or grey"},
+        {tex + "viewing = wall", "line 2: viewing must be parallel or cross"},
+        {"relief = 200", "no texture line (texture = NAME)"},
+    };
+    for (const auto& c : cases) {
+        GalleryEntry e;
+        e.title = "unchanged";
+        EXPECT_EQ(ParseGallerySidecar(c.text, "/g/rings.png", e), c.message) << c.text;
+        EXPECT_EQ(e.title, c.message.empty() ? "Rings" : "unchanged");
+    }
+    GalleryEntry e;
+    ASSERT_EQ(ParseGallerySidecar(cases[0].text, "/g/rings.png", e), "");
+    EXPECT_EQ(std::make_tuple(e.title, e.texture.string(), e.depth.string()), std::make_tuple("Rings", "/g/textures/t.png", "/g/rings.png"));
+    const StereoOptions& o = e.options;
+    EXPECT_EQ(Tie(o), Tie(StereoOptions{4, -900, 120, 650, 1, 1, 1, kDepthGrey, 300, 640, 480}));
+    EXPECT_EQ(std::make_tuple(o.DepthMode, o.dots, o.viewing), std::make_tuple(int(kDepthGrey), 1, int(kViewCross)));
+    ASSERT_EQ(ParseGallerySidecar(tex, "/g/plain.png", e), "");
+    EXPECT_EQ(std::make_tuple(e.title, Tie(e.options)), std::make_tuple(std::string("plain"), Tie(StereoOptions{})));
 }
 
 // Values worked by hand: 63 mm x 96 / 25.4 = 238.11, 500 mm at 300 dpi = 5905.51 pixels, and so on;
