@@ -11,6 +11,7 @@
 #include "stereo/RandomTextureDialog.h"
 #include "stereo/StereoReadBack.h"
 #include "stereo/StereoOptionsDialog.h"
+#include "stereo/TextDepthDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_interface.h"
 #include "workspace/status_line.h"
@@ -20,6 +21,8 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QDialogButtonBox>
+#include <QFontComboBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -309,6 +312,48 @@ TEST(CreateStereo, ARandomTextureOverAMandelbrotWindowGivesItsGreyModeStereogram
     EXPECT_EQ(rec.texts(), std::vector<std::string>{"Seed must be a whole number from 0 to 4294967295."});
     EXPECT_EQ(rec.beeps, std::vector<unsigned>{0});
     TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
+    for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
+}
+
+// "New text depth...": the preview follows the fields (an empty text says why instead), and OK
+// opens the text's 16-bit depth marked as depth: nothing in the margin, the plateau white.
+TEST(TextDepth, TheDialogPreviewsAndOpensTheDepthMarkedAsDepth) {
+    ShownFrame frame;
+    platform::MessageRecorder rec;
+    QTimer::singleShot(0, [] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, dlg);
+        QLabel* preview = Find<QLabel>(dlg, "preview");
+        EXPECT_FALSE(preview->pixmap().isNull());
+        Find<QLineEdit>(dlg, "text")->setText("");
+        EXPECT_EQ(preview->text().toStdString(), "the text has no visible letters in the font '" +
+                                                     Find<QFontComboBox>(dlg, "font")->currentFont().family().toStdString() + "'");
+        Find<QLineEdit>(dlg, "text")->setText("HI");
+        Find<QFontComboBox>(dlg, "font")->setCurrentFont(QFont("DejaVu Sans"));
+        Find<QSpinBox>(dlg, "width")->setValue(300), Find<QSpinBox>(dlg, "height")->setValue(120);
+        Find<QSpinBox>(dlg, "bevel")->setValue(6);
+        EXPECT_EQ(preview->pixmap().size(), QSize(300, 120));
+        Find<QDialogButtonBox>(dlg, nullptr)->button(QDialogButtonBox::Ok)->click();
+    });
+    frame.WmCommand(Command::TextDepth);
+    OPENEDFILE* of = GetLastFileStruct();
+    ASSERT_TRUE(of && of->Filename == "Text depth: HI");
+    EXPECT_EQ(std::make_pair(QString("Text depth: HI - Depth"), of->hwnd.data()),
+              std::make_pair(of->hwnd->windowTitle(), TheFrame()->stereoMarks().depth.hwnd.data()));
+    const Image32 d = DocumentPicture(of);
+    ASSERT_EQ(d.grey16.size(), 300u * 120u);
+    int inMargin = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 300; ++x) inMargin += std::min({x, y, 299 - x, 119 - y}) < 6 && d.grey16[y * 300 + x];
+    EXPECT_EQ(inMargin, 0);
+    EXPECT_EQ(*std::max_element(d.grey16.begin(), d.grey16.end()), 65535);
+    EXPECT_EQ(d.px[60 * 300 + 150] & 0xFF, d.grey16[60 * 300 + 150] >> 8);
+    const int windows = int(FrameMdiArea()->subWindowList().size());
+    EXPECT_EQ(OpenTextDepth(" ", "DejaVu Sans", 300, 120, 6), nullptr);
+    EXPECT_EQ(int(FrameMdiArea()->subWindowList().size()), windows);
+    EXPECT_EQ(rec.texts(), std::vector<std::string>{
+                               "The text depth could not be made:\nthe text has no visible letters in the font 'DejaVu Sans'"});
+    TheFrame()->stereoMarks().depth = MarkedWindow();
     for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
 }
 
