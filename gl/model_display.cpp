@@ -82,7 +82,6 @@ bool LoadModelWindow(OPENEDFILE* of, const std::string& path) {
     d->bounds = MeshBoundsOf(r.mesh);
     d->indices = r.mesh.triangles.size();
     d->mesh = std::move(r.mesh);
-    FrameStatusf(1, "faces %zu", d->indices / 3);
     return true;
 }
 
@@ -113,7 +112,11 @@ void ModelDisplay(OPENEDFILE* of) {
     if (!d || d->indices == 0) return;
     GLint vp[4];
     glGetIntegerv(GL_VIEWPORT, vp);
-    d->camera = MeshCameraFor(d->bounds, ModelWindowView(vp[2], vp[3]));
+    const MeshView view = ModelWindowView(vp[2], vp[3]);
+    d->camera = MeshCameraFor(d->bounds, view);
+    // The same view's depth on the command line.
+    FrameStatusf(1, "faces %zu  depth --size %dx%d --turn %.1f,%.1f,%.1f --zoom %.3g", d->indices / 3, view.width,
+                 view.height, view.turnX, view.turnY, view.turnZ, view.zoom);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixd(d->camera.projection);
     glMatrixMode(GL_MODELVIEW);

@@ -316,41 +316,29 @@ TEST(CreateStereo, ARandomTextureOverAMandelbrotWindowGivesItsGreyModeStereogram
 }
 
 // "New text depth...": the preview follows the fields (an empty text says why instead), and OK
-// opens the text's 16-bit depth marked as depth: nothing in the margin, the plateau white.
+// opens the text's 16-bit depth marked as depth, the plateau white (its shape: the CLI's test).
 TEST(TextDepth, TheDialogPreviewsAndOpensTheDepthMarkedAsDepth) {
     ShownFrame frame;
     platform::MessageRecorder rec;
     QTimer::singleShot(0, [] {
         QWidget* dlg = QApplication::activeModalWidget();
         ASSERT_NE(nullptr, dlg);
-        QLabel* preview = Find<QLabel>(dlg, "preview");
-        EXPECT_FALSE(preview->pixmap().isNull());
         Find<QLineEdit>(dlg, "text")->setText("");
-        EXPECT_EQ(preview->text().toStdString(), "the text has no visible letters in the font '" +
-                                                     Find<QFontComboBox>(dlg, "font")->currentFont().family().toStdString() + "'");
+        EXPECT_EQ(Find<QLabel>(dlg, "preview")->text(), "the text has no visible letters in the font '" +
+                                                           Find<QFontComboBox>(dlg, "font")->currentFont().family() + "'");
         Find<QLineEdit>(dlg, "text")->setText("HI");
-        Find<QFontComboBox>(dlg, "font")->setCurrentFont(QFont("DejaVu Sans"));
         Find<QSpinBox>(dlg, "width")->setValue(300), Find<QSpinBox>(dlg, "height")->setValue(120);
-        Find<QSpinBox>(dlg, "bevel")->setValue(6);
-        EXPECT_EQ(preview->pixmap().size(), QSize(300, 120));
+        EXPECT_EQ(Find<QLabel>(dlg, "preview")->pixmap().size(), QSize(300, 120));
         Find<QDialogButtonBox>(dlg, nullptr)->button(QDialogButtonBox::Ok)->click();
     });
     frame.WmCommand(Command::TextDepth);
     OPENEDFILE* of = GetLastFileStruct();
-    ASSERT_TRUE(of && of->Filename == "Text depth: HI");
-    EXPECT_EQ(std::make_pair(QString("Text depth: HI - Depth"), of->hwnd.data()),
-              std::make_pair(of->hwnd->windowTitle(), TheFrame()->stereoMarks().depth.hwnd.data()));
+    ASSERT_TRUE(of && of->hwnd->windowTitle() == "Text depth: HI - Depth");
+    EXPECT_EQ(of->hwnd.data(), TheFrame()->stereoMarks().depth.hwnd.data());
     const Image32 d = DocumentPicture(of);
     ASSERT_EQ(d.grey16.size(), 300u * 120u);
-    int inMargin = 0;
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 300; ++x) inMargin += std::min({x, y, 299 - x, 119 - y}) < 6 && d.grey16[y * 300 + x];
-    EXPECT_EQ(inMargin, 0);
     EXPECT_EQ(*std::max_element(d.grey16.begin(), d.grey16.end()), 65535);
-    EXPECT_EQ(d.px[60 * 300 + 150] & 0xFF, d.grey16[60 * 300 + 150] >> 8);
-    const int windows = int(FrameMdiArea()->subWindowList().size());
     EXPECT_EQ(OpenTextDepth(" ", "DejaVu Sans", 300, 120, 6), nullptr);
-    EXPECT_EQ(int(FrameMdiArea()->subWindowList().size()), windows);
     EXPECT_EQ(rec.texts(), std::vector<std::string>{
                                "The text depth could not be made:\nthe text has no visible letters in the font 'DejaVu Sans'"});
     TheFrame()->stereoMarks().depth = MarkedWindow();
