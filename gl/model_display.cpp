@@ -115,7 +115,7 @@ void ModelDisplay(OPENEDFILE* of) {
     const MeshView view = ModelWindowView(vp[2], vp[3]);
     d->camera = MeshCameraFor(d->bounds, view);
     // The same view's depth on the command line.
-    FrameStatusf(1, "faces %zu  depth --size %dx%d --turn %.1f,%.1f,%.1f --zoom %.3g", d->indices / 3, view.width,
+    FrameStatusf(1, "faces %zu  orvalis-cli depth --size %dx%d --turn %.1f,%.1f,%.1f --zoom %.3g", d->indices / 3, view.width,
                  view.height, view.turnX, view.turnY, view.turnZ, view.zoom);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixd(d->camera.projection);
