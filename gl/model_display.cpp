@@ -114,9 +114,8 @@ void ModelDisplay(OPENEDFILE* of) {
     glGetIntegerv(GL_VIEWPORT, vp);
     const MeshView view = ModelWindowView(vp[2], vp[3]);
     d->camera = MeshCameraFor(d->bounds, view);
-    // The same view's depth on the command line.
-    FrameStatusf(1, "faces %zu  orvalis-cli depth --size %dx%d --turn %.1f,%.1f,%.1f --zoom %.3g", d->indices / 3, view.width,
-                 view.height, view.turnX, view.turnY, view.turnZ, view.zoom);
+    // The options that give this view's depth on the command line (with --size, the window's).
+    FrameStatusf(1, "--turn %.1f,%.1f,%.1f --zoom %.3g", view.turnX, view.turnY, view.turnZ, view.zoom);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixd(d->camera.projection);
     glMatrixMode(GL_MODELVIEW);

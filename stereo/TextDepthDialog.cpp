@@ -55,7 +55,9 @@ TextDepthDialog::TextDepthDialog(QWidget* owner) : QDialog(owner) {
     form->addRow("&Text", textEdit);
     form->addRow("&Font", fontBox);
     form->addRow("&Bevel (pixels)", bevelBox);
-    form->addRow("&Size", size);
+    auto* sizeLabel = new QLabel("&Size", this);
+    sizeLabel->setBuddy(widthBox);
+    form->addRow(sizeLabel, size);
     form->addRow(preview);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     form->addRow(buttons);
