@@ -43,7 +43,7 @@ std::vector<float> PointNormals(const Mesh& m) {
 void Upload(MODEL_DATA& d) {
     QOpenGLFunctions* gl = QOpenGLContext::currentContext() ? QOpenGLContext::currentContext()->functions() : nullptr;
     if (!gl || d.buffers[0] || d.mesh.triangles.empty()) return;
-    while (glGetError() != GL_NO_ERROR) {
+    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {  // errors left by earlier calls
     }
     gl->glGenBuffers(3, d.buffers);
     gl->glBindBuffer(GL_ARRAY_BUFFER, d.buffers[0]);
