@@ -13,6 +13,7 @@
 #include "platform/message_box.h"
 #include "stereo/CreateStereo.h"
 #include "stereo/RandomTextureDialog.h"
+#include "stereo/TextDepthDialog.h"
 #include "stereo/StereoOptionsDialog.h"
 #include "stereo/StereoReadBack.h"
 #include "stereo/gallery.h"
@@ -154,7 +155,8 @@ void MainFrame::buildMenus() {
                                    {"set as &Depth view", Command::SetDepthView, {}},
                                    {"&Options", Command::StereoOptions, {}},
                                    {"&Create it now", Command::CreateStereo, {}}, sep,
-                                   {"New random &texture", Command::RandomTexture, {}}, sep,
+                                   {"New random &texture", Command::RandomTexture, {}},
+                                   {"New te&xt depth...", Command::TextDepth, {}}, sep,
                                    {"Reveal &depth", Command::RevealDepth, {}},
                                    {"Make stereo &pair...", Command::MakeStereoPair, {}}});
     QMenu* mandel = menu("&Mandel", {{"&Main Mandelbrot", Command::MandelMain, {}}, {"&New", Command::MandelNew, {}}, sep,
@@ -372,6 +374,7 @@ int MainFrame::WmCommand(int id) {
         break;
     case C::CreateStereo: CreateStereo(stereoOptions_); break;
     case C::RandomTexture: NewRandomTexture(stereoOptions_); break;
+    case C::TextDepth: NewTextDepth(); break;
     case C::RevealDepth: RevealDepth(); break;
     case C::MakeStereoPair: MakeStereoPairWindow(); break;
     case C::MandelMain: Mandel_New(1); break;

@@ -111,6 +111,7 @@ OpenGLChild::~OpenGLChild() {
     if (listBase_ && view_->context()) {
         view_->makeCurrent();
         glDeleteLists(listBase_, 3);
+        if (scene_) scene_->release(record());
         view_->doneCurrent();
     }
     DelFileStruct(this);
@@ -175,7 +176,9 @@ bool OpenGLChild::depthView(int& width, int& height, std::vector<uint16_t>& grey
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
     view_->doneCurrent();
-    grey = DepthBufferToGrey16(depth.data(), width, height, projection_);
+    // A model's depth comes out as on the command line; the other scenes span what they drew.
+    if (!scene_ || !scene_->depthGrey(record(), depth.data(), width, height, grey))
+        grey = DepthBufferToGrey16(depth.data(), width, height, projection_);
     return true;
 }
 

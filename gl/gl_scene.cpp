@@ -18,6 +18,10 @@ class ModelScene : public GLScene {
     void create(QWidget*, int, int, double) override { ModelInit(); }
     void reshape(int width, int height) override { ModelReshape(width, height); }
     void paint(OPENEDFILE* of) override { ModelDisplay(of); }
+    bool depthGrey(OPENEDFILE* of, const float* depth, int w, int h, std::vector<uint16_t>& grey) override {
+        return ModelDepthGrey(of, depth, w, h, grey);
+    }
+    void release(OPENEDFILE* of) override { ModelRelease(of); }
 };
 
 // The globe with cone and cylinder ("&GL Aux").

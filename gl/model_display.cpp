@@ -1,12 +1,14 @@
 #include "gl/model_display.h"
 
-#include "gl/dxf_display.h"
 #include "gl/gl_layer.h"
-#include "gl/gl_scenes.h"
+#include "gl/view_state.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
 
-#include <GL/glu.h>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -36,6 +38,32 @@ std::vector<float> PointNormals(const Mesh& m) {
     return n;
 }
 
+// The mesh into the window's vertex buffers; the copies in memory go once they are there. A
+// driver that cannot take them leaves the mesh drawn from memory.
+void Upload(MODEL_DATA& d) {
+    QOpenGLFunctions* gl = QOpenGLContext::currentContext() ? QOpenGLContext::currentContext()->functions() : nullptr;
+    if (!gl || d.buffers[0] || d.mesh.triangles.empty()) return;
+    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {  // errors left by earlier calls
+    }
+    gl->glGenBuffers(3, d.buffers);
+    gl->glBindBuffer(GL_ARRAY_BUFFER, d.buffers[0]);
+    gl->glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(d.mesh.points.size() * sizeof(float)), d.mesh.points.data(), GL_STATIC_DRAW);
+    gl->glBindBuffer(GL_ARRAY_BUFFER, d.buffers[1]);
+    gl->glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(d.normals.size() * sizeof(float)), d.normals.data(), GL_STATIC_DRAW);
+    gl->glBindBuffer(GL_ARRAY_BUFFER, 0);
+    gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, d.buffers[2]);
+    gl->glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(d.mesh.triangles.size() * sizeof(uint32_t)), d.mesh.triangles.data(),
+                     GL_STATIC_DRAW);
+    gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (glGetError() != GL_NO_ERROR) {
+        gl->glDeleteBuffers(3, d.buffers);
+        d.buffers[0] = d.buffers[1] = d.buffers[2] = 0;
+        return;
+    }
+    d.mesh = Mesh{};
+    d.normals = std::vector<float>{};
+}
+
 }  // namespace
 
 bool LoadModelWindow(OPENEDFILE* of, const std::string& path) {
@@ -51,22 +79,9 @@ bool LoadModelWindow(OPENEDFILE* of, const std::string& path) {
         platform::MessageBox(nullptr, "The model could not be read:\n" + path + "\n" + r.error, "Error");
         return false;
     }
-    // The sphere round the box of the points the faces use, as the command line fits it.
-    float lo[3] = {r.mesh.points[3 * r.mesh.triangles[0]], r.mesh.points[3 * r.mesh.triangles[0] + 1],
-                   r.mesh.points[3 * r.mesh.triangles[0] + 2]};
-    float hi[3] = {lo[0], lo[1], lo[2]};
-    for (uint32_t i : r.mesh.triangles)
-        for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], r.mesh.points[3 * i + k]), hi[k] = std::max(hi[k], r.mesh.points[3 * i + k]);
-    double r2 = 0;
-    for (int k = 0; k < 3; ++k) d->center[k] = (double(lo[k]) + hi[k]) / 2;
-    for (uint32_t i : r.mesh.triangles) {
-        double s = 0;
-        for (int k = 0; k < 3; ++k) s += (r.mesh.points[3 * i + k] - d->center[k]) * (r.mesh.points[3 * i + k] - d->center[k]);
-        r2 = std::max(r2, s);
-    }
-    d->radius = r2 > 0 ? std::sqrt(r2) : 1;
+    d->bounds = MeshBoundsOf(r.mesh);
+    d->indices = r.mesh.triangles.size();
     d->mesh = std::move(r.mesh);
-    FrameStatusf(1, "faces %zu", d->mesh.faces());
     return true;
 }
 
@@ -81,22 +96,67 @@ void ModelInit() {
 
 void ModelReshape(int width, int height) { glViewport(0, 0, width, height); }
 
+MeshView ModelWindowView(int width, int height) {
+    MeshView v;
+    v.width = width, v.height = height;
+    SetTurnFromPolar(v, SharedView.latitude, SharedView.longitude);
+    // The wheel brings the eye nearer in steps; here that narrows the view instead, so the eye
+    // never enters the model.
+    v.zoom = ViewingState{}.radius / std::max(SharedView.radius, 0.1);
+    return v;
+}
+
 void ModelDisplay(OPENEDFILE* of) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    const MODEL_DATA* d = of ? of->data<MODEL_DATA>() : nullptr;
-    if (!d || d->mesh.triangles.empty()) return;
-    SetFittedView(d->center, d->radius);
+    MODEL_DATA* d = of ? of->data<MODEL_DATA>() : nullptr;
+    if (!d || d->indices == 0) return;
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    const MeshView view = ModelWindowView(vp[2], vp[3]);
+    d->camera = MeshCameraFor(d->bounds, view);
+    // The options that give this view's depth on the command line (with --size, the window's).
+    FrameStatusf(1, "--turn %.1f,%.1f,%.1f --zoom %.3g", view.turnX, view.turnY, view.turnZ, view.zoom);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(d->camera.projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const GLfloat fromViewer[] = {0.0f, 0.0f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, fromViewer);
+    glLoadMatrixd(d->camera.modelview);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
-    // Arrays drawn in one call: a mesh of millions of faces needs no display list or loop.
+    Upload(*d);
+    QOpenGLFunctions* gl = QOpenGLContext::currentContext()->functions();
+    const bool buffered = d->buffers[0] != 0;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, d->mesh.points.data());
-    glNormalPointer(GL_FLOAT, 0, d->normals.data());
-    glDrawElements(GL_TRIANGLES, GLsizei(d->mesh.triangles.size()), GL_UNSIGNED_INT, d->mesh.triangles.data());
+    if (buffered) gl->glBindBuffer(GL_ARRAY_BUFFER, d->buffers[0]);
+    glVertexPointer(3, GL_FLOAT, 0, buffered ? nullptr : d->mesh.points.data());
+    if (buffered) gl->glBindBuffer(GL_ARRAY_BUFFER, d->buffers[1]);
+    glNormalPointer(GL_FLOAT, 0, buffered ? nullptr : d->normals.data());
+    if (buffered) gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, d->buffers[2]);
+    glDrawElements(GL_TRIANGLES, GLsizei(d->indices), GL_UNSIGNED_INT, buffered ? nullptr : d->mesh.triangles.data());
+    if (buffered) {
+        gl->glBindBuffer(GL_ARRAY_BUFFER, 0);
+        gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisable(GL_LIGHTING);
     glFlush();
     SwapGLBuffers(of);
+}
+
+bool ModelDepthGrey(OPENEDFILE* of, const float* depth, int width, int height, std::vector<uint16_t>& grey) {
+    const MODEL_DATA* d = of ? of->data<MODEL_DATA>() : nullptr;
+    if (!d || d->camera.width != width || d->camera.height != height) return false;
+    grey = WindowDepthToGrey16(depth, d->camera);
+    return true;
+}
+
+void ModelRelease(OPENEDFILE* of) {
+    MODEL_DATA* d = of ? of->data<MODEL_DATA>() : nullptr;
+    if (!d || !d->buffers[0] || !QOpenGLContext::currentContext()) return;
+    QOpenGLContext::currentContext()->functions()->glDeleteBuffers(3, d->buffers);
+    d->buffers[0] = d->buffers[1] = d->buffers[2] = 0;
 }

@@ -14,8 +14,9 @@ TEST_F(FrameTest, MenuBarHasEveryCommandWithItsText) {
         {114, "set as &Background"}, {115, "set as &Depth view"}, {117, "&Options"}, {116, "&Create it now"},
         {137, "&Main Mandelbrot"}, {119, "&New"}, {138, "&Paletteshow"}, {139, "Zoom&InShow"}, {140, "Zoom&OutShow"},
         {500, "&GL Aux"}, {501, "&GL 1"}, {107, "&Cascade"}, {106, "&Tile"}, {103, "&Arrange Icons"},
-        {104, "Cl&ose All"}, {112, "&About"}, {128, "New random &texture"}, {610, "&Fit to window"},
-        {611, "&Actual size (100%)"}, {612, "Zoom &in"}, {613, "Zoom &out"}, {602, "Open from &gallery"}};
+        {104, "Cl&ose All"}, {112, "&About"}, {128, "New random &texture"}, {652, "New te&xt depth..."},
+        {610, "&Fit to window"}, {611, "&Actual size (100%)"}, {612, "Zoom &in"}, {613, "Zoom &out"},
+        {602, "Open from &gallery"}};
     for (const auto& [id, text] : texts) {
         ASSERT_NE(frame->action(Command(id)), nullptr) << id;
         EXPECT_EQ(frame->action(Command(id))->text(), text) << id;

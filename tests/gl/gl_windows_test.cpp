@@ -4,6 +4,7 @@
 #include "documents/opened_file.h"
 #include "gl/OpenGLChild.h"
 #include "gl/view_state.h"
+#include "model/mesh_depth.h"
 #include "platform/message_box.h"
 #include "workspace/frame_interface.h"
 #include "workspace/status_line.h"
@@ -21,9 +22,12 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -223,7 +227,10 @@ TEST_F(GLWindows, EachReadableDrawingGetsAWindowPaintingItUnderTheSharedView) {
 TEST_F(GLWindows, ModelsOpenThroughAssimpAndRefusalsLeaveNoWindow) {
     const std::string tetra = WriteDxf("tetra.obj", "v -1 -1 -1\nv 1 1 -1\nv 1 -1 1\nv -1 1 1\nf 1 2 3\nf 1 3 4\nf 1 4 2\nf 2 4 3\n");
     const std::string empty = WriteDxf("empty.stl", ""), points = WriteDxf("points.obj", "v 0 0 0\nv 1 0 0\n");
-    FileOpenMsg(tetra), FileOpenMsg(empty), FileOpenMsg(points);
+    const std::string cut = std::string(80, ' ') + std::string("\x02\0\0\0", 4) + std::string(50, '\0');  // 2 faces promised, 1 held
+    const std::string truncated = WriteDxf("cut.stl", cut), lines = WriteDxf("lines.obj", "v 0 0 0\nv 1 0 0\nl 1 2\n");
+    FileOpenMsg(tetra), FileOpenMsg(empty), FileOpenMsg(points), FileOpenMsg(truncated), FileOpenMsg(lines);
+    EXPECT_EQ(CreateGLChild(WriteDxf("tetra.xyzzy", "v 0 0 0\n"), DocKind::Model), nullptr);
     ASSERT_EQ(FrameMdiArea()->subWindowList().size(), 1);
     auto* a = qobject_cast<OpenGLChild*>(FrameMdiArea()->subWindowList()[0]->widget());
     ASSERT_TRUE(a && a->record()->Type == DocKind::Model);
@@ -234,10 +241,60 @@ TEST_F(GLWindows, ModelsOpenThroughAssimpAndRefusalsLeaveNoWindow) {
     ASSERT_TRUE(a->depthView(w, h, grey));
     EXPECT_GT(grey[size_t(h / 2) * w + w / 2], 0);
     EXPECT_EQ(grey[0] + grey[size_t(w) * h - 1], 0);
-    ASSERT_EQ(boxes_.boxes.size(), 2u);
+    ASSERT_EQ(boxes_.boxes.size(), 5u);
+    EXPECT_EQ(boxes_.boxes[3].text, "The model could not be read:\n" + lines + "\nthe model has no faces");
+    EXPECT_EQ(boxes_.boxes[4].text, "The model could not be read:\n" + dir_ / "tetra.xyzzy" + "\n'.xyzzy' is not a model format Assimp reads");
     EXPECT_EQ(boxes_.boxes[0].text, "The model could not be read:\n" + empty + "\nthe file is empty");
+    EXPECT_EQ(boxes_.boxes[2].text, "The model could not be read:\n" + truncated + "\nthe model cannot be read: Failed to determine STL storage representation for " + truncated);
     EXPECT_EQ(boxes_.boxes[1].text, "The model could not be read:\n" + points +
                                         "\nthe model cannot be read: Validation failed: Mesh  contains no faces");
+}
+
+// The window's depth (the path "set as Depth view" takes) against the command line's for the same
+// view and size: within 1/256 of the range on 99% of the pixels. The window's angles are turned into
+// the command line's by hand; the last row turns the mesh a quarter about z itself, keeping its box.
+TEST_F(GLWindows, ModelWindowDepthAgreesWithTheCommandLine) {
+    const std::string knot = std::string(ORVALIS_SOURCE_DIR) + "/samples/knot.stl";
+    const MeshResult read = ReadModelFile(knot);
+    ASSERT_TRUE(read.ok) << read.error;
+    const double rows[][6] = {// latitude, longitude, eye distance, turn about x, about z, zoom
+                              {0, 0, 4.5, 0, 0, 1}, {0, 90, 4.5, 0, 90, 1}, {30, 0, 3.0, -30, 0, 1.5}, {-24, 90, 5.0, 24, 0, 0.9}};
+    OpenGLChild* c = Child(CreateGLChild(knot, DocKind::Model));
+    ASSERT_TRUE(c);
+    c->subWindow()->resize(330, 290);
+    for (const auto& [lat, lon, eye, tx, tz, zoom] : rows) {
+        SharedView.latitude = float(lat), SharedView.longitude = float(lon), SharedView.radius = eye;
+        Paint(c);
+        MeshView view;
+        std::vector<uint16_t> window, line;
+        ASSERT_TRUE(c->depthView(view.width, view.height, window));
+        Mesh mesh = read.mesh;
+        for (size_t i = 0; tx > 0 && i < mesh.points.size(); i += 3) mesh.points[i] = -std::exchange(mesh.points[i + 1], mesh.points[i]);
+        view.turnX = tx, view.turnZ = tz, view.zoom = zoom;
+        ASSERT_TRUE(RenderMeshDepth(mesh, view, line));
+        size_t agree = 0;
+        for (size_t i = 0; i < line.size(); ++i) agree += std::abs(int(line[i]) - int(window[i])) <= 256;
+        EXPECT_GE(double(agree), 0.99 * double(line.size())) << lat << "," << lon;
+        EXPECT_LT(std::count(line.begin(), line.end(), 0), ptrdiff_t(line.size() * 9 / 10));
+    }
+    SharedView.reset();
+}
+
+// A mesh of a million faces (a wavy sheet, as a binary PLY) opens and draws from the window's buffers.
+TEST_F(GLWindows, MillionFaceModelOpensAndDraws) {
+    constexpr int kSide = 709;  // points a side: 2 * 708 * 708 faces
+    std::string ply = "ply\nformat binary_little_endian 1.0\nelement vertex " + std::to_string(kSide * kSide) +
+                      "\nproperty float x\nproperty float y\nproperty float z\nelement face " +
+                      std::to_string(2 * (kSide - 1) * (kSide - 1)) + "\nproperty list uchar int vertex_indices\nend_header\n";
+    const auto put = [&ply](auto... v) { (ply.append(reinterpret_cast<const char*>(&v), sizeof v), ...); };
+    for (int i = 0; i < kSide * kSide; ++i) put(float(i % kSide), float(i / kSide), float(20 * std::sin(i % kSide * 0.05)));
+    for (int a = 0; a < kSide * (kSide - 1); ++a)
+        if (a % kSide + 1 < kSide) put(uint8_t(3), a, a + 1, a + kSide + 1, uint8_t(3), a, a + kSide + 1, a + kSide);
+    OpenGLChild* c = Child(CreateGLChild(WriteDxf("grid.ply", ply), DocKind::Model));
+    ASSERT_TRUE(c) << (boxes_.boxes.empty() ? "" : boxes_.boxes[0].text);
+    c->subWindow()->resize(300, 260);
+    const QImage shown = Paint(c);
+    EXPECT_GT(shown.width() * shown.height() - Count(shown, qRgb(0, 0, 0), 8), shown.width() * shown.height() / 4);
 }
 
 }  // namespace

@@ -245,6 +245,8 @@ TEST(StereoPictures, DepthRowsScaleBilinearly) {
         {1, 2, 1, 4, {0xFFFFFF, 0}, {}, {1, -800, 150, 700, 0, 0, 0, kDepthGrey, 255}, {0, 63, 191, 255}},
         // 4 -> 2: at 1/2 and 5/2 of grey 0, 100, 200, 250.
         {4, 1, 2, 1, {0, 0x646464, 0xC8C8C8, 0xFAFAFA}, {}, {1, -800, 150, 700, 0, 0, 0, kDepthGrey, 255}, {50, 225}},
+        // 8-bit levels 100 | 101 with relief 25500, 2 -> 4: between the levels, not stepped.
+        {2, 1, 4, 1, {0x646464, 0x656565}, {}, {1, -30000, 150, 700, 0, 0, 0, kDepthGrey, 25500}, {10000, 10025, 10075, 10100}},
         // Classic levels 0 | 127 (high bit and other bytes ignored), 2 -> 4: at -1/4, 1/4, 3/4, 5/4.
         {2, 1, 4, 1, {0xFFFF80, 0x00007F}, {}, {}, {0, 31, 95, 127}},
         // 16-bit grey 0 | 65535 with relief 4000, 2 -> 4: exactly a quarter and three quarters.

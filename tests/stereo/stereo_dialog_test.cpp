@@ -11,6 +11,7 @@
 #include "stereo/RandomTextureDialog.h"
 #include "stereo/StereoReadBack.h"
 #include "stereo/StereoOptionsDialog.h"
+#include "stereo/TextDepthDialog.h"
 #include "stereo/stereo_pictures.h"
 #include "workspace/frame_interface.h"
 #include "workspace/status_line.h"
@@ -20,6 +21,8 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QDialogButtonBox>
+#include <QFontComboBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -379,6 +382,36 @@ TEST(CreateStereo, ALargeResultIsMadeInTheBackgroundAndEscCancelsIt) {
     TheFrame()->stereoMarks().background = TheFrame()->stereoMarks().depth = MarkedWindow();
     for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// "New text depth...": the preview follows the fields (an empty text says why instead), and OK
+// opens the text's 16-bit depth marked as depth, the plateau white (its shape: the CLI's test).
+TEST(TextDepth, TheDialogPreviewsAndOpensTheDepthMarkedAsDepth) {
+    ShownFrame frame;
+    platform::MessageRecorder rec;
+    QTimer::singleShot(0, [] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        ASSERT_NE(nullptr, dlg);
+        Find<QLineEdit>(dlg, "text")->setText("");
+        EXPECT_EQ(Find<QLabel>(dlg, "preview")->text(), "the text has no visible letters in the font '" +
+                                                           Find<QFontComboBox>(dlg, "font")->currentFont().family() + "'");
+        Find<QLineEdit>(dlg, "text")->setText("HI");
+        Find<QSpinBox>(dlg, "width")->setValue(300), Find<QSpinBox>(dlg, "height")->setValue(120);
+        EXPECT_EQ(Find<QLabel>(dlg, "preview")->pixmap().size(), QSize(300, 120));
+        Find<QDialogButtonBox>(dlg, nullptr)->button(QDialogButtonBox::Ok)->click();
+    });
+    frame.WmCommand(Command::TextDepth);
+    OPENEDFILE* of = GetLastFileStruct();
+    ASSERT_TRUE(of && of->hwnd->windowTitle() == "Text depth: HI - Depth");
+    EXPECT_EQ(of->hwnd.data(), TheFrame()->stereoMarks().depth.hwnd.data());
+    const Image32 d = DocumentPicture(of);
+    ASSERT_EQ(d.grey16.size(), 300u * 120u);
+    EXPECT_EQ(*std::max_element(d.grey16.begin(), d.grey16.end()), 65535);
+    EXPECT_EQ(OpenTextDepth(" ", "DejaVu Sans", 300, 120, 6), nullptr);
+    EXPECT_EQ(rec.texts(), std::vector<std::string>{
+                               "The text depth could not be made:\nthe text has no visible letters in the font 'DejaVu Sans'"});
+    TheFrame()->stereoMarks().depth = MarkedWindow();
+    for (QMdiSubWindow* s : FrameMdiArea()->subWindowList()) s->close();
 }
 
 TEST(RevealDepth, AMadeStereogramShowsItsDepthAndFiguresNoiseSaysSo) {

@@ -89,9 +89,9 @@ struct CliCommand {
     CliCommand(const char* name, const char* summary, CliHandler handler);
 };
 
-// The shape of `text` through the formats module (cli_formats.h): 0, or 1 after printing why not.
-int CliTextShape(const std::string& text, const std::string& family, int width, int height, int margin,
-                 std::vector<uint8_t>& inside);
+// The depth of `text` through the formats module (cli_formats.h): 0, or 1 after printing why not.
+int CliTextDepth(const std::string& text, const std::string& family, int width, int height, double bevel,
+                 std::vector<uint16_t>& depth);
 
 // A 3-D model's depth picture (tools/cli/cli_model.cpp).
 struct MeshView;

@@ -12,11 +12,9 @@
 struct CliPictureFormats {
     PictureResult (*read)(const std::string& path);                    // a name no loader row claims
     std::string (*write)(const std::string& path, const Image32& img);  // "" or why not
-    // The shape of `text` in the font family `family` (bold), centred and as large as fits
-    // within `margin` pixels of the edges, as width x height bytes (1 inside a letter, 0
-    // elsewhere); "" or why not.
-    std::string (*textShape)(const std::string& text, const std::string& family, int width, int height, int margin,
-                             std::vector<uint8_t>& inside);
+    // TextDepth (stereo/text_depth.h); "" or why not.
+    std::string (*textDepth)(const std::string& text, const std::string& family, int width, int height, double bevel,
+                             std::vector<uint16_t>& depth);
 };
 
 // The module's one entry point.

@@ -68,10 +68,10 @@ bool CliReadPicture(const std::string& path, Image32& out) {
     return true;
 }
 
-int CliTextShape(const std::string& text, const std::string& family, int width, int height, int margin,
-                 std::vector<uint8_t>& inside) {
+int CliTextDepth(const std::string& text, const std::string& family, int width, int height, double bevel,
+                 std::vector<uint16_t>& depth) {
     std::string why;
-    if (const CliPictureFormats* formats = Formats(why)) why = formats->textShape(text, family, width, height, margin, inside);
+    if (const CliPictureFormats* formats = Formats(why)) why = formats->textDepth(text, family, width, height, bevel, depth);
     if (why.empty()) return 0;
     std::fprintf(stderr, "orvalis-cli: %s\n", why.c_str());
     return 1;

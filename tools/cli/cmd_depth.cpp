@@ -1,14 +1,12 @@
 // orvalis-cli depth: the depth picture of a 3-D model or of a text, for stereograms.
 #include "model/mesh_depth.h"
-#include "stereo/depth_filters.h"
+#include "stereo/text_depth.h"
 #include "tools/cli/cli.h"
-
-#include <algorithm>
 
 namespace {
 
 int Depth(const std::vector<std::string>& args) {
-    std::string out, text, font = "DejaVu Sans";
+    std::string out, text, font = kTextDepthFont;
     int textGiven = 0;
     double bevel = -1;
     MeshView view;
@@ -40,14 +38,10 @@ int Depth(const std::vector<std::string>& args) {
     if (int status = CliRefuseSize("depth", "-o", out, view.width, view.height)) return status;
     Image32 depth;
     if (textGiven) {
-        const int side = std::min(view.width, view.height);
-        if (bevel < 0) bevel = side / 50.0;
-        std::vector<uint8_t> inside;
-        // The margin is a twentieth of the smaller side.
-        if (int status = CliTextShape(text, font, view.width, view.height, side / 20, inside)) return status;
-        if (int status = CliGreyPicture(view.width, view.height, BevelledDepth(inside, view.width, view.height, bevel),
-                                        depth))
-            return status;
+        if (bevel < 0) bevel = DefaultTextBevel(view.width, view.height);
+        std::vector<uint16_t> grey;
+        if (int status = CliTextDepth(text, font, view.width, view.height, bevel, grey)) return status;
+        if (int status = CliGreyPicture(view.width, view.height, std::move(grey), depth)) return status;
     } else if (int status = CliModelDepth(operands[0], view, orthographic, depth)) {
         return status;
     }
