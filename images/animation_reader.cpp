@@ -289,18 +289,20 @@ private:
     int lastTime_ = 0;
 };
 
-class VideoFrames : public AnimationSource {
+class VideoSource : public AnimationSource {
 public:
     std::string Open(const std::string& path, bool grey) {
         path_ = path;
-        return video_.Open(path, grey);
+        std::string why;
+        video_ = OpenVideoFrames(path, grey, why);
+        return why;
     }
-    int count() const override { return video_.count(); }
-    double fps() const override { return video_.fps(); }
+    int count() const override { return video_->count(); }
+    double fps() const override { return video_->fps(); }
     bool Next(int index, Image32& frame, int& delayMs, std::string& why) override {
         std::string reason;
-        if (video_.Next(frame, reason)) {
-            delayMs = video_.fps() > 0 ? int(std::lround(1000 / video_.fps())) : 0;
+        if (video_->Next(frame, reason)) {
+            delayMs = fps() > 0 ? int(std::lround(1000 / fps())) : 0;
             return true;
         }
         if (!reason.empty()) why = path_ + ": " + reason + "\n" + CannotRead(path_, index);
@@ -309,7 +311,7 @@ public:
 
 private:
     std::string path_;
-    VideoReader video_;
+    std::unique_ptr<VideoFrames> video_;
 };
 
 }  // namespace
@@ -346,7 +348,7 @@ bool AnimationReader::Open(const std::string& path, std::string& why, bool grey,
         auto s = std::make_unique<WebpFrames>();
         if ((bad = s->Open(path)).empty()) source_ = std::move(s);
     } else {
-        auto s = std::make_unique<VideoFrames>();
+        auto s = std::make_unique<VideoSource>();
         if ((bad = s->Open(path, grey)).empty()) source_ = std::move(s);
     }
     if (!source_) return why = path + ": " + bad, false;

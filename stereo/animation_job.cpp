@@ -151,6 +151,20 @@ bool RandomTexture(const std::string& t, bool& bw) {
     return t == "random" || bw;
 }
 
+// A GIF's palette: the dots' own colours, or for a picture (empty: the writer's 256 colours) a
+// cube of as many levels a channel as `colours` allows.
+std::vector<uint32_t> GifColours(const AnimatedStereo& maker, int colours) {
+    if (!maker.palette().empty() || colours >= 256) return maker.palette();
+    int k = 2;
+    while ((k + 1) * (k + 1) * (k + 1) <= colours) ++k;
+    std::vector<uint32_t> cube;
+    for (int r = 0; r < k; ++r)
+        for (int g = 0; g < k; ++g)
+            for (int b = 0; b < k; ++b)
+                cube.push_back(uint32_t(r * 255 / (k - 1)) << 16 | uint32_t(g * 255 / (k - 1)) << 8 | uint32_t(b * 255 / (k - 1)));
+    return cube;
+}
+
 }  // namespace
 
 AnimationRefusal CheckAnimationRequest(const AnimationRequest& r) {
@@ -256,7 +270,7 @@ std::string MakeAnimation(const AnimationRequest& request, const std::function<b
                 FramePattern p;
                 ParseFramePattern(r.output, p);
                 writer = std::make_unique<PictureSequence>(p, r);
-            } else if (!(writer = OpenAnimation(r.output, frame.width, frame.height, fps, maker.palette(), why))) {
+            } else if (!(writer = OpenAnimation(r.output, frame.width, frame.height, fps, GifColours(maker, r.colors), why))) {
                 failure = r.output + ": " + why;
                 break;
             }

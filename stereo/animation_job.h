@@ -30,7 +30,8 @@ struct AnimationRequest {
     int width = 0, height = 0;  // 0: the source's size (a model: OutWidth x OutHeight, else 640 x 480)
     double turnStep[3] = {0, 10, 0};  // a model's turn each frame in degrees about x, y and z
     MeshView view;                   // a model's first view (its turn, zoom and projection)
-    int colors = 256;                // a GIF's colours, 2 to 256: random dots are drawn from that many
+    int colors = 256;  // a GIF's colours, 2 to 256: random dots are drawn from that many; a picture
+                       // is matched to a cube of k^3 <= colors levels (8 at least)
     uint32_t seed = 1;
     // Reads a picture the core's readers do not (TIFF, WebP stills...): the window's Qt reader or
     // orvalis-cli's formats module. Null: such frames are refused.
