@@ -27,6 +27,7 @@ EXPECTED = {
     "usr/bin/orvalis",
     "usr/bin/orvalis-cli",
     "usr/lib/orvalis/modules/orvalis-cli-formats.so",
+    "usr/lib/orvalis/modules/orvalis-video.so",
     "usr/share/orvalis/palette.pal",
     f"usr/share/applications/{APP_ID}.desktop",
     f"usr/share/metainfo/{APP_ID}.metainfo.xml",
