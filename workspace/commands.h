@@ -15,6 +15,8 @@ enum class Command : int {
     SetBackground = 114, SetDepthView = 115, StereoOptions = 117, CreateStereo = 116, RandomTexture = 128,
     // Reading stereograms back, beyond the original commands
     RevealDepth = 650, MakeStereoPair = 651,
+    // Animated stereograms
+    CreateAnimation = 652,
     // Mandel; MandelNew also tells a Mandelbrot window to compute its view, MandelRepaint is
     // its worker's "show what is done so far"
     MandelMain = 137, MandelNew = 119, PaletteShow = 138, ZoomInShow = 139, ZoomOutShow = 140, MandelRepaint = 135,
