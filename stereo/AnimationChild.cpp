@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 
 #include <algorithm>
+#include <filesystem>
 #include <new>
 #include <unordered_set>
 
@@ -114,6 +115,7 @@ std::string AnimationChild::saveDocument(const std::string& path) {
     for (int d : delays_) total += d;
     const double fps = 1000.0 * double(frames_.size()) / double(std::max<int64_t>(total, 1));
     std::string why;
+    if (name.find('%') != std::string::npos) return writeSequence(name);
     try {
         std::unique_ptr<AnimationWriter> writer = OpenAnimation(name, w, h, fps, FewColours(frames_), why);
         if (!writer) return why;
@@ -123,6 +125,21 @@ std::string AnimationChild::saveDocument(const std::string& path) {
     } catch (const std::bad_alloc&) {
         return NotEnoughMemoryFor(w, h, "frame");
     }
+}
+
+std::string AnimationChild::writeSequence(const std::string& name) const {
+    FramePattern p;
+    if (std::string why = ParseFramePattern(name, p); !why.empty()) return why;
+    const PictureFormat format = PictureFormatFromName(name);
+    if (format == PictureFormat::None) return std::string("the frames' name must end in ") + PictureFormatList();
+    std::string why;
+    long i = 0;
+    for (; i < long(frames_.size()) && why.empty(); ++i) why = WritePicture(FrameName(p, i), frames_[size_t(i)], format);
+    // A sequence short of a frame is no use: the ones written go again.
+    std::error_code ec;
+    if (!why.empty())
+        while (i-- > 0) std::filesystem::remove(FrameName(p, i), ec);
+    return why;
 }
 
 OPENEDFILE* OpenAnimationWindow(const std::string& path, const std::string& title, int64_t maxBytes) {

@@ -101,11 +101,18 @@ TEST_F(FrameTest, AnimatedStereogramFromTheDialogPlaysStepsAndSaves) {
     }
 
     const int windows = windowCount();
-    rec.clear();
-    AnswerAnimationDialog({tmp / "none%04d.bmp", tmp / "none.gif", 0});
-    frame->WmCommand(Command::CreateAnimation), flush();
-    ASSERT_EQ(rec.boxes.size(), 1u);
-    EXPECT_EQ(rec.boxes[0].text.rfind("Depth frames: ", 0), 0u) << rec.boxes[0].text;
+    // Refused in the dialog, or by the run: one box each, saying why, and no window.
+    const struct { std::string source, said; } refused[] = {
+        {tmp / "d%q.bmp", "Depth frames: "}, {tmp / "none%04d.bmp", "The animated stereogram was not made:\n"}};
+    for (const auto& r : refused) {
+        rec.clear();
+        AnswerAnimationDialog({r.source, tmp / "none.gif", 0});
+        frame->WmCommand(Command::CreateAnimation), flush();
+        ASSERT_EQ(rec.boxes.size(), 1u) << r.source;
+        EXPECT_EQ(rec.boxes[0].text.rfind(r.said, 0), 0u) << rec.boxes[0].text;
+        EXPECT_EQ(windowCount(), windows);
+        EXPECT_FALSE(fs::exists(tmp / "none.gif"));
+    }
 
     // Cancel at the first chance, on frames large enough that the run cannot end before it.
     const std::string cancelled = tmp / "cancelled.webp";
