@@ -1,6 +1,7 @@
 #include "images/animation_writer.h"
 
 #include "images/picture_format.h"
+#include "images/video_file.h"
 #include "platform/file_writer.h"
 
 #include <gif_lib.h>
@@ -179,7 +180,9 @@ private:
 
 }  // namespace
 
-bool IsAnimationName(const std::string& path) { return NameEndsIn(path, ".gif") || NameEndsIn(path, ".webp"); }
+bool IsAnimationName(const std::string& path) {
+    return NameEndsIn(path, ".gif") || NameEndsIn(path, ".webp") || IsVideoName(path);
+}
 
 std::unique_ptr<AnimationWriter> OpenAnimation(const std::string& path, int width, int height, double fps,
                                                const std::vector<uint32_t>& palette, std::string& why) {
@@ -197,6 +200,7 @@ std::unique_ptr<AnimationWriter> OpenAnimation(const std::string& path, int widt
         why = w->Open(path);
         return why.empty() ? std::move(w) : nullptr;
     }
-    why = "an animation is written as .gif or .webp";
+    if (IsVideoName(path)) return OpenVideo(path, width, height, fps, why);
+    why = "an animation is written as .gif, .webp, .mp4 or .webm";
     return nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Animated pictures written a frame at a time: GIF (one palette, no dithering) and lossless
-// WebP. The file takes its name only when finished; an animation never finished leaves nothing.
+// Animated pictures written a frame at a time: GIF (one palette, no dithering), lossless
+// WebP, and MP4 and WebM videos (images/video_file.h). The file takes its name only when
+// finished; an animation never finished leaves nothing.
 #include "images/image32.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@ public:
     virtual std::string Finish() = 0;
 };
 
-// Whether the name ends in .gif or .webp (any case).
+// Whether the name ends in .gif, .webp, .mp4 or .webm (any case).
 bool IsAnimationName(const std::string& path);
 // A writer for `path` by its extension, width x height frames at `fps` frames a second. A GIF
 // takes its colours from `palette` (up to 256; each pixel the nearest), or a fixed palette of

@@ -11,71 +11,6 @@
 #include <filesystem>
 #include <new>
 
-std::string ParseFramePattern(const std::string& text, FramePattern& out) {
-    FramePattern p;
-    bool found = false;
-    std::string* part = &p.head;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            *part += text[i];
-            continue;
-        }
-        if (i + 1 < text.size() && text[i + 1] == '%') {
-            *part += '%';
-            ++i;
-            continue;
-        }
-        // %d or %0Nd, N one or two digits.
-        size_t j = i + 1;
-        int digits = 0;
-        if (j < text.size() && text[j] == '0') {
-            ++j;
-            const size_t first = j;
-            while (j < text.size() && text[j] >= '0' && text[j] <= '9' && j - first < 2) digits = digits * 10 + (text[j++] - '0');
-            if (j == first) return "the number must be written %d or %0Nd, such as %04d";
-        }
-        if (j >= text.size() || text[j] != 'd') return "the number must be written %d or %0Nd, such as %04d";
-        if (found) return "the name may hold only one number (%d or %0Nd); write %% for a percent sign";
-        found = true;
-        p.digits = digits;
-        part = &p.tail;
-        i = j;
-    }
-    if (!found) return "the name holds no frame number (%d or %0Nd, such as depth%04d.png)";
-    out = std::move(p);
-    return "";
-}
-
-std::string FrameName(const FramePattern& p, long index) {
-    char number[128];  // up to 99 digits
-    std::snprintf(number, sizeof number, "%0*ld", p.digits, index);
-    return p.head + number + p.tail;
-}
-
-std::vector<std::string> FolderPictures(const std::string& folder, std::string& why) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (!it->is_regular_file(ec)) continue;
-        std::string name = it->path().filename().string();
-        std::string lower = name;
-        for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
-        for (const std::string& e : PictureNameEndings())
-            if (lower.size() > e.size() && lower.compare(lower.size() - e.size(), e.size(), e) == 0) {
-                names.push_back(it->path().string());
-                break;
-            }
-    }
-    if (ec) {
-        why = ec.message();
-        return {};
-    }
-    std::sort(names.begin(), names.end());
-    if (names.empty()) why = "the folder holds no pictures";
-    return names;
-}
-
 double AnimationFigures::Flicker() const {
     const uint64_t still = onlyColour + neither;
     return still ? double(onlyColour) / double(still) : 0.0;
@@ -88,7 +23,7 @@ double AnimationFigures::Leak() const {
 }
 
 bool AnimatedStereo::Prepare(const StereoOptions& opts, AnimateTexture mode, const Image32* picture,
-                             bool blackAndWhite, uint32_t seed, std::string& why) {
+                             bool blackAndWhite, uint32_t seed, std::string& why, int colours) {
     if (std::string bad = ValidateStereoOptions(opts); !bad.empty()) return why = bad, false;
     if (picture && mode != AnimateTexture::Still) return why = "a picture texture can only stay still", false;
     if (mode == AnimateTexture::Coherent && opts.oversam != 1)
@@ -100,7 +35,7 @@ bool AnimatedStereo::Prepare(const StereoOptions& opts, AnimateTexture mode, con
     palette_.clear();
     if (!picture) palette_ = {0u, 0x00FFFFFFu};
     if (!picture && !blackAndWhite)
-        for (int i = 2; i < 256; ++i) palette_.push_back(rng_() & 0x00FFFFFFu);
+        for (int i = 2; i < std::clamp(colours, 2, 256); ++i) palette_.push_back(rng_() & 0x00FFFFFFu);
     texture_ = picture ? *picture : DotTexture();
     dotKey_ = uint64_t(rng_()) << 32 | rng_();
     frames_ = 0;

@@ -10,20 +10,6 @@
 #include <string>
 #include <vector>
 
-// A numbered file name such as "depth%04d.png": the text around one %d or %0Nd; "%%" is a
-// plain percent sign.
-struct FramePattern {
-    std::string head, tail;
-    int digits = 0;  // at least this many digits, zeros in front
-};
-// Reads a pattern; "" or why it is refused (no number, two numbers, another conversion).
-std::string ParseFramePattern(const std::string& text, FramePattern& out);
-// The name of frame `index` (0 or more).
-std::string FrameName(const FramePattern& p, long index);
-// The pictures of a folder (files whose extension names a picture format), in name order;
-// empty with `why` set when the folder cannot be read or holds none.
-std::vector<std::string> FolderPictures(const std::string& folder, std::string& why);
-
 // How the texture goes from frame to frame: fresh dots each frame; the same texture throughout
 // (it leaks); or each link chain keeps its dots while it holds together (coherent).
 enum class AnimateTexture { Fresh, Still, Coherent };
@@ -40,9 +26,10 @@ struct AnimationFigures {
 class AnimatedStereo {
 public:
     // Dots from `seed` (a palette of 256 colours, or black and white) when `picture` is null,
-    // else that texture, which only the still mode takes. False, with `why`, when refused.
+    // else that texture, which only the still mode takes; `colours` dots at most (2 to 256).
+    // False, with `why`, when refused.
     bool Prepare(const StereoOptions& opts, AnimateTexture mode, const Image32* picture, bool blackAndWhite,
-                 uint32_t seed, std::string& why);
+                 uint32_t seed, std::string& why, int colours = 256);
     // The stereogram of the next depth frame (with the band of dots above it when the options
     // ask). Every frame must have the first one's size. False, with `why`, when refused.
     bool Next(const Image32& depth, Image32& out, std::string& why);

@@ -1,6 +1,6 @@
 // The frame-name pattern of orvalis-cli animate: any text is refused with a reason, or gives
 // names that hold the text around the number and the number itself, zeros in front.
-#include "stereo/animate_stereo.h"
+#include "images/animation_reader.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -77,6 +77,10 @@ int CliNoMemory(int width, int height, const char* what = "picture");
 
 // The picture at `path` as the program opens it; false after printing the loader's messages.
 bool CliReadPicture(const std::string& path, Image32& out);
+// The reader and writer of the pictures the formats module handles, for code that takes them as
+// functions: the writer returns "" or why.
+PictureResult CliReadOtherPicture(const std::string& path);
+std::string CliWriteOtherPicture(const std::string& path, const Image32& img);
 // The loader's messages of a failed read, or the dispatch's when it has none; returns 1.
 int CliPictureError(const std::string& path, const PictureResult& failed);
 // Writes the picture in the format its name asks for; 0, or 1 after printing why not.
@@ -96,6 +100,8 @@ struct MeshView;
 constexpr int kCliMinSide = 16, kCliMaxSide = 16384;
 // "WxH", each side kCliMinSide to kCliMaxSide.
 CliTake CliSize(int& width, int& height);
+// Three angles in degrees, "X,Y,Z", each -3600 to 3600.
+CliTake CliAngles(double (&out)[3]);
 // --turn, --zoom, --perspective and --orthographic, stored in `view` and `orthographic`.
 std::vector<CliOption> CliModelOptions(MeshView& view, int& orthographic);
 // The depth of the model at `path` seen as `view` asks (the projection from `orthographic`),

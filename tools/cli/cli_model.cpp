@@ -3,6 +3,7 @@
 #include "model/mesh_depth.h"
 #include "tools/cli/cli.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -12,6 +13,17 @@ namespace {
 CliTake Turn(MeshView& view) {
     return [&view](const std::string& v) -> std::string {
         double a[3];
+        if (std::string why = CliAngles(a)(v); !why.empty()) return why;
+        view.turnX = a[0], view.turnY = a[1], view.turnZ = a[2];
+        return "";
+    };
+}
+
+}  // namespace
+
+CliTake CliAngles(double (&out)[3]) {
+    return [&out](const std::string& v) -> std::string {
+        double a[3];
         const char* p = v.c_str();
         for (int k = 0; k < 3; ++k) {
             char* end = nullptr;
@@ -20,12 +32,10 @@ CliTake Turn(MeshView& view) {
                 return "must be three angles in degrees, -3600 to 3600, such as 30,-20,0";
             p = end + 1;
         }
-        view.turnX = a[0], view.turnY = a[1], view.turnZ = a[2];
+        std::copy(a, a + 3, out);
         return "";
     };
 }
-
-}  // namespace
 
 CliTake CliSize(int& width, int& height) {
     return [&](const std::string& v) -> std::string {

@@ -40,7 +40,9 @@ const CliPictureFormats* Formats(std::string& why) {
     return formats;
 }
 
-PictureResult ReadOtherPicture(const std::string& path) {
+}  // namespace
+
+PictureResult CliReadOtherPicture(const std::string& path) {
     std::string why;
     if (const CliPictureFormats* formats = Formats(why)) return formats->read(path);
     PictureResult r;
@@ -48,7 +50,11 @@ PictureResult ReadOtherPicture(const std::string& path) {
     return r;
 }
 
-}  // namespace
+std::string CliWriteOtherPicture(const std::string& path, const Image32& img) {
+    std::string why;
+    if (const CliPictureFormats* formats = Formats(why)) why = formats->write(path, img);
+    return why;
+}
 
 int CliPictureError(const std::string& path, const PictureResult& failed) {
     const FileKind kind = DispatchKind(path);
@@ -59,7 +65,7 @@ int CliPictureError(const std::string& path, const PictureResult& failed) {
 }
 
 bool CliReadPicture(const std::string& path, Image32& out) {
-    PictureResult r = LoadPictureOfKind(DispatchKind(path), path, &ReadOtherPicture);
+    PictureResult r = LoadPictureOfKind(DispatchKind(path), path, &CliReadOtherPicture);
     if (!r.ok) {
         CliPictureError(path, r);
         return false;
