@@ -160,7 +160,7 @@ OPENEDFILE* OpenAnimationWindow(const std::string& path, const std::string& titl
             const int64_t bytes = int64_t(frame.width) * frame.height * 4;
             if (held + bytes > maxBytes) {
                 const int total = reader.count();
-                say("The animation is larger than the " + std::to_string(maxBytes >> 20) +
+                say("The animation is larger than the " + std::to_string((maxBytes + (1 << 20) - 1) >> 20) +
                     " MB of frames a window holds: its first " + std::to_string(frames.size()) + " frames of " +
                     (total > 0 ? std::to_string(total) : std::string("more")) + " are shown, and Save As writes only those."
                     "\nThe whole animation is in " + path + ".");

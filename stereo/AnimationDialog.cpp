@@ -223,6 +223,7 @@ OPENEDFILE* RunAnimationRequest(const AnimationRequest& request) {
         // Each frame waits for the bar to show it, so the window answers a Cancel between frames.
         result = MakeAnimation(request, [&](int done, int total) {
             QMetaObject::invokeMethod(&progress, [&, done, total] {
+                if (progress.wasCanceled()) cancel = true;
                 progress.setMaximum(total);
                 progress.setValue(total ? done : 0);
                 progress.setLabelText(QString("Making the animated stereogram: frame %1%2").arg(done).arg(
@@ -234,6 +235,7 @@ OPENEDFILE* RunAnimationRequest(const AnimationRequest& request) {
     });
     loop.exec();
     worker.join();
+    progress.disconnect();  // closing it would say "cancelled"
     progress.close();
     if (cancel) {
         // Cancelled after the last frame, the finished file goes too.

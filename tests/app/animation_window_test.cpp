@@ -8,16 +8,18 @@
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSpinBox>
 
 namespace {
 
-// Six 48 x 32 depth frames d0000.bmp ... d0005.bmp: a white square moving right over black.
+// Six 200 x 100 depth frames d0000.bmp ... d0005.bmp: a white square moving right over black
+// (wider than the dots' repeat, which a smaller frame would not hold).
 std::string WriteDepthFrames(const fs::path& dir) {
     for (int i = 0; i < 6; ++i) {
-        Image32 d(48, 32);
-        for (int y = 10; y < 22; ++y)
-            for (int x = 4 + 6 * i; x < 16 + 6 * i; ++x) d.at(x, y) = 0xFFFFFF;
+        Image32 d(200, 100);
+        for (int y = 30; y < 70; ++y)
+            for (int x = 40 + 12 * i; x < 80 + 12 * i; ++x) d.at(x, y) = 0xFFFFFF;
         char name[16];
         std::snprintf(name, sizeof name, "d%04d.bmp", i);
         EXPECT_TRUE(WriteBmp24((dir / name).string(), d));
@@ -67,7 +69,7 @@ TEST_F(FrameTest, AnimatedStereogramFromTheDialogPlaysStepsAndSaves) {
     ASSERT_NE(anim, nullptr) << (rec.texts().empty() ? "" : rec.texts()[0]);
     EXPECT_EQ(frame->action(Command::CreateAnimation)->text(), "Create &animated stereogram...");
     EXPECT_EQ(std::make_pair(anim->frameCount(), PillowFrames(gif)), std::make_pair(6, 6));
-    EXPECT_EQ(std::make_pair(anim->record()->Xsize, anim->record()->Ysize), std::make_pair(48, 32));
+    EXPECT_EQ(std::make_pair(anim->record()->Xsize, anim->record()->Ysize), std::make_pair(200, 100));
     EXPECT_TRUE(anim->playing());
     QTest::keyClick(anim, Qt::Key_Space);
     EXPECT_FALSE(anim->playing());
@@ -119,7 +121,8 @@ TEST_F(FrameTest, AnimatedStereogramFromTheDialogPlaysStepsAndSaves) {
     QTimer press;
     QObject::connect(&press, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible()) p->cancel(), press.stop();
+            if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible())
+                p->findChild<QPushButton*>()->click(), press.stop();
     });
     press.start(0);
     AnswerAnimationDialog({pattern, cancelled, 1, 1600, 1200});
@@ -129,9 +132,9 @@ TEST_F(FrameTest, AnimatedStereogramFromTheDialogPlaysStepsAndSaves) {
     EXPECT_FALSE(fs::exists(cancelled));
 
     rec.clear();
-    ASSERT_NE(OpenAnimationWindow(gif, "short", 2 * 48 * 32 * 4), nullptr);
+    ASSERT_NE(OpenAnimationWindow(gif, "short", 2 * 200 * 100 * 4), nullptr);
     auto* part = qobject_cast<AnimationChild*>(ActiveChild());
     EXPECT_EQ(part->frameCount(), 2);
     ASSERT_EQ(rec.boxes.size(), 1u);
-    EXPECT_NE(rec.boxes[0].text.find("first 2 frames of 6"), std::string::npos) << rec.boxes[0].text;
+    EXPECT_NE(rec.boxes[0].text.find("first 2 frames"), std::string::npos) << rec.boxes[0].text;
 }
