@@ -66,6 +66,13 @@ void RemoveOutput(const std::string& output, int frames) {
     for (long i = 0; i <= frames; ++i) std::filesystem::remove(FrameName(p, i), ec);
 }
 
+// A row's label whose key goes to `buddy` (a row holding a layout gets none by itself).
+QLabel* BuddyLabel(const char* text, QWidget* buddy) {
+    auto* label = new QLabel(text, buddy->parentWidget());
+    label->setBuddy(buddy);
+    return label;
+}
+
 QSpinBox* SizeBox(QWidget* parent, const char* name) {
     auto* box = new QSpinBox(parent);
     box->setObjectName(name);
@@ -87,12 +94,12 @@ AnimationDialog::AnimationDialog(QWidget* owner, const StereoOptions& o, bool ba
     auto* sourceRow = new QHBoxLayout;
     sourceRow->addWidget(sourceEdit);
     auto* browse = new QPushButton("&Browse...", this);
-    auto* folder = new QPushButton("F&older...", this);
+    auto* folder = new QPushButton("Fo&lder...", this);
     sourceRow->addWidget(browse);
     sourceRow->addWidget(folder);
     connect(browse, &QPushButton::clicked, this, &AnimationDialog::browseSource);
     connect(folder, &QPushButton::clicked, this, &AnimationDialog::browseFolder);
-    form->addRow("&Depth frames:", sourceRow);
+    form->addRow(BuddyLabel("&Depth frames:", sourceEdit), sourceRow);
 
     textureBox = new QComboBox(this);
     textureBox->setObjectName("texture");
@@ -109,10 +116,10 @@ AnimationDialog::AnimationDialog(QWidget* owner, const StereoOptions& o, bool ba
     outputEdit->setObjectName("output");
     auto* outputRow = new QHBoxLayout;
     outputRow->addWidget(outputEdit);
-    auto* browseOut = new QPushButton("Br&owse...", this);
+    auto* browseOut = new QPushButton("Bro&wse...", this);
     outputRow->addWidget(browseOut);
     connect(browseOut, &QPushButton::clicked, this, &AnimationDialog::browseOutput);
-    form->addRow("&Output file:", outputRow);
+    form->addRow(BuddyLabel("&Output file:", outputEdit), outputRow);
     formatBox = new QComboBox(this);
     formatBox->setObjectName("format");
     for (const char* name : kFormatNames) formatBox->addItem(name);
@@ -126,7 +133,7 @@ AnimationDialog::AnimationDialog(QWidget* owner, const StereoOptions& o, bool ba
     sizeRow->addWidget(widthBox);
     sizeRow->addWidget(new QLabel("x", this));
     sizeRow->addWidget(heightBox);
-    form->addRow("&Size:", sizeRow);
+    form->addRow(BuddyLabel("&Size:", widthBox), sizeRow);
     fpsBox = new QDoubleSpinBox(this);
     fpsBox->setObjectName("fps");
     fpsBox->setRange(0, 100);
