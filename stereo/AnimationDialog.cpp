@@ -81,6 +81,12 @@ QSpinBox* SizeBox(QWidget* parent, const char* name) {
     return box;
 }
 
+// The fields of the last run's dialog, offered again while the program runs.
+struct {
+    QString source, output;
+    int format = 0;
+} last;
+
 }  // namespace
 
 AnimationDialog::AnimationDialog(QWidget* owner, const StereoOptions& o, bool backgroundMarked)
@@ -112,7 +118,8 @@ AnimationDialog::AnimationDialog(QWidget* owner, const StereoOptions& o, bool ba
                        "Fresh: new dots every frame (flickers)", "Still: one texture throughout (the shape shows)"});
     form->addRow("Texture &mode:", modeBox);
 
-    outputEdit = new QLineEdit(QDir::home().filePath("stereogram.gif"), this);
+    sourceEdit->setText(last.source);
+    outputEdit = new QLineEdit(last.output.isEmpty() ? QDir::home().filePath("stereogram.gif") : last.output, this);
     outputEdit->setObjectName("output");
     auto* outputRow = new QHBoxLayout;
     outputRow->addWidget(outputEdit);
@@ -123,6 +130,7 @@ AnimationDialog::AnimationDialog(QWidget* owner, const StereoOptions& o, bool ba
     formatBox = new QComboBox(this);
     formatBox->setObjectName("format");
     for (const char* name : kFormatNames) formatBox->addItem(name);
+    formatBox->setCurrentIndex(last.format);
     connect(formatBox, &QComboBox::currentIndexChanged, this, &AnimationDialog::formatChosen);
     form->addRow("&Format:", formatBox);
 
@@ -133,6 +141,7 @@ AnimationDialog::AnimationDialog(QWidget* owner, const StereoOptions& o, bool ba
     sizeRow->addWidget(widthBox);
     sizeRow->addWidget(new QLabel("x", this));
     sizeRow->addWidget(heightBox);
+    sizeRow->addStretch();
     form->addRow(BuddyLabel("&Size:", widthBox), sizeRow);
     fpsBox = new QDoubleSpinBox(this);
     fpsBox->setObjectName("fps");
@@ -206,9 +215,12 @@ AnimationRequest AnimationDialog::request(const std::string& markedTexture) cons
 }
 
 void AnimationDialog::accept() {
-    // The marked picture stands in as dots here: it is written out only for the run.
-    const AnimationRefusal refused = CheckAnimationRequest(request(markedTextureChosen() ? "random" : ""));
-    if (refused.empty()) return QDialog::accept();
+    // The marked picture is written out only for the run; any picture's name stands for it here.
+    const AnimationRefusal refused = CheckAnimationRequest(request("marked.png"));
+    if (refused.empty()) {
+        last = {sourceEdit->text(), outputEdit->text(), formatBox->currentIndex()};
+        return QDialog::accept();
+    }
     const QString field = FieldOf(refused.option);
     Say((field.isEmpty() ? QString() : field + ": ").toStdString() + refused.why);
 }
