@@ -131,11 +131,19 @@ public:
         int error = 0;
         if (gif_) DGifCloseFile(gif_, &error);
     }
-    std::string Open(const std::string& path) {
+    // The file is held whole (GIFs are small beside the frames they decode to), or `data` is
+    // read where it lies.
+    std::string Open(const std::string& path, const uint8_t* data = nullptr, size_t size = 0) {
         path_ = path;
+        if (!data) {
+            file_ = ReadWholeFile(path);
+            if (!file_) return std::strerror(file_.error ? file_.error : EIO);
+            data = file_.data(), size = file_.size;
+        }
+        data_ = data, size_ = size;
         int error = 0;
-        gif_ = DGifOpenFileName(path.c_str(), &error);
-        if (!gif_) return error == D_GIF_ERR_OPEN_FAILED ? std::strerror(errno) : GifErrorString(error);
+        gif_ = DGifOpen(this, &GifFrames::Read, &error);
+        if (!gif_) return GifErrorString(error);
         if (gif_->SWidth < 1 || gif_->SHeight < 1 || PictureTooLarge(uint64_t(gif_->SWidth), uint64_t(gif_->SHeight)))
             return "the screen of " + std::to_string(gif_->SWidth) + " x " + std::to_string(gif_->SHeight) +
                    " pixels is refused";
@@ -201,6 +209,13 @@ public:
     }
 
 private:
+    static int Read(GifFileType* g, GifByteType* to, int n) {
+        auto* self = static_cast<GifFrames*>(g->UserData);
+        const size_t take = std::min(size_t(std::max(n, 0)), self->size_ - self->at_);
+        std::memcpy(to, self->data_ + self->at_, take);
+        self->at_ += take;
+        return int(take);
+    }
     uint32_t Background() const {
         const ColorMapObject* map = gif_->SColorMap;
         if (!map || gif_->SBackGroundColor >= map->ColorCount) return 0;
@@ -208,6 +223,9 @@ private:
         return uint32_t(c.Red) << 16 | uint32_t(c.Green) << 8 | c.Blue;
     }
     std::string path_;
+    WholeFile file_;
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0, at_ = 0;
     GifFileType* gif_ = nullptr;
     Image32 canvas_;
 };
@@ -218,15 +236,18 @@ public:
     ~WebpFrames() override {
         if (dec_) WebPAnimDecoderDelete(dec_);
     }
-    std::string Open(const std::string& path) {
+    std::string Open(const std::string& path, const uint8_t* bytes = nullptr, size_t size = 0) {
         path_ = path;
-        file_ = ReadWholeFile(path);
-        if (!file_) return std::strerror(file_.error ? file_.error : EIO);
+        if (!bytes) {
+            file_ = ReadWholeFile(path);
+            if (!file_) return std::strerror(file_.error ? file_.error : EIO);
+            bytes = file_.data(), size = file_.size;
+        }
         WebPAnimDecoderOptions o;
         if (!WebPAnimDecoderOptionsInit(&o)) return "the WebP library does not match";
         o.color_mode = MODE_BGRA;
         o.use_threads = 1;
-        const WebPData data{file_.data(), file_.size};
+        const WebPData data{bytes, size};
         dec_ = WebPAnimDecoderNew(&data, &o);
         if (!dec_ || !WebPAnimDecoderGetInfo(dec_, &info_)) return "not a WebP picture libwebp reads";
         if (PictureTooLarge(info_.canvas_width, info_.canvas_height))
@@ -329,6 +350,21 @@ bool AnimationReader::Open(const std::string& path, std::string& why, bool grey,
         if ((bad = s->Open(path, grey)).empty()) source_ = std::move(s);
     }
     if (!source_) return why = path + ": " + bad, false;
+    return true;
+}
+
+bool AnimationReader::OpenBytes(const uint8_t* data, size_t size, const std::string& name, std::string& why) {
+    source_.reset();
+    index_ = 0;
+    std::string bad = "an animation in memory is a .gif or a .webp";
+    if (NameEndsIn(name, ".gif")) {
+        auto s = std::make_unique<GifFrames>();
+        if ((bad = s->Open(name, data, size)).empty()) source_ = std::move(s);
+    } else if (NameEndsIn(name, ".webp")) {
+        auto s = std::make_unique<WebpFrames>();
+        if ((bad = s->Open(name, data, size)).empty()) source_ = std::move(s);
+    }
+    if (!source_) return why = name + ": " + bad, false;
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include "images/image32.h"
 #include "images/picture_file.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +37,8 @@ public:
     // for depth; else in colour. `other` reads the pictures of a sequence the core does not.
     // False with `why` ("PATH: message" lines) when the source cannot be opened.
     bool Open(const std::string& path, std::string& why, bool grey = false, PictureFileReader other = nullptr);
+    // An animated GIF or WebP held in memory (`data` must outlive the reader), told by `name`'s ending.
+    bool OpenBytes(const uint8_t* data, size_t size, const std::string& name, std::string& why);
     int count() const;   // the frames, -1 when unknown before the end
     double fps() const;  // the source's rate, 0 when it states none
     // The next frame and how long it shows; false at the end (`why` empty) or on a frame that

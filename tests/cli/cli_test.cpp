@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -408,6 +409,90 @@ TEST_F(Cli, AnimateFramesHoldTheirDepthAndTheDotsStayStill) {
                                 " 2>&1 & sleep 1; kill -INT $!; wait $!; echo $?");
     EXPECT_EQ(r.out + r.err, "orvalis-cli: interrupted; nothing written\n130\n");
     for (const auto& e : fs::directory_iterator(dir.path)) EXPECT_NE(e.path().filename().string()[0], 'i') << e.path();
+}
+
+// A sphere 32 pixels in radius crossing a flat background 8 pixels a frame, 24 frames of 320 x 160
+// at 12 frames a second, through every output format and back: the frame count and delays as Pillow
+// and ffprobe read them, and the first, a middle and the last frame decoded back to their depth.
+// Then the depth frames as an animated GIF, an animated WebP and a video (Pillow and ffmpeg make
+// them), a video cut short, and a model turned step by step.
+TEST_F(Cli, AnimationsAndVideosInAndOut) {
+    if (Output("(command -v ffmpeg && command -v ffprobe && /usr/bin/python3 -c 'import PIL' && echo) | wc -l") != "3\n")
+        GTEST_SKIP() << "needs ffmpeg, ffprobe and Pillow";
+    for (int i = 0; i < 24; ++i) {
+        Image32 d(320, 160);
+        for (int y = 0; y < 160; ++y)
+            for (int x = 0; x < 320; ++x) {
+                const int r2 = (x - 50 - 8 * i) * (x - 50 - 8 * i) + (y - 80) * (y - 80);
+                d.at(x, y) = r2 < 1024 ? uint32_t(128 + 127 * std::sqrt(1 - r2 / 1024.0)) * 0x010101u : 0;
+            }
+        ASSERT_TRUE(WriteBmp24(at("d" + std::to_string(1000 + i).substr(1) + ".bmp"), d));
+    }
+    const std::string depth = " --depth " + at("d%03d.bmp"), common = " --texture random:5 --eye 60";
+    // The share of sure pixels that agree with frame i's depth, as decode --compare prints it.
+    const auto agrees = [&](const std::string& stereo, int i) {
+        const CliRun r = run("decode " + stereo + " -o " + at("back.png") + " --eye 60 --compare " +
+                             at("d" + std::to_string(1000 + i).substr(1) + ".bmp"));
+        const size_t p = r.out.find("separation: ");
+        return p == std::string::npos ? -1.0 : std::atof(r.out.c_str() + p + 12);
+    };
+    // Frame i of a video as a picture, through ffmpeg.
+    const auto videoFrame = [&](const std::string& video, int i) {
+        const std::string png = at("v" + std::to_string(i) + ".png");
+        Output("ffmpeg -v error -y -i " + video + " -vf 'select=eq(n\\," + std::to_string(i) + ")' -frames:v 1 " + png);
+        return png;
+    };
+    const std::string ffprobe = "ffprobe -v error -count_frames -select_streams v -of csv=p=0 -show_entries "
+                                "stream=codec_name,pix_fmt,nb_read_frames,avg_frame_rate ";
+    // GIF delays in hundredths (frame i starts at 100 i / 12 rounded), WebP's in ms.
+    std::string gif, webp;
+    for (int i = 0; i < 8; ++i) gif += "80\n90\n80\n", webp += "83\n84\n83\n";
+    // Columns: the output, and what Pillow or ffprobe reads of it.
+    const std::pair<std::string, std::string> outputs[] = {
+        {"a.gif", "24\n" + gif},
+        {"a.webp", "24\n" + webp},
+        {"a.mp4", "h264,yuvj444p,12/1,24\n"},
+        {"a.webm", "vp9,yuv444p,12/1,24\n"},
+        {"s%02d.png", ""},
+    };
+    for (const auto& [out, probe] : outputs) {
+        ASSERT_EQ(run("animate" + depth + common + " --fps 12 -o " + at(out)), (CliRun{0, "", ""})) << out;
+        const bool video = out.find(".mp4") != std::string::npos || out.find(".webm") != std::string::npos;
+        if (!probe.empty()) {
+            EXPECT_EQ(video ? Output(ffprobe + at(out)) : PillowFrames(at(out), dir.path), probe) << out;
+        }
+        EXPECT_EQ(fs::exists(at("s24.png")), false);
+        for (int i : {0, 11, 23}) {
+            const std::string frame = video ? videoFrame(at(out), i)
+                                            : at(probe.empty() ? "s" + std::to_string(100 + i).substr(1) + ".png"
+                                                               : "f" + std::to_string(i) + ".png");
+            EXPECT_GE(agrees(frame, i), 99.0) << out << " frame " << i;
+        }
+    }
+    // Depth frames from an animated GIF or WebP and from a video (limited-range 4:2:0 luma).
+    Output("cd " + dir.path.string() + " && /usr/bin/python3 -c \"from PIL import Image\n"
+           "f = [Image.open('d%03d.bmp' % i) for i in range(24)]\n"
+           "f[0].save('dg.gif', save_all=True, append_images=f[1:], duration=100)\n"
+           "f[0].save('dw.webp', save_all=True, append_images=f[1:], duration=100, lossless=True)\" && "
+           "ffmpeg -v error -framerate 10 -i d%03d.bmp -pix_fmt yuv420p -c:v libx264 -crf 12 -movflags +faststart dv.mp4");
+    for (const char* in : {"dg.gif", "dw.webp", "dv.mp4"}) {
+        ASSERT_EQ(run("animate --depth " + at(in) + common + " -o " + at("i.mp4")), (CliRun{0, "", ""})) << in;
+        EXPECT_EQ(Output(ffprobe + at("i.mp4")), "h264,yuvj444p,10/1,24\n") << in;  // the source's rate
+        EXPECT_GE(agrees(videoFrame(at("i.mp4"), 17), 17), 99.0) << in;
+    }
+    // A video cut short: refused naming the frame, nothing left of any output.
+    const Bytes whole = ReadFileBytes(at("dv.mp4"));
+    WriteFileBytes(at("cut.mp4"), Bytes(whole.begin(), whole.begin() + ptrdiff_t(whole.size() * 9 / 10)));
+    for (const char* out : {"t.gif", "t.webm", "t%02d.png"}) {
+        const CliRun r = run("animate --depth " + at("cut.mp4") + common + " -o " + at(out));
+        const size_t frame = r.err.find(at("cut.mp4") + ": frame ");
+        EXPECT_TRUE(r.status == 1 && frame != std::string::npos && r.err.find(" cannot be read; nothing written\n", frame) != std::string::npos) << r;
+    }
+    for (const auto& e : fs::directory_iterator(dir.path)) EXPECT_NE(e.path().filename().string()[0], 't') << e.path();
+    // A model turned 30 degrees a frame: the frames asked for, the first and the seventh alike.
+    ASSERT_EQ(run("animate --depth " ORVALIS_SOURCE_DIR "/samples/knot.stl --turn-step 0,0,30 --frames 7 --size 320x200" +
+                  common + " -o " + at("k%d.png")), (CliRun{0, "", ""}));
+    EXPECT_TRUE(fs::exists(at("k6.png")) && !fs::exists(at("k7.png")));
 }
 
 // A text's depth: a plateau inside a thick letter, the bevel's width, nothing in the margin;
