@@ -97,6 +97,10 @@ TEST_F(FrameTest, AnimatedStereogramFromTheDialogPlaysStepsAndSaves) {
     anim->showFrame(2);
     frame->WmCommand(Command::SetDepthView);
     EXPECT_EQ(frame->stereoMarks().depth.hwnd, anim);
+    openFile(writeBmp("texture.bmp", 64, 64)), frame->WmCommand(Command::SetBackground), frame->WmCommand(Command::CreateStereo);
+    ASSERT_NE(activeBmp(), anim);
+    EXPECT_EQ(std::make_pair(activeBmp()->record()->Xsize, activeBmp()->record()->Ysize), std::make_pair(200, 100));
+    FrameMdiArea()->setActiveSubWindow(anim->subWindow());
 
     for (const char* name : {"again.webp", "again.gif", "again.mp4", "again.webm", "seq.png"}) {
         EXPECT_EQ(anim->saveDocument(tmp / name), "") << name;
