@@ -11,6 +11,8 @@
 #include "images/BmpChild.h"
 #include "mandel/MandelChild.h"
 #include "platform/message_box.h"
+#include "stereo/AnimationChild.h"
+#include "stereo/AnimationDialog.h"
 #include "stereo/CreateStereo.h"
 #include "stereo/RandomTextureDialog.h"
 #include "stereo/TextDepthDialog.h"
@@ -156,7 +158,8 @@ void MainFrame::buildMenus() {
                                    {"&Options", Command::StereoOptions, {}},
                                    {"&Create it now", Command::CreateStereo, {}}, sep,
                                    {"New random &texture", Command::RandomTexture, {}},
-                                   {"New te&xt depth...", Command::TextDepth, {}}, sep,
+                                   {"New te&xt depth...", Command::TextDepth, {}},
+                                   {"Create &animated stereogram...", Command::CreateAnimation, {}}, sep,
                                    {"Reveal &depth", Command::RevealDepth, {}},
                                    {"Make stereo &pair...", Command::MakeStereoPair, {}}});
     QMenu* mandel = menu("&Mandel", {{"&Main Mandelbrot", Command::MandelMain, {}}, {"&New", Command::MandelNew, {}}, sep,
@@ -182,7 +185,8 @@ void MainFrame::buildMenus() {
         {Command::GL1, "A new OpenGL window with fog set up on an empty scene: it stays black"},
         {Command::HelpKeys, "The keys and mouse actions of each kind of window"},
         {Command::OpenGallery, "A depth map of the gallery with its texture, both marked, and its stereogram options"},
-        {Command::HelpStereogram, "Parallel and cross viewing, with a picture to practise on"}};
+        {Command::HelpStereogram, "Parallel and cross viewing, with a picture to practise on"},
+        {Command::CreateAnimation, "An animated stereogram of a depth sequence, an animation, a video or a turning model"}};
     for (const auto& [id, tip] : tips) action(id)->setStatusTip(tip);
 
     // Shift+F3 has no menu item.
@@ -377,6 +381,7 @@ int MainFrame::WmCommand(int id) {
     case C::TextDepth: NewTextDepth(); break;
     case C::RevealDepth: RevealDepth(); break;
     case C::MakeStereoPair: MakeStereoPairWindow(); break;
+    case C::CreateAnimation: CreateAnimatedStereogram(stereoOptions_); break;
     case C::MandelMain: Mandel_New(1); break;
     case C::MandelNew: Mandel_New(0); break;
     case C::GLAux: CreateGLChild("TEST", DocKind::GLAux); break;
@@ -422,6 +427,7 @@ int MainFrame::WmCommand(int id) {
 
 HelpPage MainFrame::helpPageOfActive() const {
     const OPENEDFILE* of = ActiveChild() ? GetFileStruct(ActiveChild()) : nullptr;
+    if (qobject_cast<AnimationChild*>(ActiveChild())) return HelpPage::Animation;
     switch (of ? of->Type : DocKind::Picture) {
     case DocKind::Wave: return HelpPage::Wave;
     case DocKind::Mandel: return HelpPage::Mandel;

@@ -98,7 +98,17 @@ const KeyPage kOpenGLKeys{
      {"Wheel", "Forward: the eye 0.1 nearer, back: 0.1 farther. Nothing when Shift or Ctrl or a mouse button "
                "is held."}}};
 
-const KeyPage* const kKeyPages[] = {&kWindowKeys, &kWaveKeys, &kMandelKeys, &kOpenGLKeys};
+const KeyPage kAnimationKeys{
+    "keysAnimation", "Animation",
+    "Keys in an animation window, which Stereo, Create animated stereogram opens on its result. It plays the "
+    "frames over and over; the status line shows which frame is on screen. The frame shown is the window's "
+    "picture: set as Depth view, Reveal depth and Copy take that frame, and File, Save As writes all the "
+    "frames again as an animated GIF, WebP, PNG sequence, MP4 or WebM video.",
+    {{"Space", "Play or pause."},
+     {"Right, Left", "Pause and show the next or the previous frame (after the last comes the first)."},
+     {"Ctrl+0, Ctrl+1, Ctrl++, Ctrl+-", "Zoom as in a picture window; a stereogram fuses only at 100%."}}};
+
+const KeyPage* const kKeyPages[] = {&kWindowKeys, &kWaveKeys, &kMandelKeys, &kOpenGLKeys, &kAnimationKeys};
 
 QString KeyPageHtml(const KeyPage& page) {
     QString html = QString("<p style='margin-bottom:8px'>%1</p><table cellspacing=0 cellpadding=4>").arg(QString(page.intro).toHtmlEscaped());

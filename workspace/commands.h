@@ -17,6 +17,8 @@ enum class Command : int {
     RevealDepth = 650, MakeStereoPair = 651,
     // A text as depth, beyond the original commands too
     TextDepth = 652,
+    // Animated stereograms
+    CreateAnimation = 653,
     // Mandel; MandelNew also tells a Mandelbrot window to compute its view, MandelRepaint is
     // its worker's "show what is done so far"
     MandelMain = 137, MandelNew = 119, PaletteShow = 138, ZoomInShow = 139, ZoomOutShow = 140, MandelRepaint = 135,
