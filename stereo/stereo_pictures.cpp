@@ -2,6 +2,7 @@
 
 #include "images/bmp_writer.h"
 #include "images/png_writer.h"
+#include "images/tiff_writer.h"
 #include "stereo/make_stereo.h"
 
 #include <algorithm>
@@ -198,9 +199,15 @@ int ChooseDepthMode(int width, int height, int bpp, const DepthRowReader& readRo
     return grey ? kDepthGrey : kDepthClassic;
 }
 
-StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                          const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows,
-                          int perMetre) {
+namespace {
+
+// Writes width x height rows from the top that `fill` makes, band by band after `start`: the
+// PNG or TIFF writer.
+using TopDownWriter = std::function<bool(int width, int height, const PngRowFiller& fill, const PngBandStart& start)>;
+
+// The stereogram of WriteStereoPng through `write`.
+StereoFile WriteStereoFromTop(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                              const DepthRowReader& readRows, const DepthRowStream& nextRows, const TopDownWriter& write) {
     try {
         StereoOptions chosen = opts;
         if (readRows && opts.DepthMode == kDepthAuto &&
@@ -233,12 +240,31 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
                 return made = false;
             return true;
         };
-        if (WritePngBlocks(path, maker.width(), H + above, PngPixels::Bgr24, fill, start, perMetre))
-            return StereoFile::Written;
+        if (write(maker.width(), H + above, fill, start)) return StereoFile::Written;
         return !read ? StereoFile::DepthUnread : !made ? StereoFile::Refused : StereoFile::WriteFailed;
     } catch (const std::bad_alloc&) {
         return StereoFile::Refused;
     }
+}
+
+}  // namespace
+
+StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                          const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows,
+                          int perMetre) {
+    return WriteStereoFromTop(background, depth, opts, readRows, nextRows,
+                              [&](int width, int height, const PngRowFiller& fill, const PngBandStart& start) {
+                                  return WritePngBlocks(path, width, height, PngPixels::Bgr24, fill, start, perMetre);
+                              });
+}
+
+StereoFile WriteStereoTiff(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                           const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows,
+                           int perMetre) {
+    return WriteStereoFromTop(background, depth, opts, readRows, nextRows,
+                              [&](int width, int height, const PngRowFiller& fill, const PngBandStart& start) {
+                                  return WriteTiffBlocks(path, width, height, fill, start, perMetre);
+                              });
 }
 
 Image32 ConvergenceBand(int width, int separation, int radius) {

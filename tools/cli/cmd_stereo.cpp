@@ -179,7 +179,9 @@ int Stereo(const std::vector<std::string>& args) {
         if (int status = Smoothed(dep, o.DepthMode, smooth)) return status;
     }
     const PictureFormat format = PictureFormatFromName(out);
-    if (format == PictureFormat::Bmp || format == PictureFormat::Png) {
+    // TIFF takes its directory at the end: a device or a pipe is written from the whole picture.
+    if (format == PictureFormat::Bmp || format == PictureFormat::Png ||
+        (format == PictureFormat::Tiff && !Bmp24File::WrittenInOrder(out))) {
         // The depth picture is read a block or a band of rows at a time and the rows of the
         // result are made into the file as they come: neither exists as a whole picture. A plain
         // BMP depth picture of the result's size is read where its rows lie in the file, any
@@ -196,7 +198,7 @@ int Stereo(const std::vector<std::string>& args) {
         const auto unread = [&] { return rows ? rows->failure() : plain.failure(); };
         const auto readPlain = [&](int first, int count, RowBlock& block) { return plain.read(first, count, block); };
         // A BMP result goes out from its bottom row: a device or a pipe takes no band from the top.
-        const bool fromTop = format == PictureFormat::Png || !Bmp24File::WrittenInOrder(out);
+        const bool fromTop = format != PictureFormat::Bmp || !Bmp24File::WrittenInOrder(out);
         RowBlock whole;
         if (held) {
             view = DepthOf(ViewOf(dep));
@@ -238,7 +240,8 @@ int Stereo(const std::vector<std::string>& args) {
         const StereoFile written =
             format == PictureFormat::Bmp
                 ? WriteStereoBmp24(tex, view, chosen, out, readRows, perMetre ? perMetre : kBmpDefaultPerMetre, nextRows)
-                : WriteStereoPng(tex, view, chosen, out, readRows, nextRows, perMetre);
+            : format == PictureFormat::Png ? WriteStereoPng(tex, view, chosen, out, readRows, nextRows, perMetre)
+                                           : WriteStereoTiff(tex, view, chosen, out, readRows, nextRows, perMetre);
         switch (written) {
         case StereoFile::Written: return 0;
         case StereoFile::Refused: return noMemory(view.width, view.height);
