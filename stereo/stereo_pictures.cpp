@@ -1,8 +1,10 @@
 #include "stereo/stereo_pictures.h"
 
 #include "images/bmp_writer.h"
+#include "images/jpeg_writer.h"
 #include "images/png_writer.h"
 #include "images/tiff_writer.h"
+#include "platform/parallel.h"
 #include "stereo/make_stereo.h"
 
 #include <algorithm>
@@ -256,6 +258,27 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
                               [&](int width, int height, const PngRowFiller& fill, const PngBandStart& start) {
                                   return WritePngBlocks(path, width, height, PngPixels::Bgr24, fill, start, perMetre);
                               });
+}
+
+StereoFile WriteStereoJpeg(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                           const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows,
+                           int perMetre) {
+    return WriteStereoFromTop(
+        background, depth, opts, readRows, nextRows, [&](int width, int height, const PngRowFiller& fill, const PngBandStart& start) {
+            // The encoder asks for a few rows at a time on its own thread: they are made on every core.
+            constexpr int kPart = 8;
+            const auto rows = [&](int first, int count, uint8_t* at, size_t stride) {
+                if (!start(first, count)) return false;
+                std::atomic<bool> made{true};
+                ParallelFor(0, (count + kPart - 1) / kPart, 1, [&](int p0, int p1) {
+                    for (int p = p0; p < p1 && made; ++p)
+                        if (!fill(first + p * kPart, std::min(kPart, count - p * kPart), at + size_t(p * kPart) * stride, stride))
+                            made = false;
+                });
+                return made.load();
+            };
+            return WriteJpegRows(path, width, height, 95, rows, perMetre);
+        });
 }
 
 StereoFile WriteStereoTiff(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,

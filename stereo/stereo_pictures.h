@@ -91,6 +91,11 @@ int ChooseDepthMode(int width, int height, int bpp, const DepthRowReader& readRo
 StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                           const std::string& path, const DepthRowReader& readRows = nullptr,
                           const DepthRowStream& nextRows = nullptr, int perMetre = 0);
+// The same as a JPEG file at quality 95, its rows made on every core as the encoder asks for
+// them (images/jpeg_writer.h).
+StereoFile WriteStereoJpeg(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                           const std::string& path, const DepthRowReader& readRows = nullptr,
+                           const DepthRowStream& nextRows = nullptr, int perMetre = 0);
 // The same as an 8-bit RGB TIFF file (LZW), written a strip at a time as its rows are made
 // (images/tiff_writer.h); no device or pipe.
 StereoFile WriteStereoTiff(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,

@@ -179,14 +179,15 @@ int Stereo(const std::vector<std::string>& args) {
         if (int status = Smoothed(dep, o.DepthMode, smooth)) return status;
     }
     const PictureFormat format = PictureFormatFromName(out);
-    // TIFF takes its directory at the end: a device or a pipe is written from the whole picture.
-    if (format == PictureFormat::Bmp || format == PictureFormat::Png ||
+    // TIFF takes its directory at the end: a device or a pipe is written from the whole picture,
+    // as WebP always is (libwebp encodes whole pictures only).
+    if (format == PictureFormat::Bmp || format == PictureFormat::Png || format == PictureFormat::Jpeg ||
         (format == PictureFormat::Tiff && !Bmp24File::WrittenInOrder(out))) {
         // The depth picture is read a block or a band of rows at a time and the rows of the
-        // result are made into the file as they come: neither exists as a whole picture. A plain
-        // BMP depth picture of the result's size is read where its rows lie in the file, any
-        // block at a time; a scaled one, and PNG, JPEG and TIFF ones their libraries read, a band
-        // at a time from the top.
+        // result are made into the file (BMP, PNG, JPEG or TIFF) as they come: neither exists as
+        // a whole picture. A plain BMP depth picture of the result's size is read where its rows
+        // lie in the file, any block at a time; a scaled one, and PNG, JPEG and TIFF ones their
+        // libraries read, a band at a time from the top.
         PlainBmpRows plain;
         std::unique_ptr<PictureRows> rows;
         DepthPicture view;
@@ -240,8 +241,9 @@ int Stereo(const std::vector<std::string>& args) {
         const StereoFile written =
             format == PictureFormat::Bmp
                 ? WriteStereoBmp24(tex, view, chosen, out, readRows, perMetre ? perMetre : kBmpDefaultPerMetre, nextRows)
-            : format == PictureFormat::Png ? WriteStereoPng(tex, view, chosen, out, readRows, nextRows, perMetre)
-                                           : WriteStereoTiff(tex, view, chosen, out, readRows, nextRows, perMetre);
+            : format == PictureFormat::Png  ? WriteStereoPng(tex, view, chosen, out, readRows, nextRows, perMetre)
+            : format == PictureFormat::Jpeg ? WriteStereoJpeg(tex, view, chosen, out, readRows, nextRows, perMetre)
+                                            : WriteStereoTiff(tex, view, chosen, out, readRows, nextRows, perMetre);
         switch (written) {
         case StereoFile::Written: return 0;
         case StereoFile::Refused: return noMemory(view.width, view.height);
