@@ -34,13 +34,23 @@ constexpr int kProgressPixels = 1000000;  // larger pictures show a progress dia
 // Lives as a child of the stereogram's window, and goes with it.
 class StereoSource : public QObject {
 public:
-    StereoSource(QObject* parent, const StereoOptions& o, Image32 d, int band)
-        : QObject(parent), opts(o), depth(std::move(d)), bandRows(band) {
+    StereoSource(QObject* parent, const StereoOptions& o, Image32 d, const QImage& s, PictureView v, int band)
+        : QObject(parent), opts(o), own(std::move(d)), shared(s), bandRows(band) {
         setObjectName(kName);
+        depth = shared.isNull() ? ViewOf(own) : v;
+        if (!shared.isNull() && v.grey16) {
+            grey16.assign(v.grey16, v.grey16 + size_t(v.width) * size_t(v.height));
+            depth.grey16 = grey16.data();
+        }
     }
     static constexpr char kName[] = "orvalisStereoSource";
     const StereoOptions opts;
-    const Image32 depth;
+    const Image32 own;
+    // The depth document's picture, shared: only read, so never copied (a document that
+    // changes its picture later gets a copy of its own).
+    const QImage shared;
+    std::vector<uint16_t> grey16;
+    PictureView depth;
     const int bandRows;
 };
 
@@ -97,7 +107,12 @@ DecodeResult DecodeInBackground(const PictureView& view, const StereoOptions* op
 }  // namespace
 
 void KeepStereoSource(QWidget* window, const StereoOptions& opts, Image32 depth, int bandRows) {
-    if (window) new StereoSource(window, opts, std::move(depth), bandRows);
+    if (window) new StereoSource(window, opts, std::move(depth), QImage(), {}, bandRows);
+}
+
+void KeepStereoSource(QWidget* window, const StereoOptions& opts, const QImage& shared, const PictureView& depth,
+                      int bandRows) {
+    if (window) new StereoSource(window, opts, Image32(), shared, depth, bandRows);
 }
 
 OPENEDFILE* RevealDepth() {

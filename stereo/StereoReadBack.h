@@ -5,12 +5,17 @@
 #include "images/image32.h"
 #include "stereo/stereo_options.h"
 
+class QImage;
 class QWidget;
 
 // Keeps with a stereogram window the program made what it was made from: the options, the
 // depth picture and the rows of convergence dots above the stereogram, so that the depth read
 // back from it can be scored.
 void KeepStereoSource(QWidget* window, const StereoOptions& opts, Image32 depth, int bandRows);
+// The same with the depth picture `depth` whose pixels lie in `shared` (a depth document's
+// picture), kept without a copy of them.
+void KeepStereoSource(QWidget* window, const StereoOptions& opts, const QImage& shared, const PictureView& depth,
+                      int bandRows);
 
 // The depth hidden in the active picture window, in a new window "Depth of NAME"; in the
 // background, with a progress dialog that can cancel for a picture above a million pixels.
