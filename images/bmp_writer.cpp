@@ -107,28 +107,47 @@ bool Bmp24File::close() {
 }
 
 bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill, bool anyThread,
-                      int perMetre) {
+                      int perMetre, const Bmp24BandStart& band) {
     Bmp24File file;
     if (!file.open(path, width, height, perMetre)) return false;
+    if (band && !file.seekable()) return file.discard(), errno = ESPIPE, false;
     const size_t stride = file.stride(), pixels = size_t(width) * 3;
     const int rows = int(std::clamp<size_t>(kBlockBytes / stride, 1, size_t(height)));
-    const int blocks = (height + rows - 1) / rows;
     std::atomic<bool> ok{true};
-    const auto write = [&](int b0, int b1) {
+    // Blocks k0..k1-1 of the file rows from `first` on, `end` the row after the last.
+    const auto write = [&](int first, int end, int k0, int k1) {
         std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[stride * size_t(rows)]);
         if (!block) return ok.store(false);
         // Only the padding needs zeros; the filler writes every pixel byte.
         for (int r = 0; r < rows; ++r) std::memset(block.get() + size_t(r) * stride + pixels, 0, stride - pixels);
-        for (int b = b0; b < b1 && ok.load(std::memory_order_relaxed); ++b) {
-            const int first = b * rows, count = std::min(rows, height - first);
-            if (!fill(first, count, block.get(), stride) || !file.write(first, count, block.get())) ok.store(false);
+        for (int k = k0; k < k1 && ok.load(std::memory_order_relaxed); ++k) {
+            const int at = first + k * rows, count = std::min(rows, end - at);
+            if (!fill(at, count, block.get(), stride) || !file.write(at, count, block.get())) ok.store(false);
         }
     };
-    // A file that takes its rows in any order takes each block from the thread that made it.
-    if (anyThread && file.seekable())
-        ParallelFor(0, blocks, 1, write);
-    else
-        write(0, blocks);
+    const auto blocksOf = [&](int first, int end) { return (end - first + rows - 1) / rows; };
+    if (band) {
+        // Bands from the top of the picture, the file's end: the next is read while one is made.
+        const int span = std::max(2, ParallelThreads() * 4) * rows, bands = (height + span - 1) / span;
+        const auto first = [&](int b) { return std::max(0, height - (b + 1) * span); };
+        const auto end = [&](int b) { return height - b * span; };
+        std::atomic<bool> bandRead{band(first(0), end(0) - first(0))};
+        for (int b = 0; b < bands && ok; ++b) {
+            if (!bandRead) {
+                ok = false;
+                break;
+            }
+            TaskGroup reader;
+            if (b + 1 < bands) reader.run([&] { bandRead = band(first(b + 1), end(b + 1) - first(b + 1)); });
+            ParallelFor(0, blocksOf(first(b), end(b)), 1, [&](int k0, int k1) { write(first(b), end(b), k0, k1); });
+            reader.wait();
+        }
+    } else if (anyThread && file.seekable()) {
+        // A file that takes its rows in any order takes each block from the thread that made it.
+        ParallelFor(0, blocksOf(0, height), 1, [&](int k0, int k1) { write(0, height, k0, k1); });
+    } else {
+        write(0, height, 0, blocksOf(0, height));
+    }
     if (!ok.load()) {
         const int code = file.error();
         file.discard();

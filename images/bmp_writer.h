@@ -56,12 +56,20 @@ private:
 // writing.
 using Bmp24RowFiller = std::function<bool(int first, int count, uint8_t* rows, size_t stride)>;
 
+// Called band after band from the top of the picture (the end of the file), one call at a
+// time, before the blocks of file rows first..first + count - 1 are filled: rows that come
+// only from the top are read here. The call for a band runs while the band above it is
+// filled, so what it reads must not take the place of that band's rows. False stops the writing.
+using Bmp24BandStart = std::function<bool(int first, int count)>;
+
 // Writes a width x height BMP whose rows `fill` produces, a block of rows at a time in file
 // order; with `anyThread`, blocks are filled and written on every core at once when the file
-// allows (fill is then called from several threads). False when the file cannot be written,
-// memory runs out or `fill` fails (no file is left then), errno then as Bmp24File::close.
+// allows (fill is then called from several threads). With `band`, the blocks are filled on
+// every core band by band from the top; a device or a pipe, which takes the rows from the
+// bottom only, is then refused (errno ESPIPE). False when the file cannot be written, memory
+// runs out or `fill` or `band` fails (no file is left then), errno then as Bmp24File::close.
 bool WriteBmp24Blocks(const std::string& path, int width, int height, const Bmp24RowFiller& fill,
-                      bool anyThread = false, int perMetre = kBmpDefaultPerMetre);
+                      bool anyThread = false, int perMetre = kBmpDefaultPerMetre, const Bmp24BandStart& band = nullptr);
 
 // The same a row at a time: `row(y, words)` fills the `width` words of picture row y (0 the
 // top row, 0x00RRGGBB), called for one row after another on the caller's thread.

@@ -39,6 +39,15 @@ inline PictureView ViewOf(const Image32& img) {
     return {img.px.data(), img.width, img.width, img.height, grey ? img.grey16.data() : nullptr};
 }
 
+// A picture of its own with the pixels (and grey values) of `v`.
+inline Image32 ImageOf(const PictureView& v) {
+    Image32 out(v.width, v.height);
+    for (int y = 0; y < v.height; ++y)
+        std::copy_n(v.px + ptrdiff_t(y) * v.stride, v.width, out.px.begin() + ptrdiff_t(y) * v.width);
+    if (v.grey16) out.grey16.assign(v.grey16, v.grey16 + out.px.size());
+    return out;
+}
+
 // "not enough memory for a 8000 x 8000 picture": an allocation of a picture's size failed.
 inline std::string NotEnoughMemoryFor(int width, int height, const char* what = "picture") {
     return "not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) + " " + what;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -24,10 +25,13 @@ constexpr int kBatch = 16;
 struct ErrorMgr {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    char text[JMSG_LENGTH_MAX] = "";  // the library's reason
 };
 
 [[noreturn]] void error_exit(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<ErrorMgr*>(cinfo->err)->jump, 1);
+    ErrorMgr* err = reinterpret_cast<ErrorMgr*>(cinfo->err);
+    err->pub.format_message(cinfo, err->text);
+    std::longjmp(err->jump, 1);
 }
 
 // The library carries on after a warning, filling what it could not read; a picture made
@@ -228,4 +232,115 @@ bool JpegFileToBmp24(const std::string& in, const std::string& out, bool& writeF
     if (!decoded) return false;
     if (!file.close()) return writeFailed = true, false;
     return true;
+}
+
+struct JpegFileRows::Decoder {
+    jpeg_decompress_struct cinfo{};
+    ErrorMgr err;
+    bool created = false, unsupported = false, noMemory = false;
+    std::FILE* file = nullptr;
+    size_t rowBytes = 0;
+    ~Decoder() {
+        if (created) jpeg_destroy_decompress(&cinfo);
+        if (file) std::fclose(file);
+    }
+};
+
+namespace {
+
+// The header, and the decoding started: grey or blue, green, red rows. The library may leave
+// by longjmp: no C++ object is made here.
+bool StartRows(JpegFileRows::Decoder& d, const uint8_t* data, size_t size, bool& grey) {
+    if (setjmp(d.err.jump)) return false;
+    if (d.file)
+        jpeg_stdio_src(&d.cinfo, d.file);
+    else
+        jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&d.cinfo, TRUE);
+    const J_COLOR_SPACE space = d.cinfo.jpeg_color_space;
+    const uint64_t w = d.cinfo.image_width, h = d.cinfo.image_height;
+    if (space == JCS_CMYK || space == JCS_YCCK || w == 0 || h == 0 || w * h > kJpegMaxPixels || PictureTooLarge(w, h))
+        return d.unsupported = true, false;
+    grey = space == JCS_GRAYSCALE;
+    d.cinfo.out_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    jpeg_start_decompress(&d.cinfo);
+    d.rowBytes = size_t(w) * (grey ? 1 : 3);
+    if (d.cinfo.output_components != (grey ? 1 : 3)) return d.unsupported = true, false;
+    return true;
+}
+
+// `count` rows into `out`, rowBytes apart; after the last, the rest of the file is checked.
+bool ReadScanlines(JpegFileRows::Decoder& d, uint8_t* out, int count) {
+    if (setjmp(d.err.jump)) return false;
+    for (int got = 0; got < count;) {
+        JSAMPROW rows[kBatch];
+        const int want = std::min(kBatch, count - got);
+        for (int k = 0; k < want; ++k) rows[k] = out + size_t(got + k) * d.rowBytes;
+        const int n = int(jpeg_read_scanlines(&d.cinfo, rows, JDIMENSION(want)));
+        if (n <= 0) return false;
+        got += n;
+    }
+    if (d.cinfo.output_scanline == d.cinfo.output_height) jpeg_finish_decompress(&d.cinfo);
+    return true;
+}
+
+}  // namespace
+
+JpegFileRows::JpegFileRows() = default;
+JpegFileRows::~JpegFileRows() = default;
+
+bool JpegFileRows::open(const std::string& path) {
+    path_ = path;
+    data_ = nullptr;
+    return start();
+}
+
+bool JpegFileRows::open(const uint8_t* data, size_t size) {
+    path_.clear();
+    data_ = data;
+    size_ = size;
+    return start();
+}
+
+bool JpegFileRows::rewind() { return start(); }
+
+bool JpegFileRows::start() {
+    d_.reset(new (std::nothrow) Decoder);
+    row_ = 0;
+    if (!d_) return false;
+    Decoder& d = *d_;
+    d.cinfo.err = jpeg_std_error(&d.err.pub);
+    d.err.pub.error_exit = error_exit;
+    d.err.pub.emit_message = emit_message;
+    jpeg_create_decompress(&d.cinfo);
+    d.created = true;
+    if (!data_ && !(d.file = std::fopen(path_.c_str(), "rb")))
+        return std::snprintf(d.err.text, sizeof d.err.text, "%s", std::strerror(errno)), false;
+    if (data_ && size_ == 0) return std::snprintf(d.err.text, sizeof d.err.text, "the file is empty"), false;
+    if (!StartRows(d, data_, size_, storedGrey_)) return false;
+    width_ = int(d.cinfo.output_width);
+    height_ = int(d.cinfo.output_height);
+    wide_ = false;
+    return true;
+}
+
+bool JpegFileRows::next(int count, RowBlock& block) {
+    if (!d_ || d_->rowBytes == 0 || count <= 0 || count > height_ - row_) return false;
+    Decoder& d = *d_;
+    const size_t bytes = d.rowBytes * size_t(count);
+    if (bytes > block.capacity) {
+        block.bytes.reset(new (std::nothrow) uint8_t[bytes]);
+        block.capacity = block.bytes ? bytes : 0;
+        if (!block.bytes) return d.noMemory = true, false;
+    }
+    if (!ReadScanlines(d, block.bytes.get(), count)) return false;
+    block.bottomRow = block.bytes.get() + size_t(count - 1) * d.rowBytes;
+    block.rowStep = -ptrdiff_t(d.rowBytes);
+    row_ += count;
+    return true;
+}
+
+PictureResult JpegFileRows::failure() const {
+    if (!d_ || d_->noMemory) return RefusePicture(NotEnoughMemoryFor(width_, height_));
+    return RefusePicture(std::string("The picture could not be read: ") + d_->err.text + ".");
 }

@@ -2,10 +2,12 @@
 // JPEG files through libjpeg-turbo: the picture is decoded into 24-bit blue-green-red rows,
 // top row first, each padded to a multiple of 4 bytes, then into the display picture.
 #include "images/image32.h"
+#include "images/picture_rows.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,3 +50,32 @@ int CreateDDBfromDIB(const tDIB& b, Image32* out);
 // Returns true when the file was written; on failure `writeFailed` says whether the output
 // (rather than the picture) was at fault, and no partial output is left behind.
 bool JpegFileToBmp24(const std::string& in, const std::string& out, bool& writeFailed);
+
+// JPEG files decoded a band of scanlines at a time from the top (images/picture_rows.h): grey
+// files as grey rows, colour ones as blue, green, red, the pixels LoadJPEG gives. A progressive
+// file is held by the library as coefficients until its last scan.
+class JpegFileRows : public PictureRows {
+public:
+    JpegFileRows();
+    ~JpegFileRows() override;
+    JpegFileRows(const JpegFileRows&) = delete;
+    JpegFileRows& operator=(const JpegFileRows&) = delete;
+
+    // Reads the header of the file at `path` (or of `size` bytes at `data`, which must stay).
+    // False when it does not read, and for CMYK and pictures too large, left to LoadJPEG.
+    bool open(const std::string& path);
+    bool open(const uint8_t* data, size_t size);
+    bool next(int count, RowBlock& block) override;
+    bool rewind() override;
+    PictureResult failure() const override;
+
+    struct Decoder;  // libjpeg's state, in the source
+
+private:
+    bool start();
+
+    std::string path_;
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+    std::unique_ptr<Decoder> d_;
+};

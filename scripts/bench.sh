@@ -28,6 +28,11 @@ mkdir -p "$data"
 [ -f "$data/depth8000.bmp" ] || convert -size 8000x8000 radial-gradient:'#7f7f7f-black' -type TrueColor BMP3:"$data/depth8000.bmp"
 [ -f "$data/depth8000.png" ] || /usr/bin/python3 -c "import sys; from PIL import Image
 Image.open(sys.argv[1]).convert('L').save(sys.argv[2])" "$data/depth8000.bmp" "$data/depth8000.png"
+for kind in jpg tif; do
+  [ -f "$data/depth8000.$kind" ] || /usr/bin/python3 -c "import sys; from PIL import Image
+Image.open(sys.argv[1]).save(sys.argv[2], **({'quality': 95} if sys.argv[2].endswith('jpg') else {'compression': 'tiff_lzw'}))" \
+    "$data/depth8000.png" "$data/depth8000.$kind"
+done
 [ -f "$data/texture256.bmp" ] || convert -seed 1 -size 256x256 plasma:fractal -type TrueColor BMP3:"$data/texture256.bmp"
 [ -f "$data/photo6000.jpg" ] || convert -seed 2 -size 1500x1000 plasma:fractal -blur 0x1 -resize 6000x4000 \
   -attenuate 0.3 +noise Gaussian -quality 90 "$data/photo6000.jpg"

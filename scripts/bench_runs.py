@@ -168,6 +168,12 @@ for flags, bound in (([], 2.0), (["--oversample", "4", "--hidden"], 1.3)):
         if max(peaks) > 128:
             failures.append("PNG memory")
         print(f"  BMP -> BMP peak: {peak([NEW_CLI, 'stereo', *big, '--depth', f'{data}/depth8000.bmp', '-o', f'{tmp}/new.bmp']):.1f} MiB")
+        # The other depth readers and results that stream, and a depth picture scaled band by band.
+        for depth, result, more in (("png", "bmp", []), ("jpg", "png", []), ("tif", "png", []), ("jpg", "bmp", []),
+                                    ("png", "png", ["--size", "6000x6000"])):
+            cmd = [NEW_CLI, "stereo", *big, "--depth", f"{data}/depth8000.{depth}", "-o", f"{tmp}/new.{result}", *more]
+            print(f"  {depth.upper()} -> {result.upper()} {' '.join(more)}: {statistics.median(run(cmd)[0] for _ in range(runs)):.2f} s, "
+                  f"peak {peak(cmd):.1f} MiB")
 threads = [NEW_CLI, "stereo", *big, "--depth", f"{data}/depth8000.png", "-o", f"{tmp}/new.png"]
 compare("7. orvalis-cli stereo 8000 x 8000 grey PNG -> PNG: ORVALIS_THREADS=2 against 1", "2 threads",
         ["env", "ORVALIS_THREADS=2", *threads], "1 thread", ["env", "ORVALIS_THREADS=1", *threads], ("speed-up", 1.6))

@@ -87,7 +87,8 @@ status=0
 set -- "bmp tests/data/bmp" "gif tests/data/gif" "jpeg tests/data/jpeg" "wav tests/data/wav" \
        "dxf tests/data/dxf" "model tests/data/model" "palette tests/data/palette" "settings tests/data/settings" "qt tests/data/everyday" \
        "png tests/data/everyday" "pgm tests/data/everyday" "tga tests/data/everyday" "png_rows tests/data/png" \
-       "frame_pattern tests/data/frame_pattern" "animation tests/data/animation"
+       "jpeg_rows tests/data/jpeg" "tiff_rows tests/data/everyday" "frame_pattern tests/data/frame_pattern" \
+       "animation tests/data/animation"
 while [ $# -gt 0 ]; do
   first=$1; shift
   if [ $# -gt 0 ]; then second=$1; shift; else second=""; fi

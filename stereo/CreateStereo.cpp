@@ -199,14 +199,13 @@ OPENEDFILE* CreateStereo(const StereoOptions& options) {
                   unsigned(of->Ysize), unsigned(bd->BitsPerPixel));
     w->setWindowTitle(caption);
     SetClientRect(w, of->Xsize, of->Ysize, FrameWindow());
-    // Kept so that Reveal depth can score what it reads back; a stereogram without it is
-    // read back all the same.
+    // Kept so that Reveal depth can score what it reads back (a document's picture shared, not
+    // copied); a stereogram without it is read back all the same.
     try {
-        Image32 kept(depthPicture.width, depthPicture.height);
-        for (int y = 0; y < kept.height; ++y)
-            std::copy_n(depthPicture.px + y * depthPicture.stride, kept.width, kept.px.begin() + ptrdiff_t(y) * kept.width);
-        if (depthPicture.grey16) kept.grey16.assign(depthPicture.grey16, depthPicture.grey16 + kept.px.size());
-        KeepStereoSource(w, opts, std::move(kept), bandRows, texture);
+        if (!depth.empty())
+            KeepStereoSource(w, opts, std::move(depth), bandRows, texture);
+        else
+            KeepStereoSource(w, opts, keepFront, depthPicture, bandRows, texture);
     } catch (const std::bad_alloc&) {
     }
     return of;

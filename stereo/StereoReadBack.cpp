@@ -38,15 +38,26 @@ constexpr int kProgressPixels = 1000000;  // larger pictures show a progress dia
 // Lives as a child of the stereogram's window, and goes with it.
 class StereoSource : public QObject {
 public:
-    StereoSource(QWidget* parent, const StereoOptions& o, Image32 d, int band, const StereoTexture& t)
-        : QObject(parent), opts(o), depth(std::move(d)), bandRows(band), texture(t) {
+    StereoSource(QWidget* parent, const StereoOptions& o, Image32 d, const QImage& s, PictureView v, int band,
+                 const StereoTexture& t)
+        : QObject(parent), opts(o), own(std::move(d)), shared(s), bandRows(band), texture(t) {
         setObjectName(kName);
+        depth = shared.isNull() ? ViewOf(own) : v;
+        if (!shared.isNull() && v.grey16) {
+            grey16.assign(v.grey16, v.grey16 + size_t(v.width) * size_t(v.height));
+            depth.grey16 = grey16.data();
+        }
         if (texture.width) parent->installEventFilter(this);
         connect(&timer, &QTimer::timeout, this, &StereoSource::flip);
     }
     static constexpr char kName[] = "orvalisStereoSource";
     const StereoOptions opts;
-    const Image32 depth;
+    const Image32 own;
+    // The depth document's picture, shared: only read, so never copied (a document that
+    // changes its picture later gets a copy of its own).
+    const QImage shared;
+    std::vector<uint16_t> grey16;
+    PictureView depth;
     const int bandRows;
     const StereoTexture texture;
 
@@ -59,7 +70,7 @@ public:
             return true;
         }
         if (other.isNull()) {
-            Image32 pic = ShimmerPicture(opts, depth, texture);
+            Image32 pic = ShimmerPicture(opts, ImageOf(depth), texture);
             if (pic.empty()) return false;
             other = ToQImage(pic);
         }
@@ -150,7 +161,12 @@ DecodeResult DecodeInBackground(const PictureView& view, const StereoOptions* op
 
 void KeepStereoSource(QWidget* window, const StereoOptions& opts, Image32 depth, int bandRows,
                       const StereoTexture& texture) {
-    if (window) new StereoSource(window, opts, std::move(depth), bandRows, texture);
+    if (window) new StereoSource(window, opts, std::move(depth), QImage(), {}, bandRows, texture);
+}
+
+void KeepStereoSource(QWidget* window, const StereoOptions& opts, const QImage& shared, const PictureView& depth,
+                      int bandRows, const StereoTexture& texture) {
+    if (window) new StereoSource(window, opts, Image32(), shared, depth, bandRows, texture);
 }
 
 Image32 ShimmerPicture(const StereoOptions& opts, const Image32& depth, const StereoTexture& texture) {

@@ -5,6 +5,7 @@
 #include "images/image32.h"
 #include "stereo/stereo_options.h"
 
+class QImage;
 class QWidget;
 
 #include <cstdint>
@@ -21,6 +22,10 @@ struct StereoTexture {
 // back from it can be scored. On random dots the window also gets the shimmer key (S).
 void KeepStereoSource(QWidget* window, const StereoOptions& opts, Image32 depth, int bandRows,
                       const StereoTexture& texture = {});
+// The same with the depth picture `depth` whose pixels lie in `shared` (a depth document's
+// picture), kept without a copy of them.
+void KeepStereoSource(QWidget* window, const StereoOptions& opts, const QImage& shared, const PictureView& depth,
+                      int bandRows, const StereoTexture& texture = {});
 
 // The shimmer aid of a random-dot stereogram window the program made: S turns it on and off.
 // While on, the window shows its picture and the same stereogram on dots of another seed in turn,

@@ -407,11 +407,11 @@ std::vector<uint16_t> DecodedDepth16(const DecodedStereo& d, const StereoOptions
     return out;
 }
 
-bool CompareDecoded(const DecodedStereo& d, const Image32& truth, const StereoOptions& opts, DecodeFidelity& out) {
+bool CompareDecoded(const DecodedStereo& d, const PictureView& truth, const StereoOptions& opts, DecodeFidelity& out) {
     StereoPlan plan;
-    if (d.width <= 0 || d.height <= 0 || truth.empty() || !BuildStereoPlan(opts, d.width, 32, 1, 32, plan))
+    if (d.width <= 0 || d.height <= 0 || !truth.px || truth.width <= 0 || truth.height <= 0 || !BuildStereoPlan(opts, d.width, 32, 1, 32, plan))
         return false;
-    const DepthRows rows(DepthOf(ViewOf(truth)), opts, d.width, d.height);
+    const DepthRows rows(DepthOf(truth), opts, d.width, d.height);
     const double level = opts.relief / double(rows.greyMax());
     std::vector<int32_t> row(size_t(d.width) + 1);
     const std::vector<double> table = SeparationTable(opts);

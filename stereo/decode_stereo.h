@@ -65,4 +65,4 @@ struct DecodeFidelity {
 };
 // `truth` is read as the generator reads depth pictures with `opts` (scaled to the decoded
 // size). False when the options are unusable.
-bool CompareDecoded(const DecodedStereo& d, const Image32& truth, const StereoOptions& opts, DecodeFidelity& out);
+bool CompareDecoded(const DecodedStereo& d, const PictureView& truth, const StereoOptions& opts, DecodeFidelity& out);

@@ -157,3 +157,14 @@ DepthRows DepthRows::Holding(const uint8_t* bottomRow, ptrdiff_t rowStep, int fi
     part.pic.firstRow = firstRow;
     return part;
 }
+
+void DepthRows::PictureRowsOf(int y0, int y1, int& lo, int& hi) const {
+    if (!scaled) {
+        lo = y0, hi = y1 - 1;
+        return;
+    }
+    int at1;
+    int64_t frac;
+    Between(y0, pic.height, outHeight, lo, at1, frac);
+    Between(y1 - 1, pic.height, outHeight, at1, hi, frac);
+}

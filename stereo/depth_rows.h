@@ -47,6 +47,8 @@ public:
     // The same for a picture of the output's size read a block at a time: its rows from
     // firstRow up lie from bottomRow on, rowStep bytes apart.
     DepthRows Holding(const uint8_t* bottomRow, ptrdiff_t rowStep, int firstRow) const;
+    // The picture rows that output rows y0..y1-1 read (all counted from the bottom): lo..hi.
+    void PictureRowsOf(int y0, int y1, int& lo, int& hi) const;
 
 private:
     int64_t Grey(int x, int y) const;  // g of picture pixel (x, y), y counted from the bottom

@@ -1,8 +1,11 @@
 #include "stereo/stereo_pictures.h"
 
 #include "images/bmp_writer.h"
+#include "images/jpeg_writer.h"
 #include "images/png_writer.h"
 #include "stereo/depth_filters.h"
+#include "images/tiff_writer.h"
+#include "platform/parallel.h"
 #include "stereo/make_stereo.h"
 
 #include <algorithm>
@@ -26,16 +29,25 @@ bool StereoMaker::Prepare(const PictureView& background, const DepthPicture& d, 
     plan.texMask = 0x00FFFFFFu;  // a display pixel's fourth byte is no part of its colour
     texture = background;
     depth = std::make_unique<DepthRows>(d, opts, W, outHeight);
+    depthHeight = d.height;
     dots_ = opts.dots ? ConvergenceBand(W, BackgroundSeparation(opts), 0, opts.dots) : Image32();
     return true;
 }
 
-bool StereoMaker::Make(int y0, int y1, uint8_t* out, ptrdiff_t stride, const RowBlock* depthRows) const {
+bool StereoMaker::Make(int y0, int y1, uint8_t* out, ptrdiff_t stride, const RowBlock* depthRows, int depthFirst) const {
     const int H = outHeight, bh = texture.height;
+    if (depthFirst < 0) depthFirst = H - y1;
     return MakeStereoRows(
-        plan, depthRows ? depth->Holding(depthRows->bottomRow, depthRows->rowStep, H - y1) : *depth, H - y1, H - y0,
+        plan, depthRows ? depth->Holding(depthRows->bottomRow, depthRows->rowStep, depthFirst) : *depth, H - y1, H - y0,
         [&](int y) { return reinterpret_cast<const uint8_t*>(texture.px + (bh - 1 - y % bh) * texture.stride); },
         [&](int y) { return out + (H - 1 - y - y0) * stride; });
+}
+
+void StereoMaker::DepthRowsOf(int y0, int y1, int& top, int& end) const {
+    int lo = 0, hi = 0;
+    depth->PictureRowsOf(outHeight - y1, outHeight - y0, lo, hi);
+    top = depthHeight - 1 - hi;
+    end = depthHeight - lo;
 }
 
 bool StereoMaker::MakeWithDots(uint8_t* out, ptrdiff_t stride) const {
@@ -71,33 +83,120 @@ bool SmoothDepthPicture(Image32& dep, int mode, int radius) {
     return true;
 }
 
+namespace {
+
+// Bands of depth rows read in order from the top, for bands of result rows made in order from
+// the top: two are held, one read while the other is made from. A band holds the picture rows
+// its result rows are made from (scaled, the rows around them); rows it shares with the band
+// before are copied over from there.
+class DepthBands {
+public:
+    DepthBands(const StereoMaker& maker, const DepthPicture& depth, const DepthRowStream& next)
+        : maker(maker), next(next), rowBytes(size_t(depth.width) * size_t(depth.bpp / 8)), height(depth.height) {}
+
+    // Reads the depth rows of result rows s0..s1-1 (0 the top), one call after another.
+    bool read(int s0, int s1) {
+        int t0 = 0, t1 = 0;
+        maker.DepthRowsOf(s0, s1, t0, t1);
+        Held& h = held[bands & 1];
+        const Held& before = held[(bands + 1) & 1];
+        ++bands;
+        h.count = 0, h.top = s0;
+        // Rows no result row reads (a picture made smaller) are passed over.
+        for (int n; readTo < t0; readTo += n)
+            if (!next(n = std::min(64, t0 - readTo), h.fresh)) return false;
+        const int shared = std::max(0, std::min(readTo, t1) - t0), fresh = t1 - std::max(t0, readTo);
+        if (fresh > 0 && !next(fresh, h.fresh)) return false;
+        if (shared == 0) {
+            h.bottom = h.fresh.bottomRow, h.step = h.fresh.rowStep;
+        } else {
+            const size_t bytes = rowBytes * size_t(t1 - t0);
+            if (bytes > h.own.capacity) {
+                h.own.bytes.reset(new (std::nothrow) uint8_t[bytes]);
+                h.own.capacity = h.own.bytes ? bytes : 0;
+                if (!h.own.bytes) return false;
+            }
+            // Picture row t (from the top) of a band holding rows up to end - 1.
+            const auto row = [](const uint8_t* bottom, ptrdiff_t step, int end, int t) { return bottom + ptrdiff_t(end - 1 - t) * step; };
+            uint8_t* to = h.own.bytes.get();
+            for (int t = t0; t < t1; ++t, to += rowBytes)
+                std::memcpy(to, t < t0 + shared ? row(before.bottom, before.step, before.end, t) : row(h.fresh.bottomRow, h.fresh.rowStep, t1, t), rowBytes);
+            h.bottom = h.own.bytes.get() + ptrdiff_t(rowBytes) * (t1 - t0 - 1), h.step = -ptrdiff_t(rowBytes);
+        }
+        readTo = std::max(readTo, t1);
+        h.end = t1;
+        h.count = s1 - s0;
+        return true;
+    }
+    // The rows of the band that holds result row s, and the picture's row (counted from the
+    // bottom) at their bottomRow.
+    int find(int s, RowBlock& rows) const {
+        const Held& h = held[held[0].holds(s) ? 0 : 1];
+        rows.bottomRow = h.bottom, rows.rowStep = h.step;
+        return height - h.end;
+    }
+
+private:
+    struct Held {
+        RowBlock fresh, own;
+        const uint8_t* bottom = nullptr;
+        ptrdiff_t step = 0;
+        int end = 0;  // the picture row after the lowest held
+        // The result rows it serves, looked up while the other band is being read.
+        std::atomic<int> top{0}, count{0};
+        bool holds(int s) const { return s >= top && s < top + count; }
+    } held[2];
+    const StereoMaker& maker;
+    const DepthRowStream& next;
+    const size_t rowBytes;
+    const int height;
+    int bands = 0, readTo = 0;
+};
+
+}  // namespace
+
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                            const std::string& path, const DepthRowReader& readRows, int perMetre) {
+                            const std::string& path, const DepthRowReader& readRows, int perMetre,
+                            const DepthRowStream& nextRows) {
     try {
         StereoOptions chosen = opts;
         if (readRows && opts.DepthMode == kDepthAuto &&
             (chosen.DepthMode = ChooseDepthMode(depth.width, depth.height, depth.bpp, readRows)) < 0)
             return StereoFile::DepthUnread;
+        if (nextRows && chosen.DepthMode == kDepthAuto) return StereoFile::Refused;
         StereoMaker maker;
         if (!maker.Prepare(ViewOf(background), depth, chosen, 3)) return StereoFile::Refused;
         if (readRows && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
         const Image32& band = maker.dots();
         const int H = maker.height(), total = H + band.height;
         std::atomic<bool> made{true}, read{true};
+        DepthBands bands(maker, depth, nextRows);
+        // Result rows s0..s1-1 from the top of the file rows first.., the band of dots above them.
+        const auto stereoRows = [&](int first, int count, int& s0, int& s1) {
+            s0 = std::max(H - (first + count), 0), s1 = std::max(H - first, 0);
+        };
+        const auto start = [&](int first, int count) {
+            int s0, s1;
+            stereoRows(first, count, s0, s1);
+            return s1 <= s0 || bands.read(s0, s1) || (read = false);
+        };
         // File rows run from the bottom: the stereogram's, then the band's above it.
         const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
             const int split = std::clamp(H - first, 0, count);
             RowBlock depthRows;
+            int depthFirst = -1;
             if (split > 0 && readRows && !readRows(first, split, depthRows)) return read = false;
+            if (split > 0 && nextRows) depthFirst = bands.find(H - first - split, depthRows);
             if (split > 0 &&
                 !maker.Make(H - first - split, H - first, rows + (split - 1) * stride, -ptrdiff_t(stride),
-                            readRows ? &depthRows : nullptr))
+                            readRows || nextRows ? &depthRows : nullptr, depthFirst))
                 return made = false;
             for (int r = split; r < count; ++r)
                 PackBgr24(&band.px[size_t(total - 1 - first - r) * size_t(band.width)], band.width, rows + r * stride);
             return true;
         };
-        if (WriteBmp24Blocks(path, maker.width(), total, fill, true, perMetre)) return StereoFile::Written;
+        if (WriteBmp24Blocks(path, maker.width(), total, fill, true, perMetre, nextRows ? Bmp24BandStart(start) : nullptr))
+            return StereoFile::Written;
         return !read ? StereoFile::DepthUnread : !made ? StereoFile::Refused : StereoFile::WriteFailed;
     } catch (const std::bad_alloc&) {
         return StereoFile::Refused;
@@ -116,9 +215,15 @@ int ChooseDepthMode(int width, int height, int bpp, const DepthRowReader& readRo
     return grey ? kDepthGrey : kDepthClassic;
 }
 
-StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                          const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows,
-                          int perMetre) {
+namespace {
+
+// Writes width x height rows from the top that `fill` makes, band by band after `start`: the
+// PNG or TIFF writer.
+using TopDownWriter = std::function<bool(int width, int height, const PngRowFiller& fill, const PngBandStart& start)>;
+
+// The stereogram of WriteStereoPng through `write`.
+StereoFile WriteStereoFromTop(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                              const DepthRowReader& readRows, const DepthRowStream& nextRows, const TopDownWriter& write) {
     try {
         StereoOptions chosen = opts;
         if (readRows && opts.DepthMode == kDepthAuto &&
@@ -127,27 +232,15 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
         if (nextRows && chosen.DepthMode == kDepthAuto) return StereoFile::Refused;
         StereoMaker maker;
         if (!maker.Prepare(ViewOf(background), depth, chosen, 3)) return StereoFile::Refused;
-        const bool partial = readRows || nextRows;
-        if (partial && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
+        if (readRows && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
         const Image32& band = maker.dots();
         const int H = maker.height(), above = band.height;
         std::atomic<bool> made{true}, read{true};
+        DepthBands bands(maker, depth, nextRows);
         // Picture rows from the top: the band of dots, then the stereogram's row r - above.
-        // Two bands of depth rows: one filled from while the next is read. A block looks up its
-        // band by the rows each holds, which the reading of the other band may be changing.
-        struct Held {
-            RowBlock rows;
-            std::atomic<int> top{0}, count{0};
-            bool holds(int s) const { return s >= top && s < top + count; }
-        } held[2];
-        int bands = 0;
         const auto start = [&](int first, int count) {
             const int s0 = std::max(first - above, 0), s1 = std::min(first + count - above, H);
-            if (!nextRows || s1 <= s0) return true;
-            Held& h = held[bands++ & 1];
-            h.count = 0, h.top = s0;
-            if (!nextRows(s1 - s0, h.rows)) return read = false;
-            return h.count = s1 - s0, true;
+            return !nextRows || s1 <= s0 || bands.read(s0, s1) || (read = false);
         };
         const auto fill = [&](int first, int count, uint8_t* rows, size_t stride) {
             for (int r = first; r < std::min(first + count, above); ++r)
@@ -155,23 +248,60 @@ StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, 
             const int s0 = std::max(first - above, 0), s1 = first + count - above;
             if (s1 <= s0) return true;
             RowBlock depthRows;
+            int depthFirst = -1;
             if (readRows && !readRows(H - s1, s1 - s0, depthRows)) return read = false;
-            if (nextRows) {
-                const Held& h = held[held[0].holds(s0) ? 0 : 1];
-                depthRows.rowStep = h.rows.rowStep;
-                depthRows.bottomRow = h.rows.bottomRow + ptrdiff_t(h.top + h.count - s1) * h.rows.rowStep;
-            }
+            if (nextRows) depthFirst = bands.find(s0, depthRows);
             if (!maker.Make(s0, s1, rows + size_t(s0 + above - first) * stride, ptrdiff_t(stride),
-                            partial ? &depthRows : nullptr))
+                            readRows || nextRows ? &depthRows : nullptr, depthFirst))
                 return made = false;
             return true;
         };
-        if (WritePngBlocks(path, maker.width(), H + above, PngPixels::Bgr24, fill, start, perMetre))
-            return StereoFile::Written;
+        if (write(maker.width(), H + above, fill, start)) return StereoFile::Written;
         return !read ? StereoFile::DepthUnread : !made ? StereoFile::Refused : StereoFile::WriteFailed;
     } catch (const std::bad_alloc&) {
         return StereoFile::Refused;
     }
+}
+
+}  // namespace
+
+StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                          const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows,
+                          int perMetre) {
+    return WriteStereoFromTop(background, depth, opts, readRows, nextRows,
+                              [&](int width, int height, const PngRowFiller& fill, const PngBandStart& start) {
+                                  return WritePngBlocks(path, width, height, PngPixels::Bgr24, fill, start, perMetre);
+                              });
+}
+
+StereoFile WriteStereoJpeg(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                           const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows,
+                           int perMetre) {
+    return WriteStereoFromTop(
+        background, depth, opts, readRows, nextRows, [&](int width, int height, const PngRowFiller& fill, const PngBandStart& start) {
+            // The encoder asks for a few rows at a time on its own thread: they are made on every core.
+            constexpr int kPart = 8;
+            const auto rows = [&](int first, int count, uint8_t* at, size_t stride) {
+                if (!start(first, count)) return false;
+                std::atomic<bool> made{true};
+                ParallelFor(0, (count + kPart - 1) / kPart, 1, [&](int p0, int p1) {
+                    for (int p = p0; p < p1 && made; ++p)
+                        if (!fill(first + p * kPart, std::min(kPart, count - p * kPart), at + size_t(p * kPart) * stride, stride))
+                            made = false;
+                });
+                return made.load();
+            };
+            return WriteJpegRows(path, width, height, 95, rows, perMetre);
+        });
+}
+
+StereoFile WriteStereoTiff(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                           const std::string& path, const DepthRowReader& readRows, const DepthRowStream& nextRows,
+                           int perMetre) {
+    return WriteStereoFromTop(background, depth, opts, readRows, nextRows,
+                              [&](int width, int height, const PngRowFiller& fill, const PngBandStart& start) {
+                                  return WriteTiffBlocks(path, width, height, fill, start, perMetre);
+                              });
 }
 
 Image32 ConvergenceBand(int width, int separation, int radius, int marks) {

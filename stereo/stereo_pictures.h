@@ -31,9 +31,13 @@ public:
     bool greyDepth() const { return depth && depth->greyMode(); }
     // Rows y0..y1-1, the top row 0: row y goes to out + (y - y0) x stride bytes. False when
     // memory runs out.
-    // With `depthRows`, a depth picture of the result's size read a block at a time holds
-    // the depth rows of these rows there.
-    bool Make(int y0, int y1, uint8_t* out, ptrdiff_t stride, const RowBlock* depthRows = nullptr) const;
+    // With `depthRows`, a depth picture read a block at a time holds the picture rows these
+    // rows are made from there, its bottomRow the picture's row `depthFirst` (counted from the
+    // bottom; by default, of a picture of the result's size, the depth row of row y1 - 1).
+    bool Make(int y0, int y1, uint8_t* out, ptrdiff_t stride, const RowBlock* depthRows = nullptr,
+              int depthFirst = -1) const;
+    // The depth picture's rows (counted from the top) that rows y0..y1-1 are made from: top..end-1.
+    void DepthRowsOf(int y0, int y1, int& top, int& end) const;
     // With 4-byte pixels: the band of dots, then the stereogram below it, dots().height +
     // height() rows from `out` on, `stride` bytes apart.
     bool MakeWithDots(uint8_t* out, ptrdiff_t stride) const;
@@ -42,7 +46,7 @@ private:
     StereoPlan plan;
     std::unique_ptr<DepthRows> depth;
     PictureView texture;
-    int outHeight = 0;
+    int outHeight = 0, depthHeight = 0;
     Image32 dots_;
 };
 
@@ -69,13 +73,16 @@ using DepthRowReader = std::function<bool(int first, int count, RowBlock& block)
 // only its size and bits per pixel; the automatic depth mode then reads the rows once before,
 // a block at a time, up to the first pixel that is not grey. `perMetre` is the resolution the
 // file states.
-StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
-                            const std::string& path, const DepthRowReader& readRows = nullptr,
-                            int perMetre = kBmpDefaultPerMetre);
-
 // Reads the next `count` depth rows from the top into `block` (the lowest of them at
 // block.bottomRow), one call after another on one thread. False when they cannot be read.
 using DepthRowStream = std::function<bool(int count, RowBlock& block)>;
+
+// With `nextRows`, the depth picture comes a band at a time from the top, scaled to the result
+// as it comes, and `depth` gives only its size and bits per pixel; the options' depth mode must
+// then be grey or classic, and `path` no device or pipe (Bmp24File::WrittenInOrder).
+StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                            const std::string& path, const DepthRowReader& readRows = nullptr,
+                            int perMetre = kBmpDefaultPerMetre, const DepthRowStream& nextRows = nullptr);
 
 // The automatic depth mode's choice for a depth picture width x height whose rows `readRows`
 // gives: grey, or classic at the first pixel that is not; -1 when the rows cannot be read.
@@ -83,13 +90,21 @@ using DepthRowStream = std::function<bool(int count, RowBlock& block)>;
 int ChooseDepthMode(int width, int height, int bpp, const DepthRowReader& readRows);
 
 // The same stereogram as an 8-bit RGB PNG file, made and compressed a band of rows at a time
-// on every core (images/png_writer.h). With `readRows` as for WriteStereoBmp24; with
-// `nextRows`, a depth picture of the result's size comes a band at a time from the top, and
-// the options' depth mode must be grey or classic. A `perMetre` above 0 is the resolution the
-// file states.
+// on every core (images/png_writer.h). With `readRows` and `nextRows` as for WriteStereoBmp24
+// (any device or pipe taken). A `perMetre` above 0 is the resolution the file states.
 StereoFile WriteStereoPng(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                           const std::string& path, const DepthRowReader& readRows = nullptr,
                           const DepthRowStream& nextRows = nullptr, int perMetre = 0);
+// The same as a JPEG file at quality 95, its rows made on every core as the encoder asks for
+// them (images/jpeg_writer.h).
+StereoFile WriteStereoJpeg(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                           const std::string& path, const DepthRowReader& readRows = nullptr,
+                           const DepthRowStream& nextRows = nullptr, int perMetre = 0);
+// The same as an 8-bit RGB TIFF file (LZW), written a strip at a time as its rows are made
+// (images/tiff_writer.h); no device or pipe.
+StereoFile WriteStereoTiff(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                           const std::string& path, const DepthRowReader& readRows = nullptr,
+                           const DepthRowStream& nextRows = nullptr, int perMetre = 0);
 
 // A white band 6r high (r = `radius`, or max(2, width / 200) when 0), `width` wide, holding two
 // black marks centred on its middle row, `separation` pixels apart and symmetric about the

@@ -216,17 +216,31 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
                                                                                           300, 64, 1}},
         {"--depth-mode grey --size 300x64 --marks triangles", {.DepthMode = kDepthGrey, .OutWidth = 300, .OutHeight = 64, .dots = 2}},
     };
-    // The same depth as a PNG, read a band of rows at a time into a PNG result.
+    // The same depth as a PNG and a TIFF (Pillow's), read a band of rows at a time; as a JPEG, read by
+    // scanlines, giving the stereogram of Pillow's decoding of it.
     ASSERT_EQ(run("picture " + at("d.bmp") + " " + at("d.png")).status, 0);
+    const std::string pillow = "/usr/bin/python3 -c \"import sys; from PIL import Image; "
+                               "Image.open(sys.argv[1]).convert(sys.argv[3]).save(sys.argv[2])\" ";
+    for (const auto& [from, to] : {std::pair{"d.bmp", "d.tif"}, {"d.bmp", "dj.jpg"}, {"dj.jpg", "dj.bmp"}})
+        ASSERT_EQ(std::system((pillow + at(from) + " " + at(to) + " RGB").c_str()), 0) << to;
     for (const auto& [flags, opts] : cases) {
         Image32 want;
         ASSERT_TRUE(MakeStereoPicture(texture, depth, opts, want));
-        for (const char* d : {"d.bmp", "d32.bmp", "d.png"})
-            for (const char* out : {"out.bmp", "out.png"}) {
+        for (const char* out : {"j.bmp", "j.png"}) {
+            for (const char* d : {"dj.bmp", "dj.jpg"})
+                ASSERT_EQ(run("stereo --texture " + at("t.bmp") + " --depth " + at(d) + " -o " + at(d + std::string(out)) + " " + flags).status, 0);
+            EXPECT_EQ(ReadFileBytes(at(std::string("dj.jpg") + out)), ReadFileBytes(at(std::string("dj.bmp") + out))) << flags;
+        }
+        for (const char* d : {"d.bmp", "d32.bmp", "d.png", "d.tif"})
+            for (const char* out : {"out.bmp", "out.png", "out.tif"}) {
                 const std::string files = "--texture " + at("t.bmp") + " --depth=" + at(d) + " -o " + at(out) + " ";
                 ASSERT_EQ(run("stereo " + files + flags), (CliRun{0, "", ""})) << flags;
-                const Bytes file = ReadFileBytes(at(out));
-                const PictureResult got = out[4] == 'b' ? ReadBmpBytes(file.data(), file.size()) : ReadPngBytes(file.data(), file.size());
+                // A TIFF written a strip at a time, read back by Pillow.
+                if (out[4] == 't') {
+                    ASSERT_EQ(std::system((pillow + at(out) + " " + at("tif.bmp") + " RGB").c_str()), 0);
+                }
+                const Bytes file = ReadFileBytes(at(out[4] == 't' ? "tif.bmp" : out));
+                const PictureResult got = out[4] != 'p' ? ReadBmpBytes(file.data(), file.size()) : ReadPngBytes(file.data(), file.size());
                 ASSERT_EQ(std::make_pair(want.width, want.height), std::make_pair(got.image.width, got.image.height)) << flags;
                 EXPECT_EQ(want.px, got.image.px) << flags << d << out;
             }
@@ -236,9 +250,7 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
     Image32 grey = depth;
     for (uint32_t& p : grey.px) p = (p & 0xFF) * 0x010101u;
     ASSERT_TRUE(WriteBmp24(at("g.bmp"), grey) && run("picture " + at("g.bmp") + " " + at("g.png")).status == 0);
-    const std::string pillow = "/usr/bin/python3 -c \"import sys; from PIL import Image; "
-                               "Image.open(sys.argv[1]).convert('L').save(sys.argv[2])\" ";
-    ASSERT_EQ(std::system((pillow + at("g.bmp") + " " + at("g8.png")).c_str()), 0);  // stored as 8-bit grey
+    ASSERT_EQ(std::system((pillow + at("g.bmp") + " " + at("g8.png") + " L").c_str()), 0);  // stored as 8-bit grey
     Bytes firstOf[2][2];
     for (const char* d : {"g.bmp", "g.png", "g8.png", "d.bmp", "d.png"})
         for (std::string ext : {".bmp", ".png"}) {
@@ -254,13 +266,18 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
             if (first.empty()) first = got;
             EXPECT_EQ(got, first) << d << ext;
         }
-    // A PNG depth file cut short is refused with the reader's reason, and no result is left.
-    const Bytes png = ReadFileBytes(at("d.png"));
-    WriteFileBytes(at("cut.png"), Cut(png, png.size() / 2));
-    for (const char* out : {"new.png", "new.bmp"})
-        EXPECT_TRUE(run("stereo --texture random --depth " + at("cut.png") + " -o " + at(out)) ==
-                        Failed(at("cut.png"), "The picture could not be read: the file ends inside the picture.") &&
-                    !fs::exists(at(out))) << out;
+    // PNG, JPEG and TIFF depth files cut short are refused with the reader's reason, and no result is left.
+    const std::pair<const char*, std::string> cuts[] = {
+        {"d.png", "the file ends inside the picture"}, {"dj.jpg", "Premature end of JPEG file"},
+        {"d.tif", "Read error at scanline 648; got 836 bytes, expected 8154"}};
+    for (const auto& [d, why] : cuts) {
+        const Bytes whole = ReadFileBytes(at(d));
+        const std::string cut = at(std::string("cut") + d);
+        WriteFileBytes(cut, Cut(whole, whole.size() / 2));
+        for (const char* out : {"new.png", "new.bmp"})
+            EXPECT_TRUE(run("stereo --texture random --depth " + cut + " -o " + at(out)) ==
+                            Failed(cut, "The picture could not be read: " + why + ".") && !fs::exists(at(out))) << out << d;
+    }
     // The result replaces the older file whole, keeping its mode, through a link to it: the old file's other
     // name keeps the old bytes, no temporary file stays. A write stopped by the file size limit says so and
     // leaves the old file.
@@ -272,7 +289,8 @@ TEST_F(Cli, StereoPixelsAreTheProgramPipelinesForEachOption) {
     EXPECT_EQ(RunCli(random, "ulimit -f 64; trap '' XFSZ;"), Failed(at("link.bmp"), "File too large"));
     EXPECT_EQ(ReadFileBytes(at("out.bmp")), old);
     WriteFileBytes(at("out.jpg"), old);
-    for (const char* out : {"out.png", "out.jpg"}) {
+    WriteFileBytes(at("out.tif"), old);
+    for (const char* out : {"out.png", "out.jpg", "out.tif"}) {
         const Bytes before = ReadFileBytes(at(out));
         EXPECT_EQ(RunCli("stereo --texture random --depth " + at("d.png") + " -o " + at(out), "ulimit -f 64; trap '' XFSZ;"),
                   Failed(at(out), "File too large"));

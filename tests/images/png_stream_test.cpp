@@ -3,7 +3,9 @@
 // (tests/data/make_png.sh); cut and damaged files refused with libpng's reason; the writer's
 // files read back by libpng, warnings taken as errors, and by Pillow.
 #include "image_test_util.h"
+#include "images/jpeg_loader.h"
 #include "images/png_rows.h"
+#include "images/tiff_rows.h"
 #include "images/png_writer.h"
 
 #include <png.h>
@@ -29,7 +31,7 @@ TEST(PngStream, EveryColourTypeAndDepthReadsAsPillowReadsIt) {
         for (int step : {1, 4, 64}) {
             PngRows png;
             PictureResult r;
-            r.ok = png.open(path) && ReadPngPicture(png, step, r.image) && (step != 4 || (png.rewind() && ReadPngPicture(png, 3, r.image)));
+            r.ok = png.open(path) && ReadPictureRows(png, step, r.image) && (step != 4 || (png.rewind() && ReadPictureRows(png, 3, r.image)));
             EXPECT_EQ(png.storedGrey(), name[1] == '0' || name[1] == '4') << path;
             ExpectPillowsPicture(r, path, path + " by " + std::to_string(step));
         }
@@ -38,19 +40,32 @@ TEST(PngStream, EveryColourTypeAndDepthReadsAsPillowReadsIt) {
 }
 
 // A file cut anywhere before its last chunk, or with bits flipped, is refused with libpng's
-// reason (or reads, for a flip libpng lets by), never past the end of its bytes.
+// reason (or reads, for a flip libpng lets by), never past the end of its bytes; JPEG and TIFF
+// files by scanlines the same with their libraries' reasons.
+template <class Rows> bool Refused(const Bytes& bad, bool cut, const std::string& cutReason) {
+    Rows rows;
+    Image32 img;
+    if (rows.open(bad.data(), bad.size()) && ReadPictureRows(rows, 4, img)) return !cut;
+    const std::string why = rows.failure().messages.at(0).text;
+    return why.rfind(kUnread, 0) == 0 && (!cut || bad.size() < 100 || cutReason.empty() || why == kUnread + cutReason + ".");
+}
 TEST(PngStream, CutAndDamagedFilesAreRefusedWithTheReadersReason) {
-    for (const char* name : {"c2_8.png", "c0_16_i.png", "c3_4.png", "c6_16_i.png"}) {
-        const Bytes whole = ReadFileBytes(kDataDir + "png/" + name);
-        const auto refused = [&](const Bytes& bad, bool cut) {
-            PngRows png;
-            Image32 img;
-            if (png.open(bad.data(), bad.size()) && ReadPngPicture(png, 4, img)) return !cut;
-            const std::string why = png.failure().messages.at(0).text;
-            return why.rfind(kUnread, 0) == 0 && (!cut || bad.size() < 100 || why == kUnread + "the file ends inside the picture.");
-        };
-        for (size_t n : CutLengths(whole.size() - 12, 60, 7)) EXPECT_TRUE(refused(Cut(whole, n), true)) << name << n;
-        ForEachCorruption(whole, 200, 3, 25, [&](const Bytes& bad) { EXPECT_TRUE(refused(bad, false)) << name; });
+    const std::string everyday = kDataDir + "everyday/";
+    const std::tuple<std::string, std::string, bool (*)(const Bytes&, bool, const std::string&)> files[] = {
+        {"png/c2_8.png", "the file ends inside the picture", Refused<PngRows>},
+        {"png/c0_16_i.png", "the file ends inside the picture", Refused<PngRows>},
+        {"png/c3_4.png", "the file ends inside the picture", Refused<PngRows>},
+        {"png/c6_16_i.png", "the file ends inside the picture", Refused<PngRows>},
+        {"everyday/photo.jpeg", "", Refused<JpegFileRows>},
+        {"everyday/photo.jpe", "", Refused<JpegFileRows>},
+        {"everyday/rgb.tif", "", Refused<TiffRows>},
+        {"everyday/grey16.tiff", "", Refused<TiffRows>},
+    };
+    for (const auto& [name, cutReason, refused] : files) {
+        const Bytes whole = ReadFileBytes(kDataDir + name);
+        const size_t last = name.back() == 'g' ? whole.size() - 12 : whole.size() - 2;  // PNG's IEND, JPEG's EOI
+        for (size_t n : CutLengths(last, 60, 7)) EXPECT_TRUE(refused(Cut(whole, n), true, cutReason)) << name << n;
+        ForEachCorruption(whole, 200, 3, 25, [&](const Bytes& bad) { EXPECT_TRUE(refused(bad, false, cutReason)) << name; });
     }
 }
 

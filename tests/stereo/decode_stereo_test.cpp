@@ -47,7 +47,7 @@ DecodeFidelity DecodeAndCompare(const Image32& stereo, const Image32& depth, con
     DecodedStereo d;
     EXPECT_EQ(DecodeStereogram(ViewOf(stereo), &o, d), DecodeResult::Found);
     DecodeFidelity f;
-    EXPECT_TRUE(CompareDecoded(d, depth, o, f));
+    EXPECT_TRUE(CompareDecoded(d, ViewOf(depth), o, f));
     return f;
 }
 

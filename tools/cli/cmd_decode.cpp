@@ -51,7 +51,7 @@ int Decode(const std::vector<std::string>& args) {
     if (!truth.empty()) {
         // Without the options the depth picture is read with the defaults.
         DecodeFidelity fid;
-        if (!CompareDecoded(d, known, o, fid)) return CliFileError(truth, "cannot be compared");
+        if (!CompareDecoded(d, ViewOf(known), o, fid)) return CliFileError(truth, "cannot be compared");
         std::printf("sure pixels: %.1f%%\nsure pixels within one depth level or one pixel of separation: %.1f%%\n"
                     "mean error: %.2f pixels of separation, %.2f depth units\necho pixels: %.1f%%\n",
                     100 * fid.sure, 100 * fid.within, fid.meanError, fid.meanLevels, 100 * fid.echo);

@@ -2,7 +2,7 @@
 // shows for the same pictures and options, written in the format the output name asks for.
 #include "images/picture_file.h"
 #include "images/picture_format.h"
-#include "images/png_rows.h"
+#include "images/picture_rows.h"
 #include "model/mesh_depth.h"
 #include "stereo/depth_rows.h"
 #include "stereo/stereo_options.h"
@@ -165,73 +165,73 @@ int Stereo(const std::vector<std::string>& args) {
             return CliUsageError("stereo", "--smooth: the depth picture is read in classic mode; only grey depth is "
                                            "smoothed (--depth-mode grey)");
     }
-    if (PictureFormatFromName(out) == PictureFormat::Bmp) {
-        // A plain BMP depth picture is read where its rows lie in the file, a block of rows at a
-        // time when the result has its size, and the rows of the result go straight into the
-        // BMP file: neither exists as a whole 32-bit picture.
+    const PictureFormat format = PictureFormatFromName(out);
+    // TIFF takes its directory at the end: a device or a pipe is written from the whole picture,
+    // as WebP always is (libwebp encodes whole pictures only).
+    if (format == PictureFormat::Bmp || format == PictureFormat::Png || format == PictureFormat::Jpeg ||
+        (format == PictureFormat::Tiff && !Bmp24File::WrittenInOrder(out))) {
+        // The depth picture is read a block or a band of rows at a time and the rows of the
+        // result are made into the file (BMP, PNG, JPEG or TIFF) as they come: neither exists as
+        // a whole picture. A plain BMP depth picture of the result's size is read where its rows
+        // lie in the file, any block at a time; a scaled one, and PNG, JPEG and TIFF ones their
+        // libraries read, a band at a time from the top.
         PlainBmpRows plain;
-        RowBlock whole;
-        DepthPicture view;
-        DepthRowReader readRows;
-        if (held) {
-            view = DepthOf(ViewOf(dep));
-        } else if (plain.open(depth)) {
-            view = {plain.width(), plain.height(), nullptr, 0, plain.bpp(), nullptr};
-            readRows = [&](int first, int count, RowBlock& block) { return plain.read(first, count, block); };
-            if ((o.OutWidth && o.OutWidth != view.width) || (o.OutHeight && o.OutHeight != view.height)) {
-                if (!plain.read(0, view.height, whole)) return CliPictureError(depth, plain.failure());
-                view.bottomRow = whole.bottomRow;
-                view.rowStep = whole.rowStep;
-                readRows = nullptr;
-            }
-        } else {
-            if (!CliReadPicture(depth, dep)) return 1;
-            view = DepthOf(ViewOf(dep));
-        }
-        errno = 0;
-        switch (WriteStereoBmp24(tex, view, o, out, readRows, perMetre ? perMetre : kBmpDefaultPerMetre)) {
-        case StereoFile::Written: return 0;
-        case StereoFile::Refused: return noMemory(view.width, view.height);
-        case StereoFile::DepthUnread: return CliPictureError(depth, plain.failure());
-        default: return CliWriteError(out);
-        }
-    }
-    if (PictureFormatFromName(out) == PictureFormat::Png) {
-        // A plain BMP depth picture is read as above, a PNG one a band of rows at a time from the
-        // top when the result has its size; the rows are compressed as they are made.
-        PlainBmpRows plain;
-        PngRows png;
+        std::unique_ptr<PictureRows> rows;
         DepthPicture view;
         DepthRowReader readRows;
         DepthRowStream nextRows;
         StereoOptions chosen = o;
+        int plainTop = 0;
         const auto sameSize = [&](int w, int h) { return (!o.OutWidth || o.OutWidth == w) && (!o.OutHeight || o.OutHeight == h); };
-        const auto unread = [&] { return plain.width() ? plain.failure() : png.failure(); };
+        const auto unread = [&] { return rows ? rows->failure() : plain.failure(); };
+        const auto readPlain = [&](int first, int count, RowBlock& block) { return plain.read(first, count, block); };
+        // A BMP result goes out from its bottom row: a device or a pipe takes no band from the top.
+        const bool fromTop = format != PictureFormat::Bmp || !Bmp24File::WrittenInOrder(out);
+        RowBlock whole;
         if (held) {
             view = DepthOf(ViewOf(dep));
-        } else if (plain.open(depth) && sameSize(plain.width(), plain.height())) {
+        } else if (plain.open(depth)) {
             view = {plain.width(), plain.height(), nullptr, 0, plain.bpp(), nullptr};
-            readRows = [&](int first, int count, RowBlock& block) { return plain.read(first, count, block); };
-        } else if (!plain.width() && png.open(depth) && sameSize(png.width(), png.height())) {
-            view = {png.width(), png.height(), nullptr, 0, png.bpp(), nullptr, 0, png.wideGrey()};
+            if (sameSize(view.width, view.height)) {
+                readRows = readPlain;
+            } else if (fromTop) {
+                if (o.DepthMode == kDepthAuto && (chosen.DepthMode = ChooseDepthMode(view.width, view.height, view.bpp, readPlain)) < 0)
+                    return CliPictureError(depth, unread());
+                nextRows = [&](int count, RowBlock& block) {
+                    plainTop += count;
+                    return plain.read(view.height - plainTop, count, block);
+                };
+            } else {
+                if (!plain.read(0, view.height, whole)) return CliPictureError(depth, plain.failure());
+                view.bottomRow = whole.bottomRow;
+                view.rowStep = whole.rowStep;
+            }
+        } else if (fromTop && (rows = OpenPictureRows(depth))) {
+            view = {rows->width(), rows->height(), nullptr, 0, rows->bpp(), nullptr, 0, rows->wideGrey()};
             if (o.DepthMode == kDepthAuto) {
                 // A picture stored in colour is read once beforehand, as far as its first colour.
-                chosen.DepthMode = png.storedGrey() ? kDepthGrey
-                                                    : ChooseDepthMode(view.width, view.height, view.bpp,
-                                                                      [&](int, int count, RowBlock& block) {
-                                                                          return png.next(count, block);
-                                                                      });
-                if (chosen.DepthMode < 0 || (!png.storedGrey() && !png.rewind())) return CliPictureError(depth, unread());
+                chosen.DepthMode = rows->storedGrey() ? kDepthGrey
+                                                      : ChooseDepthMode(view.width, view.height, view.bpp,
+                                                                        [&](int, int count, RowBlock& block) {
+                                                                            return rows->next(count, block);
+                                                                        });
+                if (chosen.DepthMode < 0 || (!rows->storedGrey() && !rows->rewind())) return CliPictureError(depth, unread());
             }
-            nextRows = [&](int count, RowBlock& block) { return png.next(count, block); };
+            nextRows = [&](int count, RowBlock& block) { return rows->next(count, block); };
         } else {
             if (!CliReadPicture(depth, dep)) return 1;
             view = DepthOf(ViewOf(dep));
         }
         const auto [w, h] = resultSize(view.width, view.height);
-        if (std::string why = PictureSizeRefusal(PictureFormat::Png, w, h); !why.empty()) return CliFileError(out, why);
+        if (std::string why = PictureSizeRefusal(format, w, h); !why.empty()) return CliFileError(out, why);
         errno = 0;
-        switch (WriteStereoPng(tex, view, chosen, out, readRows, nextRows, perMetre)) {
+        const StereoFile written =
+            format == PictureFormat::Bmp
+                ? WriteStereoBmp24(tex, view, chosen, out, readRows, perMetre ? perMetre : kBmpDefaultPerMetre, nextRows)
+            : format == PictureFormat::Png  ? WriteStereoPng(tex, view, chosen, out, readRows, nextRows, perMetre)
+            : format == PictureFormat::Jpeg ? WriteStereoJpeg(tex, view, chosen, out, readRows, nextRows, perMetre)
+                                            : WriteStereoTiff(tex, view, chosen, out, readRows, nextRows, perMetre);
+        switch (written) {
         case StereoFile::Written: return 0;
         case StereoFile::Refused: return noMemory(view.width, view.height);
         case StereoFile::DepthUnread: return CliPictureError(depth, unread());

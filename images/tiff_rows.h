@@ -1,0 +1,37 @@
+#pragma once
+// TIFF files read a band of scanlines at a time from the top through libtiff
+// (images/picture_rows.h): strips of grey (black at 0) or RGB samples, 8 or 16 bits, one plane,
+// stored top row first. Other layouts (tiles, palettes, alpha, CMYK...) are left to the
+// picture loaders.
+#include "images/picture_rows.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TiffRows : public PictureRows {
+public:
+    TiffRows();
+    ~TiffRows() override;
+    TiffRows(const TiffRows&) = delete;
+    TiffRows& operator=(const TiffRows&) = delete;
+
+    // Reads the header of the file at `path` (or of `size` bytes at `data`, which must stay).
+    // False when it does not read or its layout is not one of the above.
+    bool open(const std::string& path);
+    bool open(const uint8_t* data, size_t size);
+    bool next(int count, RowBlock& block) override;
+    bool rewind() override;
+    PictureResult failure() const override;
+
+    struct Decoder;  // libtiff's state, in the source
+
+private:
+    bool start();
+
+    std::string path_;
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+    std::unique_ptr<Decoder> d_;
+};
