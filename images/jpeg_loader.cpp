@@ -289,21 +289,6 @@ bool ReadScanlines(JpegFileRows::Decoder& d, uint8_t* out, int count) {
 JpegFileRows::JpegFileRows() = default;
 JpegFileRows::~JpegFileRows() = default;
 
-bool JpegFileRows::open(const std::string& path) {
-    path_ = path;
-    data_ = nullptr;
-    return start();
-}
-
-bool JpegFileRows::open(const uint8_t* data, size_t size) {
-    path_.clear();
-    data_ = data;
-    size_ = size;
-    return start();
-}
-
-bool JpegFileRows::rewind() { return start(); }
-
 bool JpegFileRows::start() {
     d_.reset(new (std::nothrow) Decoder);
     row_ = 0;

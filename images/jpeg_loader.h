@@ -61,21 +61,14 @@ public:
     JpegFileRows(const JpegFileRows&) = delete;
     JpegFileRows& operator=(const JpegFileRows&) = delete;
 
-    // Reads the header of the file at `path` (or of `size` bytes at `data`, which must stay).
-    // False when it does not read, and for CMYK and pictures too large, left to LoadJPEG.
-    bool open(const std::string& path);
-    bool open(const uint8_t* data, size_t size);
+    // open() is false also for CMYK and pictures too large, left to LoadJPEG.
     bool next(int count, RowBlock& block) override;
-    bool rewind() override;
     PictureResult failure() const override;
 
     struct Decoder;  // libjpeg's state, in the source
 
 private:
-    bool start();
+    bool start() override;
 
-    std::string path_;
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
     std::unique_ptr<Decoder> d_;
 };

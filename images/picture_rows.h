@@ -5,6 +5,8 @@
 #include "images/image32.h"
 #include "images/picture_file.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,12 +26,31 @@ public:
     // the ones above it rowStep (negative) bytes on, each width() x bpp() / 8 bytes. False on a
     // truncated or damaged file.
     virtual bool next(int count, RowBlock& block) = 0;
+    // Reads the header of the file at `path` (or of `size` bytes at `data`, which must stay).
+    // False when it does not read; failure() then says why.
+    bool open(const std::string& path) {
+        path_ = path;
+        data_ = nullptr;
+        return start();
+    }
+    bool open(const uint8_t* data, size_t size) {
+        path_.clear();
+        data_ = data;
+        size_ = size;
+        return start();
+    }
     // Back to the first row. False when the file no longer reads.
-    virtual bool rewind() = 0;
+    bool rewind() { return start(); }
     // The reader's refusal after a false open, next or rewind.
     virtual PictureResult failure() const = 0;
 
 protected:
+    // Opens the file or bytes afresh and reads the header.
+    virtual bool start() = 0;
+
+    std::string path_;
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
     int width_ = 0, height_ = 0, row_ = 0;
     bool wide_ = false, storedGrey_ = false;
 };

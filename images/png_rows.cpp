@@ -112,21 +112,6 @@ bool ReadRows(Decoder& d, uint8_t* out, int count) {
 PngRows::PngRows() = default;
 PngRows::~PngRows() = default;
 
-bool PngRows::open(const std::string& path) {
-    path_ = path;
-    data_ = nullptr;
-    return start();
-}
-
-bool PngRows::open(const uint8_t* data, size_t size) {
-    path_.clear();
-    data_ = data;
-    size_ = size;
-    return start();
-}
-
-bool PngRows::rewind() { return start(); }
-
 bool PngRows::start() {
     d_.reset(new (std::nothrow) Decoder);
     row_ = 0;

@@ -14,22 +14,15 @@ public:
     PngRows(const PngRows&) = delete;
     PngRows& operator=(const PngRows&) = delete;
 
-    // Reads the header of the file at `path` (or of `size` bytes at `data`, which must stay).
-    // False when it is no PNG or cannot be read; failure() then says why, as the PNG loader.
-    // Rows come as PictureRows gives them, as ReadPngBytes reads them.
-    bool open(const std::string& path);
-    bool open(const uint8_t* data, size_t size);
+    // open() is false when it is no PNG or cannot be read, failure() saying why as the PNG
+    // loader; rows come as ReadPngBytes reads them.
     bool next(int count, RowBlock& block) override;
-    bool rewind() override;
     PictureResult failure() const override;
 
     struct Decoder;  // libpng's state, in the source
 
 private:
-    bool start();
+    bool start() override;
 
-    std::string path_;
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
     std::unique_ptr<Decoder> d_;
 };

@@ -67,21 +67,6 @@ int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 TiffRows::TiffRows() = default;
 TiffRows::~TiffRows() = default;
 
-bool TiffRows::open(const std::string& path) {
-    path_ = path;
-    data_ = nullptr;
-    return start();
-}
-
-bool TiffRows::open(const uint8_t* data, size_t size) {
-    path_.clear();
-    data_ = data;
-    size_ = size;
-    return start();
-}
-
-bool TiffRows::rewind() { return start(); }
-
 bool TiffRows::start() {
     d_.reset(new (std::nothrow) Decoder);
     row_ = 0;

@@ -17,21 +17,14 @@ public:
     TiffRows(const TiffRows&) = delete;
     TiffRows& operator=(const TiffRows&) = delete;
 
-    // Reads the header of the file at `path` (or of `size` bytes at `data`, which must stay).
-    // False when it does not read or its layout is not one of the above.
-    bool open(const std::string& path);
-    bool open(const uint8_t* data, size_t size);
+    // open() is false also when the layout is not one of the above.
     bool next(int count, RowBlock& block) override;
-    bool rewind() override;
     PictureResult failure() const override;
 
     struct Decoder;  // libtiff's state, in the source
 
 private:
-    bool start();
+    bool start() override;
 
-    std::string path_;
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
     std::unique_ptr<Decoder> d_;
 };
