@@ -286,8 +286,15 @@ bool FindSeparationRange(const PictureView& pic, int& low, int& high, int& backg
     // surfaces cover most of it, which the matching itself then has to confirm.
     if (score[size_t(best)] > 0.8) return false;
     // A near surface covers little of the picture, so its repeat dips far less than the
-    // background's: any dip clearly out of the noise counts.
-    const double limit = 1 - 0.12 * (1 - score[size_t(best)]);
+    // background's: any dip clearly out of the noise counts, the noise measured by the median
+    // and the median distance from it of all the shifts' scores.
+    std::vector<double> sorted(score.begin() + 2 * firstLag, score.end());
+    const auto middle = sorted.begin() + ptrdiff_t(sorted.size() / 2);
+    std::nth_element(sorted.begin(), middle, sorted.end());
+    const double median = *middle;
+    for (double& v : sorted) v = std::abs(v - median);
+    std::nth_element(sorted.begin(), middle, sorted.end());
+    const double limit = std::max(1 - 0.12 * (1 - score[size_t(best)]), std::min(0.95, median - 8 * *middle));
     auto dips = [&](int lag) { return lag >= 2 * firstLag && lag <= maxLag && score[size_t(lag)] < limit; };
     low = high = background = best;
     for (int lag = best / 2 + 1; lag < best; ++lag)

@@ -137,4 +137,22 @@ TEST(DecodeStereo, PicturesWithoutRepeatsAreNoStereogram) {
         }
 }
 
+TEST(DecodeStereo, WithoutOptionsASmallNearShapeStandsOut) {
+    // A disc covering a few per cent of the picture repeats weakly beside the background: the
+    // range found from the picture must still reach its separation.
+    for (int cx : {200, 400}) {
+        Image32 depth(480, 200);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 480; ++x) depth.at(x, y) = (x - cx) * (x - cx) + (y - 100) * (y - 100) < 2500 ? 0xFFFFFF : 0;
+        Image32 stereo;
+        ASSERT_TRUE(MakeStereoPicture(RandomDotTexture(80, false, 3), depth, StereoOptions{}, stereo));
+        DecodedStereo d;
+        ASSERT_EQ(DecodeStereogram(ViewOf(stereo), nullptr, d), DecodeResult::Found) << cx;
+        FillUnsure(d);
+        const std::vector<uint16_t> got = DecodedDepth16(d, nullptr);
+        EXPECT_GT(got[100 * 480 + size_t(cx)], 60000) << cx;   // the disc nearest
+        EXPECT_LT(got[100 * 480 + size_t(cx < 240 ? 400 : 100)], 5000) << cx;  // the background farthest
+    }
+}
+
 }  // namespace
