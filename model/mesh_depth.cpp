@@ -156,9 +156,11 @@ bool RenderMeshDepth(const Mesh& mesh, const MeshView& view, std::vector<uint16_
             for (int x = x0; x <= x1; ++x) {
                 const double px = x + 0.5, py = y + 0.5;
                 // Barycentric weights; a pixel centre on an edge belongs to both faces, and
-                // the z-buffer keeps the nearer.
+                // the z-buffer keeps the nearer. Each face works its edge out from its own
+                // corner, so rounding may put the centre a hair outside both: a little slack.
                 const double wa = Edge(b, d, px, py) / area, wb = Edge(d, a, px, py) / area, wd = Edge(a, b, px, py) / area;
-                if (wa < 0 || wb < 0 || wd < 0) continue;
+                constexpr double kSlack = 1e-9;
+                if (wa < -kSlack || wb < -kSlack || wd < -kSlack) continue;
                 const double w = wa * a.w + wb * b.w + wd * d.w;
                 const double z = view.perspective ? cam.eye - 1 / w : w;
                 double& cell = zbuf[size_t(y) * W + x];

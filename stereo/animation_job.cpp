@@ -5,7 +5,7 @@
 #include "images/jpeg_writer.h"
 #include "images/picture_format.h"
 #include "images/png_writer.h"
-#include "model/model_file.h"
+#include "stereo/depth_mesh.h"
 
 #include <cerrno>
 #include <cstring>
@@ -24,7 +24,7 @@ bool IsSequenceName(const std::string& out) { return out.find('%') != std::strin
 class TurningModel {
 public:
     std::string Open(const std::string& path, const AnimationRequest& r) {
-        MeshResult m = ReadModelFile(path);
+        MeshResult m = ReadDepthMesh(path);
         if (!m.ok) return m.error;
         mesh_ = std::move(m.mesh);
         view_ = r.view;
@@ -207,7 +207,7 @@ std::string MakeAnimation(const AnimationRequest& request, const std::function<b
     AnimationReader reader;
     std::error_code ec;
     const bool isModel = r.depth.find('%') == std::string::npos && !std::filesystem::is_directory(r.depth, ec) &&
-                         (IsModelName(r.depth) || NameEndsIn(r.depth, ".dxf"));
+                         IsDepthMeshName(r.depth);
     int total = 0;
     if (isModel) {
         model = std::make_unique<TurningModel>();

@@ -1,6 +1,7 @@
 // The options that set a model's view, shared by `depth` and `stereo --depth MODEL`, and the
 // model's depth as a 16-bit grey picture.
 #include "model/mesh_depth.h"
+#include "stereo/depth_mesh.h"
 #include "tools/cli/cli.h"
 
 #include <algorithm>
@@ -67,7 +68,7 @@ std::vector<CliOption> CliModelOptions(MeshView& view, int& orthographic) {
 
 int CliModelDepth(const std::string& path, MeshView view, int orthographic, Image32& out) {
     view.perspective = !orthographic;
-    MeshResult r = ReadModelFile(path);
+    MeshResult r = ReadDepthMesh(path);
     if (!r.ok) return CliFileError(path, r.error);
     std::vector<uint16_t> depth;
     if (!RenderMeshDepth(r.mesh, view, depth)) return CliNoMemory(view.width, view.height, "depth picture");

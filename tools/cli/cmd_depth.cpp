@@ -16,7 +16,7 @@ int Depth(const std::vector<std::string>& args) {
     CliSyntax syntax{
         "depth",
         "The depth of the 3-D model MODEL (OBJ, STL, PLY, glTF, 3MF, OFF, COLLADA and every other format Assimp "
-        "reads), or of a text, as a 16-bit grey picture: the nearest point white, nothing drawn black.",
+        "reads; a DXF drawing's 3DFACE and POLYLINE faces as the drawing window reads them), or of a text, as a 16-bit grey picture: the nearest point white, nothing drawn black.",
         {"[MODEL]"},
         {
             {"-o", "DEPTH", "the depth picture: .png or .tif keep 16 bits", CliOutputPicture(out), true},

@@ -4,6 +4,7 @@
 #include "images/picture_format.h"
 #include "images/picture_rows.h"
 #include "model/mesh_depth.h"
+#include "stereo/depth_mesh.h"
 #include "stereo/depth_rows.h"
 #include "stereo/stereo_options.h"
 #include "stereo/stereo_pictures.h"
@@ -152,7 +153,7 @@ int Stereo(const std::vector<std::string>& args) {
     if (random.used) tex = RandomDotTexture(BackgroundSeparation(o), random.bw, random.seed);
     if (!random.used && !CliReadPicture(texture, tex)) return 1;
     // A model is drawn at the result's size, and is then a depth picture like any other.
-    bool held = IsModelName(depth);
+    bool held = IsDepthMeshName(depth);
     if (held) {
         meshView.width = o.OutWidth ? o.OutWidth : 800;
         meshView.height = o.OutHeight ? o.OutHeight : 600;
