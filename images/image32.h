@@ -39,6 +39,21 @@ inline PictureView ViewOf(const Image32& img) {
     return {img.px.data(), img.width, img.width, img.height, grey ? img.grey16.data() : nullptr};
 }
 
+// The picture's pixels from 16-bit grey values: their high bytes.
+inline void ShowGrey16(Image32& img, const std::vector<uint16_t>& grey) {
+    img.px.resize(grey.size());
+    for (size_t i = 0; i < grey.size(); ++i) img.px[i] = uint32_t(grey[i] >> 8) * 0x010101u;
+}
+
+// A picture of 16-bit grey values (top row first, white 65535) shown by their high bytes.
+// std::bad_alloc when it does not fit.
+inline Image32 GreyPicture(int width, int height, std::vector<uint16_t> grey) {
+    Image32 out(width, height);
+    ShowGrey16(out, grey);
+    out.grey16 = std::move(grey);
+    return out;
+}
+
 // A picture of its own with the pixels (and grey values) of `v`.
 inline Image32 ImageOf(const PictureView& v) {
     Image32 out(v.width, v.height);

@@ -505,8 +505,7 @@ int RunStereoOptionsDialog(StereoOptions& values) {
             const OPENEDFILE* of = front ? GetFileStruct(front) : nullptr;
             if (auto* view = qobject_cast<MdiChild*>(front); view && view->hasDepthView()) {
                 if (view->depthView(depth.width, depth.height, depth.grey16)) {
-                    depth.px.resize(depth.grey16.size());
-                    for (size_t i = 0; i < depth.px.size(); ++i) depth.px[i] = (depth.grey16[i] >> 8) * 0x010101u;
+                    ShowGrey16(depth, depth.grey16);
                     greyView = true;
                 } else {
                     depth = Image32();

@@ -222,13 +222,11 @@ OPENEDFILE* RevealDepth() {
     Image32 depth;
     try {
         FillUnsure(d);
-        depth = Image32(d.width, d.height);
-        depth.grey16 = DecodedDepth16(d, opts.get());
+        depth = GreyPicture(d.width, d.height, DecodedDepth16(d, opts.get()));
     } catch (const std::bad_alloc&) {
         Say(NotEnoughMemoryFor(d.width, d.height, "depth"));
         return nullptr;
     }
-    for (size_t i = 0; i < depth.px.size(); ++i) depth.px[i] = (depth.grey16[i] >> 8) * 0x010101u;
     OPENEDFILE* out = OpenPictureWindow("Depth of " + name, "Depth of " + name, std::move(depth));
     if (out && scored) {
         // In the window's own part, the widest; the whole wording on the window's tooltip.

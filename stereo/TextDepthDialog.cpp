@@ -99,9 +99,7 @@ OPENEDFILE* OpenTextDepth(const std::string& text, const std::string& family, in
         std::vector<uint16_t> depth;
         why = TextDepth(text, family, width, height, bevel, depth);
         if (why.empty()) {
-            img = Image32(width, height);
-            for (size_t i = 0; i < depth.size(); ++i) img.px[i] = (depth[i] >> 8) * 0x010101u;
-            img.grey16 = std::move(depth);
+            img = GreyPicture(width, height, std::move(depth));
         }
     } catch (const std::bad_alloc&) {
         why = NotEnoughMemoryFor(width, height, "depth picture");

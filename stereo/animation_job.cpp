@@ -39,12 +39,10 @@ public:
         std::vector<uint16_t> grey;
         try {
             if (!RenderMeshDepth(mesh_, v, grey)) throw std::bad_alloc();
-            out = Image32(v.width, v.height);
+            out = GreyPicture(v.width, v.height, std::move(grey));
         } catch (const std::bad_alloc&) {
             return why = NotEnoughMemoryFor(v.width, v.height, "depth picture"), false;
         }
-        for (size_t i = 0; i < grey.size(); ++i) out.px[i] = (grey[i] >> 8) * 0x010101u;
-        out.grey16 = std::move(grey);
         return true;
     }
 

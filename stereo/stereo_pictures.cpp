@@ -79,7 +79,7 @@ bool SmoothDepthPicture(Image32& dep, int mode, int radius) {
             dep.grey16[i] = uint16_t(DepthGreyOfPixel(reinterpret_cast<const uint8_t*>(&dep.px[i]), 32) * 257);
     }
     dep.grey16 = SmoothDepth(dep.grey16, dep.width, dep.height, radius);
-    for (size_t i = 0; i < dep.px.size(); ++i) dep.px[i] = (dep.grey16[i] >> 8) * 0x010101u;
+    ShowGrey16(dep, dep.grey16);
     return true;
 }
 

@@ -77,11 +77,9 @@ int CliModelDepth(const std::string& path, MeshView view, int orthographic, Imag
 
 int CliGreyPicture(int width, int height, std::vector<uint16_t> grey, Image32& out) {
     try {
-        out = Image32(width, height);
+        out = GreyPicture(width, height, std::move(grey));
     } catch (const std::bad_alloc&) {
         return CliNoMemory(width, height, "depth picture");
     }
-    for (size_t i = 0; i < grey.size(); ++i) out.px[i] = (grey[i] >> 8) * 0x010101u;
-    out.grey16 = std::move(grey);
     return 0;
 }

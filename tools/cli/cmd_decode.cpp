@@ -62,9 +62,7 @@ int Decode(const std::vector<std::string>& args) {
         if (int status = CliWritePicture(mask, m)) return status;
     }
     if (!noFill) FillUnsure(d);
-    Image32 depth(d.width, d.height);
-    depth.grey16 = DecodedDepth16(d, given ? &o : nullptr);
-    for (size_t i = 0; i < depth.px.size(); ++i) depth.px[i] = (depth.grey16[i] >> 8) * 0x010101u;
+    const Image32 depth = GreyPicture(d.width, d.height, DecodedDepth16(d, given ? &o : nullptr));
     return CliWritePicture(out, depth);
 }
 

@@ -77,9 +77,8 @@ int WriteColours(const Options& o, const std::vector<uint8_t>& pixels, int strid
 
 // The view's depth picture: 16-bit grey where the format keeps it (PNG, TIFF), else its top byte.
 int WriteDepth(const Options& o) {
-    Image32 img(o.width, o.height);
-    img.grey16 = MandelDepth(o.view.fltR, o.view.fltI, o.view.fltSide, o.width, o.height, o.iterations);
-    for (size_t i = 0; i < img.px.size(); ++i) img.px[i] = uint32_t(img.grey16[i] >> 8) * 0x010101u;
+    const Image32 img = GreyPicture(o.width, o.height,
+                                    MandelDepth(o.view.fltR, o.view.fltI, o.view.fltSide, o.width, o.height, o.iterations));
     return CliWritePicture(o.depthOut, img);
 }
 
