@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 
 #include <algorithm>
-#include <filesystem>
 #include <new>
 #include <unordered_set>
 
@@ -115,9 +114,14 @@ std::string AnimationChild::saveDocument(const std::string& path) {
     for (int d : delays_) total += d;
     const double fps = 1000.0 * double(frames_.size()) / double(std::max<int64_t>(total, 1));
     std::string why;
-    if (name.find('%') != std::string::npos) return writeSequence(name);
     try {
-        std::unique_ptr<AnimationWriter> writer = OpenAnimation(name, w, h, fps, FewColours(frames_), why);
+        // Frames of a sequence in formats beyond the core's through the window's own writers.
+        const auto qtWriter = [](const std::string& path, const Image32& frame) {
+            return WritePicture(path, ToQImage(frame), PictureFormatFromName(path));
+        };
+        std::unique_ptr<AnimationWriter> writer = name.find('%') != std::string::npos
+                                                      ? OpenPictureSequence(name, qtWriter, why)
+                                                      : OpenAnimation(name, w, h, fps, FewColours(frames_), why);
         if (!writer) return why;
         for (const QImage& f : frames_)
             if (why = writer->Add(FromQImage(f)); !why.empty()) return why;
@@ -125,21 +129,6 @@ std::string AnimationChild::saveDocument(const std::string& path) {
     } catch (const std::bad_alloc&) {
         return NotEnoughMemoryFor(w, h, "frame");
     }
-}
-
-std::string AnimationChild::writeSequence(const std::string& name) const {
-    FramePattern p;
-    if (std::string why = ParseFramePattern(name, p); !why.empty()) return why;
-    const PictureFormat format = PictureFormatFromName(name);
-    if (format == PictureFormat::None) return std::string("the frames' name must end in ") + PictureFormatList();
-    std::string why;
-    long i = 0;
-    for (; i < long(frames_.size()) && why.empty(); ++i) why = WritePicture(FrameName(p, i), frames_[size_t(i)], format);
-    // A sequence short of a frame is no use: the ones written go again.
-    std::error_code ec;
-    if (!why.empty())
-        while (i-- > 0) std::filesystem::remove(FrameName(p, i), ec);
-    return why;
 }
 
 OPENEDFILE* OpenAnimationWindow(const std::string& path, const std::string& title, int64_t maxBytes) {

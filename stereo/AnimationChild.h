@@ -38,7 +38,6 @@ protected:
 private:
     void advance();
     // The frames as pictures named by the numbered name `name`: "" or why not (none is left then).
-    std::string writeSequence(const std::string& name) const;
     void showStatus();
 
     std::vector<QImage> frames_;

@@ -56,7 +56,7 @@ private:
 // sequence is not finished.
 class PictureSequence : public AnimationWriter {
 public:
-    PictureSequence(FramePattern p, const AnimationRequest& r) : pattern_(std::move(p)), other_(r.writeOther) {}
+    PictureSequence(FramePattern p, PictureFrameWriter other) : pattern_(std::move(p)), other_(std::move(other)) {}
     ~PictureSequence() override {
         std::error_code ec;
         if (!finished_)
@@ -101,6 +101,17 @@ private:
     std::vector<std::string> written_;
     bool finished_ = false;
 };
+
+}  // namespace
+
+std::unique_ptr<AnimationWriter> OpenPictureSequence(const std::string& pattern, PictureFrameWriter writeOther,
+                                                     std::string& why) {
+    FramePattern p;
+    if (why = ParseFramePattern(pattern, p); !why.empty()) return nullptr;
+    return std::make_unique<PictureSequence>(std::move(p), std::move(writeOther));
+}
+
+namespace {
 
 // Frames handed from the maker to the encoder, at most `limit` waiting.
 class FrameQueue {
@@ -265,9 +276,7 @@ std::string MakeAnimation(const AnimationRequest& request, const std::function<b
             double fps = r.fps;
             if (fps <= 0) fps = reader.fps() > 0 ? reader.fps() : delay > 0 ? 1000.0 / delay : 25;
             if (sequence) {
-                FramePattern p;
-                ParseFramePattern(r.output, p);
-                writer = std::make_unique<PictureSequence>(p, r);
+                writer = OpenPictureSequence(r.output, r.writeOther, why);
             } else if (!(writer = OpenAnimation(r.output, frame.width, frame.height, fps, GifColours(maker, r.colors), why))) {
                 failure = r.output + ": " + why;
                 break;

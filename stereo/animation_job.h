@@ -5,6 +5,7 @@
 // thread of its own, at most a few frames held whatever the length. A cancelled or failed run
 // leaves no output file (of a sequence, no frame). Plain C++: no Qt, no display.
 #include "images/animation_reader.h"
+#include "images/animation_writer.h"
 #include "images/picture_file.h"
 #include "model/mesh_depth.h"
 #include "stereo/animate_stereo.h"
@@ -12,7 +13,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+
+// Writes a picture in a format beyond BMP, PNG and JPEG: "" or why not.
+using PictureFrameWriter = std::function<std::string(const std::string& path, const Image32& frame)>;
 
 struct AnimationRequest {
     // Numbered pattern (depth%04d.png), a folder of pictures, an animated .gif or .webp, a video
@@ -38,8 +43,14 @@ struct AnimationRequest {
     PictureFileReader readOther = nullptr;
     // Writes a frame of a numbered sequence in a format beyond BMP, PNG and JPEG: "" or why.
     // Called on MakeAnimation's own thread only (Qt's writers want one thread).
-    std::function<std::string(const std::string& path, const Image32& frame)> writeOther;
+    PictureFrameWriter writeOther;
 };
+
+// A numbered picture sequence (a pattern such as out%04d.png), each frame written whole in its
+// name's format, through `writeOther` beyond BMP, PNG and JPEG; every frame written is removed
+// again when the sequence is not finished. Null with `why` when the name is no pattern.
+std::unique_ptr<AnimationWriter> OpenPictureSequence(const std::string& pattern, PictureFrameWriter writeOther,
+                                                     std::string& why);
 
 // The option a request's refusal concerns ("--depth", "-o", "--animate-texture"...) and why:
 // empty when the request can start. MakeAnimation checks the same first.
