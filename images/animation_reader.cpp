@@ -92,6 +92,15 @@ public:
 
 namespace {
 
+// `data` when it is given, else the whole file at `path`, held in `file`: "" or why it cannot be read.
+std::string HeldBytes(const std::string& path, WholeFile& file, const uint8_t*& data, size_t& size) {
+    if (data) return "";
+    file = ReadWholeFile(path);
+    if (!file) return std::strerror(file.error ? file.error : EIO);
+    data = file.data(), size = file.size;
+    return "";
+}
+
 std::string Trimmed(std::string s) {
     while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
     return s;
@@ -135,11 +144,7 @@ public:
     // read where it lies.
     std::string Open(const std::string& path, const uint8_t* data = nullptr, size_t size = 0) {
         path_ = path;
-        if (!data) {
-            file_ = ReadWholeFile(path);
-            if (!file_) return std::strerror(file_.error ? file_.error : EIO);
-            data = file_.data(), size = file_.size;
-        }
+        if (std::string why = HeldBytes(path, file_, data, size); !why.empty()) return why;
         data_ = data, size_ = size;
         int error = 0;
         gif_ = DGifOpen(this, &GifFrames::Read, &error);
@@ -238,11 +243,7 @@ public:
     }
     std::string Open(const std::string& path, const uint8_t* bytes = nullptr, size_t size = 0) {
         path_ = path;
-        if (!bytes) {
-            file_ = ReadWholeFile(path);
-            if (!file_) return std::strerror(file_.error ? file_.error : EIO);
-            bytes = file_.data(), size = file_.size;
-        }
+        if (std::string why = HeldBytes(path, file_, bytes, size); !why.empty()) return why;
         WebPAnimDecoderOptions o;
         if (!WebPAnimDecoderOptionsInit(&o)) return "the WebP library does not match";
         o.color_mode = MODE_BGRA;

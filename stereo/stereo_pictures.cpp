@@ -153,20 +153,29 @@ private:
     int bands = 0, readTo = 0;
 };
 
+// The maker of a stereogram whose depth rows are read as it is written: the depth mode chosen
+// from the rows when the options leave it to the picture. Written when it can be made.
+StereoFile PrepareMaker(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
+                        const DepthRowReader& readRows, const DepthRowStream& nextRows, StereoMaker& maker) {
+    StereoOptions chosen = opts;
+    if (readRows && opts.DepthMode == kDepthAuto &&
+        (chosen.DepthMode = ChooseDepthMode(depth.width, depth.height, depth.bpp, readRows)) < 0)
+        return StereoFile::DepthUnread;
+    if (nextRows && chosen.DepthMode == kDepthAuto) return StereoFile::Refused;
+    if (!maker.Prepare(ViewOf(background), depth, chosen, 3)) return StereoFile::Refused;
+    if (readRows && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
+    return StereoFile::Written;
+}
+
 }  // namespace
 
 StereoFile WriteStereoBmp24(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                             const std::string& path, const DepthRowReader& readRows, int perMetre,
                             const DepthRowStream& nextRows) {
     try {
-        StereoOptions chosen = opts;
-        if (readRows && opts.DepthMode == kDepthAuto &&
-            (chosen.DepthMode = ChooseDepthMode(depth.width, depth.height, depth.bpp, readRows)) < 0)
-            return StereoFile::DepthUnread;
-        if (nextRows && chosen.DepthMode == kDepthAuto) return StereoFile::Refused;
         StereoMaker maker;
-        if (!maker.Prepare(ViewOf(background), depth, chosen, 3)) return StereoFile::Refused;
-        if (readRows && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
+        const StereoFile ready = PrepareMaker(background, depth, opts, readRows, nextRows, maker);
+        if (ready != StereoFile::Written) return ready;
         const Image32& band = maker.dots();
         const int H = maker.height(), total = H + band.height;
         std::atomic<bool> made{true}, read{true};
@@ -225,14 +234,9 @@ using TopDownWriter = std::function<bool(int width, int height, const PngRowFill
 StereoFile WriteStereoFromTop(const Image32& background, const DepthPicture& depth, const StereoOptions& opts,
                               const DepthRowReader& readRows, const DepthRowStream& nextRows, const TopDownWriter& write) {
     try {
-        StereoOptions chosen = opts;
-        if (readRows && opts.DepthMode == kDepthAuto &&
-            (chosen.DepthMode = ChooseDepthMode(depth.width, depth.height, depth.bpp, readRows)) < 0)
-            return StereoFile::DepthUnread;
-        if (nextRows && chosen.DepthMode == kDepthAuto) return StereoFile::Refused;
         StereoMaker maker;
-        if (!maker.Prepare(ViewOf(background), depth, chosen, 3)) return StereoFile::Refused;
-        if (readRows && (maker.width() != depth.width || maker.height() != depth.height)) return StereoFile::Refused;
+        const StereoFile ready = PrepareMaker(background, depth, opts, readRows, nextRows, maker);
+        if (ready != StereoFile::Written) return ready;
         const Image32& band = maker.dots();
         const int H = maker.height(), above = band.height;
         std::atomic<bool> made{true}, read{true};

@@ -3,6 +3,7 @@
 
 #include "stereo/AnimationChild.h"
 #include "stereo/AnimationDialog.h"
+#include "tests/common/depth_frames.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -12,20 +13,6 @@
 #include <QSpinBox>
 
 namespace {
-
-// Six 200 x 100 depth frames d0000.bmp ... d0005.bmp: a white square moving right over black
-// (wider than the dots' repeat, which a smaller frame would not hold).
-std::string WriteDepthFrames(const fs::path& dir) {
-    for (int i = 0; i < 6; ++i) {
-        Image32 d(200, 100);
-        for (int y = 30; y < 70; ++y)
-            for (int x = 40 + 12 * i; x < 80 + 12 * i; ++x) d.at(x, y) = 0xFFFFFF;
-        char name[16];
-        std::snprintf(name, sizeof name, "d%04d.bmp", i);
-        EXPECT_TRUE(WriteBmp24((dir / name).string(), d));
-    }
-    return (dir / "d%04d.bmp").string();
-}
 
 // The frames of an animation as a second reader counts them: Pillow, or ffprobe for a video.
 int FramesOf(const std::string& path) {
@@ -64,7 +51,8 @@ void AnswerAnimationDialog(const DialogFields& f, const char* shot = nullptr) {
 // with all six frames (counted by Pillow); a refused request says why and opens nothing; a
 // cancelled run leaves no window and no file; a window short of room keeps the first frames.
 TEST_F(FrameTest, AnimatedStereogramFromTheDialogPlaysStepsAndSaves) {
-    const std::string pattern = WriteDepthFrames(tmp.path);
+    const std::string pattern = WriteSquareFrames(tmp.path, 6);
+    ASSERT_FALSE(pattern.empty());
     const std::string gif = tmp / "anim.gif";
     AnswerAnimationDialog({pattern, gif, 0}, "/animation-dialog.png");
     frame->WmCommand(Command::CreateAnimation), flush();

@@ -1,9 +1,9 @@
 // Long runs stopped by their caller: nothing is left behind, in files or in memory (this test runs
 // in the address-sanitizer build too, which fails on a leak).
-#include "images/bmp_writer.h"
 #include "stereo/animation_job.h"
 #include "stereo/decode_stereo.h"
 #include "stereo/stereo_pictures.h"
+#include "tests/common/depth_frames.h"
 #include "tests/common/test_files.h"
 
 #include <gtest/gtest.h>
@@ -15,17 +15,11 @@ namespace {
 
 TEST(Cancel, AnAnimationStoppedAfterTwoFramesLeavesNoFileAndADecodeNoDepth) {
     TempDir dir("cancel");
-    for (int i = 0; i < 8; ++i) {
-        Image32 depth(200, 100);
-        for (int y = 30; y < 70; ++y)
-            for (int x = 40 + 10 * i; x < 80 + 10 * i; ++x) depth.at(x, y) = 0xFFFFFF;
-        char name[32];
-        std::snprintf(name, sizeof name, "d%02d.bmp", i);
-        ASSERT_TRUE(WriteBmp24(dir / name, depth));
-    }
+    const std::string frames = WriteSquareFrames(dir.path, 8);
+    ASSERT_FALSE(frames.empty());
     for (const char* out : {"a.gif", "a.webp", "o%02d.png"}) {
         AnimationRequest r;
-        r.depth = dir / "d%02d.bmp";
+        r.depth = frames;
         r.output = dir / out;
         int calls = 0;
         EXPECT_EQ(MakeAnimation(r, [&](int done, int) { return ++calls, done < 2; }), kAnimationCancelled) << out;
