@@ -6,12 +6,12 @@
 #include "platform/message_box.h"
 #include "stereo/AnimationChild.h"
 #include "workspace/frame_interface.h"
+#include "workspace/window_utils.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -28,7 +28,6 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
-#include <thread>
 
 namespace {
 
@@ -237,8 +236,7 @@ OPENEDFILE* RunAnimationRequest(const AnimationRequest& request) {
     progress.setAutoReset(false);
     QObject::connect(&progress, &QProgressDialog::canceled, [&] { cancel = true; });
     progress.show();
-    QEventLoop loop;
-    std::thread worker([&] {
+    RunBesideTheWindows([&] {
         // Each frame waits for the bar to show it, so the window answers a Cancel between frames.
         result = MakeAnimation(request, [&](int done, int total) {
             QMetaObject::invokeMethod(&progress, [&, done, total] {
@@ -250,10 +248,7 @@ OPENEDFILE* RunAnimationRequest(const AnimationRequest& request) {
             }, Qt::BlockingQueuedConnection);
             return !cancel;
         }, nullptr, &made);
-        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
-    loop.exec();
-    worker.join();
     progress.disconnect();  // closing it would say "cancelled"
     progress.close();
     if (cancel) {

@@ -10,7 +10,6 @@
 #include "workspace/status_line.h"
 #include "workspace/window_utils.h"
 
-#include <QEventLoop>
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QApplication>
@@ -23,7 +22,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <thread>
 
 namespace {
 
@@ -80,21 +78,17 @@ bool MakeInBackground(const StereoMaker& maker, QImage& img, bool& cancelled) {
     std::atomic<int> rows{0};
     std::atomic<bool> cancel{false};
     bool made = false;
-    QEventLoop loop;
     const std::unique_ptr<QProgressBar> bar(StatusProgressBar(maker.height(), "Making the stereogram: %p% (Esc cancels)"));
     EscWatch esc(cancel);
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] { if (bar) bar->setValue(rows.load()); });
     tick.start(100);
-    std::thread worker([&] {
+    RunBesideTheWindows([&] {
         try {
             made = MakeStereoImage(maker, img, &rows, &cancel);
         } catch (const std::bad_alloc&) {
         }
-        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });
-    loop.exec();
-    worker.join();
     cancelled = cancel.load();
     FrameStatusf(kStatusNotes, "%s", cancelled ? "Stereogram cancelled" : "");
     return made && !cancelled;

@@ -14,7 +14,6 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QKeyEvent>
@@ -28,7 +27,6 @@
 #include <cstdio>
 #include <memory>
 #include <new>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -136,11 +134,6 @@ DecodeResult DecodeInBackground(const PictureView& view, const StereoOptions* op
     std::atomic<int> rows{0};
     std::atomic<bool> cancel{false};
     DecodeResult result = DecodeResult::NoStereogram;
-    QEventLoop loop;
-    std::thread worker([&] {
-        result = DecodeStereogram(view, opts, out, {&rows, &cancel});
-        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
-    });
     std::unique_ptr<QProgressDialog> progress;
     QTimer tick;
     if (int64_t(view.width) * view.height > kProgressPixels) {
@@ -152,8 +145,7 @@ DecodeResult DecodeInBackground(const PictureView& view, const StereoOptions* op
         QObject::connect(&tick, &QTimer::timeout, [&] { progress->setValue(std::min(rows.load(), view.height - 1)); });
         tick.start(100);
     }
-    loop.exec();
-    worker.join();
+    RunBesideTheWindows([&] { result = DecodeStereogram(view, opts, out, {&rows, &cancel}); });
     return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMainWindow>
@@ -14,6 +15,7 @@
 #include <QStyleOptionTitleBar>
 #include <QWidget>
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -173,4 +175,14 @@ void GeneralDlgProc(QDialog* dlg) {
 int ExecDialog(QDialog* dlg, bool hasProc) {
     if (!hasProc) GeneralDlgProc(dlg);
     return dlg->exec();
+}
+
+void RunBesideTheWindows(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::thread worker([&] {
+        work();
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
 }

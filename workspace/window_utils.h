@@ -4,6 +4,8 @@
 
 #include <QRect>
 
+#include <functional>
+
 class QFont;
 class QWidget;
 class QDialog;
@@ -47,3 +49,6 @@ void CascadeWindows(QMdiArea* area);
 int ExecDialog(QDialog* dlg, bool hasProc = true);
 // Ends the dialog on any of its buttons, with the button's command id (its object name).
 void GeneralDlgProc(QDialog* dlg);
+// Runs `work` on a thread of its own while this thread's events go on being handled (progress
+// shown, Cancel clicked, the windows painted); returns when it is done.
+void RunBesideTheWindows(const std::function<void()>& work);
